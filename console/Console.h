@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+#include "console/EtatConsole.h"
+#include "console/Fenetre.h"
+#include "link/Liaison.h"
+
+namespace zef30 {
+
+class FichiersConsole;
+
+// Everything a request or a listener works with, handed down from the window's click.
+struct Console {
+  EtatConsole& etat;
+  Liaison& liaison;
+  Fenetre& fenetre;
+  FichiersConsole& fichiers;
+};
+
+// A port that cannot be opened leaves the console running; the status line says why.
+inline void SignalerErreursPort(Liaison& liaison, Fenetre& fenetre) {
+  liaison.SurErreurPort(
+      [&fenetre](const std::string& raison) { fenetre.AfficherEtat("Port", raison); });
+}
+
+}  // namespace zef30

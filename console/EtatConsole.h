@@ -1,0 +1,24 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace zef30 {
+
+// What the console keeps for the whole run; nothing of it is saved.
+struct EtatConsole {
+  std::int32_t NumeroPortCom = 1;
+  std::int32_t CompteurNonDisponible = 0;
+  std::string NumeroCarte;
+  std::string DateValiditeCarte;
+  double Prix = 0;
+  double NumeroDossier = 0;
+  std::string TexteTicket;
+  bool ArretEcoute = false;
+  std::string PisteIso2;
+  // Dossier numbers of the last list, entries 1 to 80 at indexes 0 to 79.
+  std::array<std::string, 80> DossiersEnCours;
+};
+
+}  // namespace zef30

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zef30 {
+
+// The text boxes that requests read or fill.
+enum class ZoneTexte { txtSelection, Text2, TextPrix };
+
+// The labels that show the terminal's display and the listening state.
+enum class Panneau { PanelAnnulation, PanelRefus, LabelTemps, Label6 };
+
+// What requests and listeners may do with the console window. The Qt window is one
+// implementation; the tests keep an in-memory one that records every call.
+class Fenetre {
+ public:
+  virtual ~Fenetre() = default;
+
+  // A result line at the end of List1, then selected so that the newest is always in view.
+  virtual void AjouterLigne(const std::string& ligne) = 0;
+  // Status line: the context word, one blank, the message; repainted at once.
+  virtual void AfficherEtat(const std::string& contexte, const std::string& message) = 0;
+  virtual void AfficherCarte(const std::string& numero, const std::string& dateValidite) = 0;
+  virtual void EffacerCarte() = 0;
+
+  virtual std::string LireTexte(ZoneTexte zone) const = 0;
+  virtual void EcrireTexte(ZoneTexte zone, const std::string& texte) = 0;
+  // Check1 "Ecran Hote" ticked.
+  virtual bool EcranHoteCoche() const = 0;
+  // Option1 "Mode Vente" selected.
+  virtual bool ModeVenteChoisi() const = 0;
+
+  virtual void RemplirListeDossiers(const std::vector<std::string>& dossiers) = 0;
+  virtual void ViderListeDossiers() = 0;
+
+  virtual void DefinirLegende(Panneau panneau, const std::string& texte) = 0;
+  virtual void DefinirVisible(Panneau panneau, bool visible) = 0;
+  virtual void Rafraichir(Panneau panneau) = 0;
+
+  virtual void PointeurOccupe(bool occupe) = 0;
+  // A modal box with an OK button; returns once the operator has pressed it.
+  virtual void BoiteMessage(const std::string& titre, const std::string& texte) = 0;
+  // Lets the window handle its waiting events (clicks included), as listeners do between polls.
+  virtual void CederAuxEvenements() = 0;
+};
+
+}  // namespace zef30
+
+namespace zef30 {
+
+// The busy pointer for as long as a request runs.
+class Sablier {
+ public:
+  explicit Sablier(Fenetre& fenetre) : fenetre_(fenetre) { fenetre_.PointeurOccupe(true); }
+  ~Sablier() { fenetre_.PointeurOccupe(false); }
+  Sablier(const Sablier&) = delete;
+  Sablier& operator=(const Sablier&) = delete;
+
+ private:
+  Fenetre& fenetre_;
+};
+
+}  // namespace zef30

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <chrono>
+
+namespace zef30 {
+
+// Every time-out of the console is measured on a monotonic clock, so that a change of the
+// wall clock or midnight can neither stretch nor cut a wait.
+class Horloge {
+ public:
+  using Instant = std::chrono::steady_clock::time_point;
+  using Duree = std::chrono::steady_clock::duration;
+
+  virtual ~Horloge() = default;
+  virtual Instant Maintenant() const = 0;
+
+  // The instant `secondes` after `depart` (a negative or zero delay is `depart` itself).
+  static Instant Plus(Instant depart, double secondes) {
+    if (!(secondes > 0)) return depart;
+    return depart + std::chrono::duration_cast<Duree>(std::chrono::duration<double>(secondes));
+  }
+};
+
+class HorlogeSysteme final : public Horloge {
+ public:
+  Instant Maintenant() const override { return std::chrono::steady_clock::now(); }
+};
+
+}  // namespace zef30

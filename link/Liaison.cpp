@@ -1,0 +1,97 @@
+#include "link/Liaison.h"
+
+#include <utility>
+
+#include "link/Trame.h"
+
+namespace zef30 {
+
+namespace {
+constexpr std::string_view kParametresLigne = "9600,N,8,1";
+constexpr int kTailleBloc = 252;
+constexpr int kMaxUnBloc = 248;
+constexpr int kEnvoisMax = 3;
+}  // namespace
+
+Liaison::Liaison(PortSerie& port, const Horloge& horloge, const std::int32_t& numeroPortCom)
+    : port_(port), horloge_(horloge), numeroPortCom_(numeroPortCom) {}
+
+void Liaison::SurErreurPort(std::function<void(const std::string&)> signaler) {
+  signalerErreurPort_ = std::move(signaler);
+}
+
+bool Liaison::OuvrirPort() {
+  if (port_.EstOuvert()) return true;
+  if (!port_.Ouvrir(numeroPortCom_, kParametresLigne)) {
+    if (signalerErreurPort_) signalerErreurPort_(port_.DerniereErreur());
+    return false;
+  }
+  port_.DefinirTailleLecture(0);
+  port_.Lire();
+  return true;
+}
+
+std::string Liaison::EnvoyerTrame(std::string_view message, bool avecLrc, int attendu,
+                                  double delai) {
+  if (message.empty()) return {};
+  if (!OuvrirPort()) return {};
+  port_.Lire();
+  std::string envoi(message);
+  if (avecLrc) envoi += CalculerLrc(message);
+  port_.Ecrire(envoi);
+  port_.AttendreAuMoins(attendu, Horloge::Plus(horloge_.Maintenant(), delai));
+  return port_.Lire();
+}
+
+std::optional<std::string> Liaison::OuvrirEchange(std::string_view message, double delaiEnq) {
+  OuvrirPort();
+  const std::string trame = EncadrerMessage(message);
+  std::string reponse;
+  for (int envoi = 0; envoi < kEnvoisMax; ++envoi) {
+    reponse = EnvoyerTrame(trame, false, 1, kDelaiReponse);
+    if (reponse != std::string(1, NAK)) break;
+  }
+  if (reponse == std::string(1, NAK)) {
+    EnvoyerTrame(std::string(1, EOT), false, 1, kDelaiReponse);
+    return std::nullopt;
+  }
+  return EnvoyerTrame(std::string(1, EOT), false, 1, delaiEnq);
+}
+
+std::string Liaison::EchangerAvecLecture(std::string_view message, double delaiEnq,
+                                         const LectureReponse& lireReponse) {
+  const auto reponseEot = OuvrirEchange(message, delaiEnq);
+  if (!reponseEot || *reponseEot != std::string(1, ENQ)) return std::string(ERR_MESSAGE);
+  std::string reponse = lireReponse();
+  // The terminal's closing character is awaited but not looked at.
+  EnvoyerTrame(std::string(1, ACK), false, 1, kDelaiReponse);
+  return reponse;
+}
+
+std::string Liaison::LireDeuxBlocs() {
+  const std::string bloc1 = EnvoyerTrame(std::string(1, ACK), false, kTailleBloc, kDelaiReponse);
+  // Without a readable length there is no telling where the answer ends.
+  const auto longueur = LireLongueurTrame(bloc1);
+  if (!longueur) return std::string(ERR_MESSAGE);
+  const std::string bloc2 =
+      EnvoyerTrame(std::string(1, ACK), false, *longueur - 239, kDelaiReponse);
+  std::string reponse = bloc1.size() >= 3 ? bloc1.substr(0, bloc1.size() - 3) : std::string();
+  if (!bloc2.empty()) reponse += bloc2.substr(1);
+  return reponse;
+}
+
+std::string Liaison::Echanger(std::string_view message, int attendu, double delai) {
+  return EchangerAvecLecture(message, delai, [&]() -> std::string {
+    if (attendu <= kMaxUnBloc) {
+      return EnvoyerTrame(std::string(1, ACK), false, attendu, kDelaiReponse);
+    }
+    return LireDeuxBlocs();
+  });
+}
+
+bool Liaison::AttendreTerminalPret() {
+  if (!OuvrirPort()) return false;
+  return EnvoyerTrame(std::string(1, ENQ), false, 1, kDelaiReponse) == std::string(1, ACK);
+}
+
+}  // namespace zef30

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "link/Horloge.h"
+#include "link/PortSerie.h"
+
+namespace zef30 {
+
+// Waits of the handshake that do not depend on the request, in seconds.
+inline constexpr double kDelaiReponse = 10.0;
+
+// The terminal link: the port, its opening on first use, and the request/answer handshake.
+class Liaison {
+ public:
+  // `numeroPortCom` is read each time the port has to be opened, so a choice made before the
+  // first request takes effect; once open, the port is never re-configured.
+  Liaison(PortSerie& port, const Horloge& horloge, const std::int32_t& numeroPortCom);
+
+  // Told why the port could not be opened (device and the system's reason).
+  void SurErreurPort(std::function<void(const std::string&)> signaler);
+
+  bool OuvrirPort();
+
+  // Discards what is waiting, sends `message` (and its check character when asked), waits until
+  // `attendu` characters are waiting or `delai` seconds have passed, and returns all waiting.
+  std::string EnvoyerTrame(std::string_view message, bool avecLrc, int attendu, double delai);
+
+  // The request/answer exchange: the answer frame exactly as received, or ERR_MESSAGE.
+  std::string Echanger(std::string_view message, int attendu, double delai);
+
+  // The readiness probe: ENQ answered by ACK alone.
+  bool AttendreTerminalPret();
+
+  // Opening shared by every exchange: the frame, sent again while the terminal answers NAK (three
+  // sends at most), then EOT. Returns the reply to EOT, waited for within `delaiEnq`, or nullopt
+  // when the third send was refused too (EOT then sent and its reply read, within 10 s).
+  std::optional<std::string> OuvrirEchange(std::string_view message, double delaiEnq);
+
+  // Opening, ENQ required, the caller's way of reading the answer, then the final ACK.
+  using LectureReponse = std::function<std::string()>;
+  std::string EchangerAvecLecture(std::string_view message, double delaiEnq,
+                                  const LectureReponse& lireReponse);
+
+  PortSerie& Port() { return port_; }
+  const Horloge& HorlogeLiaison() const { return horloge_; }
+
+ private:
+  std::string LireDeuxBlocs();
+
+  PortSerie& port_;
+  const Horloge& horloge_;
+  const std::int32_t& numeroPortCom_;
+  std::function<void(const std::string&)> signalerErreurPort_;
+};
+
+}  // namespace zef30

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "link/Horloge.h"
+
+namespace zef30 {
+
+// The serial port as the link uses it: what the terminal sends is counted and read as bytes.
+class PortSerie {
+ public:
+  virtual ~PortSerie() = default;
+
+  // Opens port `numero` (1 = the first port) with settings such as "9600,N,8,1".
+  // On failure returns false, and DerniereErreur() says why in words for the operator.
+  virtual bool Ouvrir(int numero, std::string_view parametres) = 0;
+  virtual bool EstOuvert() const = 0;
+  virtual void Fermer() = 0;
+  virtual std::string DerniereErreur() const = 0;
+
+  // 0: a read takes everything waiting; 1: a read takes one character.
+  virtual void DefinirTailleLecture(int taille) = 0;
+  virtual void Ecrire(std::string_view octets) = 0;
+  virtual int NombreEnAttente() = 0;
+  virtual std::string Lire() = 0;
+
+  // Returns as soon as at least `nombre` characters are waiting, or once `echeance` has passed.
+  virtual void AttendreAuMoins(int nombre, Horloge::Instant echeance) = 0;
+};
+
+}  // namespace zef30

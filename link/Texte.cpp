@@ -1,0 +1,102 @@
+#include "link/Texte.h"
+
+#include <array>
+#include <charconv>
+
+namespace zef30 {
+
+std::string Extraire(std::string_view texte, long position, long longueur) {
+  if (position < 1 || longueur <= 0) return {};
+  const auto debut = static_cast<std::size_t>(position - 1);
+  if (debut >= texte.size()) return {};
+  return std::string(texte.substr(debut, static_cast<std::size_t>(longueur)));
+}
+
+std::string Caractere(std::string_view texte, long position) {
+  return Extraire(texte, position, 1);
+}
+
+namespace {
+
+// Code points of the bytes 0x80 to 0x9F; the five bytes Windows-1252 leaves undefined keep
+// their own value, as the system's own conversion does.
+constexpr std::array<char32_t, 32> kPlage80 = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void AjouterUtf8(std::string& sortie, char32_t c) {
+  if (c < 0x80) {
+    sortie += static_cast<char>(c);
+  } else if (c < 0x800) {
+    sortie += static_cast<char>(0xC0 | (c >> 6));
+    sortie += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    sortie += static_cast<char>(0xE0 | (c >> 12));
+    sortie += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    sortie += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+bool EstBlanc(char c) { return c == ' ' || c == '\t'; }
+
+}  // namespace
+
+std::string Cp1252VersUtf8(std::string_view octets) {
+  std::string sortie;
+  sortie.reserve(octets.size());
+  for (char brut : octets) {
+    const auto octet = static_cast<unsigned char>(brut);
+    if (octet < 0x80) {
+      sortie += brut;
+    } else if (octet < 0xA0) {
+      AjouterUtf8(sortie, kPlage80[octet - 0x80]);
+    } else {
+      AjouterUtf8(sortie, octet);
+    }
+  }
+  return sortie;
+}
+
+std::optional<std::int32_t> LireEntierStrict(std::string_view texte) {
+  if (texte.empty()) return std::nullopt;
+  for (char c : texte) {
+    if (c < '0' || c > '9') return std::nullopt;
+  }
+  std::int32_t valeur = 0;
+  const auto [fin, erreur] = std::from_chars(texte.data(), texte.data() + texte.size(), valeur);
+  if (erreur != std::errc() || fin != texte.data() + texte.size()) return std::nullopt;
+  return valeur;
+}
+
+std::optional<double> LireNombre(std::string_view texte) {
+  std::size_t debut = 0;
+  std::size_t fin = texte.size();
+  while (debut < fin && EstBlanc(texte[debut])) ++debut;
+  while (fin > debut && EstBlanc(texte[fin - 1])) --fin;
+  std::string_view coeur = texte.substr(debut, fin - debut);
+  bool negatif = false;
+  if (!coeur.empty() && (coeur.front() == '+' || coeur.front() == '-')) {
+    negatif = coeur.front() == '-';
+    coeur.remove_prefix(1);
+  }
+  if (coeur.empty() || coeur.front() == '+' || coeur.front() == '-') return std::nullopt;
+  bool chiffre = false;
+  bool point = false;
+  for (char c : coeur) {
+    if (c >= '0' && c <= '9') {
+      chiffre = true;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (!chiffre) return std::nullopt;
+  double valeur = 0;
+  const auto [ptr, erreur] = std::from_chars(coeur.data(), coeur.data() + coeur.size(), valeur);
+  if (erreur != std::errc() || ptr != coeur.data() + coeur.size()) return std::nullopt;
+  return negatif ? -valeur : valeur;
+}
+
+}  // namespace zef30

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zef30 {
+
+// The `longueur` bytes that start at `position` (counted from 1). A position beyond the text
+// reads as empty and a field running past its end comes back shortened: never out of bounds.
+std::string Extraire(std::string_view texte, long position, long longueur);
+
+// The byte at `position` (from 1) as a one-character text, or the empty text beyond the end.
+std::string Caractere(std::string_view texte, long position);
+
+// Terminal bytes are Windows-1252; every text meant for people is UTF-8.
+std::string Cp1252VersUtf8(std::string_view octets);
+
+// A whole number made of decimal digits only (no blank, no sign), within 32 bits.
+std::optional<std::int32_t> LireEntierStrict(std::string_view texte);
+
+// The usual reading of a number typed or sent as text: surrounding blanks and one sign are
+// accepted, then decimal digits with an optional fraction. Anything else is not a number.
+std::optional<double> LireNombre(std::string_view texte);
+
+}  // namespace zef30

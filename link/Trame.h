@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zef30 {
+
+inline constexpr char STX = 0x02;
+inline constexpr char ETX = 0x03;
+inline constexpr char EOT = 0x04;
+inline constexpr char ENQ = 0x05;
+inline constexpr char ACK = 0x06;
+inline constexpr char DLE = 0x10;
+inline constexpr char NAK = 0x15;
+inline constexpr char ETB = 0x17;
+
+// Stands in place of an answer when the handshake failed; callers compare the whole result.
+inline constexpr std::string_view ERR_MESSAGE = "ERR_MESSAGE";
+
+// Check character of a frame that begins with STX: exclusive-or of everything after it.
+std::string CalculerLrc(std::string_view trame);
+
+// STX, message, DLE, ETX and the check character.
+std::string EncadrerMessage(std::string_view message);
+
+// The data length L at positions 4 to 6 of a frame, when those three characters are digits.
+std::optional<int> LireLongueurTrame(std::string_view trame);
+
+}  // namespace zef30

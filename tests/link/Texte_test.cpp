@@ -1,0 +1,79 @@
+#include "link/Texte.h"
+
+#include <gtest/gtest.h>
+
+#include "link/Trame.h"
+
+namespace zef30 {
+namespace {
+
+TEST(Extraire, PositionsBeyondTheTextReadAsEmptyOrShortened) {
+  EXPECT_EQ(Extraire("ABCDEF", 2, 3), "BCD");
+  EXPECT_EQ(Extraire("ABCDEF", 5, 10), "EF");
+  EXPECT_EQ(Extraire("ABCDEF", 7, 1), "");
+  EXPECT_EQ(Extraire("ABCDEF", 0, 2), "");
+  EXPECT_EQ(Extraire("ABCDEF", -5, 2), "");
+  EXPECT_EQ(Extraire("ABCDEF", 1, 0), "");
+  EXPECT_EQ(Extraire("", 1, 1), "");
+  EXPECT_EQ(Caractere("AB", 2), "B");
+  EXPECT_EQ(Caractere("AB", 3), "");
+}
+
+TEST(Cp1252VersUtf8, TerminalBytesBecomeTheirCharacters) {
+  EXPECT_EQ(Cp1252VersUtf8("abc\x02\x10"), "abc\x02\x10");
+  EXPECT_EQ(Cp1252VersUtf8("\xE9t\xE9"), "été");
+  EXPECT_EQ(Cp1252VersUtf8("\x80"), "€");
+  EXPECT_EQ(Cp1252VersUtf8("\x92"), "’");
+  EXPECT_EQ(Cp1252VersUtf8("\x81"), "\xC2\x81");
+  EXPECT_EQ(Cp1252VersUtf8("\xFF"), "ÿ");
+}
+
+TEST(LireNombre, AcceptsBlanksSignAndFractionOnly) {
+  EXPECT_EQ(LireNombre(" 12 "), 12.0);
+  EXPECT_EQ(LireNombre("-3"), -3.0);
+  EXPECT_EQ(LireNombre("+05"), 5.0);
+  EXPECT_EQ(LireNombre("12.5"), 12.5);
+  EXPECT_FALSE(LireNombre(""));
+  EXPECT_FALSE(LireNombre("  "));
+  EXPECT_FALSE(LireNombre("1a"));
+  EXPECT_FALSE(LireNombre("--1"));
+  EXPECT_FALSE(LireNombre("."));
+  EXPECT_FALSE(LireNombre("1 2"));
+}
+
+TEST(LireEntierStrict, DigitsOnlyWithin32Bits) {
+  EXPECT_EQ(LireEntierStrict("012"), 12);
+  EXPECT_FALSE(LireEntierStrict(" 12"));
+  EXPECT_FALSE(LireEntierStrict("-1"));
+  EXPECT_FALSE(LireEntierStrict(""));
+  EXPECT_FALSE(LireEntierStrict("99999999999"));
+}
+
+TEST(Trame, FrameOfTheCardSwitchRequest) {
+  EXPECT_EQ(EncadrerMessage("AA000"), std::string("\x02"
+                                                  "AA000\x10\x03\x23"));
+  EXPECT_EQ(CalculerLrc(std::string("\x02"
+                                    "AA000\x10\x03")),
+            "\x23");
+  // The check character may itself be a control character, or zero.
+  EXPECT_EQ(CalculerLrc(std::string("\x02"
+                                    "AA\x10\x03",
+                                    5)),
+            std::string(1, '\x13'));
+  EXPECT_EQ(CalculerLrc(std::string("\x02"
+                                    "AA",
+                                    3)),
+            std::string(1, '\0'));
+  EXPECT_EQ(LireLongueurTrame("\x02"
+                              "AJ093"),
+            93);
+  EXPECT_FALSE(
+      LireLongueurTrame("\x02"
+                        "AJ0 3"));
+  EXPECT_FALSE(
+      LireLongueurTrame("\x02"
+                        "AJ"));
+}
+
+}  // namespace
+}  // namespace zef30

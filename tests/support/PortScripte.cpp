@@ -1,0 +1,81 @@
+#include "tests/support/PortScripte.h"
+
+#include <algorithm>
+
+namespace zef30::essai {
+
+PortScripte& PortScripte::Repondre(std::string octets, double apres) {
+  return RepondreEnMorceaux({{apres, std::move(octets)}});
+}
+
+PortScripte& PortScripte::RepondreEnMorceaux(std::vector<Morceau> morceaux) {
+  reponses_.push_back(std::move(morceaux));
+  return *this;
+}
+
+void PortScripte::Arriver(std::string octets, double apres) {
+  enRoute_.push_back({Horloge::Plus(horloge_.Maintenant(), apres), std::move(octets)});
+}
+
+std::string PortScripte::Ligne() const {
+  std::string ligne;
+  for (const auto& e : ecritures_) ligne += e.octets;
+  return ligne;
+}
+
+bool PortScripte::Ouvrir(int numero, std::string_view) {
+  dernierNumero_ = numero;
+  if (!raisonRefus_.empty()) return false;
+  ouvert_ = true;
+  ++ouvertures_;
+  return true;
+}
+
+void PortScripte::Ecrire(std::string_view octets) {
+  ecritures_.push_back({std::string(octets), horloge_.Ecoule()});
+  if (reponses_.empty()) return;
+  for (auto& morceau : reponses_.front()) {
+    if (!morceau.octets.empty()) Arriver(std::move(morceau.octets), morceau.apres);
+  }
+  reponses_.pop_front();
+}
+
+void PortScripte::Livrer() {
+  std::stable_sort(enRoute_.begin(), enRoute_.end(),
+                   [](const Arrivee& a, const Arrivee& b) { return a.instant < b.instant; });
+  const auto maintenant = horloge_.Maintenant();
+  auto it = enRoute_.begin();
+  for (; it != enRoute_.end() && it->instant <= maintenant; ++it) recu_ += it->octets;
+  enRoute_.erase(enRoute_.begin(), it);
+}
+
+int PortScripte::NombreEnAttente() {
+  Livrer();
+  return static_cast<int>(recu_.size());
+}
+
+std::string PortScripte::Lire() {
+  Livrer();
+  std::string lu;
+  if (tailleLecture_ == 1) {
+    lu = recu_.substr(0, std::min<std::size_t>(1, recu_.size()));
+    recu_.erase(0, lu.size());
+  } else {
+    lu.swap(recu_);
+  }
+  return lu;
+}
+
+void PortScripte::AttendreAuMoins(int nombre, Horloge::Instant echeance) {
+  for (;;) {
+    Livrer();
+    if (static_cast<int>(recu_.size()) >= nombre) return;
+    if (enRoute_.empty() || enRoute_.front().instant > echeance) {
+      horloge_.AvancerJusqua(echeance);
+      return;
+    }
+    horloge_.AvancerJusqua(enRoute_.front().instant);
+  }
+}
+
+}  // namespace zef30::essai
