@@ -8,8 +8,6 @@ namespace zef30 {
 
 namespace {
 constexpr std::string_view kParametresLigne = "9600,N,8,1";
-constexpr int kTailleBloc = 252;
-constexpr int kMaxUnBloc = 248;
 constexpr int kEnvoisMax = 3;
 }  // namespace
 
@@ -66,27 +64,6 @@ std::string Liaison::EchangerAvecLecture(std::string_view message, double delaiE
   // The terminal's closing character is awaited but not looked at.
   EnvoyerTrame(std::string(1, ACK), false, 1, kDelaiReponse);
   return reponse;
-}
-
-std::string Liaison::LireDeuxBlocs() {
-  const std::string bloc1 = EnvoyerTrame(std::string(1, ACK), false, kTailleBloc, kDelaiReponse);
-  // Without a readable length there is no telling where the answer ends.
-  const auto longueur = LireLongueurTrame(bloc1);
-  if (!longueur) return std::string(ERR_MESSAGE);
-  const std::string bloc2 =
-      EnvoyerTrame(std::string(1, ACK), false, *longueur - 239, kDelaiReponse);
-  std::string reponse = bloc1.size() >= 3 ? bloc1.substr(0, bloc1.size() - 3) : std::string();
-  if (!bloc2.empty()) reponse += bloc2.substr(1);
-  return reponse;
-}
-
-std::string Liaison::Echanger(std::string_view message, int attendu, double delai) {
-  return EchangerAvecLecture(message, delai, [&]() -> std::string {
-    if (attendu <= kMaxUnBloc) {
-      return EnvoyerTrame(std::string(1, ACK), false, attendu, kDelaiReponse);
-    }
-    return LireDeuxBlocs();
-  });
 }
 
 bool Liaison::AttendreTerminalPret() {

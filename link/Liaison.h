@@ -36,6 +36,24 @@ class Liaison {
   // The readiness probe: ENQ answered by ACK alone.
   bool AttendreTerminalPret();
 
+  // Receive operations that read a frame by its length field (positions 4 to 6): the first six
+  // characters, then exactly the rest (L + `supplement` in all). One start time bounds both waits;
+  // the count of the second wait is written back into `attendu`.
+  std::string EnvoyerTrameLongueurLue(std::string_view message, bool avecLrc, int& attendu,
+                                      double delai, int supplement);
+  // The same, never beyond the end of the first block.
+  std::string EnvoyerTrameBloc(std::string_view message, bool avecLrc, int& attendu, double delai,
+                               int supplement);
+  // The same as EnvoyerTrameBloc, with a short read when the first data character is "9".
+  std::string EnvoyerTrameBlocCourt(std::string_view message, bool avecLrc, int& attendu,
+                                    double delai, int supplement);
+
+  // Exchanges that differ from Echanger only in how they read the answer.
+  std::string EchangerListeDossiers(std::string_view message, int& attendu, double delai);
+  std::string EchangerEnregistrement(std::string_view message, int attendu, double delai);
+  std::string EchangerReponseLongue(std::string_view message, int attendu, double delai);
+  std::string EchangerValiditeForfait(std::string_view message, int attendu, double delai);
+
   // Opening shared by every exchange: the frame, sent again while the terminal answers NAK (three
   // sends at most), then EOT. Returns the reply to EOT, waited for within `delaiEnq`, or nullopt
   // when the third send was refused too (EOT then sent and its reply read, within 10 s).
@@ -50,6 +68,11 @@ class Liaison {
   const Horloge& HorlogeLiaison() const { return horloge_; }
 
  private:
+  enum class LectureParLongueur { Entiere, Bloc, BlocCourt };
+  std::string EnvoyerTrameParLongueur(LectureParLongueur lecture, std::string_view message,
+                                      bool avecLrc, int& attendu, double delai, int supplement);
+  // ACK, then the first block (or the whole frame when it fits in one) read by its length field.
+  std::string LirePremierBloc();
   std::string LireDeuxBlocs();
 
   PortSerie& port_;

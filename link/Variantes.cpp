@@ -1,0 +1,136 @@
+// The exchanges whose answer length is read from the answer itself, and the receive operations
+// they rest on. They share the opening and closing of Echanger; only the reading differs.
+
+#include "link/Liaison.h"
+#include "link/Texte.h"
+#include "link/Trame.h"
+
+namespace zef30 {
+
+namespace {
+constexpr int kTailleEntete = 6;
+constexpr int kTailleBloc = 252;
+constexpr int kMaxUnBloc = 248;
+constexpr int kSupplementTrame = 9;
+const std::string kAck(1, ACK);
+
+// A frame of L data characters in two blocks has L - 239 characters in its second block.
+int TailleSecondBloc(int longueur) { return longueur - 239; }
+
+// The first block without its three closing characters, then the second from after its STX.
+std::string JoindreBlocs(const std::string& bloc1, const std::string& bloc2) {
+  std::string reponse = bloc1.size() >= 3 ? bloc1.substr(0, bloc1.size() - 3) : std::string();
+  if (!bloc2.empty()) reponse += bloc2.substr(1);
+  return reponse;
+}
+}  // namespace
+
+std::string Liaison::EnvoyerTrameParLongueur(LectureParLongueur lecture, std::string_view message,
+                                             bool avecLrc, int& attendu, double delai,
+                                             int supplement) {
+  if (message.empty()) return {};
+  if (!OuvrirPort()) return {};
+  port_.Lire();
+  std::string envoi(message);
+  if (avecLrc) envoi += CalculerLrc(message);
+  port_.Ecrire(envoi);
+  const auto echeance = Horloge::Plus(horloge_.Maintenant(), delai);
+
+  port_.AttendreAuMoins(kTailleEntete, echeance);
+  std::string premier = port_.Lire();
+  const int lus = static_cast<int>(premier.size());
+  const bool parBloc = lecture != LectureParLongueur::Entiere;
+
+  int reste = attendu;
+  if (lus >= kTailleEntete) {
+    const auto longueur = LireLongueurTrame(premier);
+    if (lecture == LectureParLongueur::BlocCourt && Caractere(premier, 7) == "9") {
+      reste = 23;
+    } else if (longueur) {
+      reste = *longueur + supplement - lus;
+      // A frame longer than one block comes in two, and the second is sent only after the next
+      // ACK: whatever the first read already holds, read no further than the first block.
+      if (parBloc && *longueur + supplement > kTailleBloc) reste = kTailleBloc - lus;
+    } else {
+      reste = parBloc ? kTailleBloc : 25;
+    }
+  }
+  if (parBloc && reste > kMaxUnBloc) reste = kTailleBloc - lus;
+
+  port_.AttendreAuMoins(reste, echeance);
+  attendu = reste;
+  return premier + port_.Lire();
+}
+
+std::string Liaison::EnvoyerTrameLongueurLue(std::string_view message, bool avecLrc, int& attendu,
+                                             double delai, int supplement) {
+  return EnvoyerTrameParLongueur(LectureParLongueur::Entiere, message, avecLrc, attendu, delai,
+                                 supplement);
+}
+
+std::string Liaison::EnvoyerTrameBloc(std::string_view message, bool avecLrc, int& attendu,
+                                      double delai, int supplement) {
+  return EnvoyerTrameParLongueur(LectureParLongueur::Bloc, message, avecLrc, attendu, delai,
+                                 supplement);
+}
+
+std::string Liaison::EnvoyerTrameBlocCourt(std::string_view message, bool avecLrc, int& attendu,
+                                           double delai, int supplement) {
+  return EnvoyerTrameParLongueur(LectureParLongueur::BlocCourt, message, avecLrc, attendu, delai,
+                                 supplement);
+}
+
+std::string Liaison::LireDeuxBlocs() {
+  const std::string bloc1 = EnvoyerTrame(kAck, false, kTailleBloc, kDelaiReponse);
+  // Without a readable length there is no telling where the answer ends.
+  const auto longueur = LireLongueurTrame(bloc1);
+  if (!longueur) return std::string(ERR_MESSAGE);
+  return JoindreBlocs(bloc1, EnvoyerTrame(kAck, false, TailleSecondBloc(*longueur), kDelaiReponse));
+}
+
+std::string Liaison::LirePremierBloc() {
+  int attendu = kTailleBloc;
+  return EnvoyerTrameBloc(kAck, false, attendu, kDelaiReponse, kSupplementTrame);
+}
+
+std::string Liaison::Echanger(std::string_view message, int attendu, double delai) {
+  return EchangerAvecLecture(message, delai, [&]() -> std::string {
+    if (attendu <= kMaxUnBloc) return EnvoyerTrame(kAck, false, attendu, kDelaiReponse);
+    return LireDeuxBlocs();
+  });
+}
+
+std::string Liaison::EchangerListeDossiers(std::string_view message, int& attendu, double delai) {
+  return EchangerAvecLecture(message, delai, [&] {
+    return EnvoyerTrameLongueurLue(kAck, false, attendu, kDelaiReponse, kSupplementTrame);
+  });
+}
+
+std::string Liaison::EchangerEnregistrement(std::string_view message, int attendu, double delai) {
+  return Echanger(message, attendu, delai);
+}
+
+std::string Liaison::EchangerReponseLongue(std::string_view message, int, double delai) {
+  return EchangerAvecLecture(message, delai, [&]() -> std::string {
+    const std::string bloc1 = LirePremierBloc();
+    const auto longueur = LireLongueurTrame(bloc1);
+    const int second = longueur ? TailleSecondBloc(*longueur) : kTailleBloc;
+    if (second <= 0) return bloc1;
+    return JoindreBlocs(bloc1, EnvoyerTrame(kAck, false, second, kDelaiReponse));
+  });
+}
+
+std::string Liaison::EchangerValiditeForfait(std::string_view message, int, double delai) {
+  return EchangerAvecLecture(message, delai, [&]() -> std::string {
+    const std::string bloc1 = LirePremierBloc();
+    const auto longueur = LireLongueurTrame(bloc1);
+    if (!longueur) return std::string(ERR_MESSAGE);
+    // Every position the flat-amount validity reads lies in the first block; only a very long
+    // answer is worth a second read, and then nothing is trimmed from either block.
+    const int second = TailleSecondBloc(*longueur);
+    if (second <= kMaxUnBloc) return bloc1;
+    return bloc1 + EnvoyerTrame(kAck, false, second, kDelaiReponse);
+  });
+}
+
+}  // namespace zef30
