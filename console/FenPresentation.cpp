@@ -1,1 +1,378 @@
 #include "console/FenPresentation.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLinearGradient>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+
+#include "console/Demarrage.h"
+#include "requests/Consultation.h"
+#include "requests/Switch.h"
+
+namespace zef30 {
+
+namespace {
+
+constexpr int kLargeur = 863;
+constexpr int kHauteur = 802;
+
+QString EnQString(const std::string& texte) { return QString::fromStdString(texte); }
+
+// Places a new control of kind T at its fixed place, named as the handlers and tests know it.
+template <typename T>
+T* Placer(QWidget* fenetre, const char* nom, int gauche, int haut, int largeur, int hauteur) {
+  auto* controle = new T(fenetre);
+  controle->setObjectName(QString::fromLatin1(nom));
+  controle->setGeometry(gauche, haut, largeur, hauteur);
+  return controle;
+}
+
+// A label shows its text as written: what comes from the terminal is never read as markup.
+QLabel* PlacerLabel(QWidget* fenetre, const char* nom, const char* legende, int gauche, int haut,
+                    int largeur, int hauteur) {
+  auto* label = Placer<QLabel>(fenetre, nom, gauche, haut, largeur, hauteur);
+  label->setTextFormat(Qt::PlainText);
+  label->setWordWrap(true);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  label->setText(QString::fromUtf8(legende));
+  return label;
+}
+
+void MettreEnGras(QWidget* controle, double points) {
+  QFont police = controle->font();
+  police.setBold(true);
+  police.setPointSizeF(points);
+  controle->setFont(police);
+}
+
+void Colorer(QWidget* controle, QPalette::ColorRole role, const QColor& couleur) {
+  QPalette palette = controle->palette();
+  palette.setColor(role, couleur);
+  controle->setPalette(palette);
+}
+
+// The banner of Picture1, drawn here rather than shipped: wider than its frame, shown clipped.
+QPixmap DessinerBanniere() {
+  QPixmap banniere(770, 85);
+  QPainter peintre(&banniere);
+  QLinearGradient degrade(0, 0, banniere.width(), 0);
+  degrade.setColorAt(0, QColor(0, 51, 102));
+  degrade.setColorAt(1, QColor(0, 128, 160));
+  peintre.fillRect(banniere.rect(), degrade);
+  peintre.setPen(QColor(255, 255, 192));
+  QFont police = peintre.font();
+  police.setBold(true);
+  police.setPixelSize(30);
+  peintre.setFont(police);
+  peintre.drawText(QRect(14, 0, 400, 65), Qt::AlignVCenter | Qt::AlignLeft,
+                   QStringLiteral("ZEF30"));
+  police.setBold(false);
+  police.setPixelSize(13);
+  peintre.setFont(police);
+  peintre.drawText(QRect(130, 0, 300, 65), Qt::AlignVCenter | Qt::AlignLeft,
+                   QString::fromUtf8("Console de test du terminal"));
+  return banniere;
+}
+
+}  // namespace
+
+FenPresentation::FenPresentation(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("FenPresentation"));
+  setWindowTitle(QStringLiteral("Test ZEF30"));
+  setFixedSize(kLargeur, kHauteur);
+  ConstruireControles();
+}
+
+FenPresentation::~FenPresentation() {
+  while (pointeursOccupes_ > 0) PointeurOccupe(false);
+}
+
+void FenPresentation::ConstruireControles() {
+  txtSelection_ = Placer<QPlainTextEdit>(this, "txtSelection", 8, 8, 313, 305);
+  List1_ = Placer<QListWidget>(this, "List1", 328, 8, 369, 368);
+  PlacerLabel(this, "Label7", "List No Dossier", 712, 8, 97, 17);
+  List2_ = Placer<QListWidget>(this, "List2", 712, 24, 113, 342);
+
+  // The terminal's display: its designer caption is cleared at start-up, and a listener shows it.
+  PanelAnnulation_ = PlacerLabel(this, "PanelAnnulation", "Inserez", 8, 320, 313, 65);
+  MettreEnGras(PanelAnnulation_, 18);
+  PanelAnnulation_->setAlignment(Qt::AlignCenter);
+  PanelAnnulation_->setAutoFillBackground(true);
+  Colorer(PanelAnnulation_, QPalette::Window, QColor(255, 255, 192));
+  PanelAnnulation_->hide();
+
+  Text1_ = Placer<QLineEdit>(this, "Text1", 8, 392, 689, 25);
+  Text1_->setReadOnly(true);
+
+  PlacerLabel(this, "Label1", "Prix", 152, 424, 33, 25)
+      ->setAlignment(Qt::AlignRight | Qt::AlignTop);
+  TextPrix_ = Placer<QLineEdit>(this, "TextPrix", 192, 424, 113, 25);
+  TextPrix_->setText(QStringLiteral("100"));
+
+  PanelRefus_ = PlacerLabel(this, "PanelRefus", "", 520, 424, 193, 41);
+  MettreEnGras(PanelRefus_, 12);
+  PanelRefus_->setAlignment(Qt::AlignCenter);
+
+  PlacerLabel(this, "Label5", "No Dossier", 168, 472, 97, 17);
+  Label6_ = PlacerLabel(this, "Label6", "", 320, 480, 145, 17);
+  MettreEnGras(Label6_, 9.75);
+  Label6_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  Colorer(Label6_, QPalette::WindowText, QColor(192, 0, 0));
+
+  LabelTemps_ = PlacerLabel(this, "LabelTemps", "", 512, 480, 209, 57);
+  MettreEnGras(LabelTemps_, 12);
+  LabelTemps_->setAlignment(Qt::AlignCenter);
+
+  const QFont arial(QStringLiteral("Arial"));
+  Text2_ = Placer<QLineEdit>(this, "Text2", 168, 488, 137, 25);
+  TextNoCB_ = Placer<QLineEdit>(this, "TextNoCB", 160, 552, 145, 25);
+  for (QLineEdit* zone : {Text2_, TextNoCB_}) {
+    QFont police = arial;
+    police.setPointSizeF(9.75);
+    zone->setFont(police);
+  }
+  PlacerLabel(this, "Label3", "N° CB", 160, 536, 73, 17);
+  PlacerLabel(this, "Label4", "Date Validité", 160, 584, 73, 25);
+  TextDateVal_ = Placer<QLineEdit>(this, "TextDateVal", 248, 584, 57, 25);
+
+  Option1_ = Placer<QRadioButton>(this, "Option1", 168, 624, 97, 17);
+  Option1_->setText(QStringLiteral("Mode Vente"));
+  Option2_ = Placer<QRadioButton>(this, "Option2", 168, 648, 105, 13);
+  Option2_->setText(QString::fromUtf8("Mode Vidéo"));
+  Option2_->setChecked(true);
+  Check1_ = Placer<QCheckBox>(this, "Check1", 304, 648, 81, 17);
+  Check1_->setText(QStringLiteral("Ecran Hote"));
+  Check1_->setChecked(true);
+
+  PlacerLabel(this, "Label2", "Port COM:", 472, 632, 57, 25);
+  Combo1_ = Placer<QComboBox>(this, "Combo1", 472, 648, 73, 21);
+  Combo1_->setEditable(true);
+  // Only an entry of the list chooses the port; what is typed is never added to it.
+  Combo1_->setInsertPolicy(QComboBox::NoInsert);
+  connect(Combo1_, &QComboBox::activated, this, [this](int index) {
+    if (console_ == nullptr || index < 0) return;
+    Combo1_Click(console_->etat, Combo1_->itemText(index).toStdString());
+  });
+
+  auto* picture = Placer<QLabel>(this, "Picture1", 160, 672, 305, 65);
+  picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  picture->setPixmap(DessinerBanniere());
+
+  struct Bouton {
+    const char* nom;
+    const char* legende;
+    int gauche;
+    int haut;
+    Gestionnaire gestionnaire;
+    // Sortie Ecoute must reach a listener that is running; every other button waits its turn.
+    bool pendantUneRequete = false;
+  };
+  // Buttons whose handler is still to come are connection points: they exist and do nothing.
+  const Bouton boutons[] = {
+      {"cmdDemSwi", "Demande de switch", 8, 424, &cmdDemSwi_Click},
+      {"cmdSetPrix", "Définir le prix", 320, 424, nullptr},
+      {"cmdDemVal", "Demander validité", 8, 456, nullptr},
+      {"cmdLitPuceSync", "Ecouter Mode Maintenance", 320, 456, nullptr},
+      {"cmdDemEnr", "Demander enregistrement", 8, 488, nullptr},
+      {"Command1", "Sortie Ecoute", 320, 496, nullptr},
+      {"Command3", "Demander Annul Dossier", 8, 520, nullptr},
+      {"Command2", "Mise à l'heure", 320, 536, nullptr},
+      {"cmdDemAbdn", "Demander Info Dossier", 8, 552, nullptr},
+      {"cmdDemConsult", "Dem consultation", 320, 568, &cmdDemConsult_Click},
+      {"cmdDemConf", "Demander liste dossier", 8, 584, nullptr},
+      {"Command6", "Dem Redemarrage", 320, 600, nullptr},
+      {"Command5", "Demande ISO 2", 8, 616, nullptr},
+      {"cmdDemTC", "Demander télécollecte", 8, 648, nullptr},
+      {"cmdDemTic", "Etat derniere TeleCollecte", 8, 680, nullptr},
+      {"cmdDemVitesse", "Changer Vitesse -> 19200", 480, 696, nullptr},
+      {"Command4", "Etat dernier TeleParam", 8, 712, nullptr},
+  };
+  for (const Bouton& b : boutons) {
+    auto* bouton = Placer<QPushButton>(this, b.nom, b.gauche, b.haut, 145, 25);
+    bouton->setText(QString::fromUtf8(b.legende));
+    bouton->setAutoDefault(false);
+    if (b.gestionnaire != nullptr) BrancherBouton(bouton, b.gestionnaire, b.pendantUneRequete);
+  }
+  // Nothing in the console offers the line-speed change to the operator.
+  findChild<QPushButton*>(QStringLiteral("cmdDemVitesse"))->hide();
+
+  // Connection point of the dossier list: a click copies the entry into Text2 once the dossier
+  // list's handler is there (List2_Click with this window and the entry's text).
+}
+
+void FenPresentation::BrancherBouton(QPushButton* bouton, Gestionnaire gestionnaire,
+                                     bool pendantUneRequete) {
+  connect(bouton, &QPushButton::clicked, this,
+          [this, gestionnaire, pendantUneRequete] { Executer(gestionnaire, pendantUneRequete); });
+}
+
+void FenPresentation::Executer(Gestionnaire gestionnaire, bool pendantUneRequete) {
+  if (console_ == nullptr) return;
+  if (gestionnairesEnCours_ > 0 && !pendantUneRequete) return;
+  struct EnCours {
+    int& compteur;
+    explicit EnCours(int& c) : compteur(c) { ++compteur; }
+    ~EnCours() { --compteur; }
+  } enCours(gestionnairesEnCours_);
+  try {
+    gestionnaire(*console_);
+  } catch (const std::exception& erreur) {
+    // A handler that fails must not take the console down with it.
+    BoiteMessage("Test ZEF30", erreur.what());
+  }
+}
+
+void FenPresentation::AttacherConsole(Console& console) { console_ = &console; }
+
+void FenPresentation::Form_Load() {
+  if (console_ == nullptr) return;
+  const auto ports = DemarrerConsole(console_->etat, console_->liaison.Port());
+  Combo1_->clear();
+  for (const auto& port : ports) Combo1_->addItem(EnQString(port));
+  Combo1_->setCurrentIndex(-1);
+  Combo1_->clearEditText();
+  PanelAnnulation_->setText(QString());
+}
+
+void FenPresentation::closeEvent(QCloseEvent* evenement) {
+  evenement->accept();
+  // Closing the window ends the program whatever runs. A handler still running has the line and
+  // may wait for minutes; nothing it holds needs saving (files are written as they go).
+  if (gestionnairesEnCours_ > 0) {
+    std::fflush(nullptr);
+    std::_Exit(0);
+  }
+}
+
+void FenPresentation::AjouterLigne(const std::string& ligne) {
+  List1_->addItem(EnQString(ligne));
+  List1_->setCurrentRow(List1_->count() - 1);
+  List1_->scrollToBottom();
+}
+
+void FenPresentation::AfficherEtat(const std::string& contexte, const std::string& message) {
+  Text1_->setText(EnQString(contexte + " " + message));
+  Text1_->repaint();
+}
+
+void FenPresentation::AfficherCarte(const std::string& numero, const std::string& dateValidite) {
+  TextNoCB_->setText(EnQString(numero));
+  TextDateVal_->setText(EnQString(dateValidite));
+}
+
+void FenPresentation::EffacerCarte() {
+  TextNoCB_->clear();
+  TextDateVal_->clear();
+}
+
+std::string FenPresentation::LireTexte(ZoneTexte zone) const {
+  switch (zone) {
+    case ZoneTexte::txtSelection: {
+      const QString affiche = txtSelection_->toPlainText();
+      if (affiche == texteSelectionAffiche_) return texteSelection_;
+      return affiche.toStdString();
+    }
+    case ZoneTexte::Text2:
+      return Text2_->text().toStdString();
+    case ZoneTexte::TextPrix:
+      return TextPrix_->text().toStdString();
+  }
+  return {};
+}
+
+void FenPresentation::EcrireTexte(ZoneTexte zone, const std::string& texte) {
+  QWidget* controle = nullptr;
+  switch (zone) {
+    case ZoneTexte::txtSelection:
+      txtSelection_->setPlainText(EnQString(texte));
+      texteSelection_ = texte;
+      texteSelectionAffiche_ = txtSelection_->toPlainText();
+      controle = txtSelection_;
+      break;
+    case ZoneTexte::Text2:
+      Text2_->setText(EnQString(texte));
+      controle = Text2_;
+      break;
+    case ZoneTexte::TextPrix:
+      TextPrix_->setText(EnQString(texte));
+      controle = TextPrix_;
+      break;
+  }
+  // A request writes here before it waits on the line: show it now, not after.
+  if (controle != nullptr) controle->repaint();
+}
+
+bool FenPresentation::EcranHoteCoche() const { return Check1_->isChecked(); }
+
+bool FenPresentation::ModeVenteChoisi() const { return Option1_->isChecked(); }
+
+void FenPresentation::RemplirListeDossiers(const std::vector<std::string>& dossiers) {
+  for (const auto& dossier : dossiers) List2_->addItem(EnQString(dossier));
+}
+
+void FenPresentation::ViderListeDossiers() { List2_->clear(); }
+
+QLabel* FenPresentation::LabelDe(Panneau panneau) const {
+  switch (panneau) {
+    case Panneau::PanelAnnulation:
+      return PanelAnnulation_;
+    case Panneau::PanelRefus:
+      return PanelRefus_;
+    case Panneau::LabelTemps:
+      return LabelTemps_;
+    case Panneau::Label6:
+      return Label6_;
+  }
+  return Label6_;
+}
+
+void FenPresentation::DefinirLegende(Panneau panneau, const std::string& texte) {
+  LabelDe(panneau)->setText(EnQString(texte));
+}
+
+void FenPresentation::DefinirVisible(Panneau panneau, bool visible) {
+  LabelDe(panneau)->setVisible(visible);
+}
+
+void FenPresentation::Rafraichir(Panneau panneau) { LabelDe(panneau)->repaint(); }
+
+void FenPresentation::PointeurOccupe(bool occupe) {
+  if (occupe) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ++pointeursOccupes_;
+  } else if (pointeursOccupes_ > 0) {
+    QApplication::restoreOverrideCursor();
+    --pointeursOccupes_;
+  }
+}
+
+void FenPresentation::BoiteMessage(const std::string& titre, const std::string& texte) {
+  // The operator answers the box with the ordinary pointer, then the busy one comes back.
+  const int occupes = pointeursOccupes_;
+  while (pointeursOccupes_ > 0) PointeurOccupe(false);
+  QMessageBox boite(this);
+  boite.setWindowTitle(EnQString(titre));
+  boite.setTextFormat(Qt::PlainText);
+  boite.setText(EnQString(texte));
+  boite.setStandardButtons(QMessageBox::Ok);
+  boite.exec();
+  for (int i = 0; i < occupes; ++i) PointeurOccupe(true);
+}
+
+void FenPresentation::CederAuxEvenements() { QCoreApplication::processEvents(); }
+
+}  // namespace zef30

@@ -1,0 +1,33 @@
+#include "console/Demarrage.h"
+
+#include "link/TablePorts.h"
+#include "link/Texte.h"
+
+namespace zef30 {
+
+namespace {
+constexpr std::string_view kParametresLigne = "9600,N,8,1";
+}  // namespace
+
+std::vector<std::string> RecenserPortsCom(PortSerie& port) {
+  std::vector<std::string> trouves;
+  for (int numero = TablePorts::kPremier; numero <= TablePorts::kDernier; ++numero) {
+    if (!port.Ouvrir(numero, kParametresLigne)) continue;
+    if (port.EstOuvert()) port.Fermer();
+    trouves.push_back(std::to_string(numero));
+  }
+  return trouves;
+}
+
+std::vector<std::string> DemarrerConsole(EtatConsole& etat, PortSerie& port) {
+  etat.NumeroPortCom = 1;
+  return RecenserPortsCom(port);
+}
+
+void Combo1_Click(EtatConsole& etat, std::string_view entree) {
+  const auto numero = LireEntierStrict(entree);
+  if (!numero || *numero < TablePorts::kPremier || *numero > TablePorts::kDernier) return;
+  etat.NumeroPortCom = *numero;
+}
+
+}  // namespace zef30

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "console/EtatConsole.h"
+#include "link/PortSerie.h"
+
+namespace zef30 {
+
+// The ports the operator may pick: every number from 1 to 20 whose port opens, as the text shown
+// in the list ("1" ... "20"), in increasing order. Each port that opens is closed again at once, so
+// the port is closed afterwards; a port that does not open is left out without a word.
+std::vector<std::string> RecenserPortsCom(PortSerie& port);
+
+// Start-up of the console below the window: port 1 until the operator picks another, and the
+// ports found by the scan for the window's list. The port stays closed until the first request.
+std::vector<std::string> DemarrerConsole(EtatConsole& etat, PortSerie& port);
+
+// The operator picked an entry of the port list: it becomes the port the first request opens.
+// An entry that is not a port number (empty, letters, beyond 1..20) changes nothing.
+void Combo1_Click(EtatConsole& etat, std::string_view entree);
+
+}  // namespace zef30
