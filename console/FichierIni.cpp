@@ -1,0 +1,328 @@
+#include "console/FichierIni.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <limits>
+#include <system_error>
+#include <vector>
+
+namespace zef30 {
+
+namespace {
+
+// A settings file is a few lines; anything larger is not one of ours and is left alone.
+constexpr std::size_t kTailleMaximale = 1 << 20;
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr int kEssaisNomTemporaire = 100;
+
+bool EstBlanc(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view Rogner(std::string_view texte) {
+  while (!texte.empty() && EstBlanc(texte.front())) texte.remove_prefix(1);
+  while (!texte.empty() && EstBlanc(texte.back())) texte.remove_suffix(1);
+  return texte;
+}
+
+char Minuscule(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EgalSansCasse(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (Minuscule(a[i]) != Minuscule(b[i])) return false;
+  }
+  return true;
+}
+
+// The lines of the text without their ends (LF, or CR LF).
+std::vector<std::string_view> DecouperLignes(std::string_view contenu) {
+  std::vector<std::string_view> lignes;
+  while (!contenu.empty()) {
+    const std::size_t fin = contenu.find('\n');
+    std::string_view ligne = contenu.substr(0, fin);
+    if (!ligne.empty() && ligne.back() == '\r') ligne.remove_suffix(1);
+    lignes.push_back(ligne);
+    if (fin == std::string_view::npos) break;
+    contenu.remove_prefix(fin + 1);
+  }
+  return lignes;
+}
+
+// How one line reads: a section header, a key line, or a blank line.
+struct LigneLue {
+  bool enTete = false;
+  std::string_view nom;  // section name or key name
+  std::string_view valeur;
+};
+
+LigneLue AnalyserLigne(std::string_view ligne, bool premiere) {
+  if (premiere && ligne.substr(0, kBom.size()) == kBom) ligne.remove_prefix(kBom.size());
+  const std::string_view rognee = Rogner(ligne);
+  LigneLue lue;
+  if (!rognee.empty() && rognee.front() == '[') {
+    const std::size_t fermeture = rognee.find(']');
+    if (fermeture != std::string_view::npos) {
+      lue.enTete = true;
+      lue.nom = Rogner(rognee.substr(1, fermeture - 1));
+      return lue;
+    }
+  }
+  const std::size_t egal = rognee.find('=');
+  lue.nom = Rogner(rognee.substr(0, egal));
+  if (egal != std::string_view::npos) lue.valeur = Rogner(rognee.substr(egal + 1));
+  return lue;
+}
+
+std::string_view RetirerGuillemets(std::string_view valeur) {
+  if (valeur.size() >= 2 && (valeur.front() == '"' || valeur.front() == '\'') &&
+      valeur.back() == valeur.front()) {
+    return valeur.substr(1, valeur.size() - 2);
+  }
+  return valeur;
+}
+
+// Where a key stands in the text: the line that holds it, or where it would go.
+struct Emplacement {
+  std::optional<std::size_t> ligneCle;
+  std::optional<std::size_t> finSection;  // index after the section's last non-blank line
+};
+
+Emplacement TrouverCle(const std::vector<std::string_view>& lignes, std::string_view section,
+                       std::string_view cle) {
+  Emplacement emplacement;
+  bool dansSection = false;
+  bool premiereSection = false;
+  for (std::size_t i = 0; i < lignes.size(); ++i) {
+    const LigneLue lue = AnalyserLigne(lignes[i], i == 0);
+    if (lue.enTete) {
+      dansSection = EgalSansCasse(lue.nom, section);
+      // New keys go into the first section of that name.
+      premiereSection = dansSection && !emplacement.finSection;
+      if (premiereSection) emplacement.finSection = i + 1;
+      continue;
+    }
+    if (!dansSection || lue.nom.empty()) continue;
+    if (EgalSansCasse(lue.nom, cle)) {
+      emplacement.ligneCle = i;
+      return emplacement;
+    }
+    if (premiereSection) emplacement.finSection = i + 1;
+  }
+  return emplacement;
+}
+
+bool NomAcceptable(std::string_view nom, std::string_view interdits) {
+  if (Rogner(nom).empty()) return false;
+  return nom.find_first_of(interdits) == std::string_view::npos;
+}
+
+// 0, or the error number. A missing file is an error here (ENOENT): the caller decides.
+int LireFichier(const std::string& chemin, std::string& contenu) {
+  const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  int erreur = 0;
+  struct stat etat {};
+  if (::fstat(fd, &etat) != 0) {
+    erreur = errno;
+  } else if (S_ISDIR(etat.st_mode)) {
+    erreur = EISDIR;
+  } else if (!S_ISREG(etat.st_mode)) {
+    erreur = EINVAL;
+  } else if (static_cast<std::uintmax_t>(etat.st_size) > kTailleMaximale) {
+    erreur = EFBIG;
+  }
+  contenu.clear();
+  char tampon[4096];
+  while (erreur == 0) {
+    const ssize_t lus = ::read(fd, tampon, sizeof tampon);
+    if (lus < 0) {
+      if (errno == EINTR) continue;
+      erreur = errno;
+    } else if (lus == 0) {
+      break;
+    } else if (contenu.size() + static_cast<std::size_t>(lus) > kTailleMaximale) {
+      erreur = EFBIG;
+    } else {
+      contenu.append(tampon, static_cast<std::size_t>(lus));
+    }
+  }
+  ::close(fd);
+  return erreur;
+}
+
+int EcrireTout(int fd, std::string_view octets) {
+  while (!octets.empty()) {
+    const ssize_t ecrits = ::write(fd, octets.data(), octets.size());
+    if (ecrits < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (ecrits == 0) return EIO;
+    octets.remove_prefix(static_cast<std::size_t>(ecrits));
+  }
+  return 0;
+}
+
+std::string DossierDe(const std::string& chemin) {
+  const std::size_t barre = chemin.rfind('/');
+  if (barre == std::string::npos) return ".";
+  if (barre == 0) return "/";
+  return chemin.substr(0, barre);
+}
+
+// Writes the whole text to a new file beside `chemin`, forces it to the disk, then puts it in
+// place by rename: a reader sees the old file or the new one, never a cut one. 0 or errno.
+int RemplacerFichier(const std::string& chemin, std::string_view contenu) {
+  struct stat ancien {};
+  const bool existait = ::stat(chemin.c_str(), &ancien) == 0;
+
+  std::string temporaire;
+  int fd = -1;
+  for (int essai = 0; essai < kEssaisNomTemporaire && fd < 0; ++essai) {
+    temporaire = chemin + "." + std::to_string(::getpid()) + "-" + std::to_string(essai) + ".tmp";
+    fd = ::open(temporaire.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) return errno;
+  }
+  if (fd < 0) return EEXIST;
+
+  int erreur = 0;
+  if (existait) (void)::fchmod(fd, ancien.st_mode & 07777);
+  erreur = EcrireTout(fd, contenu);
+  if (erreur == 0 && ::fsync(fd) != 0) erreur = errno;
+  if (::close(fd) != 0 && erreur == 0) erreur = errno;
+  if (erreur == 0 && ::rename(temporaire.c_str(), chemin.c_str()) != 0) erreur = errno;
+  if (erreur != 0) {
+    ::unlink(temporaire.c_str());
+    return erreur;
+  }
+  // The rename itself reaches the disk with the folder's own entry list.
+  const int dossier = ::open(DossierDe(chemin).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dossier >= 0) {
+    (void)::fsync(dossier);
+    ::close(dossier);
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::optional<std::string> LireValeurIni(std::string_view contenu, std::string_view section,
+                                         std::string_view cle) {
+  const std::vector<std::string_view> lignes = DecouperLignes(contenu);
+  const Emplacement emplacement = TrouverCle(lignes, section, cle);
+  if (!emplacement.ligneCle) return std::nullopt;
+  const LigneLue lue = AnalyserLigne(lignes[*emplacement.ligneCle], *emplacement.ligneCle == 0);
+  return std::string(RetirerGuillemets(lue.valeur));
+}
+
+std::string ModifierIni(std::string_view contenu, std::string_view section, std::string_view cle,
+                        std::string_view valeur) {
+  const std::vector<std::string_view> lignes = DecouperLignes(contenu);
+  const Emplacement emplacement = TrouverCle(lignes, section, cle);
+
+  std::string ligneCle;
+  if (emplacement.ligneCle) {
+    // The key keeps the spelling the file gave it.
+    ligneCle = std::string(AnalyserLigne(lignes[*emplacement.ligneCle], false).nom);
+  } else {
+    ligneCle = std::string(cle);
+  }
+  ligneCle += "=";
+  ligneCle += valeur;
+
+  std::string sortie;
+  sortie.reserve(contenu.size() + ligneCle.size() + section.size() + 8);
+  const auto ajouter = [&sortie](std::string_view ligne) {
+    sortie += ligne;
+    sortie += "\r\n";
+  };
+  for (std::size_t i = 0; i < lignes.size(); ++i) {
+    if (emplacement.ligneCle == i) {
+      ajouter(ligneCle);
+      continue;
+    }
+    if (!emplacement.ligneCle && emplacement.finSection == i) ajouter(ligneCle);
+    ajouter(lignes[i]);
+  }
+  if (!emplacement.ligneCle) {
+    if (emplacement.finSection == lignes.size()) {
+      ajouter(ligneCle);
+    } else if (!emplacement.finSection) {
+      if (!lignes.empty() && !Rogner(lignes.back()).empty()) ajouter("");
+      ajouter("[" + std::string(section) + "]");
+      ajouter(ligneCle);
+    }
+  }
+  return sortie;
+}
+
+std::int32_t LireEntierIni(std::string_view valeur) {
+  valeur = Rogner(valeur);
+  bool negatif = false;
+  if (!valeur.empty() && (valeur.front() == '+' || valeur.front() == '-')) {
+    negatif = valeur.front() == '-';
+    valeur.remove_prefix(1);
+  }
+  // Held within 32 bits: a longer run of digits stops at the nearest end of the range.
+  const std::int64_t plafond =
+      negatif ? -static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::min())
+              : std::numeric_limits<std::int32_t>::max();
+  std::int64_t nombre = 0;
+  for (char c : valeur) {
+    if (c < '0' || c > '9') break;
+    nombre = nombre * 10 + (c - '0');
+    if (nombre > plafond) {
+      nombre = plafond;
+      break;
+    }
+  }
+  return static_cast<std::int32_t>(negatif ? -nombre : nombre);
+}
+
+std::int32_t LireIniInteger(const std::string& fichierIni, const std::string& section,
+                            const std::string& ligne, std::int16_t defaut) {
+  std::string contenu;
+  if (LireFichier(fichierIni, contenu) != 0) return defaut;
+  const std::optional<std::string> valeur = LireValeurIni(contenu, section, ligne);
+  if (!valeur || valeur->empty()) return defaut;
+  return LireEntierIni(*valeur);
+}
+
+bool EcrireIniString(Fenetre& fenetre, const std::string& fichierIni, const std::string& section,
+                     const std::string& ligne, const std::string& valeur) {
+  int erreur = 0;
+  using namespace std::string_view_literals;
+  // A line end or a separator inside a name or a value would write lines of its own.
+  if (!NomAcceptable(section, "\r\n]\0"sv) || !NomAcceptable(ligne, "\r\n=\0"sv) ||
+      Rogner(ligne).front() == '[' || valeur.find_first_of("\r\n\0"sv) != std::string::npos ||
+      fichierIni.empty()) {
+    erreur = EINVAL;
+  }
+  std::string contenu;
+  if (erreur == 0) {
+    erreur = LireFichier(fichierIni, contenu);
+    if (erreur == ENOENT) {
+      contenu.clear();
+      erreur = 0;
+    }
+  }
+  if (erreur == 0)
+    erreur = RemplacerFichier(fichierIni, ModifierIni(contenu, section, ligne, valeur));
+  if (erreur == 0) return true;
+  fenetre.BoiteMessage("EcrireIniString", FormaterErreur(erreur));
+  return false;
+}
+
+std::string DecrireErreur(int numeroErreur) {
+  return std::generic_category().message(numeroErreur);
+}
+
+std::string FormaterErreur(int numeroErreur) {
+  return "L'erreur suivante s'est produite :\r" + std::to_string(numeroErreur) + "\r" +
+         DecrireErreur(numeroErreur) + "\rAppuyez sur (A) pour continuer";
+}
+
+}  // namespace zef30

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "console/Fenetre.h"
+
+namespace zef30 {
+
+// Settings files in the profile format: "[Section]" lines, then "key=value" lines. Section and
+// key names compare without regard to case; blanks around names and values do not count.
+// Files may end their lines with LF or CR LF; what we write ends every line with CR LF.
+
+// The value of `cle` in `section` of the profile text `contenu`, blanks around it removed and
+// one pair of matching quotes taken off; nothing when the section or the key is missing.
+std::optional<std::string> LireValeurIni(std::string_view contenu, std::string_view section,
+                                         std::string_view cle);
+
+// `contenu` with `cle` set to `valeur` in `section`: the key's line is rewritten where it
+// stands, or added at the end of its section, or the section is added at the end of the text.
+// Every other line is kept as it was.
+std::string ModifierIni(std::string_view contenu, std::string_view section, std::string_view cle,
+                        std::string_view valeur);
+
+// A value read as a whole number the way the profile reading does it: an optional sign, then
+// the digits up to the first other character; no digit at all reads as 0. Held within 32 bits.
+std::int32_t LireEntierIni(std::string_view valeur);
+
+// The whole number of `ligne` in `section` of `fichierIni`; `defaut` when the file, the section
+// or the key is missing, or when the key holds nothing. A value that is not a number reads 0.
+std::int32_t LireIniInteger(const std::string& fichierIni, const std::string& section,
+                            const std::string& ligne, std::int16_t defaut);
+
+// Writes `ligne`=`valeur` into `section` of `fichierIni`, creating the file, the section or the
+// key as needed. The new file replaces the old one in a single step, so a crash leaves either
+// the old file or the new one, never a cut one. On any error the window shows the error box
+// (title "EcrireIniString") and the file is left as it was. True when the value is written.
+bool EcrireIniString(Fenetre& fenetre, const std::string& fichierIni, const std::string& section,
+                     const std::string& ligne, const std::string& valeur);
+
+// The text of the error box for the system error `numeroErreur`: four lines joined by CR.
+std::string FormaterErreur(int numeroErreur);
+
+// The system's own description of an error number.
+std::string DecrireErreur(int numeroErreur);
+
+}  // namespace zef30
