@@ -1,0 +1,321 @@
+#include "simulator/LectureScenario.h"
+
+#include <array>
+#include <cmath>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <optional>
+
+#include "link/Texte.h"
+
+namespace zef30::simulateur {
+
+namespace {
+
+constexpr std::size_t kTailleFichierMax = 1024 * 1024;
+
+std::string_view SansBlancs(std::string_view texte) {
+  const auto debut = texte.find_first_not_of(" \t");
+  if (debut == std::string_view::npos) return {};
+  const auto fin = texte.find_last_not_of(" \t");
+  return texte.substr(debut, fin - debut + 1);
+}
+
+std::string Cite(std::string_view texte) { return "« " + std::string(texte) + " »"; }
+
+// A key's value turned into the scenario: the message to show when it does not fit.
+using Lecteur = std::function<std::optional<std::string>(Scenario&, std::string_view valeur)>;
+
+std::optional<std::string> Choix(std::string_view valeur,
+                                 std::initializer_list<std::string_view> permis, int& choisi) {
+  const std::string_view lu = SansBlancs(valeur);
+  int i = 0;
+  std::string liste;
+  for (const std::string_view p : permis) {
+    if (lu == p) {
+      choisi = i;
+      return std::nullopt;
+    }
+    liste += (i++ ? ", " : "") + std::string(p);
+  }
+  return "une de ces valeurs attendue : " + liste;
+}
+
+Lecteur Entier(int Scenario::*champ, int minimum, int maximum) {
+  return [=](Scenario& s, std::string_view valeur) -> std::optional<std::string> {
+    const auto n = LireEntierStrict(SansBlancs(valeur));
+    if (!n || *n < minimum || *n > maximum) {
+      return "un nombre entier de " + std::to_string(minimum) + " à " + std::to_string(maximum) +
+             " attendu";
+    }
+    s.*champ = *n;
+    return std::nullopt;
+  };
+}
+
+Lecteur Octets(std::string Scenario::*champ) {
+  return [=](Scenario& s, std::string_view valeur) -> std::optional<std::string> {
+    std::string octets;
+    if (!DecoderOctets(valeur, octets)) return "\\xHH (deux chiffres hexadécimaux) ou \\\\ attendu";
+    s.*champ = std::move(octets);
+    return std::nullopt;
+  };
+}
+
+std::optional<std::string> Largeur(std::string_view valeur, std::size_t largeur,
+                                   std::string& champ) {
+  std::string octets;
+  if (!DecoderOctets(valeur, octets)) return "\\xHH (deux chiffres hexadécimaux) ou \\\\ attendu";
+  if (octets.size() != largeur) {
+    return std::to_string(largeur) + " caractère" + (largeur > 1 ? "s" : "") + " attendu" +
+           (largeur > 1 ? "s" : "");
+  }
+  champ = std::move(octets);
+  return std::nullopt;
+}
+
+Lecteur Champ(std::string Scenario::*champ, std::size_t largeur) {
+  return [=](Scenario& s, std::string_view valeur) { return Largeur(valeur, largeur, s.*champ); };
+}
+
+Lecteur ChampApplication(std::size_t indice, std::string Application::*champ, std::size_t largeur) {
+  return [=](Scenario& s, std::string_view valeur) {
+    return Largeur(valeur, largeur, s.applications[indice].*champ);
+  };
+}
+
+Lecteur OuiNon(bool Scenario::*champ) {
+  return [=](Scenario& s, std::string_view valeur) -> std::optional<std::string> {
+    int choisi = 0;
+    if (auto erreur = Choix(valeur, {"non", "oui"}, choisi)) return erreur;
+    s.*champ = choisi == 1;
+    return std::nullopt;
+  };
+}
+
+struct Cle {
+  std::string nom;
+  std::string valeurs;  // for --help
+  std::string role;
+  Lecteur lire;
+};
+
+std::vector<Cle> Cles() {
+  std::vector<Cle> cles = {
+      {"sonde", "ack|silence|ack-puis-autre", "réponse à l’ENQ de la console (ack)",
+       [](Scenario& s, std::string_view v) -> std::optional<std::string> {
+         int choisi = 0;
+         if (auto erreur = Choix(v, {"ack", "silence", "ack-puis-autre"}, choisi)) return erreur;
+         s.sonde = std::array{ReponseSonde::Ack, ReponseSonde::Silence,
+                              ReponseSonde::AckPuisAutre}[static_cast<std::size_t>(choisi)];
+         return std::nullopt;
+       }},
+      {"naks", "N", "NAK avant d’accepter chaque trame, 3 ou plus : toujours refusée (0)",
+       Entier(&Scenario::naks, 0, 99)},
+      {"eot", "enq|autre|silence", "réponse à l’EOT après une trame acceptée (enq)",
+       [](Scenario& s, std::string_view v) -> std::optional<std::string> {
+         int choisi = 0;
+         if (auto erreur = Choix(v, {"enq", "autre", "silence"}, choisi)) return erreur;
+         s.reponseEot = std::array{ReponseEot::Enq, ReponseEot::Autre,
+                                   ReponseEot::Silence}[static_cast<std::size_t>(choisi)];
+         return std::nullopt;
+       }},
+      {"delai-enq", "SECONDES", "travail du terminal entre l’EOT et sa réponse (0)",
+       [](Scenario& s, std::string_view v) -> std::optional<std::string> {
+         const auto n = LireNombre(v);
+         if (!n || !std::isfinite(*n) || *n < 0 || *n > 3600) {
+           return "un nombre de secondes de 0 à 3600 attendu";
+         }
+         s.delaiEnq = *n;
+         return std::nullopt;
+       }},
+      {"autre", "OCTETS", "le caractère de ack-puis-autre et de eot=autre (?)",
+       Octets(&Scenario::autre)},
+      {"silence-reponse", "oui|non", "silence au lieu de la réponse (non)",
+       OuiNon(&Scenario::silenceAuLieuDeReponse)},
+      {"final", "OCTETS", "envoyé sur le dernier ACK, vide : silence (\\x04)",
+       Octets(&Scenario::caractereFinal)},
+      {"bruit", "OCTETS", "remplace chaque réponse du terminal (vide)", Octets(&Scenario::bruit)},
+      {"rythme", "ligne|rafale", "caractères au pas de la ligne ou tous d’un coup (ligne)",
+       [](Scenario& s, std::string_view v) -> std::optional<std::string> {
+         int choisi = 0;
+         if (auto erreur = Choix(v, {"ligne", "rafale"}, choisi)) return erreur;
+         s.rafale = choisi == 1;
+         return std::nullopt;
+       }},
+      {"bauds", "N", "vitesse de la ligne au rythme ligne (9600)",
+       Entier(&Scenario::bauds, 50, 1'000'000)},
+      {"switch", "XXXX", "les 4 caractères d’état de la réponse au switch (0100)",
+       Champ(&Scenario::statutSwitch, 4)},
+      {"entete-consultation", "XXX", "positions 7 à 9 de la consultation (020)",
+       Champ(&Scenario::enteteConsultation, 3)},
+      {"serie", "XXXXXXXXXXXX", "numéro de série, 12 caractères (ZEF30SIM0001)",
+       Champ(&Scenario::numeroSerie, 12)},
+      {"nb-applications", "XX", "nombre d’applications annoncé (04)",
+       Champ(&Scenario::nombreApplications, 2)},
+  };
+  for (std::size_t k = 0; k < 4; ++k) {
+    const std::string app = "app" + std::to_string(k + 1) + ".";
+    const bool premiere = k == 0;
+    const auto role = [&](const std::string& texte) { return premiere ? texte : std::string(); };
+    cles.push_back({app + "nom", "XXXXXX", role("nom de l’application K (1 à 4)"),
+                    ChampApplication(k, &Application::nom, 6)});
+    cles.push_back({app + "version", "XXXXXXX", role("version de l’application K"),
+                    ChampApplication(k, &Application::version, 7)});
+    cles.push_back({app + "checksum", "XXXX", role("checksum de l’application K"),
+                    ChampApplication(k, &Application::checksum, 4)});
+    cles.push_back({app + "etat", "X", role("état de l’application K : 0 initialisée, 1 non (0)"),
+                    ChampApplication(k, &Application::etat, 1)});
+    cles.push_back({app + "fichier", "X", role("son fichier : 0 vide, 1 non vide, 2 plein (0)"),
+                    ChampApplication(k, &Application::etatFichier, 1)});
+  }
+  return cles;
+}
+
+// "reponse.DEBUT" and "brut.DEBUT": an answer for every request whose message begins with DEBUT.
+std::optional<std::string> LireReponseChoisie(Scenario& s, std::string_view cle,
+                                              std::string_view valeur, bool brut) {
+  const std::string_view debut = cle.substr(cle.find('.') + 1);
+  if (debut.empty()) return std::string("le début du message de la requête manque après le point");
+  ReponseChoisie reponse;
+  if (!DecoderOctets(valeur, reponse.message)) {
+    return std::string("\\xHH (deux chiffres hexadécimaux) ou \\\\ attendu");
+  }
+  reponse.brut = brut;
+  reponse.silence = !brut && reponse.message.empty();
+  s.reponses[std::string(debut)] = std::move(reponse);
+  return std::nullopt;
+}
+
+int ValeurHexa(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+bool DecoderOctets(std::string_view texte, std::string& octets) {
+  std::string lu;
+  for (std::size_t i = 0; i < texte.size(); ++i) {
+    if (texte[i] != '\\') {
+      lu += texte[i];
+      continue;
+    }
+    if (i + 1 < texte.size() && texte[i + 1] == '\\') {
+      lu += '\\';
+      ++i;
+      continue;
+    }
+    if (i + 3 >= texte.size() || texte[i + 1] != 'x') return false;
+    const int fort = ValeurHexa(texte[i + 2]);
+    const int faible = ValeurHexa(texte[i + 3]);
+    if (fort < 0 || faible < 0) return false;
+    lu += static_cast<char>(fort * 16 + faible);
+    i += 3;
+  }
+  octets = std::move(lu);
+  return true;
+}
+
+bool AppliquerCle(Scenario& scenario, std::string_view cle, std::string_view valeur,
+                  std::string& erreur) {
+  std::optional<std::string> probleme;
+  Scenario essai = scenario;
+  if (cle.starts_with("reponse.") || cle.starts_with("brut.")) {
+    probleme = LireReponseChoisie(essai, cle, valeur, cle.starts_with("brut."));
+  } else {
+    bool connue = false;
+    for (const Cle& c : Cles()) {
+      if (c.nom == cle) {
+        connue = true;
+        probleme = c.lire(essai, valeur);
+        break;
+      }
+    }
+    if (!connue) {
+      erreur = "clé inconnue " + Cite(cle) + " (voir --help)";
+      return false;
+    }
+  }
+  if (probleme) {
+    erreur = "valeur " + Cite(valeur) + " refusée pour " + Cite(cle) + " : " + *probleme;
+    return false;
+  }
+  scenario = std::move(essai);
+  return true;
+}
+
+bool LireTexteScenario(std::string_view texte, std::string_view nom, Scenario& scenario,
+                       std::string& erreur) {
+  Scenario lu = scenario;
+  std::size_t numero = 0;
+  std::size_t debut = 0;
+  while (debut < texte.size()) {
+    ++numero;
+    const auto fin = texte.find('\n', debut);
+    std::string_view ligne = texte.substr(debut, fin == std::string_view::npos ? fin : fin - debut);
+    debut = fin == std::string_view::npos ? texte.size() : fin + 1;
+    if (!ligne.empty() && ligne.back() == '\r') ligne.remove_suffix(1);
+    const std::string_view utile = SansBlancs(ligne);
+    if (utile.empty() || utile.front() == '#' || utile.front() == ';') continue;
+    const std::string lieu = std::string(nom) + ":" + std::to_string(numero) + ": ";
+    const auto egal = ligne.find('=');
+    if (egal == std::string_view::npos) {
+      erreur = lieu + "« clé=valeur » attendu, pas " + Cite(utile);
+      return false;
+    }
+    std::string raison;
+    if (!AppliquerCle(lu, SansBlancs(ligne.substr(0, egal)), ligne.substr(egal + 1), raison)) {
+      erreur = lieu + raison;
+      return false;
+    }
+  }
+  scenario = std::move(lu);
+  return true;
+}
+
+bool LireFichierScenario(const std::string& chemin, Scenario& scenario, std::string& erreur) {
+  std::ifstream fichier(chemin, std::ios::binary);
+  if (!fichier) {
+    erreur = chemin + " : fichier de scénario illisible";
+    return false;
+  }
+  std::string texte;
+  char morceau[4096];
+  while (fichier.read(morceau, sizeof morceau) || fichier.gcount() > 0) {
+    texte.append(morceau, static_cast<std::size_t>(fichier.gcount()));
+    if (texte.size() > kTailleFichierMax) {
+      erreur = chemin + " : fichier de scénario trop grand (plus de 1 Mio)";
+      return false;
+    }
+  }
+  if (fichier.bad()) {
+    erreur = chemin + " : fichier de scénario illisible";
+    return false;
+  }
+  return LireTexteScenario(texte, chemin, scenario, erreur);
+}
+
+std::string AideScenario() {
+  std::string aide;
+  for (const Cle& c : Cles()) {
+    // The keys of the four applications are told once, as appK.
+    if (c.role.empty()) continue;
+    std::string nom = c.nom;
+    if (nom.starts_with("app1.")) nom.replace(3, 1, "K");
+    std::string tete = "  " + nom + "=" + c.valeurs;
+    if (tete.size() < 36) tete.resize(36, ' ');
+    aide += tete + c.role + "\n";
+  }
+  aide +=
+      "  reponse.DEBUT=MESSAGE             réponse (code, longueur, données) à toute requête dont\n"
+      "                                    le message commence par DEBUT ; vide : silence\n"
+      "  brut.DEBUT=OCTETS                 octets envoyés tels quels au lieu de la réponse\n"
+      "  OCTETS : texte où \\xHH est l’octet HH et \\\\ une barre oblique inverse.\n";
+  return aide;
+}
+
+}  // namespace zef30::simulateur

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "simulator/Scenario.h"
+
+namespace zef30::simulateur {
+
+// Sets one key of the scenario ("naks", "switch", "app2.etat", "reponse.AJ00205"...) from its
+// text. False, with one line in `erreur`, when the key or its value is not understood; the
+// scenario is then left as it was.
+bool AppliquerCle(Scenario& scenario, std::string_view cle, std::string_view valeur,
+                  std::string& erreur);
+
+// A scenario text: one "key=value" a line; blank lines and lines that begin with "#" or ";"
+// are skipped. The key is read without its surrounding blanks; the value is everything after
+// "=" (a final CR dropped). An error names `nom` and the line: "nom:3: ...".
+bool LireTexteScenario(std::string_view texte, std::string_view nom, Scenario& scenario,
+                       std::string& erreur);
+bool LireFichierScenario(const std::string& chemin, Scenario& scenario, std::string& erreur);
+
+// Bytes written as text: "\xHH" stands for the byte HH and "\\" for one backslash.
+bool DecoderOctets(std::string_view texte, std::string& octets);
+
+// The keys and their values, for --help.
+std::string AideScenario();
+
+}  // namespace zef30::simulateur

@@ -1,0 +1,92 @@
+#include "simulator/LigneCommande.h"
+
+#include <utility>
+
+#include "simulator/LectureScenario.h"
+
+namespace zef30::simulateur {
+
+bool AnalyserLigneCommande(const std::vector<std::string>& arguments, OptionsSimulateur& options,
+                           std::string& erreur) {
+  OptionsSimulateur lues;
+  std::vector<std::pair<std::string, std::string>> cles;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == "--help" || argument == "-h") {
+      lues.aide = true;
+      continue;
+    }
+    if (argument == "--version") {
+      lues.version = true;
+      continue;
+    }
+    if (!argument.starts_with("--") || argument.size() == 2) {
+      erreur = "argument inattendu « " + argument + " » (voir --help)";
+      return false;
+    }
+    // --nom=valeur, or --nom valeur.
+    std::string nom = argument.substr(2);
+    std::string valeur;
+    const auto egal = nom.find('=');
+    if (egal != std::string::npos) {
+      valeur = nom.substr(egal + 1);
+      nom.resize(egal);
+    } else if (i + 1 < arguments.size()) {
+      valeur = arguments[++i];
+    } else {
+      erreur = "valeur manquante après « " + argument + " »";
+      return false;
+    }
+    if (nom == "device") {
+      if (valeur.empty()) {
+        erreur = "--device demande le chemin d’une ligne série";
+        return false;
+      }
+      lues.peripherique = valeur;
+    } else if (nom == "scenario") {
+      if (valeur.empty()) {
+        erreur = "--scenario demande le chemin d’un fichier";
+        return false;
+      }
+      lues.fichierScenario = valeur;
+    } else {
+      cles.emplace_back(nom, valeur);
+    }
+  }
+  if (lues.aide || lues.version) {
+    options = std::move(lues);
+    return true;
+  }
+  // The file first, then the command line over it, whatever their order.
+  if (!lues.fichierScenario.empty() &&
+      !LireFichierScenario(lues.fichierScenario, lues.scenario, erreur)) {
+    return false;
+  }
+  for (const auto& [nom, valeur] : cles) {
+    std::string raison;
+    if (!AppliquerCle(lues.scenario, nom, valeur, raison)) {
+      erreur = "--" + nom + " : " + raison;
+      return false;
+    }
+  }
+  options = std::move(lues);
+  return true;
+}
+
+std::string TexteAide() {
+  return "Usage : zef30-simulator [--device CHEMIN] [--scenario FICHIER] [--CLÉ=VALEUR]...\n"
+         "Joue le terminal ZEF30 au bout d’une ligne série : un pseudo-terminal dont le chemin\n"
+         "est écrit sur la sortie standard (par défaut), ou la ligne --device. S’arrête sur\n"
+         "SIGINT ou SIGTERM.\n"
+         "\n"
+         "  --device CHEMIN     une vraie ligne série (9600 bauds, 8N1) au lieu d’un "
+         "pseudo-terminal\n"
+         "  --scenario FICHIER  un fichier de lignes « clé=valeur » (# ou ; : commentaire)\n"
+         "  --CLÉ=VALEUR        une clé du scénario, par-dessus le fichier\n"
+         "  --help, --version\n"
+         "\n"
+         "Clés du scénario :\n" +
+         AideScenario();
+}
+
+}  // namespace zef30::simulateur

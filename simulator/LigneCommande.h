@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "simulator/Scenario.h"
+
+namespace zef30::simulateur {
+
+// What zef30-simulator was asked to do.
+struct OptionsSimulateur {
+  std::string peripherique;     // --device: a real serial line instead of a pseudo-terminal
+  std::string fichierScenario;  // --scenario
+  bool aide = false;
+  bool version = false;
+  Scenario scenario;  // the file's keys, then every --key=value of the command line over them
+};
+
+// The arguments after the program's name. False, with one line in `erreur`, when they make no
+// sense or the scenario file cannot be read.
+bool AnalyserLigneCommande(const std::vector<std::string>& arguments, OptionsSimulateur& options,
+                           std::string& erreur);
+
+std::string TexteAide();
+
+}  // namespace zef30::simulateur

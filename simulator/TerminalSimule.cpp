@@ -1,0 +1,325 @@
+#include "simulator/TerminalSimule.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include "simulator/Protocole.h"
+
+namespace zef30::simulateur {
+
+namespace {
+
+using Horloge = std::chrono::steady_clock;
+
+std::string Raison(int erreur) { return std::strerror(erreur); }
+
+// Raw bytes both ways at 9600 bauds, 8N1, no echo, no flow control, reads that never block.
+bool RendreBrut(int fd) {
+  termios tio{};
+  if (::tcgetattr(fd, &tio) != 0) return false;
+  ::cfmakeraw(&tio);
+  tio.c_cflag &= ~static_cast<tcflag_t>(PARENB | CSTOPB | CSIZE | CRTSCTS);
+  tio.c_cflag |= CS8 | CLOCAL | CREAD;
+  tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+  tio.c_cc[VMIN] = 0;
+  tio.c_cc[VTIME] = 0;
+  ::cfsetispeed(&tio, B9600);
+  ::cfsetospeed(&tio, B9600);
+  return ::tcsetattr(fd, TCSANOW, &tio) == 0;
+}
+
+void FermerDescripteur(int& fd) {
+  if (fd >= 0) ::close(fd);
+  fd = -1;
+}
+
+}  // namespace
+
+TerminalSimule::TerminalSimule(Scenario scenario)
+    : scenario_(std::move(scenario)), familles_(FamillesConnues()) {}
+
+TerminalSimule::~TerminalSimule() {
+  Arreter();
+  Fermer();
+}
+
+void TerminalSimule::Fermer() {
+  FermerDescripteur(fd_);
+  FermerDescripteur(esclave_);
+  FermerDescripteur(reveil_[0]);
+  FermerDescripteur(reveil_[1]);
+}
+
+std::string TerminalSimule::OuvrirPseudoTerminal(std::string& erreur) {
+  if (fil_.joinable()) {
+    erreur = "le terminal simulé joue déjà sur une ligne";
+    return {};
+  }
+  Fermer();
+  const int maitre = ::posix_openpt(O_RDWR | O_NOCTTY);
+  if (maitre < 0) {
+    erreur = "pseudo-terminal impossible à créer : " + Raison(errno);
+    return {};
+  }
+  char nom[256] = {};
+  if (::grantpt(maitre) != 0 || ::unlockpt(maitre) != 0 ||
+      ::ptsname_r(maitre, nom, sizeof nom) != 0) {
+    erreur = "pseudo-terminal impossible à préparer : " + Raison(errno);
+    ::close(maitre);
+    return {};
+  }
+  // Our own hold on the slave side: without it the master reads a hang-up whenever the
+  // console has not opened it yet, or has closed it, and the line would be lost.
+  const int esclave = ::open(nom, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (esclave < 0 || !RendreBrut(esclave)) {
+    erreur = std::string("pseudo-terminal ") + nom + " impossible à régler : " + Raison(errno);
+    if (esclave >= 0) ::close(esclave);
+    ::close(maitre);
+    return {};
+  }
+  ::fcntl(maitre, F_SETFL, ::fcntl(maitre, F_GETFL) | O_NONBLOCK);
+  ::fcntl(maitre, F_SETFD, FD_CLOEXEC);
+  fd_ = maitre;
+  esclave_ = esclave;
+  erreur.clear();
+  return nom;
+}
+
+bool TerminalSimule::OuvrirPeripherique(const std::string& chemin, std::string& erreur) {
+  if (fil_.joinable()) {
+    erreur = "le terminal simulé joue déjà sur une ligne";
+    return false;
+  }
+  Fermer();
+  const int fd = ::open(chemin.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    erreur = chemin + " : ouverture impossible : " + Raison(errno);
+    return false;
+  }
+  if (!::isatty(fd)) {
+    ::close(fd);
+    erreur = chemin + " : ce n’est pas une ligne série";
+    return false;
+  }
+  if (!RendreBrut(fd)) {
+    erreur = chemin + " : réglage de la ligne impossible : " + Raison(errno);
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  erreur.clear();
+  return true;
+}
+
+void TerminalSimule::Demarrer() {
+  if (fil_.joinable() || fd_ < 0) return;
+  if (reveil_[0] < 0 && ::pipe2(reveil_, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  {
+    std::lock_guard verrou(verrou_);
+    arret_ = false;
+    enMarche_ = true;
+  }
+  fil_ = std::thread([this] { Jouer(); });
+}
+
+void TerminalSimule::Arreter() {
+  {
+    std::lock_guard verrou(verrou_);
+    arret_ = true;
+  }
+  Reveiller();
+  if (fil_.joinable()) fil_.join();
+  std::lock_guard verrou(verrou_);
+  enMarche_ = false;
+  changement_.notify_all();
+}
+
+bool TerminalSimule::EnMarche() const {
+  std::lock_guard verrou(verrou_);
+  return enMarche_;
+}
+
+void TerminalSimule::Reveiller() {
+  if (reveil_[1] < 0) return;
+  const char un = 1;
+  [[maybe_unused]] const auto ecrit = ::write(reveil_[1], &un, 1);
+}
+
+void TerminalSimule::ModifierScenario(const std::function<void(Scenario&)>& modification) {
+  std::lock_guard verrou(verrou_);
+  modification(scenario_);
+}
+
+void TerminalSimule::AjouterFamille(std::string debut, Famille famille) {
+  std::lock_guard verrou(verrou_);
+  familles_.Ajouter(std::move(debut), std::move(famille));
+}
+
+void TerminalSimule::EmettreSpontanement(Deroulement deroulement) {
+  {
+    std::lock_guard verrou(verrou_);
+    spontanes_.push_back(std::move(deroulement));
+  }
+  Reveiller();
+}
+
+std::string TerminalSimule::Recu() const {
+  std::lock_guard verrou(verrou_);
+  return recu_;
+}
+
+std::string TerminalSimule::Emis() const {
+  std::lock_guard verrou(verrou_);
+  return emis_;
+}
+
+int TerminalSimule::RequetesServies() const {
+  std::lock_guard verrou(verrou_);
+  return servies_;
+}
+
+bool TerminalSimule::AttendreRequetesServies(int nombre, std::chrono::milliseconds limite) const {
+  std::unique_lock verrou(verrou_);
+  return changement_.wait_for(verrou, limite, [&] { return servies_ >= nombre; });
+}
+
+bool TerminalSimule::AttendreRecu(std::size_t nombre, std::chrono::milliseconds limite) const {
+  std::unique_lock verrou(verrou_);
+  return changement_.wait_for(verrou, limite, [&] { return recu_.size() >= nombre; });
+}
+
+void TerminalSimule::Jouer() {
+  Protocole protocole([this] {
+    std::lock_guard verrou(verrou_);
+    return familles_;
+  }());
+  const auto executer = [this](const std::vector<Sortie>& sorties, const Scenario& scenario) {
+    for (const Sortie& sortie : sorties) {
+      if (sortie.apres > 0 &&
+          !PatienterJusqua(Horloge::now() + std::chrono::duration_cast<Horloge::duration>(
+                                                std::chrono::duration<double>(sortie.apres)))) {
+        return;
+      }
+      Executer(sortie.octets, sortie.ensemble || scenario.rafale, scenario.bauds);
+    }
+  };
+
+  for (;;) {
+    pollfd attentes[2] = {{fd_, POLLIN, 0}, {reveil_[0], POLLIN, 0}};
+    const int pret = ::poll(attentes, 2, -1);
+    if (pret < 0 && errno != EINTR) break;
+
+    Scenario scenario;
+    std::deque<Deroulement> spontanes;
+    {
+      std::lock_guard verrou(verrou_);
+      if (arret_) break;
+      scenario = scenario_;
+      spontanes.swap(spontanes_);
+    }
+    if (attentes[1].revents & POLLIN) {
+      char vide[64];
+      while (::read(reveil_[0], vide, sizeof vide) > 0) {
+      }
+    }
+    for (Deroulement& deroulement : spontanes) {
+      executer(protocole.Spontane(std::move(deroulement), scenario), scenario);
+    }
+
+    std::string lus;
+    bool perdue = false;
+    if (attentes[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+      char morceau[512];
+      for (;;) {
+        const ssize_t n = ::read(fd_, morceau, sizeof morceau);
+        if (n > 0) {
+          lus.append(morceau, static_cast<std::size_t>(n));
+          if (lus.size() < 64 * 1024) continue;
+          break;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        // 0 or an error other than "nothing more for now": the line has gone.
+        perdue = !(n < 0 && errno == EAGAIN);
+        break;
+      }
+    }
+    // A hang-up with nothing to read would wake us forever: the line is gone.
+    if (attentes[0].revents & (POLLHUP | POLLERR | POLLNVAL)) perdue = true;
+    if (!lus.empty()) {
+      {
+        std::lock_guard verrou(verrou_);
+        recu_ += lus;
+        changement_.notify_all();
+      }
+      executer(protocole.Recevoir(lus, scenario), scenario);
+      std::lock_guard verrou(verrou_);
+      servies_ = protocole.RequetesServies();
+      changement_.notify_all();
+    }
+    if (perdue && lus.empty()) break;
+  }
+  std::lock_guard verrou(verrou_);
+  enMarche_ = false;
+  changement_.notify_all();
+}
+
+bool TerminalSimule::PatienterJusqua(Horloge::time_point instant) {
+  // In short naps, so that Arreter is heard within a few hundredths of a second.
+  constexpr auto kSomme = std::chrono::milliseconds(50);
+  for (;;) {
+    {
+      std::lock_guard verrou(verrou_);
+      if (arret_) return false;
+    }
+    const auto maintenant = Horloge::now();
+    if (maintenant >= instant) return true;
+    std::this_thread::sleep_until(std::min(instant, maintenant + kSomme));
+  }
+}
+
+void TerminalSimule::Executer(const std::string& octets, bool rafale, int bauds) {
+  if (octets.empty()) return;
+  {
+    std::lock_guard verrou(verrou_);
+    emis_ += octets;
+  }
+  if (rafale || bauds <= 0) {
+    EcrireTout(octets.data(), octets.size());
+    return;
+  }
+  // 10 bits a character on the line (start, 8 data bits, stop).
+  const auto parCaractere =
+      std::chrono::duration_cast<Horloge::duration>(std::chrono::duration<double>(10.0 / bauds));
+  const auto depart = Horloge::now();
+  for (std::size_t i = 0; i < octets.size(); ++i) {
+    if (i > 0 && !PatienterJusqua(depart + parCaractere * static_cast<long>(i))) return;
+    EcrireTout(octets.data() + i, 1);
+  }
+}
+
+void TerminalSimule::EcrireTout(const char* octets, std::size_t nombre) {
+  std::size_t faits = 0;
+  while (faits < nombre) {
+    const ssize_t n = ::write(fd_, octets + faits, nombre - faits);
+    if (n > 0) {
+      faits += static_cast<std::size_t>(n);
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else if (n < 0 && errno == EAGAIN) {
+      // Nobody reads the line: wait a little for room, then let the rest go.
+      pollfd attente{fd_, POLLOUT, 0};
+      if (::poll(&attente, 1, 1000) <= 0) return;
+    } else {
+      return;
+    }
+  }
+}
+
+}  // namespace zef30::simulateur

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "simulator/Deroulement.h"
+#include "simulator/Familles.h"
+#include "simulator/Scenario.h"
+
+namespace zef30::simulateur {
+
+// The ZEF30 terminal played on its own thread at the end of a serial line: a pseudo-terminal
+// for a console on the same machine, or a real device.
+class TerminalSimule {
+ public:
+  explicit TerminalSimule(Scenario scenario = {});
+  ~TerminalSimule();  // stops the thread, closes the descriptors
+  TerminalSimule(const TerminalSimule&) = delete;
+  TerminalSimule& operator=(const TerminalSimule&) = delete;
+
+  // Opens a pseudo-terminal (posix_openpt, grantpt, unlockpt, raw mode) and returns the path of
+  // its slave side for the console to open; empty text and `erreur` set on failure.
+  std::string OuvrirPseudoTerminal(std::string& erreur);
+  // A real serial line, set to 9600 bauds, 8N1, raw, no flow control.
+  bool OuvrirPeripherique(const std::string& chemin, std::string& erreur);
+
+  // Plays the terminal on its own thread (nothing happens until a line is open).
+  void Demarrer();
+  void Arreter();
+  // True from Demarrer until Arreter, or until the line is gone.
+  bool EnMarche() const;
+
+  void ModifierScenario(const std::function<void(Scenario&)>& modification);  // thread-safe
+  // One more family of requests, before Demarrer.
+  void AjouterFamille(std::string debut, Famille famille);
+  // Traffic the terminal starts by itself (display frames, restart EOTs, reports): played as
+  // soon as the line is idle. Thread-safe.
+  void EmettreSpontanement(Deroulement deroulement);
+
+  // Everything the console sent so far, as bytes (thread-safe).
+  std::string Recu() const;
+  // Everything the terminal sent so far, as bytes (thread-safe).
+  std::string Emis() const;
+  // Requests whose exchange the terminal has finished: closing character sent, refusal ended
+  // by EOT, or EOT answered otherwise than by ENQ.
+  int RequetesServies() const;
+
+  // Waits, at most `limite`, until `nombre` requests have been served / `nombre` bytes received.
+  bool AttendreRequetesServies(int nombre, std::chrono::milliseconds limite) const;
+  bool AttendreRecu(std::size_t nombre, std::chrono::milliseconds limite) const;
+
+ private:
+  void Jouer();
+  void Executer(const std::string& octets, bool rafale, int bauds);
+  bool PatienterJusqua(std::chrono::steady_clock::time_point instant);
+  void EcrireTout(const char* octets, std::size_t nombre);
+  void Reveiller();
+  void Fermer();
+
+  mutable std::mutex verrou_;
+  mutable std::condition_variable changement_;
+  Scenario scenario_;
+  TableFamilles familles_;
+  std::deque<Deroulement> spontanes_;
+  std::string recu_;
+  std::string emis_;
+  int servies_ = 0;
+  bool arret_ = false;
+  bool enMarche_ = false;
+
+  int fd_ = -1;       // our side of the line: the pseudo-terminal's master, or the device
+  int esclave_ = -1;  // kept open so that the master never sees a hang-up between two users
+  int reveil_[2] = {-1, -1};
+  std::thread fil_;
+};
+
+}  // namespace zef30::simulateur
