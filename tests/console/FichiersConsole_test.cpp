@@ -1,0 +1,321 @@
+#include "console/FichiersConsole.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstddef>
+#include <cstdlib>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "console/FichierIni.h"
+#include "tests/console/DossierTemporaire.h"
+#include "tests/support/FenetreMemoire.h"
+
+namespace zef30 {
+namespace {
+
+using essai::DossierTemporaire;
+using essai::EcrireTout;
+using essai::FenetreMemoire;
+using essai::LireTout;
+
+// A child process that runs `travail` with the writing end of a pipe, then ends with the
+// status it returns. Killed, if still there, when the test lets it go.
+class Enfant {
+ public:
+  template <class Travail>
+  explicit Enfant(Travail travail) {
+    int tube[2];
+    if (::pipe(tube) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::close(tube[0]);
+      _exit(travail(tube[1]));
+    }
+    ::close(tube[1]);
+    lecture_ = tube[0];
+  }
+  ~Enfant() {
+    Tuer();
+    if (lecture_ >= 0) ::close(lecture_);
+  }
+  Enfant(const Enfant&) = delete;
+  Enfant& operator=(const Enfant&) = delete;
+
+  bool Lance() const { return pid_ > 0 && lecture_ >= 0; }
+
+  // What it sent, once it has sent `lignes` lines or closed the pipe; at most `delai` long.
+  std::string Lire(std::ptrdiff_t lignes, std::chrono::seconds delai) {
+    const auto limite = std::chrono::steady_clock::now() + delai;
+    while (std::count(recu_.begin(), recu_.end(), '\n') < lignes) {
+      const auto reste = std::chrono::duration_cast<std::chrono::milliseconds>(
+          limite - std::chrono::steady_clock::now());
+      pollfd attente{lecture_, POLLIN, 0};
+      if (reste.count() <= 0 || ::poll(&attente, 1, static_cast<int>(reste.count())) <= 0) break;
+      char tampon[4096];
+      const ssize_t lus = ::read(lecture_, tampon, sizeof tampon);
+      if (lus <= 0) break;
+      recu_.append(tampon, static_cast<std::size_t>(lus));
+    }
+    return recu_;
+  }
+
+  // Its exit status once it has ended by itself.
+  int Attendre() {
+    int etat = 0;
+    if (pid_ > 0 && ::waitpid(pid_, &etat, 0) == pid_) pid_ = -1;
+    return WIFEXITED(etat) ? WEXITSTATUS(etat) : -1;
+  }
+
+  void Tuer() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int lecture_ = -1;
+  std::string recu_;
+};
+
+std::vector<long> Nombres(const std::string& lignes) {
+  std::vector<long> nombres;
+  std::istringstream flux(lignes);
+  std::string ligne;
+  while (std::getline(flux, ligne)) nombres.push_back(std::stol(ligne));
+  return nombres;
+}
+
+bool Envoyer(int fd, const std::string& texte) {
+  return ::write(fd, texte.data(), texte.size()) == static_cast<ssize_t>(texte.size());
+}
+
+class FichiersConsoleTest : public ::testing::Test {
+ protected:
+  std::string Compteur() const { return dossier.Fichier("ZEF30numDossier.ini"); }
+
+  // Another console on the same folder, in its own process: once `depart` has a byte to read
+  // (or at once without it), hands out `combien` numbers and sends each on its own line.
+  Enfant AutreConsole(long combien, int depart = -1) {
+    return Enfant([this, combien, depart](int fd) {
+      char signal = 0;
+      if (depart >= 0 && ::read(depart, &signal, 1) != 1) return 2;
+      FenetreMemoire sienne;
+      FichiersConsole siens(dossier.Chemin(), sienne, horloge, std::locale::classic());
+      for (long n = 0; n < combien; ++n) {
+        if (!Envoyer(fd, siens.NouveauNumeroDossier() + "\n")) return 3;
+      }
+      return sienne.boites.empty() ? 0 : 1;
+    });
+  }
+
+  DossierTemporaire dossier;
+  FenetreMemoire fenetre;
+  HorlogeMuraleFixe horloge{2024, 12, 31, 23, 59, 58};
+  FichiersConsole fichiers{dossier.Chemin(), fenetre, horloge, std::locale::classic()};
+};
+
+TEST_F(FichiersConsoleTest, PremierNumeroPuisLesSuivants) {
+  EXPECT_EQ(fichiers.NouveauNumeroDossier(), "1");
+  EXPECT_EQ(LireTout(Compteur()), "[Dossier]\r\nNo=1\r\n");
+  EXPECT_EQ(fichiers.NouveauNumeroDossier(), "2");
+  EXPECT_EQ(LireTout(Compteur()), "[Dossier]\r\nNo=2\r\n");
+  EXPECT_TRUE(fenetre.boites.empty());
+  EXPECT_TRUE(fenetre.lignes.empty());
+}
+
+TEST_F(FichiersConsoleTest, ValeurTapeeALaMainEtAutresLignesGardees) {
+  EcrireTout(Compteur(), "[Poste]\nNom=caisse 2\n[dossier]\nno = 41\n");
+  EXPECT_EQ(fichiers.NouveauNumeroDossier(), "42");
+  EXPECT_EQ(LireTout(Compteur()), "[Poste]\r\nNom=caisse 2\r\n[dossier]\r\nno=42\r\n");
+}
+
+TEST_F(FichiersConsoleTest, DeuxConsolesALaFoisNeDonnentJamaisLeMemeNumero) {
+  constexpr long kParConsole = 200;
+  int depart[2];
+  ASSERT_EQ(::pipe(depart), 0);
+  Enfant premiere = AutreConsole(kParConsole, depart[0]);
+  Enfant seconde = AutreConsole(kParConsole, depart[0]);
+  ::close(depart[0]);
+  ASSERT_TRUE(premiere.Lance() && seconde.Lance());
+  // Both start together, on the word.
+  ASSERT_EQ(::write(depart[1], "gg", 2), 2);
+  ::close(depart[1]);
+
+  std::set<long> donnes;
+  for (Enfant* enfant : {&premiere, &seconde}) {
+    const std::vector<long> siens = Nombres(enfant->Lire(kParConsole, std::chrono::seconds(60)));
+    EXPECT_EQ(siens.size(), static_cast<std::size_t>(kParConsole));
+    donnes.insert(siens.begin(), siens.end());
+    EXPECT_EQ(enfant->Attendre(), 0);
+  }
+  EXPECT_EQ(donnes.size(), 2u * kParConsole);
+  EXPECT_EQ(*donnes.begin(), 1);
+  EXPECT_EQ(*donnes.rbegin(), 2 * kParConsole);
+  EXPECT_EQ(LireIniInteger(Compteur(), "Dossier", "No", 0), 2 * kParConsole);
+}
+
+TEST_F(FichiersConsoleTest, UneConsoleTueeEnPleineEcritureNePerdRien) {
+  Enfant autre = AutreConsole(1000000);
+  ASSERT_TRUE(autre.Lance());
+  // Killed at whatever point it has reached once it has handed out a few numbers.
+  autre.Lire(30, std::chrono::seconds(30));
+  autre.Tuer();
+  std::string recu = autre.Lire(1000000, std::chrono::seconds(10));
+  recu.erase(recu.rfind('\n') + 1);  // a number cut by the kill does not count
+  const std::vector<long> donnes = Nombres(recu);
+  ASSERT_GE(donnes.size(), 30u);
+
+  // The file holds a whole counter: the last number handed out, or the one being handed out.
+  const long garde = LireIniInteger(Compteur(), "Dossier", "No", 0);
+  EXPECT_EQ(LireTout(Compteur()), "[Dossier]\r\nNo=" + std::to_string(garde) + "\r\n");
+  EXPECT_GE(garde, donnes.back());
+  EXPECT_LE(garde, donnes.back() + 1);
+  // Its lock went with it, and any copy it left half written is ignored.
+  EXPECT_EQ(fichiers.NouveauNumeroDossier(), std::to_string(garde + 1));
+}
+
+TEST_F(FichiersConsoleTest, UneCopieLaisseeEnPlanNeCompteJamais) {
+  EcrireTout(Compteur(), "[Dossier]\r\nNo=7\r\n");
+  EcrireTout(Compteur() + ".12345-0.tmp", "[Dossier]\r\nNo=");
+  EcrireTout(dossier.Fichier("ZEF30numDossier.ini.lock"), "");
+  EXPECT_EQ(fichiers.NouveauNumeroDossier(), "8");
+  EXPECT_EQ(LireIniInteger(Compteur(), "Dossier", "No", 0), 8);
+}
+
+TEST_F(FichiersConsoleTest, LeVerrouDUneConsoleTueeEstRendu) {
+  const std::string cheminVerrou = dossier.Fichier("ZEF30numDossier.ini.lock");
+  Enfant detenteur([&cheminVerrou](int fd) {
+    const int verrou = ::open(cheminVerrou.c_str(), O_RDWR | O_CREAT, 0666);
+    if (verrou < 0 || ::flock(verrou, LOCK_EX) != 0 || !Envoyer(fd, "pris\n")) return 2;
+    for (;;) ::pause();  // until killed, lock in hand
+  });
+  ASSERT_EQ(detenteur.Lire(1, std::chrono::seconds(30)), "pris\n");
+  detenteur.Tuer();
+  EXPECT_EQ(fichiers.NouveauNumeroDossier(), "1");
+}
+
+TEST_F(FichiersConsoleTest, EcritureRefuseeMontreLaBoiteSansJamaisRepeterUnNumero) {
+  const std::string pasUnDossier = dossier.Fichier("pas-un-dossier");
+  EcrireTout(pasUnDossier, "x");
+  FichiersConsole ailleurs(pasUnDossier, fenetre, horloge, std::locale::classic());
+  EXPECT_EQ(ailleurs.NouveauNumeroDossier(), "1");
+  EXPECT_EQ(ailleurs.NouveauNumeroDossier(), "2");
+  EXPECT_EQ(ailleurs.NouveauNumeroDossier(), "3");
+  ASSERT_EQ(fenetre.boites.size(), 3u);
+  EXPECT_EQ(fenetre.boites[0].titre, "EcrireIniString");
+  EXPECT_EQ(fenetre.boites[0].texte, FormaterErreur(ENOTDIR));
+}
+
+TEST_F(FichiersConsoleTest, AuBoutDesTrenteDeuxBitsLaNumerotationReprendA1) {
+  EcrireTout(Compteur(), "[Dossier]\r\nNo=2147483647\r\n");
+  EXPECT_EQ(fichiers.NouveauNumeroDossier(), "1");
+  ASSERT_EQ(fenetre.lignes.size(), 1u);
+  EXPECT_EQ(fenetre.lignes[0],
+            "Numéro de dossier : le compteur a atteint 2147483647, la numérotation reprend à 1");
+  EXPECT_EQ(LireTout(Compteur()), "[Dossier]\r\nNo=1\r\n");
+  EXPECT_EQ(fichiers.NouveauNumeroDossier(), "2");
+  EXPECT_EQ(fenetre.lignes.size(), 1u);
+
+  EcrireTout(Compteur(), "[Dossier]\r\nNo=99999999999999\r\n");
+  FichiersConsole autre(dossier.Chemin(), fenetre, horloge, std::locale::classic());
+  EXPECT_EQ(autre.NouveauNumeroDossier(), "1");
+}
+
+TEST_F(FichiersConsoleTest, UnCompteurNegatifEstIgnore) {
+  EcrireTout(Compteur(), "[Dossier]\r\nNo=-5\r\n");
+  EXPECT_EQ(fichiers.NouveauNumeroDossier(), "1");
+  ASSERT_EQ(fenetre.lignes.size(), 1u);
+  EXPECT_EQ(fenetre.lignes[0],
+            "Numéro de dossier : valeur -5 du compteur ignorée, la numérotation reprend à 1");
+}
+
+TEST_F(FichiersConsoleTest, JournalDateOctetPourOctetEtToujoursAjoute) {
+  const std::string journal = dossier.Fichier("ZEF30test.txt");
+  EcrireTout(journal, "ancien\r\n");
+  fichiers.JournaliserTexte("Ticket\r\nligne 2");
+  horloge.Fixer(2025, 1, 2, 3, 4, 5);
+  fichiers.JournaliserTexte("");
+  EXPECT_EQ(LireTout(journal),
+            "ancien\r\n"
+            "*** 12/31/24 23:59:58 *****************\r\nTicket\r\nligne 2\r\n"
+            "*** 01/02/25 03:04:05 *****************\r\n\r\n");
+  EXPECT_TRUE(fenetre.lignes.empty());
+}
+
+TEST_F(FichiersConsoleTest, JournalALaDateDuSysteme) {
+  FichiersConsole systeme(dossier.Chemin(), fenetre);
+  systeme.JournaliserTexte("x");
+  const std::string contenu = LireTout(dossier.Fichier("ZEF30test.txt"));
+  EXPECT_EQ(contenu.rfind("*** ", 0), 0u);
+  EXPECT_NE(contenu.find(" *****************\r\nx\r\n"), std::string::npos);
+}
+
+TEST_F(FichiersConsoleTest, FichierImpossibleAEcrireDonneUneLigneEtLaConsoleContinue) {
+  const std::string pasUnDossier = dossier.Fichier("pas-un-dossier");
+  EcrireTout(pasUnDossier, "x");
+  FichiersConsole ailleurs(pasUnDossier, fenetre, horloge, std::locale::classic());
+  ailleurs.JournaliserTexte("reçu");
+  ailleurs.EnregistrerTicket("reçu");
+  ASSERT_EQ(fenetre.lignes.size(), 2u);
+  EXPECT_EQ(fenetre.lignes[0], "Écriture impossible dans " + pasUnDossier +
+                                   "/ZEF30test.txt : " + DecrireErreur(ENOTDIR));
+  EXPECT_EQ(fenetre.lignes[1], "Écriture impossible dans " + pasUnDossier +
+                                   "/ticket31-12_23h59.txt : " + DecrireErreur(ENOTDIR));
+  EXPECT_EQ(LireTout(pasUnDossier), "x");
+}
+
+TEST_F(FichiersConsoleTest, TicketsNommesALaMinute) {
+  fichiers.EnregistrerTicket("A");
+  fichiers.EnregistrerTicket("B\r\nC");
+  EXPECT_EQ(LireTout(dossier.Fichier("ticket31-12_23h59.txt")), "A\r\nB\r\nC\r\n");
+  horloge.Fixer(2025, 1, 1, 0, 0, 0);
+  fichiers.EnregistrerTicket("");
+  EXPECT_EQ(LireTout(dossier.Fichier("ticket1-1_00h00.txt")), "\r\n");
+  horloge.Fixer(2025, 3, 7, 9, 5, 59);
+  EXPECT_EQ(NomFichierTicket(horloge.MaintenantLocal()), "ticket7-3_09h05.txt");
+}
+
+TEST(Dossiers, SeparateurEtEssaiDEcriture) {
+  EXPECT_EQ(AjouterSeparateur(""), "/");
+  EXPECT_EQ(AjouterSeparateur("/"), "/");
+  EXPECT_EQ(AjouterSeparateur("/opt/zef30"), "/opt/zef30/");
+  EXPECT_EQ(AjouterSeparateur("/opt/zef30/"), "/opt/zef30/");
+
+  DossierTemporaire dossier;
+  EXPECT_TRUE(TesterEcritureRepertoire(dossier.Chemin()));
+  EXPECT_TRUE(TesterEcritureRepertoire(dossier.Chemin() + "/"));
+  EXPECT_FALSE(std::filesystem::exists(dossier.Fichier("test.tst")));
+  EXPECT_FALSE(TesterEcritureRepertoire(dossier.Fichier("absent")));
+  EcrireTout(dossier.Fichier("fichier"), "x");
+  EXPECT_FALSE(TesterEcritureRepertoire(dossier.Fichier("fichier")));
+}
+
+TEST(Dossiers, UnEnvironnementSansLocaleUtilisableDonneLaClassique) {
+  const char* avant = std::getenv("LC_ALL");
+  const std::string sauve = avant ? avant : "";
+  ::setenv("LC_ALL", "xx_ZZ.inexistante", 1);
+  const std::locale locale = LocaleUtilisateur();
+  if (avant) {
+    ::setenv("LC_ALL", sauve.c_str(), 1);
+  } else {
+    ::unsetenv("LC_ALL");
+  }
+  EXPECT_EQ(locale, std::locale::classic());
+}
+
+}  // namespace
+}  // namespace zef30
