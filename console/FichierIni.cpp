@@ -178,6 +178,8 @@ std::string DossierDe(const std::string& chemin) {
 int RemplacerFichier(const std::string& chemin, std::string_view contenu) {
   struct stat ancien {};
   const bool existait = ::stat(chemin.c_str(), &ancien) == 0;
+  // A file made read-only keeps its value, even though its folder would let us replace it.
+  if (existait && ::access(chemin.c_str(), W_OK) != 0) return errno;
 
   std::string temporaire;
   int fd = -1;

@@ -1,6 +1,8 @@
 #include "console/FichierIni.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <string>
@@ -109,6 +111,20 @@ TEST(EcritureIni, UneErreurMontreLaBoiteEtLaisseLeFichierTelQuel) {
   EXPECT_FALSE(EcrireIniString(fenetre, fichier, "", "No", "6"));
   EXPECT_EQ(fenetre.boites.size(), 5u);
   EXPECT_EQ(fenetre.boites.back().texte, FormaterErreur(EINVAL));
+  EXPECT_EQ(LireTout(fichier), "[D]\nNo=5\n");
+}
+
+TEST(EcritureIni, UnFichierEnLectureSeuleGardeSaValeur) {
+  // Root may write anything: only an ordinary account sees the refusal.
+  if (::geteuid() == 0) GTEST_SKIP() << "root writes even read-only files";
+  DossierTemporaire dossier;
+  FenetreMemoire fenetre;
+  const std::string fichier = dossier.Fichier("reglages.ini");
+  EcrireTout(fichier, "[D]\nNo=5\n");
+  ASSERT_EQ(::chmod(fichier.c_str(), 0444), 0);
+  EXPECT_FALSE(EcrireIniString(fenetre, fichier, "D", "No", "6"));
+  ASSERT_EQ(fenetre.boites.size(), 1u);
+  EXPECT_EQ(fenetre.boites[0].texte, FormaterErreur(EACCES));
   EXPECT_EQ(LireTout(fichier), "[D]\nNo=5\n");
 }
 
