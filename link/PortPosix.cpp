@@ -103,8 +103,10 @@ bool PortPosix::Recueillir() {
       continue;
     }
     if (lus < 0 && errno == EINTR) continue;
-    // EAGAIN: nothing more for now. 0 or EIO: the other end has gone (a closed pseudo-terminal).
-    return lus < 0 && errno == EAGAIN;
+    // Nothing more for now: EAGAIN, or 0, which a raw line read with VMIN = VTIME = 0 gives when
+    // nothing waits. Any other error (EIO: a pseudo-terminal whose other end closed): gone. A
+    // line that hangs up is told by poll() in AttendreAuMoins.
+    return lus == 0 || errno == EAGAIN;
   }
 }
 
@@ -147,9 +149,11 @@ std::string PortPosix::Lire() {
 
 void PortPosix::AttendreAuMoins(int nombre, Horloge::Instant echeance) {
   using namespace std::chrono;
+  bool raccrochee = false;
   for (;;) {
     const bool vivant = Recueillir();
-    if (static_cast<int>(tampon_.size()) >= nombre || !vivant) return;
+    // After a hang-up, what was still in the system has just been collected: nothing more comes.
+    if (static_cast<int>(tampon_.size()) >= nombre || !vivant || raccrochee) return;
     const auto reste = echeance - steady_clock::now();
     if (reste <= steady_clock::duration::zero()) return;
     // Round up so that the wait never ends a hair before its deadline.
@@ -157,10 +161,8 @@ void PortPosix::AttendreAuMoins(int nombre, Horloge::Instant echeance) {
     pollfd attente{fd_, POLLIN, 0};
     const int pret = ::poll(&attente, 1, static_cast<int>(std::min<long long>(ms.count(), 60'000)));
     if (pret < 0 && errno != EINTR) return;
-    if (pret > 0 && (attente.revents & (POLLHUP | POLLERR | POLLNVAL)) &&
-        !(attente.revents & POLLIN)) {
-      return;
-    }
+    // A hung-up line stays readable (reads give 0) and would wake poll() at once, forever.
+    if (pret > 0 && (attente.revents & (POLLHUP | POLLERR | POLLNVAL))) raccrochee = true;
   }
 }
 
