@@ -192,7 +192,7 @@ bool TerminalSimule::AttendreRequetesServies(int nombre, std::chrono::millisecon
 
 bool TerminalSimule::AttendreRecu(std::size_t nombre, std::chrono::milliseconds limite) const {
   std::unique_lock verrou(verrou_);
-  return changement_.wait_for(verrou, limite, [&] { return recu_.size() >= nombre; });
+  return changement_.wait_for(verrou, limite, [&] { return repondus_ >= nombre; });
 }
 
 void TerminalSimule::Jouer() {
@@ -261,6 +261,7 @@ void TerminalSimule::Jouer() {
       executer(protocole.Recevoir(lus, scenario), scenario);
       std::lock_guard verrou(verrou_);
       servies_ = protocole.RequetesServies();
+      repondus_ = recu_.size();
       changement_.notify_all();
     }
     if (perdue && lus.empty()) break;

@@ -51,8 +51,10 @@ class TerminalSimule {
   // by EOT, or EOT answered otherwise than by ENQ.
   int RequetesServies() const;
 
-  // Waits, at most `limite`, until `nombre` requests have been served / `nombre` bytes received.
+  // Waits, at most `limite`, until `nombre` requests have been served.
   bool AttendreRequetesServies(int nombre, std::chrono::milliseconds limite) const;
+  // Waits, at most `limite`, until `nombre` bytes have been received and every reply to them
+  // has been written.
   bool AttendreRecu(std::size_t nombre, std::chrono::milliseconds limite) const;
 
  private:
@@ -70,6 +72,7 @@ class TerminalSimule {
   std::deque<Deroulement> spontanes_;
   std::string recu_;
   std::string emis_;
+  std::size_t repondus_ = 0;  // bytes received whose replies have all been written
   int servies_ = 0;
   bool arret_ = false;
   bool enMarche_ = false;
