@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLinearGradient>
@@ -20,6 +21,7 @@
 #include <exception>
 
 #include "console/Demarrage.h"
+#include "console/ListeDossiers.h"
 #include "requests/Consultation.h"
 #include "requests/Switch.h"
 
@@ -104,6 +106,8 @@ FenPresentation::~FenPresentation() {
 void FenPresentation::ConstruireControles() {
   txtSelection_ = Placer<QPlainTextEdit>(this, "txtSelection", 8, 8, 313, 305);
   List1_ = Placer<QListWidget>(this, "List1", 328, 8, 369, 368);
+  // One line of text per entry: no need to measure each one as thousands of lines come in.
+  List1_->setUniformItemSizes(true);
   PlacerLabel(this, "Label7", "List No Dossier", 712, 8, 97, 17);
   List2_ = Placer<QListWidget>(this, "List2", 712, 24, 113, 342);
 
@@ -161,8 +165,10 @@ void FenPresentation::ConstruireControles() {
   PlacerLabel(this, "Label2", "Port COM:", 472, 632, 57, 25);
   Combo1_ = Placer<QComboBox>(this, "Combo1", 472, 648, 73, 21);
   Combo1_->setEditable(true);
-  // Only an entry of the list chooses the port; what is typed is never added to it.
+  // Only an entry of the list chooses the port: what is typed is never added to the list, and
+  // Enter after typing does not choose the entry that happens to bear the same text.
   Combo1_->setInsertPolicy(QComboBox::NoInsert);
+  Combo1_->lineEdit()->installEventFilter(this);
   connect(Combo1_, &QComboBox::activated, this, [this](int index) {
     if (console_ == nullptr || index < 0) return;
     Combo1_Click(console_->etat, Combo1_->itemText(index).toStdString());
@@ -210,8 +216,10 @@ void FenPresentation::ConstruireControles() {
   // Nothing in the console offers the line-speed change to the operator.
   findChild<QPushButton*>(QStringLiteral("cmdDemVitesse"))->hide();
 
-  // Connection point of the dossier list: a click copies the entry into Text2 once the dossier
-  // list's handler is there (List2_Click with this window and the entry's text).
+  // A click on a dossier number copies it into Text2, ready for the dossier information request.
+  connect(List2_, &QListWidget::itemClicked, this, [this](QListWidgetItem* entree) {
+    if (entree != nullptr) List2_Click(*this, entree->text().toStdString());
+  });
 }
 
 void FenPresentation::BrancherBouton(QPushButton* bouton, Gestionnaire gestionnaire,
@@ -256,6 +264,14 @@ void FenPresentation::closeEvent(QCloseEvent* evenement) {
     std::fflush(nullptr);
     std::_Exit(0);
   }
+}
+
+bool FenPresentation::eventFilter(QObject* objet, QEvent* evenement) {
+  if (objet == Combo1_->lineEdit() && evenement->type() == QEvent::KeyPress) {
+    const int touche = static_cast<QKeyEvent*>(evenement)->key();
+    if (touche == Qt::Key_Return || touche == Qt::Key_Enter) return true;
+  }
+  return QWidget::eventFilter(objet, evenement);
 }
 
 void FenPresentation::AjouterLigne(const std::string& ligne) {

@@ -49,6 +49,7 @@ class FenPresentation final : public QWidget, public Fenetre {
 
  protected:
   void closeEvent(QCloseEvent* evenement) override;
+  bool eventFilter(QObject* objet, QEvent* evenement) override;
 
  private:
   using Gestionnaire = void (*)(Console&);

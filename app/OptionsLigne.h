@@ -1,0 +1,39 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zef30 {
+
+// What the operator asked for on the command line of zef30-console.
+struct OptionsConsole {
+  // Port numbers (1 to 20) mapped to a device; a number left out is the machine's own port.
+  std::map<int, std::string> ports;
+  // Where the console's files go; none given means the program's own folder.
+  std::optional<std::string> dossierDonnees;
+  bool simulateur = false;
+  bool aide = false;
+  bool version = false;
+};
+
+struct LectureOptions {
+  std::optional<OptionsConsole> options;
+  std::string erreur;  // one line saying what is wrong, when `options` is empty
+};
+
+// Reads the arguments that follow the program's name. Nothing is opened or checked on disk.
+LectureOptions LireOptions(const std::vector<std::string>& arguments);
+
+std::string TexteAide(const std::string& programme);
+
+// A window can be shown only with a display, or with a platform chosen by hand (offscreen...).
+// `variable` gives the value of an environment variable, or nullptr when it is not set.
+bool AffichageDisponible(const std::function<const char*(const char*)>& variable);
+
+// The folder that holds the file `cheminProgramme` ("." for a bare name).
+std::string DossierDe(const std::string& cheminProgramme);
+
+}  // namespace zef30
