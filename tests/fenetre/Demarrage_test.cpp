@@ -1,0 +1,84 @@
+#include "console/Demarrage.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/support/HorlogeVirtuelle.h"
+
+namespace zef30 {
+namespace {
+
+// A machine whose ports `presents` open; every call is counted.
+class PortsMachine final : public PortSerie {
+ public:
+  explicit PortsMachine(std::set<int> presents) : presents_(std::move(presents)) {}
+
+  bool Ouvrir(int numero, std::string_view parametres) override {
+    essais.push_back(numero);
+    parametresVus = std::string(parametres);
+    if (ouvert_) ++ouverturesSurOuvert;
+    if (presents_.count(numero) == 0) return false;
+    ouvert_ = true;
+    return true;
+  }
+  bool EstOuvert() const override { return ouvert_; }
+  void Fermer() override {
+    ouvert_ = false;
+    ++fermetures;
+  }
+  std::string DerniereErreur() const override { return "absent"; }
+  void DefinirTailleLecture(int) override {}
+  void Ecrire(std::string_view) override {}
+  int NombreEnAttente() override { return 0; }
+  std::string Lire() override { return {}; }
+  void AttendreAuMoins(int, Horloge::Instant) override {}
+
+  std::vector<int> essais;
+  std::string parametresVus;
+  int fermetures = 0;
+  int ouverturesSurOuvert = 0;
+
+ private:
+  std::set<int> presents_;
+  bool ouvert_ = false;
+};
+
+TEST(RecenserPortsCom, ListsThePortsThatOpenInIncreasingOrderAndClosesEach) {
+  PortsMachine port({20, 1, 3, 17});
+  EXPECT_EQ(RecenserPortsCom(port), (std::vector<std::string>{"1", "3", "17", "20"}));
+  std::vector<int> tous;
+  for (int n = 1; n <= 20; ++n) tous.push_back(n);
+  EXPECT_EQ(port.essais, tous);
+  EXPECT_EQ(port.parametresVus, "9600,N,8,1");
+  EXPECT_EQ(port.fermetures, 4);
+  EXPECT_EQ(port.ouverturesSurOuvert, 0);
+  EXPECT_FALSE(port.EstOuvert());
+}
+
+TEST(RecenserPortsCom, AMachineWithoutPortsGivesAnEmptyListAndPortOne) {
+  PortsMachine port({});
+  EtatConsole etat;
+  etat.NumeroPortCom = 7;
+  EXPECT_TRUE(DemarrerConsole(etat, port).empty());
+  EXPECT_EQ(etat.NumeroPortCom, 1);
+  EXPECT_EQ(port.essais.size(), 20u);
+  EXPECT_EQ(port.fermetures, 0);
+}
+
+TEST(Combo1_Click, OnlyAPortNumberOfTheListChangesThePort) {
+  EtatConsole etat;
+  Combo1_Click(etat, "3");
+  EXPECT_EQ(etat.NumeroPortCom, 3);
+  Combo1_Click(etat, "20");
+  EXPECT_EQ(etat.NumeroPortCom, 20);
+  for (const char* entree : {"", "abc", "0", "21", "-1", " 3", "99999999999", "3\n"}) {
+    Combo1_Click(etat, entree);
+    EXPECT_EQ(etat.NumeroPortCom, 20) << '"' << entree << '"';
+  }
+}
+
+}  // namespace
+}  // namespace zef30

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/OptionsLigne.h"
+
+namespace zef30 {
+namespace {
+
+OptionsConsole Lire(const std::vector<std::string>& arguments) {
+  const auto lecture = LireOptions(arguments);
+  EXPECT_TRUE(lecture.options.has_value()) << lecture.erreur;
+  return lecture.options.value_or(OptionsConsole{});
+}
+
+TEST(LireOptions, MapsPortsAndKeepsTheRest) {
+  const auto rien = Lire({});
+  EXPECT_TRUE(rien.ports.empty());
+  EXPECT_FALSE(rien.dossierDonnees);
+  EXPECT_FALSE(rien.simulateur);
+
+  const auto options = Lire({"--port", "3=/dev/ttyUSB1", "--port=/dev/ttyUSB0", "--port",
+                             "20=/tmp/a=b", "--data-dir", "/srv/zef30"});
+  EXPECT_EQ(options.ports, (std::map<int, std::string>{
+                               {1, "/dev/ttyUSB0"}, {3, "/dev/ttyUSB1"}, {20, "/tmp/a=b"}}));
+  EXPECT_EQ(options.dossierDonnees.value_or(""), "/srv/zef30");
+  EXPECT_TRUE(Lire({"--simulator", "--port", "2=/dev/ttyUSB0"}).simulateur);
+  // A path whose name holds '=' without a number before it is a path for port 1.
+  EXPECT_EQ(Lire({"--port", "./ligne=1"}).ports, (std::map<int, std::string>{{1, "./ligne=1"}}));
+  EXPECT_TRUE(Lire({"--help"}).aide);
+  EXPECT_TRUE(Lire({"-h"}).aide);
+  EXPECT_TRUE(Lire({"--version"}).version);
+}
+
+TEST(LireOptions, EveryMistakeIsNamedInOneLine) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::string erreur;
+  } cas[] = {
+      {{"--bogus"}, "unknown option '--bogus' (see --help)"},
+      {{"/dev/ttyUSB0"}, "unknown option '/dev/ttyUSB0' (see --help)"},
+      {{"--port"}, "--port needs a value"},
+      {{"--data-dir"}, "--data-dir needs a value"},
+      {{"--data-dir="}, "--data-dir needs a folder"},
+      {{"--data-dir", "a", "--data-dir", "b"}, "--data-dir is given twice"},
+      {{"--port", "0=/dev/x"}, "--port: port number 0 is not between 1 and 20"},
+      {{"--port", "21=/dev/x"}, "--port: port number 21 is not between 1 and 20"},
+      {{"--port", "3="}, "--port: a device path is needed (--port N=PATH or --port PATH)"},
+      {{"--port="}, "--port: a device path is needed (--port N=PATH or --port PATH)"},
+      {{"--port", "/dev/a", "--port", "1=/dev/b"}, "--port: port 1 is given twice"},
+      {{"--simulator=yes"}, "--simulator takes no value"},
+      {{"--simulator", "--port", "/dev/ttyUSB0"},
+       "--simulator takes port 1: map the other device to another number"},
+  };
+  for (const auto& c : cas) {
+    const auto lecture = LireOptions(c.arguments);
+    EXPECT_FALSE(lecture.options.has_value()) << c.erreur;
+    EXPECT_EQ(lecture.erreur, c.erreur);
+    EXPECT_EQ(lecture.erreur.find('\n'), std::string::npos);
+  }
+}
+
+TEST(AffichageDisponible, NeedsADisplayOrAPlatformChosenByHand) {
+  auto avec = [](std::map<std::string, std::string> variables) {
+    return AffichageDisponible([&variables](const char* nom) -> const char* {
+      const auto trouve = variables.find(nom);
+      return trouve == variables.end() ? nullptr : trouve->second.c_str();
+    });
+  };
+  EXPECT_FALSE(avec({}));
+  EXPECT_FALSE(avec({{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"HOME", "/root"}}));
+  EXPECT_TRUE(avec({{"DISPLAY", ":99"}}));
+  EXPECT_TRUE(avec({{"WAYLAND_DISPLAY", "wayland-0"}}));
+  EXPECT_TRUE(avec({{"QT_QPA_PLATFORM", "offscreen"}}));
+}
+
+TEST(DossierDe, IsTheFolderOfTheProgram) {
+  EXPECT_EQ(DossierDe("/opt/zef30/bin/zef30-console"), "/opt/zef30/bin");
+  EXPECT_EQ(DossierDe("/zef30-console"), "/");
+  EXPECT_EQ(DossierDe("zef30-console"), ".");
+}
+
+}  // namespace
+}  // namespace zef30

@@ -1,0 +1,126 @@
+#include "simulator/TerminalSimule.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+#include <string>
+
+#include "console/Console.h"
+#include "console/FenPresentation.h"
+#include "console/FichiersConsole.h"
+#include "link/Horloge.h"
+#include "link/Liaison.h"
+#include "link/PortPosix.h"
+#include "link/TablePorts.h"
+
+namespace zef30 {
+namespace {
+
+// A folder of its own for the console's files, removed with everything in it.
+struct DossierTemporaire {
+  DossierTemporaire() {
+    char modele[] = "/tmp/zef30-fenetre-XXXXXX";
+    if (mkdtemp(modele) != nullptr) chemin = modele;
+  }
+  ~DossierTemporaire() {
+    std::error_code ignore;
+    if (!chemin.empty()) std::filesystem::remove_all(chemin, ignore);
+  }
+  std::string chemin;
+};
+
+TablePorts PortUnVers(const std::string& chemin) {
+  TablePorts table;
+  table.Associer(1, chemin);
+  return table;
+}
+
+std::string OuvrirLigne(simulateur::TerminalSimule& terminal) {
+  std::string erreur;
+  std::string chemin = terminal.OuvrirPseudoTerminal(erreur);
+  EXPECT_FALSE(chemin.empty()) << erreur;
+  terminal.Demarrer();
+  return chemin;
+}
+
+// The console as the program assembles it, its port 1 on the simulated terminal's line, which
+// plays the terminal on its own thread while the window's thread waits on the line.
+struct PosteSimule {
+  PosteSimule() {
+    SignalerErreursPort(liaison, fenetre);
+    fenetre.AttacherConsole(console);
+    fenetre.Form_Load();
+    fenetre.show();
+  }
+
+  template <typename T>
+  T* Trouver(const char* nom) {
+    return fenetre.findChild<T*>(QString::fromLatin1(nom));
+  }
+  void Cliquer(const char* bouton) {
+    QTest::mouseClick(Trouver<QPushButton>(bouton), Qt::LeftButton);
+  }
+  std::vector<std::string> Lignes() {
+    std::vector<std::string> lignes;
+    auto* liste = Trouver<QListWidget>("List1");
+    for (int i = 0; i < liste->count(); ++i) lignes.push_back(liste->item(i)->text().toStdString());
+    return lignes;
+  }
+
+  DossierTemporaire dossier;
+  simulateur::TerminalSimule terminal;
+  std::string ligne = OuvrirLigne(terminal);
+  HorlogeSysteme horloge;
+  PortPosix port{PortUnVers(ligne)};
+  EtatConsole etat;
+  Liaison liaison{port, horloge, etat.NumeroPortCom};
+  FenPresentation fenetre;
+  FichiersConsole fichiers{dossier.chemin, fenetre};
+  Console console{etat, liaison, fenetre, fichiers};
+};
+
+TEST(FenetreSurTerminalSimule, AClickOnTheSwitchButtonAsksTheTerminal) {
+  PosteSimule poste;
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&poste.fenetre));
+  auto* ports = poste.Trouver<QComboBox>("Combo1");
+  ASSERT_NE(ports, nullptr);
+  EXPECT_EQ(ports->findText(QStringLiteral("1")), 0);
+
+  poste.Cliquer("cmdDemSwi");
+  EXPECT_EQ(poste.Lignes(), std::vector<std::string>{"Demande de Switch = Carte présente"})
+      << poste.Trouver<QLineEdit>("Text1")->text().toStdString();
+  EXPECT_EQ(poste.Trouver<QListWidget>("List1")->currentRow(), 0);
+  EXPECT_TRUE(poste.terminal.AttendreRequetesServies(1, std::chrono::seconds(5)));
+
+  poste.terminal.ModifierScenario([](simulateur::Scenario& s) { s.statutSwitch = "0000"; });
+  poste.Cliquer("cmdDemSwi");
+  ASSERT_EQ(poste.Lignes().size(), 2u);
+  EXPECT_EQ(poste.Lignes()[1], "Demande de Switch = Carte non-présente");
+  EXPECT_EQ(poste.Trouver<QListWidget>("List1")->currentRow(), 1);
+  EXPECT_EQ(poste.port.Table().Chemin(1), poste.ligne);
+}
+
+TEST(FenetreSurTerminalSimule, AClickOnConsultationListsTheTerminalAndShowsItsAnswer) {
+  PosteSimule poste;
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&poste.fenetre));
+  poste.Cliquer("cmdDemConsult");
+  const auto lignes = poste.Lignes();
+  ASSERT_FALSE(lignes.empty());
+  EXPECT_EQ(lignes[0], "No Serie: ZEF30SIM0001");
+  EXPECT_EQ(lignes[1], "Nb application: 04");
+  const std::string brut = poste.fenetre.LireTexte(ZoneTexte::txtSelection);
+  ASSERT_EQ(brut.size(), 102u);
+  EXPECT_EQ(brut.substr(0, 8),
+            "\x02"
+            "Aj09302");
+}
+
+}  // namespace
+}  // namespace zef30
