@@ -96,6 +96,11 @@ FenPresentation::FenPresentation(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("FenPresentation"));
   setWindowTitle(QStringLiteral("Test ZEF30"));
   setFixedSize(kLargeur, kHauteur);
+  // The places were drawn for a small system font: at the usual 9 or 10 points the captions of
+  // the 145-pixel buttons would not fit.
+  QFont police = font();
+  police.setPointSizeF(8);
+  setFont(police);
   ConstruireControles();
 }
 
