@@ -298,9 +298,10 @@ void TerminalSimule::Executer(const std::string& octets, bool rafale, int bauds)
   // 10 bits a character on the line (start, 8 data bits, stop).
   const auto parCaractere =
       std::chrono::duration_cast<Horloge::duration>(std::chrono::duration<double>(10.0 / bauds));
+  // Each character is there once it has travelled, its own time after the one before.
   const auto depart = Horloge::now();
   for (std::size_t i = 0; i < octets.size(); ++i) {
-    if (i > 0 && !PatienterJusqua(depart + parCaractere * static_cast<long>(i))) return;
+    if (!PatienterJusqua(depart + parCaractere * static_cast<long>(i + 1))) return;
     EcrireTout(octets.data() + i, 1);
   }
 }

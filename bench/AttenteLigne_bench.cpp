@@ -1,0 +1,116 @@
+// What the console costs while it waits on the line: a wait on a silent terminal must sleep in
+// poll(), not spin, and a whole exchange must cost little beyond the line's own time.
+#include <benchmark/benchmark.h>
+#include <time.h>
+
+#include <chrono>
+#include <string>
+
+#include "link/Horloge.h"
+#include "link/Liaison.h"
+#include "link/PortPosix.h"
+#include "link/Trame.h"
+#include "simulator/TerminalSimule.h"
+
+namespace zef30 {
+namespace {
+
+double TempsProcesseur() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+double TempsMur() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// A console's port on a pseudo-terminal whose terminal is played by `terminal`.
+struct Ligne {
+  explicit Ligne(simulateur::TerminalSimule& terminal) : port(Table(terminal)) {
+    ouverte = port.Ouvrir(1, "9600,N,8,1");
+  }
+  static TablePorts Table(simulateur::TerminalSimule& terminal) {
+    std::string erreur;
+    TablePorts table;
+    table.Associer(1, terminal.OuvrirPseudoTerminal(erreur));
+    return table;
+  }
+  PortPosix port;
+  bool ouverte = false;
+};
+
+// Ratio of the whole process's CPU time to the wall time of the waits.
+void CompterCpu(benchmark::State& etat, double cpu, double mur) {
+  etat.counters["cpu_sur_mur"] = mur > 0 ? cpu / mur : 0;
+  etat.counters["cpu_ms_par_s"] = mur > 0 ? 1000 * cpu / mur : 0;
+}
+
+// A terminal that never answers: the wait lasts its whole second.
+void BM_AttenteSurLigneMuette(benchmark::State& etat) {
+  simulateur::TerminalSimule terminal;  // never started: nothing ever comes
+  Ligne ligne(terminal);
+  if (!ligne.ouverte) {
+    etat.SkipWithError("pseudo-terminal impossible");
+    return;
+  }
+  double cpu = 0, mur = 0;
+  for (auto _ : etat) {
+    const double c0 = TempsProcesseur(), m0 = TempsMur();
+    ligne.port.AttendreAuMoins(1, std::chrono::steady_clock::now() + std::chrono::seconds(1));
+    cpu += TempsProcesseur() - c0;
+    mur += TempsMur() - m0;
+  }
+  CompterCpu(etat, cpu, mur);
+}
+BENCHMARK(BM_AttenteSurLigneMuette)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// The probe of the link against a terminal that hears it but keeps silent (its thread is
+// running, so its own waiting counts too).
+void BM_SondeSansReponse(benchmark::State& etat) {
+  simulateur::Scenario scenario;
+  scenario.sonde = simulateur::ReponseSonde::Silence;
+  simulateur::TerminalSimule terminal(scenario);
+  Ligne ligne(terminal);
+  terminal.Demarrer();
+  HorlogeSysteme horloge;
+  const std::int32_t numero = 1;
+  Liaison liaison(ligne.port, horloge, numero);
+  double cpu = 0, mur = 0;
+  for (auto _ : etat) {
+    const double c0 = TempsProcesseur(), m0 = TempsMur();
+    benchmark::DoNotOptimize(liaison.EnvoyerTrame(std::string(1, ENQ), false, 1, 1.0));
+    cpu += TempsProcesseur() - c0;
+    mur += TempsMur() - m0;
+  }
+  CompterCpu(etat, cpu, mur);
+}
+BENCHMARK(BM_SondeSansReponse)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// A whole card switch exchange (frame, EOT, ENQ, answer, closing) at line speed or in bursts.
+void BM_EchangeSwitch(benchmark::State& etat) {
+  simulateur::Scenario scenario;
+  scenario.rafale = etat.range(0) == 1;
+  simulateur::TerminalSimule terminal(scenario);
+  Ligne ligne(terminal);
+  terminal.Demarrer();
+  HorlogeSysteme horloge;
+  const std::int32_t numero = 1;
+  Liaison liaison(ligne.port, horloge, numero);
+  double cpu = 0, mur = 0;
+  for (auto _ : etat) {
+    const double c0 = TempsProcesseur(), m0 = TempsMur();
+    if (!liaison.AttendreTerminalPret() || liaison.Echanger("AA000", 13, 10).size() != 13) {
+      etat.SkipWithError("échange manqué");
+      break;
+    }
+    cpu += TempsProcesseur() - c0;
+    mur += TempsMur() - m0;
+  }
+  CompterCpu(etat, cpu, mur);
+  etat.SetLabel(scenario.rafale ? "rafale" : "9600 bauds");
+}
+BENCHMARK(BM_EchangeSwitch)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace zef30

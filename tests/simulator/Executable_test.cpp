@@ -1,0 +1,155 @@
+// zef30-simulator as the operator runs it: its path on stdout, a terminal that serves, a clean
+// end on SIGTERM, and exit code 2 with one line for a bad command line.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "link/Horloge.h"
+#include "link/Liaison.h"
+#include "link/PortPosix.h"
+#include "link/Trame.h"
+
+extern char** environ;
+
+namespace zef30 {
+namespace {
+
+// The simulator started with `arguments`, its stdout and stderr on pipes.
+class Programme {
+ public:
+  explicit Programme(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), ZEF30_SIMULATEUR);
+    std::vector<char*> argv;
+    for (auto& a : arguments) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    if (::pipe2(sortie_, O_CLOEXEC) != 0 || ::pipe2(erreurs_, O_CLOEXEC) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, sortie_[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, erreurs_[1], 2);
+    if (posix_spawn(&pid_, ZEF30_SIMULATEUR, &actions, nullptr, argv.data(), environ) != 0) {
+      pid_ = -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(sortie_[1]);
+    ::close(erreurs_[1]);
+    pidfd_ = pid_ > 0 ? static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0)) : -1;
+  }
+  ~Programme() {
+    if (pid_ > 0 && code_ < 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    for (int fd : {sortie_[0], erreurs_[0], pidfd_}) {
+      if (fd >= 0) ::close(fd);
+    }
+  }
+
+  bool Lance() const { return pid_ > 0 && pidfd_ >= 0; }
+  void Signaler(int signal) const { ::kill(pid_, signal); }
+
+  // The exit code once the program has ended, within `limiteMs`; -1 when it has not.
+  int AttendreFin(int limiteMs) {
+    pollfd attente{pidfd_, POLLIN, 0};
+    if (::poll(&attente, 1, limiteMs) != 1) return -1;
+    int statut = 0;
+    if (::waitpid(pid_, &statut, 0) != pid_) return -1;
+    code_ = WIFEXITED(statut) ? WEXITSTATUS(statut) : 128 + WTERMSIG(statut);
+    return code_;
+  }
+
+  // One line of stdout, within `limiteMs`.
+  std::string LigneSortie(int limiteMs) {
+    std::string ligne;
+    while (ligne.find('\n') == std::string::npos) {
+      pollfd attente{sortie_[0], POLLIN, 0};
+      if (::poll(&attente, 1, limiteMs) != 1) break;
+      char morceau[256];
+      const ssize_t n = ::read(sortie_[0], morceau, sizeof morceau);
+      if (n <= 0) break;
+      ligne.append(morceau, static_cast<std::size_t>(n));
+    }
+    return ligne.substr(0, ligne.find('\n'));
+  }
+
+  // Everything the program wrote on a stream, once it has ended.
+  std::string Tout(bool erreurs) {
+    std::string texte;
+    char morceau[4096];
+    ssize_t n;
+    while ((n = ::read(erreurs ? erreurs_[0] : sortie_[0], morceau, sizeof morceau)) > 0) {
+      texte.append(morceau, static_cast<std::size_t>(n));
+    }
+    return texte;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int pidfd_ = -1;
+  int code_ = -1;
+  int sortie_[2] = {-1, -1};
+  int erreurs_[2] = {-1, -1};
+};
+
+TEST(Executable, ServesOnItsPseudoTerminalAndEndsCleanlyOnSigterm) {
+  Programme programme({"--switch=0000", "--rythme", "rafale"});
+  ASSERT_TRUE(programme.Lance());
+  const std::string chemin = programme.LigneSortie(5000);
+  ASSERT_EQ(chemin.rfind("/dev/pts/", 0), 0u) << chemin;
+
+  TablePorts table;
+  table.Associer(1, chemin);
+  PortPosix port(table);
+  HorlogeSysteme horloge;
+  const std::int32_t numero = 1;
+  Liaison liaison(port, horloge, numero);
+  ASSERT_TRUE(liaison.AttendreTerminalPret());
+  EXPECT_EQ(liaison.Echanger("AA000", 13, 10), EncadrerMessage("Aa0040000"));
+
+  programme.Signaler(SIGTERM);
+  EXPECT_EQ(programme.AttendreFin(5000), 0);
+  EXPECT_EQ(programme.Tout(true), "");
+}
+
+TEST(Executable, ABadCommandLineIsOneLineAndExitCodeTwo) {
+  for (const std::vector<std::string>& arguments : {std::vector<std::string>{"--naks=beaucoup"},
+                                                    {"--scenario=/nonexistent/scenario.txt"},
+                                                    {"inattendu"}}) {
+    Programme programme(arguments);
+    ASSERT_TRUE(programme.Lance());
+    EXPECT_EQ(programme.AttendreFin(5000), 2) << arguments[0];
+    const std::string erreurs = programme.Tout(true);
+    EXPECT_EQ(erreurs.rfind("zef30-simulator : ", 0), 0u) << erreurs;
+    EXPECT_EQ(erreurs.find('\n'), erreurs.size() - 1) << erreurs;
+    EXPECT_EQ(programme.Tout(false), "");
+  }
+}
+
+TEST(Executable, TellsItsVersionAndItsKeys) {
+  Programme version({"--version"});
+  ASSERT_TRUE(version.Lance());
+  EXPECT_EQ(version.AttendreFin(5000), 0);
+  EXPECT_EQ(version.Tout(false), std::string("zef30-simulator ") + ZEF30_VERSION + "\n");
+  Programme aide({"--help"});
+  ASSERT_TRUE(aide.Lance());
+  EXPECT_EQ(aide.AttendreFin(5000), 0);
+  EXPECT_NE(aide.Tout(false).find("--scenario FICHIER"), std::string::npos);
+}
+
+TEST(Executable, ADeviceThatIsNoSerialLineIsRefused) {
+  Programme programme({"--device", "/dev/null"});
+  ASSERT_TRUE(programme.Lance());
+  EXPECT_EQ(programme.AttendreFin(5000), 1);
+  EXPECT_EQ(programme.Tout(true), "zef30-simulator : /dev/null : ce n’est pas une ligne série\n");
+}
+
+}  // namespace
+}  // namespace zef30
