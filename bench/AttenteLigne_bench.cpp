@@ -40,8 +40,20 @@ struct Ligne {
   bool ouverte = false;
 };
 
-// Ratio of the whole process's CPU time to the wall time of the waits.
-void CompterCpu(benchmark::State& etat, double cpu, double mur) {
+// Runs `operation` once per iteration and reports the whole process's CPU time over the wall
+// time it took (the simulated terminal's thread included).
+template <typename Operation>
+void MesurerCpu(benchmark::State& etat, Operation operation) {
+  double cpu = 0, mur = 0;
+  for (auto _ : etat) {
+    const double c0 = TempsProcesseur(), m0 = TempsMur();
+    if (!operation()) {
+      etat.SkipWithError("échange manqué");
+      return;
+    }
+    cpu += TempsProcesseur() - c0;
+    mur += TempsMur() - m0;
+  }
   etat.counters["cpu_sur_mur"] = mur > 0 ? cpu / mur : 0;
   etat.counters["cpu_ms_par_s"] = mur > 0 ? 1000 * cpu / mur : 0;
 }
@@ -54,14 +66,10 @@ void BM_AttenteSurLigneMuette(benchmark::State& etat) {
     etat.SkipWithError("pseudo-terminal impossible");
     return;
   }
-  double cpu = 0, mur = 0;
-  for (auto _ : etat) {
-    const double c0 = TempsProcesseur(), m0 = TempsMur();
+  MesurerCpu(etat, [&] {
     ligne.port.AttendreAuMoins(1, std::chrono::steady_clock::now() + std::chrono::seconds(1));
-    cpu += TempsProcesseur() - c0;
-    mur += TempsMur() - m0;
-  }
-  CompterCpu(etat, cpu, mur);
+    return true;
+  });
 }
 BENCHMARK(BM_AttenteSurLigneMuette)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 
@@ -76,14 +84,8 @@ void BM_SondeSansReponse(benchmark::State& etat) {
   HorlogeSysteme horloge;
   const std::int32_t numero = 1;
   Liaison liaison(ligne.port, horloge, numero);
-  double cpu = 0, mur = 0;
-  for (auto _ : etat) {
-    const double c0 = TempsProcesseur(), m0 = TempsMur();
-    benchmark::DoNotOptimize(liaison.EnvoyerTrame(std::string(1, ENQ), false, 1, 1.0));
-    cpu += TempsProcesseur() - c0;
-    mur += TempsMur() - m0;
-  }
-  CompterCpu(etat, cpu, mur);
+  MesurerCpu(etat,
+             [&] { return liaison.EnvoyerTrame(std::string(1, ENQ), false, 1, 1.0).empty(); });
 }
 BENCHMARK(BM_SondeSansReponse)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 
@@ -97,17 +99,9 @@ void BM_EchangeSwitch(benchmark::State& etat) {
   HorlogeSysteme horloge;
   const std::int32_t numero = 1;
   Liaison liaison(ligne.port, horloge, numero);
-  double cpu = 0, mur = 0;
-  for (auto _ : etat) {
-    const double c0 = TempsProcesseur(), m0 = TempsMur();
-    if (!liaison.AttendreTerminalPret() || liaison.Echanger("AA000", 13, 10).size() != 13) {
-      etat.SkipWithError("échange manqué");
-      break;
-    }
-    cpu += TempsProcesseur() - c0;
-    mur += TempsMur() - m0;
-  }
-  CompterCpu(etat, cpu, mur);
+  MesurerCpu(etat, [&] {
+    return liaison.AttendreTerminalPret() && liaison.Echanger("AA000", 13, 10).size() == 13;
+  });
   etat.SetLabel(scenario.rafale ? "rafale" : "9600 bauds");
 }
 BENCHMARK(BM_EchangeSwitch)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);

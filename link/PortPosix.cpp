@@ -41,6 +41,38 @@ std::string Raison(int erreur) { return std::strerror(erreur); }
 
 }  // namespace
 
+bool ReglerLigneBrute(int fd, speed_t vitesse) {
+  termios tio{};
+  if (::tcgetattr(fd, &tio) != 0) return false;
+  ::cfmakeraw(&tio);
+  tio.c_cflag &= ~static_cast<tcflag_t>(PARENB | CSTOPB | CSIZE | CRTSCTS);
+  tio.c_cflag |= CS8 | CLOCAL | CREAD;
+  tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+  tio.c_cc[VMIN] = 0;
+  tio.c_cc[VTIME] = 0;
+  ::cfsetispeed(&tio, vitesse);
+  ::cfsetospeed(&tio, vitesse);
+  return ::tcsetattr(fd, TCSANOW, &tio) == 0;
+}
+
+void EcrireSurLigne(int fd, std::string_view octets) {
+  std::size_t faits = 0;
+  while (faits < octets.size()) {
+    const ssize_t ecrits = ::write(fd, octets.data() + faits, octets.size() - faits);
+    if (ecrits > 0) {
+      faits += static_cast<std::size_t>(ecrits);
+    } else if (ecrits < 0 && errno == EINTR) {
+      continue;
+    } else if (ecrits < 0 && errno == EAGAIN) {
+      // Nobody reads the line: wait a little for room, then let the rest go.
+      pollfd attente{fd, POLLOUT, 0};
+      if (::poll(&attente, 1, 1000) <= 0) return;
+    } else {
+      return;
+    }
+  }
+}
+
 PortPosix::PortPosix(TablePorts table) : table_(std::move(table)) {}
 
 PortPosix::~PortPosix() { Fermer(); }
@@ -59,26 +91,11 @@ bool PortPosix::Ouvrir(int numero, std::string_view parametres) {
     erreur_ = entete + "ouverture impossible : " + Raison(errno);
     return false;
   }
-  termios tio{};
-  if (::tcgetattr(fd, &tio) != 0) {
+  if (!ReglerLigneBrute(fd, p.vitesse)) {
     const int e = errno;
     ::close(fd);
     erreur_ = entete + (e == ENOTTY ? "ce n’est pas une ligne série"
-                                    : "ouverture impossible : " + Raison(e));
-    return false;
-  }
-  ::cfmakeraw(&tio);
-  tio.c_cflag &= ~static_cast<tcflag_t>(PARENB | CSTOPB | CSIZE | CRTSCTS);
-  tio.c_cflag |= CS8 | CLOCAL | CREAD;
-  tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
-  tio.c_cc[VMIN] = 0;
-  tio.c_cc[VTIME] = 0;
-  ::cfsetispeed(&tio, p.vitesse);
-  ::cfsetospeed(&tio, p.vitesse);
-  if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
-    const int e = errno;
-    ::close(fd);
-    erreur_ = entete + "réglage de la ligne impossible : " + Raison(e);
+                                    : "réglage de la ligne impossible : " + Raison(e));
     return false;
   }
   fd_ = fd;
@@ -111,21 +128,7 @@ bool PortPosix::Recueillir() {
 }
 
 void PortPosix::Ecrire(std::string_view octets) {
-  if (fd_ < 0) return;
-  std::size_t faits = 0;
-  while (faits < octets.size()) {
-    const ssize_t ecrits = ::write(fd_, octets.data() + faits, octets.size() - faits);
-    if (ecrits > 0) {
-      faits += static_cast<std::size_t>(ecrits);
-    } else if (ecrits < 0 && errno == EINTR) {
-      continue;
-    } else if (ecrits < 0 && errno == EAGAIN) {
-      pollfd attente{fd_, POLLOUT, 0};
-      if (::poll(&attente, 1, 1000) <= 0) return;
-    } else {
-      return;
-    }
-  }
+  if (fd_ >= 0) EcrireSurLigne(fd_, octets);
 }
 
 int PortPosix::NombreEnAttente() {

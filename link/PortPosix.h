@@ -1,11 +1,21 @@
 #pragma once
 
+#include <termios.h>
+
 #include <string>
+#include <string_view>
 
 #include "link/PortSerie.h"
 #include "link/TablePorts.h"
 
 namespace zef30 {
+
+// A line's descriptor made raw: 8N1, no flow control, no echo, reads that never block
+// (VMIN = VTIME = 0), at `vitesse` (B9600...). False, with errno set, when it is no serial line
+// (ENOTTY) or refuses the settings.
+bool ReglerLigneBrute(int fd, speed_t vitesse);
+// Every byte of `octets` written to a non-blocking line, waiting up to 1 s at a time for room.
+void EcrireSurLigne(int fd, std::string_view octets);
 
 // A serial line through termios: raw, 8N1, no flow control. Waits block in poll() on the
 // descriptor, and what arrives is moved into our own buffer so that a wait for several

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <utility>
 
 #include "link/Trame.h"
 
@@ -12,26 +13,19 @@ constexpr std::size_t kTailleBloc = 252;
 // STX before the message, three closing characters after: 248 message characters per block.
 constexpr std::size_t kMessageParBloc = kTailleBloc - 4;
 
-std::string Bloc(std::string_view morceau, char fin) {
-  std::string bloc;
-  bloc.reserve(morceau.size() + 4);
-  bloc += STX;
-  bloc += morceau;
-  bloc += DLE;
-  bloc += fin;
-  bloc += CalculerLrc(bloc);
-  return bloc;
-}
 }  // namespace
 
 Deroulement BlocsReponse(std::string_view message) {
-  if (message.size() <= kMessageParBloc) return {Envoi{Bloc(message, ETX)}};
-  return {Envoi{Bloc(message.substr(0, kMessageParBloc), ETB)},
-          Envoi{Bloc(message.substr(kMessageParBloc), ETX)}};
+  if (message.size() <= kMessageParBloc) return {Envoi{EncadrerMessage(message)}};
+  // The first of two blocks ends with ETB, under a check character of its own.
+  std::string bloc1 = EncadrerMessage(message.substr(0, kMessageParBloc));
+  bloc1[bloc1.size() - 2] = ETB;
+  bloc1.back() = CalculerLrc(std::string_view(bloc1).substr(0, bloc1.size() - 1)).front();
+  return {Envoi{std::move(bloc1)}, Envoi{EncadrerMessage(message.substr(kMessageParBloc))}};
 }
 
 std::string TrameAffichage(std::string_view ligne1, std::string_view ligne2) {
-  return Bloc("D" + AjusterChamp(ligne1, 16) + AjusterChamp(ligne2, 16), ETX);
+  return EncadrerMessage("D" + AjusterChamp(ligne1, 16) + AjusterChamp(ligne2, 16));
 }
 
 std::string MessageReponse(std::string_view codeRequete, std::string_view donnees) {

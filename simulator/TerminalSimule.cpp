@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +9,7 @@
 #include <cstring>
 #include <utility>
 
+#include "link/PortPosix.h"
 #include "simulator/Protocole.h"
 
 namespace zef30::simulateur {
@@ -19,21 +19,6 @@ namespace {
 using Horloge = std::chrono::steady_clock;
 
 std::string Raison(int erreur) { return std::strerror(erreur); }
-
-// Raw bytes both ways at 9600 bauds, 8N1, no echo, no flow control, reads that never block.
-bool RendreBrut(int fd) {
-  termios tio{};
-  if (::tcgetattr(fd, &tio) != 0) return false;
-  ::cfmakeraw(&tio);
-  tio.c_cflag &= ~static_cast<tcflag_t>(PARENB | CSTOPB | CSIZE | CRTSCTS);
-  tio.c_cflag |= CS8 | CLOCAL | CREAD;
-  tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
-  tio.c_cc[VMIN] = 0;
-  tio.c_cc[VTIME] = 0;
-  ::cfsetispeed(&tio, B9600);
-  ::cfsetospeed(&tio, B9600);
-  return ::tcsetattr(fd, TCSANOW, &tio) == 0;
-}
 
 void FermerDescripteur(int& fd) {
   if (fd >= 0) ::close(fd);
@@ -78,7 +63,7 @@ std::string TerminalSimule::OuvrirPseudoTerminal(std::string& erreur) {
   // Our own hold on the slave side: without it the master reads a hang-up whenever the
   // console has not opened it yet, or has closed it, and the line would be lost.
   const int esclave = ::open(nom, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (esclave < 0 || !RendreBrut(esclave)) {
+  if (esclave < 0 || !ReglerLigneBrute(esclave, B9600)) {
     erreur = std::string("pseudo-terminal ") + nom + " impossible à régler : " + Raison(errno);
     if (esclave >= 0) ::close(esclave);
     ::close(maitre);
@@ -103,14 +88,11 @@ bool TerminalSimule::OuvrirPeripherique(const std::string& chemin, std::string& 
     erreur = chemin + " : ouverture impossible : " + Raison(errno);
     return false;
   }
-  if (!::isatty(fd)) {
+  if (!ReglerLigneBrute(fd, B9600)) {
+    const int e = errno;
     ::close(fd);
-    erreur = chemin + " : ce n’est pas une ligne série";
-    return false;
-  }
-  if (!RendreBrut(fd)) {
-    erreur = chemin + " : réglage de la ligne impossible : " + Raison(errno);
-    ::close(fd);
+    erreur = chemin + (e == ENOTTY ? " : ce n’est pas une ligne série"
+                                   : " : réglage de la ligne impossible : " + Raison(e));
     return false;
   }
   fd_ = fd;
@@ -292,7 +274,7 @@ void TerminalSimule::Executer(const std::string& octets, bool rafale, int bauds)
     emis_ += octets;
   }
   if (rafale || bauds <= 0) {
-    EcrireTout(octets.data(), octets.size());
+    EcrireSurLigne(fd_, octets);
     return;
   }
   // 10 bits a character on the line (start, 8 data bits, stop).
@@ -302,25 +284,7 @@ void TerminalSimule::Executer(const std::string& octets, bool rafale, int bauds)
   const auto depart = Horloge::now();
   for (std::size_t i = 0; i < octets.size(); ++i) {
     if (!PatienterJusqua(depart + parCaractere * static_cast<long>(i + 1))) return;
-    EcrireTout(octets.data() + i, 1);
-  }
-}
-
-void TerminalSimule::EcrireTout(const char* octets, std::size_t nombre) {
-  std::size_t faits = 0;
-  while (faits < nombre) {
-    const ssize_t n = ::write(fd_, octets + faits, nombre - faits);
-    if (n > 0) {
-      faits += static_cast<std::size_t>(n);
-    } else if (n < 0 && errno == EINTR) {
-      continue;
-    } else if (n < 0 && errno == EAGAIN) {
-      // Nobody reads the line: wait a little for room, then let the rest go.
-      pollfd attente{fd_, POLLOUT, 0};
-      if (::poll(&attente, 1, 1000) <= 0) return;
-    } else {
-      return;
-    }
+    EcrireSurLigne(fd_, std::string_view(octets).substr(i, 1));
   }
 }
 

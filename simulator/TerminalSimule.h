@@ -61,7 +61,6 @@ class TerminalSimule {
   void Jouer();
   void Executer(const std::string& octets, bool rafale, int bauds);
   bool PatienterJusqua(std::chrono::steady_clock::time_point instant);
-  void EcrireTout(const char* octets, std::size_t nombre);
   void Reveiller();
   void Fermer();
 
