@@ -20,6 +20,14 @@ using Horloge = std::chrono::steady_clock;
 
 std::string Raison(int erreur) { return std::strerror(erreur); }
 
+// A terminal left running for days keeps only the recent traffic for Recu and Emis.
+constexpr std::size_t kTraceMax = 1024 * 1024;
+
+void Garder(std::string& trace, std::string_view ajout) {
+  trace += ajout;
+  if (trace.size() > 2 * kTraceMax) trace.erase(0, trace.size() - kTraceMax);
+}
+
 void FermerDescripteur(int& fd) {
   if (fd >= 0) ::close(fd);
   fd = -1;
@@ -227,8 +235,9 @@ void TerminalSimule::Jouer() {
           break;
         }
         if (n < 0 && errno == EINTR) continue;
-        // 0 or an error other than "nothing more for now": the line has gone.
-        perdue = !(n < 0 && errno == EAGAIN);
+        // 0 (a raw line with nothing waiting) or EAGAIN: nothing more for now. A hang-up is
+        // told by poll().
+        perdue = n < 0 && errno != EAGAIN;
         break;
       }
     }
@@ -237,13 +246,14 @@ void TerminalSimule::Jouer() {
     if (!lus.empty()) {
       {
         std::lock_guard verrou(verrou_);
-        recu_ += lus;
+        Garder(recu_, lus);
+        recusTotal_ += lus.size();
         changement_.notify_all();
       }
       executer(protocole.Recevoir(lus, scenario), scenario);
       std::lock_guard verrou(verrou_);
       servies_ = protocole.RequetesServies();
-      repondus_ = recu_.size();
+      repondus_ = recusTotal_;
       changement_.notify_all();
     }
     if (perdue && lus.empty()) break;
@@ -271,7 +281,7 @@ void TerminalSimule::Executer(const std::string& octets, bool rafale, int bauds)
   if (octets.empty()) return;
   {
     std::lock_guard verrou(verrou_);
-    emis_ += octets;
+    Garder(emis_, octets);
   }
   if (rafale || bauds <= 0) {
     EcrireSurLigne(fd_, octets);

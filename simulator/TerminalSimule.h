@@ -43,9 +43,9 @@ class TerminalSimule {
   // soon as the line is idle. Thread-safe.
   void EmettreSpontanement(Deroulement deroulement);
 
-  // Everything the console sent so far, as bytes (thread-safe).
+  // Everything the console sent so far, as bytes (thread-safe; beyond 2 MiB, the last MiB).
   std::string Recu() const;
-  // Everything the terminal sent so far, as bytes (thread-safe).
+  // Everything the terminal sent so far, as bytes (the same).
   std::string Emis() const;
   // Requests whose exchange the terminal has finished: closing character sent, refusal ended
   // by EOT, or EOT answered otherwise than by ENQ.
@@ -71,6 +71,7 @@ class TerminalSimule {
   std::deque<Deroulement> spontanes_;
   std::string recu_;
   std::string emis_;
+  std::size_t recusTotal_ = 0;
   std::size_t repondus_ = 0;  // bytes received whose replies have all been written
   int servies_ = 0;
   bool arret_ = false;
