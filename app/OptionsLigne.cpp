@@ -15,15 +15,16 @@ std::string AssocierPort(OptionsConsole& options, const std::string& valeur) {
   if (egal != std::string::npos) {
     if (const auto lu = LireEntierStrict(std::string_view(valeur).substr(0, egal))) {
       if (*lu < TablePorts::kPremier || *lu > TablePorts::kDernier) {
-        return "--port: port number " + valeur.substr(0, egal) + " is not between 1 and 20";
+        return "--port : le numéro de port " + valeur.substr(0, egal) + " n’est pas entre 1 et 20";
       }
       numero = *lu;
       chemin = valeur.substr(egal + 1);
     }
   }
-  if (chemin.empty()) return "--port: a device path is needed (--port N=PATH or --port PATH)";
+  if (chemin.empty())
+    return "--port : il faut un chemin de ligne (--port N=CHEMIN ou --port CHEMIN)";
   if (!options.ports.emplace(numero, chemin).second) {
-    return "--port: port " + std::to_string(numero) + " is given twice";
+    return "--port : le port " + std::to_string(numero) + " est donné deux fois";
   }
   return {};
 }
@@ -41,10 +42,10 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
     }
     const bool attendValeur = nom == "--port" || nom == "--data-dir";
     if (attendValeur && !valeur) {
-      if (i + 1 >= arguments.size()) return {std::nullopt, nom + " needs a value"};
+      if (i + 1 >= arguments.size()) return {std::nullopt, nom + " demande une valeur"};
       valeur = arguments[++i];
     } else if (!attendValeur && valeur) {
-      return {std::nullopt, nom + " takes no value"};
+      return {std::nullopt, nom + " ne prend pas de valeur"};
     }
 
     if (nom == "--port") {
@@ -52,8 +53,8 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
         return {std::nullopt, erreur};
       }
     } else if (nom == "--data-dir") {
-      if (options.dossierDonnees) return {std::nullopt, "--data-dir is given twice"};
-      if (valeur->empty()) return {std::nullopt, "--data-dir needs a folder"};
+      if (options.dossierDonnees) return {std::nullopt, "--data-dir est donné deux fois"};
+      if (valeur->empty()) return {std::nullopt, "--data-dir demande un dossier"};
       options.dossierDonnees = *valeur;
     } else if (nom == "--simulator") {
       options.simulateur = true;
@@ -62,30 +63,30 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
     } else if (nom == "--version") {
       options.version = true;
     } else {
-      return {std::nullopt, "unknown option '" + nom + "' (see --help)"};
+      return {std::nullopt, "option inconnue « " + nom + " » (voir --help)"};
     }
   }
   if (options.simulateur && options.ports.count(1) != 0) {
-    return {std::nullopt, "--simulator takes port 1: map the other device to another number"};
+    return {std::nullopt, "--simulator prend le port 1 : associez l’autre ligne à un autre numéro"};
   }
   return {options, {}};
 }
 
 std::string TexteAide(const std::string& programme) {
-  return "Usage: " + programme +
-         " [--port N=PATH]... [--port PATH] [--data-dir DIR] [--simulator]\n"
-         "Operator's test console for the ZEF30 card-payment terminal on a serial line.\n"
+  return "Usage : " + programme +
+         " [--port N=CHEMIN]... [--port CHEMIN] [--data-dir DOSSIER] [--simulator]\n"
+         "Console de test du terminal de paiement ZEF30 sur une ligne série.\n"
          "\n"
-         "  --port N=PATH   port number N (1 to 20) of the port list is the device PATH\n"
-         "  --port PATH     port 1 is the device PATH (e.g. /dev/ttyUSB0)\n"
-         "                  a number not mapped is the machine's port /dev/ttyS<N-1>\n"
-         "  --data-dir DIR  folder of the log, dossier counter, receipts and reports\n"
-         "                  (default: the folder of the program)\n"
-         "  --simulator     start a simulated terminal on a pseudo-terminal as port 1\n"
-         "  --help          show this help and exit\n"
-         "  --version       show the version and exit\n"
+         "  --port N=CHEMIN     le port numéro N (1 à 20) de la liste est la ligne CHEMIN\n"
+         "  --port CHEMIN       le port 1 est la ligne CHEMIN (par exemple /dev/ttyUSB0) ;\n"
+         "                      un numéro non associé est le port /dev/ttyS<N-1> de la machine\n"
+         "  --data-dir DOSSIER  dossier du journal, du compteur de dossiers, des tickets et des\n"
+         "                      rapports (par défaut : le dossier du programme)\n"
+         "  --simulator         un terminal simulé sur un pseudo-terminal, comme port 1\n"
+         "  --help, --version\n"
          "\n"
-         "A display is needed: run under xvfb-run, or with QT_QPA_PLATFORM=offscreen.\n";
+         "Il faut un affichage : sans lui, lancez-la sous xvfb-run, ou avec\n"
+         "QT_QPA_PLATFORM=offscreen.\n";
 }
 
 bool AffichageDisponible(const std::function<const char*(const char*)>& variable) {

@@ -31,7 +31,7 @@ std::string DossierExecutable() {
 }
 
 int Refuser(const std::string& raison) {
-  std::cerr << kProgramme << ": " << raison << '\n';
+  std::cerr << kProgramme << " : " << raison << '\n';
   return 2;
 }
 
@@ -55,15 +55,15 @@ int main(int argc, char** argv) {
   if (options.dossierDonnees) {
     std::error_code erreur;
     if (!std::filesystem::is_directory(*options.dossierDonnees, erreur)) {
-      return Refuser("--data-dir " + *options.dossierDonnees + " is not a folder");
+      return Refuser("--data-dir " + *options.dossierDonnees + " : ce n’est pas un dossier");
     }
     dossier = *options.dossierDonnees;
   }
 
   if (!zef30::AffichageDisponible([](const char* nom) { return std::getenv(nom); })) {
     std::cerr << kProgramme
-              << ": no display (DISPLAY and WAYLAND_DISPLAY are not set); run it under "
-                 "xvfb-run, or with QT_QPA_PLATFORM=offscreen\n";
+              << " : pas d’affichage (ni DISPLAY ni WAYLAND_DISPLAY) : lancez-la sous "
+                 "xvfb-run, ou avec QT_QPA_PLATFORM=offscreen\n";
     return 1;
   }
 
@@ -76,12 +76,12 @@ int main(int argc, char** argv) {
     std::string erreur;
     const std::string chemin = simulateur->OuvrirPseudoTerminal(erreur);
     if (chemin.empty()) {
-      std::cerr << kProgramme << ": the simulated terminal cannot start: " << erreur << '\n';
+      std::cerr << kProgramme << " : le terminal simulé ne peut pas démarrer : " << erreur << '\n';
       return 1;
     }
     table.Associer(1, chemin);
     simulateur->Demarrer();
-    std::cout << kProgramme << ": simulated terminal on " << chemin << " (port 1)" << std::endl;
+    std::cout << kProgramme << " : terminal simulé sur " << chemin << " (port 1)" << std::endl;
   }
 
   QApplication application(argc, argv);

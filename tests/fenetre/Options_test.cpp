@@ -39,20 +39,20 @@ TEST(LireOptions, EveryMistakeIsNamedInOneLine) {
     std::vector<std::string> arguments;
     std::string erreur;
   } cas[] = {
-      {{"--bogus"}, "unknown option '--bogus' (see --help)"},
-      {{"/dev/ttyUSB0"}, "unknown option '/dev/ttyUSB0' (see --help)"},
-      {{"--port"}, "--port needs a value"},
-      {{"--data-dir"}, "--data-dir needs a value"},
-      {{"--data-dir="}, "--data-dir needs a folder"},
-      {{"--data-dir", "a", "--data-dir", "b"}, "--data-dir is given twice"},
-      {{"--port", "0=/dev/x"}, "--port: port number 0 is not between 1 and 20"},
-      {{"--port", "21=/dev/x"}, "--port: port number 21 is not between 1 and 20"},
-      {{"--port", "3="}, "--port: a device path is needed (--port N=PATH or --port PATH)"},
-      {{"--port="}, "--port: a device path is needed (--port N=PATH or --port PATH)"},
-      {{"--port", "/dev/a", "--port", "1=/dev/b"}, "--port: port 1 is given twice"},
-      {{"--simulator=yes"}, "--simulator takes no value"},
+      {{"--bogus"}, "option inconnue « --bogus » (voir --help)"},
+      {{"/dev/ttyUSB0"}, "option inconnue « /dev/ttyUSB0 » (voir --help)"},
+      {{"--port"}, "--port demande une valeur"},
+      {{"--data-dir"}, "--data-dir demande une valeur"},
+      {{"--data-dir="}, "--data-dir demande un dossier"},
+      {{"--data-dir", "a", "--data-dir", "b"}, "--data-dir est donné deux fois"},
+      {{"--port", "0=/dev/x"}, "--port : le numéro de port 0 n’est pas entre 1 et 20"},
+      {{"--port", "21=/dev/x"}, "--port : le numéro de port 21 n’est pas entre 1 et 20"},
+      {{"--port", "3="}, "--port : il faut un chemin de ligne (--port N=CHEMIN ou --port CHEMIN)"},
+      {{"--port="}, "--port : il faut un chemin de ligne (--port N=CHEMIN ou --port CHEMIN)"},
+      {{"--port", "/dev/a", "--port", "1=/dev/b"}, "--port : le port 1 est donné deux fois"},
+      {{"--simulator=yes"}, "--simulator ne prend pas de valeur"},
       {{"--simulator", "--port", "/dev/ttyUSB0"},
-       "--simulator takes port 1: map the other device to another number"},
+       "--simulator prend le port 1 : associez l’autre ligne à un autre numéro"},
   };
   for (const auto& c : cas) {
     const auto lecture = LireOptions(c.arguments);

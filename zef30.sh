@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Builds the ZEF30 console on Debian 12 and runs it, its simulated terminal or its tests.
+#   ./zef30.sh demo [OPTION]...       the console on the simulated terminal
+#   ./zef30.sh test                   every test (ctest)
+#   ./zef30.sh simulator [OPTION]...  the simulated terminal alone, on a pseudo-terminal
+#   ./zef30.sh packages               the Debian packages the build needs, one a line
+# The build goes to ./build (ZEF30_BUILD=DIR chooses another folder).
+set -euo pipefail
+
+racine="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+construction="${ZEF30_BUILD:-$racine/build}"
+paquets=(cmake make g++ qt6-base-dev libgtest-dev libbenchmark-dev libgl-dev xvfb xauth)
+
+usage() {
+  sed -n '2,7s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"
+}
+
+# Installs what is missing, and only then: apt-get as root, through sudo otherwise.
+installer_paquets() {
+  local manquants=()
+  local p
+  for p in "${paquets[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+      manquants+=("$p")
+    fi
+  done
+  [ ${#manquants[@]} -eq 0 ] && return 0
+  echo "zef30.sh: installing ${manquants[*]}"
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+      echo "zef30.sh: missing packages (${manquants[*]}) and no sudo: install them as root" >&2
+      exit 1
+    fi
+    sudo=(sudo)
+  fi
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${manquants[@]}"
+}
+
+configurer() {
+  cmake -S "$racine" -B "$construction" -DZEF30_WERROR=ON
+}
+
+# The targets named, or everything.
+construire() {
+  if [ $# -gt 0 ]; then
+    cmake --build "$construction" -j "$(nproc)" --target "$@"
+  else
+    cmake --build "$construction" -j "$(nproc)"
+  fi
+}
+
+commande="${1:-}"
+[ $# -gt 0 ] && shift
+case "$commande" in
+  demo)
+    installer_paquets
+    configurer
+    construire zef30-console
+    programme="$construction/app/zef30-console"
+    if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ] || [ -n "${QT_QPA_PLATFORM:-}" ]; then
+      exec "$programme" --simulator "$@"
+    fi
+    echo "zef30.sh: no display here: the console runs on a virtual one (xvfb-run); Ctrl-C ends it"
+    exec xvfb-run -a -s "-screen 0 1024x900x24" "$programme" --simulator "$@"
+    ;;
+  test)
+    installer_paquets
+    configurer
+    construire
+    cd "$construction"
+    exec ctest --output-on-failure
+    ;;
+  simulator)
+    installer_paquets
+    configurer
+    construire zef30-simulator
+    exec "$construction/simulator/zef30-simulator" "$@"
+    ;;
+  packages)
+    printf '%s\n' "${paquets[@]}"
+    ;;
+  -h | --help | help)
+    usage
+    ;;
+  *)
+    usage >&2
+    exit 2
+    ;;
+esac
