@@ -199,7 +199,7 @@ void FenPresentation::ConstruireControles() {
       {"cmdDemVal", "Demander validité", 8, 456, nullptr},
       {"cmdLitPuceSync", "Ecouter Mode Maintenance", 320, 456, nullptr},
       {"cmdDemEnr", "Demander enregistrement", 8, 488, nullptr},
-      {"Command1", "Sortie Ecoute", 320, 496, nullptr},
+      {"Command1", "Sortie Ecoute", 320, 496, nullptr, true},
       {"Command3", "Demander Annul Dossier", 8, 520, nullptr},
       {"Command2", "Mise à l'heure", 320, 536, nullptr},
       {"cmdDemAbdn", "Demander Info Dossier", 8, 552, nullptr},
