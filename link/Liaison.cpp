@@ -29,15 +29,22 @@ bool Liaison::OuvrirPort() {
   return true;
 }
 
-std::string Liaison::EnvoyerTrame(std::string_view message, bool avecLrc, int attendu,
-                                  double delai) {
-  if (message.empty()) return {};
-  if (!OuvrirPort()) return {};
+std::optional<Horloge::Instant> Liaison::Emettre(std::string_view message, bool avecLrc,
+                                                 double delai) {
+  if (message.empty() || !OuvrirPort()) return std::nullopt;
+  // Only what arrives after this send belongs to its answer.
   port_.Lire();
   std::string envoi(message);
   if (avecLrc) envoi += CalculerLrc(message);
   port_.Ecrire(envoi);
-  port_.AttendreAuMoins(attendu, Horloge::Plus(horloge_.Maintenant(), delai));
+  return Horloge::Plus(horloge_.Maintenant(), delai);
+}
+
+std::string Liaison::EnvoyerTrame(std::string_view message, bool avecLrc, int attendu,
+                                  double delai) {
+  const auto echeance = Emettre(message, avecLrc, delai);
+  if (!echeance) return {};
+  port_.AttendreAuMoins(attendu, *echeance);
   return port_.Lire();
 }
 

@@ -68,6 +68,9 @@ class Liaison {
   const Horloge& HorlogeLiaison() const { return horloge_; }
 
  private:
+  // Opens the port if need be, discards what is waiting and sends; the deadline `delai` seconds
+  // after the send, or nullopt when there was nothing to send or no port to send it on.
+  std::optional<Horloge::Instant> Emettre(std::string_view message, bool avecLrc, double delai);
   enum class LectureParLongueur { Entiere, Bloc, BlocCourt };
   std::string EnvoyerTrameParLongueur(LectureParLongueur lecture, std::string_view message,
                                       bool avecLrc, int& attendu, double delai, int supplement);

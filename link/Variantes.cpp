@@ -28,13 +28,9 @@ std::string JoindreBlocs(const std::string& bloc1, const std::string& bloc2) {
 std::string Liaison::EnvoyerTrameParLongueur(LectureParLongueur lecture, std::string_view message,
                                              bool avecLrc, int& attendu, double delai,
                                              int supplement) {
-  if (message.empty()) return {};
-  if (!OuvrirPort()) return {};
-  port_.Lire();
-  std::string envoi(message);
-  if (avecLrc) envoi += CalculerLrc(message);
-  port_.Ecrire(envoi);
-  const auto echeance = Horloge::Plus(horloge_.Maintenant(), delai);
+  const auto emis = Emettre(message, avecLrc, delai);
+  if (!emis) return {};
+  const auto echeance = *emis;
 
   port_.AttendreAuMoins(kTailleEntete, echeance);
   std::string premier = port_.Lire();
