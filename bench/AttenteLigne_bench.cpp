@@ -40,6 +40,18 @@ struct Ligne {
   bool ouverte = false;
 };
 
+// A console's link to a simulated terminal that plays `scenario` on its own thread.
+struct Poste {
+  explicit Poste(const simulateur::Scenario& scenario) : terminal(scenario), ligne(terminal) {
+    terminal.Demarrer();
+  }
+  simulateur::TerminalSimule terminal;
+  Ligne ligne;
+  HorlogeSysteme horloge;
+  const std::int32_t numero = 1;
+  Liaison liaison{ligne.port, horloge, numero};
+};
+
 // Runs `operation` once per iteration and reports the whole process's CPU time over the wall
 // time it took (the simulated terminal's thread included).
 template <typename Operation>
@@ -78,14 +90,9 @@ BENCHMARK(BM_AttenteSurLigneMuette)->Iterations(2)->UseRealTime()->Unit(benchmar
 void BM_SondeSansReponse(benchmark::State& etat) {
   simulateur::Scenario scenario;
   scenario.sonde = simulateur::ReponseSonde::Silence;
-  simulateur::TerminalSimule terminal(scenario);
-  Ligne ligne(terminal);
-  terminal.Demarrer();
-  HorlogeSysteme horloge;
-  const std::int32_t numero = 1;
-  Liaison liaison(ligne.port, horloge, numero);
-  MesurerCpu(etat,
-             [&] { return liaison.EnvoyerTrame(std::string(1, ENQ), false, 1, 1.0).empty(); });
+  Poste poste(scenario);
+  MesurerCpu(
+      etat, [&] { return poste.liaison.EnvoyerTrame(std::string(1, ENQ), false, 1, 1.0).empty(); });
 }
 BENCHMARK(BM_SondeSansReponse)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 
@@ -93,14 +100,10 @@ BENCHMARK(BM_SondeSansReponse)->Iterations(2)->UseRealTime()->Unit(benchmark::kM
 void BM_EchangeSwitch(benchmark::State& etat) {
   simulateur::Scenario scenario;
   scenario.rafale = etat.range(0) == 1;
-  simulateur::TerminalSimule terminal(scenario);
-  Ligne ligne(terminal);
-  terminal.Demarrer();
-  HorlogeSysteme horloge;
-  const std::int32_t numero = 1;
-  Liaison liaison(ligne.port, horloge, numero);
+  Poste poste(scenario);
   MesurerCpu(etat, [&] {
-    return liaison.AttendreTerminalPret() && liaison.Echanger("AA000", 13, 10).size() == 13;
+    return poste.liaison.AttendreTerminalPret() &&
+           poste.liaison.Echanger("AA000", 13, 10).size() == 13;
   });
   etat.SetLabel(scenario.rafale ? "rafale" : "9600 bauds");
 }

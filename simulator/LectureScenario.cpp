@@ -6,6 +6,7 @@
 #include <functional>
 #include <iterator>
 #include <optional>
+#include <vector>
 
 #include "link/Texte.h"
 
@@ -28,7 +29,7 @@ std::string Cite(std::string_view texte) { return "« " + std::string(texte) + "
 using Lecteur = std::function<std::optional<std::string>(Scenario&, std::string_view valeur)>;
 
 std::optional<std::string> Choix(std::string_view valeur,
-                                 std::initializer_list<std::string_view> permis, int& choisi) {
+                                 const std::vector<std::string_view>& permis, int& choisi) {
   const std::string_view lu = SansBlancs(valeur);
   int i = 0;
   std::string liste;
@@ -85,11 +86,15 @@ Lecteur ChampApplication(std::size_t indice, std::string Application::*champ, st
   };
 }
 
-Lecteur OuiNon(bool Scenario::*champ) {
-  return [=](Scenario& s, std::string_view valeur) -> std::optional<std::string> {
+// A key that takes one of a few words, each standing for one value of the field.
+template <typename T>
+Lecteur Parmi(T Scenario::*champ, std::initializer_list<std::string_view> mots,
+              std::initializer_list<T> valeurs) {
+  return [=, mots = std::vector<std::string_view>(mots), valeurs = std::vector<T>(valeurs)](
+             Scenario& s, std::string_view valeur) -> std::optional<std::string> {
     int choisi = 0;
-    if (auto erreur = Choix(valeur, {"non", "oui"}, choisi)) return erreur;
-    s.*champ = choisi == 1;
+    if (auto erreur = Choix(valeur, mots, choisi)) return erreur;
+    s.*champ = valeurs[static_cast<std::size_t>(choisi)];
     return std::nullopt;
   };
 }
@@ -104,23 +109,13 @@ struct Cle {
 std::vector<Cle> Cles() {
   std::vector<Cle> cles = {
       {"sonde", "ack|silence|ack-puis-autre", "réponse à l’ENQ de la console (ack)",
-       [](Scenario& s, std::string_view v) -> std::optional<std::string> {
-         int choisi = 0;
-         if (auto erreur = Choix(v, {"ack", "silence", "ack-puis-autre"}, choisi)) return erreur;
-         s.sonde = std::array{ReponseSonde::Ack, ReponseSonde::Silence,
-                              ReponseSonde::AckPuisAutre}[static_cast<std::size_t>(choisi)];
-         return std::nullopt;
-       }},
+       Parmi(&Scenario::sonde, {"ack", "silence", "ack-puis-autre"},
+             {ReponseSonde::Ack, ReponseSonde::Silence, ReponseSonde::AckPuisAutre})},
       {"naks", "N", "NAK avant d’accepter chaque trame, 3 ou plus : toujours refusée (0)",
        Entier(&Scenario::naks, 0, 99)},
       {"eot", "enq|autre|silence", "réponse à l’EOT après une trame acceptée (enq)",
-       [](Scenario& s, std::string_view v) -> std::optional<std::string> {
-         int choisi = 0;
-         if (auto erreur = Choix(v, {"enq", "autre", "silence"}, choisi)) return erreur;
-         s.reponseEot = std::array{ReponseEot::Enq, ReponseEot::Autre,
-                                   ReponseEot::Silence}[static_cast<std::size_t>(choisi)];
-         return std::nullopt;
-       }},
+       Parmi(&Scenario::reponseEot, {"enq", "autre", "silence"},
+             {ReponseEot::Enq, ReponseEot::Autre, ReponseEot::Silence})},
       {"delai-enq", "SECONDES", "travail du terminal entre l’EOT et sa réponse (0)",
        [](Scenario& s, std::string_view v) -> std::optional<std::string> {
          const auto n = LireNombre(v);
@@ -133,17 +128,12 @@ std::vector<Cle> Cles() {
       {"autre", "OCTETS", "le caractère de ack-puis-autre et de eot=autre (?)",
        Octets(&Scenario::autre)},
       {"silence-reponse", "oui|non", "silence au lieu de la réponse (non)",
-       OuiNon(&Scenario::silenceAuLieuDeReponse)},
+       Parmi(&Scenario::silenceAuLieuDeReponse, {"non", "oui"}, {false, true})},
       {"final", "OCTETS", "envoyé sur le dernier ACK, vide : silence (\\x04)",
        Octets(&Scenario::caractereFinal)},
       {"bruit", "OCTETS", "remplace chaque réponse du terminal (vide)", Octets(&Scenario::bruit)},
       {"rythme", "ligne|rafale", "caractères au pas de la ligne ou tous d’un coup (ligne)",
-       [](Scenario& s, std::string_view v) -> std::optional<std::string> {
-         int choisi = 0;
-         if (auto erreur = Choix(v, {"ligne", "rafale"}, choisi)) return erreur;
-         s.rafale = choisi == 1;
-         return std::nullopt;
-       }},
+       Parmi(&Scenario::rafale, {"ligne", "rafale"}, {false, true})},
       {"bauds", "N", "vitesse de la ligne au rythme ligne (9600)",
        Entier(&Scenario::bauds, 50, 1'000'000)},
       {"switch", "XXXX", "les 4 caractères d’état de la réponse au switch (0100)",
