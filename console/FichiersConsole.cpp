@@ -162,14 +162,6 @@ std::string FormaterEnteteJournal(const std::tm& moment, const std::locale& loca
   return flux.str();
 }
 
-std::locale LocaleUtilisateur() {
-  try {
-    return std::locale("");
-  } catch (const std::runtime_error&) {
-    return std::locale::classic();
-  }
-}
-
 std::string NomFichierTicket(const std::tm& moment) {
   return "ticket" + std::to_string(moment.tm_mday) + "-" + std::to_string(moment.tm_mon + 1) + "_" +
          DeuxChiffres(moment.tm_hour) + "h" + DeuxChiffres(moment.tm_min) + ".txt";

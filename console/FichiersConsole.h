@@ -9,6 +9,7 @@
 
 #include "console/Fenetre.h"
 #include "console/HorlogeMurale.h"
+#include "link/Texte.h"
 
 namespace zef30 {
 
@@ -54,9 +55,6 @@ class FichiersConsole {
 // The log record's header line, without its line end: "*** ", short date, a blank, long time,
 // " *****************".
 std::string FormaterEnteteJournal(const std::tm& moment, const std::locale& locale);
-
-// The user's own locale for dates, or the classic one when the environment names none usable.
-std::locale LocaleUtilisateur();
 
 // The receipt file for a moment: "ticket" day "-" month "_" HH "h" MM ".txt".
 std::string NomFichierTicket(const std::tm& moment);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <stdexcept>
 
 namespace zef30 {
 
@@ -97,6 +98,14 @@ std::optional<double> LireNombre(std::string_view texte) {
   const auto [ptr, erreur] = std::from_chars(coeur.data(), coeur.data() + coeur.size(), valeur);
   if (erreur != std::errc() || ptr != coeur.data() + coeur.size()) return std::nullopt;
   return negatif ? -valeur : valeur;
+}
+
+std::locale LocaleUtilisateur() {
+  try {
+    return std::locale("");
+  } catch (const std::runtime_error&) {
+    return std::locale::classic();
+  }
 }
 
 }  // namespace zef30

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <locale>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,5 +24,9 @@ std::optional<std::int32_t> LireEntierStrict(std::string_view texte);
 // The usual reading of a number typed or sent as text: surrounding blanks and one sign are
 // accepted, then decimal digits with an optional fraction. Anything else is not a number.
 std::optional<double> LireNombre(std::string_view texte);
+
+// The user's locale for dates and decimal separators, or the classic one when the environment
+// names a locale the system does not have.
+std::locale LocaleUtilisateur();
 
 }  // namespace zef30

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdint>
 #include <locale>
-#include <stdexcept>
 
 #include "link/Texte.h"
 
@@ -11,15 +10,10 @@ namespace zef30 {
 
 FormatMontant LireFormatMontantUtilisateur() {
   FormatMontant format;
-  try {
-    const std::locale utilisateur("");
-    const char separateur = std::use_facet<std::numpunct<char>>(utilisateur).decimal_point();
-    // A separator outside printable ASCII would not be valid UTF-8 on its own.
-    if (separateur > ' ' && separateur < 0x7F && (separateur < '0' || separateur > '9')) {
-      format.SeparateurDecimal = separateur;
-    }
-  } catch (const std::runtime_error&) {
-    // The environment names a locale the system does not have: keep the point.
+  const char separateur = std::use_facet<std::numpunct<char>>(LocaleUtilisateur()).decimal_point();
+  // A separator outside printable ASCII would not be valid UTF-8 on its own.
+  if (separateur > ' ' && separateur < 0x7F && (separateur < '0' || separateur > '9')) {
+    format.SeparateurDecimal = separateur;
   }
   return format;
 }
