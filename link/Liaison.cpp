@@ -49,7 +49,6 @@ std::string Liaison::EnvoyerTrame(std::string_view message, bool avecLrc, int at
 }
 
 std::optional<std::string> Liaison::OuvrirEchange(std::string_view message, double delaiEnq) {
-  OuvrirPort();
   const std::string trame = EncadrerMessage(message);
   std::string reponse;
   for (int envoi = 0; envoi < kEnvoisMax; ++envoi) {
