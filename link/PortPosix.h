@@ -37,6 +37,7 @@ class PortPosix final : public PortSerie {
   int NombreEnAttente() override;
   std::string Lire() override;
   void AttendreAuMoins(int nombre, Horloge::Instant echeance) override;
+  int Descripteur() const override { return fd_; }
 
   const TablePorts& Table() const { return table_; }
 

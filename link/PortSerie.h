@@ -27,6 +27,10 @@ class PortSerie {
 
   // Returns as soon as at least `nombre` characters are waiting, or once `echeance` has passed.
   virtual void AttendreAuMoins(int nombre, Horloge::Instant echeance) = 0;
+
+  // The system's descriptor of the open line, for a window that waits on it together with its
+  // own events; -1 when there is none (closed, or a port that is not a system line).
+  virtual int Descripteur() const { return -1; }
 };
 
 }  // namespace zef30
