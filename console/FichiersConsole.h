@@ -31,6 +31,10 @@ class FichiersConsole {
   // The path of `nom` in the program folder.
   std::string CheminFichier(const std::string& nom) const;
 
+  // The local date and time of day that the console shows or sends (the terminal's clock, the
+  // listening clock, report file names): the same wall clock as the files' dates.
+  std::tm MaintenantLocal() const { return horloge_.MaintenantLocal(); }
+
   // Appends one dated record holding `texte` to the log.
   void JournaliserTexte(const std::string& texte);
   // The next dossier number, as decimal text; never the same one twice, even for two consoles
