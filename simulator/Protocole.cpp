@@ -29,6 +29,7 @@ std::vector<Sortie> Protocole::Recevoir(std::string_view octets, const Scenario&
       if (!sortie.octets.empty()) sortie.octets = scenario.bruit;
     }
   }
+  perturbateur_.Appliquer(sorties, scenario.fautes);
   return sorties;
 }
 
@@ -78,6 +79,7 @@ void Protocole::RecevoirOctet(char octet, const Scenario& scenario, std::vector<
       etat_ = Etat::Repos;
       naksDonnes_ = 0;
       deroulement_.clear();
+      perturbateur_.NouvelleRequete();
       switch (scenario.sonde) {
         case ReponseSonde::Ack:
           sorties.push_back({Un(ACK)});

@@ -8,6 +8,7 @@
 
 #include "simulator/Deroulement.h"
 #include "simulator/Familles.h"
+#include "simulator/Perturbations.h"
 #include "simulator/Scenario.h"
 
 namespace zef30::simulateur {
@@ -16,7 +17,8 @@ namespace zef30::simulateur {
 struct Sortie {
   std::string octets;
   double apres = 0;
-  bool ensemble = false;  // in one write whatever the pacing, so that they are read together
+  bool ensemble = false;    // in one write whatever the pacing, so that they are read together
+  bool raccrocher = false;  // the line is hung up at this point
 };
 
 // The terminal's side of the handshake, without line or clock: bytes from the console in, what
@@ -55,6 +57,7 @@ class Protocole {
   bool deroulementRequete_ = false;
   std::deque<Deroulement> spontanes_;
   int servies_ = 0;
+  Perturbateur perturbateur_;
 };
 
 }  // namespace zef30::simulateur

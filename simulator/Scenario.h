@@ -5,6 +5,7 @@
 #include <string>
 
 #include "link/Trame.h"
+#include "simulator/Perturbations.h"
 
 namespace zef30::simulateur {
 
@@ -78,6 +79,9 @@ struct Scenario {
   // Answers chosen by the beginning of the request message ("AJ00205", "AK0290"...): the longest
   // beginning that matches wins over the families the terminal knows.
   std::map<std::string, ReponseChoisie> reponses;
+
+  // Faults made on purpose (none by default).
+  Perturbations fautes;
 };
 
 }  // namespace zef30::simulateur

@@ -192,16 +192,22 @@ void TerminalSimule::Jouer() {
   }());
   const auto executer = [this](const std::vector<Sortie>& sorties, const Scenario& scenario) {
     for (const Sortie& sortie : sorties) {
+      if (fd_ < 0) return;
       if (sortie.apres > 0 &&
           !PatienterJusqua(Horloge::now() + std::chrono::duration_cast<Horloge::duration>(
                                                 std::chrono::duration<double>(sortie.apres)))) {
         return;
       }
       Executer(sortie.octets, sortie.ensemble || scenario.rafale, scenario.bauds);
+      // A terminal that hangs up closes both sides of its line: the console reads a hang-up.
+      if (sortie.raccrocher) {
+        FermerDescripteur(fd_);
+        FermerDescripteur(esclave_);
+      }
     }
   };
 
-  for (;;) {
+  while (fd_ >= 0) {
     pollfd attentes[2] = {{fd_, POLLIN, 0}, {reveil_[0], POLLIN, 0}};
     const int pret = ::poll(attentes, 2, -1);
     if (pret < 0 && errno != EINTR) break;

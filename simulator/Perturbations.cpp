@@ -1,0 +1,160 @@
+#include "simulator/Perturbations.h"
+
+#include <cmath>
+#include <utility>
+
+#include "link/Texte.h"
+#include "link/Trame.h"
+#include "simulator/Deroulement.h"
+#include "simulator/LectureScenario.h"
+#include "simulator/Protocole.h"
+#include "simulator/Scenario.h"
+
+namespace zef30::simulateur {
+
+namespace {
+
+constexpr int kMaxRepetitions = 10'000;
+
+bool EstTrame(const std::string& octets) {
+  return octets.size() >= 5 && octets.front() == STX && octets[octets.size() - 3] == DLE;
+}
+
+// A frame whose fields were changed keeps a check character of its own, so that only the
+// chosen fault is wrong.
+void RecalculerCheck(std::string& trame) {
+  trame.back() = CalculerLrc(std::string_view(trame).substr(0, trame.size() - 1)).front();
+}
+
+std::string Fausser(std::string octets, const Perturbations& fautes) {
+  if (!EstTrame(octets)) return octets;
+  if (fautes.longueur.size() == 3 && octets.size() >= 6) {
+    octets.replace(3, 3, fautes.longueur);
+    RecalculerCheck(octets);
+  }
+  if (fautes.checkFaux) octets.back() = static_cast<char>(octets.back() ^ 0x5A);
+  return octets;
+}
+
+}  // namespace
+
+void Perturbateur::NouvelleRequete() {
+  etape_ = 0;
+  muet_ = false;
+}
+
+void Perturbateur::Appliquer(std::vector<Sortie>& sorties, const Perturbations& fautes) {
+  std::vector<Sortie> perturbees;
+  for (Sortie& sortie : sorties) {
+    ++etape_;
+    if (fautes.etape != 0 && fautes.etape != etape_) {
+      if (!muet_) perturbees.push_back(std::move(sortie));
+      continue;
+    }
+    if (fautes.silence) muet_ = true;
+    if (muet_) continue;
+    if (fautes.raccrocher) {
+      perturbees.push_back({"", sortie.apres, false, true});
+      continue;
+    }
+    const auto avant = [&](std::string octets) {
+      perturbees.push_back({std::move(octets), std::exchange(sortie.apres, 0)});
+    };
+    if (!fautes.bruit.empty()) avant(fautes.bruit);
+    for (int i = 0; i < fautes.affichages; ++i) {
+      avant(TrameAffichage("FAUTE", "AFFICHAGE " + std::to_string(i + 1)));
+    }
+    if (fautes.enq) avant(std::string(1, ENQ));
+    std::string octets = fautes.naks > 0 ? std::string(static_cast<std::size_t>(fautes.naks), NAK)
+                                         : Fausser(std::move(sortie.octets), fautes);
+    const std::size_t taille = fautes.morceaux > 0 ? static_cast<std::size_t>(fautes.morceaux)
+                                                   : std::max<std::size_t>(octets.size(), 1);
+    for (std::size_t debut = 0; debut < octets.size(); debut += taille) {
+      perturbees.push_back({octets.substr(debut, taille), debut == 0 ? sortie.apres : fautes.ecart,
+                            sortie.ensemble});
+    }
+    if (octets.empty()) perturbees.push_back({"", sortie.apres});
+    if (!fautes.apres.empty()) perturbees.push_back({fautes.apres});
+  }
+  sorties = std::move(perturbees);
+}
+
+namespace {
+
+using Lecteur = std::function<std::optional<std::string>(Scenario&, std::string_view)>;
+
+Lecteur Entier(int Perturbations::*champ) {
+  return [=](Scenario& s, std::string_view valeur) -> std::optional<std::string> {
+    const auto n = LireEntierStrict(valeur);
+    if (!n || *n > kMaxRepetitions) {
+      return "un nombre entier de 0 à " + std::to_string(kMaxRepetitions) + " attendu";
+    }
+    s.fautes.*champ = *n;
+    return std::nullopt;
+  };
+}
+
+Lecteur Octets(std::string Perturbations::*champ) {
+  return [=](Scenario& s, std::string_view valeur) -> std::optional<std::string> {
+    std::string octets;
+    if (!DecoderOctets(valeur, octets)) return "\\xHH (deux chiffres hexadécimaux) ou \\\\ attendu";
+    s.fautes.*champ = std::move(octets);
+    return std::nullopt;
+  };
+}
+
+Lecteur OuiNon(bool Perturbations::*champ) {
+  return [=](Scenario& s, std::string_view valeur) -> std::optional<std::string> {
+    if (valeur != "oui" && valeur != "non") return "oui ou non attendu";
+    s.fautes.*champ = valeur == "oui";
+    return std::nullopt;
+  };
+}
+
+}  // namespace
+
+std::vector<ClePerturbation> ClesPerturbations() {
+  return {
+      {"faute.etape", "N",
+       "étape des fautes : 1 sonde, 2 trame, 3 EOT, 4 réponse... 0 : toutes (0)",
+       Entier(&Perturbations::etape)},
+      {"faute.bruit", "OCTETS", "octets envoyés juste avant la réponse de l’étape (vide)",
+       Octets(&Perturbations::bruit)},
+      {"faute.apres", "OCTETS", "octets envoyés juste après la réponse de l’étape (vide)",
+       Octets(&Perturbations::apres)},
+      {"faute.morceaux", "N", "réponse coupée en morceaux de N octets, 0 : entière (0)",
+       Entier(&Perturbations::morceaux)},
+      {"faute.ecart", "SECONDES", "pause entre deux morceaux (0)",
+       [](Scenario& s, std::string_view v) -> std::optional<std::string> {
+         const auto n = LireNombre(v);
+         if (!n || !std::isfinite(*n) || *n < 0 || *n > 3600) {
+           return "un nombre de secondes de 0 à 3600 attendu";
+         }
+         s.fautes.ecart = *n;
+         return std::nullopt;
+       }},
+      {"faute.longueur", "XXX", "champ de longueur d’une trame remplacé (vide : juste)",
+       [](Scenario& s, std::string_view v) -> std::optional<std::string> {
+         std::string octets;
+         if (!DecoderOctets(v, octets) || (!octets.empty() && octets.size() != 3)) {
+           return "3 caractères attendus";
+         }
+         s.fautes.longueur = std::move(octets);
+         return std::nullopt;
+       }},
+      {"faute.check", "oui|non", "caractère de contrôle d’une trame faux (non)",
+       OuiNon(&Perturbations::checkFaux)},
+      {"faute.naks", "N", "tempête de N NAK au lieu de la réponse (0)",
+       Entier(&Perturbations::naks)},
+      {"faute.affichages", "N", "trames d’affichage envoyées avant la réponse (0)",
+       Entier(&Perturbations::affichages)},
+      {"faute.silence", "oui|non", "silence à partir de l’étape, jusqu’à la sonde suivante (non)",
+       OuiNon(&Perturbations::silence)},
+      {"faute.raccrocher", "oui|non", "ligne raccrochée au lieu de la réponse (non)",
+       OuiNon(&Perturbations::raccrocher)},
+      {"faute.enq", "oui|non", "ENQ du terminal juste avant la réponse (non)",
+       OuiNon(&Perturbations::enq)},
+  };
+}
+
+}  // namespace zef30::simulateur
