@@ -1,0 +1,59 @@
+// The link's exchanges and receive operations against a terminal that sends anything: no crash,
+// no read out of bounds, and no wait beyond the sum of the link's own time-outs.
+#include <cstdlib>
+#include <functional>
+
+#include "fuzz/TerminalFuzz.h"
+#include "link/Trame.h"
+
+namespace {
+
+using zef30::Liaison;
+
+struct Operation {
+  double delai;  // the caller's time-out, which bounds the whole exchange with the link's own
+  std::function<void(Liaison&, double)> jouer;
+};
+
+const Operation kOperations[] = {
+    {10, [](Liaison& l, double d) { l.Echanger("AA000", 13, d); }},
+    {10, [](Liaison& l, double d) { l.Echanger("AJ00202", 102, d); }},
+    {10, [](Liaison& l, double d) { l.Echanger("AJ00203", 322, d); }},
+    {10, [](Liaison& l, double d) { l.EchangerEnregistrement("AL011", 364, d); }},
+    {10,
+     [](Liaison& l, double d) {
+       int attendu = 25;
+       l.EchangerListeDossiers("AJ00207", attendu, d);
+     }},
+    {10, [](Liaison& l, double d) { l.EchangerReponseLongue("AJ00205", 250, d); }},
+    {180, [](Liaison& l, double d) { l.EchangerReponseLongue("AK0290", 322, d); }},
+    {180, [](Liaison& l, double d) { l.EchangerValiditeForfait("AK0160", 322, d); }},
+    {10, [](Liaison& l, double) { l.AttendreTerminalPret(); }},
+    {10,
+     [](Liaison& l, double d) {
+       int attendu = 252;
+       l.EnvoyerTrameBlocCourt("\x06", false, attendu, d, 9);
+     }},
+    {10,
+     [](Liaison& l, double d) {
+       int attendu = 25;
+       l.EnvoyerTrameLongueurLue("\x06", false, attendu, d, 9);
+     }},
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t taille) {
+  if (taille < 1) return 0;
+  const Operation& operation = kOperations[donnees[0] % std::size(kOperations)];
+  zef30::fuzz::ConsoleFuzz c(
+      std::string_view(reinterpret_cast<const char*>(donnees) + 1, taille - 1));
+  // As every request procedure does, the probe first.
+  c.liaison.AttendreTerminalPret();
+  operation.jouer(c.liaison, operation.delai);
+  // The probe, three sends of the frame, EOT, the caller's wait, two blocks and the closing
+  // character.
+  const double limite = 10 + 3 * 10 + 10 + operation.delai + 2 * 10 + 10;
+  if (c.horloge.Ecoule() > limite) std::abort();
+  return 0;
+}

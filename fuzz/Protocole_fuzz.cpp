@@ -1,0 +1,31 @@
+// The simulated terminal fed whatever a console may send, under any scenario and faults: it never
+// crashes and never grows without bound.
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "simulator/LectureScenario.h"
+#include "simulator/Protocole.h"
+
+// The input: scenario lines, a line "--", then the bytes of the console.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t taille) {
+  const std::string_view texte(reinterpret_cast<const char*>(donnees), taille);
+  const std::size_t separation = texte.find("\n--\n");
+  zef30::simulateur::Scenario scenario;
+  std::string_view octets = texte;
+  if (separation != std::string_view::npos) {
+    std::string erreur;
+    zef30::simulateur::LireTexteScenario(texte.substr(0, separation), "fuzz", scenario, erreur);
+    octets = texte.substr(separation + 4);
+  }
+  zef30::simulateur::Protocole protocole(zef30::simulateur::FamillesConnues());
+  // In pieces, as a line delivers them.
+  std::size_t emis = 0;
+  for (std::size_t debut = 0; debut < octets.size(); debut += 7) {
+    for (const auto& sortie : protocole.Recevoir(octets.substr(debut, 7), scenario)) {
+      emis += sortie.octets.size();
+    }
+  }
+  (void)emis;
+  return 0;
+}

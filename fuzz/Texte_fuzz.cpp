@@ -1,0 +1,26 @@
+// The text helpers every decoder rests on, and the operator's click in the dossier list.
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "console/ListeDossiers.h"
+#include "link/Texte.h"
+#include "link/Trame.h"
+#include "tests/support/FenetreMemoire.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t taille) {
+  if (taille < 2) return 0;
+  const std::string_view texte(reinterpret_cast<const char*>(donnees) + 2, taille - 2);
+  const long position = static_cast<signed char>(donnees[0]) * 3;
+  const long longueur = static_cast<signed char>(donnees[1]) * 3;
+  if (zef30::Extraire(texte, position, longueur).size() > texte.size()) std::abort();
+  if (zef30::Caractere(texte, position).size() > 1) std::abort();
+  zef30::Cp1252VersUtf8(texte);
+  zef30::LireEntierStrict(texte);
+  zef30::LireNombre(texte);
+  zef30::LireLongueurTrame(texte);
+
+  zef30::essai::FenetreMemoire fenetre;
+  zef30::List2_Click(fenetre, std::string(texte));
+  return 0;
+}
