@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -38,6 +39,9 @@ int Refuser(const std::string& raison) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A file grown past the size limit set for the session fails its write, which the console
+  // reports on a result line, instead of ending the console.
+  std::signal(SIGXFSZ, SIG_IGN);
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   const auto lecture = zef30::LireOptions(arguments);
   if (!lecture.options) return Refuser(lecture.erreur);

@@ -175,7 +175,8 @@ std::string DossierDe(const std::string& chemin) {
 
 // Writes the whole text to a new file beside `chemin`, forces it to the disk, then puts it in
 // place by rename: a reader sees the old file or the new one, never a cut one. 0 or errno.
-int RemplacerFichier(const std::string& chemin, std::string_view contenu) {
+int RemplacerFichier(const std::string& lien, std::string_view contenu) {
+  const std::string chemin = SuivreLiens(lien);
   struct stat ancien {};
   const bool existait = ::stat(chemin.c_str(), &ancien) == 0;
   // A file made read-only keeps its value, even though its folder would let us replace it.
@@ -293,8 +294,32 @@ std::int32_t LireIniInteger(const std::string& fichierIni, const std::string& se
   return LireEntierIni(*valeur);
 }
 
+std::string SuivreLiens(const std::string& chemin) {
+  // A bounded walk: a loop of links ends where the system itself would give up.
+  constexpr int kLiensMax = 40;
+  std::string suivi = chemin;
+  for (int i = 0; i < kLiensMax; ++i) {
+    struct stat etat {};
+    if (::lstat(suivi.c_str(), &etat) != 0 || !S_ISLNK(etat.st_mode)) return suivi;
+    std::string cible(static_cast<std::size_t>(etat.st_size > 0 ? etat.st_size : 4096) + 1, '\0');
+    const ssize_t n = ::readlink(suivi.c_str(), cible.data(), cible.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= cible.size()) return suivi;
+    cible.resize(static_cast<std::size_t>(n));
+    suivi = cible.front() == '/' ? cible : DossierDe(suivi) + "/" + cible;
+  }
+  return suivi;
+}
+
 bool EcrireIniString(Fenetre& fenetre, const std::string& fichierIni, const std::string& section,
                      const std::string& ligne, const std::string& valeur) {
+  const int erreur = EcrireValeurIni(fichierIni, section, ligne, valeur);
+  if (erreur == 0) return true;
+  fenetre.BoiteMessage("EcrireIniString", FormaterErreur(erreur));
+  return false;
+}
+
+int EcrireValeurIni(const std::string& fichierIni, const std::string& section,
+                    const std::string& ligne, const std::string& valeur) {
   int erreur = 0;
   using namespace std::string_view_literals;
   // A line end or a separator inside a name or a value would write lines of its own.
@@ -313,9 +338,7 @@ bool EcrireIniString(Fenetre& fenetre, const std::string& fichierIni, const std:
   }
   if (erreur == 0)
     erreur = RemplacerFichier(fichierIni, ModifierIni(contenu, section, ligne, valeur));
-  if (erreur == 0) return true;
-  fenetre.BoiteMessage("EcrireIniString", FormaterErreur(erreur));
-  return false;
+  return erreur;
 }
 
 std::string DecrireErreur(int numeroErreur) {

@@ -40,6 +40,15 @@ std::int32_t LireIniInteger(const std::string& fichierIni, const std::string& se
 bool EcrireIniString(Fenetre& fenetre, const std::string& fichierIni, const std::string& section,
                      const std::string& ligne, const std::string& valeur);
 
+// The same write without the box: 0, or the system's error number for the caller to show once
+// it holds nothing that others wait for.
+int EcrireValeurIni(const std::string& fichierIni, const std::string& section,
+                    const std::string& ligne, const std::string& valeur);
+
+// The file that `chemin` names once its symbolic links are followed (a settings file shared
+// between folders through a link is written at its target, never replaced by a local copy).
+std::string SuivreLiens(const std::string& chemin);
+
 // The text of the error box for the system error `numeroErreur`: four lines joined by CR.
 std::string FormaterErreur(int numeroErreur);
 

@@ -21,9 +21,9 @@ namespace {
 
 constexpr const char* kJournal = "ZEF30test.txt";
 constexpr const char* kCompteur = "ZEF30numDossier.ini";
-// Stays in place while the counter file itself is replaced by rename, so every console that
-// shares the folder locks the same file.
-constexpr const char* kVerrouCompteur = "ZEF30numDossier.ini.lock";
+// Beside the counter, it stays in place while the counter file itself is replaced by rename, so
+// every console that shares the counter locks the same file.
+constexpr const char* kSuffixeVerrou = ".lock";
 constexpr const char* kSection = "Dossier";
 constexpr const char* kCle = "No";
 constexpr std::int64_t kDossierMaximal = std::numeric_limits<std::int32_t>::max();
@@ -125,10 +125,21 @@ void FichiersConsole::EnregistrerTicket(const std::string& ch) {
 }
 
 std::string FichiersConsole::NouveauNumeroDossier() {
-  const std::string chemin = CheminFichier(kCompteur);
-  // Read, count and write back under one lock: two consoles sharing the folder take turns.
-  VerrouExclusif verrou(CheminFichier(kVerrouCompteur));
+  // A counter shared through a link is counted at its target, under the target's lock.
+  const std::string chemin = SuivreLiens(CheminFichier(kCompteur));
+  int erreur = 0;
+  std::string texte;
+  {
+    // Read, count and write back under one lock: two consoles sharing the counter take turns.
+    VerrouExclusif verrou(chemin + kSuffixeVerrou);
+    texte = CompterDossier(chemin, erreur);
+  }
+  // The operator's box waits for OK with the lock given back: another console goes on meanwhile.
+  if (erreur != 0) fenetre_.BoiteMessage("EcrireIniString", FormaterErreur(erreur));
+  return texte;
+}
 
+std::string FichiersConsole::CompterDossier(const std::string& chemin, int& erreur) {
   const std::int32_t lu = LireIniInteger(chemin, kSection, kCle, 0);
   std::string remarque;
   std::int64_t numero = std::int64_t{lu < 0 ? 0 : lu} + 1;
@@ -151,7 +162,7 @@ std::string FichiersConsole::NouveauNumeroDossier() {
   if (!remarque.empty()) {
     fenetre_.AjouterLigne("Numéro de dossier : " + remarque + "la numérotation reprend à " + texte);
   }
-  EcrireIniString(fenetre_, chemin, kSection, kCle, texte);
+  erreur = EcrireValeurIni(chemin, kSection, kCle, texte);
   return texte;
 }
 

@@ -44,6 +44,8 @@ class FichiersConsole {
   void EnregistrerTicket(const std::string& ch);
 
  private:
+  // Reads, counts and writes back the counter at `chemin`; `erreur` is the write's error number.
+  std::string CompterDossier(const std::string& chemin, int& erreur);
   // Opens the file for appending, then writes what `fabriquer` makes at that moment.
   void AjouterAuFichier(const std::string& nom, const std::function<std::string()>& fabriquer);
 

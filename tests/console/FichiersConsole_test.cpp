@@ -3,19 +3,30 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstddef>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <random>
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "console/FichierIni.h"
@@ -144,7 +155,7 @@ TEST_F(FichiersConsoleTest, ValeurTapeeALaMainEtAutresLignesGardees) {
 }
 
 TEST_F(FichiersConsoleTest, DeuxConsolesALaFoisNeDonnentJamaisLeMemeNumero) {
-  constexpr long kParConsole = 200;
+  constexpr long kParConsole = 1000;
   int depart[2];
   ASSERT_EQ(::pipe(depart), 0);
   Enfant premiere = AutreConsole(kParConsole, depart[0]);
@@ -169,23 +180,30 @@ TEST_F(FichiersConsoleTest, DeuxConsolesALaFoisNeDonnentJamaisLeMemeNumero) {
 }
 
 TEST_F(FichiersConsoleTest, UneConsoleTueeEnPleineEcritureNePerdRien) {
-  Enfant autre = AutreConsole(1000000);
-  ASSERT_TRUE(autre.Lance());
-  // Killed at whatever point it has reached once it has handed out a few numbers.
-  autre.Lire(30, std::chrono::seconds(30));
-  autre.Tuer();
-  std::string recu = autre.Lire(1000000, std::chrono::seconds(10));
-  recu.erase(recu.rfind('\n') + 1);  // a number cut by the kill does not count
-  const std::vector<long> donnes = Nombres(recu);
-  ASSERT_GE(donnes.size(), 30u);
+  // Killed 200 times at whatever point it has reached once it has handed out a few numbers:
+  // across all the kills, no number is lost from the file nor handed out twice.
+  std::mt19937 hasard(200);
+  long dernier = 0;
+  for (int mort = 0; mort < 200; ++mort) {
+    Enfant autre = AutreConsole(1000000);
+    ASSERT_TRUE(autre.Lance());
+    autre.Lire(1 + static_cast<long>(hasard() % 5), std::chrono::seconds(30));
+    autre.Tuer();
+    std::string recu = autre.Lire(1000000, std::chrono::seconds(10));
+    recu.erase(recu.rfind('\n') + 1);  // a number cut by the kill does not count
+    const std::vector<long> donnes = Nombres(recu);
+    ASSERT_FALSE(donnes.empty()) << mort;
+    for (const long n : donnes) ASSERT_GT(n, std::exchange(dernier, n)) << mort;
 
-  // The file holds a whole counter: the last number handed out, or the one being handed out.
-  const long garde = LireIniInteger(Compteur(), "Dossier", "No", 0);
-  EXPECT_EQ(LireTout(Compteur()), "[Dossier]\r\nNo=" + std::to_string(garde) + "\r\n");
-  EXPECT_GE(garde, donnes.back());
-  EXPECT_LE(garde, donnes.back() + 1);
+    // The file holds a whole counter: the last number handed out, or the one being handed out.
+    const long garde = LireIniInteger(Compteur(), "Dossier", "No", 0);
+    ASSERT_EQ(LireTout(Compteur()), "[Dossier]\r\nNo=" + std::to_string(garde) + "\r\n") << mort;
+    ASSERT_GE(garde, dernier) << mort;
+    ASSERT_LE(garde, dernier + 1) << mort;
+    dernier = garde;
+  }
   // Its lock went with it, and any copy it left half written is ignored.
-  EXPECT_EQ(fichiers.NouveauNumeroDossier(), std::to_string(garde + 1));
+  EXPECT_EQ(fichiers.NouveauNumeroDossier(), std::to_string(dernier + 1));
 }
 
 TEST_F(FichiersConsoleTest, UneCopieLaisseeEnPlanNeCompteJamais) {
@@ -287,6 +305,155 @@ TEST_F(FichiersConsoleTest, TicketsNommesALaMinute) {
   EXPECT_EQ(LireTout(dossier.Fichier("ticket1-1_00h00.txt")), "\r\n");
   horloge.Fixer(2025, 3, 7, 9, 5, 59);
   EXPECT_EQ(NomFichierTicket(horloge.MaintenantLocal()), "ticket7-3_09h05.txt");
+}
+
+TEST_F(FichiersConsoleTest, LaBoiteAttendLOperateurSansTenirLeVerrou) {
+  // A folder where the counter should be: the write fails and the box comes up.
+  ASSERT_EQ(::mkdir(Compteur().c_str(), 0777), 0);
+  bool libre = false;
+  fenetre.surBoite = [&] {
+    // Another console takes the lock while the operator has not pressed OK yet.
+    const int fd = ::open((Compteur() + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+    libre = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (fd >= 0) ::close(fd);
+  };
+  EXPECT_EQ(fichiers.NouveauNumeroDossier(), "1");
+  ASSERT_EQ(fenetre.boites.size(), 1u);
+  EXPECT_EQ(fenetre.boites[0].texte, FormaterErreur(EISDIR));
+  EXPECT_TRUE(libre);
+}
+
+TEST_F(FichiersConsoleTest, UnCompteurPartageParUnLienEstCompteASaCible) {
+  DossierTemporaire partage;
+  DossierTemporaire banc2;
+  const std::string cible = partage.Fichier("compteur.ini");
+  EcrireTout(cible, "[Dossier]\r\nNo=10\r\n");
+  // One bench links to it by its full path, the other by a relative one.
+  ASSERT_EQ(::symlink(cible.c_str(), Compteur().c_str()), 0);
+  const std::string relatif = std::filesystem::relative(cible, banc2.Chemin()).string();
+  ASSERT_EQ(::symlink(relatif.c_str(), banc2.Fichier("ZEF30numDossier.ini").c_str()), 0);
+  FichiersConsole autre(banc2.Chemin(), fenetre, horloge, std::locale::classic());
+
+  EXPECT_EQ(fichiers.NouveauNumeroDossier(), "11");
+  EXPECT_EQ(autre.NouveauNumeroDossier(), "12");
+  EXPECT_EQ(fichiers.NouveauNumeroDossier(), "13");
+  EXPECT_TRUE(std::filesystem::is_symlink(Compteur()));
+  EXPECT_TRUE(std::filesystem::is_symlink(banc2.Fichier("ZEF30numDossier.ini")));
+  EXPECT_EQ(LireTout(cible), "[Dossier]\r\nNo=13\r\n");
+  EXPECT_TRUE(std::filesystem::exists(cible + ".lock"));
+  EXPECT_TRUE(fenetre.boites.empty());
+}
+
+TEST_F(FichiersConsoleTest, DeuxConsolesJournalisentSansMelerNiTronquer) {
+  const std::string journal = dossier.Fichier("ZEF30test.txt");
+  EcrireTout(journal, "ancien\r\n");
+  constexpr int kRecords = 300;
+  // Long records, so that two writes at once would show in each other.
+  const auto texte = [](char console, int i) {
+    return "console " + std::string(1, console) + " " + std::to_string(i) + "\r\n" +
+           std::string(3000, console);
+  };
+  const auto journaliser = [&](char console) {
+    return Enfant([&, console](int fd) {
+      FenetreMemoire sienne;
+      FichiersConsole siens(dossier.Chemin(), sienne, horloge, std::locale::classic());
+      for (int i = 0; i < kRecords; ++i) siens.JournaliserTexte(texte(console, i));
+      return Envoyer(fd, "fin\n") && sienne.lignes.empty() ? 0 : 1;
+    });
+  };
+  Enfant a = journaliser('A');
+  Enfant b = journaliser('B');
+  for (Enfant* enfant : {&a, &b}) {
+    EXPECT_EQ(enfant->Lire(1, std::chrono::seconds(60)), "fin\n");
+    EXPECT_EQ(enfant->Attendre(), 0);
+  }
+
+  const std::string entete = "*** 12/31/24 23:59:58 *****************\r\n";
+  const std::string contenu = LireTout(journal);
+  ASSERT_EQ(contenu.rfind("ancien\r\n" + entete, 0), 0u);
+  std::map<char, int> suivants{{'A', 0}, {'B', 0}};
+  for (std::size_t debut = 8; debut < contenu.size();) {
+    ASSERT_EQ(contenu.compare(debut, entete.size(), entete), 0) << debut;
+    debut += entete.size();
+    const char console = contenu.at(debut + 8);
+    ASSERT_TRUE(suivants.count(console)) << debut;
+    const std::string attendu = texte(console, suivants[console]++) + "\r\n";
+    ASSERT_EQ(contenu.compare(debut, attendu.size(), attendu), 0) << debut;
+    debut += attendu.size();
+  }
+  EXPECT_EQ(suivants['A'], kRecords);
+  EXPECT_EQ(suivants['B'], kRecords);
+}
+
+// A folder of its own that is full or read-only for this process alone; false when the system
+// does not let it mount one.
+bool MonterDossier(const std::string& chemin, unsigned long options, const char* taille) {
+  return ::unshare(CLONE_NEWNS) == 0 &&
+         ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+         ::mount("tmpfs", chemin.c_str(), "tmpfs", options, taille) == 0;
+}
+
+TEST_F(FichiersConsoleTest, UnDossierPleinOuEnLectureSeuleDonneUneLigneEtLaConsoleContinue) {
+  const std::string enFaute = dossier.Fichier("en-faute");
+  ASSERT_EQ(::mkdir(enFaute.c_str(), 0777), 0);
+  const std::string journal = enFaute + "/ZEF30test.txt";
+  const std::string ticket = enFaute + "/ticket31-12_23h59.txt";
+  constexpr int kPasDeMontage = 77;
+  // The record of 10 000 characters: its header line, the text, two line ends.
+  const std::string record = std::to_string(
+      FormaterEnteteJournal(horloge.MaintenantLocal(), std::locale::classic()).size() + 10004);
+  struct Cas {
+    std::string nom;
+    std::function<bool()> preparer;
+    std::vector<std::string> attendus;  // lines and boxes, in order, before "1" "2" "fin"
+  };
+  const Cas cas[] = {
+      {"taille limitée",
+       [] {
+         const rlimit limite{4096, 4096};
+         return ::setrlimit(RLIMIT_FSIZE, &limite) == 0;
+       },
+       {"ligne:Écriture incomplète dans " + journal + " (4096 octets sur " + record +
+        ") : " + DecrireErreur(EFBIG)}},
+      {"plein",
+       [&] { return MonterDossier(enFaute, 0, "size=8k"); },
+       {"ligne:Écriture incomplète dans " + journal + " (8192 octets sur " + record +
+            ") : " + DecrireErreur(ENOSPC),
+        "ligne:Écriture impossible dans " + ticket + " : " + DecrireErreur(ENOSPC),
+        "boite:" + FormaterErreur(ENOSPC), "boite:" + FormaterErreur(ENOSPC)}},
+      {"lecture seule",
+       [&] { return MonterDossier(enFaute, MS_RDONLY, "size=8k"); },
+       {"ligne:Écriture impossible dans " + journal + " : " + DecrireErreur(EROFS),
+        "ligne:Écriture impossible dans " + ticket + " : " + DecrireErreur(EROFS),
+        "boite:" + FormaterErreur(EROFS), "boite:" + FormaterErreur(EROFS)}},
+  };
+  for (const Cas& c : cas) {
+    Enfant console([&](int fd) {
+      // As the console's own program does: a write past the size limit fails, nothing more.
+      std::signal(SIGXFSZ, SIG_IGN);
+      if (!c.preparer()) return kPasDeMontage;
+      FenetreMemoire sienne;
+      FichiersConsole siens(enFaute, sienne, horloge, std::locale::classic());
+      siens.JournaliserTexte(std::string(10000, 'x'));
+      siens.EnregistrerTicket(std::string(100, 'y'));
+      std::string numeros = siens.NouveauNumeroDossier() + "\n";
+      numeros += siens.NouveauNumeroDossier() + "\n";
+      std::string sortie;
+      for (const auto& ligne : sienne.lignes) sortie += "ligne:" + ligne + "\n";
+      for (const auto& boite : sienne.boites) sortie += "boite:" + boite.texte + "\n";
+      return Envoyer(fd, sortie + numeros + "fin\n") ? 0 : 1;
+    });
+    std::string attendu;
+    for (const auto& ligne : c.attendus) attendu += ligne + "\n";
+    const std::string recu = console.Lire(1000, std::chrono::seconds(30));
+    const int fin = console.Attendre();
+    if (fin == kPasDeMontage) {
+      std::cout << "[ ignoré   ] " << c.nom << " : pas de montage permis ici\n";
+      continue;
+    }
+    EXPECT_EQ(fin, 0) << c.nom;
+    EXPECT_EQ(recu, attendu + "1\n2\nfin\n") << c.nom;
+  }
 }
 
 TEST(Dossiers, SeparateurEtEssaiDEcriture) {

@@ -49,6 +49,7 @@ class FenetreMemoire final : public Fenetre {
   void PointeurOccupe(bool occupe) override { pointeurs.push_back(occupe); }
   void BoiteMessage(const std::string& titre, const std::string& texte) override {
     boites.push_back({titre, texte});
+    if (surBoite) surBoite();
   }
   void CederAuxEvenements() override {
     ++cessions;
@@ -72,6 +73,8 @@ class FenetreMemoire final : public Fenetre {
   int cessions = 0;
   // Played at each yield: how a test clicks "Sortie Ecoute" while a listener runs.
   std::function<void()> surCession;
+  // Played while a message box waits for the operator.
+  std::function<void()> surBoite;
 };
 
 }  // namespace zef30::essai
