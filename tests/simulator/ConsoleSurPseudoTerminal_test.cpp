@@ -7,11 +7,13 @@
 
 #include <chrono>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 
 #include "console/Console.h"
 #include "console/Demarrage.h"
@@ -332,6 +334,48 @@ TEST_F(ConsoleSurPseudoTerminal, ALineHeldByOneConsoleIsRefusedToAnother) {
   EXPECT_EQ(terminal_.Recu(), requete + requete) << "nothing from the second console";
   console_->port.Fermer();
   EXPECT_EQ(seconde.Switch(), "Demande de Switch = Carte présente") << "once the first let it go";
+}
+
+// A terminal on a new pseudo-terminal behind `lien`, as an adapter plugged in.
+std::unique_ptr<TerminalSimule> Brancher(const std::string& lien) {
+  auto terminal = std::make_unique<TerminalSimule>();
+  std::string erreur;
+  std::filesystem::create_symlink(terminal->OuvrirPseudoTerminal(erreur), lien + ".neuf");
+  std::filesystem::rename(lien + ".neuf", lien);
+  terminal->Demarrer();
+  return terminal;
+}
+
+TEST(LigneDebranchee, IsToldAtOnceAndTheNextRequestOpensTheLineAgain) {
+  for (const bool pendantRequete : {false, true}) {
+    DossierTemporaire dossier;
+    const std::string lien = dossier.chemin + "/ttyZEF30";
+    auto terminal = Brancher(lien);
+    ConsoleReelle c(lien);
+    ASSERT_EQ(c.Switch(), "Demande de Switch = Carte présente");
+    std::thread debrancher;
+    if (pendantRequete) {
+      // Pulled out while the console waits for the terminal's ENQ.
+      terminal->ModifierScenario(
+          [](Scenario& s) { s.reponseEot = simulateur::ReponseEot::Silence; });
+      debrancher = std::thread([&] {
+        terminal->AttendreRecu(13 + 11, 5s);
+        terminal.reset();
+      });
+    } else {
+      terminal.reset();
+    }
+    const auto debut = std::chrono::steady_clock::now();
+    const std::clock_t processeur = std::clock();
+    EXPECT_EQ(c.Switch(), "Demande de Switch = Erreur n°-400");
+    if (debrancher.joinable()) debrancher.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - debut, 5s) << pendantRequete;
+    EXPECT_LT(std::clock() - processeur, CLOCKS_PER_SEC / 2) << pendantRequete;
+    EXPECT_EQ(c.fenetre.etat.rfind("Port port 1 (" + lien + ") : ligne perdue : ", 0), 0u)
+        << c.fenetre.etat;
+    terminal = Brancher(lien);
+    EXPECT_EQ(c.Switch(), "Demande de Switch = Carte présente") << pendantRequete;
+  }
 }
 
 }  // namespace
