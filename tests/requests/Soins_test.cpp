@@ -36,25 +36,29 @@ TEST(JugerTelecollecte, EveryAcquirerMustSucceed) {
 
 // The console on a wall clock fixed at 5 March 2026, 09:07:03.
 struct BancHorloge : essai::Banc {
+  essai::DossierTemporaire dossier;
   HorlogeMuraleFixe mur{2026, 3, 5, 9, 7, 3};
-  FichiersConsole fichiersFixes{"/nonexistent-zef30-data", fenetre, mur, std::locale::classic()};
+  FichiersConsole fichiersFixes{dossier.Chemin(), fenetre, mur, std::locale::classic()};
   Console consoleFixe{etat, liaison, fenetre, fichiersFixes};
 };
 
-TEST(ServicesTerminal, ClockAndSpeedSendTheirMessageAndShowTheVerdict) {
+TEST(ServicesTerminal, EachSendsItsMessageAndShowsItsVerdict) {
   struct Cas {
     void (*clic)(Console&);
     std::string reponse;  // empty: the terminal is not ready
     std::string message;
-    std::string ligne;
+    std::vector<std::string> lignes;
   };
   const Cas cas[] = {
-      {Command2_Click, "As0010", "AS012050326090703", "Mise à l'heure = OK"},
-      {Command2_Click, "As0011", "AS012050326090703", "Mise à l'heure = Pas OK"},
-      {Command2_Click, "", "", "Mise à l'heure = Erreur n°-500"},
-      {cmdDemVitesse_Click, "Aj003001", "AJ0070119200", "Demande = OK"},
-      {cmdDemVitesse_Click, "Aj003101", "AJ0070119200", "Demande = Pas OK"},
-      {cmdDemVitesse_Click, "", "", "Demande = Pas OK"},
+      {Command2_Click, "As0010", "AS012050326090703", {"Mise à l'heure = OK"}},
+      {Command2_Click, "As0011", "AS012050326090703", {"Mise à l'heure = Pas OK"}},
+      {Command2_Click, "", "", {"Mise à l'heure = Erreur n°-500"}},
+      {cmdDemVitesse_Click, "Aj003001", "AJ0070119200", {"Demande = OK"}},
+      {cmdDemVitesse_Click, "Aj003101", "AJ0070119200", {"Demande = Pas OK"}},
+      {cmdDemVitesse_Click, "", "", {"Demande = Pas OK"}},
+      {Command5_Click, "", "", {"Demande de piste ISO = Erreur n°-300"}},
+      {cmdDemTC_Click, "", "", {"Télécollecte = Erreur n°-500"}},
+      {Command6_Click, "", "", {}},
   };
   for (const Cas& c : cas) {
     BancHorloge banc;
@@ -62,37 +66,18 @@ TEST(ServicesTerminal, ClockAndSpeedSendTheirMessageAndShowTheVerdict) {
       essai::ScripterOuverture(banc.port);
       banc.port.Repondre(EncadrerMessage(c.reponse)).Repondre("\x04");
     }
+    banc.etat.TexteTicket = banc.etat.PisteIso2 = "ancien";
+    banc.fenetre.EcrireTexte(ZoneTexte::txtSelection, "ancien");
     c.clic(banc.consoleFixe);
-    EXPECT_EQ(banc.fenetre.lignes, std::vector<std::string>{c.ligne});
+    EXPECT_EQ(banc.fenetre.lignes, c.lignes) << c.message;
+    if (c.reponse.empty() && c.clic != Command2_Click && c.clic != cmdDemVitesse_Click) {
+      EXPECT_EQ(banc.fenetre.LireTexte(ZoneTexte::txtSelection), "") << "nothing left over";
+    }
     if (!c.reponse.empty()) {
       EXPECT_EQ(banc.port.Ecritures()[1].octets, EncadrerMessage(c.message));
-      EXPECT_LT(banc.horloge.Ecoule(), 1.0) << c.ligne << ": the whole answer was awaited";
+      EXPECT_LT(banc.horloge.Ecoule(), 1.0) << c.message << ": the whole answer was awaited";
     }
   }
-}
-
-TEST(ServicesTerminal, SpeedOneAsksFor9600) {
-  essai::Banc banc;
-  essai::ScripterOuverture(banc.port);
-  banc.port.Repondre(EncadrerMessage("Aj003001")).Repondre("\x04");
-  EXPECT_EQ(DemanderVitesse(banc.console, 1), 0);
-  EXPECT_EQ(banc.port.Ecritures()[1].octets, EncadrerMessage("AJ0070109600"));
-}
-
-TEST(ServicesTerminal, NotReadyRequestsSayItWithTheirOwnNumber) {
-  essai::DossierTemporaire dossier;
-  essai::Banc banc(dossier.Chemin());
-  banc.etat.PisteIso2 = "ancienne";
-  banc.fenetre.EcrireTexte(ZoneTexte::txtSelection, "ancien");
-  Command5_Click(banc.console);
-  EXPECT_EQ(banc.fenetre.lignes.back(), "Demande de piste ISO = Erreur n°-300");
-  EXPECT_EQ(banc.fenetre.LireTexte(ZoneTexte::txtSelection), "");
-  cmdDemTC_Click(banc.console);
-  EXPECT_EQ(banc.fenetre.lignes.back(), "Télécollecte = Erreur n°-500");
-  banc.fenetre.EcrireTexte(ZoneTexte::txtSelection, "ancien");
-  Command6_Click(banc.console);
-  EXPECT_EQ(banc.fenetre.LireTexte(ZoneTexte::txtSelection), "");
-  EXPECT_EQ(banc.fenetre.lignes.size(), 2u) << "the restart adds no line";
 }
 
 }  // namespace

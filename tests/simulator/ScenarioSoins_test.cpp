@@ -1,19 +1,7 @@
-// The terminal-care answers of the simulated terminal: the scenario keys that choose them, and
-// what the console makes of them over a pseudo-terminal.
+// The scenario keys that choose the simulated terminal's terminal-care answers.
 #include <gtest/gtest.h>
 
-#include "console/Console.h"
-#include "console/FichiersConsole.h"
-#include "link/Horloge.h"
-#include "link/Liaison.h"
-#include "link/PortPosix.h"
-#include "requests/Services.h"
-#include "requests/TeleParametres.h"
-#include "requests/Telecollecte.h"
 #include "simulator/LectureScenario.h"
-#include "simulator/TerminalSimule.h"
-#include "tests/console/DossierTemporaire.h"
-#include "tests/support/FenetreMemoire.h"
 
 namespace zef30::simulateur {
 namespace {
@@ -48,54 +36,6 @@ TEST(ScenarioSoins, ReadsEveryKeyAndRefusesWhatCannotBeSent) {
        {"tc.acquereurs=3", "rapport.remises=10", "rapport.remises=2,", "rapport.remises=1,1,1,1,1",
         "teleparam.tables=99,99", "iso2.piste=123", "tc.rapport=peut-être", "pause=-1"}) {
     EXPECT_FALSE(LireTexteScenario(refus, "s.txt", s, erreur)) << refus;
-  }
-}
-
-TEST(ScenarioSoins, EachChoiceReachesTheConsole) {
-  struct Cas {
-    std::function<void(ScenarioSoins&)> choisir;
-    void (*clic)(Console&);
-    std::string ligne;
-    std::string etat;
-  };
-  const Cas cas[] = {
-      {[](ScenarioSoins& s) { s.codeRapport = "1"; }, cmdDemTic_Click,
-       "Demande de ticket telecol = Erreur n°11", "DemTIC télécollecte incomplète"},
-      {[](ScenarioSoins& s) { s.remisesParBloc = {0}; }, cmdDemTic_Click, "Demande de ticket = OK",
-       ""},
-      {[](ScenarioSoins& s) { s.codeTeleParam = "3"; }, Command4_Click,
-       "Demande ticket teleParam = Erreur n°3", "DemEtatTeleParam pas d’appel"},
-      {[](ScenarioSoins& s) { s.verdictHeure = "1"; }, Command2_Click, "Mise à l'heure = Pas OK",
-       ""},
-      {[](ScenarioSoins& s) { s.verdictVitesse = "1"; }, cmdDemVitesse_Click, "Demande = Pas OK",
-       ""},
-  };
-  TerminalSimule terminal;
-  std::string erreur;
-  const std::string chemin = terminal.OuvrirPseudoTerminal(erreur);
-  ASSERT_FALSE(chemin.empty()) << erreur;
-  terminal.Demarrer();
-  TablePorts table;
-  table.Associer(1, chemin);
-  essai::DossierTemporaire dossier;
-  HorlogeSysteme horloge;
-  EtatConsole etat;
-  PortPosix port(table);
-  Liaison liaison(port, horloge, etat.NumeroPortCom);
-  essai::FenetreMemoire fenetre;
-  FichiersConsole fichiers(dossier.Chemin(), fenetre);
-  Console console{etat, liaison, fenetre, fichiers};
-  for (const Cas& c : cas) {
-    terminal.ModifierScenario([&](Scenario& s) {
-      s.soins = ScenarioSoins{};
-      s.rafale = true;
-      c.choisir(s.soins);
-    });
-    fenetre.lignes.clear();
-    fenetre.etat.clear();
-    c.clic(console);
-    EXPECT_EQ(fenetre.lignes, std::vector<std::string>{c.ligne});
-    EXPECT_EQ(fenetre.etat, c.etat) << c.ligne;
   }
 }
 
