@@ -125,7 +125,7 @@ std::vector<CleSoins> ClesSoins() {
       {"teleparam.init", "X", "0 : application non initialisée (1)", Texte(&S::initialisee, 1)},
       {"teleparam.actif", "X", "0 : application non active (1)", Texte(&S::active, 1)},
       {"iso2.statut", "X", "état de la lecture de piste ISO 2 (0)", Texte(&S::statutIso2, 1)},
-      {"iso2.piste", "40 CARACTÈRES", "la piste ISO 2 lue", Texte(&S::piste, 40)},
+      {"iso2.piste", "PISTE", "la piste ISO 2 lue, 40 caractères", Texte(&S::piste, 40)},
       {"iso2.ecrans", "N", "écrans avant la réponse, 0 pour une console sans écoute (2)",
        Entier(&S::ecransIso2, 0, 50)},
       {"heure.verdict", "X", "réponse à la mise à l’heure, 0 acceptée (0)",
