@@ -11,10 +11,14 @@
 
 #include "console/Console.h"
 #include "console/FichiersConsole.h"
-#include "fuzz/TerminalFuzz.h"
+#include "fuzz/EntreesFuzz.h"
 #include "link/Liaison.h"
 #include "requests/Consultation.h"
+#include "requests/PisteIso2.h"
+#include "requests/Services.h"
 #include "requests/Switch.h"
+#include "requests/TeleParametres.h"
+#include "requests/Telecollecte.h"
 #include "simulator/Deroulement.h"
 #include "simulator/LectureScenario.h"
 #include "simulator/LigneVirtuelle.h"
@@ -62,8 +66,6 @@ std::string Motif(std::size_t longueur) {
 // its own yet, and one of the faults it can make.
 Scenario ScenarioDe(const std::string& lignes) {
   Scenario s;
-  s.reponses["AJ00203"] = {simulateur::MessageReponse("AJ", Motif(100))};
-  s.reponses["AJ00205"] = {simulateur::MessageReponse("AJ", Motif(313))};
   s.reponses["AJ00207"] = {simulateur::MessageReponse("AJ", "03" + Motif(36))};
   s.reponses["AK0290"] = {simulateur::MessageReponse("AK", "0" + Motif(312))};
   s.reponses["AK0160"] = {simulateur::MessageReponse("AK", "0" + Motif(312))};
@@ -101,6 +103,7 @@ void Enregistrer(const std::filesystem::path& dossier, const std::string& cible,
   EtatConsole etat;
   Liaison liaison(port, ligne.HorlogeLigne(), etat.NumeroPortCom);
   essai::FenetreMemoire fenetre;
+  fenetre.ecranHote = false;
   FichiersConsole fichiers("/nonexistent-zef30", fenetre);
   Console console{etat, liaison, fenetre, fichiers};
   jouer(console);
@@ -139,8 +142,11 @@ int main(int argc, char** argv) {
       {"sonde", [](Console& c) { c.liaison.AttendreTerminalPret(); }},
   };
   const std::vector<std::pair<std::string, Jeu>> requetes = {
-      {"switch", cmdDemSwi_Click},
-      {"consultation", cmdDemConsult_Click},
+      {"switch", cmdDemSwi_Click},        {"consultation", cmdDemConsult_Click},
+      {"telecollecte", cmdDemTC_Click},   {"ticket-telecollecte", cmdDemTic_Click},
+      {"teleparametres", Command4_Click}, {"piste-iso2", Command5_Click},
+      {"redemarrage", Command6_Click},    {"vitesse", cmdDemVitesse_Click},
+      {"horloge", Command2_Click},
   };
   for (const auto& [nomScenario, lignes] : kScenarios) {
     for (std::size_t i = 0; i < liaison.size(); ++i) {
@@ -159,6 +165,17 @@ int main(int argc, char** argv) {
     const std::string trame = EncadrerMessage(reponse.message);
     Ecrire(dossier / "Tickets_fuzz" / debut, trame);
     Ecrire(dossier / "Texte_fuzz" / debut, std::string("\x07\x03", 2) + trame);
+  }
+  // The reports as the terminal sends them, under a few of its scenarios.
+  for (const auto& [nomScenario, lignes] : kScenarios) {
+    for (const char* message : {"AJ00203", "AJ00204", "AJ00205"}) {
+      LigneVirtuelle ligne(ScenarioDe(lignes));
+      EtatConsole etat;
+      Liaison liaison(ligne, ligne.HorlogeLigne(), etat.NumeroPortCom);
+      liaison.AttendreTerminalPret();
+      Ecrire(dossier / "Rapports_fuzz" / (std::string(message) + "-" + nomScenario),
+             liaison.EchangerReponseLongue(message, 250, 10));
+    }
   }
   Ecrire(dossier / "Texte_fuzz" / "dossier", std::string("\x01\x04", 2) + "000000000042");
   Ecrire(dossier / "FichierIni_fuzz" / "compteur", "[Dossier]\r\nNo=41\r\n");

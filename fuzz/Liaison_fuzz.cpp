@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <functional>
 
-#include "fuzz/TerminalFuzz.h"
+#include "fuzz/EntreesFuzz.h"
 #include "link/Trame.h"
 
 namespace {

@@ -5,16 +5,11 @@
 #include <vector>
 
 #include "app/OptionsLigne.h"
+#include "fuzz/EntreesFuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t taille) {
   const std::string_view texte(reinterpret_cast<const char*>(donnees), taille);
-  std::vector<std::string> arguments;
-  std::size_t debut = 0;
-  while (debut <= texte.size()) {
-    const std::size_t fin = std::min(texte.find('\n', debut), texte.size());
-    arguments.emplace_back(texte.substr(debut, fin - debut));
-    debut = fin + 1;
-  }
+  const std::vector<std::string> arguments = zef30::fuzz::LireArguments(texte);
   const zef30::LectureOptions lues = zef30::LireOptions(arguments);
   if (!lues.options && lues.erreur.empty()) std::abort();
   if (lues.options) {

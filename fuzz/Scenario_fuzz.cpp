@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz/EntreesFuzz.h"
 #include "simulator/LectureScenario.h"
 #include "simulator/LigneCommande.h"
 
@@ -15,13 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
   // The same bytes as a command line, one argument a line. Files are not what is read here: an
   // argument that names one (a device that blocks, a huge file) is left out.
   if (texte.find('/') != std::string_view::npos) return 0;
-  std::vector<std::string> arguments;
-  std::size_t debut = 0;
-  while (debut <= texte.size()) {
-    const std::size_t fin = std::min(texte.find('\n', debut), texte.size());
-    arguments.emplace_back(texte.substr(debut, fin - debut));
-    debut = fin + 1;
-  }
+  const std::vector<std::string> arguments = zef30::fuzz::LireArguments(texte);
   zef30::simulateur::OptionsSimulateur options;
   zef30::simulateur::AnalyserLigneCommande(arguments, options, erreur);
   return 0;

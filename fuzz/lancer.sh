@@ -8,7 +8,8 @@
 #     TARGET       e.g. Liaison_fuzz; default: every target built
 # New inputs found go to a working folder, never into the repository's corpus; a crash, leak
 # or hang leaves its input there and the script ends in failure. One summary line a target.
-# On a shared machine, run it under `nice -n 19`.
+# On a shared machine, run it under `nice -n 19`, with ZEF30_FUZZ_DELAI=SECONDS (default 60),
+# the time one input may take before it counts as a hang, raised to match.
 set -euo pipefail
 
 racine="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -19,7 +20,7 @@ while getopts "t:n:b:" option; do
     t) limite=(-max_total_time="$OPTARG") ;;
     n) limite=(-runs="$OPTARG") ;;
     b) construction="$OPTARG" ;;
-    *) sed -n '2,11s/^# \{0,1\}//p' "${BASH_SOURCE[0]}" >&2; exit 2 ;;
+    *) sed -n '2,13s/^# \{0,1\}//p' "${BASH_SOURCE[0]}" >&2; exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
@@ -40,7 +41,7 @@ for cible in "${cibles[@]}"; do
   journal="$travail/$cible.log"
   debut=$(date +%s)
   if "$construction/fuzz/$cible" "$travail/$cible" "$racine/fuzz/corpus/$cible" \
-      "${limite[@]}" -timeout=10 -rss_limit_mb=2048 -max_len=2048 -print_final_stats=1 \
+      "${limite[@]}" -timeout="${ZEF30_FUZZ_DELAI:-60}" -rss_limit_mb=2048 -max_len=2048 -print_final_stats=1 \
       -artifact_prefix="$travail/$cible-" >"$journal" 2>&1; then
     etat=ok
   else

@@ -13,10 +13,12 @@ double LigneVirtuelle::Ecoule() const {
 }
 
 bool LigneVirtuelle::Ouvrir(int numero, std::string_view) {
+  entete_ = "port " + std::to_string(numero) + " (ligne virtuelle) : ";
   if (raccrochee_) {
-    erreur_ = "port " + std::to_string(numero) + " : ligne raccrochée";
+    erreur_ = entete_ + "ouverture impossible : ligne raccrochée";
     return false;
   }
+  erreur_.clear();
   ouvert_ = true;
   return true;
 }
@@ -60,7 +62,10 @@ void LigneVirtuelle::Livrer() {
   auto it = enRoute_.begin();
   for (; it != enRoute_.end() && it->instant <= maintenant && !raccrochee_; ++it) {
     if (it->raccrocher) {
+      // As the real port does with a line found gone: closed, and saying why.
       raccrochee_ = true;
+      ouvert_ = false;
+      erreur_ = entete_ + "ligne perdue : raccrochée";
       continue;
     }
     attente_ += it->octets;

@@ -40,6 +40,7 @@ class LigneVirtuelle final : public PortSerie {
   bool EstOuvert() const override { return ouvert_; }
   void Fermer() override { ouvert_ = false; }
   std::string DerniereErreur() const override { return erreur_; }
+  bool Essayer(int) override { return !raccrochee_; }
   void DefinirTailleLecture(int taille) override { tailleLecture_ = taille; }
   void Ecrire(std::string_view octets) override;
   int NombreEnAttente() override;
@@ -75,6 +76,7 @@ class LigneVirtuelle final : public PortSerie {
   std::string recu_;
   std::string emis_;
   std::string erreur_;
+  std::string entete_;  // "port N (ligne virtuelle) : ", as the real port names itself
   bool ouvert_ = false;
   bool raccrochee_ = false;
   int tailleLecture_ = 0;

@@ -15,7 +15,10 @@
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "requests/Consultation.h"
+#include "requests/Services.h"
 #include "requests/Switch.h"
+#include "requests/TeleParametres.h"
+#include "requests/Telecollecte.h"
 #include "simulator/LectureScenario.h"
 #include "simulator/LigneVirtuelle.h"
 #include "simulator/TerminalSimule.h"
@@ -36,12 +39,13 @@ struct Faute {
   std::string ligne;
 };
 
-// A request family: its click, the first result line of a sound terminal, and the one of a
-// line that has hung up for good.
+// A request family: its click, the first result line of a sound terminal, the one of a line
+// that has hung up for good, and whether it logs what it shows.
 struct Famille {
   std::function<void(Console&)> cliquer;
   std::string ligneSaine;
   std::string ligneRaccrochee;
+  bool journalise = false;
 };
 
 // The longest a request may take: the probe, three sends of the frame, EOT, two blocks, the
@@ -63,6 +67,7 @@ std::string PremiereLigne(const essai::FenetreMemoire& fenetre) {
 void Eprouver(const Famille& famille, const std::vector<Faute>& fautes) {
   essai::DossierTemporaire dossier;
   double pire = 0;
+  std::vector<std::string> rapports;  // what each sound request showed, and logged
   for (const Faute& faute : fautes) {
     LigneVirtuelle ligne(LireCles(faute.cles));
     EtatConsole etat;
@@ -83,7 +88,7 @@ void Eprouver(const Famille& famille, const std::vector<Faute>& fautes) {
 
     // The operator's pause, long enough for a terminal that dribbles to be done, then the next
     // request on a terminal that behaves.
-    ligne.Patienter(300);
+    ligne.Patienter(3600);
     ligne.ScenarioLigne() = Scenario{};
     fenetre.lignes.clear();
     const double suivante = ligne.Ecoule();
@@ -92,13 +97,16 @@ void Eprouver(const Famille& famille, const std::vector<Faute>& fautes) {
               ligne.Raccrochee() ? famille.ligneRaccrochee : famille.ligneSaine)
         << faute.nom << " puis sain";
     EXPECT_LE(ligne.Ecoule() - suivante, ligne.Raccrochee() ? 0 : kLimiteLiaison) << faute.nom;
+    rapports.push_back(famille.journalise ? fenetre.LireTexte(ZoneTexte::txtSelection) : "");
     fichiers.JournaliserTexte("après " + faute.nom);
   }
-  // The log holds every record, in order, each whole.
+  // The log holds every record, in order, each whole: the reports of the sound requests too.
   const std::string journal = essai::LireTout(dossier.Fichier("ZEF30test.txt"));
   std::size_t position = 0;
-  for (const Faute& faute : fautes) {
-    for (const std::string& texte : {"avant " + faute.nom, "après " + faute.nom}) {
+  for (std::size_t i = 0; i < fautes.size(); ++i) {
+    for (const std::string& texte :
+         {"avant " + fautes[i].nom, rapports[i], "après " + fautes[i].nom}) {
+      if (texte.empty()) continue;
       position = journal.find(" *****************\r\n" + texte + "\r\n", position);
       ASSERT_NE(position, std::string::npos) << texte;
     }
@@ -156,6 +164,27 @@ TEST(Fautes, Consultation) {
   fautes.push_back({"affichages avant la réponse", "faute.etape=4\nfaute.affichages=3",
                     "No Serie:          AFF"});
   Eprouver({cmdDemConsult_Click, saine, "No Serie: "}, fautes);
+}
+
+TEST(Fautes, EtatDesTeleParametres) {
+  const std::string erreur = "Demande ticket teleParam = Erreur n°";
+  std::vector<Faute> fautes =
+      FautesCommunes("Demande ticket teleParam = OK", erreur + "-600", erreur + "1", erreur + "1");
+  Eprouver({Command4_Click, "Demande ticket teleParam = OK", erreur + "-600", true}, fautes);
+}
+
+TEST(Fautes, TicketDeTelecollecte) {
+  const std::string erreur = "Demande de ticket telecol = Erreur n°";
+  std::vector<Faute> fautes =
+      FautesCommunes("Demande de ticket = OK", erreur + "-600", erreur + "1", erreur + "1");
+  Eprouver({cmdDemTic_Click, "Demande de ticket = OK", erreur + "-600", true}, fautes);
+}
+
+TEST(Fautes, MiseALHeure) {
+  std::vector<Faute> fautes =
+      FautesCommunes("Mise à l'heure = OK", "Mise à l'heure = Erreur n°-500",
+                     "Mise à l'heure = Pas OK", "Mise à l'heure = Pas OK");
+  Eprouver({Command2_Click, "Mise à l'heure = OK", "Mise à l'heure = Erreur n°-500"}, fautes);
 }
 
 // The same faults on the real line, where they cost no time-out: the simulated terminal on a

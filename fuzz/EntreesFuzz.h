@@ -12,6 +12,7 @@
 #include "tests/support/FenetreMemoire.h"
 #include "tests/support/PortScripte.h"
 
+// What the fuzz targets make of the fuzzer's bytes: the terminal's replies, a command line.
 namespace zef30::fuzz {
 
 // The terminal's side of a line, read from the fuzzer's bytes as records, each the reply to one
@@ -54,6 +55,18 @@ inline std::string EcrireRepliques(const std::vector<Replique>& repliques) {
     }
   }
   return donnees;
+}
+
+// The fuzzer's bytes as a command line: one argument a line.
+inline std::vector<std::string> LireArguments(std::string_view texte) {
+  std::vector<std::string> arguments;
+  std::size_t debut = 0;
+  while (debut <= texte.size()) {
+    const std::size_t fin = std::min(texte.find('\n', debut), texte.size());
+    arguments.emplace_back(texte.substr(debut, fin - debut));
+    debut = fin + 1;
+  }
+  return arguments;
 }
 
 // A whole console on a port that plays those replies, on a virtual clock; its files go nowhere
