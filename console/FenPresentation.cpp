@@ -102,6 +102,7 @@ FenPresentation::FenPresentation(QWidget* parent) : QWidget(parent) {
   police.setPointSizeF(8);
   setFont(police);
   ConstruireControles();
+  BrancherEnregistrement();
 }
 
 FenPresentation::~FenPresentation() {
