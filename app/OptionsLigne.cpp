@@ -1,5 +1,9 @@
 #include "app/OptionsLigne.h"
 
+#include <filesystem>
+#include <system_error>
+
+#include "console/FichiersConsole.h"
 #include "link/TablePorts.h"
 #include "link/Texte.h"
 
@@ -95,6 +99,24 @@ bool AffichageDisponible(const std::function<const char*(const char*)>& variable
     if (valeur != nullptr && *valeur != '\0') return true;
   }
   return false;
+}
+
+std::string DossierDonneesParDefaut(const std::string& dossierProgramme,
+                                    const std::function<const char*(const char*)>& variable) {
+  if (TesterEcritureRepertoire(dossierProgramme)) return dossierProgramme;
+  const char* donnees = variable("XDG_DATA_HOME");
+  const char* maison = variable("HOME");
+  std::filesystem::path dossier;
+  if (donnees != nullptr && donnees[0] == '/') {
+    dossier = std::filesystem::path(donnees) / "zef30";
+  } else if (maison != nullptr && maison[0] == '/') {
+    dossier = std::filesystem::path(maison) / ".local/share/zef30";
+  } else {
+    return dossierProgramme;
+  }
+  std::error_code erreur;
+  std::filesystem::create_directories(dossier, erreur);
+  return TesterEcritureRepertoire(dossier.string()) ? dossier.string() : dossierProgramme;
 }
 
 std::string DossierDe(const std::string& cheminProgramme) {
