@@ -85,7 +85,8 @@ std::string TexteAide(const std::string& programme) {
          "  --port CHEMIN       le port 1 est la ligne CHEMIN (par exemple /dev/ttyUSB0) ;\n"
          "                      un numéro non associé est le port /dev/ttyS<N-1> de la machine\n"
          "  --data-dir DOSSIER  dossier du journal, du compteur de dossiers, des tickets et des\n"
-         "                      rapports (par défaut : le dossier du programme)\n"
+         "                      rapports (par défaut : le dossier du programme, ou\n"
+         "                      ~/.local/share/zef30 pour un programme installé sous /usr)\n"
          "  --simulator         un terminal simulé sur un pseudo-terminal, comme port 1\n"
          "  --help, --version\n"
          "\n"
@@ -103,7 +104,9 @@ bool AffichageDisponible(const std::function<const char*(const char*)>& variable
 
 std::string DossierDonneesParDefaut(const std::string& dossierProgramme,
                                     const std::function<const char*(const char*)>& variable) {
-  if (TesterEcritureRepertoire(dossierProgramme)) return dossierProgramme;
+  // Under /usr, programs never keep their files, even where they could (as root).
+  const bool systeme = dossierProgramme.rfind("/usr/", 0) == 0;
+  if (!systeme && TesterEcritureRepertoire(dossierProgramme)) return dossierProgramme;
   const char* donnees = variable("XDG_DATA_HOME");
   const char* maison = variable("HOME");
   std::filesystem::path dossier;

@@ -79,20 +79,18 @@ TEST(AffichageDisponible, NeedsADisplayOrAPlatformChosenByHand) {
 
 TEST(DossierDonneesParDefaut, IsTheProgramFolderOrElseTheUsersOwn) {
   essai::DossierTemporaire maison;
-  const std::string absent = maison.Fichier("absent");
-  const std::string donnees = maison.Fichier("donnees");
+  const std::string absent = maison.Fichier("absent"), donnees = maison.Fichier("donnees");
   const struct {
     std::string programme, xdg, home, dossier;
   } cas[] = {
       {maison.Chemin(), "", "", maison.Chemin()},
       {absent, donnees, maison.Chemin(), donnees + "/zef30"},
       {absent, "relatif", maison.Chemin(), maison.Fichier(".local/share/zef30")},
-      {absent, "", "", absent},
+      {"/usr/bin", donnees, "", donnees + "/zef30"},
   };
   for (const auto& c : cas) {
-    const auto variable = [&c](const char* nom) -> const char* {
-      const std::string& valeur = std::string(nom) == "HOME" ? c.home : c.xdg;
-      return valeur.empty() ? nullptr : valeur.c_str();
+    const auto variable = [&c](std::string nom) {
+      return (nom == "HOME" ? c.home : c.xdg).c_str();
     };
     EXPECT_EQ(DossierDonneesParDefaut(c.programme, variable), c.dossier);
   }
