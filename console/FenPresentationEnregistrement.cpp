@@ -41,6 +41,14 @@ void FenPresentation::MontrerMenuTexte(const QPoint& position) {
 
 void FenPresentation::EnregistrerSous() {
   if (console_ == nullptr) return;
+  // A dialog would hold up a running listener, and the terminal with it, for as long as it is
+  // open; the receipt file of the minute needs no dialog.
+  if (gestionnairesEnCours_ > 0) {
+    AjouterLigne(
+        "Enregistrer sous… : attendez la fin de la demande en cours, ou choisissez "
+        "« Enregistrer comme ticket »");
+    return;
+  }
   const auto octets = TexteAffichePourFichier(*this);
   if (!octets) return;
   // The dated name of a receipt file, in the folder last used or else the program folder.
