@@ -23,7 +23,10 @@
 #include "console/Demarrage.h"
 #include "console/ListeDossiers.h"
 #include "requests/Consultation.h"
+#include "requests/Dossiers.h"
+#include "requests/Enregistrement.h"
 #include "requests/Switch.h"
+#include "requests/Validite.h"
 
 namespace zef30 {
 
@@ -195,16 +198,16 @@ void FenPresentation::ConstruireControles() {
   // Buttons whose handler is still to come are connection points: they exist and do nothing.
   const Bouton boutons[] = {
       {"cmdDemSwi", "Demande de switch", 8, 424, &cmdDemSwi_Click},
-      {"cmdSetPrix", "Définir le prix", 320, 424, nullptr},
-      {"cmdDemVal", "Demander validité", 8, 456, nullptr},
+      {"cmdSetPrix", "Définir le prix", 320, 424, &cmdSetPrix_Click},
+      {"cmdDemVal", "Demander validité", 8, 456, &cmdDemVal_Click},
       {"cmdLitPuceSync", "Ecouter Mode Maintenance", 320, 456, nullptr},
-      {"cmdDemEnr", "Demander enregistrement", 8, 488, nullptr},
+      {"cmdDemEnr", "Demander enregistrement", 8, 488, &cmdDemEnr_Click},
       {"Command1", "Sortie Ecoute", 320, 496, nullptr, true},
-      {"Command3", "Demander Annul Dossier", 8, 520, nullptr},
+      {"Command3", "Demander Annul Dossier", 8, 520, &Command3_Click},
       {"Command2", "Mise à l'heure", 320, 536, nullptr},
-      {"cmdDemAbdn", "Demander Info Dossier", 8, 552, nullptr},
+      {"cmdDemAbdn", "Demander Info Dossier", 8, 552, &cmdDemAbdn_Click},
       {"cmdDemConsult", "Dem consultation", 320, 568, &cmdDemConsult_Click},
-      {"cmdDemConf", "Demander liste dossier", 8, 584, nullptr},
+      {"cmdDemConf", "Demander liste dossier", 8, 584, &cmdDemConf_Click},
       {"Command6", "Dem Redemarrage", 320, 600, nullptr},
       {"Command5", "Demande ISO 2", 8, 616, nullptr},
       {"cmdDemTC", "Demander télécollecte", 8, 648, nullptr},
