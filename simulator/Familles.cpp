@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "link/Trame.h"
+#include "simulator/FamillePaiement.h"
 
 namespace zef30::simulateur {
 
@@ -26,6 +27,7 @@ TableFamilles FamillesConnues() {
   TableFamilles table;
   table.Ajouter("AA000", RepondreSwitch);
   table.Ajouter("AJ00202", RepondreConsultation);
+  AjouterFamillesPaiement(table);
   return table;
 }
 

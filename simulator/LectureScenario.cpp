@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "link/Texte.h"
+#include "simulator/LectureScenarioPaiement.h"
 
 namespace zef30::simulateur {
 
@@ -160,6 +161,9 @@ std::vector<Cle> Cles() {
     cles.push_back({app + "fichier", "X", role("son fichier : 0 vide, 1 non vide, 2 plein (0)"),
                     ChampApplication(k, &Application::etatFichier, 1)});
   }
+  for (auto& c : ClesPaiement())
+    cles.push_back({c.nom, c.valeurs, c.role,
+                    [l = c.lire](Scenario& s, std::string_view v) { return l(s.paiement, v); }});
   return cles;
 }
 
