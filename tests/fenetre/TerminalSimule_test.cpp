@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -120,6 +121,45 @@ TEST(FenetreSurTerminalSimule, AClickOnConsultationListsTheTerminalAndShowsItsAn
   EXPECT_EQ(brut.substr(0, 8),
             "\x02"
             "Aj09302");
+}
+
+// The operator's whole road through a payment, with real clicks and typing, against the
+// terminal's own memory of its dossiers.
+TEST(FenetreSurTerminalSimule, APaymentFromPriceToItsDossierInformation) {
+  PosteSimule poste;
+  poste.terminal.ModifierScenario([](simulateur::Scenario& s) {
+    s.rafale = true;
+    s.paiement.ecranHote = false;
+    s.paiement.pauseCarte = s.paiement.pauseCode = s.paiement.pauseReponse = 0;
+  });
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&poste.fenetre));
+  const auto texte = [&](const char* nom) {
+    return poste.Trouver<QLineEdit>(nom)->text().toStdString();
+  };
+  QTest::mouseClick(poste.Trouver<QCheckBox>("Check1"), Qt::LeftButton);
+  poste.Trouver<QLineEdit>("TextPrix")->clear();
+  QTest::keyClicks(poste.Trouver<QLineEdit>("TextPrix"), "1250");
+  poste.Cliquer("cmdSetPrix");
+  poste.Cliquer("cmdDemVal");
+  EXPECT_EQ(texte("Text2"), "1");
+  EXPECT_EQ(texte("TextNoCB"), "4970100000001234");
+  EXPECT_EQ(texte("TextDateVal"), "07/29");
+  EXPECT_NE(poste.Trouver<QPlainTextEdit>("txtSelection")->toPlainText().indexOf("12.50 EUR"), -1);
+
+  poste.Cliquer("cmdDemConf");
+  auto* dossiers = poste.Trouver<QListWidget>("List2");
+  ASSERT_EQ(dossiers->count(), 1);
+  poste.Trouver<QLineEdit>("Text2")->clear();
+  const QRect entree = dossiers->visualItemRect(dossiers->item(0));
+  QTest::mouseClick(dossiers->viewport(), Qt::LeftButton, {}, entree.center());
+  EXPECT_EQ(texte("Text2"), "1");
+
+  poste.Cliquer("cmdDemAbdn");
+  EXPECT_EQ(poste.Lignes(),
+            (std::vector<std::string>{"Prix fixé = 1250", "Demande de Validité = OK",
+                                      "Demande liste doss = 1", "Dossier No 1 = 000000000001",
+                                      "Demande info Dossier No 1 = OK"}))
+      << texte("Text1");
 }
 
 }  // namespace
