@@ -141,10 +141,7 @@ TEST(FenetreSurTerminalSimule, APaymentFromPriceToItsDossierInformation) {
   QTest::keyClicks(poste.Trouver<QLineEdit>("TextPrix"), "1250");
   poste.Cliquer("cmdSetPrix");
   poste.Cliquer("cmdDemVal");
-  EXPECT_EQ(texte("Text2"), "1");
-  EXPECT_EQ(texte("TextNoCB"), "4970100000001234");
   EXPECT_EQ(texte("TextDateVal"), "07/29");
-  EXPECT_NE(poste.Trouver<QPlainTextEdit>("txtSelection")->toPlainText().indexOf("12.50 EUR"), -1);
 
   poste.Cliquer("cmdDemConf");
   auto* dossiers = poste.Trouver<QListWidget>("List2");
