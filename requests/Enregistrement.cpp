@@ -29,22 +29,17 @@ void Conclure(Console& console, std::int16_t resultat) {
 }  // namespace
 
 std::int16_t DemanderEnregistrement(Console& console, bool ecouter) {
-  EtatConsole& etat = console.etat;
-  etat.DateValiditeCarte.clear();
-  etat.NumeroCarte.clear();
-  etat.TexteTicket.clear();
-  const auto prix = ChampPrix(console, kContexte);
-  const auto dossier = prix ? ChampDossier(console, kContexte) : std::nullopt;
-  if (!dossier) return kPasEnvoye;
-  if (!console.liaison.AttendreTerminalPret()) return kPasEnvoye;
+  const auto champs = PreparerPaiement(console, kContexte, true);
+  if (!champs || !console.liaison.AttendreTerminalPret()) return kPasEnvoye;
   // The header "AL011" stays the same with a dossier, though 24 characters follow it.
   int attendu = kLongueurReponse;
-  const std::string reponse = EchangerDemEnr(console, "AL011" + *prix + "978" + *dossier + "1",
-                                             attendu, kDelaiReponse, ecouter);
+  const std::string reponse =
+      EchangerDemEnr(console, "AL011" + champs->prix + "978" + champs->dossier + "1", attendu,
+                     kDelaiReponse, ecouter);
   const std::string statut = Caractere(reponse, 7);
   if (statut == "0") {
-    ReleverCarte(etat, reponse, 188, 211);
-    etat.TexteTicket = ConstruireTicketEnregistrement(reponse, 29);
+    ReleverCarte(console.etat, reponse, 188, 211);
+    console.etat.TexteTicket = ConstruireTicketEnregistrement(reponse, 29);
     return 0;
   }
   if (statut == "6") {
@@ -55,18 +50,14 @@ std::int16_t DemanderEnregistrement(Console& console, bool ecouter) {
 }
 
 std::int16_t DemanderEnregistrementSimple(Console& console) {
-  EtatConsole& etat = console.etat;
-  etat.DateValiditeCarte.clear();
-  etat.NumeroCarte.clear();
-  const auto prix = ChampPrix(console, kContexte);
-  if (!prix) return kPasEnvoye;
-  if (!console.liaison.AttendreTerminalPret()) return kPasEnvoye;
+  const auto champs = PreparerPaiement(console, kContexte, false);
+  if (!champs || !console.liaison.AttendreTerminalPret()) return kPasEnvoye;
   const std::string reponse = console.liaison.EchangerEnregistrement(
-      "AL011" + *prix + "978", kLongueurReponse, kDelaiReponse);
+      "AL011" + champs->prix + "978", kLongueurReponse, kDelaiReponse);
   const std::string statut = Caractere(reponse, 7);
   if (statut != "0") return Refuser(console.fenetre, statut);
-  ReleverCarte(etat, reponse, 176, 199);
-  etat.TexteTicket = ConstruireTicketEnregistrementSimple(reponse);
+  ReleverCarte(console.etat, reponse, 176, 199);
+  console.etat.TexteTicket = ConstruireTicketEnregistrementSimple(reponse);
   return 0;
 }
 

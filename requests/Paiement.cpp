@@ -18,15 +18,6 @@ std::string EnDecimal(double valeur) {
   return std::to_string(static_cast<long long>(std::llround(valeur)));
 }
 
-std::optional<std::string> ChampPrix(Console& console, const char* contexte) {
-  auto champ = FormaterChamp(console.etat.Prix, kLargeurPrix);
-  if (!champ) {
-    console.fenetre.AfficherEtat(contexte,
-                                 "prix hors limites (0 à 99999999 centimes) : rien n’est envoyé");
-  }
-  return champ;
-}
-
 std::optional<std::string> ChampDossier(Console& console, const char* contexte) {
   auto champ = FormaterChamp(console.etat.NumeroDossier, kLargeurDossier);
   if (!champ) {
@@ -34,6 +25,27 @@ std::optional<std::string> ChampDossier(Console& console, const char* contexte) 
         contexte, "numéro de dossier hors limites (0 à 999999999999) : rien n’est envoyé");
   }
   return champ;
+}
+
+std::optional<ChampsPaiement> PreparerPaiement(Console& console, const char* contexte,
+                                               bool avecDossier) {
+  EtatConsole& etat = console.etat;
+  etat.DateValiditeCarte.clear();
+  etat.NumeroCarte.clear();
+  etat.TexteTicket.clear();
+  ChampsPaiement champs;
+  if (const auto prix = FormaterChamp(etat.Prix, kLargeurPrix)) {
+    champs.prix = *prix;
+  } else {
+    console.fenetre.AfficherEtat(contexte,
+                                 "prix hors limites (0 à 99999999 centimes) : rien n’est envoyé");
+    return std::nullopt;
+  }
+  if (!avecDossier) return champs;
+  const auto dossier = ChampDossier(console, contexte);
+  if (!dossier) return std::nullopt;
+  champs.dossier = *dossier;
+  return champs;
 }
 
 bool LireDossierSaisi(Console& console, const char* contexte) {

@@ -25,10 +25,19 @@ std::optional<std::string> FormaterChamp(double valeur, int largeur);
 // A whole number in plain decimal ("42"), as result lines show a dossier number.
 std::string EnDecimal(double valeur);
 
-// The price and dossier fields of a payment message; nothing when either does not fit, and the
-// status line then says which (under `contexte`).
-std::optional<std::string> ChampPrix(Console& console, const char* contexte);
+// The dossier field of a message; nothing when it does not fit, and the status line then says
+// so (under `contexte`).
 std::optional<std::string> ChampDossier(Console& console, const char* contexte);
+
+// The price and dossier fields of a payment message, ready to be sent.
+struct ChampsPaiement {
+  std::string prix;
+  std::string dossier;
+};
+// Empties the card and the receipt of the last payment, then makes the price field and, when
+// `avecDossier`, the dossier field; nothing when either does not fit (the status line says which).
+std::optional<ChampsPaiement> PreparerPaiement(Console& console, const char* contexte,
+                                               bool avecDossier);
 
 // The number typed into Text2 ("No Dossier") becomes the current dossier. An empty field keeps
 // the current one (the dossier of the last validity request). A text that is not a whole number

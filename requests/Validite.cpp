@@ -36,21 +36,17 @@ void ExpliquerRefus(Fenetre& fenetre, const std::string& reponse) {
 }  // namespace
 
 std::int16_t DemanderValidite(Console& console, bool ecouter) {
-  EtatConsole& etat = console.etat;
-  etat.DateValiditeCarte.clear();
-  etat.NumeroCarte.clear();
-  etat.TexteTicket.clear();
-  const auto prix = ChampPrix(console, kContexte);
-  const auto dossier = prix ? ChampDossier(console, kContexte) : std::nullopt;
-  if (!dossier) return kPasEnvoye;
-  const auto reponse = Echanger(console, "AK0290" + *prix + "10978" + "2D" + *dossier + "1",
-                                ecouter, EchangerDemVal, &Liaison::EchangerReponseLongue);
+  const auto champs = PreparerPaiement(console, kContexte, true);
+  if (!champs) return kPasEnvoye;
+  const auto reponse =
+      Echanger(console, "AK0290" + champs->prix + "10978" + "2D" + champs->dossier + "1", ecouter,
+               EchangerDemVal, &Liaison::EchangerReponseLongue);
   if (!reponse) return kPasEnvoye;
 
   const std::string statut = Caractere(*reponse, 7);
   if (statut == "0") {
-    ReleverCarte(etat, *reponse, 193, 216);
-    etat.TexteTicket = ConstruireTicketValidite(*reponse);
+    ReleverCarte(console.etat, *reponse, 193, 216);
+    console.etat.TexteTicket = ConstruireTicketValidite(*reponse);
     return 0;
   }
   console.fenetre.AfficherEtat(kRefus, Cp1252VersUtf8(*reponse));
@@ -61,13 +57,9 @@ std::int16_t DemanderValidite(Console& console, bool ecouter) {
 std::int16_t DemanderValiditeForfait(Console& console, bool ecouter) {
   // An accepted flat amount carries no card and no receipt: whatever an earlier payment left
   // must not be shown or logged as if it were this one's.
-  EtatConsole& etat = console.etat;
-  etat.DateValiditeCarte.clear();
-  etat.NumeroCarte.clear();
-  etat.TexteTicket.clear();
-  const auto prix = ChampPrix(console, kContexte);
-  if (!prix) return kPasEnvoye;
-  const auto reponse = Echanger(console, "AK0160" + *prix + "30978" + "2D", ecouter,
+  const auto champs = PreparerPaiement(console, kContexte, false);
+  if (!champs) return kPasEnvoye;
+  const auto reponse = Echanger(console, "AK0160" + champs->prix + "30978" + "2D", ecouter,
                                 EchangerDemVal2, &Liaison::EchangerValiditeForfait);
   if (!reponse) return kPasEnvoye;
   if (Caractere(*reponse, 7) == "0") return 0;
