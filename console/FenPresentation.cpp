@@ -25,7 +25,11 @@
 #include "requests/Consultation.h"
 #include "requests/Dossiers.h"
 #include "requests/Enregistrement.h"
+#include "requests/PisteIso2.h"
+#include "requests/Services.h"
 #include "requests/Switch.h"
+#include "requests/TeleParametres.h"
+#include "requests/Telecollecte.h"
 #include "requests/Validite.h"
 
 namespace zef30 {
@@ -204,16 +208,16 @@ void FenPresentation::ConstruireControles() {
       {"cmdDemEnr", "Demander enregistrement", 8, 488, &cmdDemEnr_Click},
       {"Command1", "Sortie Ecoute", 320, 496, nullptr, true},
       {"Command3", "Demander Annul Dossier", 8, 520, &Command3_Click},
-      {"Command2", "Mise à l'heure", 320, 536, nullptr},
+      {"Command2", "Mise à l'heure", 320, 536, &Command2_Click},
       {"cmdDemAbdn", "Demander Info Dossier", 8, 552, &cmdDemAbdn_Click},
       {"cmdDemConsult", "Dem consultation", 320, 568, &cmdDemConsult_Click},
       {"cmdDemConf", "Demander liste dossier", 8, 584, &cmdDemConf_Click},
-      {"Command6", "Dem Redemarrage", 320, 600, nullptr},
-      {"Command5", "Demande ISO 2", 8, 616, nullptr},
-      {"cmdDemTC", "Demander télécollecte", 8, 648, nullptr},
-      {"cmdDemTic", "Etat derniere TeleCollecte", 8, 680, nullptr},
-      {"cmdDemVitesse", "Changer Vitesse -> 19200", 480, 696, nullptr},
-      {"Command4", "Etat dernier TeleParam", 8, 712, nullptr},
+      {"Command6", "Dem Redemarrage", 320, 600, &Command6_Click},
+      {"Command5", "Demande ISO 2", 8, 616, &Command5_Click},
+      {"cmdDemTC", "Demander télécollecte", 8, 648, &cmdDemTC_Click},
+      {"cmdDemTic", "Etat derniere TeleCollecte", 8, 680, &cmdDemTic_Click},
+      {"cmdDemVitesse", "Changer Vitesse -> 19200", 480, 696, &cmdDemVitesse_Click},
+      {"Command4", "Etat dernier TeleParam", 8, 712, &Command4_Click},
   };
   for (const Bouton& b : boutons) {
     auto* bouton = Placer<QPushButton>(this, b.nom, b.gauche, b.haut, 145, 25);

@@ -5,6 +5,7 @@
 #include "link/Texte.h"
 #include "listening/EchangesEcoute.h"
 #include "receipts/Tickets.h"
+#include "requests/LigneResultat.h"
 #include "requests/Paiement.h"
 #include "requests/TablesResultats.h"
 #include "requests/Validite.h"
@@ -23,7 +24,7 @@ std::int16_t Refuser(Fenetre& fenetre, const std::string& statut) {
 
 // The line and, when registered, the receipt of either handler.
 void Conclure(Console& console, std::int16_t resultat) {
-  console.fenetre.AjouterLigne(LigneResultat("Demande d'enregistrement", resultat));
+  console.fenetre.AjouterLigne(LigneResultat("Demande d'enregistrement", resultat, "OK", "Pas OK"));
   if (resultat == 0) MontrerTicket(console);
 }
 }  // namespace

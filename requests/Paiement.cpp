@@ -64,13 +64,6 @@ bool LireDossierSaisi(Console& console, const char* contexte) {
   return true;
 }
 
-std::string LigneResultat(std::string_view demande, std::int16_t resultat) {
-  std::string ligne = std::string(demande) + " = ";
-  if (resultat == 0) return ligne + "OK";
-  if (resultat == 1) return ligne + "Pas OK";
-  return ligne + "Erreur n°" + std::to_string(resultat);
-}
-
 void MontrerTicket(Console& console) {
   const EtatConsole& etat = console.etat;
   console.fenetre.EcrireTexte(ZoneTexte::txtSelection, etat.TexteTicket);

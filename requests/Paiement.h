@@ -45,9 +45,6 @@ std::optional<ChampsPaiement> PreparerPaiement(Console& console, const char* con
 // line saying why under `contexte`: the request is then not sent.
 bool LireDossierSaisi(Console& console, const char* contexte);
 
-// "Demande de Validité = OK", "… = Pas OK" or "… = Erreur n°" and the result.
-std::string LigneResultat(std::string_view demande, std::int16_t resultat);
-
 // After an accepted request: the receipt in txtSelection, the card in its boxes, the receipt
 // appended to the log.
 void MontrerTicket(Console& console);

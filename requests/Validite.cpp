@@ -7,6 +7,7 @@
 #include "link/Texte.h"
 #include "listening/EchangesEcoute.h"
 #include "receipts/Tickets.h"
+#include "requests/LigneResultat.h"
 #include "requests/Paiement.h"
 #include "requests/TablesResultats.h"
 
@@ -86,7 +87,7 @@ void cmdDemVal_Click(Console& console) {
       resultat = DemanderValiditeForfait(console, ecouter);
     }
   }
-  fenetre.AjouterLigne(LigneResultat("Demande de Validité", resultat));
+  fenetre.AjouterLigne(LigneResultat("Demande de Validité", resultat, "OK", "Pas OK"));
   if (resultat == 0) MontrerTicket(console);
 }
 

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "link/Texte.h"
-#include "simulator/LectureScenarioPaiement.h"
+#include "simulator/ClesPaiement.h"
+#include "simulator/ClesSoins.h"
 
 namespace zef30::simulateur {
 
@@ -161,9 +162,8 @@ std::vector<Cle> Cles() {
     cles.push_back({app + "fichier", "X", role("son fichier : 0 vide, 1 non vide, 2 plein (0)"),
                     ChampApplication(k, &Application::etatFichier, 1)});
   }
-  for (auto& c : ClesPaiement())
-    cles.push_back({c.nom, c.valeurs, c.role,
-                    [l = c.lire](Scenario& s, std::string_view v) { return l(s.paiement, v); }});
+  for (auto& c : ClesSoins()) cles.push_back({c.nom, c.valeurs, c.role, c.lire});
+  for (auto& c : ClesPaiement()) cles.push_back({c.nom, c.valeurs, c.role, c.lire});
   return cles;
 }
 

@@ -6,6 +6,7 @@
 
 #include "link/Trame.h"
 #include "simulator/ScenarioPaiement.h"
+#include "simulator/ScenarioSoins.h"
 
 namespace zef30::simulateur {
 
@@ -75,6 +76,9 @@ struct Scenario {
       {"FIDELI", "02.01.0", "0B9E"},
       {"TELEPA", "01.03.2", "D4C0"},
   }};
+
+  // Tele-collection, reports, ISO 2 track, clock and speed.
+  ScenarioSoins soins;
 
   // Payments: validity, registration, dossiers.
   ScenarioPaiement paiement;

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "simulator/ScenarioPaiement.h"
+#include "simulator/Scenario.h"
 
 namespace zef30::simulateur {
 
@@ -16,10 +16,10 @@ struct ClePaiement {
   std::string nom;
   std::string valeurs;
   std::string role;
-  std::function<std::optional<std::string>(ScenarioPaiement&, std::string_view)> lire;
+  std::function<std::optional<std::string>(Scenario&, std::string_view valeur)> lire;
 };
 
-// The keys "paiement.…".
+// The keys of the payments ("paiement.ecran-hote", "paiement.validite"...).
 std::vector<ClePaiement> ClesPaiement();
 
 }  // namespace zef30::simulateur

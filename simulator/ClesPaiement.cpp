@@ -1,4 +1,4 @@
-#include "simulator/LectureScenarioPaiement.h"
+#include "simulator/ClesPaiement.h"
 
 #include <cmath>
 
@@ -9,7 +9,7 @@ namespace zef30::simulateur {
 
 namespace {
 
-using Lecteur = std::function<std::optional<std::string>(ScenarioPaiement&, std::string_view)>;
+using Lecteur = std::function<std::optional<std::string>(Scenario&, std::string_view)>;
 
 std::string_view SansBlancs(std::string_view texte) {
   const auto debut = texte.find_first_not_of(" \t");
@@ -18,12 +18,12 @@ std::string_view SansBlancs(std::string_view texte) {
 }
 
 Lecteur Pause(double ScenarioPaiement::*champ) {
-  return [=](ScenarioPaiement& p, std::string_view v) -> std::optional<std::string> {
+  return [=](Scenario& s, std::string_view v) -> std::optional<std::string> {
     const auto n = LireNombre(v);
     if (!n || !std::isfinite(*n) || *n < 0 || *n > 600) {
       return "un nombre de secondes de 0 à 600 attendu";
     }
-    p.*champ = *n;
+    s.paiement.*champ = *n;
     return std::nullopt;
   };
 }
@@ -31,23 +31,23 @@ Lecteur Pause(double ScenarioPaiement::*champ) {
 // Exactly `largeur` characters (bytes written as for every scenario text); with `vide`, also
 // the empty text.
 Lecteur Champ(std::string ScenarioPaiement::*champ, std::size_t largeur, bool vide = false) {
-  return [=](ScenarioPaiement& p, std::string_view v) -> std::optional<std::string> {
+  return [=](Scenario& s, std::string_view v) -> std::optional<std::string> {
     std::string octets;
     if (!DecoderOctets(v, octets)) return "\\xHH (deux chiffres hexadécimaux) ou \\\\ attendu";
     if (octets.size() != largeur && !(vide && octets.empty())) {
       return std::to_string(largeur) + " caractère(s) attendu(s)" + (vide ? " ou rien" : "");
     }
-    p.*champ = std::move(octets);
+    s.paiement.*champ = std::move(octets);
     return std::nullopt;
   };
 }
 
 // One of two words.
 Lecteur Deux(bool ScenarioPaiement::*champ, std::string_view oui, std::string_view non) {
-  return [=](ScenarioPaiement& p, std::string_view v) -> std::optional<std::string> {
+  return [=](Scenario& s, std::string_view v) -> std::optional<std::string> {
     const std::string_view mot = SansBlancs(v);
     if (mot != oui && mot != non) return std::string(oui) + " ou " + std::string(non) + " attendu";
-    p.*champ = mot == oui;
+    s.paiement.*champ = mot == oui;
     return std::nullopt;
   };
 }
@@ -79,10 +79,10 @@ std::vector<ClePaiement> ClesPaiement() {
       {"paiement.autorisation", "XXXXXX", "numéro d’autorisation (A1B2C3)",
        Champ(&ScenarioPaiement::autorisation, 6)},
       {"paiement.application", "CBEMV|CB", "application des nouveaux dossiers (CBEMV)",
-       [](ScenarioPaiement& p, std::string_view v) -> std::optional<std::string> {
+       [](Scenario& s, std::string_view v) -> std::optional<std::string> {
          const std::string_view mot = SansBlancs(v);
          if (mot != "CBEMV" && mot != "CB") return std::string("CBEMV ou CB attendu");
-         p.application = std::string(mot);
+         s.paiement.application = std::string(mot);
          return std::nullopt;
        }},
       {"paiement.ordre", "cbemv-cb|cb-cbemv", "ordre des blocs de la liste des dossiers",
