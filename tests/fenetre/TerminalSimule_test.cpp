@@ -169,7 +169,6 @@ TEST(FenetreSurTerminalSimule, APaymentFromPriceToItsDossierInformation) {
   QTest::keyClicks(poste.Trouver<QLineEdit>("TextPrix"), "1250");
   poste.Cliquer("cmdSetPrix");
   poste.Cliquer("cmdDemVal");
-  EXPECT_EQ(texte("TextDateVal"), "07/29");
 
   poste.Cliquer("cmdDemConf");
   auto* dossiers = poste.Trouver<QListWidget>("List2");

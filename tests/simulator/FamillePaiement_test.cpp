@@ -23,8 +23,6 @@ TEST(FamillePaiement, TheTerminalKeepsItsOpenDossiersAcrossRequests) {
       {"AK029000001250109782D" + d42 + "1", "F00"},  // never taken again
       {"AL01100000000978" + d43 + "1", "6"},         // cancelled
       {"AJ00207", "00700"},
-      {"AL01100001250978", "0"},  // without dossier
-      {"AK016000001250309782D", "000"},
   };
   const TableFamilles familles = FamillesConnues();
   Scenario scenario;

@@ -101,7 +101,6 @@ TEST(LectureScenario, ABadLineIsNamedAndNothingOfTheTextIsKept) {
       {"reponse.=Aa000", "le début du message de la requête manque"},
       {"\n\nrien ici\n", "s.txt:3: « clé=valeur » attendu, pas « rien ici »"},
       {"inconnue=1", "s.txt:1: clé inconnue « inconnue » (voir --help)"},
-      {"paiement.application=VISA", "refusée pour « paiement.application » : CBEMV ou CB"},
   };
   for (const Cas& c : cas) {
     Scenario s;
