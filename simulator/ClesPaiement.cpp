@@ -57,7 +57,7 @@ Lecteur Deux(bool ScenarioPaiement::*champ, std::string_view oui, std::string_vi
 std::vector<ClePaiement> ClesPaiement() {
   return {
       {"paiement.ecran-hote", "oui|non",
-       "le terminal montre son afficheur à la console pendant un paiement (oui)",
+       "afficheur montré à la console pendant un paiement, comme « Ecran Hote » (oui)",
        Deux(&ScenarioPaiement::ecranHote, "oui", "non")},
       {"paiement.pause-carte", "SECONDES", "le porteur introduit sa carte (1.5)",
        Pause(&ScenarioPaiement::pauseCarte)},
@@ -72,7 +72,7 @@ std::vector<ClePaiement> ClesPaiement() {
       {"paiement.enregistrement", "X",
        "état imposé à tout enregistrement ; vide : selon les dossiers ouverts (vide)",
        Champ(&ScenarioPaiement::statutEnregistrement, 1, true)},
-      {"paiement.carte", "16 CARACTÈRES", "numéro de la carte (4970100000001234)",
+      {"paiement.carte", "XXXXXXXXXXXXXXXX", "numéro de la carte (4970100000001234)",
        Champ(&ScenarioPaiement::carte, 16)},
       {"paiement.fin-validite", "AAMM", "fin de validité de la carte (2907)",
        Champ(&ScenarioPaiement::finValidite, 4)},
