@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  std::string dossier = DossierExecutable();
+  std::string dossier = zef30::DossierDonneesParDefaut(DossierExecutable(), std::getenv);
   if (options.dossierDonnees) {
     std::error_code erreur;
     if (!std::filesystem::is_directory(*options.dossierDonnees, erreur)) {
@@ -85,6 +85,8 @@ int main(int argc, char** argv) {
   }
 
   QApplication application(argc, argv);
+  // Desktops find the console's entry and icon by this name.
+  QApplication::setDesktopFileName(QString::fromLatin1(kProgramme));
   zef30::HorlogeSysteme horloge;
   zef30::PortPosix port(table);
   zef30::EtatConsole etat;

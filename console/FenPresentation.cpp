@@ -1,10 +1,12 @@
 #include "console/FenPresentation.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -74,7 +76,23 @@ void Colorer(QWidget* controle, QPalette::ColorRole role, const QColor& couleur)
   controle->setPalette(palette);
 }
 
-// The banner of Picture1, drawn here rather than shipped: wider than its frame, shown clipped.
+// The part of the banner that Picture1's frame shows: everything written on it stays inside.
+constexpr int kBanniereVisibleLargeur = 305;
+constexpr int kBanniereVisibleHauteur = 65;
+constexpr int kMarge = 8;
+
+// The largest pixel size, from `taille` down, at which `texte` is no wider than `largeur`.
+QFont PoliceQuiTient(QFont police, int taille, const QString& texte, int largeur) {
+  for (; taille > 6; --taille) {
+    police.setPixelSize(taille);
+    if (QFontMetrics(police).horizontalAdvance(texte) <= largeur) break;
+  }
+  police.setPixelSize(taille);
+  return police;
+}
+
+// The banner of Picture1, drawn here rather than shipped: wider than its frame, shown clipped,
+// so the mark and its line stand one above the other in the frame's part.
 QPixmap DessinerBanniere() {
   QPixmap banniere(770, 85);
   QPainter peintre(&banniere);
@@ -83,18 +101,41 @@ QPixmap DessinerBanniere() {
   degrade.setColorAt(1, QColor(0, 128, 160));
   peintre.fillRect(banniere.rect(), degrade);
   peintre.setPen(QColor(255, 255, 192));
+  const int largeur = kBanniereVisibleLargeur - 2 * kMarge;
+  const QString marque = QStringLiteral("ZEF30");
+  const QString ligne = QString::fromUtf8("Console de test du terminal");
   QFont police = peintre.font();
   police.setBold(true);
-  police.setPixelSize(30);
+  police = PoliceQuiTient(police, 30, marque, largeur);
   peintre.setFont(police);
-  peintre.drawText(QRect(14, 0, 400, 65), Qt::AlignVCenter | Qt::AlignLeft,
-                   QStringLiteral("ZEF30"));
+  const int hauteurMarque = QFontMetrics(police).height();
+  peintre.drawText(QRect(kMarge, 2, largeur, hauteurMarque), Qt::AlignLeft | Qt::AlignVCenter,
+                   marque);
   police.setBold(false);
-  police.setPixelSize(13);
+  police = PoliceQuiTient(police, 13, ligne, largeur);
   peintre.setFont(police);
-  peintre.drawText(QRect(130, 0, 300, 65), Qt::AlignVCenter | Qt::AlignLeft,
-                   QString::fromUtf8("Console de test du terminal"));
+  peintre.drawText(
+      QRect(kMarge, 2 + hauteurMarque, largeur, kBanniereVisibleHauteur - 4 - hauteurMarque),
+      Qt::AlignLeft | Qt::AlignVCenter, ligne);
   return banniere;
+}
+
+// Buttons, the check box and the option buttons stand in places drawn for a narrow system font.
+// They share one font: the window's, made smaller by quarter points until every caption fits its
+// place whole, whatever font the desktop gives.
+void AjusterPoliceDesLegendes(QWidget* fenetre) {
+  const auto boutons = fenetre->findChildren<QAbstractButton*>();
+  QFont police = fenetre->font();
+  const auto toutesTiennent = [&boutons, &police] {
+    for (QAbstractButton* bouton : boutons) bouton->setFont(police);
+    for (QAbstractButton* bouton : boutons) {
+      if (bouton->sizeHint().width() > bouton->width()) return false;
+    }
+    return true;
+  };
+  while (!toutesTiennent() && police.pointSizeF() > 6) {
+    police.setPointSizeF(police.pointSizeF() - 0.25);
+  }
 }
 
 }  // namespace
@@ -109,6 +150,8 @@ FenPresentation::FenPresentation(QWidget* parent) : QWidget(parent) {
   police.setPointSizeF(8);
   setFont(police);
   ConstruireControles();
+  AjusterPoliceDesLegendes(this);
+  BrancherEnregistrement();
 }
 
 FenPresentation::~FenPresentation() {
