@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "link/Trame.h"
+#include "simulator/TraficEcoute.h"
 
 namespace zef30::simulateur {
 
@@ -26,6 +27,7 @@ TableFamilles FamillesConnues() {
   TableFamilles table;
   table.Ajouter("AA000", RepondreSwitch);
   table.Ajouter("AJ00202", RepondreConsultation);
+  table.Ajouter("AU000", RepondreRedemarrage);
   return table;
 }
 
@@ -50,6 +52,7 @@ Deroulement Reponse(std::string_view requete, const Scenario& scenario,
   if (const ReponseChoisie* choisie = ReponseDuScenario(requete, scenario)) {
     if (choisie->silence) return {Envoi{}};
     if (choisie->brut) return {Envoi{choisie->message}};
+    if (choisie->finEtb) return {Envoi{TrameFinEtb(choisie->message)}};
     return BlocsReponse(choisie->message);
   }
   if (const Famille* famille = familles.Trouver(requete)) return (*famille)(requete, scenario);
@@ -74,7 +77,9 @@ Deroulement PreparerDeroulement(std::string_view requete, const Scenario& scenar
       return {reponseEot};
   }
   Deroulement deroulement{reponseEot};
-  for (Envoi& envoi : Reponse(requete, scenario, familles)) deroulement.push_back(std::move(envoi));
+  for (Envoi& envoi : EntourerReponse(requete, scenario, Reponse(requete, scenario, familles))) {
+    deroulement.push_back(std::move(envoi));
+  }
   deroulement.push_back(Envoi{scenario.caractereFinal});
   return deroulement;
 }
