@@ -77,15 +77,21 @@ void Ecoute::Derouler(Ecouteur& ecouteur) {
   const Horloge& horloge = console.liaison.HorlogeLiaison();
   const auto debut = horloge.Maintenant();
   const auto& limite = ecouteur.regles.limite;
+  const auto ecoule = [&] {
+    return std::chrono::duration<double>(horloge.Maintenant() - debut).count();
+  };
   for (;;) {
     ecouteur.AvantAttente(*this);
-    const std::string lu = Attendre(ecouteur.regles.attenteCaractere);
+    // A character wait never runs past the time limit: 120 s after the start is the end, even
+    // within a wait of 60 s.
+    double attente = ecouteur.regles.attenteCaractere;
+    if (limite) attente = std::min(attente, *limite - ecoule());
+    const std::string lu = Attendre(attente);
     trace_ += lu;
     if (ecouteur.ArreterAvantTraitement()) return;
     if (Traiter(ecouteur, lu)) return;
     if (ecouteur.ApresPassage(*this)) return;
-    const std::chrono::duration<double> ecoule = horloge.Maintenant() - debut;
-    if (limite && ecoule.count() > *limite) return;
+    if (limite && ecoule() >= *limite) return;
   }
 }
 

@@ -38,6 +38,7 @@ class PortScripte final : public PortSerie {
   int NombreOuvertures() const { return ouvertures_; }
   int DernierNumeroOuvert() const { return dernierNumero_; }
   void RefuserOuverture(std::string raison) { raisonRefus_ = std::move(raison); }
+  int TailleLecture() const { return tailleLecture_; }
 
   bool Ouvrir(int numero, std::string_view parametres) override;
   bool EstOuvert() const override { return ouvert_; }
