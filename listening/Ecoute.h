@@ -113,4 +113,12 @@ class Ecoute {
   std::string derniereTrame_;
 };
 
+// Runs a listener of kind E on a fresh listening.
+template <typename E>
+std::string Ecouter(Console& console) {
+  E ecouteur;
+  Ecoute ecoute(console);
+  return ecoute.Executer(ecouteur);
+}
+
 }  // namespace zef30

@@ -73,9 +73,7 @@ std::string LegendeHorlogeEcoute(const std::tm& maintenant, int minute0, int& se
 }
 
 std::string EcouterModeMaintenance(Console& console) {
-  EcouteurMaintenance ecouteur;
-  Ecoute ecoute(console);
-  return ecoute.Executer(ecouteur);
+  return Ecouter<EcouteurMaintenance>(console);
 }
 
 }  // namespace zef30

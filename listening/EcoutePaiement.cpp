@@ -107,16 +107,8 @@ class EcouteurEnregistrement final : public EcouteurPaiement {
 
 }  // namespace
 
-std::string EcouterDemVAl(Console& console) {
-  EcouteurValidite ecouteur;
-  Ecoute ecoute(console);
-  return ecoute.Executer(ecouteur);
-}
+std::string EcouterDemVAl(Console& console) { return Ecouter<EcouteurValidite>(console); }
 
-std::string EcouterDemEnr(Console& console) {
-  EcouteurEnregistrement ecouteur;
-  Ecoute ecoute(console);
-  return ecoute.Executer(ecouteur);
-}
+std::string EcouterDemEnr(Console& console) { return Ecouter<EcouteurEnregistrement>(console); }
 
 }  // namespace zef30

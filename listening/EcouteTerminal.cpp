@@ -94,17 +94,9 @@ class EcouteurTelecollecte final : public Ecouteur {
 
 }  // namespace
 
-std::string EcouterDemarrage(Console& console) {
-  EcouteurDemarrage ecouteur;
-  Ecoute ecoute(console);
-  return ecoute.Executer(ecouteur);
-}
+std::string EcouterDemarrage(Console& console) { return Ecouter<EcouteurDemarrage>(console); }
 
-std::string EcouterDemISO2(Console& console) {
-  EcouteurIso2 ecouteur;
-  Ecoute ecoute(console);
-  return ecoute.Executer(ecouteur);
-}
+std::string EcouterDemISO2(Console& console) { return Ecouter<EcouteurIso2>(console); }
 
 EcouteTelecollecte EcouterDemTCDetaille(Console& console) {
   EcouteurTelecollecte ecouteur;
