@@ -5,6 +5,7 @@
 #include "link/Trame.h"
 #include "simulator/FamillePaiement.h"
 #include "simulator/FamilleSoins.h"
+#include "simulator/TraficEcoute.h"
 
 namespace zef30::simulateur {
 
@@ -35,6 +36,7 @@ TableFamilles FamillesConnues() {
   table.Ajouter("AS", RepondreHeure);
   table.Ajouter("AJ00701", RepondreVitesse);
   AjouterFamillesPaiement(table);
+  table.Ajouter("AU000", RepondreRedemarrage);
   return table;
 }
 
@@ -59,6 +61,7 @@ Deroulement Reponse(std::string_view requete, const Scenario& scenario,
   if (const ReponseChoisie* choisie = ReponseDuScenario(requete, scenario)) {
     if (choisie->silence) return {Envoi{}};
     if (choisie->brut) return {Envoi{choisie->message}};
+    if (choisie->finEtb) return {Envoi{TrameFinEtb(choisie->message)}};
     return BlocsReponse(choisie->message);
   }
   if (const Famille* famille = familles.Trouver(requete)) return (*famille)(requete, scenario);
@@ -83,7 +86,9 @@ Deroulement PreparerDeroulement(std::string_view requete, const Scenario& scenar
       return {reponseEot};
   }
   Deroulement deroulement{reponseEot};
-  for (Envoi& envoi : Reponse(requete, scenario, familles)) deroulement.push_back(std::move(envoi));
+  for (Envoi& envoi : EntourerReponse(requete, scenario, Reponse(requete, scenario, familles))) {
+    deroulement.push_back(std::move(envoi));
+  }
   deroulement.push_back(Envoi{scenario.caractereFinal});
   return deroulement;
 }
