@@ -58,6 +58,7 @@ class Protocole {
   std::deque<Deroulement> spontanes_;
   int servies_ = 0;
   Perturbateur perturbateur_;
+  char precedent_ = 0;  // the console's byte before the one being handled
 };
 
 }  // namespace zef30::simulateur

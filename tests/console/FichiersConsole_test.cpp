@@ -455,45 +455,46 @@ TEST_F(FichiersConsoleTest, UnDossierPleinOuEnLectureSeuleDonneUneLigneEtLaConso
     EXPECT_EQ(fin, 0) << c.nom;
     EXPECT_EQ(recu, attendu + "1\n2\nfin\n") << c.nom;
   }
+}
 
-  TEST(SauvegardeTexte, ChaqueFinDeLigneDevientCRLF) {
-    const struct {
-      std::string texte, fichier;
-    } cas[] = {
-        {"TICKET\r\nMontant : 12,50 €\r\n", "TICKET\r\nMontant : 12,50 €\r\n"},
-        {"tapé\nà la main\n\nfin", "tapé\r\nà la main\r\n\r\nfin"},
-        {"a\rb\r\r\nc\n\r", "a\r\nb\r\n\r\nc\r\n\r\n"},
-    };
-    for (const auto& c : cas) EXPECT_EQ(EnFinsDeLigneCRLF(c.texte), c.fichier) << c.texte;
+TEST(SauvegardeTexte, ChaqueFinDeLigneDevientCRLF) {
+  const struct {
+    std::string texte, fichier;
+  } cas[] = {
+      {"TICKET\r\nMontant : 12,50 €\r\n", "TICKET\r\nMontant : 12,50 €\r\n"},
+      {"tapé\nà la main\n\nfin", "tapé\r\nà la main\r\n\r\nfin"},
+      {"a\rb\r\r\nc\n\r", "a\r\nb\r\n\r\nc\r\n\r\n"},
+  };
+  for (const auto& c : cas) EXPECT_EQ(EnFinsDeLigneCRLF(c.texte), c.fichier) << c.texte;
+}
+
+TEST(Dossiers, SeparateurEtEssaiDEcriture) {
+  EXPECT_EQ(AjouterSeparateur(""), "/");
+  EXPECT_EQ(AjouterSeparateur("/"), "/");
+  EXPECT_EQ(AjouterSeparateur("/opt/zef30"), "/opt/zef30/");
+  EXPECT_EQ(AjouterSeparateur("/opt/zef30/"), "/opt/zef30/");
+
+  DossierTemporaire dossier;
+  EXPECT_TRUE(TesterEcritureRepertoire(dossier.Chemin()));
+  EXPECT_TRUE(TesterEcritureRepertoire(dossier.Chemin() + "/"));
+  EXPECT_FALSE(std::filesystem::exists(dossier.Fichier("test.tst")));
+  EXPECT_FALSE(TesterEcritureRepertoire(dossier.Fichier("absent")));
+  EcrireTout(dossier.Fichier("fichier"), "x");
+  EXPECT_FALSE(TesterEcritureRepertoire(dossier.Fichier("fichier")));
+}
+
+TEST(Dossiers, UnEnvironnementSansLocaleUtilisableDonneLaClassique) {
+  const char* avant = std::getenv("LC_ALL");
+  const std::string sauve = avant ? avant : "";
+  ::setenv("LC_ALL", "xx_ZZ.inexistante", 1);
+  const std::locale locale = LocaleUtilisateur();
+  if (avant) {
+    ::setenv("LC_ALL", sauve.c_str(), 1);
+  } else {
+    ::unsetenv("LC_ALL");
   }
-
-  TEST(Dossiers, SeparateurEtEssaiDEcriture) {
-    EXPECT_EQ(AjouterSeparateur(""), "/");
-    EXPECT_EQ(AjouterSeparateur("/"), "/");
-    EXPECT_EQ(AjouterSeparateur("/opt/zef30"), "/opt/zef30/");
-    EXPECT_EQ(AjouterSeparateur("/opt/zef30/"), "/opt/zef30/");
-
-    DossierTemporaire dossier;
-    EXPECT_TRUE(TesterEcritureRepertoire(dossier.Chemin()));
-    EXPECT_TRUE(TesterEcritureRepertoire(dossier.Chemin() + "/"));
-    EXPECT_FALSE(std::filesystem::exists(dossier.Fichier("test.tst")));
-    EXPECT_FALSE(TesterEcritureRepertoire(dossier.Fichier("absent")));
-    EcrireTout(dossier.Fichier("fichier"), "x");
-    EXPECT_FALSE(TesterEcritureRepertoire(dossier.Fichier("fichier")));
-  }
-
-  TEST(Dossiers, UnEnvironnementSansLocaleUtilisableDonneLaClassique) {
-    const char* avant = std::getenv("LC_ALL");
-    const std::string sauve = avant ? avant : "";
-    ::setenv("LC_ALL", "xx_ZZ.inexistante", 1);
-    const std::locale locale = LocaleUtilisateur();
-    if (avant) {
-      ::setenv("LC_ALL", sauve.c_str(), 1);
-    } else {
-      ::unsetenv("LC_ALL");
-    }
-    EXPECT_EQ(locale, std::locale::classic());
-  }
+  EXPECT_EQ(locale, std::locale::classic());
+}
 
 }  // namespace
 }  // namespace zef30
