@@ -38,6 +38,7 @@ class PortEnregistre final : public PortSerie {
   bool Ouvrir(int n, std::string_view p) override { return ligne_.Ouvrir(n, p); }
   bool EstOuvert() const override { return ligne_.EstOuvert(); }
   void Fermer() override { ligne_.Fermer(); }
+  bool Essayer(int n) override { return ligne_.Essayer(n); }
   std::string DerniereErreur() const override { return ligne_.DerniereErreur(); }
   void DefinirTailleLecture(int t) override { ligne_.DefinirTailleLecture(t); }
   void Ecrire(std::string_view octets) override {

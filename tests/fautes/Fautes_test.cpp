@@ -15,10 +15,14 @@
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "requests/Consultation.h"
+#include "requests/Dossiers.h"
+#include "requests/Enregistrement.h"
+#include "requests/PisteIso2.h"
 #include "requests/Services.h"
 #include "requests/Switch.h"
 #include "requests/TeleParametres.h"
 #include "requests/Telecollecte.h"
+#include "requests/Validite.h"
 #include "simulator/LectureScenario.h"
 #include "simulator/LigneVirtuelle.h"
 #include "simulator/TerminalSimule.h"
@@ -39,18 +43,23 @@ struct Faute {
   std::string ligne;
 };
 
+// The longest a request may take: the probe, three sends of the frame, EOT, two blocks, the
+// closing character, 10 s each, and the family's own wait for ENQ (10 s here).
+constexpr double kLimiteLiaison = 10 + 3 * 10 + 10 + 2 * 10 + 10;
+
 // A request family: its click, the first result line of a sound terminal, the one of a line
-// that has hung up for good, and whether it logs what it shows.
+// that has hung up for good, whether it logs what it shows, and the longest it may take (the
+// link's time-outs with its own wait for ENQ, and its listener's limit).
 struct Famille {
   std::function<void(Console&)> cliquer;
   std::string ligneSaine;
   std::string ligneRaccrochee;
   bool journalise = false;
+  double limite = kLimiteLiaison;
+  // Played on a sound terminal before each request: a validity request opens the dossier that
+  // the request then works on.
+  std::function<void(Console&)> preparer = nullptr;
 };
-
-// The longest a request may take: the probe, three sends of the frame, EOT, two blocks, the
-// closing character, 10 s each, and the family's own wait for ENQ (10 s here).
-constexpr double kLimiteLiaison = 10 + 3 * 10 + 10 + 2 * 10 + 10;
 
 Scenario LireCles(const std::string& cles) {
   Scenario scenario;
@@ -69,20 +78,28 @@ void Eprouver(const Famille& famille, const std::vector<Faute>& fautes) {
   double pire = 0;
   std::vector<std::string> rapports;  // what each sound request showed, and logged
   for (const Faute& faute : fautes) {
-    LigneVirtuelle ligne(LireCles(faute.cles));
+    LigneVirtuelle ligne;
     EtatConsole etat;
     Liaison liaison(ligne, ligne.HorlogeLigne(), etat.NumeroPortCom);
     essai::FenetreMemoire fenetre;
     FichiersConsole fichiers(dossier.Chemin(), fenetre);
     Console console{etat, liaison, fenetre, fichiers};
+    const auto preparer = [&] {
+      if (!famille.preparer) return;
+      famille.preparer(console);
+      fenetre.lignes.clear();
+    };
+    preparer();
+    ligne.ScenarioLigne() = LireCles(faute.cles);
     fichiers.JournaliserTexte("avant " + faute.nom);
 
     const double debut = ligne.Ecoule();
     famille.cliquer(console);
     const double duree = ligne.Ecoule() - debut;
     pire = std::max(pire, duree);
-    EXPECT_EQ(PremiereLigne(fenetre), faute.ligne) << faute.nom;
-    EXPECT_LE(duree, kLimiteLiaison) << faute.nom;
+    EXPECT_TRUE(PremiereLigne(fenetre).ends_with(faute.ligne))
+        << faute.nom << ": " << PremiereLigne(fenetre);
+    EXPECT_LE(duree, famille.limite) << faute.nom;
     // The busy pointer, where the family shows it, is back to normal.
     EXPECT_TRUE(fenetre.pointeurs.empty() || !fenetre.pointeurs.back()) << faute.nom;
 
@@ -90,13 +107,14 @@ void Eprouver(const Famille& famille, const std::vector<Faute>& fautes) {
     // request on a terminal that behaves.
     ligne.Patienter(3600);
     ligne.ScenarioLigne() = Scenario{};
+    if (!ligne.Raccrochee()) preparer();
     fenetre.lignes.clear();
     const double suivante = ligne.Ecoule();
     famille.cliquer(console);
-    EXPECT_EQ(PremiereLigne(fenetre),
-              ligne.Raccrochee() ? famille.ligneRaccrochee : famille.ligneSaine)
-        << faute.nom << " puis sain";
-    EXPECT_LE(ligne.Ecoule() - suivante, ligne.Raccrochee() ? 0 : kLimiteLiaison) << faute.nom;
+    EXPECT_TRUE(PremiereLigne(fenetre).ends_with(ligne.Raccrochee() ? famille.ligneRaccrochee
+                                                                    : famille.ligneSaine))
+        << faute.nom << " puis sain: " << PremiereLigne(fenetre);
+    EXPECT_LE(ligne.Ecoule() - suivante, ligne.Raccrochee() ? 0 : famille.limite) << faute.nom;
     rapports.push_back(famille.journalise ? fenetre.LireTexte(ZoneTexte::txtSelection) : "");
     fichiers.JournaliserTexte("après " + faute.nom);
   }
@@ -187,6 +205,67 @@ TEST(Fautes, MiseALHeure) {
   Eprouver({Command2_Click, "Mise à l'heure = OK", "Mise à l'heure = Erreur n°-500"}, fautes);
 }
 
+// The payments, with the dossier field and the price of the window: listened to ("Ecran Hote"
+// ticked) up to 300 s after the terminal's ENQ.
+constexpr double kLimitePaiement = kLimiteLiaison + 180 + 300;
+
+// A family's own line for one of the common faults.
+void Remplacer(std::vector<Faute>& fautes, const std::string& nom, const std::string& ligne) {
+  for (Faute& faute : fautes) {
+    if (faute.nom == nom) faute.ligne = ligne;
+  }
+}
+
+// A listened payment waits for the display blanked after the answer, and for characters as long
+// as its own limit: a slow answer is taken, a missing closing character fails it.
+std::vector<Faute> FautesEcoutees(const std::string& saine, const std::string& sansSonde,
+                                  const std::string& rompue) {
+  std::vector<Faute> fautes = FautesCommunes(saine, sansSonde, rompue, rompue);
+  Remplacer(fautes, "silence au lieu du caractère final", rompue);
+  Remplacer(fautes, "réponse en morceaux trop lents", saine);
+  return fautes;
+}
+
+TEST(Fautes, Validite) {
+  const std::string debut = "Demande de Validité = ";
+  Eprouver({cmdDemVal_Click, debut + "OK", debut + "Erreur n°-700", true, kLimitePaiement},
+           FautesEcoutees(debut + "OK", debut + "Erreur n°-700", debut + "Pas OK"));
+}
+
+TEST(Fautes, Enregistrement) {
+  const std::string debut = "Demande d'enregistrement = ";
+  Eprouver({cmdDemEnr_Click, debut + "OK", debut + "Erreur n°-200", false, kLimitePaiement,
+            cmdDemVal_Click},
+           FautesEcoutees(debut + "OK", debut + "Erreur n°-200", debut + "Pas OK"));
+}
+
+// A refusal and a single open dossier both read "1": the terminal holds the dossier opened
+// before the faulty request, and one more before the sound one.
+TEST(Fautes, ListeDesDossiers) {
+  const std::string debut = "Demande liste doss = ";
+  Eprouver({cmdDemConf_Click, debut + "2", debut + "-700", false, kLimitePaiement, cmdDemVal_Click},
+           FautesCommunes(debut + "1", debut + "-700", debut + "1", debut + "1"));
+}
+
+// Each request asks for the dossier just opened: its number moves on at every row.
+TEST(Fautes, InfoDossier) {
+  Eprouver({cmdDemAbdn_Click, " = OK", " = pas trouvé", false, kLimitePaiement, cmdDemVal_Click},
+           FautesCommunes(" = OK", " = pas trouvé", " = pas trouvé", " = pas trouvé"));
+}
+
+// The ISO 2 track, listened to: up to 60 s between two characters, 120 s in all.
+TEST(Fautes, PisteIso2) {
+  const std::string debut = "Demande de piste ISO = ";
+  std::vector<Faute> fautes =
+      FautesEcoutees(debut + "OK", debut + "Erreur n°-300", debut + "Erreur n°-400");
+  Remplacer(fautes, "silence au lieu de la réponse", debut + "PAS OK");
+  Remplacer(fautes, "silence au lieu du caractère final", debut + "PAS OK");
+  Remplacer(fautes, "raccroché au lieu de la réponse", debut + "PAS OK");
+  Eprouver(
+      {Command5_Click, debut + "OK", debut + "Erreur n°-300", false, kLimiteLiaison + 120 + 60},
+      fautes);
+}
+
 // The same faults on the real line, where they cost no time-out: the simulated terminal on a
 // pseudo-terminal, and the console's own port.
 TEST(FautesSurLaLigne, DemandeDeSwitch) {
@@ -220,7 +299,8 @@ TEST(FautesSurLaLigne, DemandeDeSwitch) {
     const auto debut = std::chrono::steady_clock::now();
     cmdDemSwi_Click(console);
     EXPECT_LT(std::chrono::steady_clock::now() - debut, 9s) << faute.nom;
-    EXPECT_EQ(PremiereLigne(fenetre), faute.ligne) << faute.nom;
+    EXPECT_TRUE(PremiereLigne(fenetre).ends_with(faute.ligne))
+        << faute.nom << ": " << PremiereLigne(fenetre);
 
     // A line that hung up stays gone: the next request fails at once; otherwise it is served.
     const bool raccroche = faute.cles.find("raccrocher") != std::string::npos;
