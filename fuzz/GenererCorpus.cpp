@@ -14,11 +14,14 @@
 #include "fuzz/EntreesFuzz.h"
 #include "link/Liaison.h"
 #include "requests/Consultation.h"
+#include "requests/Dossiers.h"
+#include "requests/Enregistrement.h"
 #include "requests/PisteIso2.h"
 #include "requests/Services.h"
 #include "requests/Switch.h"
 #include "requests/TeleParametres.h"
 #include "requests/Telecollecte.h"
+#include "requests/Validite.h"
 #include "simulator/Deroulement.h"
 #include "simulator/LectureScenario.h"
 #include "simulator/LigneVirtuelle.h"
@@ -104,7 +107,8 @@ void Enregistrer(const std::filesystem::path& dossier, const std::string& cible,
   EtatConsole etat;
   Liaison liaison(port, ligne.HorlogeLigne(), etat.NumeroPortCom);
   essai::FenetreMemoire fenetre;
-  fenetre.ecranHote = false;
+  // Bit 7 of the selector of Requetes_fuzz: "Ecran Hote" ticked, the request listened to.
+  fenetre.ecranHote = (static_cast<unsigned char>(selecteur) & 0x80) != 0;
   FichiersConsole fichiers("/nonexistent-zef30", fenetre);
   Console console{etat, liaison, fenetre, fichiers};
   jouer(console);
@@ -143,11 +147,32 @@ int main(int argc, char** argv) {
       {"sonde", [](Console& c) { c.liaison.AttendreTerminalPret(); }},
   };
   const std::vector<std::pair<std::string, Jeu>> requetes = {
-      {"switch", cmdDemSwi_Click},        {"consultation", cmdDemConsult_Click},
-      {"telecollecte", cmdDemTC_Click},   {"ticket-telecollecte", cmdDemTic_Click},
-      {"teleparametres", Command4_Click}, {"piste-iso2", Command5_Click},
-      {"redemarrage", Command6_Click},    {"vitesse", cmdDemVitesse_Click},
+      {"switch", cmdDemSwi_Click},
+      {"consultation", cmdDemConsult_Click},
+      {"telecollecte", cmdDemTC_Click},
+      {"ticket-telecollecte", cmdDemTic_Click},
+      {"teleparametres", Command4_Click},
+      {"piste-iso2", Command5_Click},
+      {"redemarrage", Command6_Click},
+      {"vitesse", cmdDemVitesse_Click},
       {"horloge", Command2_Click},
+      {"validite", cmdDemVal_Click},
+      {"enregistrement",
+       [](Console& c) {
+         cmdDemVal_Click(c);
+         cmdDemEnr_Click(c);
+       }},
+      {"annulation", Command3_Click},
+      {"liste-dossiers",
+       [](Console& c) {
+         cmdDemVal_Click(c);
+         cmdDemConf_Click(c);
+       }},
+      {"info-dossier",
+       [](Console& c) {
+         cmdDemVal_Click(c);
+         cmdDemAbdn_Click(c);
+       }},
   };
   for (const auto& [nomScenario, lignes] : kScenarios) {
     for (std::size_t i = 0; i < liaison.size(); ++i) {
@@ -157,6 +182,8 @@ int main(int argc, char** argv) {
     for (std::size_t i = 0; i < requetes.size(); ++i) {
       Enregistrer(dossier, "Requetes_fuzz", static_cast<char>(i),
                   requetes[i].first + "-" + nomScenario, lignes, requetes[i].second);
+      Enregistrer(dossier, "Requetes_fuzz", static_cast<char>(i | 0x80),
+                  requetes[i].first + "-ecoute-" + nomScenario, lignes, requetes[i].second);
     }
   }
 
