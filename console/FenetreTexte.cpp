@@ -1,0 +1,103 @@
+#include "console/FenetreTexte.h"
+
+#include <utility>
+
+#include "link/TraceLigne.h"
+
+namespace zef30 {
+
+namespace {
+
+const char* NomPanneau(Panneau panneau) {
+  switch (panneau) {
+    case Panneau::PanelAnnulation:
+      return "afficheur";
+    case Panneau::PanelRefus:
+      return "afficheur (redémarrage)";
+    case Panneau::LabelTemps:
+      return "afficheur (télécollecte)";
+    case Panneau::Label6:
+      return "écoute";
+  }
+  return "afficheur";
+}
+
+}  // namespace
+
+FenetreTexte::FenetreTexte(std::ostream* sortie) : sortie_(sortie) {}
+
+Releve FenetreTexte::PrendreReleve() { return std::exchange(releve_, Releve{}); }
+
+void FenetreTexte::Dire(const std::string& etiquette, const std::string& texte) {
+  if (sortie_ == nullptr) return;
+  std::ostream& o = *sortie_;
+  o << "    " << etiquette;
+  // A text of several lines (receipt, report) goes under its label, one line each.
+  std::size_t debut = 0;
+  bool premiere = true;
+  while (premiere || debut < texte.size()) {
+    const auto fin = texte.find('\n', debut);
+    std::string ligne = texte.substr(debut, fin == std::string::npos ? fin : fin - debut);
+    debut = fin == std::string::npos ? texte.size() : fin + 1;
+    if (!ligne.empty() && ligne.back() == '\r') ligne.pop_back();
+    o << (premiere && fin == std::string::npos ? "" : "\n      ") << NommerControles(ligne);
+    premiere = false;
+  }
+  o << std::endl;
+}
+
+void FenetreTexte::AjouterLigne(const std::string& ligne) {
+  releve_.lignes.push_back(ligne);
+  lignes_.push_back(ligne);
+  Dire("", ligne);
+}
+
+void FenetreTexte::AfficherEtat(const std::string& contexte, const std::string& message) {
+  etat_ = contexte + " " + message;
+  releve_.etats.push_back(etat_);
+  Dire("état : ", releve_.etats.back());
+}
+
+void FenetreTexte::AfficherCarte(const std::string& numero, const std::string& dateValidite) {
+  releve_.numeroCarte = numero;
+  releve_.dateValidite = dateValidite;
+  Dire("carte : ", "N° CB " + numero + ", date de validité " + dateValidite);
+}
+
+void FenetreTexte::EffacerCarte() {
+  releve_.numeroCarte.clear();
+  releve_.dateValidite.clear();
+}
+
+std::string FenetreTexte::LireTexte(ZoneTexte zone) const {
+  const auto trouve = zones_.find(zone);
+  return trouve == zones_.end() ? std::string() : trouve->second;
+}
+
+void FenetreTexte::EcrireTexte(ZoneTexte zone, const std::string& texte) {
+  zones_[zone] = texte;
+  if (zone == ZoneTexte::txtSelection) {
+    releve_.textes.push_back(texte);
+    Dire("texte :", texte);
+  } else if (zone == ZoneTexte::Text2) {
+    Dire("dossier : ", texte);
+  }
+}
+
+void FenetreTexte::RemplirListeDossiers(const std::vector<std::string>& dossiers) {
+  std::string liste;
+  for (const auto& dossier : dossiers) liste += (liste.empty() ? "" : ", ") + dossier;
+  Dire("dossiers : ", liste);
+}
+
+void FenetreTexte::DefinirLegende(Panneau panneau, const std::string& texte) {
+  releve_.affichages.push_back(texte);
+  Dire(std::string(NomPanneau(panneau)) + " : ", texte);
+}
+
+void FenetreTexte::BoiteMessage(const std::string& titre, const std::string& texte) {
+  releve_.messages.push_back(titre + " : " + texte);
+  Dire("message : ", releve_.messages.back());
+}
+
+}  // namespace zef30

@@ -1,0 +1,217 @@
+#include "console/RequetesScriptees.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "link/Trame.h"
+#include "requests/Consultation.h"
+#include "requests/Switch.h"
+
+namespace zef30 {
+
+namespace {
+
+// The consultation shows its lines whatever came back: only an answer frame in txtSelection
+// says that the terminal answered.
+bool ConsultationReussie(const Releve& releve) {
+  return !releve.textes.empty() && releve.textes.back().starts_with(STX);
+}
+
+std::string_view SansBlancs(std::string_view texte) {
+  const auto debut = texte.find_first_not_of(" \t\r");
+  if (debut == std::string_view::npos) return {};
+  return texte.substr(debut, texte.find_last_not_of(" \t\r") - debut + 1);
+}
+
+// The word for true, or one of the words for false.
+std::optional<bool> Choix(std::string_view valeur, std::string_view vrai,
+                          std::initializer_list<std::string_view> faux) {
+  if (valeur == vrai) return true;
+  if (std::find(faux.begin(), faux.end(), valeur) != faux.end()) return false;
+  return std::nullopt;
+}
+
+// "nom" or "nom clé=valeur ...": false with the reason in `erreur`.
+bool LireRequete(std::string_view texte, RequeteScriptee& requete, std::string& erreur) {
+  std::vector<std::string_view> mots;
+  std::size_t debut = 0;
+  while (debut < texte.size()) {
+    const auto fin = texte.find_first_of(" \t", debut);
+    const auto mot = texte.substr(debut, fin == std::string_view::npos ? fin : fin - debut);
+    if (!mot.empty()) mots.push_back(mot);
+    debut = fin == std::string_view::npos ? texte.size() : fin + 1;
+  }
+  if (mots.empty() || TrouverFamille(mots[0]) == nullptr) {
+    std::string connues;
+    for (const auto& f : FamillesScriptees())
+      connues += (connues.empty() ? "" : ", ") + std::string(f.nom);
+    erreur = "requête inconnue « " + std::string(mots.empty() ? "" : mots[0]) +
+             " » (connues : " + connues + ")";
+    return false;
+  }
+  requete.famille = std::string(mots[0]);
+  for (std::size_t i = 1; i < mots.size(); ++i) {
+    const auto egal = mots[i].find('=');
+    const std::string_view cle = mots[i].substr(0, egal);
+    const std::string_view valeur = egal == std::string_view::npos ? "" : mots[i].substr(egal + 1);
+    bool lue = egal != std::string_view::npos;
+    if (lue && cle == "prix") {
+      requete.prix = std::string(valeur);
+    } else if (lue && cle == "dossier") {
+      requete.dossier = std::string(valeur);
+    } else if (lue && cle == "ecran") {
+      requete.ecranHote = Choix(valeur, "oui", {"non"});
+      lue = requete.ecranHote.has_value();
+    } else if (lue && cle == "mode") {
+      requete.modeVente = Choix(valeur, "vente", {"video", "vidéo"});
+      lue = requete.modeVente.has_value();
+    } else {
+      lue = false;
+    }
+    if (!lue) {
+      erreur = "entrée « " + std::string(mots[i]) +
+               " » incomprise (prix=N, dossier=N, ecran=oui|non, mode=vente|video)";
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+const std::vector<FamilleScriptee>& FamillesScriptees() {
+  static const std::vector<FamilleScriptee> familles = {
+      {"switch", "cmdDemSwi", &cmdDemSwi_Click, "Demande de Switch = Carte présente"},
+      {"consultation", "cmdDemConsult", &cmdDemConsult_Click, "", &ConsultationReussie},
+  };
+  return familles;
+}
+
+const FamilleScriptee* TrouverFamille(std::string_view nom) {
+  for (const auto& famille : FamillesScriptees()) {
+    if (nom == famille.nom) return &famille;
+  }
+  return nullptr;
+}
+
+std::optional<std::vector<RequeteScriptee>> LireScript(std::string_view texte,
+                                                       std::string& erreur) {
+  std::vector<RequeteScriptee> requetes;
+  const bool liste = texte.find('\n') == std::string_view::npos;
+  const char separateur = liste ? ',' : '\n';
+  std::size_t debut = 0;
+  int numero = 0;
+  while (debut <= texte.size()) {
+    ++numero;
+    const auto fin = texte.find(separateur, debut);
+    const std::string_view brut =
+        texte.substr(debut, fin == std::string_view::npos ? std::string_view::npos : fin - debut);
+    debut = fin == std::string_view::npos ? texte.size() + 1 : fin + 1;
+    const std::string_view ligne = SansBlancs(brut);
+    if (!liste && (ligne.empty() || ligne.front() == '#')) continue;
+    RequeteScriptee requete;
+    if (!LireRequete(ligne, requete, erreur)) {
+      erreur = (liste ? "requête " : "ligne ") + std::to_string(numero) + " : " + erreur;
+      return std::nullopt;
+    }
+    requetes.push_back(std::move(requete));
+  }
+  if (requetes.empty()) {
+    erreur = "aucune requête à faire";
+    return std::nullopt;
+  }
+  return requetes;
+}
+
+void AppliquerEntrees(Console& console, FenetreTexte& fenetre, const RequeteScriptee& requete) {
+  if (requete.ecranHote) fenetre.CocherEcranHote(*requete.ecranHote);
+  if (requete.modeVente) fenetre.ChoisirModeVente(*requete.modeVente);
+  if (requete.dossier) fenetre.EcrireTexte(ZoneTexte::Text2, *requete.dossier);
+  if (requete.prix) {
+    fenetre.EcrireTexte(ZoneTexte::TextPrix, *requete.prix);
+    if (const FamilleScriptee* prix = TrouverFamille("prix")) prix->gestionnaire(console);
+  }
+}
+
+bool EstReussie(const FamilleScriptee& famille, const Releve& releve) {
+  if (famille.reussie != nullptr) return famille.reussie(releve);
+  return std::find(releve.lignes.begin(), releve.lignes.end(), famille.ligneSucces) !=
+         releve.lignes.end();
+}
+
+std::string EnChaineJson(std::string_view texte) {
+  std::string json = "\"";
+  for (const char c : texte) {
+    const auto octet = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      json += '\\';
+      json += c;
+    } else if (octet < 0x20 || octet == 0x7F) {
+      char echappe[8];
+      std::snprintf(echappe, sizeof echappe, "\\u%04x", octet);
+      json += echappe;
+    } else {
+      json += c;
+    }
+  }
+  return json + "\"";
+}
+
+namespace {
+
+std::string TableauJson(const std::vector<std::string>& textes) {
+  std::string json = "[";
+  for (const auto& texte : textes) json += (json.size() > 1 ? "," : "") + EnChaineJson(texte);
+  return json + "]";
+}
+
+// What tells the operator why a request failed: its last status, or its last line.
+std::string Raison(const Releve& releve) {
+  if (!releve.etats.empty()) return releve.etats.back();
+  if (!releve.lignes.empty()) return releve.lignes.back();
+  return "rien n’a été montré";
+}
+
+}  // namespace
+
+int ExecuterScript(Console& console, FenetreTexte& fenetre,
+                   const std::vector<RequeteScriptee>& requetes, bool json, std::ostream& sortie,
+                   std::ostream& erreurs) {
+  int premierEchec = 0;
+  std::string nomEchec;
+  for (std::size_t i = 0; i < requetes.size(); ++i) {
+    const RequeteScriptee& requete = requetes[i];
+    const FamilleScriptee* famille = TrouverFamille(requete.famille);
+    if (famille == nullptr) continue;  // LireScript lets none through
+    const int numero = static_cast<int>(i + 1);
+    if (!json) sortie << "[" << numero << "] " << famille->nom << std::endl;
+    fenetre.PrendreReleve();
+    AppliquerEntrees(console, fenetre, requete);
+    famille->gestionnaire(console);
+    const Releve releve = fenetre.PrendreReleve();
+    const bool reussie = EstReussie(*famille, releve);
+    if (!reussie && premierEchec == 0) {
+      premierEchec = numero;
+      nomEchec = std::string(famille->nom) + " : " + Raison(releve);
+    }
+    if (json) {
+      sortie << "{\"numero\":" << numero << ",\"requete\":" << EnChaineJson(famille->nom)
+             << ",\"reussie\":" << (reussie ? "true" : "false")
+             << ",\"lignes\":" << TableauJson(releve.lignes)
+             << ",\"etats\":" << TableauJson(releve.etats)
+             << ",\"carte\":{\"numero\":" << EnChaineJson(releve.numeroCarte)
+             << ",\"validite\":" << EnChaineJson(releve.dateValidite) << "}"
+             << ",\"textes\":" << TableauJson(releve.textes)
+             << ",\"affichages\":" << TableauJson(releve.affichages)
+             << ",\"messages\":" << TableauJson(releve.messages) << "}" << std::endl;
+    } else {
+      sortie << "[" << numero << "] " << famille->nom << " : "
+             << (reussie ? "réussie" : "ÉCHEC — " + Raison(releve)) << std::endl;
+    }
+  }
+  if (premierEchec == 0) return 0;
+  erreurs << "requête " << premierEchec << " en échec (" << nomEchec << ")" << std::endl;
+  return 10 + std::min(premierEchec, 240);
+}
+
+}  // namespace zef30
