@@ -5,16 +5,10 @@
 
 namespace zef30 {
 
-namespace {
-constexpr std::string_view kParametresLigne = "9600,N,8,1";
-}  // namespace
-
 std::vector<std::string> RecenserPortsCom(PortSerie& port) {
   std::vector<std::string> trouves;
   for (int numero = TablePorts::kPremier; numero <= TablePorts::kDernier; ++numero) {
-    if (!port.Ouvrir(numero, kParametresLigne)) continue;
-    if (port.EstOuvert()) port.Fermer();
-    trouves.push_back(std::to_string(numero));
+    if (port.Essayer(numero)) trouves.push_back(std::to_string(numero));
   }
   return trouves;
 }

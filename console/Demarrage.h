@@ -9,9 +9,9 @@
 
 namespace zef30 {
 
-// The ports the operator may pick: every number from 1 to 20 whose port opens, as the text shown
-// in the list ("1" ... "20"), in increasing order. Each port that opens is closed again at once, so
-// the port is closed afterwards; a port that does not open is left out without a word.
+// The ports the operator may pick: every number from 1 to 20 that is there and is a serial line,
+// as the text shown in the list ("1" ... "20"), in increasing order. Each is only tried: no line is
+// taken or changed, and the port stays closed. A port that is not there is left out without a word.
 std::vector<std::string> RecenserPortsCom(PortSerie& port);
 
 // Start-up of the console below the window: port 1 until the operator picks another, and the

@@ -19,19 +19,38 @@ void Liaison::SurErreurPort(std::function<void(const std::string&)> signaler) {
 }
 
 bool Liaison::OuvrirPort() {
+  perdue_ = false;
+  return OuvrirSiFerme();
+}
+
+bool Liaison::OuvrirSiFerme() {
   if (port_.EstOuvert()) return true;
   if (!port_.Ouvrir(numeroPortCom_, kParametresLigne)) {
     if (signalerErreurPort_) signalerErreurPort_(port_.DerniereErreur());
     return false;
   }
+  enService_ = true;
   port_.DefinirTailleLecture(0);
   port_.Lire();
   return true;
 }
 
+bool Liaison::LignePerdue() {
+  if (enService_ && !port_.EstOuvert()) {
+    enService_ = false;
+    // A port closed on purpose has nothing to say; a lost line says why.
+    const std::string raison = port_.DerniereErreur();
+    perdue_ = !raison.empty();
+    if (perdue_ && signalerErreurPort_) signalerErreurPort_(raison);
+  }
+  return perdue_;
+}
+
 std::optional<Horloge::Instant> Liaison::Emettre(std::string_view message, bool avecLrc,
                                                  double delai) {
-  if (message.empty() || !OuvrirPort()) return std::nullopt;
+  if (message.empty() || LignePerdue() || !OuvrirSiFerme()) return std::nullopt;
+  // A listener may have left reads of one character: the link's own reads take everything.
+  port_.DefinirTailleLecture(0);
   // Only what arrives after this send belongs to its answer.
   port_.Lire();
   std::string envoi(message);
@@ -45,7 +64,9 @@ std::string Liaison::EnvoyerTrame(std::string_view message, bool avecLrc, int at
   const auto echeance = Emettre(message, avecLrc, delai);
   if (!echeance) return {};
   port_.AttendreAuMoins(attendu, *echeance);
-  return port_.Lire();
+  std::string lu = port_.Lire();
+  LignePerdue();
+  return lu;
 }
 
 std::optional<std::string> Liaison::OuvrirEchange(std::string_view message, double delaiEnq) {

@@ -21,10 +21,17 @@ class Liaison {
   // first request takes effect; once open, the port is never re-configured.
   Liaison(PortSerie& port, const Horloge& horloge, const std::int32_t& numeroPortCom);
 
-  // Told why the port could not be opened (device and the system's reason).
+  // Told why the port could not be opened (device and the system's reason), or that its line
+  // was lost.
   void SurErreurPort(std::function<void(const std::string&)> signaler);
 
+  // Makes sure the port is open, opening it again if its line was lost. Each request begins here
+  // (through the readiness probe), as do the listeners.
   bool OuvrirPort();
+  // True once the line opened for the current request has gone (the port then closed itself);
+  // told once through SurErreurPort. Until the next OuvrirPort, nothing more is sent: the rest of
+  // a handshake must not reach a terminal plugged back in the meantime.
+  bool LignePerdue();
 
   // Discards what is waiting, sends `message` (and its check character when asked), waits until
   // `attendu` characters are waiting or `delai` seconds have passed, and returns all waiting.
@@ -68,6 +75,7 @@ class Liaison {
   const Horloge& HorlogeLiaison() const { return horloge_; }
 
  private:
+  bool OuvrirSiFerme();
   // Opens the port if need be, discards what is waiting and sends; the deadline `delai` seconds
   // after the send, or nullopt when there was nothing to send or no port to send it on.
   std::optional<Horloge::Instant> Emettre(std::string_view message, bool avecLrc, double delai);
@@ -82,6 +90,8 @@ class Liaison {
   const Horloge& horloge_;
   const std::int32_t& numeroPortCom_;
   std::function<void(const std::string&)> signalerErreurPort_;
+  bool enService_ = false;  // the link opened the port and has not seen it close
+  bool perdue_ = false;
 };
 
 }  // namespace zef30

@@ -1,7 +1,9 @@
 #include "link/PortPosix.h"
 
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -39,6 +41,8 @@ Parametres LireParametres(std::string_view texte) {
 
 std::string Raison(int erreur) { return std::strerror(erreur); }
 
+constexpr std::string_view kDejaUtilise = "déjà utilisé par un autre programme";
+
 }  // namespace
 
 bool ReglerLigneBrute(int fd, speed_t vitesse) {
@@ -55,7 +59,7 @@ bool ReglerLigneBrute(int fd, speed_t vitesse) {
   return ::tcsetattr(fd, TCSANOW, &tio) == 0;
 }
 
-void EcrireSurLigne(int fd, std::string_view octets) {
+bool EcrireSurLigne(int fd, std::string_view octets) {
   std::size_t faits = 0;
   while (faits < octets.size()) {
     const ssize_t ecrits = ::write(fd, octets.data() + faits, octets.size() - faits);
@@ -66,16 +70,30 @@ void EcrireSurLigne(int fd, std::string_view octets) {
     } else if (ecrits < 0 && errno == EAGAIN) {
       // Nobody reads the line: wait a little for room, then let the rest go.
       pollfd attente{fd, POLLOUT, 0};
-      if (::poll(&attente, 1, 1000) <= 0) return;
+      if (::poll(&attente, 1, 1000) <= 0) return true;
+      if (attente.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+        errno = EIO;
+        return false;
+      }
     } else {
-      return;
+      return ecrits == 0;
     }
   }
+  return true;
 }
 
 PortPosix::PortPosix(TablePorts table) : table_(std::move(table)) {}
 
 PortPosix::~PortPosix() { Fermer(); }
+
+bool PortPosix::Essayer(int numero) {
+  // Neither carrier wait nor controlling terminal, and not one setting read back or written.
+  const int fd = ::open(table_.Chemin(numero).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool serie = ::isatty(fd) == 1;
+  ::close(fd);
+  return serie;
+}
 
 bool PortPosix::Ouvrir(int numero, std::string_view parametres) {
   Fermer();
@@ -88,26 +106,77 @@ bool PortPosix::Ouvrir(int numero, std::string_view parametres) {
   }
   const int fd = ::open(chemin.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
-    erreur_ = entete + "ouverture impossible : " + Raison(errno);
+    // EBUSY: another program holds the line with TIOCEXCL.
+    erreur_ = entete + (errno == EBUSY ? std::string(kDejaUtilise)
+                                       : "ouverture impossible : " + Raison(errno));
     return false;
   }
-  if (!ReglerLigneBrute(fd, p.vitesse)) {
+  termios trouves{};
+  if (::tcgetattr(fd, &trouves) != 0) {
     const int e = errno;
     ::close(fd);
     erreur_ = entete + (e == ENOTTY ? "ce n’est pas une ligne série"
                                     : "réglage de la ligne impossible : " + Raison(e));
     return false;
   }
+  // Taken before anything is changed: a line another program holds keeps its settings. Root,
+  // whom TIOCEXCL lets through, is stopped by the lock or by the exclusive mode already set.
+  // (A file system without locks lets the line be opened without one.)
+  int exclusif = 0;
+  if ((::ioctl(fd, TIOCGEXCL, &exclusif) == 0 && exclusif != 0) ||
+      (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)) {
+    ::close(fd);
+    erreur_ = entete + std::string(kDejaUtilise);
+    return false;
+  }
+  ::ioctl(fd, TIOCEXCL);
   fd_ = fd;
+  reglagesTrouves_ = trouves;
+  entete_ = entete;
+  if (!ReglerLigneBrute(fd, p.vitesse)) {
+    const int e = errno;
+    Fermer();
+    erreur_ = entete + "réglage de la ligne impossible : " + Raison(e);
+    return false;
+  }
+  DemanderFaibleLatence();
   tampon_.clear();
   erreur_.clear();
   return true;
 }
 
-void PortPosix::Fermer() {
-  if (fd_ >= 0) ::close(fd_);
+void PortPosix::DemanderFaibleLatence() {
+  // A USB adapter otherwise holds what it receives up to 16 ms before handing it on, at every
+  // turn of the handshake. Lines that have no such setting (pseudo-terminals) refuse: no matter.
+  serial_struct serie{};
+  if (::ioctl(fd_, TIOCGSERIAL, &serie) != 0 || (serie.flags & ASYNC_LOW_LATENCY) != 0) return;
+  serie.flags |= ASYNC_LOW_LATENCY;
+  faibleLatenceDemandee_ = ::ioctl(fd_, TIOCSSERIAL, &serie) == 0;
+}
+
+void PortPosix::Rendre() {
+  if (fd_ < 0) return;
+  serial_struct serie{};
+  if (faibleLatenceDemandee_ && ::ioctl(fd_, TIOCGSERIAL, &serie) == 0) {
+    serie.flags &= ~ASYNC_LOW_LATENCY;
+    ::ioctl(fd_, TIOCSSERIAL, &serie);
+  }
+  faibleLatenceDemandee_ = false;
+  // On a line that is gone these fail, and there is nothing left to give back.
+  ::tcsetattr(fd_, TCSANOW, &reglagesTrouves_);
+  ::ioctl(fd_, TIOCNXCL);
+  ::close(fd_);  // lets the advisory lock go
   fd_ = -1;
+}
+
+void PortPosix::Fermer() {
+  Rendre();
   tampon_.clear();
+}
+
+void PortPosix::Perdre(const std::string& raison) {
+  Rendre();
+  erreur_ = entete_ + "ligne perdue : " + raison;
 }
 
 bool PortPosix::Recueillir() {
@@ -121,14 +190,16 @@ bool PortPosix::Recueillir() {
     }
     if (lus < 0 && errno == EINTR) continue;
     // Nothing more for now: EAGAIN, or 0, which a raw line read with VMIN = VTIME = 0 gives when
-    // nothing waits. Any other error (EIO: a pseudo-terminal whose other end closed): gone. A
-    // line that hangs up is told by poll() in AttendreAuMoins.
-    return lus == 0 || errno == EAGAIN;
+    // nothing waits. A line that hangs up without an error is told by poll() in AttendreAuMoins.
+    if (lus == 0 || errno == EAGAIN) return true;
+    // EIO (a pseudo-terminal whose other end closed, an adapter pulled out), ENXIO...
+    Perdre(Raison(errno));
+    return false;
   }
 }
 
 void PortPosix::Ecrire(std::string_view octets) {
-  if (fd_ >= 0) EcrireSurLigne(fd_, octets);
+  if (fd_ >= 0 && !EcrireSurLigne(fd_, octets)) Perdre(Raison(errno));
 }
 
 int PortPosix::NombreEnAttente() {
@@ -152,11 +223,8 @@ std::string PortPosix::Lire() {
 
 void PortPosix::AttendreAuMoins(int nombre, Horloge::Instant echeance) {
   using namespace std::chrono;
-  bool raccrochee = false;
   for (;;) {
-    const bool vivant = Recueillir();
-    // After a hang-up, what was still in the system has just been collected: nothing more comes.
-    if (static_cast<int>(tampon_.size()) >= nombre || !vivant || raccrochee) return;
+    if (!Recueillir() || static_cast<int>(tampon_.size()) >= nombre) return;
     const auto reste = echeance - steady_clock::now();
     if (reste <= steady_clock::duration::zero()) return;
     // Round up so that the wait never ends a hair before its deadline.
@@ -164,8 +232,12 @@ void PortPosix::AttendreAuMoins(int nombre, Horloge::Instant echeance) {
     pollfd attente{fd_, POLLIN, 0};
     const int pret = ::poll(&attente, 1, static_cast<int>(std::min<long long>(ms.count(), 60'000)));
     if (pret < 0 && errno != EINTR) return;
-    // A hung-up line stays readable (reads give 0) and would wake poll() at once, forever.
-    if (pret > 0 && (attente.revents & (POLLHUP | POLLERR | POLLNVAL))) raccrochee = true;
+    // A hung-up line stays readable (reads give 0) and would wake poll() at once, forever: take
+    // what the system still holds, then the line is gone.
+    if (pret > 0 && (attente.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+      if (Recueillir()) Perdre((attente.revents & POLLHUP) ? "raccrochée" : "erreur de ligne");
+      return;
+    }
   }
 }
 

@@ -14,12 +14,15 @@ namespace zef30 {
 // (VMIN = VTIME = 0), at `vitesse` (B9600...). False, with errno set, when it is no serial line
 // (ENOTTY) or refuses the settings.
 bool ReglerLigneBrute(int fd, speed_t vitesse);
-// Every byte of `octets` written to a non-blocking line, waiting up to 1 s at a time for room.
-void EcrireSurLigne(int fd, std::string_view octets);
+// Every byte of `octets` written to a non-blocking line, waiting up to 1 s at a time for room
+// (then the rest is let go). False, with errno set, when the line refuses the write (gone).
+bool EcrireSurLigne(int fd, std::string_view octets);
 
 // A serial line through termios: raw, 8N1, no flow control. Waits block in poll() on the
 // descriptor, and what arrives is moved into our own buffer so that a wait for several
 // characters sleeps until each new one instead of spinning on data already counted.
+// The line is the console's alone while open (TIOCEXCL and an advisory flock), asks the driver for
+// low latency, and gets back the settings it had when it is closed or found gone.
 class PortPosix final : public PortSerie {
  public:
   explicit PortPosix(TablePorts table);
@@ -31,6 +34,7 @@ class PortPosix final : public PortSerie {
   bool EstOuvert() const override { return fd_ >= 0; }
   void Fermer() override;
   std::string DerniereErreur() const override { return erreur_; }
+  bool Essayer(int numero) override;
 
   void DefinirTailleLecture(int taille) override { tailleLecture_ = taille; }
   void Ecrire(std::string_view octets) override;
@@ -44,12 +48,21 @@ class PortPosix final : public PortSerie {
  private:
   // Moves every character the system holds into `tampon_`; false once the line is gone.
   bool Recueillir();
+  // Gives the line back as it was found, lets other programs have it, closes the descriptor.
+  void Rendre();
+  // The line went away: closed, and the reason kept for the operator. What had arrived before
+  // can still be read.
+  void Perdre(const std::string& raison);
+  void DemanderFaibleLatence();
 
   TablePorts table_;
   int fd_ = -1;
   int tailleLecture_ = 0;
   std::string tampon_;
   std::string erreur_;
+  std::string entete_;  // "port N (path) : ", naming the open line in messages
+  termios reglagesTrouves_{};
+  bool faibleLatenceDemandee_ = false;
 };
 
 }  // namespace zef30

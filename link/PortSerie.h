@@ -13,11 +13,15 @@ class PortSerie {
   virtual ~PortSerie() = default;
 
   // Opens port `numero` (1 = the first port) with settings such as "9600,N,8,1".
-  // On failure returns false, and DerniereErreur() says why in words for the operator.
+  // On failure returns false, and DerniereErreur() says why in words for the operator; it is
+  // empty from a successful open until the line is lost.
   virtual bool Ouvrir(int numero, std::string_view parametres) = 0;
   virtual bool EstOuvert() const = 0;
   virtual void Fermer() = 0;
   virtual std::string DerniereErreur() const = 0;
+  // Whether port `numero` is there and is a serial line, without taking it and without changing
+  // anything of it: the line may be another program's, or a login prompt.
+  virtual bool Essayer(int numero) = 0;
 
   // 0: a read takes everything waiting; 1: a read takes one character.
   virtual void DefinirTailleLecture(int taille) = 0;
@@ -26,6 +30,8 @@ class PortSerie {
   virtual std::string Lire() = 0;
 
   // Returns as soon as at least `nombre` characters are waiting, or once `echeance` has passed.
+  // A line found gone by a read, a write or a wait (hang-up, EIO, ENXIO) closes the port, and
+  // DerniereErreur() says so; on a closed port these operations return at once.
   virtual void AttendreAuMoins(int nombre, Horloge::Instant echeance) = 0;
 
   // The system's descriptor of the open line, for a window that waits on it together with its

@@ -55,7 +55,9 @@ std::string Liaison::EnvoyerTrameParLongueur(LectureParLongueur lecture, std::st
 
   port_.AttendreAuMoins(reste, echeance);
   attendu = reste;
-  return premier + port_.Lire();
+  std::string lu = premier + port_.Lire();
+  LignePerdue();
+  return lu;
 }
 
 std::string Liaison::EnvoyerTrameLongueurLue(std::string_view message, bool avecLrc, int& attendu,

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "link/Liaison.h"
 #include "link/Trame.h"
@@ -40,6 +41,15 @@ TEST(Echanger, FullHandshakeOfTheCardSwitch) {
   EXPECT_EQ(e[2].octets, kAck);
   EXPECT_EQ(e[3].octets, kAck);
   EXPECT_EQ(banc.port.NombreOuvertures(), 1);
+}
+
+TEST(Echanger, ReadsTheWholeAnswerWhateverReadSizeAListenerLeft) {
+  Banc banc;
+  const std::string reponse = Reponse("Aa0040100");
+  banc.port.Repondre(kAck).Repondre(kEnq).Repondre(reponse).Repondre(kEot);
+  ASSERT_TRUE(banc.liaison.OuvrirPort());
+  banc.port.DefinirTailleLecture(1);
+  EXPECT_EQ(banc.liaison.Echanger("AA000", 13, 10), reponse);
 }
 
 TEST(Echanger, RefusedTwiceThenAcceptedReadsTheAnswer) {
@@ -199,6 +209,23 @@ TEST(OuvrirPort, RefusedPortIsReportedAndNothingIsSent) {
   EXPECT_TRUE(banc.port.Ecritures().empty());
   EXPECT_EQ(banc.liaison.Echanger("AA000", 13, 10), ERR_MESSAGE);
   EXPECT_DOUBLE_EQ(banc.horloge.Ecoule(), 0.0) << "no wait on a port that is not there";
+}
+
+TEST(OuvrirPort, ALostLineIsToldOnceEndsTheRequestAndTheNextOneOpensItAgain) {
+  Banc banc;
+  std::vector<std::string> raisons;
+  banc.liaison.SurErreurPort([&](const std::string& r) { raisons.push_back(r); });
+  banc.port.Repondre(kAck);
+  ASSERT_TRUE(banc.liaison.AttendreTerminalPret());
+  const std::string perte = "port 1 (/dev/ttyUSB0) : ligne perdue : Input/output error";
+  banc.port.PerdreLigne(perte, 2);
+  EXPECT_EQ(banc.liaison.Echanger("AA000", 13, 10), ERR_MESSAGE);
+  EXPECT_EQ(banc.port.Ecritures().size(), 2u) << "nothing sent after the loss";
+  EXPECT_DOUBLE_EQ(banc.horloge.Ecoule(), 2.0) << "no wait outlasts the loss";
+  EXPECT_EQ(raisons, std::vector<std::string>{perte});
+  banc.port.Repondre(kAck);
+  EXPECT_TRUE(banc.liaison.AttendreTerminalPret());
+  EXPECT_EQ(banc.port.NombreOuvertures(), 2);
 }
 
 TEST(EnvoyerTrame, DiscardsWhatWasWaitingAndAddsTheCheckWhenAsked) {

@@ -1,15 +1,22 @@
 // The console's real port, link and requests against the simulated terminal over a
 // pseudo-terminal: what the operator gets, and what goes on the line.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 
 #include "console/Console.h"
+#include "console/Demarrage.h"
 #include "console/FichiersConsole.h"
 #include "link/Horloge.h"
 #include "link/Liaison.h"
@@ -285,6 +292,90 @@ TEST_F(ConsoleSurPseudoTerminal, TrafficOfItsOwnReachesTheConsole) {
   port.Ecrire(kAck);
   port.AttendreAuMoins(static_cast<int>(affichage.size()), std::chrono::steady_clock::now() + 5s);
   EXPECT_EQ(port.Lire(), affichage);
+}
+
+// A line's settings as bytes, to tell whether anything of them changed.
+std::string Reglages(int fd) {
+  termios t;
+  std::memset(&t, 0, sizeof t);
+  if (::tcgetattr(fd, &t) != 0) return "illisibles";
+  return std::string(reinterpret_cast<const char*>(&t), sizeof t);
+}
+
+TEST_F(ConsoleSurPseudoTerminal, TheLineIsGivenBackAsFoundAfterTheScanAndAfterUse) {
+  // Another program's settings: 115200 bauds, cooked, echo on.
+  const int autre = ::open(chemin_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(autre, 0);
+  termios t{};
+  ::tcgetattr(autre, &t);
+  t.c_lflag |= ICANON | ECHO | ISIG;
+  t.c_iflag |= ICRNL;
+  t.c_oflag |= OPOST;
+  ::cfsetspeed(&t, B115200);
+  ASSERT_EQ(::tcsetattr(autre, TCSANOW, &t), 0);
+  const std::string trouves = Reglages(autre);
+  ConsoleReelle& c = *console_;
+  EXPECT_EQ(DemarrerConsole(c.etat, c.port).at(0), "1");
+  EXPECT_EQ(Reglages(autre), trouves) << "after the scan";
+  EXPECT_EQ(c.Switch(), "Demande de Switch = Carte présente");
+  c.port.Fermer();
+  EXPECT_EQ(Reglages(autre), trouves) << "after use";
+  ::close(autre);
+}
+
+TEST_F(ConsoleSurPseudoTerminal, ALineHeldByOneConsoleIsRefusedToAnother) {
+  EXPECT_EQ(console_->Switch(), "Demande de Switch = Carte présente");
+  ConsoleReelle seconde(chemin_);
+  EXPECT_EQ(seconde.Switch(), "Demande de Switch = Erreur n°-400");
+  EXPECT_EQ(seconde.fenetre.etat,
+            "Port port 1 (" + chemin_ + ") : déjà utilisé par un autre programme");
+  EXPECT_EQ(console_->Switch(), "Demande de Switch = Carte présente");
+  const std::string requete = kEnq + kTrameSwitch + kEot + kAck + kAck;
+  EXPECT_EQ(terminal_.Recu(), requete + requete) << "nothing from the second console";
+  console_->port.Fermer();
+  EXPECT_EQ(seconde.Switch(), "Demande de Switch = Carte présente") << "once the first let it go";
+}
+
+// A terminal on a new pseudo-terminal behind `lien`, as an adapter plugged in.
+std::unique_ptr<TerminalSimule> Brancher(const std::string& lien) {
+  auto terminal = std::make_unique<TerminalSimule>();
+  std::string erreur;
+  std::filesystem::create_symlink(terminal->OuvrirPseudoTerminal(erreur), lien + ".neuf");
+  std::filesystem::rename(lien + ".neuf", lien);
+  terminal->Demarrer();
+  return terminal;
+}
+
+TEST(LigneDebranchee, IsToldAtOnceAndTheNextRequestOpensTheLineAgain) {
+  for (const bool pendantRequete : {false, true}) {
+    DossierTemporaire dossier;
+    const std::string lien = dossier.chemin + "/ttyZEF30";
+    auto terminal = Brancher(lien);
+    ConsoleReelle c(lien);
+    ASSERT_EQ(c.Switch(), "Demande de Switch = Carte présente");
+    std::thread debrancher;
+    if (pendantRequete) {
+      // Pulled out while the console waits for the terminal's ENQ.
+      terminal->ModifierScenario(
+          [](Scenario& s) { s.reponseEot = simulateur::ReponseEot::Silence; });
+      debrancher = std::thread([&] {
+        terminal->AttendreRecu(13 + 11, 5s);
+        terminal.reset();
+      });
+    } else {
+      terminal.reset();
+    }
+    const auto debut = std::chrono::steady_clock::now();
+    const std::clock_t processeur = std::clock();
+    EXPECT_EQ(c.Switch(), "Demande de Switch = Erreur n°-400");
+    if (debrancher.joinable()) debrancher.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - debut, 5s) << pendantRequete;
+    EXPECT_LT(std::clock() - processeur, CLOCKS_PER_SEC / 2) << pendantRequete;
+    EXPECT_EQ(c.fenetre.etat.rfind("Port port 1 (" + lien + ") : ligne perdue : ", 0), 0u)
+        << c.fenetre.etat;
+    terminal = Brancher(lien);
+    EXPECT_EQ(c.Switch(), "Demande de Switch = Carte présente") << pendantRequete;
+  }
 }
 
 }  // namespace

@@ -14,7 +14,11 @@ PortScripte& PortScripte::RepondreEnMorceaux(std::vector<Morceau> morceaux) {
 }
 
 void PortScripte::Arriver(std::string octets, double apres) {
-  enRoute_.push_back({Horloge::Plus(horloge_.Maintenant(), apres), std::move(octets)});
+  enRoute_.push_back({Horloge::Plus(horloge_.Maintenant(), apres), std::move(octets), {}});
+}
+
+void PortScripte::PerdreLigne(std::string raison, double apres) {
+  enRoute_.push_back({Horloge::Plus(horloge_.Maintenant(), apres), {}, std::move(raison)});
 }
 
 std::string PortScripte::Ligne() const {
@@ -25,6 +29,7 @@ std::string PortScripte::Ligne() const {
 
 bool PortScripte::Ouvrir(int numero, std::string_view) {
   dernierNumero_ = numero;
+  erreur_ = raisonRefus_;
   if (!raisonRefus_.empty()) return false;
   ouvert_ = true;
   ++ouvertures_;
@@ -32,6 +37,8 @@ bool PortScripte::Ouvrir(int numero, std::string_view) {
 }
 
 void PortScripte::Ecrire(std::string_view octets) {
+  Livrer();
+  if (!erreur_.empty()) return;  // the line is gone
   ecritures_.push_back({std::string(octets), horloge_.Ecoule()});
   if (reponses_.empty()) return;
   for (auto& morceau : reponses_.front()) {
@@ -45,7 +52,15 @@ void PortScripte::Livrer() {
                    [](const Arrivee& a, const Arrivee& b) { return a.instant < b.instant; });
   const auto maintenant = horloge_.Maintenant();
   auto it = enRoute_.begin();
-  for (; it != enRoute_.end() && it->instant <= maintenant; ++it) recu_ += it->octets;
+  for (; it != enRoute_.end() && it->instant <= maintenant; ++it) {
+    if (!it->perte.empty()) {
+      ouvert_ = false;
+      erreur_ = it->perte;
+      enRoute_.clear();
+      return;
+    }
+    recu_ += it->octets;
+  }
   enRoute_.erase(enRoute_.begin(), it);
 }
 
@@ -69,7 +84,7 @@ std::string PortScripte::Lire() {
 void PortScripte::AttendreAuMoins(int nombre, Horloge::Instant echeance) {
   for (;;) {
     Livrer();
-    if (static_cast<int>(recu_.size()) >= nombre) return;
+    if (!erreur_.empty() || static_cast<int>(recu_.size()) >= nombre) return;
     if (enRoute_.empty() || enRoute_.front().instant > echeance) {
       horloge_.AvancerJusqua(echeance);
       return;

@@ -37,12 +37,17 @@ class PortScripte final : public PortSerie {
   std::string Ligne() const;
   int NombreOuvertures() const { return ouvertures_; }
   int DernierNumeroOuvert() const { return dernierNumero_; }
+  // No port opens, nor is any found by a scan, for that reason.
   void RefuserOuverture(std::string raison) { raisonRefus_ = std::move(raison); }
+  // The line goes away `apres` seconds from now, for `raison`: the port closes itself, and
+  // nothing more arrives or leaves until it is opened again.
+  void PerdreLigne(std::string raison, double apres = 0);
 
   bool Ouvrir(int numero, std::string_view parametres) override;
   bool EstOuvert() const override { return ouvert_; }
   void Fermer() override { ouvert_ = false; }
-  std::string DerniereErreur() const override { return raisonRefus_; }
+  std::string DerniereErreur() const override { return erreur_; }
+  bool Essayer(int) override { return raisonRefus_.empty(); }
   void DefinirTailleLecture(int taille) override { tailleLecture_ = taille; }
   void Ecrire(std::string_view octets) override;
   int NombreEnAttente() override;
@@ -53,6 +58,7 @@ class PortScripte final : public PortSerie {
   struct Arrivee {
     Horloge::Instant instant;
     std::string octets;
+    std::string perte;  // not empty: the line goes, for this reason
   };
   void Livrer();
 
@@ -62,6 +68,7 @@ class PortScripte final : public PortSerie {
   std::string recu_;
   std::vector<Ecriture> ecritures_;
   std::string raisonRefus_;
+  std::string erreur_;
   bool ouvert_ = false;
   int ouvertures_ = 0;
   int dernierNumero_ = 0;
