@@ -38,6 +38,7 @@ class PortTrace final : public PortSerie {
   bool EstOuvert() const override { return port_.EstOuvert(); }
   void Fermer() override { port_.Fermer(); }
   std::string DerniereErreur() const override { return port_.DerniereErreur(); }
+  bool Essayer(int numero) override { return port_.Essayer(numero); }
   void DefinirTailleLecture(int taille) override { port_.DefinirTailleLecture(taille); }
   void Ecrire(std::string_view octets) override;
   int NombreEnAttente() override { return port_.NombreEnAttente(); }
