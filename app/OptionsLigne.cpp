@@ -1,5 +1,6 @@
 #include "app/OptionsLigne.h"
 
+#include "console/RequetesScriptees.h"
 #include "link/TablePorts.h"
 #include "link/Texte.h"
 
@@ -27,6 +28,14 @@ std::string AssocierPort(OptionsConsole& options, const std::string& valeur) {
     return "--port : le port " + std::to_string(numero) + " est donné deux fois";
   }
   return {};
+}
+
+// Every family a run knows, as --run takes them.
+std::string NomsFamilles() {
+  std::string noms;
+  for (const auto& famille : FamillesScriptees())
+    noms += (noms.empty() ? "" : ",") + std::string(famille.nom);
+  return noms;
 }
 
 }  // namespace
@@ -103,7 +112,10 @@ std::string TexteAide(const std::string& programme) {
          "  --headless          sans fenêtre : les requêtes de --run, dans l’ordre, racontées\n"
          "                      sur la sortie standard ; code de sortie 0 si toutes réussissent,\n"
          "                      sinon 10 + le rang de la première en échec\n"
-         "  --run REQUÊTES      des noms séparés par des virgules (switch,consultation,...)\n"
+         "  --run REQUÊTES      des noms séparés par des virgules, parmi :\n"
+         "                      " +
+         NomsFamilles() +
+         "\n"
          "  --run FICHIER       une requête par ligne avec ses entrées, par exemple\n"
          "                      « validite prix=1250 dossier=12 ecran=oui mode=video »\n"
          "  --json              un objet JSON par requête, une ligne chacun\n"
