@@ -4,13 +4,15 @@
 #                                     every request family, headless, told on the terminal)
 #   ./zef30.sh test                   every test (ctest)
 #   ./zef30.sh simulator [OPTION]...  the simulated terminal alone, on a pseudo-terminal
+#   ./zef30.sh package                the Debian package (.deb); its path is the last line
 #   ./zef30.sh packages               the Debian packages the build needs, one a line
 # The build goes to ./build (ZEF30_BUILD=DIR chooses another folder).
 set -euo pipefail
 
 racine="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 construction="${ZEF30_BUILD:-$racine/build}"
-paquets=(cmake make g++ qt6-base-dev libgtest-dev libbenchmark-dev libgl-dev xvfb xauth)
+# dpkg-dev and file: the package's dependencies are read from the programs' shared libraries.
+paquets=(cmake make g++ qt6-base-dev libgtest-dev libbenchmark-dev libgl-dev xvfb xauth dpkg-dev file)
 
 usage() {
   sed -n '2,8s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"
@@ -81,6 +83,14 @@ case "$commande" in
     configurer
     construire zef30-simulator
     exec "$construction/simulator/zef30-simulator" "$@"
+    ;;
+  package)
+    installer_paquets
+    configurer
+    construire zef30-console zef30-simulator
+    rm -f "$construction"/zef30-console_*.deb
+    (cd "$construction" && cpack -G DEB >&2)
+    realpath "$construction"/zef30-console_*.deb
     ;;
   packages)
     printf '%s\n' "${paquets[@]}"

@@ -1,5 +1,9 @@
 #include "app/OptionsLigne.h"
 
+#include <filesystem>
+#include <system_error>
+
+#include "console/FichiersConsole.h"
 #include "console/RequetesScriptees.h"
 #include "link/TablePorts.h"
 #include "link/Texte.h"
@@ -105,7 +109,8 @@ std::string TexteAide(const std::string& programme) {
          "  --port CHEMIN       le port 1 est la ligne CHEMIN (par exemple /dev/ttyUSB0) ;\n"
          "                      un numéro non associé est le port /dev/ttyS<N-1> de la machine\n"
          "  --data-dir DOSSIER  dossier du journal, du compteur de dossiers, des tickets et des\n"
-         "                      rapports (par défaut : le dossier du programme)\n"
+         "                      rapports (par défaut : le dossier du programme, ou\n"
+         "                      ~/.local/share/zef30 pour un programme installé sous /usr)\n"
          "  --simulator         un terminal simulé sur un pseudo-terminal, comme port 1\n"
          "  --trace FICHIER     chaque octet de la ligne, dans les deux sens, horodaté, ajouté\n"
          "                      au FICHIER (F12 dans la fenêtre : la trace en direct)\n"
@@ -131,6 +136,26 @@ bool AffichageDisponible(const std::function<const char*(const char*)>& variable
     if (valeur != nullptr && *valeur != '\0') return true;
   }
   return false;
+}
+
+std::string DossierDonneesParDefaut(const std::string& dossierProgramme,
+                                    const std::function<const char*(const char*)>& variable) {
+  // Under /usr, programs never keep their files, even where they could (as root).
+  const bool systeme = dossierProgramme.rfind("/usr/", 0) == 0;
+  if (!systeme && TesterEcritureRepertoire(dossierProgramme)) return dossierProgramme;
+  const char* donnees = variable("XDG_DATA_HOME");
+  const char* maison = variable("HOME");
+  std::filesystem::path dossier;
+  if (donnees != nullptr && donnees[0] == '/') {
+    dossier = std::filesystem::path(donnees) / "zef30";
+  } else if (maison != nullptr && maison[0] == '/') {
+    dossier = std::filesystem::path(maison) / ".local/share/zef30";
+  } else {
+    return dossierProgramme;
+  }
+  std::error_code erreur;
+  std::filesystem::create_directories(dossier, erreur);
+  return TesterEcritureRepertoire(dossier.string()) ? dossier.string() : dossierProgramme;
 }
 
 std::string DossierDe(const std::string& cheminProgramme) {

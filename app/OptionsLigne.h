@@ -40,6 +40,13 @@ std::string TexteAide(const std::string& programme);
 // `variable` gives the value of an environment variable, or nullptr when it is not set.
 bool AffichageDisponible(const std::function<const char*(const char*)>& variable);
 
+// Where the console's files go when --data-dir is not given: the program's own folder when a
+// file can be made there and it is not under /usr; otherwise (a console installed in /usr/bin) the
+// user's folder "zef30" under $XDG_DATA_HOME or ~/.local/share, made when missing. The program's
+// folder still when neither can be had: each write then says why it failed.
+std::string DossierDonneesParDefaut(const std::string& dossierProgramme,
+                                    const std::function<const char*(const char*)>& variable);
+
 // The folder that holds the file `cheminProgramme` ("." for a bare name).
 std::string DossierDe(const std::string& cheminProgramme);
 

@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  std::string dossier = DossierExecutable();
+  std::string dossier = zef30::DossierDonneesParDefaut(DossierExecutable(), std::getenv);
   if (options.dossierDonnees) {
     std::error_code erreur;
     if (!std::filesystem::is_directory(*options.dossierDonnees, erreur)) {
@@ -144,6 +144,8 @@ int main(int argc, char** argv) {
   }
 
   QApplication application(argc, argv);
+  // Desktops find the console's entry and icon by this name.
+  QApplication::setDesktopFileName(QString::fromLatin1(kProgramme));
   zef30::FenPresentation fenetre;
   zef30::FichiersConsole fichiers(dossier, fenetre);
   zef30::Console console{etat, liaison, fenetre, fichiers};

@@ -1,10 +1,12 @@
 #include "console/FenPresentation.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,7 +25,11 @@
 #include "console/Demarrage.h"
 #include "console/ListeDossiers.h"
 #include "requests/Consultation.h"
+#include "requests/PisteIso2.h"
+#include "requests/Services.h"
 #include "requests/Switch.h"
+#include "requests/TeleParametres.h"
+#include "requests/Telecollecte.h"
 
 namespace zef30 {
 
@@ -67,7 +73,23 @@ void Colorer(QWidget* controle, QPalette::ColorRole role, const QColor& couleur)
   controle->setPalette(palette);
 }
 
-// The banner of Picture1, drawn here rather than shipped: wider than its frame, shown clipped.
+// The part of the banner that Picture1's frame shows: everything written on it stays inside.
+constexpr int kBanniereVisibleLargeur = 305;
+constexpr int kBanniereVisibleHauteur = 65;
+constexpr int kMarge = 8;
+
+// The largest pixel size, from `taille` down, at which `texte` is no wider than `largeur`.
+QFont PoliceQuiTient(QFont police, int taille, const QString& texte, int largeur) {
+  for (; taille > 6; --taille) {
+    police.setPixelSize(taille);
+    if (QFontMetrics(police).horizontalAdvance(texte) <= largeur) break;
+  }
+  police.setPixelSize(taille);
+  return police;
+}
+
+// The banner of Picture1, drawn here rather than shipped: wider than its frame, shown clipped,
+// so the mark and its line stand one above the other in the frame's part.
 QPixmap DessinerBanniere() {
   QPixmap banniere(770, 85);
   QPainter peintre(&banniere);
@@ -76,18 +98,41 @@ QPixmap DessinerBanniere() {
   degrade.setColorAt(1, QColor(0, 128, 160));
   peintre.fillRect(banniere.rect(), degrade);
   peintre.setPen(QColor(255, 255, 192));
+  const int largeur = kBanniereVisibleLargeur - 2 * kMarge;
+  const QString marque = QStringLiteral("ZEF30");
+  const QString ligne = QString::fromUtf8("Console de test du terminal");
   QFont police = peintre.font();
   police.setBold(true);
-  police.setPixelSize(30);
+  police = PoliceQuiTient(police, 30, marque, largeur);
   peintre.setFont(police);
-  peintre.drawText(QRect(14, 0, 400, 65), Qt::AlignVCenter | Qt::AlignLeft,
-                   QStringLiteral("ZEF30"));
+  const int hauteurMarque = QFontMetrics(police).height();
+  peintre.drawText(QRect(kMarge, 2, largeur, hauteurMarque), Qt::AlignLeft | Qt::AlignVCenter,
+                   marque);
   police.setBold(false);
-  police.setPixelSize(13);
+  police = PoliceQuiTient(police, 13, ligne, largeur);
   peintre.setFont(police);
-  peintre.drawText(QRect(130, 0, 300, 65), Qt::AlignVCenter | Qt::AlignLeft,
-                   QString::fromUtf8("Console de test du terminal"));
+  peintre.drawText(
+      QRect(kMarge, 2 + hauteurMarque, largeur, kBanniereVisibleHauteur - 4 - hauteurMarque),
+      Qt::AlignLeft | Qt::AlignVCenter, ligne);
   return banniere;
+}
+
+// Buttons, the check box and the option buttons stand in places drawn for a narrow system font.
+// They share one font: the window's, made smaller by quarter points until every caption fits its
+// place whole, whatever font the desktop gives.
+void AjusterPoliceDesLegendes(QWidget* fenetre) {
+  const auto boutons = fenetre->findChildren<QAbstractButton*>();
+  QFont police = fenetre->font();
+  const auto toutesTiennent = [&boutons, &police] {
+    for (QAbstractButton* bouton : boutons) bouton->setFont(police);
+    for (QAbstractButton* bouton : boutons) {
+      if (bouton->sizeHint().width() > bouton->width()) return false;
+    }
+    return true;
+  };
+  while (!toutesTiennent() && police.pointSizeF() > 6) {
+    police.setPointSizeF(police.pointSizeF() - 0.25);
+  }
 }
 
 }  // namespace
@@ -102,6 +147,8 @@ FenPresentation::FenPresentation(QWidget* parent) : QWidget(parent) {
   police.setPointSizeF(8);
   setFont(police);
   ConstruireControles();
+  AjusterPoliceDesLegendes(this);
+  BrancherEnregistrement();
 }
 
 FenPresentation::~FenPresentation() {
@@ -201,16 +248,16 @@ void FenPresentation::ConstruireControles() {
       {"cmdDemEnr", "Demander enregistrement", 8, 488, nullptr},
       {"Command1", "Sortie Ecoute", 320, 496, nullptr, true},
       {"Command3", "Demander Annul Dossier", 8, 520, nullptr},
-      {"Command2", "Mise à l'heure", 320, 536, nullptr},
+      {"Command2", "Mise à l'heure", 320, 536, &Command2_Click},
       {"cmdDemAbdn", "Demander Info Dossier", 8, 552, nullptr},
       {"cmdDemConsult", "Dem consultation", 320, 568, &cmdDemConsult_Click},
       {"cmdDemConf", "Demander liste dossier", 8, 584, nullptr},
-      {"Command6", "Dem Redemarrage", 320, 600, nullptr},
-      {"Command5", "Demande ISO 2", 8, 616, nullptr},
-      {"cmdDemTC", "Demander télécollecte", 8, 648, nullptr},
-      {"cmdDemTic", "Etat derniere TeleCollecte", 8, 680, nullptr},
-      {"cmdDemVitesse", "Changer Vitesse -> 19200", 480, 696, nullptr},
-      {"Command4", "Etat dernier TeleParam", 8, 712, nullptr},
+      {"Command6", "Dem Redemarrage", 320, 600, &Command6_Click},
+      {"Command5", "Demande ISO 2", 8, 616, &Command5_Click},
+      {"cmdDemTC", "Demander télécollecte", 8, 648, &cmdDemTC_Click},
+      {"cmdDemTic", "Etat derniere TeleCollecte", 8, 680, &cmdDemTic_Click},
+      {"cmdDemVitesse", "Changer Vitesse -> 19200", 480, 696, &cmdDemVitesse_Click},
+      {"Command4", "Etat dernier TeleParam", 8, 712, &Command4_Click},
   };
   for (const Bouton& b : boutons) {
     auto* bouton = Placer<QPushButton>(this, b.nom, b.gauche, b.haut, 145, 25);

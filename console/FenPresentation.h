@@ -7,12 +7,14 @@
 #include "console/Console.h"
 #include "console/Fenetre.h"
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
+class QPoint;
 class QPushButton;
 class QRadioButton;
 
@@ -62,6 +64,12 @@ class FenPresentation final : public QWidget, public Fenetre {
   void Executer(Gestionnaire gestionnaire, bool pendantUneRequete);
   QLabel* LabelDe(Panneau panneau) const;
 
+  // Keeping the text of txtSelection in a file: Ctrl+S and the box's own menu.
+  void BrancherEnregistrement();
+  void MontrerMenuTexte(const QPoint& position);
+  void EnregistrerSous();
+  void EnregistrerEnTicket();
+
   Console* console_ = nullptr;
   int gestionnairesEnCours_ = 0;
   int pointeursOccupes_ = 0;
@@ -82,6 +90,10 @@ class FenPresentation final : public QWidget, public Fenetre {
   QRadioButton* Option1_ = nullptr;
   QRadioButton* Option2_ = nullptr;
   QComboBox* Combo1_ = nullptr;
+  QAction* enregistrerSous_ = nullptr;
+  QAction* enregistrerTicket_ = nullptr;
+  // The folder the operator last saved into during this run.
+  QString dossierEnregistrement_;
 
   // The exact text last put into txtSelection: the box shows CR LF and other control characters
   // its own way, and a listener that reads the box back must get the characters it put there.

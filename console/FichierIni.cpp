@@ -173,8 +173,8 @@ std::string DossierDe(const std::string& chemin) {
   return chemin.substr(0, barre);
 }
 
-// Writes the whole text to a new file beside `chemin`, forces it to the disk, then puts it in
-// place by rename: a reader sees the old file or the new one, never a cut one. 0 or errno.
+}  // namespace
+
 int RemplacerFichier(const std::string& chemin, std::string_view contenu) {
   struct stat ancien {};
   const bool existait = ::stat(chemin.c_str(), &ancien) == 0;
@@ -208,8 +208,6 @@ int RemplacerFichier(const std::string& chemin, std::string_view contenu) {
   }
   return 0;
 }
-
-}  // namespace
 
 std::optional<std::string> LireValeurIni(std::string_view contenu, std::string_view section,
                                          std::string_view cle) {

@@ -40,6 +40,11 @@ std::int32_t LireIniInteger(const std::string& fichierIni, const std::string& se
 bool EcrireIniString(Fenetre& fenetre, const std::string& fichierIni, const std::string& section,
                      const std::string& ligne, const std::string& valeur);
 
+// Writes the whole text to a new file beside `chemin`, forces it to the disk, then puts it in
+// place by rename: a reader sees the old file or the new one, never a cut one. A file made
+// read-only is left as it is. 0, or the error number.
+int RemplacerFichier(const std::string& chemin, std::string_view contenu);
+
 // The text of the error box for the system error `numeroErreur`: four lines joined by CR.
 std::string FormaterErreur(int numeroErreur);
 

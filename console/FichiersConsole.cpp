@@ -80,14 +80,14 @@ std::string FichiersConsole::CheminFichier(const std::string& nom) const {
   return AjouterSeparateur(dossierProgramme_) + nom;
 }
 
-void FichiersConsole::AjouterAuFichier(const std::string& nom,
+bool FichiersConsole::AjouterAuFichier(const std::string& nom,
                                        const std::function<std::string()>& fabriquer) {
   const std::string chemin = CheminFichier(nom);
   // Append only: whatever the file already holds is never touched.
   const int fd = ::open(chemin.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) {
-    fenetre_.AjouterLigne("Écriture impossible dans " + chemin + " : " + DecrireErreur(errno));
-    return;
+    fenetre_.AjouterLigne(LigneEcritureImpossible(chemin, errno));
+    return false;
   }
   const std::string octets = fabriquer();
   std::string_view reste = octets;
@@ -102,15 +102,16 @@ void FichiersConsole::AjouterAuFichier(const std::string& nom,
     reste.remove_prefix(static_cast<std::size_t>(ecrits));
   }
   if (::close(fd) != 0 && erreur == 0) erreur = errno;
-  if (erreur == 0) return;
+  if (erreur == 0) return true;
   const std::size_t ecrits = octets.size() - reste.size();
   if (ecrits == 0) {
-    fenetre_.AjouterLigne("Écriture impossible dans " + chemin + " : " + DecrireErreur(erreur));
+    fenetre_.AjouterLigne(LigneEcritureImpossible(chemin, erreur));
   } else {
     fenetre_.AjouterLigne("Écriture incomplète dans " + chemin + " (" + std::to_string(ecrits) +
                           " octets sur " + std::to_string(octets.size()) +
                           ") : " + DecrireErreur(erreur));
   }
+  return false;
 }
 
 void FichiersConsole::JournaliserTexte(const std::string& texte) {
@@ -120,8 +121,14 @@ void FichiersConsole::JournaliserTexte(const std::string& texte) {
   });
 }
 
-void FichiersConsole::EnregistrerTicket(const std::string& ch) {
-  AjouterAuFichier(NomFichierTicket(horloge_.MaintenantLocal()), [&ch] { return ch + "\r\n"; });
+std::string FichiersConsole::CheminTicket() const {
+  return CheminFichier(NomFichierTicket(horloge_.MaintenantLocal()));
+}
+
+std::string FichiersConsole::EnregistrerTicket(const std::string& ch) {
+  const std::string nom = NomFichierTicket(horloge_.MaintenantLocal());
+  if (!AjouterAuFichier(nom, [&ch] { return ch + "\r\n"; })) return {};
+  return CheminFichier(nom);
 }
 
 std::string FichiersConsole::NouveauNumeroDossier() {
@@ -153,6 +160,10 @@ std::string FichiersConsole::NouveauNumeroDossier() {
   }
   EcrireIniString(fenetre_, chemin, kSection, kCle, texte);
   return texte;
+}
+
+std::string LigneEcritureImpossible(const std::string& chemin, int numeroErreur) {
+  return "Écriture impossible dans " + chemin + " : " + DecrireErreur(numeroErreur);
 }
 
 std::string FormaterEnteteJournal(const std::tm& moment, const std::locale& locale) {

@@ -40,12 +40,16 @@ class FichiersConsole {
   // The next dossier number, as decimal text; never the same one twice, even for two consoles
   // sharing the folder.
   std::string NouveauNumeroDossier();
-  // Appends `ch` to the receipt file named after the current day and minute.
-  void EnregistrerTicket(const std::string& ch);
+  // The path of the receipt file of the current minute.
+  std::string CheminTicket() const;
+  // Appends `ch` to the receipt file named after the current day and minute. The file's path,
+  // or empty when it could not be written (a result line says why).
+  std::string EnregistrerTicket(const std::string& ch);
 
  private:
-  // Opens the file for appending, then writes what `fabriquer` makes at that moment.
-  void AjouterAuFichier(const std::string& nom, const std::function<std::string()>& fabriquer);
+  // Opens the file for appending, then writes what `fabriquer` makes at that moment. True when
+  // all of it is written.
+  bool AjouterAuFichier(const std::string& nom, const std::function<std::string()>& fabriquer);
 
   std::string dossierProgramme_;
   Fenetre& fenetre_;
@@ -55,6 +59,9 @@ class FichiersConsole {
   // The last number handed out in this run.
   std::optional<std::int32_t> dernierDossier_;
 };
+
+// The result line of a file that could not be written: its path and the system's reason.
+std::string LigneEcritureImpossible(const std::string& chemin, int numeroErreur);
 
 // The log record's header line, without its line end: "*** ", short date, a blank, long time,
 // " *****************".

@@ -5,7 +5,11 @@
 
 #include "link/Trame.h"
 #include "requests/Consultation.h"
+#include "requests/PisteIso2.h"
+#include "requests/Services.h"
 #include "requests/Switch.h"
+#include "requests/TeleParametres.h"
+#include "requests/Telecollecte.h"
 
 namespace zef30 {
 
@@ -15,6 +19,12 @@ namespace {
 // says that the terminal answered.
 bool ConsultationReussie(const Releve& releve) {
   return !releve.textes.empty() && releve.textes.back().starts_with(STX);
+}
+
+// The restart shows no line: only what the terminal sent while it started again, nothing when
+// it was not ready.
+bool RedemarrageReussi(const Releve& releve) {
+  return !releve.textes.empty() && !releve.textes.back().empty();
 }
 
 std::string_view SansBlancs(std::string_view texte) {
@@ -83,6 +93,12 @@ const std::vector<FamilleScriptee>& FamillesScriptees() {
   static const std::vector<FamilleScriptee> familles = {
       {"switch", "cmdDemSwi", &cmdDemSwi_Click, "Demande de Switch = Carte présente"},
       {"consultation", "cmdDemConsult", &cmdDemConsult_Click, "", &ConsultationReussie},
+      {"telecollecte", "cmdDemTC", &cmdDemTC_Click, "Télécollecte = OK"},
+      {"etat-telecollecte", "cmdDemTic", &cmdDemTic_Click, "Demande de ticket = OK"},
+      {"etat-teleparam", "Command4", &Command4_Click, "Demande ticket teleParam = OK"},
+      {"iso2", "Command5", &Command5_Click, "Demande de piste ISO = OK"},
+      {"heure", "Command2", &Command2_Click, "Mise à l'heure = OK"},
+      {"redemarrage", "Command6", &Command6_Click, "", &RedemarrageReussi},
   };
   return familles;
 }

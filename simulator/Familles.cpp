@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "link/Trame.h"
+#include "simulator/FamilleSoins.h"
 
 namespace zef30::simulateur {
 
@@ -26,6 +27,12 @@ TableFamilles FamillesConnues() {
   TableFamilles table;
   table.Ajouter("AA000", RepondreSwitch);
   table.Ajouter("AJ00202", RepondreConsultation);
+  table.Ajouter("AJ00204", RepondreTelecollecte);
+  table.Ajouter("AJ00203", RepondreRapportTelecollecte);
+  table.Ajouter("AJ00205", RepondreEtatTeleParam);
+  table.Ajouter("AG000", RepondrePisteIso2);
+  table.Ajouter("AS", RepondreHeure);
+  table.Ajouter("AJ00701", RepondreVitesse);
   return table;
 }
 

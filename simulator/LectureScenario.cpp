@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "link/Texte.h"
+#include "simulator/ClesSoins.h"
 
 namespace zef30::simulateur {
 
@@ -160,6 +161,7 @@ std::vector<Cle> Cles() {
     cles.push_back({app + "fichier", "X", role("son fichier : 0 vide, 1 non vide, 2 plein (0)"),
                     ChampApplication(k, &Application::etatFichier, 1)});
   }
+  for (auto& c : ClesSoins()) cles.push_back({c.nom, c.valeurs, c.role, c.lire});
   return cles;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "link/Trame.h"
+#include "simulator/ScenarioSoins.h"
 
 namespace zef30::simulateur {
 
@@ -74,6 +75,9 @@ struct Scenario {
       {"FIDELI", "02.01.0", "0B9E"},
       {"TELEPA", "01.03.2", "D4C0"},
   }};
+
+  // Tele-collection, reports, ISO 2 track, clock and speed.
+  ScenarioSoins soins;
 
   // Answers chosen by the beginning of the request message ("AJ00205", "AK0290"...): the longest
   // beginning that matches wins over the families the terminal knows.

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "console/FichierIni.h"
+#include "console/SauvegardeTexte.h"
 #include "tests/console/DossierTemporaire.h"
 #include "tests/support/FenetreMemoire.h"
 
@@ -287,6 +288,17 @@ TEST_F(FichiersConsoleTest, TicketsNommesALaMinute) {
   EXPECT_EQ(LireTout(dossier.Fichier("ticket1-1_00h00.txt")), "\r\n");
   horloge.Fixer(2025, 3, 7, 9, 5, 59);
   EXPECT_EQ(NomFichierTicket(horloge.MaintenantLocal()), "ticket7-3_09h05.txt");
+}
+
+TEST(SauvegardeTexte, ChaqueFinDeLigneDevientCRLF) {
+  const struct {
+    std::string texte, fichier;
+  } cas[] = {
+      {"TICKET\r\nMontant : 12,50 €\r\n", "TICKET\r\nMontant : 12,50 €\r\n"},
+      {"tapé\nà la main\n\nfin", "tapé\r\nà la main\r\n\r\nfin"},
+      {"a\rb\r\r\nc\n\r", "a\r\nb\r\n\r\nc\r\n\r\n"},
+  };
+  for (const auto& c : cas) EXPECT_EQ(EnFinsDeLigneCRLF(c.texte), c.fichier) << c.texte;
 }
 
 TEST(Dossiers, SeparateurEtEssaiDEcriture) {

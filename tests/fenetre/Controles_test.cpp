@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -168,6 +170,23 @@ TEST(FenPresentation, FontsColoursAndChoicesAreThoseOfTheDesign) {
   auto* picture = label("Picture1");
   EXPECT_EQ(picture->pixmap().size(), QSize(770, 85));
   EXPECT_FALSE(picture->hasScaledContents());
+}
+
+TEST(FenPresentation, EveryCaptionIsWholeInItsPlace) {
+  essai::PosteEssai poste;
+  for (QAbstractButton* b : poste.fenetre.findChildren<QAbstractButton*>()) {
+    EXPECT_LE(b->sizeHint().width(), b->width()) << b->objectName().toStdString();
+  }
+  // The banner's writing, light on dark blue, lies inside Picture1's frame, clear of its edges.
+  const QImage banniere = poste.Trouver<QLabel>("Picture1")->pixmap().toImage();
+  QRect ecrit;
+  for (int y = 0; y < banniere.height(); ++y) {
+    for (int x = 0; x < banniere.width(); ++x) {
+      if (banniere.pixelColor(x, y).red() >= 64) ecrit |= QRect(x, y, 1, 1);
+    }
+  }
+  EXPECT_GT(ecrit.width(), 150);
+  EXPECT_TRUE(QRect(2, 1, 305 - 4, 65 - 2).contains(ecrit)) << ecrit.right();
 }
 
 }  // namespace

@@ -1,16 +1,21 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <string>
 
+#include "tests/console/DossierTemporaire.h"
 #include "tests/fenetre/PosteEssai.h"
 
 namespace zef30 {
@@ -199,6 +204,56 @@ TEST(FenPresentationOperations, YieldingRunsTheWaitingEvents) {
   QTimer::singleShot(0, [&] { joue = true; });
   poste.fenetre.CederAuxEvenements();
   EXPECT_TRUE(joue);
+}
+
+// Runs `agir` once the dialog or menu it looks for shows (it says whether it found it), for two
+// seconds at most.
+void QuandIlParait(std::function<bool()> agir, int essais = 200) {
+  QTimer::singleShot(essais == 200 ? 0 : 10, [=] {
+    if (!agir() && essais > 0) QuandIlParait(agir, essais - 1);
+  });
+}
+
+TEST(FenPresentationOperations, CtrlSAndTheTextBoxMenuSaveTheShownText) {
+  essai::DossierTemporaire dossier;
+  PosteEssai poste;
+  poste.fenetre.show();
+  const std::string recu = "TICKET CLIENT\r\nMontant : 12,50 €\r\n\r\nA CONSERVER";
+  poste.fenetre.EcrireTexte(ZoneTexte::txtSelection, recu);
+  auto* lignes = poste.Trouver<QListWidget>("List1");
+  const auto derniere = [lignes] { return Texte(lignes->item(lignes->count() - 1)->text()); };
+
+  // Ctrl+S wherever the focus is, then a file chosen in the dialog.
+  const std::string chemin = dossier.Fichier("recu.txt");
+  QuandIlParait([&] {
+    auto* dialogue = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (dialogue) dialogue->selectFile(QString::fromStdString(chemin));
+    return dialogue && QMetaObject::invokeMethod(dialogue, "accept");
+  });
+  poste.fenetre.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&poste.fenetre));
+  QTest::keyClick(lignes, Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(essai::LireTout(chemin), recu);
+  EXPECT_EQ(derniere(), "Texte enregistré dans " + chemin);
+
+  // The box's own menu, both ways of saving after its entries; the receipt file cannot be
+  // written in a program folder that is not there: the line says so, the console runs on.
+  QStringList entrees;
+  QuandIlParait([&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu) return false;
+    for (QAction* action : menu->actions()) entrees << action->text();
+    menu->setActiveAction(menu->actions().back());
+    QTest::keyClick(menu, Qt::Key_Return);
+    return true;
+  });
+  auto* texte = poste.Trouver<QPlainTextEdit>("txtSelection")->viewport();
+  QContextMenuEvent clic(QContextMenuEvent::Mouse, QPoint(9, 9), texte->mapToGlobal(QPoint(9, 9)));
+  QApplication::sendEvent(texte, &clic);
+  EXPECT_GT(entrees.size(), 4);
+  EXPECT_EQ(entrees.mid(entrees.size() - 2).join("|"),
+            QString::fromUtf8("Enregistrer sous…|Enregistrer comme ticket"));
+  EXPECT_EQ(derniere().rfind("Écriture impossible dans /nonexistent-zef30-data/ticket", 0), 0u);
 }
 
 }  // namespace

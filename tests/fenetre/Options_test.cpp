@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/OptionsLigne.h"
+#include "tests/console/DossierTemporaire.h"
 
 namespace zef30 {
 namespace {
@@ -74,6 +75,25 @@ TEST(AffichageDisponible, NeedsADisplayOrAPlatformChosenByHand) {
   EXPECT_TRUE(avec({{"DISPLAY", ":99"}}));
   EXPECT_TRUE(avec({{"WAYLAND_DISPLAY", "wayland-0"}}));
   EXPECT_TRUE(avec({{"QT_QPA_PLATFORM", "offscreen"}}));
+}
+
+TEST(DossierDonneesParDefaut, IsTheProgramFolderOrElseTheUsersOwn) {
+  essai::DossierTemporaire maison;
+  const std::string absent = maison.Fichier("absent"), donnees = maison.Fichier("donnees");
+  const struct {
+    std::string programme, xdg, home, dossier;
+  } cas[] = {
+      {maison.Chemin(), "", "", maison.Chemin()},
+      {absent, donnees, maison.Chemin(), donnees + "/zef30"},
+      {absent, "relatif", maison.Chemin(), maison.Fichier(".local/share/zef30")},
+      {"/usr/bin", donnees, "", donnees + "/zef30"},
+  };
+  for (const auto& c : cas) {
+    const auto variable = [&c](std::string nom) {
+      return (nom == "HOME" ? c.home : c.xdg).c_str();
+    };
+    EXPECT_EQ(DossierDonneesParDefaut(c.programme, variable), c.dossier);
+  }
 }
 
 TEST(DossierDe, IsTheFolderOfTheProgram) {

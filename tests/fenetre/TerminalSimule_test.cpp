@@ -122,5 +122,33 @@ TEST(FenetreSurTerminalSimule, AClickOnConsultationListsTheTerminalAndShowsItsAn
             "Aj09302");
 }
 
+TEST(FenetreSurTerminalSimule, EveryRequestButtonGetsItsFamilysSuccessLine) {
+  PosteSimule poste;
+  poste.terminal.ModifierScenario([](simulateur::Scenario& s) {
+    s.rafale = true;
+    s.soins.pause = 0;
+  });
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&poste.fenetre));
+  struct Cas {
+    const char* bouton;
+    std::string ligne;  // the first line of the click
+  };
+  const Cas cas[] = {
+      {"cmdDemSwi", "Demande de Switch = Carte présente"},
+      {"cmdDemConsult", "No Serie: ZEF30SIM0001"},
+      {"Command2", "Mise à l'heure = OK"},
+      {"cmdDemTic", "Demande de ticket = OK"},
+      {"Command4", "Demande ticket teleParam = OK"},
+  };
+  for (const Cas& c : cas) {
+    const std::size_t avant = poste.Lignes().size();
+    poste.Cliquer(c.bouton);
+    const auto lignes = poste.Lignes();
+    ASSERT_GT(lignes.size(), avant) << c.bouton;
+    EXPECT_EQ(lignes[avant], c.ligne) << poste.Trouver<QLineEdit>("Text1")->text().toStdString();
+  }
+  EXPECT_EQ(poste.fenetre.LireTexte(ZoneTexte::txtSelection).substr(0, 8), "000001\r\n");
+}
+
 }  // namespace
 }  // namespace zef30

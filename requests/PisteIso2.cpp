@@ -1,0 +1,60 @@
+#include "requests/PisteIso2.h"
+
+#include <string>
+
+#include "link/Texte.h"
+#include "link/Trame.h"
+#include "listening/EchangesEcoute.h"
+#include "requests/LigneResultat.h"
+
+namespace zef30 {
+
+namespace {
+constexpr std::int16_t kPasPret = -300;
+constexpr std::int16_t kEchecEchange = -400;
+constexpr int kAttenduIso2 = 52;
+// The card holder has a minute to swipe the card.
+constexpr double kDelaiIso2 = 60.0;
+
+// Why no track was read, by status digit "1" to "9".
+constexpr const char* kRaisons[] = {
+    "NON OK (ZEF30S non disponible)",
+    "ZEF30S non disponible et switch maintenance positionné",
+    "Carte absente (fin time-out)",
+    "Défaut code de Luhn",
+    "Piste KO (numéricité, parité, séparateurs, LRC)",
+    "Carte vierge",
+    "No porteur présent dans la table des bins d’une application",
+    "Lecteur PUCE uniquement",
+    "Abandon",
+};
+}  // namespace
+
+std::int16_t DemanderPisteIso2(Console& console, bool afficherHote) {
+  console.etat.PisteIso2.clear();
+  if (!console.liaison.AttendreTerminalPret()) return kPasPret;
+  const std::string reponse =
+      EchangerDemISO2(console, "AG000", kAttenduIso2, kDelaiIso2, afficherHote);
+  if (reponse == ERR_MESSAGE) return kEchecEchange;
+  const std::string statut = Caractere(reponse, 7);
+  if (statut.empty() || statut[0] < '0' || statut[0] > '9') return 1;
+  const int chiffre = statut[0] - '0';
+  if (chiffre == 0) {
+    console.etat.PisteIso2 = Extraire(reponse, 10, 40);
+  } else {
+    console.fenetre.AfficherEtat("DemIso2", kRaisons[chiffre - 1]);
+  }
+  return static_cast<std::int16_t>(chiffre);
+}
+
+void Command5_Click(Console& console) {
+  std::int16_t resultat = 0;
+  {
+    Sablier sablier(console.fenetre);
+    resultat = DemanderPisteIso2(console, console.fenetre.EcranHoteCoche());
+  }
+  console.fenetre.AjouterLigne(LigneResultat("Demande de piste ISO", resultat, "OK", "PAS OK"));
+  console.fenetre.EcrireTexte(ZoneTexte::txtSelection, Cp1252VersUtf8(console.etat.PisteIso2));
+}
+
+}  // namespace zef30

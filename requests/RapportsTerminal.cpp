@@ -1,0 +1,112 @@
+#include "requests/RapportsTerminal.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "console/FichiersConsole.h"
+#include "link/Texte.h"
+#include "link/Trame.h"
+
+namespace zef30 {
+
+namespace {
+constexpr std::int16_t kPasPret = -600;
+constexpr int kAttenduRapport = 250;
+}  // namespace
+
+std::optional<int> LireCompte(std::string_view champ) {
+  const auto nombre = LireNombre(champ);
+  if (!nombre || *nombre < 0 || *nombre != std::trunc(*nombre) || *nombre > 999) {
+    return std::nullopt;
+  }
+  return static_cast<int>(*nombre);
+}
+
+std::string Illisible(std::string_view brut) {
+  return "illisible (« " + Cp1252VersUtf8(brut) + " »)";
+}
+
+bool DansLaReponse(std::string_view reponse, long position) {
+  long fin = static_cast<long>(reponse.size());
+  if (const auto longueur = LireLongueurTrame(reponse)) fin = std::min(fin, 6L + *longueur);
+  return position >= 1 && position <= fin;
+}
+
+std::string ChampRapport(std::string_view reponse, long position, long longueur) {
+  return Cp1252VersUtf8(Extraire(reponse, position, longueur));
+}
+
+void AjouterLigneRapport(std::string& texte, std::string_view ligne) {
+  texte += ligne;
+  texte += "\r\n";
+}
+
+std::string ConstruireRapport(std::string_view reponse, const SuiteBloc& suite) {
+  std::string texte;
+  const std::string brut = Extraire(reponse, 10, 2);
+  const auto blocs = LireCompte(brut);
+  if (!blocs) {
+    AjouterLigneRapport(texte, "Nombre de blocs : " + Illisible(brut));
+    return texte;
+  }
+  long o = 0;
+  for (int k = 0; k < *blocs && DansLaReponse(reponse, o + 12); ++k) {
+    const auto champ = [&](long position, long longueur) {
+      return ChampRapport(reponse, o + position, longueur);
+    };
+    AjouterLigneRapport(texte, champ(12, 6));
+    AjouterLigneRapport(texte, champ(22, 50));
+    AjouterLigneRapport(texte, champ(72, 2) + "/" + champ(74, 2) + "/" + champ(76, 2) + "  " +
+                                   champ(78, 2) + "h" + champ(80, 2) + "m" + champ(82, 2));
+    AjouterLigneRapport(texte, champ(84, 7));
+    AjouterLigneRapport(texte, champ(91, 14));
+    AjouterLigneRapport(
+        texte, champ(105, 4) + " " + champ(109, 2) + " " + champ(111, 8) + " " + champ(119, 3));
+    AjouterLigneRapport(texte, champ(122, 32));
+    AjouterLigneRapport(texte, champ(154, 50));
+    const auto suivant = suite(reponse, o, texte);
+    if (!suivant) break;
+    o += *suivant;
+  }
+  return texte;
+}
+
+std::int16_t DemanderRapport(Console& console, const DemandeRapport& demande) {
+  console.etat.TexteTicket.clear();
+  if (!console.liaison.AttendreTerminalPret()) return kPasPret;
+  const std::string reponse =
+      console.liaison.EchangerReponseLongue(demande.message, kAttenduRapport, kDelaiReponse);
+  const std::string code = Caractere(reponse, 18);
+  if (Caractere(reponse, 7) == "0" && code == "0") {
+    console.etat.TexteTicket = demande.construire(reponse);
+    return 0;
+  }
+  struct Issue {
+    const char* code;
+    std::int16_t resultat;
+    std::string_view texte;
+  };
+  const Issue issues[] = {
+      {"1", 11, demande.incomplet}, {"2", 2, kAppelErrone}, {"3", 3, kPasDAppel}};
+  for (const Issue& issue : issues) {
+    if (code != issue.code) continue;
+    console.fenetre.AfficherEtat(std::string(demande.contexte), std::string(issue.texte));
+    return issue.resultat;
+  }
+  return 1;
+}
+
+void MontrerRapport(Console& console, std::int16_t (*demander)(Console&), std::string_view ligneOk,
+                    std::string_view prefixeErreur) {
+  std::int16_t resultat = 0;
+  {
+    Sablier sablier(console.fenetre);
+    resultat = demander(console);
+  }
+  console.fenetre.EcrireTexte(ZoneTexte::txtSelection, console.etat.TexteTicket);
+  console.fichiers.JournaliserTexte(console.etat.TexteTicket);
+  console.fenetre.AjouterLigne(
+      resultat == 0 ? std::string(ligneOk) : std::string(prefixeErreur) + std::to_string(resultat));
+}
+
+}  // namespace zef30

@@ -1,0 +1,67 @@
+#include "requests/Services.h"
+
+#include <ctime>
+
+#include "console/FichiersConsole.h"
+#include "link/Texte.h"
+#include "listening/EchangesEcoute.h"
+#include "requests/LigneResultat.h"
+
+namespace zef30 {
+
+namespace {
+constexpr std::int16_t kHeurePasPret = -500;
+
+// Accepted when the first data character of the answer is "0".
+std::int16_t Verdict(const std::string& reponse) { return Caractere(reponse, 7) == "0" ? 0 : 1; }
+
+std::string Formater(const std::tm& moment, const char* format) {
+  char texte[16] = {};
+  if (std::strftime(texte, sizeof texte, format, &moment) == 0) return {};
+  return texte;
+}
+}  // namespace
+
+std::string DemanderRedemarrage(Console& console) {
+  if (!console.liaison.AttendreTerminalPret()) return {};
+  return EchangerDemarrage(console, "AU000", 12, kDelaiReponse);
+}
+
+std::int16_t DemanderVitesse(Console& console, std::int16_t choix) {
+  if (!console.liaison.AttendreTerminalPret()) return 1;
+  const std::string message = std::string("AJ00701") + (choix == 1 ? "09600" : "19200");
+  return Verdict(console.liaison.Echanger(message, 12, kDelaiReponse));
+}
+
+std::int16_t MettreAHeure(Console& console) {
+  const std::tm maintenant = console.fichiers.MaintenantLocal();
+  const std::string message =
+      "AS012" + Formater(maintenant, "%d%m%y") + Formater(maintenant, "%H%M%S");
+  if (!console.liaison.AttendreTerminalPret()) return kHeurePasPret;
+  return Verdict(console.liaison.Echanger(message, 10, kDelaiReponse));
+}
+
+void Command6_Click(Console& console) {
+  std::string trace;
+  {
+    Sablier sablier(console.fenetre);
+    trace = DemanderRedemarrage(console);
+  }
+  console.fenetre.EcrireTexte(ZoneTexte::txtSelection, Cp1252VersUtf8(trace));
+}
+
+void cmdDemVitesse_Click(Console& console) {
+  std::int16_t resultat = 0;
+  {
+    Sablier sablier(console.fenetre);
+    resultat = DemanderVitesse(console, 9600);
+  }
+  console.fenetre.AjouterLigne(resultat == 0 ? "Demande = OK" : "Demande = Pas OK");
+}
+
+void Command2_Click(Console& console) {
+  console.fenetre.AjouterLigne(
+      LigneResultat("Mise à l'heure", MettreAHeure(console), "OK", "Pas OK"));
+}
+
+}  // namespace zef30

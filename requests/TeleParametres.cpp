@@ -1,0 +1,55 @@
+#include "requests/TeleParametres.h"
+
+#include "link/Texte.h"
+#include "requests/RapportsTerminal.h"
+
+namespace zef30 {
+
+namespace {
+constexpr long kTailleBloc = 204;
+constexpr long kTailleTable = 6;
+
+// Lines 9 to 13 and the tables of one block; the next block follows the last table.
+std::optional<long> SuiteBlocTeleParam(std::string_view reponse, long o, std::string& texte) {
+  const auto champ = [&](long position, long longueur) {
+    return ChampRapport(reponse, o + position, longueur);
+  };
+  AjouterLigneRapport(texte, Caractere(reponse, o + 204) == "0" ? "Application non initialisée"
+                                                                : "Application initialisée");
+  AjouterLigneRapport(
+      texte, Caractere(reponse, o + 205) == "0" ? "Application non active" : "Application active");
+  AjouterLigneRapport(texte, champ(206, 4));
+  AjouterLigneRapport(texte, champ(210, 2));
+  AjouterLigneRapport(texte, champ(212, 2));
+  const std::string brut = Extraire(reponse, o + 214, 2);
+  const auto tables = LireCompte(brut);
+  if (!tables) {
+    AjouterLigneRapport(texte, "Nombre de tables : " + Illisible(brut));
+    return std::nullopt;
+  }
+  for (int j = 0; j < *tables; ++j) {
+    const long debut = o + 216 + kTailleTable * j;
+    if (!DansLaReponse(reponse, debut)) return std::nullopt;
+    AjouterLigneRapport(texte, "No table :" + ChampRapport(reponse, debut, 2));
+    AjouterLigneRapport(texte, "No version: " + ChampRapport(reponse, debut + 2, 4));
+    AjouterLigneRapport(texte, "");
+  }
+  return kTailleBloc + kTailleTable * *tables;
+}
+}  // namespace
+
+std::string ConstruireRapportTeleParam(std::string_view reponse) {
+  return ConstruireRapport(reponse, &SuiteBlocTeleParam);
+}
+
+std::int16_t DemanderEtatTeleParam(Console& console) {
+  return DemanderRapport(console, {"AJ00205", "DemEtatTeleParam", "téléparam incomplète",
+                                   &ConstruireRapportTeleParam});
+}
+
+void Command4_Click(Console& console) {
+  MontrerRapport(console, &DemanderEtatTeleParam, "Demande ticket teleParam = OK",
+                 "Demande ticket teleParam = Erreur n°");
+}
+
+}  // namespace zef30

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "console/Console.h"
+
+namespace zef30 {
+
+// The state of the last tele-parametering from its accepted answer: per application block its
+// eight opening lines, whether it is initialised and active, three lines of its own, then the
+// number and version of each parameter table; lines ended by CR LF.
+std::string ConstruireRapportTeleParam(std::string_view reponse);
+
+// That report into TexteTicket: 0 built; 11, 2, 3 incomplete, erroneous call, no call;
+// 1 refused otherwise; -600 terminal not ready.
+std::int16_t DemanderEtatTeleParam(Console& console);
+
+// "Etat dernier TeleParam": the report shown and logged, then one line.
+void Command4_Click(Console& console);
+
+}  // namespace zef30

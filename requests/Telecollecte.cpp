@@ -1,0 +1,113 @@
+#include "requests/Telecollecte.h"
+
+#include "console/FichiersConsole.h"
+#include "link/Texte.h"
+#include "listening/EchangesEcoute.h"
+#include "requests/LigneResultat.h"
+#include "requests/RapportsTerminal.h"
+
+namespace zef30 {
+
+namespace {
+constexpr std::int16_t kPasPret = -500;
+constexpr int kAttenduTelecollecte = 210;
+// The terminal calls every acquirer in turn before it answers.
+constexpr double kDelaiTelecollecte = 900.0;
+constexpr long kTailleBloc = 193;
+constexpr long kTailleRemise = 40;
+
+// Line 9 and the remittances of one block; the next block follows the last remittance.
+std::optional<long> SuiteBlocTelecollecte(std::string_view reponse, long o, std::string& texte,
+                                          const FormatMontant& format) {
+  const std::string brut = Extraire(reponse, o + 204, 1);
+  const auto remises = LireCompte(brut);
+  if (!remises) {
+    AjouterLigneRapport(texte, "NB REMISE: " + Illisible(brut));
+    return std::nullopt;
+  }
+  AjouterLigneRapport(texte, "NB REMISE: " + ChampRapport(reponse, o + 204, 1));
+  for (int r = 0; r < *remises; ++r) {
+    const long debut = o + 205 + kTailleRemise * r;
+    if (!DansLaReponse(reponse, debut)) return std::nullopt;
+    const auto champ = [&](long decalage, long longueur) {
+      return ChampRapport(reponse, debut + decalage, longueur);
+    };
+    const std::string montantBrut = Extraire(reponse, debut + 21, 12);
+    const auto montant = FormaterMontant(montantBrut, format);
+    AjouterLigneRapport(texte, "No acquereur :" + champ(0, 6));
+    AjouterLigneRapport(texte, "No Remise: " + champ(6, 6));
+    AjouterLigneRapport(texte, "Nb Transaction : " + champ(12, 6));
+    AjouterLigneRapport(texte, "MONTANT TRANSACTION = ");
+    AjouterLigneRapport(texte,
+                        "\t" + (montant ? *montant : Illisible(montantBrut)) + " " + champ(18, 3));
+    AjouterLigneRapport(texte, "Nb Trans non aboutie: " + champ(34, 6));
+    AjouterLigneRapport(texte, "");
+  }
+  AjouterLigneRapport(texte, "");
+  return kTailleBloc + kTailleRemise * *remises;
+}
+}  // namespace
+
+std::string TraduireCodeTelecollecte(std::string_view code) {
+  if (code == "0") return "télécollecte OK";
+  if (code == "1") return "télécollecte incomplète";
+  if (code == "2") return kAppelErrone;
+  if (code == "3") return kPasDAppel;
+  return {};
+}
+
+std::string ConstruireRapportTelecollecte(std::string_view reponse, const FormatMontant& format) {
+  return ConstruireRapport(reponse, [&](std::string_view r, long o, std::string& texte) {
+    return SuiteBlocTelecollecte(r, o, texte, format);
+  });
+}
+
+std::optional<std::string> JugerTelecollecte(std::string_view reponse) {
+  const std::string nombre = Extraire(reponse, 10, 2);
+  const bool deux = nombre == "02";
+  const std::string code1 = Caractere(reponse, 18);
+  const std::string code2 = deux ? Caractere(reponse, 25) : std::string();
+  const bool tousOk = code1 == "0" && (nombre == "01" || (deux && code2 == "0"));
+  if (Caractere(reponse, 7) == "0" && tousOk) return std::nullopt;
+  // With one acquirer, the characters after its code close the frame: no second acquirer.
+  const std::string acquereur2 = deux ? ChampRapport(reponse, 19, 6) : std::string();
+  return ChampRapport(reponse, 12, 6) + " : " + TraduireCodeTelecollecte(code1) + " - " +
+         acquereur2 + " : " + TraduireCodeTelecollecte(code2);
+}
+
+std::int16_t DemanderTelecollecte(Console& console, bool afficherHote) {
+  // What an earlier request left there is not this tele-collection's.
+  console.etat.TexteTicket.clear();
+  if (!console.liaison.AttendreTerminalPret()) return kPasPret;
+  const std::string reponse =
+      EchangerDemTC(console, "AJ00204", kAttenduTelecollecte, kDelaiTelecollecte, afficherHote);
+  const auto detail = JugerTelecollecte(reponse);
+  if (!detail) return 0;
+  console.fenetre.AfficherEtat("Télécollecte", *detail);
+  return 1;
+}
+
+std::int16_t DemanderTicketTelecollecte(Console& console) {
+  return DemanderRapport(
+      console, {"AJ00203", "DemTIC", "télécollecte incomplète",
+                [](std::string_view reponse) { return ConstruireRapportTelecollecte(reponse); }});
+}
+
+void cmdDemTC_Click(Console& console) {
+  std::int16_t resultat = 0;
+  {
+    Sablier sablier(console.fenetre);
+    resultat = DemanderTelecollecte(console, console.fenetre.EcranHoteCoche());
+  }
+  const std::string texte = Cp1252VersUtf8(console.etat.TexteTicket);
+  console.fenetre.EcrireTexte(ZoneTexte::txtSelection, texte);
+  console.fichiers.JournaliserTexte(texte);
+  console.fenetre.AjouterLigne(LigneResultat("Télécollecte", resultat, "OK", "Pas Ok"));
+}
+
+void cmdDemTic_Click(Console& console) {
+  MontrerRapport(console, &DemanderTicketTelecollecte, "Demande de ticket = OK",
+                 "Demande de ticket telecol = Erreur n°");
+}
+
+}  // namespace zef30
