@@ -62,8 +62,11 @@ struct Poste {
 TEST(SansFenetre, GivesTheSameLinesStatusAndFilesAsTheWindow) {
   simulateur::Scenario scenario;
   scenario.statutSwitch = "0113";
+  scenario.rafale = true;
+  scenario.soins.pause = 0;
   std::string erreur;
-  const auto requetes = LireScript("switch,consultation,switch", erreur);
+  const auto requetes =
+      LireScript("switch,consultation,etat-telecollecte,heure,etat-teleparam,switch", erreur);
   ASSERT_TRUE(requetes) << erreur;
 
   Poste<FenetreTexte> texte(scenario);
@@ -94,7 +97,7 @@ TEST(SansFenetre, GivesTheSameLinesStatusAndFilesAsTheWindow) {
   std::vector<std::string> lignes;
   auto* liste = static_cast<QListWidget*>(trouver("List1"));
   for (int i = 0; i < liste->count(); ++i) lignes.push_back(liste->item(i)->text().toStdString());
-  ASSERT_EQ(texte.fenetre.Lignes().size(), 28u);
+  ASSERT_EQ(texte.fenetre.Lignes().size(), 31u);
   EXPECT_EQ(lignes, texte.fenetre.Lignes());
   EXPECT_EQ(static_cast<QLineEdit*>(trouver("Text1"))->text().toStdString(), texte.fenetre.Etat());
   EXPECT_EQ(texte.fenetre.Etat(), "DemSwi Pin-pad et lecteur hors service, sécurité activée");

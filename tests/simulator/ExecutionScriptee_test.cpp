@@ -74,7 +74,7 @@ TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
     std::string erreurs;  // what the error stream says
   };
   const Cas cas[] = {
-      {"", "switch,consultation", 0,
+      {"", "switch,consultation,heure,etat-telecollecte,etat-teleparam", 0,
        "    Demande de Switch = Carte présente\n[1] switch : réussie\n[2] consultation\n    No "
        "Serie: ZEF30SIM0001",
        ""},
