@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "link/Texte.h"
 #include "link/TraceLigne.h"
 
 namespace zef30 {
@@ -33,15 +34,11 @@ void FenetreTexte::Dire(const std::string& etiquette, const std::string& texte) 
   std::ostream& o = *sortie_;
   o << "    " << etiquette;
   // A text of several lines (receipt, report) goes under its label, one line each.
-  std::size_t debut = 0;
-  bool premiere = true;
-  while (premiere || debut < texte.size()) {
-    const auto fin = texte.find('\n', debut);
-    std::string ligne = texte.substr(debut, fin == std::string::npos ? fin : fin - debut);
-    debut = fin == std::string::npos ? texte.size() : fin + 1;
-    if (!ligne.empty() && ligne.back() == '\r') ligne.pop_back();
-    o << (premiere && fin == std::string::npos ? "" : "\n      ") << NommerControles(ligne);
-    premiere = false;
+  const auto lignes = DecouperLignes(texte);
+  if (lignes.size() == 1 && texte.find('\n') == std::string::npos) {
+    o << NommerControles(lignes[0]);
+  } else {
+    for (const auto ligne : lignes) o << "\n      " << NommerControles(ligne);
   }
   o << std::endl;
 }

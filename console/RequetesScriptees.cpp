@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "link/Texte.h"
 #include "link/Trame.h"
 #include "requests/Consultation.h"
 #include "requests/PisteIso2.h"
@@ -44,12 +45,8 @@ std::optional<bool> Choix(std::string_view valeur, std::string_view vrai,
 // "nom" or "nom clé=valeur ...": false with the reason in `erreur`.
 bool LireRequete(std::string_view texte, RequeteScriptee& requete, std::string& erreur) {
   std::vector<std::string_view> mots;
-  std::size_t debut = 0;
-  while (debut < texte.size()) {
-    const auto fin = texte.find_first_of(" \t", debut);
-    const auto mot = texte.substr(debut, fin == std::string_view::npos ? fin : fin - debut);
+  for (const std::string_view mot : Decouper(texte, " \t")) {
     if (!mot.empty()) mots.push_back(mot);
-    debut = fin == std::string_view::npos ? texte.size() : fin + 1;
   }
   if (mots.empty() || TrouverFamille(mots[0]) == nullptr) {
     std::string connues;
@@ -114,15 +111,9 @@ std::optional<std::vector<RequeteScriptee>> LireScript(std::string_view texte,
                                                        std::string& erreur) {
   std::vector<RequeteScriptee> requetes;
   const bool liste = texte.find('\n') == std::string_view::npos;
-  const char separateur = liste ? ',' : '\n';
-  std::size_t debut = 0;
   int numero = 0;
-  while (debut <= texte.size()) {
+  for (const std::string_view brut : liste ? Decouper(texte, ",") : DecouperLignes(texte)) {
     ++numero;
-    const auto fin = texte.find(separateur, debut);
-    const std::string_view brut =
-        texte.substr(debut, fin == std::string_view::npos ? std::string_view::npos : fin - debut);
-    debut = fin == std::string_view::npos ? texte.size() + 1 : fin + 1;
     const std::string_view ligne = SansBlancs(brut);
     if (!liste && (ligne.empty() || ligne.front() == '#')) continue;
     RequeteScriptee requete;

@@ -166,13 +166,8 @@ std::optional<std::vector<EnregistrementTrace>> LireTrace(std::string_view texte
                                                           std::string& erreur) {
   std::vector<EnregistrementTrace> enregistrements;
   std::size_t numero = 0;
-  std::size_t debut = 0;
-  while (debut < texte.size()) {
+  for (const std::string_view ligne : DecouperLignes(texte)) {
     ++numero;
-    const auto fin = texte.find('\n', debut);
-    std::string_view ligne = texte.substr(debut, fin == std::string_view::npos ? fin : fin - debut);
-    debut = fin == std::string_view::npos ? texte.size() : fin + 1;
-    if (!ligne.empty() && ligne.back() == '\r') ligne.remove_suffix(1);
     if (ligne.find_first_not_of(' ') == std::string_view::npos || ligne.front() == '#') continue;
 
     std::size_t position = 0;

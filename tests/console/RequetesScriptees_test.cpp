@@ -19,7 +19,8 @@ TEST(RequetesScriptees, ReadsAListOrAFileAndNamesWhatItCannotRead) {
       {"switch,bogus", "requête 2 : requête inconnue « bogus » (connues : switch, consultation"},
       {"switch couleur=rouge\n", "ligne 1 : entrée « couleur=rouge » incomprise"},
       {"switch ecran=peut-etre\n", "ligne 1 : entrée « ecran=peut-etre » incomprise"},
-      {"switch,", "requête 2 : requête inconnue «  »"},
+      {"switch,", "switch//// "},  // a closing comma asks for nothing more
+      {"switch,,consultation", "requête 2 : requête inconnue «  »"},
       {"\n# rien\n", "aucune requête à faire"},
   };
   for (const Cas& k : cas) {
