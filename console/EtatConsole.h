@@ -16,6 +16,8 @@ struct EtatConsole {
   double NumeroDossier = 0;
   std::string TexteTicket;
   bool ArretEcoute = false;
+  // Click handlers running now: more than one only while a listener lets the window work.
+  int GestionnairesEnCours = 0;
   std::string PisteIso2;
   // Dossier numbers of the last list, entries 1 to 80 at indexes 0 to 79.
   std::array<std::string, 80> DossiersEnCours;

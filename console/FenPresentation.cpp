@@ -18,6 +18,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSocketNotifier>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -25,11 +30,15 @@
 #include "console/Demarrage.h"
 #include "console/ListeDossiers.h"
 #include "requests/Consultation.h"
+#include "requests/Dossiers.h"
+#include "requests/Enregistrement.h"
 #include "requests/PisteIso2.h"
 #include "requests/Services.h"
+#include "requests/ModeMaintenance.h"
 #include "requests/Switch.h"
 #include "requests/TeleParametres.h"
 #include "requests/Telecollecte.h"
+#include "requests/Validite.h"
 
 namespace zef30 {
 
@@ -242,16 +251,16 @@ void FenPresentation::ConstruireControles() {
   // Buttons whose handler is still to come are connection points: they exist and do nothing.
   const Bouton boutons[] = {
       {"cmdDemSwi", "Demande de switch", 8, 424, &cmdDemSwi_Click},
-      {"cmdSetPrix", "Définir le prix", 320, 424, nullptr},
-      {"cmdDemVal", "Demander validité", 8, 456, nullptr},
-      {"cmdLitPuceSync", "Ecouter Mode Maintenance", 320, 456, nullptr},
-      {"cmdDemEnr", "Demander enregistrement", 8, 488, nullptr},
-      {"Command1", "Sortie Ecoute", 320, 496, nullptr, true},
-      {"Command3", "Demander Annul Dossier", 8, 520, nullptr},
+      {"cmdSetPrix", "Définir le prix", 320, 424, &cmdSetPrix_Click},
+      {"cmdDemVal", "Demander validité", 8, 456, &cmdDemVal_Click},
+      {"cmdLitPuceSync", "Ecouter Mode Maintenance", 320, 456, &cmdLitPuceSync_Click},
+      {"cmdDemEnr", "Demander enregistrement", 8, 488, &cmdDemEnr_Click},
+      {"Command1", "Sortie Ecoute", 320, 496, &Command1_Click, true},
+      {"Command3", "Demander Annul Dossier", 8, 520, &Command3_Click},
       {"Command2", "Mise à l'heure", 320, 536, &Command2_Click},
-      {"cmdDemAbdn", "Demander Info Dossier", 8, 552, nullptr},
+      {"cmdDemAbdn", "Demander Info Dossier", 8, 552, &cmdDemAbdn_Click},
       {"cmdDemConsult", "Dem consultation", 320, 568, &cmdDemConsult_Click},
-      {"cmdDemConf", "Demander liste dossier", 8, 584, nullptr},
+      {"cmdDemConf", "Demander liste dossier", 8, 584, &cmdDemConf_Click},
       {"Command6", "Dem Redemarrage", 320, 600, &Command6_Click},
       {"Command5", "Demande ISO 2", 8, 616, &Command5_Click},
       {"cmdDemTC", "Demander télécollecte", 8, 648, &cmdDemTC_Click},
@@ -282,14 +291,8 @@ void FenPresentation::BrancherBouton(QPushButton* bouton, Gestionnaire gestionna
 
 void FenPresentation::Executer(Gestionnaire gestionnaire, bool pendantUneRequete) {
   if (console_ == nullptr) return;
-  if (gestionnairesEnCours_ > 0 && !pendantUneRequete) return;
-  struct EnCours {
-    int& compteur;
-    explicit EnCours(int& c) : compteur(c) { ++compteur; }
-    ~EnCours() { --compteur; }
-  } enCours(gestionnairesEnCours_);
   try {
-    gestionnaire(*console_);
+    ExecuterGestionnaire(*console_, gestionnaire, pendantUneRequete);
   } catch (const std::exception& erreur) {
     // A handler that fails must not take the console down with it.
     BoiteMessage("Test ZEF30", erreur.what());
@@ -312,7 +315,7 @@ void FenPresentation::closeEvent(QCloseEvent* evenement) {
   evenement->accept();
   // Closing the window ends the program whatever runs. A handler still running has the line and
   // may wait for minutes; nothing it holds needs saving (files are written as they go).
-  if (gestionnairesEnCours_ > 0) {
+  if (console_ != nullptr && console_->etat.GestionnairesEnCours > 0) {
     std::fflush(nullptr);
     std::_Exit(0);
   }
@@ -349,11 +352,9 @@ void FenPresentation::EffacerCarte() {
 
 std::string FenPresentation::LireTexte(ZoneTexte zone) const {
   switch (zone) {
-    case ZoneTexte::txtSelection: {
-      const QString affiche = txtSelection_->toPlainText();
-      if (affiche == texteSelectionAffiche_) return texteSelection_;
-      return affiche.toStdString();
-    }
+    case ZoneTexte::txtSelection:
+      if (txtSelection_->document()->revision() == revisionSelection_) return texteSelection_;
+      return txtSelection_->toPlainText().toStdString();
     case ZoneTexte::Text2:
       return Text2_->text().toStdString();
     case ZoneTexte::TextPrix:
@@ -368,7 +369,7 @@ void FenPresentation::EcrireTexte(ZoneTexte zone, const std::string& texte) {
     case ZoneTexte::txtSelection:
       txtSelection_->setPlainText(EnQString(texte));
       texteSelection_ = texte;
-      texteSelectionAffiche_ = txtSelection_->toPlainText();
+      revisionSelection_ = txtSelection_->document()->revision();
       controle = txtSelection_;
       break;
     case ZoneTexte::Text2:
@@ -409,7 +410,19 @@ QLabel* FenPresentation::LabelDe(Panneau panneau) const {
 }
 
 void FenPresentation::DefinirLegende(Panneau panneau, const std::string& texte) {
-  LabelDe(panneau)->setText(EnQString(texte));
+  // The terminal's two display lines are separated by CR LF: one line break on the label.
+  LabelDe(panneau)->setText(EnQString(texte).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+void FenPresentation::DefinirCouleurFond(Panneau panneau, std::optional<Couleur> couleur) {
+  QLabel* label = LabelDe(panneau);
+  if (couleur) {
+    label->setAutoFillBackground(true);
+    Colorer(label, QPalette::Window, QColor(couleur->rouge, couleur->vert, couleur->bleu));
+  } else {
+    Colorer(label, QPalette::Window, palette().color(QPalette::Window));
+  }
+  label->repaint();
 }
 
 void FenPresentation::DefinirVisible(Panneau panneau, bool visible) {
@@ -442,5 +455,45 @@ void FenPresentation::BoiteMessage(const std::string& titre, const std::string& 
 }
 
 void FenPresentation::CederAuxEvenements() { QCoreApplication::processEvents(); }
+
+void FenPresentation::AjouterTexte(ZoneTexte zone, const std::string& texte) {
+  if (zone != ZoneTexte::txtSelection) {
+    Fenetre::AjouterTexte(zone, texte);
+    return;
+  }
+  // At the end of the document, whatever the operator selected: the cost of the added text only.
+  const bool suivi = txtSelection_->document()->revision() == revisionSelection_;
+  QTextCursor curseur(txtSelection_->document());
+  curseur.movePosition(QTextCursor::End);
+  curseur.insertText(EnQString(texte));
+  if (suivi) {
+    texteSelection_ += texte;
+    revisionSelection_ = txtSelection_->document()->revision();
+  }
+  txtSelection_->ensureCursorVisible();
+}
+
+void FenPresentation::AttendreLigneOuEvenement(PortSerie& port, Horloge::Instant echeance) {
+  // What is already there first, the operator's clicks included.
+  QCoreApplication::processEvents();
+  const int fd = port.Descripteur();
+  if (fd < 0) {
+    // A port that is no system line keeps its own time: it waits by itself.
+    port.AttendreAuMoins(1, echeance);
+    return;
+  }
+  if (port.NombreEnAttente() > 0) return;
+  const auto reste =
+      std::chrono::ceil<std::chrono::milliseconds>(echeance - std::chrono::steady_clock::now());
+  if (reste.count() <= 0) return;
+  // Asleep until the line has a character, the deadline comes, or any event of the window
+  // (a click, a repaint) has been handled.
+  QSocketNotifier ligne(static_cast<qintptr>(fd), QSocketNotifier::Read);
+  QTimer echeanceAtteinte;
+  echeanceAtteinte.setSingleShot(true);
+  echeanceAtteinte.setTimerType(Qt::PreciseTimer);
+  echeanceAtteinte.start(reste);
+  QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
 
 }  // namespace zef30

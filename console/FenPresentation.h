@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QWidget>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "console/Console.h"
 #include "console/Fenetre.h"
+#include "console/Gestionnaires.h"
 
 class QAction;
 class QCheckBox;
@@ -48,19 +50,19 @@ class FenPresentation final : public QWidget, public Fenetre {
   void PointeurOccupe(bool occupe) override;
   void BoiteMessage(const std::string& titre, const std::string& texte) override;
   void CederAuxEvenements() override;
+  void AjouterTexte(ZoneTexte zone, const std::string& texte) override;
+  void DefinirCouleurFond(Panneau panneau, std::optional<Couleur> couleur) override;
+  void AttendreLigneOuEvenement(PortSerie& port, Horloge::Instant echeance) override;
 
  protected:
   void closeEvent(QCloseEvent* evenement) override;
   bool eventFilter(QObject* objet, QEvent* evenement) override;
 
  private:
-  using Gestionnaire = void (*)(Console&);
-
   void ConstruireControles();
   void BrancherBouton(QPushButton* bouton, Gestionnaire gestionnaire, bool pendantUneRequete);
-  // Runs one click handler. A click that arrives while another handler runs (listeners let the
-  // window handle events) is dropped, so two requests never share the line at once; only a
-  // handler marked `pendantUneRequete` (stopping a listener) gets through.
+  // Runs one click handler through the console's guard, which keeps a second request off the line
+  // while one runs; a handler that fails must not take the console down with it.
   void Executer(Gestionnaire gestionnaire, bool pendantUneRequete);
   QLabel* LabelDe(Panneau panneau) const;
 
@@ -71,7 +73,6 @@ class FenPresentation final : public QWidget, public Fenetre {
   void EnregistrerEnTicket();
 
   Console* console_ = nullptr;
-  int gestionnairesEnCours_ = 0;
   int pointeursOccupes_ = 0;
 
   QPlainTextEdit* txtSelection_ = nullptr;
@@ -97,8 +98,9 @@ class FenPresentation final : public QWidget, public Fenetre {
 
   // The exact text last put into txtSelection: the box shows CR LF and other control characters
   // its own way, and a listener that reads the box back must get the characters it put there.
+  // It is trusted while the box's document has not changed since the console last wrote to it.
   std::string texteSelection_;
-  QString texteSelectionAffiche_;
+  int revisionSelection_ = -1;
 };
 
 }  // namespace zef30

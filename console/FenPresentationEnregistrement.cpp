@@ -43,7 +43,7 @@ void FenPresentation::EnregistrerSous() {
   if (console_ == nullptr) return;
   // A dialog would hold up a running listener, and the terminal with it, for as long as it is
   // open; the receipt file of the minute needs no dialog.
-  if (gestionnairesEnCours_ > 0) {
+  if (console_->etat.GestionnairesEnCours > 0) {
     AjouterLigne(
         "Enregistrer sous… : attendez la fin de la demande en cours, ou choisissez "
         "« Enregistrer comme ticket »");

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "link/Horloge.h"
+#include "link/PortSerie.h"
 
 namespace zef30 {
 
@@ -10,6 +14,13 @@ enum class ZoneTexte { txtSelection, Text2, TextPrix };
 
 // The labels that show the terminal's display and the listening state.
 enum class Panneau { PanelAnnulation, PanelRefus, LabelTemps, Label6 };
+
+// A colour as its red, green and blue parts (0 to 255).
+struct Couleur {
+  int rouge = 0;
+  int vert = 0;
+  int bleu = 0;
+};
 
 // What requests and listeners may do with the console window. The Qt window is one
 // implementation; the tests keep an in-memory one that records every call.
@@ -26,6 +37,11 @@ class Fenetre {
 
   virtual std::string LireTexte(ZoneTexte zone) const = 0;
   virtual void EcrireTexte(ZoneTexte zone, const std::string& texte) = 0;
+  // `texte` at the end of the zone. A window that keeps long texts (a listening trace of hours)
+  // does it at the cost of the added text alone.
+  virtual void AjouterTexte(ZoneTexte zone, const std::string& texte) {
+    EcrireTexte(zone, LireTexte(zone) + texte);
+  }
   // Check1 "Ecran Hote" ticked.
   virtual bool EcranHoteCoche() const = 0;
   // Option1 "Mode Vente" selected.
@@ -37,12 +53,22 @@ class Fenetre {
   virtual void DefinirLegende(Panneau panneau, const std::string& texte) = 0;
   virtual void DefinirVisible(Panneau panneau, bool visible) = 0;
   virtual void Rafraichir(Panneau panneau) = 0;
+  // The label's background: `couleur`, or the window's own background when there is none.
+  virtual void DefinirCouleurFond(Panneau, std::optional<Couleur>) {}
 
   virtual void PointeurOccupe(bool occupe) = 0;
   // A modal box with an OK button; returns once the operator has pressed it.
   virtual void BoiteMessage(const std::string& titre, const std::string& texte) = 0;
   // Lets the window handle its waiting events (clicks included), as listeners do between polls.
   virtual void CederAuxEvenements() = 0;
+  // A listener's wait: handles the window's events while it waits until a character is waiting
+  // on `port`, a window event has been handled (the operator's click), or `echeance` (on the
+  // port's clock) has come, whichever is first. It never spins: a quiet line and an idle window
+  // cost no processor time. A window without an event loop of its own lets the port wait.
+  virtual void AttendreLigneOuEvenement(PortSerie& port, Horloge::Instant echeance) {
+    CederAuxEvenements();
+    port.AttendreAuMoins(1, echeance);
+  }
 };
 
 }  // namespace zef30

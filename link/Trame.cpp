@@ -25,4 +25,10 @@ std::optional<int> LireLongueurTrame(std::string_view trame) {
   return LireEntierStrict(Extraire(trame, 4, 3));
 }
 
+std::string JoindreBlocs(std::string_view bloc1, std::string_view bloc2) {
+  std::string reponse(bloc1.size() >= 3 ? bloc1.substr(0, bloc1.size() - 3) : std::string_view());
+  if (!bloc2.empty()) reponse += bloc2.substr(1);
+  return reponse;
+}
+
 }  // namespace zef30

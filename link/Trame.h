@@ -27,4 +27,11 @@ std::string EncadrerMessage(std::string_view message);
 // The data length L at positions 4 to 6 of a frame, when those three characters are digits.
 std::optional<int> LireLongueurTrame(std::string_view trame);
 
+// A frame of L data characters in two blocks has L - 239 characters in its second block.
+inline int TailleSecondBloc(int longueur) { return longueur - 239; }
+
+// One answer from two blocks: the first without its three closing characters, then the second
+// from after its STX.
+std::string JoindreBlocs(std::string_view bloc1, std::string_view bloc2);
+
 }  // namespace zef30

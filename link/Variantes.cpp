@@ -13,16 +13,6 @@ constexpr int kTailleBloc = 252;
 constexpr int kMaxUnBloc = 248;
 constexpr int kSupplementTrame = 9;
 const std::string kAck(1, ACK);
-
-// A frame of L data characters in two blocks has L - 239 characters in its second block.
-int TailleSecondBloc(int longueur) { return longueur - 239; }
-
-// The first block without its three closing characters, then the second from after its STX.
-std::string JoindreBlocs(const std::string& bloc1, const std::string& bloc2) {
-  std::string reponse = bloc1.size() >= 3 ? bloc1.substr(0, bloc1.size() - 3) : std::string();
-  if (!bloc2.empty()) reponse += bloc2.substr(1);
-  return reponse;
-}
 }  // namespace
 
 std::string Liaison::EnvoyerTrameParLongueur(LectureParLongueur lecture, std::string_view message,

@@ -1,30 +1,160 @@
-// Placeholders until the listeners land: every exchange fails as a terminal that never answered.
+// The exchanges that hand the line to a listener once the terminal has announced its answer.
 #include "listening/EchangesEcoute.h"
 
+#include <optional>
+
+#include "link/Texte.h"
 #include "link/Trame.h"
+#include "listening/Ecoute.h"
+#include "listening/EcoutePaiement.h"
+#include "listening/EcouteTerminal.h"
 
 namespace zef30 {
 
-std::string EchangerDemarrage(Console&, std::string_view, int, double) { return {}; }
+namespace {
 
-std::string EchangerDemEnr(Console&, std::string_view, int&, double, bool) {
-  return std::string(ERR_MESSAGE);
+constexpr int kSupplementTrame = 9;
+constexpr int kMaxUnBloc = 248;
+constexpr double kAttenteTelecollecte = 11.0;
+const std::string kAck(1, ACK);
+
+// The common opening: true when the terminal answered EOT with ENQ.
+bool OuvrirAvecEnq(Console& console, std::string_view message, double delaiEnq) {
+  const auto reponse = console.liaison.OuvrirEchange(message, delaiEnq);
+  return reponse && *reponse == std::string(1, ENQ);
 }
 
-std::string EchangerDemTC(Console&, std::string_view, int, double, bool) {
-  return std::string(ERR_MESSAGE);
+// The last ACK of an exchange; the terminal's closing character is not looked at.
+void AcquitterFin(Console& console) { console.liaison.EnvoyerTrame(kAck, false, 1, kDelaiReponse); }
+
+// The answer frame of the direct tele-collection read: the marker "j019" (two acquirers) or
+// "j012" (one) of the terminal's "Aj" answer, found from the end of what was received.
+std::optional<std::size_t> ChercherMarqueur(const std::string& recu) {
+  for (const char* marqueur : {"j019", "j012"}) {
+    const auto position = recu.rfind(marqueur);
+    if (position != std::string::npos) return position;
+  }
+  return std::nullopt;
 }
 
-std::string EchangerDemVal(Console&, std::string_view, int, double) {
-  return std::string(ERR_MESSAGE);
+constexpr long kLongueurQueue = 30;
+
+// What the terminal sent before its answer: from the second character received up to the sixth
+// before the answer's marker (its STX, "A" and the end of the frame before are left out). Empty
+// when too little came for that cut.
+std::string TexteAvantReponse(const std::string& recu, std::size_t marqueur) {
+  const long queue =
+      static_cast<long>(Extraire(recu, static_cast<long>(marqueur) + 1, kLongueurQueue).size());
+  const long longueur = static_cast<long>(recu.size()) - queue - 6;
+  if (longueur <= 0) return {};
+  return Extraire(recu, 2, longueur);
 }
 
-std::string EchangerDemISO2(Console&, std::string_view, int, double, bool) {
-  return std::string(ERR_MESSAGE);
+std::string LireTelecollecteDirecte(Console& console, std::string dernier,
+                                    Horloge::Instant echeance) {
+  PortSerie& port = console.liaison.Port();
+  const Horloge& horloge = console.liaison.HorlogeLiaison();
+  GardeTailleLecture garde(port);
+  std::string recu;
+  std::optional<std::size_t> marqueur;
+  bool fini = false;
+  while (!fini && horloge.Maintenant() < echeance) {
+    if (dernier == std::string(1, ENQ) || dernier == std::string(1, STX)) {
+      // Nothing received is dropped before this ACK: every character belongs to the report.
+      port.Ecrire(kAck);
+      port.AttendreAuMoins(1, Horloge::Plus(horloge.Maintenant(), kDelaiReponse));
+      dernier = port.Lire();
+    } else {
+      try {
+        dernier = AttendreCaractere(console, kAttenteTelecollecte);
+      } catch (const ErreurEcoute&) {
+        break;  // the line is gone: what came so far is all there is
+      }
+    }
+    recu += dernier;
+    if (!dernier.empty()) continue;
+    marqueur = ChercherMarqueur(recu);
+    fini = marqueur && Extraire(recu, static_cast<long>(*marqueur) + 1, kLongueurQueue)
+                               .find(std::string{DLE, ETX}) != std::string::npos;
+  }
+  if (!marqueur) marqueur = ChercherMarqueur(recu);
+  if (!marqueur) return {};
+  console.etat.TexteTicket = TexteAvantReponse(recu, *marqueur);
+  return Extraire(recu, static_cast<long>(*marqueur) - 1, kLongueurQueue);
 }
 
-std::string EchangerDemVal2(Console&, std::string_view, int&, double) {
-  return std::string(ERR_MESSAGE);
+}  // namespace
+
+std::string EchangerDemarrage(Console& console, std::string_view message, int, double delaiEnq) {
+  if (!OuvrirAvecEnq(console, message, delaiEnq)) return {};
+  return EcouterDemarrage(console);
+}
+
+std::string EchangerDemEnr(Console& console, std::string_view message, int& attendu,
+                           double delaiEnq, bool ecouter) {
+  if (!OuvrirAvecEnq(console, message, delaiEnq)) return std::string(ERR_MESSAGE);
+  if (ecouter) return EcouterDemEnr(console);
+  Liaison& liaison = console.liaison;
+  int premier = attendu;
+  const std::string bloc1 =
+      liaison.EnvoyerTrameBlocCourt(kAck, false, premier, kDelaiReponse, kSupplementTrame);
+  if (Caractere(bloc1, 7) == "9") return bloc1;
+  const auto longueur = LireLongueurTrame(bloc1);
+  // Without a readable length there is no telling where the answer ends.
+  if (!longueur) return std::string(ERR_MESSAGE);
+  attendu = TailleSecondBloc(*longueur);
+  return JoindreBlocs(bloc1, liaison.EnvoyerTrame(kAck, false, attendu, kDelaiReponse));
+}
+
+std::string EchangerDemTC(Console& console, std::string_view message, int, double delaiEnq,
+                          bool ecouter) {
+  const auto reponseEot = console.liaison.OuvrirEchange(message, delaiEnq);
+  if (!reponseEot) return std::string(ERR_MESSAGE);
+  const auto echeance = Horloge::Plus(console.liaison.HorlogeLiaison().Maintenant(), delaiEnq);
+  if (!ecouter) return LireTelecollecteDirecte(console, *reponseEot, echeance);
+  // The listener keeps the answer as it passes, so that the request reads it by the same
+  // positions as on the direct read; what came before it is cut the same way.
+  const EcouteTelecollecte ecoute = EcouterDemTCDetaille(console);
+  if (ecoute.reponse.empty()) return {};
+  if (const auto marqueur = ChercherMarqueur(ecoute.trace)) {
+    console.etat.TexteTicket =
+        TexteAvantReponse(ecoute.trace.substr(0, *marqueur + kLongueurQueue), *marqueur);
+  }
+  return ecoute.reponse;
+}
+
+std::string EchangerDemVal(Console& console, std::string_view message, int, double delaiEnq) {
+  if (!OuvrirAvecEnq(console, message, delaiEnq)) return std::string(ERR_MESSAGE);
+  return EcouterDemVAl(console);
+}
+
+std::string EchangerDemISO2(Console& console, std::string_view message, int, double delaiEnq,
+                            bool ecouter) {
+  if (!OuvrirAvecEnq(console, message, delaiEnq)) return std::string(ERR_MESSAGE);
+  std::string reponse;
+  if (ecouter) {
+    reponse = EcouterDemISO2(console);
+  } else {
+    int attendu = 52;
+    reponse =
+        console.liaison.EnvoyerTrameBloc(kAck, false, attendu, kDelaiReponse, kSupplementTrame);
+  }
+  AcquitterFin(console);
+  return reponse;
+}
+
+std::string EchangerDemVal2(Console& console, std::string_view message, int& attendu,
+                            double delaiEnq) {
+  if (!OuvrirAvecEnq(console, message, delaiEnq)) return std::string(ERR_MESSAGE);
+  std::string reponse = EcouterDemVAl(console);
+  if (const auto longueur = LireLongueurTrame(reponse)) {
+    attendu = TailleSecondBloc(*longueur);
+    if (attendu > kMaxUnBloc) {
+      reponse += console.liaison.EnvoyerTrame(kAck, false, attendu, kDelaiReponse);
+    }
+  }
+  AcquitterFin(console);
+  return reponse;
 }
 
 }  // namespace zef30

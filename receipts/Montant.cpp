@@ -22,10 +22,9 @@ std::optional<std::string> FormaterMontant(std::string_view centimes, const Form
   // Beyond 2^53 a double no longer holds every whole number: no field of 8 characters gets near.
   constexpr double kPlusGrandExact = 9007199254740992.0;
   const auto nombre = LireNombre(centimes);
-  if (!nombre || *nombre != std::trunc(*nombre) || std::fabs(*nombre) > kPlusGrandExact) {
-    return std::nullopt;
-  }
-  const auto valeur = static_cast<std::int64_t>(*nombre);
+  if (!nombre || std::fabs(*nombre) > kPlusGrandExact) return std::nullopt;
+  // Two decimals of units: a fraction of a cent is rounded, a half away from zero.
+  const auto valeur = static_cast<std::int64_t>(std::round(*nombre));
   const std::uint64_t absolue =
       valeur < 0 ? static_cast<std::uint64_t>(-valeur) : static_cast<std::uint64_t>(valeur);
   const auto reste = static_cast<unsigned>(absolue % 100);

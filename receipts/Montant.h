@@ -15,9 +15,9 @@ struct FormatMontant {
 // is not a plain character.
 FormatMontant LireFormatMontantUtilisateur();
 
-// An amount field of the answer (a whole number of cents, blanks and a sign allowed around its
-// digits) printed in units with exactly two decimals and no thousands separator: "00001250"
-// gives "12.50". A field that is not a whole number of cents gives nothing.
+// An amount field of the answer (a number of cents, blanks and a sign allowed around it) printed
+// in units with exactly two decimals and no thousands separator: "00001250" gives "12.50", and
+// "0001.5  " gives "0.02". A field that is not a number gives nothing.
 std::optional<std::string> FormaterMontant(std::string_view centimes, const FormatMontant& format);
 
 }  // namespace zef30

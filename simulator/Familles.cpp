@@ -3,7 +3,9 @@
 #include <utility>
 
 #include "link/Trame.h"
+#include "simulator/FamillePaiement.h"
 #include "simulator/FamilleSoins.h"
+#include "simulator/TraficEcoute.h"
 
 namespace zef30::simulateur {
 
@@ -33,6 +35,8 @@ TableFamilles FamillesConnues() {
   table.Ajouter("AG000", RepondrePisteIso2);
   table.Ajouter("AS", RepondreHeure);
   table.Ajouter("AJ00701", RepondreVitesse);
+  AjouterFamillesPaiement(table);
+  table.Ajouter("AU000", RepondreRedemarrage);
   return table;
 }
 
@@ -57,6 +61,7 @@ Deroulement Reponse(std::string_view requete, const Scenario& scenario,
   if (const ReponseChoisie* choisie = ReponseDuScenario(requete, scenario)) {
     if (choisie->silence) return {Envoi{}};
     if (choisie->brut) return {Envoi{choisie->message}};
+    if (choisie->finEtb) return {Envoi{TrameFinEtb(choisie->message)}};
     return BlocsReponse(choisie->message);
   }
   if (const Famille* famille = familles.Trouver(requete)) return (*famille)(requete, scenario);
@@ -81,7 +86,9 @@ Deroulement PreparerDeroulement(std::string_view requete, const Scenario& scenar
       return {reponseEot};
   }
   Deroulement deroulement{reponseEot};
-  for (Envoi& envoi : Reponse(requete, scenario, familles)) deroulement.push_back(std::move(envoi));
+  for (Envoi& envoi : EntourerReponse(requete, scenario, Reponse(requete, scenario, familles))) {
+    deroulement.push_back(std::move(envoi));
+  }
   deroulement.push_back(Envoi{scenario.caractereFinal});
   return deroulement;
 }

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "link/Texte.h"
+#include "simulator/ClesPaiement.h"
 #include "simulator/ClesSoins.h"
+#include "simulator/TraficEcoute.h"
 
 namespace zef30::simulateur {
 
@@ -162,6 +164,7 @@ std::vector<Cle> Cles() {
                     ChampApplication(k, &Application::etatFichier, 1)});
   }
   for (auto& c : ClesSoins()) cles.push_back({c.nom, c.valeurs, c.role, c.lire});
+  for (auto& c : ClesPaiement()) cles.push_back({c.nom, c.valeurs, c.role, c.lire});
   return cles;
 }
 
@@ -218,6 +221,8 @@ bool AppliquerCle(Scenario& scenario, std::string_view cle, std::string_view val
   Scenario essai = scenario;
   if (cle.starts_with("reponse.") || cle.starts_with("brut.")) {
     probleme = LireReponseChoisie(essai, cle, valeur, cle.starts_with("brut."));
+  } else if (auto ecoute = AppliquerCleEcoute(essai, cle, valeur)) {
+    probleme = *ecoute;
   } else {
     bool connue = false;
     for (const Cle& c : Cles()) {
@@ -300,7 +305,8 @@ std::string AideScenario() {
   aide +=
       "  reponse.DEBUT=MESSAGE             réponse (code, longueur, données) à toute requête dont\n"
       "                                    le message commence par DEBUT ; vide : silence\n"
-      "  brut.DEBUT=OCTETS                 octets envoyés tels quels au lieu de la réponse\n"
+      "  brut.DEBUT=OCTETS                 octets envoyés tels quels au lieu de la réponse\n" +
+      AideScenarioEcoute() +
       "  OCTETS : texte où \\xHH est l’octet HH et \\\\ une barre oblique inverse.\n";
   return aide;
 }

@@ -43,6 +43,7 @@ std::vector<Sortie> Protocole::Spontane(Deroulement deroulement, const Scenario&
 }
 
 void Protocole::RecevoirOctet(char octet, const Scenario& scenario, std::vector<Sortie>& sorties) {
+  const char precedent = std::exchange(precedent_, octet);
   if (collecte_) {
     if (attenteCheck_) {
       trame_ += octet;
@@ -74,6 +75,9 @@ void Protocole::RecevoirOctet(char octet, const Scenario& scenario, std::vector<
       trame_.assign(1, STX);
       break;
     case ENQ:
+      // A console in maintenance mode answers the terminal's own ENQ with ACK then ENQ: that
+      // ENQ says it listens and leaves the terminal's traffic going. Any other ENQ is a probe.
+      if (etat_ == Etat::Deroulement && !deroulementRequete_ && precedent == ACK) break;
       // A probe starts a new request, whatever was going on.
       etat_ = Etat::Repos;
       naksDonnes_ = 0;

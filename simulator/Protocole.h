@@ -55,6 +55,7 @@ class Protocole {
   bool deroulementRequete_ = false;
   std::deque<Deroulement> spontanes_;
   int servies_ = 0;
+  char precedent_ = 0;  // the console's byte before the one being handled
 };
 
 }  // namespace zef30::simulateur

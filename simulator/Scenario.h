@@ -3,8 +3,10 @@
 #include <array>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "link/Trame.h"
+#include "simulator/ScenarioPaiement.h"
 #include "simulator/ScenarioSoins.h"
 
 namespace zef30::simulateur {
@@ -37,6 +39,7 @@ struct ReponseChoisie {
   std::string message;   // the answer message (code, length, data), framed by the terminal
   bool brut = false;     // `message` goes on the line as it stands, without a frame (noise)
   bool silence = false;  // nothing in place of the answer
+  bool finEtb = false;   // its one block ended by DLE ETB instead of DLE ETX
 };
 
 // What the simulated terminal does. The defaults make a ready terminal that accepts every frame
@@ -79,9 +82,23 @@ struct Scenario {
   // Tele-collection, reports, ISO 2 track, clock and speed.
   ScenarioSoins soins;
 
+  // Payments: validity, registration, dossiers.
+  ScenarioPaiement paiement;
+
   // Answers chosen by the beginning of the request message ("AJ00205", "AK0290"...): the longest
   // beginning that matches wins over the families the terminal knows.
   std::map<std::string, ReponseChoisie> reponses;
+
+  // Frames the terminal sends while it works on the requests whose message begins with the key
+  // (the longest that matches): before its answer (display frames while the card holder acts, a
+  // report before the tele-collection's answer) and after it (its display blanked). Each goes on
+  // the console's ACK of the one before.
+  std::map<std::string, std::vector<std::string>> avantReponse;
+  std::map<std::string, std::vector<std::string>> apresReponse;
+  // Traffic of its own, as in maintenance mode: its ENQ, then these frames, each on the
+  // console's ACK; played every `periodeSpontane` seconds while the line is idle (0: never).
+  std::vector<std::string> spontane;
+  double periodeSpontane = 0;
 };
 
 }  // namespace zef30::simulateur

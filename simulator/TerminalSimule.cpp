@@ -12,6 +12,7 @@
 #include "link/PortPosix.h"
 #include "simulator/Protocole.h"
 #include "simulator/PseudoTerminal.h"
+#include "simulator/TraficEcoute.h"
 
 namespace zef30::simulateur {
 
@@ -181,8 +182,15 @@ void TerminalSimule::Jouer() {
   };
 
   for (;;) {
+    int periode = -1;
+    {
+      std::lock_guard verrou(verrou_);
+      if (scenario_.periodeSpontane > 0 && !scenario_.spontane.empty()) {
+        periode = static_cast<int>(scenario_.periodeSpontane * 1000);
+      }
+    }
     pollfd attentes[2] = {{fd_, POLLIN, 0}, {reveil_[0], POLLIN, 0}};
-    const int pret = ::poll(attentes, 2, -1);
+    const int pret = ::poll(attentes, 2, periode);
     if (pret < 0 && errno != EINTR) break;
 
     Scenario scenario;
@@ -198,6 +206,8 @@ void TerminalSimule::Jouer() {
       while (::read(reveil_[0], vide, sizeof vide) > 0) {
       }
     }
+    // A quiet period: the terminal's own traffic again, when the line is idle.
+    if (pret == 0 && protocole.AuRepos()) spontanes.push_back(TraficSpontane(scenario.spontane));
     for (Deroulement& deroulement : spontanes) {
       executer(protocole.Spontane(std::move(deroulement), scenario), scenario);
     }

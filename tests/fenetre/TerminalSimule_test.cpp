@@ -3,13 +3,18 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "console/Console.h"
@@ -19,6 +24,9 @@
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "link/TablePorts.h"
+#include "link/Trame.h"
+#include "simulator/Deroulement.h"
+#include "simulator/TraficEcoute.h"
 
 namespace zef30 {
 namespace {
@@ -148,6 +156,86 @@ TEST(FenetreSurTerminalSimule, EveryRequestButtonGetsItsFamilysSuccessLine) {
     EXPECT_EQ(lignes[avant], c.ligne) << poste.Trouver<QLineEdit>("Text1")->text().toStdString();
   }
   EXPECT_EQ(poste.fenetre.LireTexte(ZoneTexte::txtSelection).substr(0, 8), "000001\r\n");
+}
+
+// The operator's whole road through a payment, with real clicks and typing, against the
+// terminal's own memory of its dossiers: the validity is listened to ("Ecran Hote" ticked), and
+// once registered the dossier leaves the list.
+TEST(FenetreSurTerminalSimule, APaymentFromPriceToItsRegistration) {
+  PosteSimule poste;
+  poste.terminal.ModifierScenario([](simulateur::Scenario& s) {
+    s.rafale = true;
+    s.paiement.pauseCarte = s.paiement.pauseCode = s.paiement.pauseReponse = 0;
+  });
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&poste.fenetre));
+  const auto texte = [&](const char* nom) {
+    return poste.Trouver<QLineEdit>(nom)->text().toStdString();
+  };
+  ASSERT_TRUE(poste.Trouver<QCheckBox>("Check1")->isChecked());
+  poste.Trouver<QLineEdit>("TextPrix")->clear();
+  QTest::keyClicks(poste.Trouver<QLineEdit>("TextPrix"), "1250");
+  poste.Cliquer("cmdSetPrix");
+  poste.Cliquer("cmdDemVal");
+  EXPECT_FALSE(texte("TextNoCB").empty());
+
+  poste.Cliquer("cmdDemConf");
+  auto* dossiers = poste.Trouver<QListWidget>("List2");
+  ASSERT_EQ(dossiers->count(), 1);
+  poste.Trouver<QLineEdit>("Text2")->clear();
+  const QRect entree = dossiers->visualItemRect(dossiers->item(0));
+  QTest::mouseClick(dossiers->viewport(), Qt::LeftButton, {}, entree.center());
+  EXPECT_EQ(texte("Text2"), "1");
+
+  poste.Cliquer("cmdDemAbdn");
+  poste.Cliquer("cmdDemEnr");
+  poste.Cliquer("cmdDemConf");
+  EXPECT_EQ(dossiers->count(), 0);
+  EXPECT_EQ(poste.Lignes(), (std::vector<std::string>{
+                                "Prix fixé = 1250", "Demande de Validité = OK",
+                                "Demande liste doss = 1", "Dossier No 1 = 000000000001",
+                                "Demande info Dossier No 1 = OK", "Demande d'enregistrement = OK",
+                                "Demande liste doss = 0", "Pas de Dossier en cours"}))
+      << texte("Text1");
+}
+
+TEST(FenetreSurTerminalSimule, MaintenanceListeningShowsTheTerminalUntilSortieEcoute) {
+  PosteSimule poste;
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&poste.fenetre));
+  const std::string affichage = simulateur::TrameAffichage("BONJOUR", "CARTE SVP");
+  const std::string autre = EncadrerMessage("M003ABC");
+  // Once listening has started the terminal plays its own traffic; Sortie Ecoute is clicked
+  // when the window shows it (or after 10 s, and the checks below fail).
+  QTimer::singleShot(50, [&] {
+    poste.terminal.EmettreSpontanement(simulateur::TraficSpontane({affichage, autre}));
+  });
+  QTimer regard;
+  int tours = 0;
+  bool refuse = false;
+  QObject::connect(&regard, &QTimer::timeout, [&] {
+    const bool vu = poste.Trouver<QLabel>("PanelAnnulation")->text() ==
+                        QStringLiteral("BONJOUR         \nCARTE SVP       ") &&
+                    poste.fenetre.LireTexte(ZoneTexte::txtSelection) == "\r\n" + autre.substr(2);
+    if (vu && !refuse) {
+      poste.Cliquer("cmdDemSwi");  // not taken while the line is listened to
+      refuse = true;
+    }
+    if (vu || ++tours > 1000) {
+      regard.stop();
+      poste.Cliquer("Command1");
+    }
+  });
+  regard.start(10);
+  poste.Cliquer("cmdLitPuceSync");
+
+  EXPECT_EQ(poste.fenetre.LireTexte(ZoneTexte::txtSelection), affichage + autre);
+  EXPECT_NE(poste.terminal.Recu().find("\x06\x05"), std::string::npos);
+  EXPECT_TRUE(poste.Lignes().empty());
+  EXPECT_NE(poste.Trouver<QLineEdit>("Text1")->text().toStdString().find("non pris en compte"),
+            std::string::npos);
+  EXPECT_TRUE(poste.Trouver<QLabel>("Label6")->text().isEmpty());
+  std::ifstream journal(poste.dossier.chemin + "/ZEF30test.txt", std::ios::binary);
+  const std::string lu((std::istreambuf_iterator<char>(journal)), std::istreambuf_iterator<char>());
+  EXPECT_NE(lu.find(affichage + autre + "\r\n"), std::string::npos);
 }
 
 }  // namespace

@@ -19,7 +19,8 @@ TEST(FormaterMontant, CentsPrintWithTwoDecimalsAndNoThousandsSeparator) {
       {"00000005", "0.05"},  {"00000100", "1.00"},    {"12345678", "123456.78"},
       {"    1250", "12.50"}, {"1250    ", "12.50"},   {"+0001250", "12.50"},
       {"-0000050", "-0.50"}, {"-0012345", "-123.45"}, {"5", "0.05"},
-      {"00012.00", "0.12"},
+      {"00012.00", "0.12"},  {"0001.5  ", "0.02"},    {"0012.50", "0.13"},
+      {"-001.5", "-0.02"},   {"0001.25", "0.01"},
   };
   for (const auto& [champ, texte] : cas) {
     EXPECT_EQ(FormaterMontant(champ, point), texte) << champ;
@@ -31,8 +32,8 @@ TEST(FormaterMontant, UsesTheGivenDecimalSeparator) {
   EXPECT_EQ(FormaterMontant("99999999", FormatMontant{','}), "999999,99");
 }
 
-TEST(FormaterMontant, WhatIsNotAWholeNumberOfCentsGivesNothing) {
-  for (const std::string champ : {"", "        ", "0000125A", "ABCDEFGH", "0012.50", "12 50",
+TEST(FormaterMontant, WhatIsNotANumberGivesNothing) {
+  for (const std::string champ : {"", "        ", "0000125A", "ABCDEFGH", "12.5.0", "12 50",
                                   "--000001", "1e5", "99999999999999999999"}) {
     EXPECT_EQ(FormaterMontant(champ, FormatMontant{}), std::nullopt) << champ;
   }

@@ -40,9 +40,16 @@ TEST(LectureScenario, ReadsEveryKindOfKey) {
       "app4.fichier=2\n"
       "reponse.AJ00205=Aj003abc\n"
       "reponse.AG=\n"
-      "brut.AU=\\x02\\x03\n";
+      "brut.AU=\\x02\\x03\n"
+      "paiement.ecran-hote=non\n"
+      "paiement.pause-code=0.5\n"
+      "paiement.ordre=cb-cbemv\n";
+  ;
   ASSERT_TRUE(LireTexteScenario(texte, "s.txt", s, erreur)) << erreur;
   EXPECT_EQ(s.sonde, ReponseSonde::AckPuisAutre);
+  EXPECT_FALSE(s.paiement.ecranHote);
+  EXPECT_DOUBLE_EQ(s.paiement.pauseCode, 0.5);
+  EXPECT_TRUE(s.paiement.cbDabord);
   EXPECT_EQ(s.naks, 2);
   EXPECT_EQ(s.reponseEot, ReponseEot::Autre);
   EXPECT_DOUBLE_EQ(s.delaiEnq, 1.5);

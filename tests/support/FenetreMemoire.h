@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,7 @@ class FenetreMemoire final : public Fenetre {
     return trouve == textes.end() ? std::string() : trouve->second;
   }
   void EcrireTexte(ZoneTexte zone, const std::string& texte) override { textes[zone] = texte; }
+  void AjouterTexte(ZoneTexte zone, const std::string& texte) override { textes[zone] += texte; }
   bool EcranHoteCoche() const override { return ecranHote; }
   bool ModeVenteChoisi() const override { return modeVente; }
   void RemplirListeDossiers(const std::vector<std::string>& dossiers) override {
@@ -46,6 +48,9 @@ class FenetreMemoire final : public Fenetre {
   }
   void DefinirVisible(Panneau panneau, bool visible) override { visibles[panneau] = visible; }
   void Rafraichir(Panneau panneau) override { ++rafraichissements[panneau]; }
+  void DefinirCouleurFond(Panneau panneau, std::optional<Couleur> couleur) override {
+    fonds[panneau] = couleur;
+  }
   void PointeurOccupe(bool occupe) override { pointeurs.push_back(occupe); }
   void BoiteMessage(const std::string& titre, const std::string& texte) override {
     boites.push_back({titre, texte});
@@ -67,10 +72,12 @@ class FenetreMemoire final : public Fenetre {
   std::map<Panneau, std::string> legendes;
   std::map<Panneau, bool> visibles;
   std::map<Panneau, int> rafraichissements;
+  std::map<Panneau, std::optional<Couleur>> fonds;
   std::vector<bool> pointeurs;
   std::vector<Boite> boites;
   int cessions = 0;
-  // Played at each yield: how a test clicks "Sortie Ecoute" while a listener runs.
+  // Played at each yield, a listener's waits included (which then let the scripted line advance
+  // the virtual clock): how a test clicks "Sortie Ecoute" while a listener runs.
   std::function<void()> surCession;
 };
 

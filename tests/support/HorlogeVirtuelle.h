@@ -20,3 +20,28 @@ class HorlogeVirtuelle final : public Horloge {
 };
 
 }  // namespace zef30::essai
+
+#include <ctime>
+
+#include "console/HorlogeMurale.h"
+
+namespace zef30::essai {
+
+// A wall clock that starts at a chosen moment and moves with the virtual clock.
+class HorlogeMuraleVirtuelle final : public HorlogeMurale {
+ public:
+  HorlogeMuraleVirtuelle(const HorlogeVirtuelle& horloge, std::tm depart)
+      : horloge_(horloge), depart_(timegm(&depart)) {}
+  std::tm MaintenantLocal() const override {
+    const std::time_t t = depart_ + static_cast<std::time_t>(horloge_.Ecoule());
+    std::tm moment{};
+    gmtime_r(&t, &moment);
+    return moment;
+  }
+
+ private:
+  const HorlogeVirtuelle& horloge_;
+  std::time_t depart_;
+};
+
+}  // namespace zef30::essai

@@ -42,6 +42,7 @@ class PortScripte final : public PortSerie {
   // The line goes away `apres` seconds from now, for `raison`: the port closes itself, and
   // nothing more arrives or leaves until it is opened again.
   void PerdreLigne(std::string raison, double apres = 0);
+  int TailleLecture() const { return tailleLecture_; }
 
   bool Ouvrir(int numero, std::string_view parametres) override;
   bool EstOuvert() const override { return ouvert_; }

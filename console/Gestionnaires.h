@@ -1,0 +1,15 @@
+#pragma once
+
+#include "console/Console.h"
+
+namespace zef30 {
+
+using Gestionnaire = void (*)(Console&);
+
+// Runs the click handler of a button, for every front-end. While another handler runs (a listener
+// lets the window handle clicks), a second request would share the line with it and corrupt both
+// handshakes: the click is not taken, and the status line says so. A handler that only stops a
+// listener (`pendantUneRequete`, "Sortie Ecoute") always gets through. True when it ran.
+bool ExecuterGestionnaire(Console& console, Gestionnaire gestionnaire, bool pendantUneRequete);
+
+}  // namespace zef30

@@ -1,0 +1,124 @@
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "console/Console.h"
+
+namespace zef30 {
+
+// A run-time error of a listener: it ends the listening through the error box.
+class ErreurEcoute : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Waits up to `limite` seconds (monotonic clock) for a character, letting the window handle its
+// events meanwhile, and returns the port's input as one read (one character while listening, or
+// an empty text when nothing came). Once ArretEcoute is set it returns after one short pause
+// when nothing is waiting. A port that is closed or lost is an ErreurEcoute.
+std::string AttendreCaractere(Console& console, double limite);
+
+// The error box of every listener: its name, one blank, what went wrong.
+void AfficherErreurEcoute(Fenetre& fenetre, const std::string& nomProcedure,
+                          const std::string& description);
+
+// The port reads one character at a time for as long as a listener runs, and everything waiting
+// again afterwards, whatever way the listener ends: a later request never inherits a size of 1.
+class GardeTailleLecture {
+ public:
+  explicit GardeTailleLecture(PortSerie& port) : port_(port) { port_.DefinirTailleLecture(1); }
+  ~GardeTailleLecture() { port_.DefinirTailleLecture(0); }
+  GardeTailleLecture(const GardeTailleLecture&) = delete;
+  GardeTailleLecture& operator=(const GardeTailleLecture&) = delete;
+
+ private:
+  PortSerie& port_;
+};
+
+// A display frame: STX, "D", two lines of 16 characters for the terminal's display.
+bool EstTrameAffichage(std::string_view trame);
+// Characters 3 to 18, CR LF, characters 19 to 34 (what a short frame holds).
+std::string TexteAffichage(std::string_view trame);
+// Whether characters 2 and 3 of the frame are `code` ("Ak", "Ag"...).
+bool EstReponse(std::string_view trame, std::string_view code);
+
+class Ecoute;
+
+// What one listener does differently from the others; the loop, the handshake, the trace and the
+// display of display frames are the same for all (Ecoute).
+class Ecouteur {
+ public:
+  struct Regles {
+    const char* nom;                        // its name in the error box
+    std::optional<Panneau> panneauVisible;  // shown while it listens, hidden at its normal end
+    Panneau panneauAffichage;               // where display frames go
+    double attenteCaractere;                // seconds, each character wait
+    double attenteControle;                 // seconds, the check character after a block end
+    std::optional<double> limite;           // seconds since the start; none: until stopped
+  };
+
+  explicit Ecouteur(Regles regles) : regles(regles) {}
+  virtual ~Ecouteur() = default;
+
+  // Before the first pass, the line already read one character at a time: by default the ACK
+  // for the ENQ the exchange received.
+  virtual void Commencer(Ecoute& ecoute);
+  // At the start of each pass, before the character wait.
+  virtual void AvantAttente(Ecoute&) {}
+  // Right after a read entered the trace, before it is handled: true stops at once.
+  virtual bool ArreterAvantTraitement() { return false; }
+  // The text a display frame shows.
+  virtual std::string Affichage(std::string_view trame) const { return TexteAffichage(trame); }
+  // A frame ended by ETX, acknowledged and, when it is a display frame, shown: true stops.
+  virtual bool SurTrame(Ecoute&, const std::string&) { return false; }
+  // A block ended by ETB, before its ACK: true stops without acknowledging it.
+  virtual bool SurBloc(Ecoute&, const std::string&) { return false; }
+  virtual bool SurEot() { return false; }
+  // At the end of each pass: true stops.
+  virtual bool ApresPassage(Ecoute&) { return false; }
+  // The listener's result at its normal end.
+  virtual std::string Resultat(const Ecoute& ecoute) const;
+
+  const Regles regles;
+};
+
+// The listening loop shared by every listener.
+class Ecoute {
+ public:
+  explicit Ecoute(Console& console) : console(console) {}
+
+  // Runs `ecouteur` to its end and returns its result; on a run-time error shows the error box
+  // and returns an empty text.
+  std::string Executer(Ecouteur& ecouteur);
+
+  std::string Attendre(double limite) { return AttendreCaractere(console, limite); }
+  void EnvoyerAck();
+  // The trace from its last STX: the frame just completed (empty when there is no STX).
+  std::string TrameCourante() const;
+  const std::string& Trace() const { return trace_; }
+  const std::string& DerniereTrame() const { return derniereTrame_; }
+
+  Console& console;
+
+ private:
+  void Derouler(Ecouteur& ecouteur);
+  // Handles the read `lu`; true stops the listening.
+  bool Traiter(Ecouteur& ecouteur, const std::string& lu);
+  std::string ReleverFinDeBloc(Ecouteur& ecouteur);
+
+  std::string trace_;
+  std::string derniereTrame_;
+};
+
+// Runs a listener of kind E on a fresh listening.
+template <typename E>
+std::string Ecouter(Console& console) {
+  E ecouteur;
+  Ecoute ecoute(console);
+  return ecoute.Executer(ecouteur);
+}
+
+}  // namespace zef30

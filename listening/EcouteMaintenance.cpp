@@ -1,0 +1,79 @@
+#include "listening/EcouteMaintenance.h"
+
+#include "console/FichiersConsole.h"
+#include "link/Texte.h"
+#include "link/Trame.h"
+#include "listening/Ecoute.h"
+
+namespace zef30 {
+
+namespace {
+
+class EcouteurMaintenance final : public Ecouteur {
+ public:
+  // PanelAnnulation shows the terminal's display while maintenance listening runs: a hidden
+  // panel would mirror it for nobody.
+  EcouteurMaintenance()
+      : Ecouteur({"EcouterModeMaintenance", Panneau::PanelAnnulation, Panneau::PanelAnnulation, 1.0,
+                  1.0, std::nullopt}) {}
+
+  void Commencer(Ecoute& ecoute) override {
+    Console& console = ecoute.console;
+    PortSerie& port = console.liaison.Port();
+    if (!console.liaison.OuvrirPort()) {
+      throw ErreurEcoute("port impossible à ouvrir : " + port.DerniereErreur());
+    }
+    port.DefinirTailleLecture(0);
+    port.Lire();
+    port.DefinirTailleLecture(1);
+    // A terminal that asks for the line at once is told that the console listens.
+    if (ecoute.Attendre(2.0) == std::string(1, ENQ)) {
+      ecoute.EnvoyerAck();
+      port.Ecrire(std::string(1, ENQ));
+    }
+    console.fenetre.DefinirVisible(Panneau::PanelRefus, true);
+    const std::tm debut = console.fichiers.MaintenantLocal();
+    minute0_ = debut.tm_min;
+    seconde0_ = debut.tm_sec;
+  }
+
+  void AvantAttente(Ecoute& ecoute) override {
+    Fenetre& fenetre = ecoute.console.fenetre;
+    fenetre.DefinirLegende(
+        Panneau::Label6,
+        LegendeHorlogeEcoute(ecoute.console.fichiers.MaintenantLocal(), minute0_, seconde0_));
+    fenetre.Rafraichir(Panneau::Label6);
+  }
+
+  bool SurTrame(Ecoute& ecoute, const std::string& trame) override {
+    Fenetre& fenetre = ecoute.console.fenetre;
+    if (!trame.empty() && !EstTrameAffichage(trame)) {
+      fenetre.AjouterTexte(ZoneTexte::txtSelection,
+                           "\r\n" + Extraire(trame, 3, static_cast<long>(trame.size())));
+    }
+    if (!EstTrameAffichage(trame)) fenetre.Rafraichir(Panneau::PanelAnnulation);
+    return false;
+  }
+
+  bool ApresPassage(Ecoute& ecoute) override { return ecoute.console.etat.ArretEcoute; }
+
+  std::string Resultat(const Ecoute& ecoute) const override { return ecoute.Trace(); }
+
+ private:
+  int minute0_ = 0;
+  int seconde0_ = 0;
+};
+
+}  // namespace
+
+std::string LegendeHorlogeEcoute(const std::tm& maintenant, int minute0, int& seconde0) {
+  if (maintenant.tm_sec - seconde0 <= 0) seconde0 = maintenant.tm_sec;
+  return "EN ECOUTE " + std::to_string(maintenant.tm_min - minute0) + ":" +
+         std::to_string(maintenant.tm_sec - seconde0);
+}
+
+std::string EcouterModeMaintenance(Console& console) {
+  return Ecouter<EcouteurMaintenance>(console);
+}
+
+}  // namespace zef30

@@ -1,0 +1,114 @@
+#include "listening/EcoutePaiement.h"
+
+#include "link/Texte.h"
+#include "link/Trame.h"
+#include "listening/Ecoute.h"
+
+namespace zef30 {
+
+namespace {
+
+constexpr double kLimitePaiement = 300;
+constexpr int kTailleBloc = 252;
+
+class EcouteurPaiement : public Ecouteur {
+ public:
+  explicit EcouteurPaiement(const char* nom)
+      : Ecouteur(
+            {nom, Panneau::PanelAnnulation, Panneau::PanelAnnulation, 2.0, 2.0, kLimitePaiement}) {}
+
+  bool SurTrame(Ecoute& ecoute, const std::string& trame) override {
+    if (EstTrameAffichage(trame)) {
+      // "EFF" once the terminal has blanked its display: "D" and 32 blanks.
+      etatAffichage_ = Extraire(trame, 2, 33) == "D" + std::string(32, ' ') ? "EFF" : "MESS";
+    }
+    return TraiterReponse(ecoute, trame);
+  }
+
+  bool SurBloc(Ecoute& ecoute, const std::string& trame) override {
+    return TraiterReponse(ecoute, trame);
+  }
+
+  bool ApresPassage(Ecoute& ecoute) override {
+    if (etatAffichage_ + etatReponse_ != "EFFMESS") return false;
+    // The terminal's last character, if any, is taken off the line without entering the trace.
+    ecoute.Attendre(1.0);
+    return true;
+  }
+
+  std::string Resultat(const Ecoute&) const override { return reponse_; }
+
+ protected:
+  // The answer frame, and a second block read on when its length field calls for one.
+  virtual bool TraiterReponse(Ecoute& ecoute, const std::string& trame) = 0;
+
+  void LireSecondBloc(Ecoute& ecoute, const std::string& trame, int taille) {
+    Liaison& liaison = ecoute.console.liaison;
+    liaison.Port().DefinirTailleLecture(0);
+    const std::string bloc2 = liaison.EnvoyerTrame(std::string(1, ACK), false, taille, 10.0);
+    liaison.Port().DefinirTailleLecture(1);
+    reponse_ = JoindreBlocs(trame, bloc2);
+  }
+
+  std::string etatAffichage_;
+  std::string etatReponse_;
+  std::string reponse_;
+};
+
+class EcouteurValidite final : public EcouteurPaiement {
+ public:
+  EcouteurValidite() : EcouteurPaiement("EcouterDemVAl") {}
+
+  // The first line may hold what the card holder types: it is not shown.
+  std::string Affichage(std::string_view trame) const override {
+    if (trame.find("EUR") == std::string_view::npos ||
+        trame.find("CODE") == std::string_view::npos) {
+      return TexteAffichage(trame);
+    }
+    return std::string(16, ' ') + "\r\n" + Extraire(trame, 19, 16);
+  }
+
+ private:
+  bool TraiterReponse(Ecoute& ecoute, const std::string& trame) override {
+    if (!EstReponse(trame, "Ak")) return false;
+    const auto longueur = LireLongueurTrame(trame);
+    const int taille = longueur ? TailleSecondBloc(*longueur) : kTailleBloc;
+    if (taille > 0) {
+      LireSecondBloc(ecoute, trame, taille);
+    } else {
+      reponse_ = trame;
+    }
+    etatReponse_ = "MESS";
+    return false;
+  }
+};
+
+class EcouteurEnregistrement final : public EcouteurPaiement {
+ public:
+  EcouteurEnregistrement() : EcouteurPaiement("EcouterDemEnr") {}
+
+ private:
+  bool TraiterReponse(Ecoute& ecoute, const std::string& trame) override {
+    if (!EstReponse(trame, "Al")) return false;
+    if (Caractere(trame, 7) == "9") {
+      reponse_ = trame;
+      return true;
+    }
+    const auto longueur = LireLongueurTrame(trame);
+    if (!longueur) {
+      throw ErreurEcoute("longueur « " + Cp1252VersUtf8(Extraire(trame, 4, 3)) +
+                         " » de la réponse illisible");
+    }
+    LireSecondBloc(ecoute, trame, TailleSecondBloc(*longueur));
+    etatReponse_ = "MESS";
+    return false;
+  }
+};
+
+}  // namespace
+
+std::string EcouterDemVAl(Console& console) { return Ecouter<EcouteurValidite>(console); }
+
+std::string EcouterDemEnr(Console& console) { return Ecouter<EcouteurEnregistrement>(console); }
+
+}  // namespace zef30

@@ -1,0 +1,147 @@
+#include "requests/Dossiers.h"
+
+#include <cmath>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "link/Texte.h"
+#include "link/Trame.h"
+#include "receipts/Tickets.h"
+#include "requests/Paiement.h"
+
+namespace zef30 {
+
+namespace {
+constexpr const char* kContexte = "DemInfo";
+constexpr std::int16_t kPasEnvoye = -700;
+constexpr long kPremierBloc = 12;
+constexpr long kTailleBloc = 9;
+constexpr long kPremierNumero = 23;
+// The three closing characters of a frame (DLE, ETX or ETB, check character): a number never
+// runs into them, so a count that points past the frame's end adds nothing.
+constexpr std::size_t kFinTrame = 3;
+constexpr std::size_t kDossiersMax = std::tuple_size_v<decltype(EtatConsole::DossiersEnCours)>;
+const std::string kAck(1, ACK);
+
+// One application block of the list's header: its name and its count of open dossiers.
+struct Bloc {
+  bool cbemv = false;
+  int nombre = 0;
+};
+
+Bloc LireBloc(const std::string& entete, long position) {
+  Bloc bloc;
+  bloc.cbemv = Extraire(entete, position, 5) == "CBEMV";
+  const auto nombre = LireNombre(Extraire(entete, position + 6, 3));
+  if (nombre && *nombre >= 0 && *nombre == std::trunc(*nombre))
+    bloc.nombre = static_cast<int>(*nombre);
+  return bloc;
+}
+
+// The dossier numbers of one frame, as far as the frame holds them and the table has room.
+void Ranger(const std::string& trame, int nombre, std::vector<std::string>& dossiers) {
+  const std::size_t fin = trame.size() > kFinTrame ? trame.size() - kFinTrame : 0;
+  for (int k = 0; k < nombre && dossiers.size() < kDossiersMax; ++k) {
+    const long position = kPremierNumero + kLargeurDossier * k;
+    if (static_cast<std::size_t>(position - 1 + kLargeurDossier) > fin) break;
+    dossiers.push_back(Extraire(trame, position, kLargeurDossier));
+  }
+}
+}  // namespace
+
+std::int16_t DemanderListeDossiers(Console& console) {
+  Liaison& liaison = console.liaison;
+  if (!liaison.AttendreTerminalPret()) return kPasEnvoye;
+  int attendu = 25;
+  const std::string entete = liaison.EchangerListeDossiers("AJ00207", attendu, kDelaiReponse);
+  if (Caractere(entete, 7) != "0") return 1;
+  const std::string blocs = Extraire(entete, 10, 2);
+  if (blocs != "01" && blocs != "02") return 0;
+  const Bloc premier = LireBloc(entete, kPremierBloc);
+  const Bloc second = blocs == "02" ? LireBloc(entete, kPremierBloc + kTailleBloc) : Bloc{};
+
+  // The terminal hands over one frame of numbers per block, in the order of the blocks.
+  int taille = 11;
+  std::string trameA;
+  if (liaison.EnvoyerTrame(kAck, false, 1, kDelaiReponse) == std::string(1, ENQ)) {
+    trameA = liaison.EnvoyerTrameBloc(kAck, false, taille, kDelaiReponse, 9);
+  }
+  for (int i = 0; i < 2; ++i) liaison.EnvoyerTrame(kAck, false, 1, kDelaiReponse);
+  std::string trameB;
+  if (Caractere(trameA, 10) == "1") {
+    taille = 11;
+    trameB = liaison.EnvoyerTrameBloc(kAck, false, taille, kDelaiReponse, 9);
+    liaison.EnvoyerTrame(kAck, false, 1, kDelaiReponse);
+  }
+
+  // "CBEMV" numbers first, then the others, whichever block came first.
+  std::vector<std::string> dossiers;
+  const bool cbemvDabord = premier.cbemv || !second.cbemv;
+  Ranger(cbemvDabord ? trameA : trameB, cbemvDabord ? premier.nombre : second.nombre, dossiers);
+  Ranger(cbemvDabord ? trameB : trameA, cbemvDabord ? second.nombre : premier.nombre, dossiers);
+  auto& table = console.etat.DossiersEnCours;
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    table[i] = i < dossiers.size() ? dossiers[i] : std::string();
+  }
+  return static_cast<std::int16_t>(premier.nombre + second.nombre);
+}
+
+std::int16_t DemanderInfoDossier(Console& console) {
+  EtatConsole& etat = console.etat;
+  etat.TexteTicket.clear();
+  const auto dossier = ChampDossier(console, kContexte);
+  if (!dossier) return kPasEnvoye;
+  if (!console.liaison.AttendreTerminalPret()) return kPasEnvoye;
+  const std::string reponse =
+      console.liaison.EchangerReponseLongue("AJ01408" + *dossier, 322, kDelaiReponse);
+  if (Caractere(reponse, 7) != "0" || Caractere(reponse, 10) != "1") return 1;
+  constexpr long kDebut = 32;
+  etat.TexteTicket = ConstruireTicketDossier(reponse, kDebut);
+  // The card of this dossier, not whatever an earlier payment left in the boxes.
+  ReleverCarte(etat, reponse, kDebut + 159, kDebut + 182);
+  return 0;
+}
+
+void cmdDemConf_Click(Console& console) {
+  Fenetre& fenetre = console.fenetre;
+  std::int16_t nombre = 0;
+  {
+    Sablier sablier(fenetre);
+    nombre = DemanderListeDossiers(console);
+  }
+  fenetre.AjouterLigne("Demande liste doss = " + std::to_string(nombre));
+  fenetre.ViderListeDossiers();
+  if (nombre == 0) {
+    fenetre.AjouterLigne("Pas de Dossier en cours");
+    return;
+  }
+  std::vector<std::string> liste;
+  const auto& table = console.etat.DossiersEnCours;
+  for (int i = 1; i <= nombre && static_cast<std::size_t>(i) <= table.size(); ++i) {
+    const std::string& dossier = table[static_cast<std::size_t>(i - 1)];
+    if (dossier.empty()) continue;
+    fenetre.AjouterLigne("Dossier No " + std::to_string(i) + " = " + Cp1252VersUtf8(dossier));
+    liste.push_back(Cp1252VersUtf8(dossier));
+  }
+  fenetre.RemplirListeDossiers(liste);
+}
+
+void cmdDemAbdn_Click(Console& console) {
+  Fenetre& fenetre = console.fenetre;
+  std::int16_t resultat = 0;
+  {
+    Sablier sablier(fenetre);
+    if (!LireDossierSaisi(console, kContexte)) return;
+    resultat = DemanderInfoDossier(console);
+  }
+  const std::string ligne = "Demande info Dossier No " + EnDecimal(console.etat.NumeroDossier);
+  if (resultat != 0) {
+    fenetre.AjouterLigne(ligne + " = pas trouvé");
+    return;
+  }
+  fenetre.AjouterLigne(ligne + " = OK");
+  MontrerTicket(console);
+}
+
+}  // namespace zef30

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+
+#include "console/Console.h"
+
+namespace zef30 {
+
+// Records the console's price as a payment. Results: 0 registered (with a dossier, also the
+// cancellation of a zero amount, status "6"), 1 refused, -200 nothing sent (terminal not ready,
+// or a field that does not fit its place).
+
+// Against the current dossier; listened to when `ecouter`.
+std::int16_t DemanderEnregistrement(Console& console, bool ecouter);
+// Without dossier, in "Mode Vente"; never listened to.
+std::int16_t DemanderEnregistrementSimple(Console& console);
+
+// "Demander enregistrement": against the dossier of Text2 (or the current one), or without
+// dossier in "Mode Vente".
+void cmdDemEnr_Click(Console& console);
+// "Demander Annul Dossier": the registration of 0 against the dossier; the price stays 0.
+void Command3_Click(Console& console);
+
+}  // namespace zef30

@@ -1,0 +1,25 @@
+#include "requests/ModeMaintenance.h"
+
+#include "console/FichiersConsole.h"
+#include "listening/EcouteMaintenance.h"
+
+namespace zef30 {
+
+void cmdLitPuceSync_Click(Console& console) {
+  Fenetre& fenetre = console.fenetre;
+  fenetre.EcrireTexte(ZoneTexte::txtSelection, "");
+  console.etat.ArretEcoute = false;
+  fenetre.DefinirLegende(Panneau::Label6, "EN ECOUTE");
+  fenetre.DefinirCouleurFond(Panneau::Label6, Couleur{0, 255, 0});
+  const std::string trace = EcouterModeMaintenance(console);
+  fenetre.EcrireTexte(ZoneTexte::txtSelection, trace);
+  if (!trace.empty()) console.fichiers.JournaliserTexte(trace);
+}
+
+void Command1_Click(Console& console) {
+  console.fenetre.DefinirLegende(Panneau::Label6, "");
+  console.fenetre.DefinirCouleurFond(Panneau::Label6, std::nullopt);
+  console.etat.ArretEcoute = true;
+}
+
+}  // namespace zef30

@@ -1,0 +1,110 @@
+#include "requests/Validite.h"
+
+#include <cmath>
+#include <string>
+
+#include "console/FichiersConsole.h"
+#include "link/Texte.h"
+#include "listening/EchangesEcoute.h"
+#include "receipts/Tickets.h"
+#include "requests/LigneResultat.h"
+#include "requests/Paiement.h"
+#include "requests/TablesResultats.h"
+
+namespace zef30 {
+
+namespace {
+constexpr const char* kContexte = "DemVal";
+constexpr const char* kRefus = "Carte refusée DemVal";
+constexpr std::int16_t kPasEnvoye = -700;
+constexpr int kLongueurReponse = 322;
+constexpr double kDelaiValidite = 180;
+
+// Exchanges `message`, listened to or read directly; nullopt when the terminal was not ready.
+template <typename Ecoute, typename Direct>
+std::optional<std::string> Echanger(Console& console, const std::string& message, bool ecouter,
+                                    Ecoute ecoute, Direct direct) {
+  if (!console.liaison.AttendreTerminalPret()) return std::nullopt;
+  int attendu = kLongueurReponse;
+  return ecouter ? ecoute(console, message, attendu, kDelaiValidite)
+                 : (console.liaison.*direct)(message, attendu, kDelaiValidite);
+}
+
+void ExpliquerRefus(Fenetre& fenetre, const std::string& reponse) {
+  fenetre.AfficherEtat(kRefus, "Cause: " + TraduireEtatDemVal(Caractere(reponse, 7)) + " - " +
+                                   TraduireDiagnostic(Extraire(reponse, 8, 2)));
+}
+}  // namespace
+
+std::int16_t DemanderValidite(Console& console, bool ecouter) {
+  const auto champs = PreparerPaiement(console, kContexte, true);
+  if (!champs) return kPasEnvoye;
+  const auto reponse =
+      Echanger(console, "AK0290" + champs->prix + "10978" + "2D" + champs->dossier + "1", ecouter,
+               EchangerDemVal, &Liaison::EchangerReponseLongue);
+  if (!reponse) return kPasEnvoye;
+
+  const std::string statut = Caractere(*reponse, 7);
+  if (statut == "0") {
+    ReleverCarte(console.etat, *reponse, 193, 216);
+    console.etat.TexteTicket = ConstruireTicketValidite(*reponse);
+    return 0;
+  }
+  console.fenetre.AfficherEtat(kRefus, Cp1252VersUtf8(*reponse));
+  ExpliquerRefus(console.fenetre, *reponse);
+  return statut == "1" || statut == "9" || statut == "F" ? 2 : 1;
+}
+
+std::int16_t DemanderValiditeForfait(Console& console, bool ecouter) {
+  // An accepted flat amount carries no card and no receipt: whatever an earlier payment left
+  // must not be shown or logged as if it were this one's.
+  const auto champs = PreparerPaiement(console, kContexte, false);
+  if (!champs) return kPasEnvoye;
+  const auto reponse = Echanger(console, "AK0160" + champs->prix + "30978" + "2D", ecouter,
+                                EchangerDemVal2, &Liaison::EchangerValiditeForfait);
+  if (!reponse) return kPasEnvoye;
+  if (Caractere(*reponse, 7) == "0") return 0;
+  ExpliquerRefus(console.fenetre, *reponse);
+  return 1;
+}
+
+void FixerPrix(EtatConsole& etat, double prix) { etat.Prix = prix; }
+
+void cmdDemVal_Click(Console& console) {
+  Fenetre& fenetre = console.fenetre;
+  std::int16_t resultat = 0;
+  {
+    Sablier sablier(fenetre);
+    fenetre.AfficherEtat("", "");
+    fenetre.EffacerCarte();
+    const bool ecouter = fenetre.EcranHoteCoche();
+    if (!fenetre.ModeVenteChoisi()) {
+      const std::string numero = console.fichiers.NouveauNumeroDossier();
+      console.etat.NumeroDossier = LireNombre(numero).value_or(0);
+      fenetre.EcrireTexte(ZoneTexte::Text2, numero);
+      resultat = DemanderValidite(console, ecouter);
+    } else {
+      resultat = DemanderValiditeForfait(console, ecouter);
+    }
+  }
+  fenetre.AjouterLigne(LigneResultat("Demande de Validité", resultat, "OK", "Pas OK"));
+  if (resultat == 0) MontrerTicket(console);
+}
+
+void cmdSetPrix_Click(Console& console) {
+  const std::string texte = console.fenetre.LireTexte(ZoneTexte::TextPrix);
+  const auto nombre = LireNombre(texte);
+  // A fraction of a cent is rounded as the usual conversion to a whole number does.
+  const double prix = nombre ? std::nearbyint(*nombre) : -1;
+  if (!(prix >= 0 && prix <= kPrixMaximal)) {
+    console.fenetre.AfficherEtat("Prix", "« " + texte +
+                                             " » n’est pas un prix en centimes de 0 à 99999999 : "
+                                             "le prix reste " +
+                                             EnDecimal(console.etat.Prix));
+    return;
+  }
+  FixerPrix(console.etat, prix);
+  console.fenetre.AjouterLigne("Prix fixé = " + texte);
+}
+
+}  // namespace zef30

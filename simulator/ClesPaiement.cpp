@@ -1,0 +1,93 @@
+#include "simulator/ClesPaiement.h"
+
+#include <cmath>
+
+#include "link/Texte.h"
+#include "simulator/LectureScenario.h"
+
+namespace zef30::simulateur {
+
+namespace {
+
+using Lecteur = std::function<std::optional<std::string>(Scenario&, std::string_view)>;
+
+std::string_view SansBlancs(std::string_view texte) {
+  const auto debut = texte.find_first_not_of(" \t");
+  if (debut == std::string_view::npos) return {};
+  return texte.substr(debut, texte.find_last_not_of(" \t") - debut + 1);
+}
+
+Lecteur Pause(double ScenarioPaiement::*champ) {
+  return [=](Scenario& s, std::string_view v) -> std::optional<std::string> {
+    const auto n = LireNombre(v);
+    if (!n || !std::isfinite(*n) || *n < 0 || *n > 600) {
+      return "un nombre de secondes de 0 à 600 attendu";
+    }
+    s.paiement.*champ = *n;
+    return std::nullopt;
+  };
+}
+
+// Exactly `largeur` characters (bytes written as for every scenario text); with `vide`, also
+// the empty text.
+Lecteur Champ(std::string ScenarioPaiement::*champ, std::size_t largeur, bool vide = false) {
+  return [=](Scenario& s, std::string_view v) -> std::optional<std::string> {
+    std::string octets;
+    if (!DecoderOctets(v, octets)) return "\\xHH (deux chiffres hexadécimaux) ou \\\\ attendu";
+    if (octets.size() != largeur && !(vide && octets.empty())) {
+      return std::to_string(largeur) + " caractère(s) attendu(s)" + (vide ? " ou rien" : "");
+    }
+    s.paiement.*champ = std::move(octets);
+    return std::nullopt;
+  };
+}
+
+// One of two words.
+Lecteur Deux(bool ScenarioPaiement::*champ, std::string_view oui, std::string_view non) {
+  return [=](Scenario& s, std::string_view v) -> std::optional<std::string> {
+    const std::string_view mot = SansBlancs(v);
+    if (mot != oui && mot != non) return std::string(oui) + " ou " + std::string(non) + " attendu";
+    s.paiement.*champ = mot == oui;
+    return std::nullopt;
+  };
+}
+
+}  // namespace
+
+std::vector<ClePaiement> ClesPaiement() {
+  return {
+      {"paiement.ecran-hote", "oui|non",
+       "afficheur montré à la console pendant un paiement, comme « Ecran Hote » (oui)",
+       Deux(&ScenarioPaiement::ecranHote, "oui", "non")},
+      {"paiement.pause-carte", "SECONDES", "le porteur introduit sa carte (1.5)",
+       Pause(&ScenarioPaiement::pauseCarte)},
+      {"paiement.pause-code", "SECONDES", "le porteur tape son code (2)",
+       Pause(&ScenarioPaiement::pauseCode)},
+      {"paiement.pause-reponse", "SECONDES", "le terminal répond (1)",
+       Pause(&ScenarioPaiement::pauseReponse)},
+      {"paiement.validite", "X", "état de la réponse de validité, 0 : acceptée (0)",
+       Champ(&ScenarioPaiement::statutValidite, 1)},
+      {"paiement.diagnostic", "XX", "diagnostic de la réponse de validité (00)",
+       Champ(&ScenarioPaiement::diagnostic, 2)},
+      {"paiement.enregistrement", "X",
+       "état imposé à tout enregistrement ; vide : selon les dossiers ouverts (vide)",
+       Champ(&ScenarioPaiement::statutEnregistrement, 1, true)},
+      {"paiement.carte", "XXXXXXXXXXXXXXXX", "numéro de la carte (4970100000001234)",
+       Champ(&ScenarioPaiement::carte, 16)},
+      {"paiement.fin-validite", "AAMM", "fin de validité de la carte (2907)",
+       Champ(&ScenarioPaiement::finValidite, 4)},
+      {"paiement.autorisation", "XXXXXX", "numéro d’autorisation (A1B2C3)",
+       Champ(&ScenarioPaiement::autorisation, 6)},
+      {"paiement.application", "CBEMV|CB", "application des nouveaux dossiers (CBEMV)",
+       [](Scenario& s, std::string_view v) -> std::optional<std::string> {
+         const std::string_view mot = SansBlancs(v);
+         if (mot != "CBEMV" && mot != "CB") return std::string("CBEMV ou CB attendu");
+         s.paiement.application = std::string(mot);
+         return std::nullopt;
+       }},
+      {"paiement.ordre", "cbemv-cb|cb-cbemv", "ordre des blocs de la liste des dossiers",
+       Deux(&ScenarioPaiement::cbDabord, "cb-cbemv", "cbemv-cb")},
+  };
+}
+
+}  // namespace zef30::simulateur
