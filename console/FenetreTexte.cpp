@@ -1,5 +1,6 @@
 #include "console/FenetreTexte.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "link/Texte.h"
@@ -41,6 +42,25 @@ void FenetreTexte::Dire(const std::string& etiquette, const std::string& texte) 
     for (const auto ligne : lignes) o << "\n      " << NommerControles(ligne);
   }
   o << std::endl;
+}
+
+void FenetreTexte::ProgrammerClic(const Horloge& horloge, Horloge::Instant quand,
+                                  std::function<void()> clic) {
+  clic_ = Clic{&horloge, quand, std::move(clic)};
+}
+
+bool FenetreTexte::CliquerSiLeMomentEstVenu() {
+  if (!clic_ || clic_->horloge->Maintenant() < clic_->quand) return false;
+  const auto action = std::move(clic_->action);
+  clic_.reset();
+  action();
+  return true;
+}
+
+void FenetreTexte::AttendreLigneOuEvenement(PortSerie& port, Horloge::Instant echeance) {
+  if (CliquerSiLeMomentEstVenu()) return;
+  port.AttendreAuMoins(1, clic_ ? std::min(echeance, clic_->quand) : echeance);
+  CliquerSiLeMomentEstVenu();
 }
 
 void FenetreTexte::AjouterLigne(const std::string& ligne) {

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <functional>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "console/Fenetre.h"
+#include "link/Horloge.h"
 
 namespace zef30 {
 
@@ -29,6 +32,10 @@ class FenetreTexte final : public Fenetre {
   explicit FenetreTexte(std::ostream* sortie = nullptr);
 
   void CocherEcranHote(bool coche) { ecranHote_ = coche; }
+  // The operator's click `clic` once `quand` (on `horloge`) has come, at the next yield or
+  // listener's wait: how a run ends a listening that only "Sortie Ecoute" ends.
+  void ProgrammerClic(const Horloge& horloge, Horloge::Instant quand, std::function<void()> clic);
+  void AnnulerClic() { clic_.reset(); }
   void ChoisirModeVente(bool vente) { modeVente_ = vente; }
   // What was shown since the last call, and a fresh record for the next request.
   Releve PrendreReleve();
@@ -52,11 +59,21 @@ class FenetreTexte final : public Fenetre {
   void PointeurOccupe(bool) override {}
   // Nobody is there to press OK: the box is printed and the run goes on.
   void BoiteMessage(const std::string& titre, const std::string& texte) override;
-  void CederAuxEvenements() override {}
+  void CederAuxEvenements() override { CliquerSiLeMomentEstVenu(); }
+  // Sleeps on the line until a character comes, the deadline or the programmed click.
+  void AttendreLigneOuEvenement(PortSerie& port, Horloge::Instant echeance) override;
 
  private:
   // One printed item: its label, then the text, each of its lines indented.
   void Dire(const std::string& etiquette, const std::string& texte);
+  // True when the programmed click was due, and has been made.
+  bool CliquerSiLeMomentEstVenu();
+
+  struct Clic {
+    const Horloge* horloge;
+    Horloge::Instant quand;
+    std::function<void()> action;
+  };
 
   std::ostream* sortie_;
   Releve releve_;
@@ -65,6 +82,7 @@ class FenetreTexte final : public Fenetre {
   std::map<ZoneTexte, std::string> zones_{{ZoneTexte::TextPrix, "100"}};
   bool ecranHote_ = true;
   bool modeVente_ = false;
+  std::optional<Clic> clic_;
 };
 
 }  // namespace zef30

@@ -3,18 +3,26 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "console/Gestionnaires.h"
 #include "link/Texte.h"
 #include "link/Trame.h"
 #include "requests/Consultation.h"
+#include "requests/Dossiers.h"
+#include "requests/Enregistrement.h"
+#include "requests/ModeMaintenance.h"
 #include "requests/PisteIso2.h"
 #include "requests/Services.h"
 #include "requests/Switch.h"
 #include "requests/TeleParametres.h"
 #include "requests/Telecollecte.h"
+#include "requests/Validite.h"
 
 namespace zef30 {
 
 namespace {
+
+// A day: longer than any listening a run would want, short enough to stay a sane deadline.
+constexpr double kDureeMaximale = 86'400;
 
 // The consultation shows its lines whatever came back: only an answer frame in txtSelection
 // says that the terminal answered.
@@ -27,6 +35,29 @@ bool ConsultationReussie(const Releve& releve) {
 bool RedemarrageReussi(const Releve& releve) {
   return !releve.textes.empty() && !releve.textes.back().empty();
 }
+
+bool AvecLigne(const Releve& releve, std::string_view debut, std::string_view fin = {}) {
+  return std::any_of(releve.lignes.begin(), releve.lignes.end(), [&](const std::string& ligne) {
+    return ligne.size() >= debut.size() + fin.size() && ligne.starts_with(debut) &&
+           ligne.ends_with(fin);
+  });
+}
+
+// A price refused by "Définir le prix" adds no line, only a status.
+bool PrixFixe(const Releve& releve) { return AvecLigne(releve, "Prix fixé = "); }
+
+// The list says either that there is none or the numbers; a refusal or an absent terminal only
+// gives its count line.
+bool ListeDonnee(const Releve& releve) {
+  return AvecLigne(releve, "Pas de Dossier en cours") || AvecLigne(releve, "Dossier No ");
+}
+
+bool DossierTrouve(const Releve& releve) {
+  return AvecLigne(releve, "Demande info Dossier No ", " = OK");
+}
+
+// Maintenance listening shows no result line: it went well when it ended without its error box.
+bool EcouteSansErreur(const Releve& releve) { return releve.messages.empty(); }
 
 std::string_view SansBlancs(std::string_view texte) {
   const auto debut = texte.find_first_not_of(" \t\r");
@@ -72,12 +103,17 @@ bool LireRequete(std::string_view texte, RequeteScriptee& requete, std::string& 
     } else if (lue && cle == "mode") {
       requete.modeVente = Choix(valeur, "vente", {"video", "vidéo"});
       lue = requete.modeVente.has_value();
+    } else if (lue && cle == "duree") {
+      const auto secondes = LireNombre(valeur);
+      lue = secondes && *secondes >= 0 && *secondes <= kDureeMaximale;
+      if (lue) requete.duree = *secondes;
     } else {
       lue = false;
     }
     if (!lue) {
       erreur = "entrée « " + std::string(mots[i]) +
-               " » incomprise (prix=N, dossier=N, ecran=oui|non, mode=vente|video)";
+               " » incomprise (prix=N, dossier=N, ecran=oui|non, mode=vente|video, "
+               "duree=SECONDES)";
       return false;
     }
   }
@@ -90,12 +126,19 @@ const std::vector<FamilleScriptee>& FamillesScriptees() {
   static const std::vector<FamilleScriptee> familles = {
       {"switch", "cmdDemSwi", &cmdDemSwi_Click, "Demande de Switch = Carte présente"},
       {"consultation", "cmdDemConsult", &cmdDemConsult_Click, "", &ConsultationReussie},
+      {"prix", "cmdSetPrix", &cmdSetPrix_Click, "", &PrixFixe},
+      {"validite", "cmdDemVal", &cmdDemVal_Click, "Demande de Validité = OK"},
+      {"liste-dossiers", "cmdDemConf", &cmdDemConf_Click, "", &ListeDonnee},
+      {"info-dossier", "cmdDemAbdn", &cmdDemAbdn_Click, "", &DossierTrouve},
+      {"enregistrement", "cmdDemEnr", &cmdDemEnr_Click, "Demande d'enregistrement = OK"},
+      {"annulation", "Command3", &Command3_Click, "Demande d'enregistrement = OK"},
       {"telecollecte", "cmdDemTC", &cmdDemTC_Click, "Télécollecte = OK"},
       {"etat-telecollecte", "cmdDemTic", &cmdDemTic_Click, "Demande de ticket = OK"},
       {"etat-teleparam", "Command4", &Command4_Click, "Demande ticket teleParam = OK"},
       {"iso2", "Command5", &Command5_Click, "Demande de piste ISO = OK"},
       {"heure", "Command2", &Command2_Click, "Mise à l'heure = OK"},
       {"redemarrage", "Command6", &Command6_Click, "", &RedemarrageReussi},
+      {"maintenance", "cmdLitPuceSync", &cmdLitPuceSync_Click, "", &EcouteSansErreur, 5},
   };
   return familles;
 }
@@ -136,7 +179,8 @@ void AppliquerEntrees(Console& console, FenetreTexte& fenetre, const RequeteScri
   if (requete.dossier) fenetre.EcrireTexte(ZoneTexte::Text2, *requete.dossier);
   if (requete.prix) {
     fenetre.EcrireTexte(ZoneTexte::TextPrix, *requete.prix);
-    if (const FamilleScriptee* prix = TrouverFamille("prix")) prix->gestionnaire(console);
+    // "prix prix=N" sets it once, by its own click.
+    if (requete.famille != "prix") cmdSetPrix_Click(console);
   }
 }
 
@@ -194,7 +238,14 @@ int ExecuterScript(Console& console, FenetreTexte& fenetre,
     if (!json) sortie << "[" << numero << "] " << famille->nom << std::endl;
     fenetre.PrendreReleve();
     AppliquerEntrees(console, fenetre, requete);
-    famille->gestionnaire(console);
+    const double duree = requete.duree.value_or(famille->dureeEcoute);
+    if (requete.duree || duree > 0) {
+      const Horloge& horloge = console.liaison.HorlogeLiaison();
+      fenetre.ProgrammerClic(horloge, Horloge::Plus(horloge.Maintenant(), duree),
+                             [&console] { ExecuterGestionnaire(console, &Command1_Click, true); });
+    }
+    ExecuterGestionnaire(console, famille->gestionnaire, false);
+    fenetre.AnnulerClic();
     const Releve releve = fenetre.PrendreReleve();
     const bool reussie = EstReussie(*famille, releve);
     if (!reussie && premierEchec == 0) {

@@ -21,6 +21,9 @@ struct FamilleScriptee {
   // The result line that says the request succeeded; empty when `reussie` tells instead.
   const char* ligneSucces;
   bool (*reussie)(const Releve&) = nullptr;
+  // A listening that only the operator ends: seconds after which a run clicks "Sortie Ecoute"
+  // when the script gives no `duree`; 0 for the others.
+  double dureeEcoute = 0;
 };
 
 const std::vector<FamilleScriptee>& FamillesScriptees();
@@ -33,11 +36,13 @@ struct RequeteScriptee {
   std::optional<std::string> dossier;  // Text2
   std::optional<bool> ecranHote;       // Check1 "Ecran Hote"
   std::optional<bool> modeVente;       // Option1 "Mode Vente" (false: "Mode Vidéo")
+  std::optional<double> duree;         // seconds before "Sortie Ecoute" is clicked
 };
 
-// A script: the lines of a file ("validite prix=1250 dossier=12 ecran=oui mode=video", blank
-// lines and # comments skipped), or, when `texte` holds no line end, names separated by commas.
-// nullopt, with the place and the reason in `erreur`, for an unknown family or input.
+// A script: the lines of a file ("validite prix=1250 dossier=12 ecran=oui mode=video",
+// "maintenance duree=30", blank lines and # comments skipped), or, when `texte` holds no line end,
+// names separated by commas. nullopt, with the place and the reason in `erreur`, for an unknown
+// family or input.
 std::optional<std::vector<RequeteScriptee>> LireScript(std::string_view texte, std::string& erreur);
 
 // Gives the window the request's inputs, as the operator would type and tick them.
