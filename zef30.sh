@@ -67,6 +67,8 @@ case "$commande" in
     fi
     # Nobody could see a window: every request family, run without one, told here.
     familles="$("$programme" --help | sed -n '/--run REQUÊTES  /{n;s/^ *//p}')"
+    # The registration closed the dossier of the first validity: the cancellation gets its own.
+    familles="${familles/,annulation/,validite,annulation}"
     echo "zef30.sh: no display here: the console runs without a window through every request" \
       "family ($familles) on the simulated terminal"
     exec "$programme" --headless --simulator --run "$familles" "$@"

@@ -18,6 +18,7 @@
 #include "link/Trame.h"
 #include "requests/Consultation.h"
 #include "requests/Switch.h"
+#include "requests/Validite.h"
 #include "simulator/TerminalSimule.h"
 #include "tests/simulator/ConsoleTracee.h"
 
@@ -161,15 +162,21 @@ TEST(Executable, ReplaysARecordedLineAndTellsWhereTheConsoleDiffers) {
   const std::string trace = dossier.Fichier("ligne.trace");
   std::vector<std::string> enregistrees;
   {
-    simulateur::TerminalSimule terminal;
+    simulateur::Scenario scenario;
+    scenario.paiement.pauseCarte = scenario.paiement.pauseCode = 0.05;
+    scenario.paiement.pauseReponse = 0.05;
+    simulateur::TerminalSimule terminal(scenario);
     std::string erreur;
     const std::string chemin = terminal.OuvrirPseudoTerminal(erreur);
     ASSERT_FALSE(chemin.empty()) << erreur;
     terminal.Demarrer();
     essai::ConsoleTracee c(chemin, trace);
+    // A validity listened to, with the terminal's display frames, then a consultation.
     cmdDemSwi_Click(c.console);
+    cmdDemVal_Click(c.console);
     cmdDemConsult_Click(c.console);
     enregistrees = c.fenetre.lignes;
+    ASSERT_EQ(enregistrees.at(1), "Demande de Validité = OK");
   }
   struct Cas {
     std::vector<Requete> requetes;
@@ -178,7 +185,7 @@ TEST(Executable, ReplaysARecordedLineAndTellsWhereTheConsoleDiffers) {
     std::vector<std::string> compteRendu;  // pieces of the replay's report
   };
   const Cas cas[] = {
-      {{cmdDemSwi_Click, cmdDemConsult_Click},
+      {{cmdDemSwi_Click, cmdDemVal_Click, cmdDemConsult_Click},
        {},
        0,
        {"rejeu : la console a envoyé exactement les octets enregistrés"}},

@@ -8,6 +8,7 @@
 #include "link/TraceLigne.h"
 #include "requests/Consultation.h"
 #include "requests/Switch.h"
+#include "requests/Validite.h"
 #include "simulator/LectureScenario.h"
 #include "simulator/TerminalSimule.h"
 #include "tests/simulator/ConsoleTracee.h"
@@ -35,6 +36,11 @@ TEST(TraceSurPseudoTerminal, HoldsEveryByteBothWaysAndMarksEachFrame) {
          EXPECT_EQ(c.liaison.Echanger("AJ00202", 309, 10).size(), 309u);
        },
        {"AJ juste", "Aj juste", "xx juste"}},
+      // What the validity listener reads and acknowledges goes through the same tap.
+      {"validité écoutée",
+       "",
+       [](Console& c) { cmdDemVal_Click(c); },
+       {"AK juste", "D  juste", "D  juste", "D  juste", "Ak juste", "11 juste", "D  juste"}},
       {"LRC faux",
        "brut.AA000=\\x02Aa0040100\\x10\\x03\\x07",
        cmdDemSwi_Click,
@@ -58,6 +64,7 @@ TEST(TraceSurPseudoTerminal, HoldsEveryByteBothWaysAndMarksEachFrame) {
   for (const Cas& k : cas) {
     terminal.ModifierScenario([&](simulateur::Scenario& s) {
       s = {};
+      s.paiement.pauseCarte = s.paiement.pauseCode = s.paiement.pauseReponse = 0;
       std::string raison;
       if (!k.cle.empty()) {
         const auto egal = k.cle.find('=');
