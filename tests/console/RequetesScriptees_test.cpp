@@ -19,6 +19,7 @@ TEST(RequetesScriptees, ReadsAListOrAFileAndNamesWhatItCannotRead) {
       {"switch,bogus", "requête 2 : requête inconnue « bogus » (connues : switch, consultation"},
       {"switch couleur=rouge\n", "ligne 1 : entrée « couleur=rouge » incomprise"},
       {"switch ecran=peut-etre\n", "ligne 1 : entrée « ecran=peut-etre » incomprise"},
+      {"maintenance duree=-1\n", "ligne 1 : entrée « duree=-1 » incomprise"},
       {"switch,", "switch//// "},  // a closing comma asks for nothing more
       {"switch,,consultation", "requête 2 : requête inconnue «  »"},
       {"\n# rien\n", "aucune requête à faire"},

@@ -83,10 +83,22 @@ TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
        "requête 2 en échec (switch : Demande de Switch = Carte non-présente)\n"},
       {"eot=autre", "consultation", 11, "[1] consultation : ÉCHEC",
        "requête 1 en échec (consultation"},
+      // The payments, their dossiers and the listeners; display frames told as they come.
+      {"",
+       "validite prix=1250 ecran=oui mode=video\nliste-dossiers\ninfo-dossier\nenregistrement\n"
+       "validite\nannulation\nvalidite mode=vente\n"
+       "maintenance duree=0.3\n",
+       0, "    afficheur : \n      INSEREZ CARTE   \n      12.50 EUR", ""},
+      {"paiement.validite=9", "prix,validite,switch", 12,
+       "[2] validite : ÉCHEC — Carte refusée DemVal Cause: ",
+       "requête 2 en échec (validite : Carte refusée DemVal Cause: "},
   };
   for (const Cas& k : cas) {
     for (const bool json : {false, true}) {
       simulateur::Scenario scenario;
+      scenario.paiement.pauseCarte = scenario.paiement.pauseCode = 0;
+      scenario.paiement.pauseReponse = 0;
+      scenario.rafale = true;
       std::string erreur;
       if (!k.cle.empty()) {
         const auto egal = k.cle.find('=');
