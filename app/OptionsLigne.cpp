@@ -122,7 +122,8 @@ std::string TexteAide(const std::string& programme) {
          NomsFamilles() +
          "\n"
          "  --run FICHIER       une requête par ligne avec ses entrées, par exemple\n"
-         "                      « validite prix=1250 dossier=12 ecran=oui mode=video »\n"
+         "                      « validite prix=1250 dossier=12 ecran=oui mode=video »,\n"
+         "                      « maintenance duree=30 » (« Sortie Ecoute » après 30 s)\n"
          "  --json              un objet JSON par requête, une ligne chacun\n"
          "  --help, --version\n"
          "\n"

@@ -139,6 +139,8 @@ const std::vector<FamilleScriptee>& FamillesScriptees() {
       {"heure", "Command2", &Command2_Click, "Mise à l'heure = OK"},
       {"redemarrage", "Command6", &Command6_Click, "", &RedemarrageReussi},
       {"maintenance", "cmdLitPuceSync", &cmdLitPuceSync_Click, "", &EcouteSansErreur, 5},
+      // Last: the console stays at 9600 bauds, so a real terminal would hear nothing after it.
+      {"vitesse", "cmdDemVitesse", &cmdDemVitesse_Click, "Demande = OK"},
   };
   return familles;
 }
