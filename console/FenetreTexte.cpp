@@ -33,12 +33,14 @@ Releve FenetreTexte::PrendreReleve() { return std::exchange(releve_, Releve{}); 
 void FenetreTexte::Dire(const std::string& etiquette, const std::string& texte) {
   if (sortie_ == nullptr) return;
   std::ostream& o = *sortie_;
-  o << "    " << etiquette;
   // A text of several lines (receipt, report) goes under its label, one line each.
   const auto lignes = DecouperLignes(texte);
   if (lignes.size() == 1 && texte.find('\n') == std::string::npos) {
-    o << NommerControles(lignes[0]);
+    o << "    " << etiquette << NommerControles(lignes[0]);
   } else {
+    std::string_view seule = etiquette;
+    if (seule.ends_with(' ')) seule.remove_suffix(1);
+    o << "    " << seule;
     for (const auto ligne : lignes) o << "\n      " << NommerControles(ligne);
   }
   o << std::endl;
@@ -95,7 +97,7 @@ void FenetreTexte::EcrireTexte(ZoneTexte zone, const std::string& texte) {
   zones_[zone] = texte;
   if (zone == ZoneTexte::txtSelection) {
     releve_.textes.push_back(texte);
-    Dire("texte :", texte);
+    Dire("texte : ", texte);
   } else if (zone == ZoneTexte::Text2) {
     Dire("dossier : ", texte);
   }
@@ -107,7 +109,18 @@ void FenetreTexte::RemplirListeDossiers(const std::vector<std::string>& dossiers
   Dire("dossiers : ", liste);
 }
 
+void FenetreTexte::AjouterTexte(ZoneTexte zone, const std::string& texte) {
+  zones_[zone] += texte;
+  std::string_view ajout = texte;
+  if (ajout.starts_with("\r\n")) ajout.remove_prefix(2);  // the line it opens is the label's
+  if (zone == ZoneTexte::txtSelection) Dire("texte, suite : ", std::string(ajout));
+}
+
 void FenetreTexte::DefinirLegende(Panneau panneau, const std::string& texte) {
+  if (panneau == Panneau::Label6) {
+    if (texte == legendeEcoute_) return;
+    legendeEcoute_ = texte;
+  }
   releve_.affichages.push_back(texte);
   Dire(std::string(NomPanneau(panneau)) + " : ", texte);
 }

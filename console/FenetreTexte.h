@@ -49,6 +49,8 @@ class FenetreTexte final : public Fenetre {
   void EffacerCarte() override;
   std::string LireTexte(ZoneTexte zone) const override;
   void EcrireTexte(ZoneTexte zone, const std::string& texte) override;
+  // What a listener adds to txtSelection is printed as it comes, the added part alone.
+  void AjouterTexte(ZoneTexte zone, const std::string& texte) override;
   bool EcranHoteCoche() const override { return ecranHote_; }
   bool ModeVenteChoisi() const override { return modeVente_; }
   void RemplirListeDossiers(const std::vector<std::string>& dossiers) override;
@@ -83,6 +85,8 @@ class FenetreTexte final : public Fenetre {
   bool ecranHote_ = true;
   bool modeVente_ = false;
   std::optional<Clic> clic_;
+  // The listening clock's caption, set again at every pass of the listener: told when it changes.
+  std::string legendeEcoute_;
 };
 
 }  // namespace zef30

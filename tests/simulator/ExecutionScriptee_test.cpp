@@ -88,7 +88,7 @@ TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
        "validite prix=1250 ecran=oui mode=video\nliste-dossiers\ninfo-dossier\nenregistrement\n"
        "validite\nannulation\nvalidite mode=vente\n"
        "maintenance duree=0.3\n",
-       0, "    afficheur : \n      INSEREZ CARTE   \n      12.50 EUR", ""},
+       0, "    afficheur :\n      INSEREZ CARTE   \n      12.50 EUR", ""},
       {"paiement.validite=9", "prix,validite,switch", 12,
        "[2] validite : ÉCHEC — Carte refusée DemVal Cause: ",
        "requête 2 en échec (validite : Carte refusée DemVal Cause: "},
