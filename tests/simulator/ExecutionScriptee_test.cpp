@@ -74,7 +74,11 @@ TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
     std::string erreurs;  // what the error stream says
   };
   const Cas cas[] = {
-      {"", "switch,consultation,heure,etat-telecollecte,etat-teleparam", 0,
+      // Every family but maintenance listening, which the next rows end by duree.
+      {"",
+       "switch,consultation,heure,etat-telecollecte,etat-teleparam,telecollecte,iso2,redemarrage,"
+       "prix,vitesse",
+       0,
        "    Demande de Switch = Carte présente\n[1] switch : réussie\n[2] consultation\n    No "
        "Serie: ZEF30SIM0001",
        ""},
@@ -99,6 +103,7 @@ TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
       scenario.paiement.pauseCarte = scenario.paiement.pauseCode = 0;
       scenario.paiement.pauseReponse = 0;
       scenario.rafale = true;
+      scenario.soins.pause = 0;
       std::string erreur;
       if (!k.cle.empty()) {
         const auto egal = k.cle.find('=');
