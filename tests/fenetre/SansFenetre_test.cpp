@@ -39,13 +39,14 @@ struct Poste {
     return table;
   }
   // Every file of the folder and what it holds, the terminal's own clock on its receipts
-  // ("08/12/26 à 06h30m12") masked: the two runs do not happen in the same second.
+  // ("08/12/26 à 06h30m12", "08/12/26 a 06h30m12") masked: the two runs do not happen in the same
+  // second.
   std::map<std::string, std::string> Fichiers() const {
     std::map<std::string, std::string> fichiers;
     for (const auto& f : std::filesystem::recursive_directory_iterator(dossier.Chemin())) {
-      static const std::regex heure(R"(\d\d/\d\d/\d\d à \d\dh\d\dm\d\d)");
+      static const std::regex heure(R"(\d\d/\d\d/\d\d (à|a) \d\dh\d\dm\d\d)");
       fichiers[f.path().lexically_relative(dossier.Chemin()).string()] =
-          std::regex_replace(essai::LireTout(f.path().string()), heure, "JJ/MM/AA à HHhMMmSS");
+          std::regex_replace(essai::LireTout(f.path().string()), heure, "JJ/MM/AA $1 HHhMMmSS");
     }
     return fichiers;
   }
