@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the ZEF30 console on Debian 12 and runs it, its simulated terminal or its tests.
-#   ./zef30.sh demo [OPTION]...       the console on the simulated terminal
+#   ./zef30.sh demo [OPTION]...       the console on the simulated terminal (without a display:
+#                                     every request family, headless, told on the terminal)
 #   ./zef30.sh test                   every test (ctest)
 #   ./zef30.sh simulator [OPTION]...  the simulated terminal alone, on a pseudo-terminal
 #   ./zef30.sh package                the Debian package (.deb); its path is the last line
@@ -64,8 +65,13 @@ case "$commande" in
     if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ] || [ -n "${QT_QPA_PLATFORM:-}" ]; then
       exec "$programme" --simulator "$@"
     fi
-    echo "zef30.sh: no display here: the console runs on a virtual one (xvfb-run); Ctrl-C ends it"
-    exec xvfb-run -a -s "-screen 0 1024x900x24" "$programme" --simulator "$@"
+    # Nobody could see a window: every request family, run without one, told here.
+    familles="$("$programme" --help | sed -n '/--run REQUÊTES  /{n;s/^ *//p}')"
+    # The registration closed the dossier of the first validity: the cancellation gets its own.
+    familles="${familles/,annulation/,validite,annulation}"
+    echo "zef30.sh: no display here: the console runs without a window through every request" \
+      "family ($familles) on the simulated terminal"
+    exec "$programme" --headless --simulator --run "$familles" "$@"
     ;;
   test)
     installer_paquets

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "console/FichiersConsole.h"
+#include "console/RequetesScriptees.h"
 #include "link/TablePorts.h"
 #include "link/Texte.h"
 
@@ -33,6 +34,14 @@ std::string AssocierPort(OptionsConsole& options, const std::string& valeur) {
   return {};
 }
 
+// Every family a run knows, as --run takes them.
+std::string NomsFamilles() {
+  std::string noms;
+  for (const auto& famille : FamillesScriptees())
+    noms += (noms.empty() ? "" : ",") + std::string(famille.nom);
+  return noms;
+}
+
 }  // namespace
 
 LectureOptions LireOptions(const std::vector<std::string>& arguments) {
@@ -44,7 +53,8 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
       valeur = nom.substr(egal + 1);
       nom = nom.substr(0, egal);
     }
-    const bool attendValeur = nom == "--port" || nom == "--data-dir";
+    const bool attendValeur =
+        nom == "--port" || nom == "--data-dir" || nom == "--trace" || nom == "--run";
     if (attendValeur && !valeur) {
       if (i + 1 >= arguments.size()) return {std::nullopt, nom + " demande une valeur"};
       valeur = arguments[++i];
@@ -62,6 +72,15 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
       options.dossierDonnees = *valeur;
     } else if (nom == "--simulator") {
       options.simulateur = true;
+    } else if (nom == "--trace" || nom == "--run") {
+      auto& champ = nom == "--trace" ? options.fichierTrace : options.script;
+      if (champ) return {std::nullopt, nom + " est donné deux fois"};
+      if (valeur->empty()) return {std::nullopt, nom + " demande une valeur"};
+      champ = *valeur;
+    } else if (nom == "--headless") {
+      options.sansFenetre = true;
+    } else if (nom == "--json") {
+      options.json = true;
     } else if (nom == "--help" || nom == "-h") {
       options.aide = true;
     } else if (nom == "--version") {
@@ -73,12 +92,17 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
   if (options.simulateur && options.ports.count(1) != 0) {
     return {std::nullopt, "--simulator prend le port 1 : associez l’autre ligne à un autre numéro"};
   }
+  if (options.sansFenetre != options.script.has_value()) {
+    return {std::nullopt, "--headless et --run vont ensemble : --headless --run REQUÊTES|FICHIER"};
+  }
+  if (options.json && !options.sansFenetre) return {std::nullopt, "--json va avec --headless"};
   return {options, {}};
 }
 
 std::string TexteAide(const std::string& programme) {
   return "Usage : " + programme +
          " [--port N=CHEMIN]... [--port CHEMIN] [--data-dir DOSSIER] [--simulator]\n"
+         "       [--trace FICHIER] [--headless --run REQUÊTES|FICHIER [--json]]\n"
          "Console de test du terminal de paiement ZEF30 sur une ligne série.\n"
          "\n"
          "  --port N=CHEMIN     le port numéro N (1 à 20) de la liste est la ligne CHEMIN\n"
@@ -88,10 +112,23 @@ std::string TexteAide(const std::string& programme) {
          "                      rapports (par défaut : le dossier du programme, ou\n"
          "                      ~/.local/share/zef30 pour un programme installé sous /usr)\n"
          "  --simulator         un terminal simulé sur un pseudo-terminal, comme port 1\n"
+         "  --trace FICHIER     chaque octet de la ligne, dans les deux sens, horodaté, ajouté\n"
+         "                      au FICHIER (F12 dans la fenêtre : la trace en direct)\n"
+         "  --headless          sans fenêtre : les requêtes de --run, dans l’ordre, racontées\n"
+         "                      sur la sortie standard ; code de sortie 0 si toutes réussissent,\n"
+         "                      sinon 10 + le rang de la première en échec\n"
+         "  --run REQUÊTES      des noms séparés par des virgules, parmi :\n"
+         "                      " +
+         NomsFamilles() +
+         "\n"
+         "  --run FICHIER       une requête par ligne avec ses entrées, par exemple\n"
+         "                      « validite prix=1250 dossier=12 ecran=oui mode=video »,\n"
+         "                      « maintenance duree=30 » (« Sortie Ecoute » après 30 s)\n"
+         "  --json              un objet JSON par requête, une ligne chacun\n"
          "  --help, --version\n"
          "\n"
-         "Il faut un affichage : sans lui, lancez-la sous xvfb-run, ou avec\n"
-         "QT_QPA_PLATFORM=offscreen.\n";
+         "La fenêtre demande un affichage : sans lui, lancez-la sous xvfb-run, avec\n"
+         "QT_QPA_PLATFORM=offscreen, ou en --headless.\n";
 }
 
 bool AffichageDisponible(const std::function<const char*(const char*)>& variable) {

@@ -15,6 +15,13 @@ struct OptionsConsole {
   // Where the console's files go; none given means the program's own folder.
   std::optional<std::string> dossierDonnees;
   bool simulateur = false;
+  // --trace: every byte of the line, both ways, appended to this file.
+  std::optional<std::string> fichierTrace;
+  // --headless: no window; the requests of --run (a file, or names separated by commas) are run
+  // in order and told on standard output, as text or as JSON (--json).
+  bool sansFenetre = false;
+  std::optional<std::string> script;
+  bool json = false;
   bool aide = false;
   bool version = false;
 };

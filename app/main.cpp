@@ -2,8 +2,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,10 +15,15 @@
 #include "console/Console.h"
 #include "console/EtatConsole.h"
 #include "console/FenPresentation.h"
+#include "console/FenTrace.h"
+#include "console/FenetreTexte.h"
 #include "console/FichiersConsole.h"
+#include "console/HorlogeMurale.h"
+#include "console/RequetesScriptees.h"
 #include "link/Horloge.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
+#include "link/PortTrace.h"
 #include "link/TablePorts.h"
 #include "simulator/TerminalSimule.h"
 
@@ -34,6 +42,27 @@ std::string DossierExecutable() {
 int Refuser(const std::string& raison) {
   std::cerr << kProgramme << " : " << raison << '\n';
   return 2;
+}
+
+// The local moment the trace begins, as its header says it.
+std::string DebutMural() {
+  const std::tm maintenant = zef30::HorlogeMuraleSysteme().MaintenantLocal();
+  char texte[32];
+  std::strftime(texte, sizeof texte, "%Y-%m-%d %H:%M:%S", &maintenant);
+  return texte;
+}
+
+// The requests of --run: the file it names when there is one, the names it lists otherwise.
+std::optional<std::vector<zef30::RequeteScriptee>> LireRequetes(const std::string& valeur,
+                                                                std::string& erreur) {
+  std::error_code ignore;
+  if (!std::filesystem::is_regular_file(valeur, ignore)) return zef30::LireScript(valeur, erreur);
+  std::ifstream fichier(valeur, std::ios::binary);
+  const std::string texte((std::istreambuf_iterator<char>(fichier)),
+                          std::istreambuf_iterator<char>());
+  auto requetes = zef30::LireScript(texte.empty() ? "\n" : texte + "\n", erreur);
+  if (!requetes) erreur = valeur + " : " + erreur;
+  return requetes;
 }
 
 }  // namespace
@@ -64,7 +93,15 @@ int main(int argc, char** argv) {
     dossier = *options.dossierDonnees;
   }
 
-  if (!zef30::AffichageDisponible([](const char* nom) { return std::getenv(nom); })) {
+  std::optional<std::vector<zef30::RequeteScriptee>> requetes;
+  if (options.script) {
+    std::string erreur;
+    requetes = LireRequetes(*options.script, erreur);
+    if (!requetes) return Refuser("--run : " + erreur);
+  }
+
+  if (!options.sansFenetre &&
+      !zef30::AffichageDisponible([](const char* nom) { return std::getenv(nom); })) {
     std::cerr << kProgramme
               << " : pas d’affichage (ni DISPLAY ni WAYLAND_DISPLAY) : lancez-la sous "
                  "xvfb-run, ou avec QT_QPA_PLATFORM=offscreen\n";
@@ -85,16 +122,34 @@ int main(int argc, char** argv) {
     }
     table.Associer(1, chemin);
     simulateur->Demarrer();
-    std::cout << kProgramme << " : terminal simulé sur " << chemin << " (port 1)" << std::endl;
+    if (!options.json) {
+      std::cout << kProgramme << " : terminal simulé sur " << chemin << " (port 1)" << std::endl;
+    }
+  }
+
+  zef30::HorlogeSysteme horloge;
+  zef30::PortPosix ligne(table);
+  // The tap is always there, for the Trace window; it writes a file only with --trace.
+  zef30::PortTrace port(ligne, horloge, DebutMural());
+  if (options.fichierTrace) {
+    std::string erreur;
+    if (!port.EcrireDans(*options.fichierTrace, erreur)) return Refuser("--trace " + erreur);
+  }
+  zef30::EtatConsole etat;
+  zef30::Liaison liaison(port, horloge, etat.NumeroPortCom);
+
+  if (options.sansFenetre) {
+    // No QApplication: nothing of Qt is started, no display or platform plugin is needed.
+    zef30::FenetreTexte fenetre(options.json ? nullptr : &std::cout);
+    zef30::FichiersConsole fichiers(dossier, fenetre);
+    zef30::Console console{etat, liaison, fenetre, fichiers};
+    zef30::SignalerErreursPort(liaison, fenetre);
+    return zef30::ExecuterScript(console, fenetre, *requetes, options.json, std::cout, std::cerr);
   }
 
   QApplication application(argc, argv);
   // Desktops find the console's entry and icon by this name.
   QApplication::setDesktopFileName(QString::fromLatin1(kProgramme));
-  zef30::HorlogeSysteme horloge;
-  zef30::PortPosix port(table);
-  zef30::EtatConsole etat;
-  zef30::Liaison liaison(port, horloge, etat.NumeroPortCom);
   zef30::FenPresentation fenetre;
   zef30::FichiersConsole fichiers(dossier, fenetre);
   zef30::Console console{etat, liaison, fenetre, fichiers};
@@ -102,6 +157,8 @@ int main(int argc, char** argv) {
 
   fenetre.AttacherConsole(console);
   fenetre.Form_Load();
+  zef30::FenTrace fenTrace(port);
+  zef30::BrancherFenTrace(fenetre, fenTrace);
   fenetre.show();
   return application.exec();
 }

@@ -2,13 +2,16 @@
 // poll(), not spin, and a whole exchange must cost little beyond the line's own time.
 #include <benchmark/benchmark.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 
 #include "link/Horloge.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
+#include "link/PortTrace.h"
 #include "link/Trame.h"
 #include "simulator/TerminalSimule.h"
 
@@ -40,16 +43,32 @@ struct Ligne {
   bool ouverte = false;
 };
 
+// How the console reaches the line: its port alone, through the line trace kept in memory
+// only (the window's Trace), or through the trace writing its file as well (--trace).
+enum class Trace { Sans, Memoire, Fichier };
+
 // A console's link to a simulated terminal that plays `scenario` on its own thread.
 struct Poste {
-  explicit Poste(const simulateur::Scenario& scenario) : terminal(scenario), ligne(terminal) {
+  explicit Poste(const simulateur::Scenario& scenario, Trace trace = Trace::Sans)
+      : terminal(scenario),
+        ligne(terminal),
+        port(trace == Trace::Sans ? static_cast<PortSerie&>(ligne.port) : traceur) {
+    std::string erreur;
+    if (trace == Trace::Fichier) {
+      traceur.EcrireDans("/tmp/zef30-bench-" + std::to_string(::getpid()) + ".trace", erreur);
+    }
     terminal.Demarrer();
+  }
+  ~Poste() {
+    if (!traceur.Fichier().empty()) std::remove(traceur.Fichier().c_str());
   }
   simulateur::TerminalSimule terminal;
   Ligne ligne;
   HorlogeSysteme horloge;
+  PortTrace traceur{ligne.port, horloge, "banc"};
+  PortSerie& port;
   const std::int32_t numero = 1;
-  Liaison liaison{ligne.port, horloge, numero};
+  Liaison liaison{port, horloge, numero};
 };
 
 // Runs `operation` once per iteration and reports the whole process's CPU time over the wall
@@ -100,14 +119,21 @@ BENCHMARK(BM_SondeSansReponse)->Iterations(2)->UseRealTime()->Unit(benchmark::kM
 void BM_EchangeSwitch(benchmark::State& etat) {
   simulateur::Scenario scenario;
   scenario.rafale = etat.range(0) == 1;
-  Poste poste(scenario);
+  const auto trace = static_cast<Trace>(etat.range(1));
+  Poste poste(scenario, trace);
   MesurerCpu(etat, [&] {
     return poste.liaison.AttendreTerminalPret() &&
            poste.liaison.Echanger("AA000", 13, 10).size() == 13;
   });
-  etat.SetLabel(scenario.rafale ? "rafale" : "9600 bauds");
+  etat.SetLabel(std::string(scenario.rafale ? "rafale" : "9600 bauds") +
+                (trace == Trace::Sans      ? ""
+                 : trace == Trace::Memoire ? ", trace en mémoire"
+                                           : ", --trace fichier"));
 }
-BENCHMARK(BM_EchangeSwitch)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EchangeSwitch)
+    ->ArgsProduct({{0, 1}, {0, 1, 2}})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace zef30

@@ -14,10 +14,12 @@ class Horloge {
   virtual ~Horloge() = default;
   virtual Instant Maintenant() const = 0;
 
-  // The instant `secondes` after `depart` (a negative or zero delay is `depart` itself).
+  // The instant `secondes` after `depart` (a negative or zero delay is `depart` itself). Rounded
+  // up to the next tick: what is left of a limit, however small, still moves a wait forward, so
+  // a loop that waits out the rest of its limit always reaches it.
   static Instant Plus(Instant depart, double secondes) {
     if (!(secondes > 0)) return depart;
-    return depart + std::chrono::duration_cast<Duree>(std::chrono::duration<double>(secondes));
+    return depart + std::chrono::ceil<Duree>(std::chrono::duration<double>(secondes));
   }
 };
 

@@ -43,6 +43,25 @@ bool EstBlanc(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
+std::vector<std::string_view> Decouper(std::string_view texte, std::string_view separateurs) {
+  std::vector<std::string_view> morceaux;
+  std::size_t debut = 0;
+  while (debut < texte.size()) {
+    const auto fin = texte.find_first_of(separateurs, debut);
+    morceaux.push_back(texte.substr(debut, fin == std::string_view::npos ? fin : fin - debut));
+    debut = fin == std::string_view::npos ? texte.size() : fin + 1;
+  }
+  return morceaux;
+}
+
+std::vector<std::string_view> DecouperLignes(std::string_view texte) {
+  auto lignes = Decouper(texte, "\n");
+  for (auto& ligne : lignes) {
+    if (!ligne.empty() && ligne.back() == '\r') ligne.remove_suffix(1);
+  }
+  return lignes;
+}
+
 std::string Cp1252VersUtf8(std::string_view octets) {
   std::string sortie;
   sortie.reserve(octets.size());

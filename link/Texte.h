@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zef30 {
 
@@ -14,6 +15,12 @@ std::string Extraire(std::string_view texte, long position, long longueur);
 
 // The byte at `position` (from 1) as a one-character text, or the empty text beyond the end.
 std::string Caractere(std::string_view texte, long position);
+
+// The pieces of `texte` between any of the `separateurs`, in order; a separator at the very end
+// opens no empty last piece.
+std::vector<std::string_view> Decouper(std::string_view texte, std::string_view separateurs);
+// The lines of a text, without their ends (LF or CR LF).
+std::vector<std::string_view> DecouperLignes(std::string_view texte);
 
 // Terminal bytes are Windows-1252; every text meant for people is UTF-8.
 std::string Cp1252VersUtf8(std::string_view octets);

@@ -38,6 +38,9 @@ class EcouteurMaintenance final : public Ecouteur {
   }
 
   void AvantAttente(Ecoute& ecoute) override {
+    // "Sortie Ecoute" may come before the first pass (while the terminal's early ENQ is awaited):
+    // it blanked the clock, which must not say that the console still listens.
+    if (ecoute.console.etat.ArretEcoute) return;
     Fenetre& fenetre = ecoute.console.fenetre;
     fenetre.DefinirLegende(
         Panneau::Label6,

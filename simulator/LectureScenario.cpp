@@ -251,13 +251,8 @@ bool LireTexteScenario(std::string_view texte, std::string_view nom, Scenario& s
                        std::string& erreur) {
   Scenario lu = scenario;
   std::size_t numero = 0;
-  std::size_t debut = 0;
-  while (debut < texte.size()) {
+  for (const std::string_view ligne : DecouperLignes(texte)) {
     ++numero;
-    const auto fin = texte.find('\n', debut);
-    std::string_view ligne = texte.substr(debut, fin == std::string_view::npos ? fin : fin - debut);
-    debut = fin == std::string_view::npos ? texte.size() : fin + 1;
-    if (!ligne.empty() && ligne.back() == '\r') ligne.remove_suffix(1);
     const std::string_view utile = SansBlancs(ligne);
     if (utile.empty() || utile.front() == '#' || utile.front() == ';') continue;
     const std::string lieu = std::string(nom) + ":" + std::to_string(numero) + ": ";

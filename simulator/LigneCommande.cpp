@@ -20,6 +20,10 @@ bool AnalyserLigneCommande(const std::vector<std::string>& arguments, OptionsSim
       lues.version = true;
       continue;
     }
+    if (argument == "--compress") {
+      lues.pausesComprimees = true;
+      continue;
+    }
     if (!argument.starts_with("--") || argument.size() == 2) {
       erreur = "argument inattendu « " + argument + " » (voir --help)";
       return false;
@@ -49,9 +53,23 @@ bool AnalyserLigneCommande(const std::vector<std::string>& arguments, OptionsSim
         return false;
       }
       lues.fichierScenario = valeur;
+    } else if (nom == "replay") {
+      if (valeur.empty()) {
+        erreur = "--replay demande le chemin d’une trace";
+        return false;
+      }
+      lues.fichierRejeu = valeur;
     } else {
       cles.emplace_back(nom, valeur);
     }
+  }
+  if (!lues.fichierRejeu.empty() && (!lues.fichierScenario.empty() || !cles.empty())) {
+    erreur = "--replay joue la trace telle qu’elle est : ni --scenario ni clé avec lui";
+    return false;
+  }
+  if (lues.pausesComprimees && lues.fichierRejeu.empty()) {
+    erreur = "--compress va avec --replay";
+    return false;
   }
   if (lues.aide || lues.version) {
     options = std::move(lues);
@@ -75,6 +93,7 @@ bool AnalyserLigneCommande(const std::vector<std::string>& arguments, OptionsSim
 
 std::string TexteAide() {
   return "Usage : zef30-simulator [--device CHEMIN] [--scenario FICHIER] [--CLÉ=VALEUR]...\n"
+         "       zef30-simulator [--device CHEMIN] --replay TRACE [--compress]\n"
          "Joue le terminal ZEF30 au bout d’une ligne série : un pseudo-terminal dont le chemin\n"
          "est écrit sur la sortie standard (par défaut), ou la ligne --device. S’arrête sur\n"
          "SIGINT ou SIGTERM.\n"
@@ -83,6 +102,10 @@ std::string TexteAide() {
          "pseudo-terminal\n"
          "  --scenario FICHIER  un fichier de lignes « clé=valeur » (# ou ; : commentaire)\n"
          "  --CLÉ=VALEUR        une clé du scénario, par-dessus le fichier\n"
+         "  --replay TRACE      rejoue le côté terminal d’une trace de zef30-console --trace,\n"
+         "                      avec ses pauses, et dit où les octets de la console diffèrent\n"
+         "                      (code de sortie 0 : identiques jusqu’au bout, 1 : différents)\n"
+         "  --compress          pauses du rejeu raccourcies (20 ms au plus)\n"
          "  --help, --version\n"
          "\n"
          "Clés du scénario :\n" +

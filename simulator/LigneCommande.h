@@ -9,8 +9,10 @@ namespace zef30::simulateur {
 
 // What zef30-simulator was asked to do.
 struct OptionsSimulateur {
-  std::string peripherique;     // --device: a real serial line instead of a pseudo-terminal
-  std::string fichierScenario;  // --scenario
+  std::string peripherique;       // --device: a real serial line instead of a pseudo-terminal
+  std::string fichierScenario;    // --scenario
+  std::string fichierRejeu;       // --replay: a recorded line trace to play instead of a scenario
+  bool pausesComprimees = false;  // --compress: the replay's pauses cut short
   bool aide = false;
   bool version = false;
   Scenario scenario;  // the file's keys, then every --key=value of the command line over them

@@ -37,7 +37,7 @@ struct ScenarioSoins {
 
   // ISO 2 track "AG000".
   std::string statutIso2 = "0";
-  std::string piste = "4970100000000000=2912101000000000000000";
+  std::string piste = "4970100000000000=29121010000000000000000";
   int ecransIso2 = 2;  // display frames before the answer; 0 for a console that does not listen
 
   // Clock "AS" and line speed "AJ"/"01": the verdict character, "0" accepted.

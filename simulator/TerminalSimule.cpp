@@ -11,6 +11,7 @@
 
 #include "link/PortPosix.h"
 #include "simulator/Protocole.h"
+#include "simulator/PseudoTerminal.h"
 #include "simulator/TraficEcoute.h"
 
 namespace zef30::simulateur {
@@ -57,33 +58,11 @@ std::string TerminalSimule::OuvrirPseudoTerminal(std::string& erreur) {
     return {};
   }
   Fermer();
-  const int maitre = ::posix_openpt(O_RDWR | O_NOCTTY);
-  if (maitre < 0) {
-    erreur = "pseudo-terminal impossible à créer : " + Raison(errno);
-    return {};
-  }
-  char nom[256] = {};
-  if (::grantpt(maitre) != 0 || ::unlockpt(maitre) != 0 ||
-      ::ptsname_r(maitre, nom, sizeof nom) != 0) {
-    erreur = "pseudo-terminal impossible à préparer : " + Raison(errno);
-    ::close(maitre);
-    return {};
-  }
-  // Our own hold on the slave side: without it the master reads a hang-up whenever the
-  // console has not opened it yet, or has closed it, and the line would be lost.
-  const int esclave = ::open(nom, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (esclave < 0 || !ReglerLigneBrute(esclave, B9600)) {
-    erreur = std::string("pseudo-terminal ") + nom + " impossible à régler : " + Raison(errno);
-    if (esclave >= 0) ::close(esclave);
-    ::close(maitre);
-    return {};
-  }
-  ::fcntl(maitre, F_SETFL, ::fcntl(maitre, F_GETFL) | O_NONBLOCK);
-  ::fcntl(maitre, F_SETFD, FD_CLOEXEC);
-  fd_ = maitre;
-  esclave_ = esclave;
-  erreur.clear();
-  return nom;
+  PseudoTerminal pt;
+  if (!simulateur::OuvrirPseudoTerminal(pt, erreur)) return {};
+  fd_ = pt.maitre;
+  esclave_ = pt.esclave;
+  return pt.chemin;
 }
 
 bool TerminalSimule::OuvrirPeripherique(const std::string& chemin, std::string& erreur) {

@@ -1,12 +1,74 @@
 // zef30-simulator: the simulated ZEF30 terminal on a pseudo-terminal or a serial line.
+#include <fcntl.h>
 #include <signal.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "link/PortPosix.h"
+#include "link/TraceLigne.h"
 #include "simulator/LigneCommande.h"
+#include "simulator/PseudoTerminal.h"
+#include "simulator/Rejeu.h"
 #include "simulator/TerminalSimule.h"
+
+namespace {
+
+// How long the replay waits for the console where the recording says it spoke.
+constexpr double kSilenceMaxRejeu = 60;
+
+int Echouer(const std::string& raison) {
+  std::cerr << "zef30-simulator : " << raison << "\n";
+  return 1;
+}
+
+// --replay: the trace played on a pseudo-terminal (its path on stdout) or on --device, until it
+// is done, the console differs, or a signal of `fin` comes.
+int Rejouer(const zef30::simulateur::OptionsSimulateur& options, const sigset_t& fin) {
+  using namespace zef30::simulateur;
+  std::ifstream fichier(options.fichierRejeu, std::ios::binary);
+  if (!fichier) return Echouer(options.fichierRejeu + " : trace illisible");
+  const std::string texte((std::istreambuf_iterator<char>(fichier)),
+                          std::istreambuf_iterator<char>());
+  std::string erreur;
+  auto enregistrements = zef30::LireTrace(texte, erreur);
+  if (!enregistrements) return Echouer(options.fichierRejeu + " : " + erreur);
+
+  PseudoTerminal ligne;
+  if (options.peripherique.empty()) {
+    if (!OuvrirPseudoTerminal(ligne, erreur)) return Echouer(erreur);
+    std::cout << ligne.chemin << std::endl;
+  } else {
+    ligne.maitre = ::open(options.peripherique.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (ligne.maitre < 0 || !zef30::ReglerLigneBrute(ligne.maitre, B9600)) {
+      return Echouer(options.peripherique + " : " + std::strerror(errno));
+    }
+  }
+  std::atomic<bool> arret = false;
+  std::thread signaux([&] {
+    int signal = 0;
+    sigwait(&fin, &signal);
+    arret = true;
+  });
+  Rejeu rejeu(std::move(*enregistrements), options.pausesComprimees);
+  const int code = JouerRejeu(ligne.maitre, rejeu, kSilenceMaxRejeu, arret, std::cout);
+  if (!arret) pthread_kill(signaux.native_handle(), SIGTERM);
+  signaux.join();
+  for (int fd : {ligne.maitre, ligne.esclave}) {
+    if (fd >= 0) ::close(fd);
+  }
+  return code == 2 ? 0 : code;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace zef30::simulateur;
@@ -33,6 +95,7 @@ int main(int argc, char** argv) {
   sigaddset(&fin, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &fin, nullptr);
   signal(SIGPIPE, SIG_IGN);
+  if (!options.fichierRejeu.empty()) return Rejouer(options, fin);
 
   TerminalSimule terminal(options.scenario);
   if (options.peripherique.empty()) {

@@ -1,12 +1,18 @@
 // The terminal-care requests that end on a verdict: tele-collection, ISO 2 track, clock, speed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <locale>
 
+#include "link/Texte.h"
 #include "link/Trame.h"
+#include "listening/Ecoute.h"
 #include "requests/PisteIso2.h"
 #include "requests/Services.h"
 #include "requests/Telecollecte.h"
+#include "simulator/Deroulement.h"
+#include "simulator/TraficEcoute.h"
 #include "tests/console/DossierTemporaire.h"
 #include "tests/support/Banc.h"
 
@@ -34,10 +40,22 @@ TEST(JugerTelecollecte, EveryAcquirerMustSucceed) {
   EXPECT_EQ(JugerTelecollecte(ERR_MESSAGE), " :  -  : ");
 }
 
-// The console on a wall clock fixed at 5 March 2026, 09:07:03.
+std::tm Le5Mars2026() {
+  std::tm moment{};
+  moment.tm_year = 2026 - 1900;
+  moment.tm_mon = 2;
+  moment.tm_mday = 5;
+  moment.tm_hour = 9;
+  moment.tm_min = 7;
+  moment.tm_sec = 3;
+  return moment;
+}
+
+// The console on a wall clock that starts on 5 March 2026 at 09:07:03 and moves with the
+// virtual one.
 struct BancHorloge : essai::Banc {
   essai::DossierTemporaire dossier;
-  HorlogeMuraleFixe mur{2026, 3, 5, 9, 7, 3};
+  essai::HorlogeMuraleVirtuelle mur{horloge, Le5Mars2026()};
   FichiersConsole fichiersFixes{dossier.Chemin(), fenetre, mur, std::locale::classic()};
   Console consoleFixe{etat, liaison, fenetre, fichiersFixes};
 };
@@ -77,6 +95,150 @@ TEST(ServicesTerminal, EachSendsItsMessageAndShowsItsVerdict) {
       EXPECT_EQ(banc.port.Ecritures()[1].octets, EncadrerMessage(c.message));
       EXPECT_LT(banc.horloge.Ecoule(), 1.0) << c.message << ": the whole answer was awaited";
     }
+  }
+}
+
+const std::string kAck(1, ACK);
+const std::string kAffichage = simulateur::TrameAffichage("PASSEZ LA CARTE", "PATIENTEZ");
+
+// The console's ACKs alone on the line (a frame's check character may be one too).
+long CompterAcks(const essai::PortScripte& port) {
+  const auto& e = port.Ecritures();
+  return std::count_if(e.begin(), e.end(), [](const auto& w) { return w.octets == kAck; });
+}
+
+// The terminal up to its ENQ, then its reply to each ACK of the console in turn.
+void Scripter(essai::PortScripte& port, const std::vector<std::string>& surAck) {
+  essai::ScripterOuverture(port);
+  for (const auto& r : surAck) port.Repondre(r);
+}
+
+TEST(PisteIso2, ListenedToOrReadDirectlyTheAnswerGivesTheSameOutcome) {
+  struct Cas {
+    std::string donnees;  // of the "Ag" answer
+    std::string ligne;
+    std::string etat;
+    std::string piste;
+  };
+  const std::string piste = "4970100000000000=29121010000000000000000";
+  const std::string courte = EncadrerMessage("Ag0070001234");
+  const Cas cas[] = {
+      {"000" + piste, "Demande de piste ISO = OK", "", piste},
+      {"300" + piste, "Demande de piste ISO = Erreur n°3", "DemIso2 Carte absente (fin time-out)",
+       ""},
+      {"100" + piste, "Demande de piste ISO = PAS OK", "DemIso2 NON OK (ZEF30S non disponible)",
+       ""},
+      {"A00" + piste, "Demande de piste ISO = PAS OK", "", ""},
+      // What there is from position 10 on, the frame's end included.
+      {"0001234", "Demande de piste ISO = OK", "", Extraire(courte, 10, 40)},
+  };
+  for (const bool ecouter : {false, true}) {
+    for (const Cas& c : cas) {
+      SCOPED_TRACE(c.donnees + (ecouter ? ", listened to" : ", read directly"));
+      essai::Banc banc;
+      banc.fenetre.ecranHote = ecouter;
+      const std::string reponse = EncadrerMessage(simulateur::MessageReponse("AG", c.donnees));
+      // The listener also acknowledges the answer before the exchange's last ACK.
+      if (ecouter) {
+        Scripter(banc.port, {kAffichage, reponse, "", "\x04"});
+      } else {
+        Scripter(banc.port, {reponse, "\x04"});
+      }
+      Command5_Click(banc.console);
+      EXPECT_EQ(banc.fenetre.lignes, std::vector<std::string>{c.ligne});
+      EXPECT_EQ(banc.fenetre.etat, c.etat);
+      EXPECT_EQ(banc.etat.PisteIso2, c.piste);
+      EXPECT_EQ(banc.fenetre.LireTexte(ZoneTexte::txtSelection), Cp1252VersUtf8(c.piste));
+      EXPECT_EQ(banc.fenetre.legendes.count(Panneau::PanelAnnulation), ecouter ? 1u : 0u);
+      EXPECT_FALSE(banc.fenetre.visibles[Panneau::PanelAnnulation]);
+      EXPECT_EQ(banc.port.TailleLecture(), 0);
+      EXPECT_LT(banc.horloge.Ecoule(), 1.0);
+    }
+  }
+}
+
+TEST(Telecollecte, ListenedToOrReadDirectlyTheSameAnswerGivesTheSameVerdict) {
+  struct Cas {
+    std::string donnees;  // of the "Aj" answer
+    std::string ligne;
+    std::string etat;
+  };
+  const Cas cas[] = {
+      {"0000200000100000020", "Télécollecte = OK", ""},
+      {"0000200000100000021", "Télécollecte = Pas Ok",
+       "Télécollecte 000001 : télécollecte OK - 000002 : télécollecte incomplète"},
+      {"000010000012", "Télécollecte = Pas Ok",
+       "Télécollecte 000001 : appel erroné ou inefficace -  : "},
+      {"000010000010", "Télécollecte = OK", ""},
+      {"100010000010", "Télécollecte = Pas Ok", "Télécollecte 000001 : télécollecte OK -  : "},
+  };
+  const std::string rapport = EncadrerMessage("ITELECOLLECTE");
+  const std::string fin = simulateur::TrameAffichage("TELECOLLECTE", "TERMINEE");
+  for (const bool ecouter : {false, true}) {
+    // One console for every case, as an operator asks again and again.
+    BancHorloge banc;
+    banc.fenetre.ecranHote = ecouter;
+    std::vector<std::string> reponses;
+    for (const Cas& c : cas) {
+      SCOPED_TRACE(c.donnees + (ecouter ? ", listened to" : ", read directly"));
+      banc.fenetre.lignes.clear();
+      banc.fenetre.etat.clear();
+      reponses.push_back(EncadrerMessage(simulateur::MessageReponse("AJ", c.donnees)));
+      // Each frame on the console's ACK of the one before.
+      Scripter(banc.port, {kAffichage, rapport, reponses.back(), fin});
+      cmdDemTC_Click(banc.consoleFixe);
+      EXPECT_EQ(banc.fenetre.lignes, std::vector<std::string>{c.ligne});
+      EXPECT_EQ(banc.fenetre.etat, c.etat);
+      EXPECT_EQ(banc.port.TailleLecture(), 0);
+    }
+    // Listened to, each tele-collection leaves a report file of its own holding its answer.
+    std::vector<std::string> fichiers;
+    std::error_code ignore;
+    for (const auto& f :
+         std::filesystem::directory_iterator(banc.dossier.Fichier("Telec"), ignore)) {
+      fichiers.push_back(essai::LireTout(f.path().string()));
+    }
+    ASSERT_EQ(fichiers.size(), ecouter ? reponses.size() : 0u);
+    std::sort(fichiers.begin(), fichiers.end());
+    std::sort(reponses.begin(), reponses.end());
+    for (std::size_t i = 0; i < fichiers.size(); ++i) {
+      EXPECT_EQ(fichiers[i],
+                kAffichage + "\r\n" + rapport + "\r\n" + reponses[i] + "\r\n" + fin + "\r\n");
+    }
+  }
+}
+
+TEST(Redemarrage, TheTraceOfTheRestartUpToTheFifthEotGoesToTheTextArea) {
+  struct Cas {
+    const char* nom;
+    std::vector<std::string> surAck;  // the terminal's reply to each ACK of the listener
+    std::string affichage;            // the last display frame, shown on PanelRefus
+    long acks;
+  };
+  const std::string eot(1, EOT);
+  const std::string pret = simulateur::TrameAffichage("ZEF30S", "PRET");
+  const Cas cas[] = {
+      {"display frames, then five EOTs", {kAffichage, pret, std::string(5, EOT)}, pret, 3},
+      {"EOTs counted across a block, an ENQ and a frame",
+       {eot + eot + simulateur::TrameFinEtb("X002AB"), "\x05", pret, eot + eot + eot},
+       pret,
+       4},
+  };
+  for (const Cas& c : cas) {
+    SCOPED_TRACE(c.nom);
+    essai::Banc banc;
+    Scripter(banc.port, c.surAck);
+    Command6_Click(banc.console);
+    std::string trace;
+    for (const auto& r : c.surAck) trace += r;
+    EXPECT_EQ(banc.fenetre.LireTexte(ZoneTexte::txtSelection), Cp1252VersUtf8(trace));
+    EXPECT_EQ(banc.fenetre.legendes[Panneau::PanelRefus],
+              Cp1252VersUtf8(TexteAffichage(c.affichage)));
+    EXPECT_FALSE(banc.fenetre.visibles[Panneau::PanelRefus]);
+    EXPECT_TRUE(banc.fenetre.lignes.empty());
+    EXPECT_EQ(CompterAcks(banc.port), c.acks);
+    EXPECT_EQ(banc.port.TailleLecture(), 0);
+    EXPECT_LT(banc.horloge.Ecoule(), 1.0) << "ended at once by the fifth EOT";
   }
 }
 

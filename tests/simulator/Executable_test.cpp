@@ -16,6 +16,11 @@
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "link/Trame.h"
+#include "requests/Consultation.h"
+#include "requests/Switch.h"
+#include "requests/Validite.h"
+#include "simulator/TerminalSimule.h"
+#include "tests/simulator/ConsoleTracee.h"
 
 extern char** environ;
 
@@ -149,6 +154,65 @@ TEST(Executable, ADeviceThatIsNoSerialLineIsRefused) {
   ASSERT_TRUE(programme.Lance());
   EXPECT_EQ(programme.AttendreFin(5000), 1);
   EXPECT_EQ(programme.Tout(true), "zef30-simulator : /dev/null : ce n’est pas une ligne série\n");
+}
+
+TEST(Executable, ReplaysARecordedLineAndTellsWhereTheConsoleDiffers) {
+  using Requete = void (*)(Console&);
+  essai::DossierTemporaire dossier;
+  const std::string trace = dossier.Fichier("ligne.trace");
+  std::vector<std::string> enregistrees;
+  {
+    simulateur::Scenario scenario;
+    scenario.paiement.pauseCarte = scenario.paiement.pauseCode = 0.05;
+    scenario.paiement.pauseReponse = 0.05;
+    simulateur::TerminalSimule terminal(scenario);
+    std::string erreur;
+    const std::string chemin = terminal.OuvrirPseudoTerminal(erreur);
+    ASSERT_FALSE(chemin.empty()) << erreur;
+    terminal.Demarrer();
+    essai::ConsoleTracee c(chemin, trace);
+    // A validity listened to, with the terminal's display frames, then a consultation.
+    cmdDemSwi_Click(c.console);
+    cmdDemVal_Click(c.console);
+    cmdDemConsult_Click(c.console);
+    enregistrees = c.fenetre.lignes;
+    ASSERT_EQ(enregistrees.at(1), "Demande de Validité = OK");
+  }
+  struct Cas {
+    std::vector<Requete> requetes;
+    std::vector<std::string> options;
+    int code;
+    std::vector<std::string> compteRendu;  // pieces of the replay's report
+  };
+  const Cas cas[] = {
+      {{cmdDemSwi_Click, cmdDemVal_Click, cmdDemConsult_Click},
+       {},
+       0,
+       {"rejeu : la console a envoyé exactement les octets enregistrés"}},
+      {{cmdDemConsult_Click},
+       {"--compress"},
+       1,
+       {"rejeu : la console diffère à l’enregistrement 3 (",
+        "C>T), octet 3 : attendu 41 A, reçu 4A J"}},
+  };
+  for (const Cas& k : cas) {
+    std::vector<std::string> arguments = {"--replay", trace};
+    arguments.insert(arguments.end(), k.options.begin(), k.options.end());
+    Programme rejeu(arguments);
+    ASSERT_TRUE(rejeu.Lance());
+    const std::string chemin = rejeu.LigneSortie(5000);
+    ASSERT_EQ(chemin.rfind("/dev/pts/", 0), 0u) << chemin;
+    essai::ConsoleTracee c(chemin, dossier.Fichier("rejeu.trace"));
+    for (Requete requete : k.requetes) requete(c.console);
+    const std::string compteRendu = rejeu.LigneSortie(10000);
+    for (const auto& morceau : k.compteRendu) {
+      EXPECT_NE(compteRendu.find(morceau), std::string::npos) << compteRendu;
+    }
+    EXPECT_EQ(rejeu.AttendreFin(5000), k.code) << compteRendu;
+    if (k.code == 0) {
+      EXPECT_EQ(c.fenetre.lignes, enregistrees);
+    }
+  }
 }
 
 }  // namespace

@@ -1,0 +1,133 @@
+#include "console/FenetreTexte.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "link/Texte.h"
+#include "link/TraceLigne.h"
+
+namespace zef30 {
+
+namespace {
+
+const char* NomPanneau(Panneau panneau) {
+  switch (panneau) {
+    case Panneau::PanelAnnulation:
+      return "afficheur";
+    case Panneau::PanelRefus:
+      return "afficheur (redémarrage)";
+    case Panneau::LabelTemps:
+      return "afficheur (télécollecte)";
+    case Panneau::Label6:
+      return "écoute";
+  }
+  return "afficheur";
+}
+
+}  // namespace
+
+FenetreTexte::FenetreTexte(std::ostream* sortie) : sortie_(sortie) {}
+
+Releve FenetreTexte::PrendreReleve() { return std::exchange(releve_, Releve{}); }
+
+void FenetreTexte::Dire(const std::string& etiquette, const std::string& texte) {
+  if (sortie_ == nullptr) return;
+  std::ostream& o = *sortie_;
+  // A text of several lines (receipt, report) goes under its label, one line each.
+  const auto lignes = DecouperLignes(texte);
+  if (lignes.size() == 1 && texte.find('\n') == std::string::npos) {
+    o << "    " << etiquette << NommerControles(lignes[0]);
+  } else {
+    std::string_view seule = etiquette;
+    if (seule.ends_with(' ')) seule.remove_suffix(1);
+    o << "    " << seule;
+    for (const auto ligne : lignes) o << "\n      " << NommerControles(ligne);
+  }
+  o << std::endl;
+}
+
+void FenetreTexte::ProgrammerClic(const Horloge& horloge, Horloge::Instant quand,
+                                  std::function<void()> clic) {
+  clic_ = Clic{&horloge, quand, std::move(clic)};
+}
+
+bool FenetreTexte::CliquerSiLeMomentEstVenu() {
+  if (!clic_ || clic_->horloge->Maintenant() < clic_->quand) return false;
+  const auto action = std::move(clic_->action);
+  clic_.reset();
+  action();
+  return true;
+}
+
+void FenetreTexte::AttendreLigneOuEvenement(PortSerie& port, Horloge::Instant echeance) {
+  if (CliquerSiLeMomentEstVenu()) return;
+  port.AttendreAuMoins(1, clic_ ? std::min(echeance, clic_->quand) : echeance);
+  CliquerSiLeMomentEstVenu();
+}
+
+void FenetreTexte::AjouterLigne(const std::string& ligne) {
+  releve_.lignes.push_back(ligne);
+  lignes_.push_back(ligne);
+  Dire("", ligne);
+}
+
+void FenetreTexte::AfficherEtat(const std::string& contexte, const std::string& message) {
+  etat_ = contexte + " " + message;
+  releve_.etats.push_back(etat_);
+  Dire("état : ", releve_.etats.back());
+}
+
+void FenetreTexte::AfficherCarte(const std::string& numero, const std::string& dateValidite) {
+  releve_.numeroCarte = numero;
+  releve_.dateValidite = dateValidite;
+  Dire("carte : ", "N° CB " + numero + ", date de validité " + dateValidite);
+}
+
+void FenetreTexte::EffacerCarte() {
+  releve_.numeroCarte.clear();
+  releve_.dateValidite.clear();
+}
+
+std::string FenetreTexte::LireTexte(ZoneTexte zone) const {
+  const auto trouve = zones_.find(zone);
+  return trouve == zones_.end() ? std::string() : trouve->second;
+}
+
+void FenetreTexte::EcrireTexte(ZoneTexte zone, const std::string& texte) {
+  zones_[zone] = texte;
+  if (zone == ZoneTexte::txtSelection) {
+    releve_.textes.push_back(texte);
+    Dire("texte : ", texte);
+  } else if (zone == ZoneTexte::Text2) {
+    Dire("dossier : ", texte);
+  }
+}
+
+void FenetreTexte::RemplirListeDossiers(const std::vector<std::string>& dossiers) {
+  std::string liste;
+  for (const auto& dossier : dossiers) liste += (liste.empty() ? "" : ", ") + dossier;
+  Dire("dossiers : ", liste);
+}
+
+void FenetreTexte::AjouterTexte(ZoneTexte zone, const std::string& texte) {
+  zones_[zone] += texte;
+  std::string_view ajout = texte;
+  if (ajout.starts_with("\r\n")) ajout.remove_prefix(2);  // the line it opens is the label's
+  if (zone == ZoneTexte::txtSelection) Dire("texte, suite : ", std::string(ajout));
+}
+
+void FenetreTexte::DefinirLegende(Panneau panneau, const std::string& texte) {
+  if (panneau == Panneau::Label6) {
+    if (texte == legendeEcoute_) return;
+    legendeEcoute_ = texte;
+  }
+  releve_.affichages.push_back(texte);
+  Dire(std::string(NomPanneau(panneau)) + " : ", texte);
+}
+
+void FenetreTexte::BoiteMessage(const std::string& titre, const std::string& texte) {
+  releve_.messages.push_back(titre + " : " + texte);
+  Dire("message : ", releve_.messages.back());
+}
+
+}  // namespace zef30

@@ -1,0 +1,277 @@
+#include "console/RequetesScriptees.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "console/Gestionnaires.h"
+#include "link/Texte.h"
+#include "link/Trame.h"
+#include "requests/Consultation.h"
+#include "requests/Dossiers.h"
+#include "requests/Enregistrement.h"
+#include "requests/ModeMaintenance.h"
+#include "requests/PisteIso2.h"
+#include "requests/Services.h"
+#include "requests/Switch.h"
+#include "requests/TeleParametres.h"
+#include "requests/Telecollecte.h"
+#include "requests/Validite.h"
+
+namespace zef30 {
+
+namespace {
+
+// A day: longer than any listening a run would want, short enough to stay a sane deadline.
+constexpr double kDureeMaximale = 86'400;
+
+// The consultation shows its lines whatever came back: only an answer frame in txtSelection
+// says that the terminal answered.
+bool ConsultationReussie(const Releve& releve) {
+  return !releve.textes.empty() && releve.textes.back().starts_with(STX);
+}
+
+// The restart shows no line: only what the terminal sent while it started again, nothing when
+// it was not ready.
+bool RedemarrageReussi(const Releve& releve) {
+  return !releve.textes.empty() && !releve.textes.back().empty();
+}
+
+bool AvecLigne(const Releve& releve, std::string_view debut, std::string_view fin = {}) {
+  return std::any_of(releve.lignes.begin(), releve.lignes.end(), [&](const std::string& ligne) {
+    return ligne.size() >= debut.size() + fin.size() && ligne.starts_with(debut) &&
+           ligne.ends_with(fin);
+  });
+}
+
+// A price refused by "Définir le prix" adds no line, only a status.
+bool PrixFixe(const Releve& releve) { return AvecLigne(releve, "Prix fixé = "); }
+
+// The list says either that there is none or the numbers; a refusal or an absent terminal only
+// gives its count line.
+bool ListeDonnee(const Releve& releve) {
+  return AvecLigne(releve, "Pas de Dossier en cours") || AvecLigne(releve, "Dossier No ");
+}
+
+bool DossierTrouve(const Releve& releve) {
+  return AvecLigne(releve, "Demande info Dossier No ", " = OK");
+}
+
+// Maintenance listening shows no result line: it went well when it ended without its error box.
+bool EcouteSansErreur(const Releve& releve) { return releve.messages.empty(); }
+
+std::string_view SansBlancs(std::string_view texte) {
+  const auto debut = texte.find_first_not_of(" \t\r");
+  if (debut == std::string_view::npos) return {};
+  return texte.substr(debut, texte.find_last_not_of(" \t\r") - debut + 1);
+}
+
+// The word for true, or one of the words for false.
+std::optional<bool> Choix(std::string_view valeur, std::string_view vrai,
+                          std::initializer_list<std::string_view> faux) {
+  if (valeur == vrai) return true;
+  if (std::find(faux.begin(), faux.end(), valeur) != faux.end()) return false;
+  return std::nullopt;
+}
+
+// "nom" or "nom clé=valeur ...": false with the reason in `erreur`.
+bool LireRequete(std::string_view texte, RequeteScriptee& requete, std::string& erreur) {
+  std::vector<std::string_view> mots;
+  for (const std::string_view mot : Decouper(texte, " \t")) {
+    if (!mot.empty()) mots.push_back(mot);
+  }
+  if (mots.empty() || TrouverFamille(mots[0]) == nullptr) {
+    std::string connues;
+    for (const auto& f : FamillesScriptees())
+      connues += (connues.empty() ? "" : ", ") + std::string(f.nom);
+    erreur = "requête inconnue « " + std::string(mots.empty() ? "" : mots[0]) +
+             " » (connues : " + connues + ")";
+    return false;
+  }
+  requete.famille = std::string(mots[0]);
+  for (std::size_t i = 1; i < mots.size(); ++i) {
+    const auto egal = mots[i].find('=');
+    const std::string_view cle = mots[i].substr(0, egal);
+    const std::string_view valeur = egal == std::string_view::npos ? "" : mots[i].substr(egal + 1);
+    bool lue = egal != std::string_view::npos;
+    if (lue && cle == "prix") {
+      requete.prix = std::string(valeur);
+    } else if (lue && cle == "dossier") {
+      requete.dossier = std::string(valeur);
+    } else if (lue && cle == "ecran") {
+      requete.ecranHote = Choix(valeur, "oui", {"non"});
+      lue = requete.ecranHote.has_value();
+    } else if (lue && cle == "mode") {
+      requete.modeVente = Choix(valeur, "vente", {"video", "vidéo"});
+      lue = requete.modeVente.has_value();
+    } else if (lue && cle == "duree") {
+      const auto secondes = LireNombre(valeur);
+      lue = secondes && *secondes >= 0 && *secondes <= kDureeMaximale;
+      if (lue) requete.duree = *secondes;
+    } else {
+      lue = false;
+    }
+    if (!lue) {
+      erreur = "entrée « " + std::string(mots[i]) +
+               " » incomprise (prix=N, dossier=N, ecran=oui|non, mode=vente|video, "
+               "duree=SECONDES)";
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+const std::vector<FamilleScriptee>& FamillesScriptees() {
+  static const std::vector<FamilleScriptee> familles = {
+      {"switch", "cmdDemSwi", &cmdDemSwi_Click, "Demande de Switch = Carte présente"},
+      {"consultation", "cmdDemConsult", &cmdDemConsult_Click, "", &ConsultationReussie},
+      {"prix", "cmdSetPrix", &cmdSetPrix_Click, "", &PrixFixe},
+      {"validite", "cmdDemVal", &cmdDemVal_Click, "Demande de Validité = OK"},
+      {"liste-dossiers", "cmdDemConf", &cmdDemConf_Click, "", &ListeDonnee},
+      {"info-dossier", "cmdDemAbdn", &cmdDemAbdn_Click, "", &DossierTrouve},
+      {"enregistrement", "cmdDemEnr", &cmdDemEnr_Click, "Demande d'enregistrement = OK"},
+      {"annulation", "Command3", &Command3_Click, "Demande d'enregistrement = OK"},
+      {"telecollecte", "cmdDemTC", &cmdDemTC_Click, "Télécollecte = OK"},
+      {"etat-telecollecte", "cmdDemTic", &cmdDemTic_Click, "Demande de ticket = OK"},
+      {"etat-teleparam", "Command4", &Command4_Click, "Demande ticket teleParam = OK"},
+      {"iso2", "Command5", &Command5_Click, "Demande de piste ISO = OK"},
+      {"heure", "Command2", &Command2_Click, "Mise à l'heure = OK"},
+      {"redemarrage", "Command6", &Command6_Click, "", &RedemarrageReussi},
+      {"maintenance", "cmdLitPuceSync", &cmdLitPuceSync_Click, "", &EcouteSansErreur, 5},
+      // Last: the console stays at 9600 bauds, so a real terminal would hear nothing after it.
+      {"vitesse", "cmdDemVitesse", &cmdDemVitesse_Click, "Demande = OK"},
+  };
+  return familles;
+}
+
+const FamilleScriptee* TrouverFamille(std::string_view nom) {
+  for (const auto& famille : FamillesScriptees()) {
+    if (nom == famille.nom) return &famille;
+  }
+  return nullptr;
+}
+
+std::optional<std::vector<RequeteScriptee>> LireScript(std::string_view texte,
+                                                       std::string& erreur) {
+  std::vector<RequeteScriptee> requetes;
+  const bool liste = texte.find('\n') == std::string_view::npos;
+  int numero = 0;
+  for (const std::string_view brut : liste ? Decouper(texte, ",") : DecouperLignes(texte)) {
+    ++numero;
+    const std::string_view ligne = SansBlancs(brut);
+    if (!liste && (ligne.empty() || ligne.front() == '#')) continue;
+    RequeteScriptee requete;
+    if (!LireRequete(ligne, requete, erreur)) {
+      erreur = (liste ? "requête " : "ligne ") + std::to_string(numero) + " : " + erreur;
+      return std::nullopt;
+    }
+    requetes.push_back(std::move(requete));
+  }
+  if (requetes.empty()) {
+    erreur = "aucune requête à faire";
+    return std::nullopt;
+  }
+  return requetes;
+}
+
+void AppliquerEntrees(Console& console, FenetreTexte& fenetre, const RequeteScriptee& requete) {
+  if (requete.ecranHote) fenetre.CocherEcranHote(*requete.ecranHote);
+  if (requete.modeVente) fenetre.ChoisirModeVente(*requete.modeVente);
+  if (requete.dossier) fenetre.EcrireTexte(ZoneTexte::Text2, *requete.dossier);
+  if (requete.prix) {
+    fenetre.EcrireTexte(ZoneTexte::TextPrix, *requete.prix);
+    // "prix prix=N" sets it once, by its own click.
+    if (requete.famille != "prix") cmdSetPrix_Click(console);
+  }
+}
+
+bool EstReussie(const FamilleScriptee& famille, const Releve& releve) {
+  if (famille.reussie != nullptr) return famille.reussie(releve);
+  return std::find(releve.lignes.begin(), releve.lignes.end(), famille.ligneSucces) !=
+         releve.lignes.end();
+}
+
+std::string EnChaineJson(std::string_view texte) {
+  std::string json = "\"";
+  for (const char c : texte) {
+    const auto octet = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      json += '\\';
+      json += c;
+    } else if (octet < 0x20 || octet == 0x7F) {
+      char echappe[8];
+      std::snprintf(echappe, sizeof echappe, "\\u%04x", octet);
+      json += echappe;
+    } else {
+      json += c;
+    }
+  }
+  return json + "\"";
+}
+
+namespace {
+
+std::string TableauJson(const std::vector<std::string>& textes) {
+  std::string json = "[";
+  for (const auto& texte : textes) json += (json.size() > 1 ? "," : "") + EnChaineJson(texte);
+  return json + "]";
+}
+
+// What tells the operator why a request failed: its last status, or its last line.
+std::string Raison(const Releve& releve) {
+  if (!releve.etats.empty()) return releve.etats.back();
+  if (!releve.lignes.empty()) return releve.lignes.back();
+  return "rien n’a été montré";
+}
+
+}  // namespace
+
+int ExecuterScript(Console& console, FenetreTexte& fenetre,
+                   const std::vector<RequeteScriptee>& requetes, bool json, std::ostream& sortie,
+                   std::ostream& erreurs) {
+  int premierEchec = 0;
+  std::string nomEchec;
+  for (std::size_t i = 0; i < requetes.size(); ++i) {
+    const RequeteScriptee& requete = requetes[i];
+    const FamilleScriptee* famille = TrouverFamille(requete.famille);
+    if (famille == nullptr) continue;  // LireScript lets none through
+    const int numero = static_cast<int>(i + 1);
+    if (!json) sortie << "[" << numero << "] " << famille->nom << std::endl;
+    fenetre.PrendreReleve();
+    AppliquerEntrees(console, fenetre, requete);
+    const double duree = requete.duree.value_or(famille->dureeEcoute);
+    if (requete.duree || duree > 0) {
+      const Horloge& horloge = console.liaison.HorlogeLiaison();
+      fenetre.ProgrammerClic(horloge, Horloge::Plus(horloge.Maintenant(), duree),
+                             [&console] { ExecuterGestionnaire(console, &Command1_Click, true); });
+    }
+    ExecuterGestionnaire(console, famille->gestionnaire, false);
+    fenetre.AnnulerClic();
+    const Releve releve = fenetre.PrendreReleve();
+    const bool reussie = EstReussie(*famille, releve);
+    if (!reussie && premierEchec == 0) {
+      premierEchec = numero;
+      nomEchec = std::string(famille->nom) + " : " + Raison(releve);
+    }
+    if (json) {
+      sortie << "{\"numero\":" << numero << ",\"requete\":" << EnChaineJson(famille->nom)
+             << ",\"reussie\":" << (reussie ? "true" : "false")
+             << ",\"lignes\":" << TableauJson(releve.lignes)
+             << ",\"etats\":" << TableauJson(releve.etats)
+             << ",\"carte\":{\"numero\":" << EnChaineJson(releve.numeroCarte)
+             << ",\"validite\":" << EnChaineJson(releve.dateValidite) << "}"
+             << ",\"textes\":" << TableauJson(releve.textes)
+             << ",\"affichages\":" << TableauJson(releve.affichages)
+             << ",\"messages\":" << TableauJson(releve.messages) << "}" << std::endl;
+    } else {
+      sortie << "[" << numero << "] " << famille->nom << " : "
+             << (reussie ? "réussie" : "ÉCHEC — " + Raison(releve)) << std::endl;
+    }
+  }
+  if (premierEchec == 0) return 0;
+  erreurs << "requête " << premierEchec << " en échec (" << nomEchec << ")" << std::endl;
+  return 10 + std::min(premierEchec, 240);
+}
+
+}  // namespace zef30

@@ -1,0 +1,193 @@
+#include "link/TraceLigne.h"
+
+#include <cstdio>
+
+#include "link/Texte.h"
+#include "link/Trame.h"
+
+namespace zef30 {
+
+namespace {
+
+// The longest frame on the line: 999 data characters, their header and the frame's own five.
+constexpr std::size_t kTrameMax = 999 + 5 + 4;
+
+const char* NomControle(unsigned char octet) {
+  switch (octet) {
+    case STX:
+      return "STX";
+    case ETX:
+      return "ETX";
+    case EOT:
+      return "EOT";
+    case ENQ:
+      return "ENQ";
+    case ACK:
+      return "ACK";
+    case DLE:
+      return "DLE";
+    case NAK:
+      return "NAK";
+    case ETB:
+      return "ETB";
+    default:
+      return nullptr;
+  }
+}
+
+std::string Hexa(unsigned char octet) {
+  char texte[3];
+  std::snprintf(texte, sizeof texte, "%02X", octet);
+  return texte;
+}
+
+std::string_view Champ(std::string_view ligne, std::size_t& debut) {
+  const auto fin = ligne.find(" | ", debut);
+  const std::string_view champ =
+      ligne.substr(debut, fin == std::string_view::npos ? fin : fin - debut);
+  debut = fin == std::string_view::npos ? ligne.size() : fin + 3;
+  return champ;
+}
+
+std::optional<std::string> LireHexa(std::string_view texte) {
+  std::string octets;
+  std::size_t i = 0;
+  while (i < texte.size()) {
+    if (texte[i] == ' ') {
+      ++i;
+      continue;
+    }
+    if (i + 1 >= texte.size()) return std::nullopt;
+    unsigned valeur = 0;
+    if (std::sscanf(std::string(texte.substr(i, 2)).c_str(), "%2x", &valeur) != 1) {
+      return std::nullopt;
+    }
+    octets += static_cast<char>(valeur);
+    i += 2;
+  }
+  return octets;
+}
+
+// Control characters by name or as <HH>; bytes from 0x7F up the same when `ascii`.
+std::string Lisible(std::string_view octets, bool ascii) {
+  std::string texte;
+  texte.reserve(octets.size());
+  for (const char c : octets) {
+    const auto octet = static_cast<unsigned char>(c);
+    if (const char* nom = NomControle(octet)) {
+      texte += '<';
+      texte += nom;
+      texte += '>';
+    } else if (octet >= 0x20 && (octet < 0x7F || !ascii)) {
+      texte += c;
+    } else {
+      texte += '<' + Hexa(octet) + '>';
+    }
+  }
+  return texte;
+}
+
+}  // namespace
+
+std::string TexteLisible(std::string_view octets) { return Lisible(octets, true); }
+
+std::string NommerControles(std::string_view texte) { return Lisible(texte, false); }
+
+std::string EnHexa(std::string_view octets) {
+  std::string texte;
+  texte.reserve(octets.size() * 3);
+  for (const char c : octets) {
+    if (!texte.empty()) texte += ' ';
+    texte += Hexa(static_cast<unsigned char>(c));
+  }
+  return texte;
+}
+
+std::string FormaterEnregistrement(const EnregistrementTrace& e) {
+  char tete[64];
+  std::snprintf(tete, sizeof tete, "%11.3f %s", e.ms, e.sens == Sens::VersTerminal ? "C>T" : "T>C");
+  std::string ligne = tete;
+  if (e.pauseMs) {
+    char pause[32];
+    std::snprintf(pause, sizeof pause, " +%.3fs", *e.pauseMs / 1000.0);
+    ligne += pause;
+  }
+  ligne += " | " + EnHexa(e.octets) + " | " + TexteLisible(e.octets);
+  if (!e.trames.empty()) {
+    ligne += " |";
+    for (const auto& trame : e.trames) ligne += " [" + trame + "]";
+  }
+  return ligne;
+}
+
+std::string EnteteTrace(std::string_view debutMural) {
+  return "# Trace de ligne ZEF30 commencée le " + std::string(debutMural) +
+         " ; temps en ms depuis ce moment (horloge monotone) ; C>T console vers terminal, T>C "
+         "terminal vers console";
+}
+
+void SuiviTrames::Ajouter(std::string_view octets, EnregistrementTrace& enregistrement) {
+  for (const char octet : octets) {
+    if (!dansTrame_) {
+      if (octet == STX) {
+        dansTrame_ = true;
+        trame_.assign(1, STX);
+      }
+      continue;
+    }
+    trame_ += octet;
+    const std::size_t n = trame_.size();
+    // STX, at least one character, DLE, ETX or ETB, and the check character just taken.
+    const bool finie =
+        n >= 5 && trame_[n - 3] == DLE && (trame_[n - 2] == ETX || trame_[n - 2] == ETB);
+    if (finie) {
+      const std::string attendu = CalculerLrc(std::string_view(trame_).substr(0, n - 1));
+      const std::string message = trame_.substr(1, n - 4);
+      const bool affichage = message.starts_with('D');
+      std::string marque = "trame " + TexteLisible(affichage ? "D" : Extraire(message, 1, 2)) +
+                           " : LRC " + Hexa(static_cast<unsigned char>(trame_.back()));
+      if (attendu.front() == trame_.back()) {
+        marque += " juste";
+      } else {
+        marque += " FAUSSE, attendue " + Hexa(static_cast<unsigned char>(attendu.front()));
+      }
+      enregistrement.trames.push_back(std::move(marque));
+      enregistrement.affichage = enregistrement.affichage || affichage;
+      dansTrame_ = false;
+      trame_.clear();
+    } else if (n > kTrameMax) {
+      dansTrame_ = false;
+      trame_.clear();
+    }
+  }
+}
+
+std::optional<std::vector<EnregistrementTrace>> LireTrace(std::string_view texte,
+                                                          std::string& erreur) {
+  std::vector<EnregistrementTrace> enregistrements;
+  std::size_t numero = 0;
+  for (const std::string_view ligne : DecouperLignes(texte)) {
+    ++numero;
+    if (ligne.find_first_not_of(' ') == std::string_view::npos || ligne.front() == '#') continue;
+
+    std::size_t position = 0;
+    const std::string_view tete = Champ(ligne, position);
+    const std::string_view hexa = Champ(ligne, position);
+    EnregistrementTrace e;
+    char sens[4] = {};
+    double ms = 0;
+    const auto octets = LireHexa(hexa);
+    if (std::sscanf(std::string(tete).c_str(), "%lf %3s", &ms, sens) != 2 || !octets ||
+        (std::string_view(sens) != "C>T" && std::string_view(sens) != "T>C")) {
+      erreur = "ligne " + std::to_string(numero) + " : enregistrement illisible";
+      return std::nullopt;
+    }
+    e.ms = ms;
+    e.sens = std::string_view(sens) == "C>T" ? Sens::VersTerminal : Sens::VersConsole;
+    e.octets = *octets;
+    enregistrements.push_back(std::move(e));
+  }
+  return enregistrements;
+}
+
+}  // namespace zef30

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zef30 {
+
+// Which way bytes went on the line.
+enum class Sens { VersTerminal, VersConsole };
+
+// A pause longer than this ends a burst, and is written in front of the next one.
+inline constexpr double kPauseSignaleeMs = 50.0;
+
+// One burst of the line trace: bytes that went the same way without a pause between them.
+struct EnregistrementTrace {
+  double ms = 0;  // when the burst began, in milliseconds since the trace began (monotonic)
+  Sens sens = Sens::VersTerminal;
+  std::optional<double> pauseMs;  // the pause before it, when over kPauseSignaleeMs
+  std::string octets;
+  // One mark per frame that ends in this burst: its code and whether its check character holds.
+  std::vector<std::string> trames;
+  bool affichage = false;  // one of those frames is a display frame ("D")
+};
+
+// Bytes as people read them: printable ASCII as it is, control characters of the handshake by
+// their names (<STX>, <ACK>...), any other byte as <HH>.
+std::string TexteLisible(std::string_view octets);
+// The same for a UTF-8 text meant for people: only control characters are named, every other
+// byte is left as it is.
+std::string NommerControles(std::string_view texte);
+// "02 41 41 ..."
+std::string EnHexa(std::string_view octets);
+
+// One line, without its line end: time, direction, pause, hex bytes, readable text, frame marks.
+// "   1234.567 C>T +2.004s | 02 41 41 30 30 30 10 03 23 | <STX>AA000<DLE><ETX># | [trame AA : LRC
+// 23 juste]"
+std::string FormaterEnregistrement(const EnregistrementTrace& enregistrement);
+
+// The first line of a trace: the wall-clock moment it began, and how to read the rest.
+std::string EnteteTrace(std::string_view debutMural);
+
+// Follows the frames of one direction across bursts: STX ... DLE ETX (or ETB) and the check
+// character. Anything between frames is left alone; a frame longer than any the line carries is
+// dropped.
+class SuiviTrames {
+ public:
+  // Takes the next bytes; adds one mark per frame they complete.
+  void Ajouter(std::string_view octets, EnregistrementTrace& enregistrement);
+
+ private:
+  std::string trame_;
+  bool dansTrame_ = false;
+};
+
+// The bursts of a trace file, in order; lines that are not records (header, comments) are
+// skipped. nullopt, with the line's number in `erreur`, for a record that cannot be read.
+std::optional<std::vector<EnregistrementTrace>> LireTrace(std::string_view texte,
+                                                          std::string& erreur);
+
+}  // namespace zef30

@@ -1,0 +1,41 @@
+// Reading a script for a run without a window: names listed with commas, or a file of lines
+// with the operator's inputs.
+#include "console/RequetesScriptees.h"
+
+#include <gtest/gtest.h>
+
+namespace zef30 {
+namespace {
+
+TEST(RequetesScriptees, ReadsAListOrAFileAndNamesWhatItCannotRead) {
+  struct Cas {
+    std::string texte;
+    std::string lu;  // famille/prix/dossier/ecran/mode of each request, or the error
+  };
+  const Cas cas[] = {
+      {"switch,consultation", "switch//// consultation//// "},
+      {"# essai\nswitch ecran=non mode=vente prix=250 dossier=12\n\n  consultation mode=vidéo\n",
+       "switch/250/12/0/1 consultation////0 "},
+      {"switch,bogus", "requête 2 : requête inconnue « bogus » (connues : switch, consultation"},
+      {"switch couleur=rouge\n", "ligne 1 : entrée « couleur=rouge » incomprise"},
+      {"switch ecran=peut-etre\n", "ligne 1 : entrée « ecran=peut-etre » incomprise"},
+      {"maintenance duree=-1\n", "ligne 1 : entrée « duree=-1 » incomprise"},
+      {"switch,", "switch//// "},  // a closing comma asks for nothing more
+      {"switch,,consultation", "requête 2 : requête inconnue «  »"},
+      {"\n# rien\n", "aucune requête à faire"},
+  };
+  for (const Cas& k : cas) {
+    std::string erreur;
+    const auto requetes = LireScript(k.texte, erreur);
+    std::string lu = erreur;
+    for (const auto& r : requetes.value_or(std::vector<RequeteScriptee>{})) {
+      const auto b = [](const std::optional<bool>& v) { return v ? (*v ? "1" : "0") : ""; };
+      lu += r.famille + "/" + r.prix.value_or("") + "/" + r.dossier.value_or("") + "/" +
+            b(r.ecranHote) + "/" + b(r.modeVente) + " ";
+    }
+    EXPECT_EQ(lu.substr(0, k.lu.size()), k.lu) << k.texte;
+  }
+}
+
+}  // namespace
+}  // namespace zef30

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+
+#include "console/Console.h"
+#include "console/FichiersConsole.h"
+#include "link/Horloge.h"
+#include "link/Liaison.h"
+#include "link/PortPosix.h"
+#include "link/PortTrace.h"
+#include "tests/console/DossierTemporaire.h"
+#include "tests/support/FenetreMemoire.h"
+
+namespace zef30::essai {
+
+// A whole console whose port 1 is the line `chemin`, seen through the line trace, which writes
+// into `fichierTrace`.
+struct ConsoleTracee {
+  ConsoleTracee(const std::string& chemin, const std::string& fichierTrace)
+      : ligne(Table(chemin)), fichiers(dossier.Chemin(), fenetre) {
+    std::string erreur;
+    if (!trace.EcrireDans(fichierTrace, erreur)) throw std::runtime_error(erreur);
+  }
+  static TablePorts Table(const std::string& chemin) {
+    TablePorts table;
+    table.Associer(1, chemin);
+    return table;
+  }
+
+  DossierTemporaire dossier;
+  HorlogeSysteme horloge;
+  PortPosix ligne;
+  PortTrace trace{ligne, horloge, "2026-12-08 06:27:15"};
+  EtatConsole etat;
+  Liaison liaison{trace, horloge, etat.NumeroPortCom};
+  FenetreMemoire fenetre;
+  FichiersConsole fichiers;
+  Console console{etat, liaison, fenetre, fichiers};
+};
+
+}  // namespace zef30::essai

@@ -1,0 +1,150 @@
+// A run without a window against the simulated terminal: each request's outcome told, the exit
+// code naming the first failure, and JSON lines that parse.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+
+#include "console/FenetreTexte.h"
+#include "console/FichiersConsole.h"
+#include "console/RequetesScriptees.h"
+#include "link/Horloge.h"
+#include "link/Liaison.h"
+#include "link/PortPosix.h"
+#include "simulator/LectureScenario.h"
+#include "simulator/TerminalSimule.h"
+#include "tests/console/DossierTemporaire.h"
+
+namespace zef30 {
+namespace {
+
+// Whether `texte` is one JSON value and nothing more (a small reader, enough for our output).
+bool EstJson(std::string_view texte) {
+  std::size_t i = 0;
+  const auto blancs = [&] {
+    while (i < texte.size() && std::string_view(" \t\r\n").find(texte[i]) != std::string_view::npos)
+      ++i;
+  };
+  std::function<bool()> valeur = [&]() -> bool {
+    blancs();
+    if (i >= texte.size()) return false;
+    const char c = texte[i];
+    if (c == '"') {
+      for (++i; i < texte.size() && texte[i] != '"'; ++i) {
+        if (static_cast<unsigned char>(texte[i]) < 0x20) return false;
+        if (texte[i] == '\\') ++i;
+      }
+      return i++ < texte.size();
+    }
+    if (c == '{' || c == '[') {
+      const char fin = c == '{' ? '}' : ']';
+      ++i;
+      blancs();
+      if (i < texte.size() && texte[i] == fin) return ++i, true;
+      for (;;) {
+        if (c == '{' && !(valeur() && (blancs(), i < texte.size() && texte[i++] == ':')))
+          return false;
+        if (!valeur()) return false;
+        blancs();
+        if (i >= texte.size()) return false;
+        if (texte[i] == fin) return ++i, true;
+        if (texte[i++] != ',') return false;
+      }
+    }
+    for (const std::string_view mot : {"true", "false", "null"}) {
+      if (texte.substr(i).starts_with(mot)) return i += mot.size(), true;
+    }
+    const std::size_t debut = i;
+    while (i < texte.size() &&
+           std::string_view("+-.eE0123456789").find(texte[i]) != std::string_view::npos)
+      ++i;
+    return i > debut;
+  };
+  const bool lu = valeur();
+  blancs();
+  return lu && i == texte.size();
+}
+
+TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
+  struct Cas {
+    std::string cle;  // scenario key=value, or nothing
+    std::string script;
+    int code;
+    std::string sortie;   // a piece of the text output
+    std::string erreurs;  // what the error stream says
+  };
+  const Cas cas[] = {
+      // Every family but maintenance listening, which the next rows end by duree.
+      {"",
+       "switch,consultation,heure,etat-telecollecte,etat-teleparam,telecollecte,iso2,redemarrage,"
+       "prix,vitesse",
+       0,
+       "    Demande de Switch = Carte présente\n[1] switch : réussie\n[2] consultation\n    No "
+       "Serie: ZEF30SIM0001",
+       ""},
+      {"switch=0000", "consultation,switch", 12,
+       "[2] switch : ÉCHEC — Demande de Switch = Carte non-présente",
+       "requête 2 en échec (switch : Demande de Switch = Carte non-présente)\n"},
+      {"eot=autre", "consultation", 11, "[1] consultation : ÉCHEC",
+       "requête 1 en échec (consultation"},
+      // The payments, their dossiers and the listeners; display frames told as they come.
+      {"",
+       "validite prix=1250 ecran=oui mode=video\nliste-dossiers\ninfo-dossier\nenregistrement\n"
+       "validite\nannulation\nvalidite mode=vente\n"
+       "maintenance duree=0.3\n",
+       0, "    afficheur :\n      INSEREZ CARTE   \n      12.50 EUR", ""},
+      {"paiement.validite=9", "prix,validite,switch", 12,
+       "[2] validite : ÉCHEC — Carte refusée DemVal Cause: ",
+       "requête 2 en échec (validite : Carte refusée DemVal Cause: "},
+  };
+  for (const Cas& k : cas) {
+    for (const bool json : {false, true}) {
+      simulateur::Scenario scenario;
+      scenario.paiement.pauseCarte = scenario.paiement.pauseCode = 0;
+      scenario.paiement.pauseReponse = 0;
+      scenario.rafale = true;
+      scenario.soins.pause = 0;
+      std::string erreur;
+      if (!k.cle.empty()) {
+        const auto egal = k.cle.find('=');
+        ASSERT_TRUE(simulateur::AppliquerCle(scenario, k.cle.substr(0, egal),
+                                             k.cle.substr(egal + 1), erreur));
+      }
+      simulateur::TerminalSimule terminal(scenario);
+      TablePorts table;
+      table.Associer(1, terminal.OuvrirPseudoTerminal(erreur));
+      terminal.Demarrer();
+      std::ostringstream sortie, erreurs;
+      essai::DossierTemporaire dossier;
+      HorlogeSysteme horloge;
+      PortPosix port(table);
+      EtatConsole etat;
+      Liaison liaison(port, horloge, etat.NumeroPortCom);
+      FenetreTexte fenetre(json ? nullptr : &sortie);
+      FichiersConsole fichiers(dossier.Chemin(), fenetre);
+      Console console{etat, liaison, fenetre, fichiers};
+      const auto requetes = LireScript(k.script, erreur);
+      ASSERT_TRUE(requetes) << erreur;
+
+      EXPECT_EQ(ExecuterScript(console, fenetre, *requetes, json, sortie, erreurs), k.code)
+          << k.script;
+      EXPECT_EQ(erreurs.str().substr(0, k.erreurs.size()), k.erreurs);
+      if (!json) {
+        EXPECT_NE(sortie.str().find(k.sortie), std::string::npos) << sortie.str();
+        continue;
+      }
+      std::istringstream lignes(sortie.str());
+      std::size_t n = 0;
+      for (std::string ligne; std::getline(lignes, ligne); ++n) {
+        EXPECT_TRUE(EstJson(ligne)) << ligne;
+        const bool echec = k.code == 10 + static_cast<int>(n) + 1;
+        EXPECT_NE(ligne.find(echec ? "\"reussie\":false" : "\"reussie\":true"), std::string::npos)
+            << ligne;
+      }
+      EXPECT_EQ(n, requetes->size());
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zef30
