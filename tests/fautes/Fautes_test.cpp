@@ -266,6 +266,19 @@ TEST(Fautes, PisteIso2) {
       fautes);
 }
 
+// Tele-collection, listened to: up to 900 s for the terminal's ENQ, then up to 900 s of
+// listening. It goes on whatever answered its EOT, so the terminal's own ENQ in the middle of
+// the frame is taken as the announcement of its answer.
+TEST(Fautes, Telecollecte) {
+  const std::string debut = "Télécollecte = ";
+  std::vector<Faute> fautes =
+      FautesEcoutees(debut + "OK", debut + "Erreur n°-500", debut + "Pas Ok");
+  Remplacer(fautes, "ENQ du terminal pendant la trame", debut + "OK");
+  Eprouver(
+      {cmdDemTC_Click, debut + "OK", debut + "Erreur n°-500", false, kLimiteLiaison + 900 + 900},
+      fautes);
+}
+
 // The same faults on the real line, where they cost no time-out: the simulated terminal on a
 // pseudo-terminal, and the console's own port.
 TEST(FautesSurLaLigne, DemandeDeSwitch) {
