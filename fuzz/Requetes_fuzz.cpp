@@ -41,15 +41,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
   c.fenetre.EcrireTexte(zef30::ZoneTexte::Text2, "42");
   c.fenetre.ecranHote = (donnees[0] & 0x80) != 0;
   c.fenetre.modeVente = (donnees[0] & 0x40) != 0;
-  // Maintenance listening runs until "Sortie Ecoute": the operator clicks it after 600 s.
-  c.fenetre.surCession = [&c] {
-    if (c.horloge.Ecoule() > 600) c.etat.ArretEcoute = true;
-  };
   const auto& requete = kRequetes[(donnees[0] & 0x3F) % std::size(kRequetes)];
+  const bool maintenance = &requete == &kRequetes[14];
+  // Maintenance listening runs until "Sortie Ecoute": the operator clicks it after 600 s. Only
+  // then: the click stays in force, and every later wait would poll in short pauses.
+  if (maintenance) {
+    c.fenetre.surCession = [&c] {
+      if (c.horloge.Ecoule() > 600) c.etat.ArretEcoute = true;
+    };
+  }
   requete(c.console);
   if (c.horloge.Ecoule() > kLimite) std::abort();
   // The restart and maintenance listening show their traffic without a result line.
-  const bool sansLigne = &requete == &kRequetes[6] || &requete == &kRequetes[14];
+  const bool sansLigne = &requete == &kRequetes[6] || maintenance;
   if (c.fenetre.lignes.empty() && !sansLigne) std::abort();
   if (!c.fenetre.pointeurs.empty() && c.fenetre.pointeurs.back()) std::abort();
   return 0;

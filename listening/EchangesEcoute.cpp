@@ -1,7 +1,9 @@
 // The exchanges that hand the line to a listener once the terminal has announced its answer.
 #include "listening/EchangesEcoute.h"
 
+#include <algorithm>
 #include <optional>
+#include <string_view>
 
 #include "link/Texte.h"
 #include "link/Trame.h"
@@ -28,13 +30,30 @@ bool OuvrirAvecEnq(Console& console, std::string_view message, double delaiEnq) 
 void AcquitterFin(Console& console) { console.liaison.EnvoyerTrame(kAck, false, 1, kDelaiReponse); }
 
 // The answer frame of the direct tele-collection read: the marker "j019" (two acquirers) or
-// "j012" (one) of the terminal's "Aj" answer, found from the end of what was received.
-std::optional<std::size_t> ChercherMarqueur(const std::string& recu) {
-  for (const char* marqueur : {"j019", "j012"}) {
-    const auto position = recu.rfind(marqueur);
-    if (position != std::string::npos) return position;
+// "j012" (one) of the terminal's "Aj" answer, found from the end of what was received; "j019"
+// wins wherever it stands. The text only grows between two searches of one reader.
+class ChercheurMarqueur {
+ public:
+  std::optional<std::size_t> Chercher(std::string_view recu) {
+    // A marker may straddle the end of the text seen last time: look again at its last 3.
+    const std::size_t vu = std::min(vu_, recu.size());
+    const std::size_t depuis = vu - std::min<std::size_t>(vu, 3);
+    for (std::size_t i = 0; i < 2; ++i) {
+      const auto position = recu.substr(depuis).rfind(kMarqueurs[i]);
+      if (position != std::string_view::npos) derniers_[i] = depuis + position;
+    }
+    vu_ = recu.size();
+    return derniers_[0] ? derniers_[0] : derniers_[1];
   }
-  return std::nullopt;
+
+ private:
+  static constexpr std::string_view kMarqueurs[2] = {"j019", "j012"};
+  std::size_t vu_ = 0;
+  std::optional<std::size_t> derniers_[2];
+};
+
+std::optional<std::size_t> ChercherMarqueur(std::string_view recu) {
+  return ChercheurMarqueur().Chercher(recu);
 }
 
 constexpr long kLongueurQueue = 30;
@@ -56,6 +75,8 @@ std::string LireTelecollecteDirecte(Console& console, std::string dernier,
   const Horloge& horloge = console.liaison.HorlogeLiaison();
   GardeTailleLecture garde(port);
   std::string recu;
+  // Searched again at every pause of the line, up to 900 s of them: only what is new is read.
+  ChercheurMarqueur chercheur;
   std::optional<std::size_t> marqueur;
   bool fini = false;
   while (!fini && horloge.Maintenant() < echeance) {
@@ -73,11 +94,11 @@ std::string LireTelecollecteDirecte(Console& console, std::string dernier,
     }
     recu += dernier;
     if (!dernier.empty()) continue;
-    marqueur = ChercherMarqueur(recu);
+    marqueur = chercheur.Chercher(recu);
     fini = marqueur && Extraire(recu, static_cast<long>(*marqueur) + 1, kLongueurQueue)
                                .find(std::string{DLE, ETX}) != std::string::npos;
   }
-  if (!marqueur) marqueur = ChercherMarqueur(recu);
+  marqueur = chercheur.Chercher(recu);
   if (!marqueur) return {};
   console.etat.TexteTicket = TexteAvantReponse(recu, *marqueur);
   return Extraire(recu, static_cast<long>(*marqueur) - 1, kLongueurQueue);

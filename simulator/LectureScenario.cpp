@@ -1,5 +1,6 @@
 #include "simulator/LectureScenario.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <fstream>
@@ -170,6 +171,13 @@ std::vector<Cle> Cles() {
   return cles;
 }
 
+// Made once: an unchanging table of some eighty keys, each with its reader, that every line of
+// every scenario looks up.
+const std::vector<Cle>& TableCles() {
+  static const std::vector<Cle> table = Cles();
+  return table;
+}
+
 // "reponse.DEBUT" and "brut.DEBUT": an answer for every request whose message begins with DEBUT.
 std::optional<std::string> LireReponseChoisie(Scenario& s, std::string_view cle,
                                               std::string_view valeur, bool brut) {
@@ -217,53 +225,63 @@ bool DecoderOctets(std::string_view texte, std::string& octets) {
   return true;
 }
 
-bool AppliquerCle(Scenario& scenario, std::string_view cle, std::string_view valeur,
-                  std::string& erreur) {
+namespace {
+
+// One key into `scenario` itself, which a refused value may leave half changed: the callers work
+// on a copy.
+bool AppliquerCleDans(Scenario& scenario, std::string_view cle, std::string_view valeur,
+                      std::string& erreur) {
   std::optional<std::string> probleme;
-  Scenario essai = scenario;
   if (cle.starts_with("reponse.") || cle.starts_with("brut.")) {
-    probleme = LireReponseChoisie(essai, cle, valeur, cle.starts_with("brut."));
-  } else if (auto ecoute = AppliquerCleEcoute(essai, cle, valeur)) {
+    probleme = LireReponseChoisie(scenario, cle, valeur, cle.starts_with("brut."));
+  } else if (auto ecoute = AppliquerCleEcoute(scenario, cle, valeur)) {
     probleme = *ecoute;
   } else {
-    bool connue = false;
-    for (const Cle& c : Cles()) {
-      if (c.nom == cle) {
-        connue = true;
-        probleme = c.lire(essai, valeur);
-        break;
-      }
-    }
-    if (!connue) {
+    const std::vector<Cle>& cles = TableCles();
+    const auto c =
+        std::find_if(cles.begin(), cles.end(), [&](const Cle& k) { return k.nom == cle; });
+    if (c == cles.end()) {
       erreur = "clé inconnue " + Cite(cle) + " (voir --help)";
       return false;
     }
+    probleme = c->lire(scenario, valeur);
   }
   if (probleme) {
     erreur = "valeur " + Cite(valeur) + " refusée pour " + Cite(cle) + " : " + *probleme;
     return false;
   }
+  return true;
+}
+
+}  // namespace
+
+bool AppliquerCle(Scenario& scenario, std::string_view cle, std::string_view valeur,
+                  std::string& erreur) {
+  Scenario essai = scenario;
+  if (!AppliquerCleDans(essai, cle, valeur, erreur)) return false;
   scenario = std::move(essai);
   return true;
 }
 
 bool LireTexteScenario(std::string_view texte, std::string_view nom, Scenario& scenario,
                        std::string& erreur) {
+  // One copy for the whole text, not one a line: a long file of frames would otherwise cost the
+  // square of its length.
   Scenario lu = scenario;
   std::size_t numero = 0;
+  const auto lieu = [&] { return std::string(nom) + ":" + std::to_string(numero) + ": "; };
   for (const std::string_view ligne : DecouperLignes(texte)) {
     ++numero;
     const std::string_view utile = SansBlancs(ligne);
     if (utile.empty() || utile.front() == '#' || utile.front() == ';') continue;
-    const std::string lieu = std::string(nom) + ":" + std::to_string(numero) + ": ";
     const auto egal = ligne.find('=');
     if (egal == std::string_view::npos) {
-      erreur = lieu + "« clé=valeur » attendu, pas " + Cite(utile);
+      erreur = lieu() + "« clé=valeur » attendu, pas " + Cite(utile);
       return false;
     }
     std::string raison;
-    if (!AppliquerCle(lu, SansBlancs(ligne.substr(0, egal)), ligne.substr(egal + 1), raison)) {
-      erreur = lieu + raison;
+    if (!AppliquerCleDans(lu, SansBlancs(ligne.substr(0, egal)), ligne.substr(egal + 1), raison)) {
+      erreur = lieu() + raison;
       return false;
     }
   }
@@ -295,7 +313,7 @@ bool LireFichierScenario(const std::string& chemin, Scenario& scenario, std::str
 
 std::string AideScenario() {
   std::string aide;
-  for (const Cle& c : Cles()) {
+  for (const Cle& c : TableCles()) {
     // The keys of the four applications are told once, as appK.
     if (c.role.empty()) continue;
     std::string nom = c.nom;

@@ -191,6 +191,8 @@ TEST(Ecoute, ExchangesHandOverAndReturnTheAnswer) {
     std::string resultat;
     std::string ticket;  // TexteTicket afterwards
     int acks;            // ACKs the console sent
+    // Not empty: one more reply, in pieces at those delays.
+    std::vector<PortScripte::Morceau> morceaux = {};
   };
   const std::string nak(1, NAK);
   const auto tc = [](bool ecouter) {
@@ -216,6 +218,13 @@ TEST(Ecoute, ExchangesHandOverAndReturnTheAnswer) {
        kAj + kEot,
        "R004LIGNE",
        3},
+      {"tele-collection, direct read, its marker cut by a pause",
+       tc(false),
+       {kAck, "\5"},
+       kAj + kEot,
+       "R004LIGNE",
+       3,
+       {{0, kRapport + kAj.substr(0, 4)}, {12, kAj.substr(4) + kEot}}},
       {"tele-collection, listened to",
        tc(true),
        {kAck, "\5", kRapport, kAj, kAff, "x"},
@@ -235,6 +244,7 @@ TEST(Ecoute, ExchangesHandOverAndReturnTheAnswer) {
     BancEcoute banc;
     banc.etat.TexteTicket = "avant";
     banc.Repondre(c.reponses);
+    if (!c.morceaux.empty()) banc.port.RepondreEnMorceaux(c.morceaux);
     EXPECT_EQ(c.echanger(banc.console), c.resultat);
     EXPECT_EQ(banc.etat.TexteTicket, c.ticket);
     const std::string ligne = banc.port.Ligne();

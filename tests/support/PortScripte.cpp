@@ -14,11 +14,20 @@ PortScripte& PortScripte::RepondreEnMorceaux(std::vector<Morceau> morceaux) {
 }
 
 void PortScripte::Arriver(std::string octets, double apres) {
-  enRoute_.push_back({Horloge::Plus(horloge_.Maintenant(), apres), std::move(octets), {}});
+  EnvoyerEnRoute({Horloge::Plus(horloge_.Maintenant(), apres), std::move(octets), {}});
 }
 
 void PortScripte::PerdreLigne(std::string raison, double apres) {
-  enRoute_.push_back({Horloge::Plus(horloge_.Maintenant(), apres), {}, std::move(raison)});
+  EnvoyerEnRoute({Horloge::Plus(horloge_.Maintenant(), apres), {}, std::move(raison)});
+}
+
+void PortScripte::EnvoyerEnRoute(Arrivee arrivee) {
+  // Kept in order of arrival, those of one moment in the order they were sent: every look at the
+  // line (thousands a listening) then takes them from the front without sorting.
+  const auto place = std::upper_bound(
+      enRoute_.begin(), enRoute_.end(), arrivee.instant,
+      [](Horloge::Instant instant, const Arrivee& a) { return instant < a.instant; });
+  enRoute_.insert(place, std::move(arrivee));
 }
 
 std::string PortScripte::Ligne() const {
@@ -48,8 +57,6 @@ void PortScripte::Ecrire(std::string_view octets) {
 }
 
 void PortScripte::Livrer() {
-  std::stable_sort(enRoute_.begin(), enRoute_.end(),
-                   [](const Arrivee& a, const Arrivee& b) { return a.instant < b.instant; });
   const auto maintenant = horloge_.Maintenant();
   auto it = enRoute_.begin();
   for (; it != enRoute_.end() && it->instant <= maintenant; ++it) {

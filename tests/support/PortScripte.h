@@ -61,6 +61,7 @@ class PortScripte final : public PortSerie {
     std::string octets;
     std::string perte;  // not empty: the line goes, for this reason
   };
+  void EnvoyerEnRoute(Arrivee arrivee);
   void Livrer();
 
   HorlogeVirtuelle& horloge_;
