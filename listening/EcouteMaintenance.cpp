@@ -51,8 +51,9 @@ class EcouteurMaintenance final : public Ecouteur {
   bool SurTrame(Ecoute& ecoute, const std::string& trame) override {
     Fenetre& fenetre = ecoute.console.fenetre;
     if (!trame.empty() && !EstTrameAffichage(trame)) {
-      fenetre.AjouterTexte(ZoneTexte::txtSelection,
-                           "\r\n" + Extraire(trame, 3, static_cast<long>(trame.size())));
+      fenetre.AjouterTexte(
+          ZoneTexte::txtSelection,
+          "\r\n" + Cp1252VersUtf8(Extraire(trame, 3, static_cast<long>(trame.size()))));
     }
     if (!EstTrameAffichage(trame)) fenetre.Rafraichir(Panneau::PanelAnnulation);
     return false;

@@ -1,6 +1,7 @@
 #include "requests/ModeMaintenance.h"
 
 #include "console/FichiersConsole.h"
+#include "link/Texte.h"
 #include "listening/EcouteMaintenance.h"
 
 namespace zef30 {
@@ -11,7 +12,8 @@ void cmdLitPuceSync_Click(Console& console) {
   console.etat.ArretEcoute = false;
   fenetre.DefinirLegende(Panneau::Label6, "EN ECOUTE");
   fenetre.DefinirCouleurFond(Panneau::Label6, Couleur{0, 255, 0});
-  const std::string trace = EcouterModeMaintenance(console);
+  // The terminal's bytes, shown and logged as every other text of the console.
+  const std::string trace = Cp1252VersUtf8(EcouterModeMaintenance(console));
   fenetre.EcrireTexte(ZoneTexte::txtSelection, trace);
   if (!trace.empty()) console.fichiers.JournaliserTexte(trace);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "console/FichiersConsole.h"
+#include "link/Texte.h"
 #include "link/Trame.h"
 #include "listening/EchangesEcoute.h"
 #include "listening/EcouteMaintenance.h"
@@ -255,8 +256,11 @@ TEST(Ecoute, ExchangesHandOverAndReturnTheAnswer) {
 
 TEST(Ecoute, MaintenanceRecordsTheTrafficUntilSortieEcoute) {
   BancEcoute banc(Moment(10, 20, 40));
-  const std::string autre = EncadrerMessage("M003ABC");
+  const std::string autre = EncadrerMessage("M011CODE ERRON\xC9");
+  std::string bruit;  // every byte once: its ENQ, ETX and ETB are acknowledged
+  for (int octet = 0; octet < 256; ++octet) bruit += static_cast<char>(octet);
   banc.port.Arriver("\5", 0.5);
+  banc.port.Arriver(bruit, 20);
   banc.Repondre({kAff, "", autre});
   std::vector<std::string> horloges;
   banc.fenetre.surCession = [&] {
@@ -266,10 +270,12 @@ TEST(Ecoute, MaintenanceRecordsTheTrafficUntilSortieEcoute) {
   };
   cmdLitPuceSync_Click(banc.console);
 
-  EXPECT_EQ(banc.port.Ligne(), "\6\5\6\6");  // ACK then ENQ, then one ACK a frame
-  EXPECT_EQ(banc.fenetre.LireTexte(ZoneTexte::txtSelection), kAff + autre);
-  EXPECT_NE(LireTout(banc.dossier.Fichier("ZEF30test.txt")).find(kAff + autre + "\r\n"),
-            std::string::npos);
+  EXPECT_EQ(banc.port.Ligne(), "\6\5\6\6\6\6\6");  // ACK then ENQ, then ACKs
+  const std::string trace = Cp1252VersUtf8(kAff + autre + bruit);
+  EXPECT_EQ(banc.fenetre.LireTexte(ZoneTexte::txtSelection), trace);
+  const std::string journal = LireTout(banc.dossier.Fichier("ZEF30test.txt"));
+  EXPECT_NE(journal.find(trace + "\r\n"), std::string::npos);
+  EXPECT_NE(journal.find("CODE ERRONÉ\x10\x03"), std::string::npos);
   EXPECT_EQ(banc.fenetre.legendes[Panneau::PanelAnnulation],
             "INSEREZ CARTE   \r\nPUIS CODE       ");
   EXPECT_TRUE(banc.fenetre.visibles[Panneau::PanelRefus]);
@@ -283,14 +289,14 @@ TEST(Ecoute, MaintenanceRecordsTheTrafficUntilSortieEcoute) {
 TEST(Ecoute, AFrameAppendedDuringMaintenanceShowsItsDataAndEnd) {
   BancEcoute banc;
   banc.port.Ouvrir(1, "");
-  const std::string autre = EncadrerMessage("M003ABC");
+  const std::string autre = EncadrerMessage("M011CODE ERRON\xC9");
   banc.Repondre({autre});
   banc.port.Arriver("\5", 0.5);
   banc.fenetre.surCession = [&] {
     if (banc.horloge.Ecoule() > 3) banc.etat.ArretEcoute = true;
   };
   EcouterModeMaintenance(banc.console);
-  EXPECT_EQ(banc.fenetre.LireTexte(ZoneTexte::txtSelection), "\r\n" + autre.substr(2));
+  EXPECT_EQ(banc.fenetre.LireTexte(ZoneTexte::txtSelection), "\r\n011CODE ERRONÉ\x10\x03Î");
 }
 
 }  // namespace
