@@ -59,11 +59,13 @@ std::optional<std::size_t> ChercherMarqueur(std::string_view recu) {
 constexpr long kLongueurQueue = 30;
 
 // What the terminal sent before its answer: from the second character received up to the sixth
-// before the answer's marker (its STX, "A" and the end of the frame before are left out). Empty
-// when too little came for that cut.
-std::string TexteAvantReponse(const std::string& recu, std::size_t marqueur) {
+// before the answer's marker (its STX, "A" and the end of the frame before are left out). With no
+// marker the same cut, without a marker's tail. Empty when too little came for that cut.
+std::string TexteAvantReponse(const std::string& recu, std::optional<std::size_t> marqueur) {
   const long queue =
-      static_cast<long>(Extraire(recu, static_cast<long>(marqueur) + 1, kLongueurQueue).size());
+      marqueur ? static_cast<long>(
+                     Extraire(recu, static_cast<long>(*marqueur) + 1, kLongueurQueue).size())
+               : 0;
   const long longueur = static_cast<long>(recu.size()) - queue - 6;
   if (longueur <= 0) return {};
   return Extraire(recu, 2, longueur);
@@ -99,8 +101,9 @@ std::string LireTelecollecteDirecte(Console& console, std::string dernier,
                                .find(std::string{DLE, ETX}) != std::string::npos;
   }
   marqueur = chercheur.Chercher(recu);
+  // What came is kept whether or not the answer did.
+  console.etat.TexteTicket = TexteAvantReponse(recu, marqueur);
   if (!marqueur) return {};
-  console.etat.TexteTicket = TexteAvantReponse(recu, *marqueur);
   return Extraire(recu, static_cast<long>(*marqueur) - 1, kLongueurQueue);
 }
 

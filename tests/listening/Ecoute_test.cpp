@@ -226,6 +226,7 @@ TEST(Ecoute, ExchangesHandOverAndReturnTheAnswer) {
        "R004LIGNE",
        3,
        {{0, kRapport + kAj.substr(0, 4)}, {12, kAj.substr(4) + kEot}}},
+      {"direct read, no marker", tc(false), {kAck, "\5", kRapport}, "", "R004LIG", 2},
       {"tele-collection, listened to",
        tc(true),
        {kAck, "\5", kRapport, kAj, kAff, "x"},
