@@ -336,7 +336,7 @@ void FenPresentation::AjouterLigne(const std::string& ligne) {
 }
 
 void FenPresentation::AfficherEtat(const std::string& contexte, const std::string& message) {
-  Text1_->setText(EnQString(contexte + " " + message));
+  Text1_->setText(EnQString(TexteEtat(contexte, message)));
   Text1_->repaint();
 }
 

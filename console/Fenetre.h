@@ -22,6 +22,13 @@ struct Couleur {
   int bleu = 0;
 };
 
+// The status line's text: the context word, one blank, the message; nothing at all when both are
+// empty, which is how a request empties the status line.
+inline std::string TexteEtat(const std::string& contexte, const std::string& message) {
+  if (contexte.empty() && message.empty()) return {};
+  return contexte + " " + message;
+}
+
 // What requests and listeners may do with the console window. The Qt window is one
 // implementation; the tests keep an in-memory one that records every call.
 class Fenetre {
@@ -30,7 +37,7 @@ class Fenetre {
 
   // A result line at the end of List1, then selected so that the newest is always in view.
   virtual void AjouterLigne(const std::string& ligne) = 0;
-  // Status line: the context word, one blank, the message; repainted at once.
+  // Status line (TexteEtat); repainted at once.
   virtual void AfficherEtat(const std::string& contexte, const std::string& message) = 0;
   virtual void AfficherCarte(const std::string& numero, const std::string& dateValidite) = 0;
   virtual void EffacerCarte() = 0;

@@ -72,7 +72,7 @@ void FenetreTexte::AjouterLigne(const std::string& ligne) {
 }
 
 void FenetreTexte::AfficherEtat(const std::string& contexte, const std::string& message) {
-  etat_ = contexte + " " + message;
+  etat_ = TexteEtat(contexte, message);
   releve_.etats.push_back(etat_);
   Dire("état : ", releve_.etats.back());
 }

@@ -218,9 +218,12 @@ std::string TableauJson(const std::vector<std::string>& textes) {
   return json + "]";
 }
 
-// What tells the operator why a request failed: its last status, or its last line.
+// What tells the operator why a request failed: its last status, or its last line. A status
+// line that was only emptied says nothing.
 std::string Raison(const Releve& releve) {
-  if (!releve.etats.empty()) return releve.etats.back();
+  const auto etat = std::find_if(releve.etats.rbegin(), releve.etats.rend(),
+                                 [](const std::string& e) { return !e.empty(); });
+  if (etat != releve.etats.rend()) return *etat;
   if (!releve.lignes.empty()) return releve.lignes.back();
   return "rien n’a été montré";
 }

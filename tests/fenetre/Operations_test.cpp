@@ -48,6 +48,8 @@ TEST(FenPresentationOperations, TheStatusLineIsTheContextOneBlankAndTheMessage) 
   EXPECT_EQ(Texte(etat->text()), "DemSwi ");
   poste.fenetre.AfficherEtat("DemSwi", "télécollecte en cours");
   EXPECT_EQ(Texte(etat->text()), "DemSwi télécollecte en cours");
+  poste.fenetre.AfficherEtat("", "");
+  EXPECT_EQ(Texte(etat->text()), "");
 }
 
 TEST(FenPresentationOperations, CardBoxesAreFilledAndCleared) {

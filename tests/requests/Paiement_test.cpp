@@ -87,13 +87,13 @@ TEST(Paiement, ValidityShowsCardAndReceiptOrWhyItWasRefused) {
     bool venteMode;
     std::string etat, resultat, statut, carte;
   } cas[] = {
-      {false, "000", "OK", " ", kCarte},
+      {false, "000", "OK", "", kCarte},
       {false, "952", "Erreur n°2",
        refus + "PB ACCES CENTRE - PROBLEME DE LIAISON AU CENTRE D'AUTORISATION 52", ""},
       {false, "F00", "Erreur n°2", existant, ""},
       {false, "623", "Pas OK", refus + "PB CARTE INVALIDE - CARTE NON VALIDE 23", ""},
       {true, "F00", "Pas OK", existant, ""},
-      {true, "000", "OK", " ", ""},
+      {true, "000", "OK", "", ""},
   };
   for (const auto& c : cas) {
     BancPaiement banc;

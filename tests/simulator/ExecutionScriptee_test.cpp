@@ -96,6 +96,9 @@ TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
       {"paiement.validite=9", "prix,validite,switch", 12,
        "[2] validite : ÉCHEC — Carte refusée DemVal Cause: ",
        "requête 2 en échec (validite : Carte refusée DemVal Cause: "},
+      // The status line it emptied is no reason: its line is.
+      {"bruit=\\x15", "validite", 11, "[1] validite : ÉCHEC — Demande de Validité = Erreur n°-700",
+       "requête 1 en échec (validite : Demande de Validité = Erreur n°-700)\n"},
   };
   for (const Cas& k : cas) {
     for (const bool json : {false, true}) {

@@ -20,7 +20,7 @@ class FenetreMemoire final : public Fenetre {
 
   void AjouterLigne(const std::string& ligne) override { lignes.push_back(ligne); }
   void AfficherEtat(const std::string& contexte, const std::string& message) override {
-    etat = contexte + " " + message;
+    etat = TexteEtat(contexte, message);
     etats.push_back(etat);
   }
   void AfficherCarte(const std::string& numero, const std::string& dateValidite) override {
