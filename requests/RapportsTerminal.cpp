@@ -64,9 +64,7 @@ std::string ConstruireRapport(std::string_view reponse, const SuiteBloc& suite) 
         texte, champ(105, 4) + " " + champ(109, 2) + " " + champ(111, 8) + " " + champ(119, 3));
     AjouterLigneRapport(texte, champ(122, 32));
     AjouterLigneRapport(texte, champ(154, 50));
-    const auto suivant = suite(reponse, o, texte);
-    if (!suivant) break;
-    o += *suivant;
+    o += suite(reponse, o, texte);
   }
   return texte;
 }

@@ -13,7 +13,9 @@ namespace zef30 {
 // The reports the terminal keeps of its last call to the bank side (tele-collection,
 // tele-parameters): one block per acquirer or application, each opened by the same eight lines.
 // Everything in them comes from the line: a count or amount that cannot be read says so on its
-// own line, and a block or record that would begin beyond the answer is never read.
+// own line and the report goes on (an unreadable count of remittances or tables counts none, so
+// the next block is still found), and a block or record that would begin beyond the answer is
+// never read.
 
 // The status texts shared by the outcome codes of both calls.
 inline constexpr const char* kAppelErrone = "appel erroné ou inefficace";
@@ -27,9 +29,8 @@ std::optional<int> LireCompte(std::string_view champ);
 std::string Illisible(std::string_view brut);
 
 // Appends the block's own lines after its first eight, and says where the next block begins
-// relative to this one, or nullopt when it cannot be known or the answer ends first.
-using SuiteBloc =
-    std::function<std::optional<long>(std::string_view reponse, long o, std::string& texte)>;
+// relative to this one.
+using SuiteBloc = std::function<long(std::string_view reponse, long o, std::string& texte)>;
 
 // Whether position `position` of the answer still holds data (before DLE ETX and the check
 // character when the length field says where they stand).

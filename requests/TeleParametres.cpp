@@ -10,7 +10,7 @@ constexpr long kTailleBloc = 204;
 constexpr long kTailleTable = 6;
 
 // Lines 9 to 13 and the tables of one block; the next block follows the last table.
-std::optional<long> SuiteBlocTeleParam(std::string_view reponse, long o, std::string& texte) {
+long SuiteBlocTeleParam(std::string_view reponse, long o, std::string& texte) {
   const auto champ = [&](long position, long longueur) {
     return ChampRapport(reponse, o + position, longueur);
   };
@@ -22,19 +22,18 @@ std::optional<long> SuiteBlocTeleParam(std::string_view reponse, long o, std::st
   AjouterLigneRapport(texte, champ(210, 2));
   AjouterLigneRapport(texte, champ(212, 2));
   const std::string brut = Extraire(reponse, o + 214, 2);
-  const auto tables = LireCompte(brut);
-  if (!tables) {
-    AjouterLigneRapport(texte, "Nombre de tables : " + Illisible(brut));
-    return std::nullopt;
-  }
-  for (int j = 0; j < *tables; ++j) {
+  const auto lu = LireCompte(brut);
+  const int tables = lu.value_or(0);
+  if (!lu) AjouterLigneRapport(texte, "Nombre de tables : " + Illisible(brut));
+  for (int j = 0; j < tables; ++j) {
     const long debut = o + 216 + kTailleTable * j;
-    if (!DansLaReponse(reponse, debut)) return std::nullopt;
+    // The next block would begin beyond the answer too.
+    if (!DansLaReponse(reponse, debut)) break;
     AjouterLigneRapport(texte, "No table :" + ChampRapport(reponse, debut, 2));
     AjouterLigneRapport(texte, "No version: " + ChampRapport(reponse, debut + 2, 4));
     AjouterLigneRapport(texte, "");
   }
-  return kTailleBloc + kTailleTable * *tables;
+  return kTailleBloc + kTailleTable * tables;
 }
 }  // namespace
 

@@ -17,18 +17,17 @@ constexpr long kTailleBloc = 193;
 constexpr long kTailleRemise = 40;
 
 // Line 9 and the remittances of one block; the next block follows the last remittance.
-std::optional<long> SuiteBlocTelecollecte(std::string_view reponse, long o, std::string& texte,
-                                          const FormatMontant& format) {
+long SuiteBlocTelecollecte(std::string_view reponse, long o, std::string& texte,
+                           const FormatMontant& format) {
   const std::string brut = Extraire(reponse, o + 204, 1);
-  const auto remises = LireCompte(brut);
-  if (!remises) {
-    AjouterLigneRapport(texte, "NB REMISE: " + Illisible(brut));
-    return std::nullopt;
-  }
-  AjouterLigneRapport(texte, "NB REMISE: " + ChampRapport(reponse, o + 204, 1));
-  for (int r = 0; r < *remises; ++r) {
+  const auto lu = LireCompte(brut);
+  const int remises = lu.value_or(0);
+  AjouterLigneRapport(texte,
+                      "NB REMISE: " + (lu ? ChampRapport(reponse, o + 204, 1) : Illisible(brut)));
+  for (int r = 0; r < remises; ++r) {
     const long debut = o + 205 + kTailleRemise * r;
-    if (!DansLaReponse(reponse, debut)) return std::nullopt;
+    // The next block would begin beyond the answer too.
+    if (!DansLaReponse(reponse, debut)) break;
     const auto champ = [&](long decalage, long longueur) {
       return ChampRapport(reponse, debut + decalage, longueur);
     };
@@ -44,7 +43,7 @@ std::optional<long> SuiteBlocTelecollecte(std::string_view reponse, long o, std:
     AjouterLigneRapport(texte, "");
   }
   AjouterLigneRapport(texte, "");
-  return kTailleBloc + kTailleRemise * *remises;
+  return kTailleBloc + kTailleRemise * remises;
 }
 }  // namespace
 

@@ -84,10 +84,12 @@ TEST(RapportTelecollecte, BlocksRemittancesAndUnreadableFields) {
        13,
        Reponse(Entete("ACQ001") + "1" + Remise("0000000ABC00"), "01"),
        {"\tillisible (« 0000000ABC00 ») 978", "Nb Trans non aboutie: 000000", "", ""}},
-      {9, 8, Reponse(kDeuxRemises.substr(0, 192) + "X", "02"), {"NB REMISE: illisible (« X »)"}},
+      {10, 8, Reponse(kDeuxRemises.substr(0, 192) + "X", "02"), {"NB REMISE: illisible (« X »)"}},
+      // Counting no remittance, the walk finds the whole next block.
+      {20, 10, Reponse(Entete("ACQ001") + "X" + Entete("ACQ002") + "0", "02"), {"ACQ002"}},
       {1, 0, Reponse(kDeuxRemises, "A1"), {"Nombre de blocs : illisible (« A1 »)"}},
       {10, 0, Reponse(Entete("ACQ001") + "0", "05"), {}},
-      {16, 0, Reponse(Entete("ACQ001") + "3" + Remise("000000012345"), "01"), {}},
+      {17, 0, Reponse(Entete("ACQ001") + "3" + Remise("000000012345"), "01"), {}},
   };
   for (const CasRapport& c : cas) Verifier(c, ConstruireRapportTelecollecte(c.reponse, {'.'}));
   EXPECT_EQ(Lignes(ConstruireRapportTelecollecte(Reponse(kDeuxRemises, "02"), {','}))[13],
@@ -116,6 +118,10 @@ TEST(RapportTeleParam, BlocksTablesAndUnreadableCounts) {
        13,
        Reponse(Entete("APP001") + "10ABCDEFGH?x", "02"),
        {"Nombre de tables : illisible (« ?x »)"}},
+      {30,
+       14,
+       Reponse(Entete("APP001") + "10ABCDEFGH?x" + BlocTeleParam("APP002", "01", 1), "02"),
+       {"APP002"}},
       {16, 0, Reponse(BlocTeleParam("APP001", "10", 1).replace(202, 2, "09"), "01"), {}},
   };
   for (const CasRapport& c : cas) Verifier(c, ConstruireRapportTeleParam(c.reponse));
