@@ -68,8 +68,9 @@ std::optional<std::string> JugerTelecollecte(std::string_view reponse) {
   const std::string code2 = deux ? Caractere(reponse, 25) : std::string();
   const bool tousOk = code1 == "0" && (nombre == "01" || (deux && code2 == "0"));
   if (Caractere(reponse, 7) == "0" && tousOk) return std::nullopt;
-  // With one acquirer, the characters after its code close the frame: no second acquirer.
-  const std::string acquereur2 = deux ? ChampRapport(reponse, 19, 6) : std::string();
+  // With one acquirer, the characters after its code close the frame: no second acquirer. Any
+  // other count may stand before a real second number.
+  const std::string acquereur2 = nombre == "01" ? std::string() : ChampRapport(reponse, 19, 6);
   return ChampRapport(reponse, 12, 6) + " : " + TraduireCodeTelecollecte(code1) + " - " +
          acquereur2 + " : " + TraduireCodeTelecollecte(code2);
 }

@@ -31,7 +31,7 @@ TEST(JugerTelecollecte, EveryAcquirerMustSucceed) {
       {"000010000012", "000001 : appel erroné ou inefficace -  : "},
       {"000020000013000002X", "000001 : pas d’appel - 000002 : "},
       {"100010000010", "000001 : télécollecte OK -  : "},
-      {"000030000010000002", "000001 : télécollecte OK -  : "},
+      {"000030000010000002", "000001 : télécollecte OK - 000002 : "},
   };
   for (const Cas& c : cas) {
     const std::string message = "Aj0" + std::to_string(c.donnees.size()) + c.donnees;
