@@ -46,10 +46,13 @@ bool AvecLigne(const Releve& releve, std::string_view debut, std::string_view fi
 // A price refused by "Définir le prix" adds no line, only a status.
 bool PrixFixe(const Releve& releve) { return AvecLigne(releve, "Prix fixé = "); }
 
-// The list says either that there is none or the numbers; a refusal or an absent terminal only
-// gives its count line.
+// The list says either that there is none or at least one number. A refusal counts "1" like a
+// single dossier, but its entry is empty; an absent terminal only gives its count line.
 bool ListeDonnee(const Releve& releve) {
-  return AvecLigne(releve, "Pas de Dossier en cours") || AvecLigne(releve, "Dossier No ");
+  return AvecLigne(releve, "Pas de Dossier en cours") ||
+         std::any_of(releve.lignes.begin(), releve.lignes.end(), [](const std::string& ligne) {
+           return ligne.starts_with("Dossier No ") && !ligne.ends_with(" = ");
+         });
 }
 
 bool DossierTrouve(const Releve& releve) {

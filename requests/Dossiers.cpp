@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "link/Texte.h"
@@ -19,9 +18,9 @@ constexpr long kPremierBloc = 12;
 constexpr long kTailleBloc = 9;
 constexpr long kPremierNumero = 23;
 // The three closing characters of a frame (DLE, ETX or ETB, check character): a number never
-// runs into them, so a count that points past the frame's end adds nothing.
+// runs into them, so an entry that a count puts past the frame's end stays empty.
 constexpr std::size_t kFinTrame = 3;
-constexpr std::size_t kDossiersMax = std::tuple_size_v<decltype(EtatConsole::DossiersEnCours)>;
+using TableDossiers = decltype(EtatConsole::DossiersEnCours);
 const std::string kAck(1, ACK);
 
 // One application block of the list's header: its name and its count of open dossiers.
@@ -39,18 +38,22 @@ Bloc LireBloc(const std::string& entete, long position) {
   return bloc;
 }
 
-// The dossier numbers of one frame, as far as the frame holds them and the table has room.
-void Ranger(const std::string& trame, int nombre, std::vector<std::string>& dossiers) {
+// The dossier numbers of one frame into the table from entry `premier` (from 0) on, as far as
+// the table has room; an entry the frame does not hold whole stays empty.
+void Ranger(const std::string& trame, int nombre, std::size_t premier, TableDossiers& table) {
   const std::size_t fin = trame.size() > kFinTrame ? trame.size() - kFinTrame : 0;
-  for (int k = 0; k < nombre && dossiers.size() < kDossiersMax; ++k) {
-    const long position = kPremierNumero + kLargeurDossier * k;
+  for (std::size_t k = 0; k < static_cast<std::size_t>(nombre) && premier + k < table.size(); ++k) {
+    const long position = kPremierNumero + kLargeurDossier * static_cast<long>(k);
     if (static_cast<std::size_t>(position - 1 + kLargeurDossier) > fin) break;
-    dossiers.push_back(Extraire(trame, position, kLargeurDossier));
+    table[premier + k] = Extraire(trame, position, kLargeurDossier);
   }
 }
 }  // namespace
 
 std::int16_t DemanderListeDossiers(Console& console) {
+  auto& table = console.etat.DossiersEnCours;
+  // Whatever becomes of this list, no number of an earlier one may pass for one of its own.
+  table.fill({});
   Liaison& liaison = console.liaison;
   if (!liaison.AttendreTerminalPret()) return kPasEnvoye;
   int attendu = 25;
@@ -75,15 +78,13 @@ std::int16_t DemanderListeDossiers(Console& console) {
     liaison.EnvoyerTrame(kAck, false, 1, kDelaiReponse);
   }
 
-  // "CBEMV" numbers first, then the others, whichever block came first.
-  std::vector<std::string> dossiers;
+  // "CBEMV" numbers from entry 1, then the others from the entry after the "CBEMV" count,
+  // whichever block came first and however many numbers each frame holds.
   const bool cbemvDabord = premier.cbemv || !second.cbemv;
-  Ranger(cbemvDabord ? trameA : trameB, cbemvDabord ? premier.nombre : second.nombre, dossiers);
-  Ranger(cbemvDabord ? trameB : trameA, cbemvDabord ? second.nombre : premier.nombre, dossiers);
-  auto& table = console.etat.DossiersEnCours;
-  for (std::size_t i = 0; i < table.size(); ++i) {
-    table[i] = i < dossiers.size() ? dossiers[i] : std::string();
-  }
+  const int nombreCbemv = cbemvDabord ? premier.nombre : second.nombre;
+  Ranger(cbemvDabord ? trameA : trameB, nombreCbemv, 0, table);
+  Ranger(cbemvDabord ? trameB : trameA, cbemvDabord ? second.nombre : premier.nombre,
+         static_cast<std::size_t>(nombreCbemv), table);
   return static_cast<std::int16_t>(premier.nombre + second.nombre);
 }
 
@@ -106,23 +107,23 @@ std::int16_t DemanderInfoDossier(Console& console) {
 void cmdDemConf_Click(Console& console) {
   Fenetre& fenetre = console.fenetre;
   std::int16_t nombre = 0;
+  fenetre.ViderListeDossiers();
   {
     Sablier sablier(fenetre);
     nombre = DemanderListeDossiers(console);
   }
   fenetre.AjouterLigne("Demande liste doss = " + std::to_string(nombre));
-  fenetre.ViderListeDossiers();
   if (nombre == 0) {
     fenetre.AjouterLigne("Pas de Dossier en cours");
     return;
   }
+  // Every entry the count announces, empty where the frames held no number for it.
   std::vector<std::string> liste;
   const auto& table = console.etat.DossiersEnCours;
   for (int i = 1; i <= nombre && static_cast<std::size_t>(i) <= table.size(); ++i) {
-    const std::string& dossier = table[static_cast<std::size_t>(i - 1)];
-    if (dossier.empty()) continue;
-    fenetre.AjouterLigne("Dossier No " + std::to_string(i) + " = " + Cp1252VersUtf8(dossier));
-    liste.push_back(Cp1252VersUtf8(dossier));
+    const std::string dossier = Cp1252VersUtf8(table[static_cast<std::size_t>(i - 1)]);
+    fenetre.AjouterLigne("Dossier No " + std::to_string(i) + " = " + dossier);
+    liste.push_back(dossier);
   }
   fenetre.RemplirListeDossiers(liste);
 }

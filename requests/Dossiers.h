@@ -9,15 +9,17 @@ namespace zef30 {
 // The terminal's open dossiers: their numbers, then one dossier's receipt.
 
 // Asks for the list "AJ00207" and walks the terminal's frames of dossier numbers, one per
-// application, into DossiersEnCours ("CBEMV" numbers first). Returns the number of dossiers
-// the terminal announced, 0 when it has none, 1 when it refused, -700 when it was not ready.
+// application, into DossiersEnCours, emptied first: the "CBEMV" numbers from entry 1, the
+// other application's after as many entries as the "CBEMV" count announces, and empty entries
+// where the frames hold no number. Returns the number of dossiers the terminal announced, 0
+// when it has none, 1 when it refused, -700 when it was not ready.
 std::int16_t DemanderListeDossiers(Console& console);
 
 // Asks "AJ01408" for the current dossier; 0 found (its receipt in TexteTicket, its card in the
 // console state), 1 not found or refused, -700 nothing sent.
 std::int16_t DemanderInfoDossier(Console& console);
 
-// "Demander liste dossier": one line per dossier, and List2 filled.
+// "Demander liste dossier": List2 emptied, then one line and one List2 row per dossier announced.
 void cmdDemConf_Click(Console& console);
 // "Demander Info Dossier": the dossier of Text2 (or the current one) and its receipt.
 void cmdDemAbdn_Click(Console& console);

@@ -246,14 +246,22 @@ TEST(Paiement, DossierListWalksItsFramesWhateverTheOrderOfTheBlocks) {
        TrameNumeros(false, n11 + n12),
        3,
        {n11, n12, n13}},
+      // The other application's numbers follow the whole "CBEMV" count, held or not.
+      {"00702CBEMV 003CB    001",
+       TrameNumeros(true, n11 + n12),
+       TrameNumeros(false, n13),
+       4,
+       {n11, n12, "", n13}},
       {"00701CBEMV 002", TrameNumeros(false, n11 + n12), "", 2, {n11, n12}},
-      // A count that points past the frame's end adds only what the frame holds.
-      {"00701CBEMV 005", TrameNumeros(false, n11 + n12.substr(0, 6)), "", 5, {n11}},
+      // A count that points past the frame's end gives empty entries for what it does not hold.
+      {"00701CBEMV 005", TrameNumeros(false, n11 + n12.substr(0, 6)), "", 5, {n11, "", "", "", ""}},
       {"00700", "", "", 0, {}},
-      {"1", "", "", 1, {}},
+      {"1", "", "", 1, {""}},
   };
   for (const auto& c : cas) {
     Banc banc;
+    banc.etat.DossiersEnCours.fill("000000000099");
+    banc.fenetre.listeDossiers = {"000000000099"};
     essai::ScripterOuverture(banc.port);
     banc.port.Repondre(EncadrerMessage(simulateur::MessageReponse("AJ", c.entete)));
     banc.port.Repondre("\x04").Repondre("\x05").Repondre(c.trameA).Repondre("\x04");

@@ -99,6 +99,9 @@ TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
       // The status line it emptied is no reason: its line is.
       {"bruit=\\x15", "validite", 11, "[1] validite : ÉCHEC — Demande de Validité = Erreur n°-700",
        "requête 1 en échec (validite : Demande de Validité = Erreur n°-700)\n"},
+      // A refusal reads "1" like a single dossier, with no number.
+      {"reponse.AJ00207=Aj0011", "liste-dossiers", 11, "[1] liste-dossiers : ÉCHEC",
+       "requête 1 en échec (liste-dossiers"},
   };
   for (const Cas& k : cas) {
     for (const bool json : {false, true}) {
