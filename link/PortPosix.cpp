@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "link/Signaux.h"
 #include "link/Texte.h"
 
 namespace zef30 {
@@ -102,6 +103,17 @@ bool EcrireSurLigne(int fd, std::string_view octets) {
   return true;
 }
 
+void RestaurerLigne(int fd, const termios& trouves, bool faibleLatence) {
+  serial_struct serie{};
+  if (faibleLatence && ::ioctl(fd, TIOCGSERIAL, &serie) == 0) {
+    serie.flags &= ~ASYNC_LOW_LATENCY;
+    ::ioctl(fd, TIOCSSERIAL, &serie);
+  }
+  // On a line that is gone these fail, and there is nothing left to give back.
+  ::tcsetattr(fd, TCSANOW, &trouves);
+  ::ioctl(fd, TIOCNXCL);
+}
+
 bool SansVerrou(const struct stat& fichier) {
   const int fd = ::open("/proc/locks", O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
@@ -147,6 +159,8 @@ bool PortPosix::Essayer(int numero) {
 }
 
 bool PortPosix::Ouvrir(int numero, std::string_view parametres) {
+  // A signal that ends the console finds the line either not taken, or taken and known to it.
+  const SignauxRetenus retenus;
   Fermer();
   const std::string chemin = table_.Chemin(numero);
   const std::string entete = "port " + std::to_string(numero) + " (" + chemin + ") : ";
@@ -191,6 +205,7 @@ bool PortPosix::Ouvrir(int numero, std::string_view parametres) {
     return false;
   }
   DemanderFaibleLatence();
+  ConfierLigne(fd_, reglagesTrouves_, faibleLatenceDemandee_);
   tampon_.clear();
   erreur_.clear();
   return true;
@@ -207,15 +222,10 @@ void PortPosix::DemanderFaibleLatence() {
 
 void PortPosix::Rendre() {
   if (fd_ < 0) return;
-  serial_struct serie{};
-  if (faibleLatenceDemandee_ && ::ioctl(fd_, TIOCGSERIAL, &serie) == 0) {
-    serie.flags &= ~ASYNC_LOW_LATENCY;
-    ::ioctl(fd_, TIOCSSERIAL, &serie);
-  }
+  const SignauxRetenus retenus;
+  ReprendreLigne(fd_);
+  RestaurerLigne(fd_, reglagesTrouves_, faibleLatenceDemandee_);
   faibleLatenceDemandee_ = false;
-  // On a line that is gone these fail, and there is nothing left to give back.
-  ::tcsetattr(fd_, TCSANOW, &reglagesTrouves_);
-  ::ioctl(fd_, TIOCNXCL);
   ::close(fd_);  // lets the advisory lock go
   fd_ = -1;
 }
