@@ -208,7 +208,8 @@ bool EstReussie(const FamilleScriptee& famille, const Releve& releve) {
 
 std::string EnChaineJson(std::string_view texte) {
   std::string json = "\"";
-  for (const char c : texte) {
+  // JSON is UTF-8: raw bytes of the terminal that reached a text are taken as its Windows-1252.
+  for (const char c : VersUtf8Valide(texte)) {
     const auto octet = static_cast<unsigned char>(c);
     if (c == '"' || c == '\\') {
       json += '\\';
