@@ -111,20 +111,24 @@ class Programme {
   int erreurs_[2] = {-1, -1};
 };
 
+// The console's link alone, on the line at `chemin` as its port 1.
+struct LiaisonSeule {
+  explicit LiaisonSeule(const std::string& chemin) : port(essai::ConsoleTracee::Table(chemin)) {}
+  PortPosix port;
+  HorlogeSysteme horloge;
+  const std::int32_t numero = 1;
+  Liaison liaison{port, horloge, numero};
+};
+
 TEST(Executable, ServesOnItsPseudoTerminalAndEndsCleanlyOnSigterm) {
   Programme programme({"--switch=0000", "--rythme", "rafale"});
   ASSERT_TRUE(programme.Lance());
   const std::string chemin = programme.LigneSortie(5000);
   ASSERT_EQ(chemin.rfind("/dev/pts/", 0), 0u) << chemin;
 
-  TablePorts table;
-  table.Associer(1, chemin);
-  PortPosix port(table);
-  HorlogeSysteme horloge;
-  const std::int32_t numero = 1;
-  Liaison liaison(port, horloge, numero);
-  ASSERT_TRUE(liaison.AttendreTerminalPret());
-  EXPECT_EQ(liaison.Echanger("AA000", 13, 10), EncadrerMessage("Aa0040000"));
+  LiaisonSeule l(chemin);
+  ASSERT_TRUE(l.liaison.AttendreTerminalPret());
+  EXPECT_EQ(l.liaison.Echanger("AA000", 13, 10), EncadrerMessage("Aa0040000"));
 
   programme.Signaler(SIGTERM);
   EXPECT_EQ(programme.AttendreFin(5000), 0);
@@ -164,14 +168,10 @@ TEST(Executable, AConsoleEndedBySignalLeavesItsLineToTheNext) {
     EXPECT_TRUE(terminal.AttendreLignesRendues(rendueParLaConsole ? 0 : 1, 5s)) << signal;
 
     terminal.ModifierScenario([](simulateur::Scenario& s) { s = {}; });
-    TablePorts table;
-    table.Associer(1, chemin);
-    PortPosix port(table);
-    HorlogeSysteme horloge;
-    const std::int32_t numero = 1;
-    Liaison liaison(port, horloge, numero);
-    EXPECT_TRUE(liaison.AttendreTerminalPret()) << signal << " " << port.DerniereErreur();
-    port.Fermer();
+    LiaisonSeule suivante(chemin);
+    EXPECT_TRUE(suivante.liaison.AttendreTerminalPret())
+        << signal << " " << suivante.port.DerniereErreur();
+    suivante.port.Fermer();
     EXPECT_EQ(terminal.LignesRendues(), rendueParLaConsole ? 0 : 1) << signal;
   }
 }
