@@ -1,4 +1,4 @@
-// The text helpers every decoder and message rests on, and the operator's click in the dossier list.
+// The text helpers every decoder and message rests on, and a click in the dossier list.
 #include <cstdlib>
 #include <string>
 #include <string_view>

