@@ -17,14 +17,16 @@ std::string AssocierPort(OptionsConsole& options, const std::string& valeur) {
   int numero = 1;
   std::string chemin = valeur;
   const auto egal = valeur.find('=');
-  if (egal != std::string::npos) {
-    if (const auto lu = LireEntierStrict(std::string_view(valeur).substr(0, egal))) {
-      if (*lu < TablePorts::kPremier || *lu > TablePorts::kDernier) {
-        return "--port : le numéro de port " + valeur.substr(0, egal) + " n’est pas entre 1 et 20";
-      }
-      numero = *lu;
-      chemin = valeur.substr(egal + 1);
+  const std::string_view avant = std::string_view(valeur).substr(0, egal);
+  // Digits before '=' make a port number, however many there are.
+  if (egal != std::string::npos && !avant.empty() &&
+      avant.find_first_not_of("0123456789") == std::string_view::npos) {
+    const auto lu = LireEntierStrict(avant);
+    if (!lu || *lu < TablePorts::kPremier || *lu > TablePorts::kDernier) {
+      return "--port : le numéro de port " + Citer(avant) + " n’est pas entre 1 et 20";
     }
+    numero = *lu;
+    chemin = valeur.substr(egal + 1);
   }
   if (chemin.empty())
     return "--port : il faut un chemin de ligne (--port N=CHEMIN ou --port CHEMIN)";
@@ -86,7 +88,7 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
     } else if (nom == "--version") {
       options.version = true;
     } else {
-      return {std::nullopt, "option inconnue « " + nom + " » (voir --help)"};
+      return {std::nullopt, "option inconnue « " + Citer(nom) + " » (voir --help)"};
     }
   }
   if (options.simulateur && options.ports.count(1) != 0) {

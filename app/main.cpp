@@ -24,6 +24,7 @@
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "link/PortTrace.h"
+#include "link/Signaux.h"
 #include "link/TablePorts.h"
 #include "simulator/TerminalSimule.h"
 
@@ -68,6 +69,8 @@ std::optional<std::vector<zef30::RequeteScriptee>> LireRequetes(const std::strin
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before any thread: SIGINT, SIGTERM and SIGHUP end the console with its line given back.
+  zef30::TerminerSurSignaux();
   // A file grown past the size limit set for the session fails its write, which the console
   // reports on a result line, instead of ending the console.
   std::signal(SIGXFSZ, SIG_IGN);

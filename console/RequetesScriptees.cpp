@@ -10,6 +10,7 @@
 #include "requests/Dossiers.h"
 #include "requests/Enregistrement.h"
 #include "requests/ModeMaintenance.h"
+#include "requests/Paiement.h"
 #include "requests/PisteIso2.h"
 #include "requests/Services.h"
 #include "requests/Switch.h"
@@ -86,7 +87,7 @@ bool LireRequete(std::string_view texte, RequeteScriptee& requete, std::string& 
     std::string connues;
     for (const auto& f : FamillesScriptees())
       connues += (connues.empty() ? "" : ", ") + std::string(f.nom);
-    erreur = "requête inconnue « " + std::string(mots.empty() ? "" : mots[0]) +
+    erreur = "requête inconnue « " + Citer(mots.empty() ? "" : mots[0]) +
              " » (connues : " + connues + ")";
     return false;
   }
@@ -96,10 +97,18 @@ bool LireRequete(std::string_view texte, RequeteScriptee& requete, std::string& 
     const std::string_view cle = mots[i].substr(0, egal);
     const std::string_view valeur = egal == std::string_view::npos ? "" : mots[i].substr(egal + 1);
     bool lue = egal != std::string_view::npos;
+    // A price or a dossier that the window would refuse stops the script before anything is
+    // sent, rather than let a payment go with the number of the request before.
+    std::string_view attendu;
     if (lue && cle == "prix") {
       requete.prix = std::string(valeur);
+      if (!LireEntierSaisi(valeur, kPrixMaximal)) attendu = "un prix en centimes de 0 à 99999999";
     } else if (lue && cle == "dossier") {
       requete.dossier = std::string(valeur);
+      // Empty, it keeps the current dossier, as the window's field does.
+      if (!SansBlancs(valeur).empty() && !LireEntierSaisi(valeur, kDossierMaximal)) {
+        attendu = "un numéro de dossier de 0 à 999999999999";
+      }
     } else if (lue && cle == "ecran") {
       requete.ecranHote = Choix(valeur, "oui", {"non"});
       lue = requete.ecranHote.has_value();
@@ -114,9 +123,14 @@ bool LireRequete(std::string_view texte, RequeteScriptee& requete, std::string& 
       lue = false;
     }
     if (!lue) {
-      erreur = "entrée « " + std::string(mots[i]) +
+      erreur = "entrée « " + Citer(mots[i]) +
                " » incomprise (prix=N, dossier=N, ecran=oui|non, mode=vente|video, "
                "duree=SECONDES)";
+      return false;
+    }
+    if (!attendu.empty()) {
+      erreur = "entrée « " + Citer(mots[i]) + " » : ce n’est pas " + std::string(attendu) +
+               " (rien n’est envoyé)";
       return false;
     }
   }
@@ -197,7 +211,8 @@ bool EstReussie(const FamilleScriptee& famille, const Releve& releve) {
 
 std::string EnChaineJson(std::string_view texte) {
   std::string json = "\"";
-  for (const char c : texte) {
+  // JSON is UTF-8: raw bytes of the terminal that reached a text are taken as its Windows-1252.
+  for (const char c : VersUtf8Valide(texte)) {
     const auto octet = static_cast<unsigned char>(c);
     if (c == '"' || c == '\\') {
       json += '\\';

@@ -58,7 +58,7 @@ int ExecuterScript(Console& console, FenetreTexte& fenetre,
                    const std::vector<RequeteScriptee>& requetes, bool json, std::ostream& sortie,
                    std::ostream& erreurs);
 
-// A text as a JSON string, quotes included.
+// A text as a JSON string, quotes included, always valid UTF-8 (VersUtf8Valide).
 std::string EnChaineJson(std::string_view texte);
 
 }  // namespace zef30

@@ -1,4 +1,4 @@
-// The text helpers every decoder rests on, and the operator's click in the dossier list.
+// The text helpers every decoder and message rests on, and a click in the dossier list.
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -16,6 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
   if (zef30::Extraire(texte, position, longueur).size() > texte.size()) std::abort();
   if (zef30::Caractere(texte, position).size() > 1) std::abort();
   zef30::Cp1252VersUtf8(texte);
+  const std::string utf8 = zef30::VersUtf8Valide(texte);
+  // Valid UTF-8 comes out as it went in, and a quote never grows with the word.
+  if (zef30::VersUtf8Valide(utf8) != utf8) std::abort();
+  if (zef30::Citer(texte).size() > 40 * 4 + 3) std::abort();
   zef30::LireEntierStrict(texte);
   zef30::LireNombre(texte);
   zef30::LireLongueurTrame(texte);

@@ -5,12 +5,17 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
+
+#include "link/Signaux.h"
+#include "link/Texte.h"
 
 namespace zef30 {
 
@@ -42,6 +47,22 @@ Parametres LireParametres(std::string_view texte) {
 std::string Raison(int erreur) { return std::strerror(erreur); }
 
 constexpr std::string_view kDejaUtilise = "déjà utilisé par un autre programme";
+
+// Exclusive mode with nobody holding the lock: a program that takes no lock holds the line, or
+// one that ended without giving it back left it so (on a pseudo-terminal whose other side stays
+// open, the mode outlives the program).
+std::string ModeExclusifSeul(const std::string& chemin) {
+  return "ligne en mode exclusif sans verrou : un programme qui ne la verrouille pas la tient, "
+         "ou l’a laissée ainsi en s’arrêtant ; « fuser -v " +
+         chemin + " » nomme ceux qui l’ont ouverte : fermez-les pour la libérer";
+}
+
+// Why the line at `chemin` is refused, when it is in exclusive mode and cannot be opened.
+std::string RaisonOccupee(const std::string& chemin) {
+  struct stat fichier {};
+  return ::stat(chemin.c_str(), &fichier) == 0 && SansVerrou(fichier) ? ModeExclusifSeul(chemin)
+                                                                      : std::string(kDejaUtilise);
+}
 
 }  // namespace
 
@@ -82,6 +103,48 @@ bool EcrireSurLigne(int fd, std::string_view octets) {
   return true;
 }
 
+void RestaurerLigne(int fd, const termios& trouves, bool faibleLatence) {
+  serial_struct serie{};
+  if (faibleLatence && ::ioctl(fd, TIOCGSERIAL, &serie) == 0) {
+    serie.flags &= ~ASYNC_LOW_LATENCY;
+    ::ioctl(fd, TIOCSSERIAL, &serie);
+  }
+  // On a line that is gone these fail, and there is nothing left to give back.
+  ::tcsetattr(fd, TCSANOW, &trouves);
+  ::ioctl(fd, TIOCNXCL);
+}
+
+bool SansVerrou(const struct stat& fichier) {
+  const int fd = ::open("/proc/locks", O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  // The table has a line per lock held on the system; more than this would be no table.
+  constexpr std::size_t kTailleMax = 16 * 1024 * 1024;
+  std::string table;
+  char morceau[4096];
+  ssize_t lus = 0;
+  while (table.size() < kTailleMax && (lus = ::read(fd, morceau, sizeof morceau)) != 0) {
+    if (lus < 0 && errno == EINTR) continue;
+    if (lus < 0) break;
+    table.append(morceau, static_cast<std::size_t>(lus));
+  }
+  ::close(fd);
+  if (lus != 0) return false;
+  // "1: FLOCK  ADVISORY  WRITE 16513 00:19:3 0 EOF": the file system's device, then the inode.
+  char fichierVise[64];
+  std::snprintf(fichierVise, sizeof fichierVise, "%02x:%02x:%llu", ::major(fichier.st_dev),
+                ::minor(fichier.st_dev), static_cast<unsigned long long>(fichier.st_ino));
+  for (const std::string_view ligne : DecouperLignes(table)) {
+    std::vector<std::string_view> mots;
+    for (const std::string_view mot : Decouper(ligne, " ")) {
+      if (!mot.empty()) mots.push_back(mot);
+    }
+    // A lock waited for ("1: -> FLOCK ...") is held by nobody yet.
+    if (mots.size() < 6 || mots[1] != "FLOCK") continue;
+    if (mots[5] == fichierVise) return false;
+  }
+  return true;
+}
+
 PortPosix::PortPosix(TablePorts table) : table_(std::move(table)) {}
 
 PortPosix::~PortPosix() { Fermer(); }
@@ -96,6 +159,8 @@ bool PortPosix::Essayer(int numero) {
 }
 
 bool PortPosix::Ouvrir(int numero, std::string_view parametres) {
+  // A signal that ends the console finds the line either not taken, or taken and known to it.
+  const SignauxRetenus retenus;
   Fermer();
   const std::string chemin = table_.Chemin(numero);
   const std::string entete = "port " + std::to_string(numero) + " (" + chemin + ") : ";
@@ -106,9 +171,9 @@ bool PortPosix::Ouvrir(int numero, std::string_view parametres) {
   }
   const int fd = ::open(chemin.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
-    // EBUSY: another program holds the line with TIOCEXCL.
-    erreur_ = entete + (errno == EBUSY ? std::string(kDejaUtilise)
-                                       : "ouverture impossible : " + Raison(errno));
+    // EBUSY: the line is in exclusive mode (TIOCEXCL).
+    const int e = errno;
+    erreur_ = entete + (e == EBUSY ? RaisonOccupee(chemin) : "ouverture impossible : " + Raison(e));
     return false;
   }
   termios trouves{};
@@ -122,11 +187,11 @@ bool PortPosix::Ouvrir(int numero, std::string_view parametres) {
   // Taken before anything is changed: a line another program holds keeps its settings. Root,
   // whom TIOCEXCL lets through, is stopped by the lock or by the exclusive mode already set.
   // (A file system without locks lets the line be opened without one.)
+  const bool verrouillee = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
   int exclusif = 0;
-  if ((::ioctl(fd, TIOCGEXCL, &exclusif) == 0 && exclusif != 0) ||
-      (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)) {
+  if (verrouillee || (::ioctl(fd, TIOCGEXCL, &exclusif) == 0 && exclusif != 0)) {
     ::close(fd);
-    erreur_ = entete + std::string(kDejaUtilise);
+    erreur_ = entete + (verrouillee ? std::string(kDejaUtilise) : ModeExclusifSeul(chemin));
     return false;
   }
   ::ioctl(fd, TIOCEXCL);
@@ -140,6 +205,7 @@ bool PortPosix::Ouvrir(int numero, std::string_view parametres) {
     return false;
   }
   DemanderFaibleLatence();
+  ConfierLigne(fd_, reglagesTrouves_, faibleLatenceDemandee_);
   tampon_.clear();
   erreur_.clear();
   return true;
@@ -156,15 +222,10 @@ void PortPosix::DemanderFaibleLatence() {
 
 void PortPosix::Rendre() {
   if (fd_ < 0) return;
-  serial_struct serie{};
-  if (faibleLatenceDemandee_ && ::ioctl(fd_, TIOCGSERIAL, &serie) == 0) {
-    serie.flags &= ~ASYNC_LOW_LATENCY;
-    ::ioctl(fd_, TIOCSSERIAL, &serie);
-  }
+  const SignauxRetenus retenus;
+  ReprendreLigne(fd_);
+  RestaurerLigne(fd_, reglagesTrouves_, faibleLatenceDemandee_);
   faibleLatenceDemandee_ = false;
-  // On a line that is gone these fail, and there is nothing left to give back.
-  ::tcsetattr(fd_, TCSANOW, &reglagesTrouves_);
-  ::ioctl(fd_, TIOCNXCL);
   ::close(fd_);  // lets the advisory lock go
   fd_ = -1;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <termios.h>
 
 #include <string>
@@ -17,6 +18,13 @@ bool ReglerLigneBrute(int fd, speed_t vitesse);
 // Every byte of `octets` written to a non-blocking line, waiting up to 1 s at a time for room
 // (then the rest is let go). False, with errno set, when the line refuses the write (gone).
 bool EcrireSurLigne(int fd, std::string_view octets);
+// Gives a line taken with ReglerLigneBrute back as it was found: `trouves`, no exclusive mode, and
+// no low latency when `faibleLatence` (we asked for it). Async-signal-safe; the descriptor stays
+// open.
+void RestaurerLigne(int fd, const termios& trouves, bool faibleLatence);
+// True when the system's table of locks (/proc/locks) could be read and shows no flock on
+// `fichier`: nobody holds the line locked.
+bool SansVerrou(const struct stat& fichier);
 
 // A serial line through termios: raw, 8N1, no flow control. Waits block in poll() on the
 // descriptor, and what arrives is moved into our own buffer so that a wait for several

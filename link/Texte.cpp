@@ -78,6 +78,66 @@ std::string Cp1252VersUtf8(std::string_view octets) {
   return sortie;
 }
 
+namespace {
+
+bool Suite(std::string_view texte, std::size_t position, unsigned char bas = 0x80,
+           unsigned char haut = 0xBF) {
+  if (position >= texte.size()) return false;
+  const auto octet = static_cast<unsigned char>(texte[position]);
+  return octet >= bas && octet <= haut;
+}
+
+// The length of the well-formed UTF-8 character at `i`, or 0: no overlong form, no surrogate,
+// nothing beyond U+10FFFF.
+std::size_t LongueurUtf8(std::string_view t, std::size_t i) {
+  const auto octet = static_cast<unsigned char>(t[i]);
+  if (octet < 0x80) return 1;
+  if (octet >= 0xC2 && octet <= 0xDF) return Suite(t, i + 1) ? 2 : 0;
+  if (octet >= 0xE0 && octet <= 0xEF) {
+    const bool deuxieme = octet == 0xE0   ? Suite(t, i + 1, 0xA0)
+                          : octet == 0xED ? Suite(t, i + 1, 0x80, 0x9F)
+                                          : Suite(t, i + 1);
+    return deuxieme && Suite(t, i + 2) ? 3 : 0;
+  }
+  if (octet >= 0xF0 && octet <= 0xF4) {
+    const bool deuxieme = octet == 0xF0   ? Suite(t, i + 1, 0x90)
+                          : octet == 0xF4 ? Suite(t, i + 1, 0x80, 0x8F)
+                                          : Suite(t, i + 1);
+    return deuxieme && Suite(t, i + 2) && Suite(t, i + 3) ? 4 : 0;
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::string VersUtf8Valide(std::string_view octets) {
+  std::string sortie;
+  sortie.reserve(octets.size());
+  for (std::size_t i = 0; i < octets.size();) {
+    const std::size_t longueur = LongueurUtf8(octets, i);
+    if (longueur == 0) {
+      sortie += Cp1252VersUtf8(octets.substr(i, 1));
+      ++i;
+    } else {
+      sortie.append(octets.substr(i, longueur));
+      i += longueur;
+    }
+  }
+  return sortie;
+}
+
+std::string Citer(std::string_view mot) {
+  constexpr std::size_t kCaracteresCites = 40;
+  // A byte that is no UTF-8 is one character once converted.
+  std::size_t fin = 0;
+  for (std::size_t vus = 0; fin < mot.size() && vus < kCaracteresCites; ++vus) {
+    const std::size_t longueur = LongueurUtf8(mot, fin);
+    fin += longueur == 0 ? 1 : longueur;
+  }
+  // Only what is quoted is converted: a word of megabytes costs no more than a short one.
+  return VersUtf8Valide(mot.substr(0, fin)) + (fin < mot.size() ? "…" : "");
+}
+
 std::optional<std::int32_t> LireEntierStrict(std::string_view texte) {
   if (texte.empty()) return std::nullopt;
   for (char c : texte) {

@@ -24,6 +24,12 @@ std::vector<std::string_view> DecouperLignes(std::string_view texte);
 
 // Terminal bytes are Windows-1252; every text meant for people is UTF-8.
 std::string Cp1252VersUtf8(std::string_view octets);
+// A text of unknown origin as UTF-8: what already is valid UTF-8 stays as it is, and every other
+// byte is taken as Windows-1252, the terminal's own.
+std::string VersUtf8Valide(std::string_view octets);
+// A word given by the operator or a file, as a message quotes it: in UTF-8 (VersUtf8Valide), its
+// first 40 characters, then "…" when there were more, whatever its length.
+std::string Citer(std::string_view mot);
 
 // A whole number made of decimal digits only (no blank, no sign), within 32 bits.
 std::optional<std::int32_t> LireEntierStrict(std::string_view texte);

@@ -18,6 +18,13 @@ std::string EnDecimal(double valeur) {
   return std::to_string(static_cast<long long>(std::llround(valeur)));
 }
 
+std::optional<double> LireEntierSaisi(std::string_view texte, double maximum) {
+  const auto nombre = LireNombre(texte);
+  const double arrondi = nombre ? std::nearbyint(*nombre) : -1;
+  if (!(arrondi >= 0 && arrondi <= maximum)) return std::nullopt;
+  return arrondi;
+}
+
 std::optional<std::string> ChampDossier(Console& console, const char* contexte) {
   auto champ = FormaterChamp(console.etat.NumeroDossier, kLargeurDossier);
   if (!champ) {
@@ -51,16 +58,14 @@ std::optional<ChampsPaiement> PreparerPaiement(Console& console, const char* con
 bool LireDossierSaisi(Console& console, const char* contexte) {
   const std::string texte = console.fenetre.LireTexte(ZoneTexte::Text2);
   if (texte.find_first_not_of(" \t") == std::string::npos) return true;
-  const auto nombre = LireNombre(texte);
-  // To the nearest whole number, a half going to the even neighbour as the usual conversion does.
-  const double arrondi = nombre ? std::nearbyint(*nombre) : -1;
-  if (!(arrondi >= 0 && arrondi <= kDossierMaximal)) {
+  const auto numero = LireEntierSaisi(texte, kDossierMaximal);
+  if (!numero) {
     console.fenetre.AfficherEtat(contexte, "« " + texte +
                                                " » n’est pas un numéro de dossier (0 à "
                                                "999999999999) : rien n’est envoyé");
     return false;
   }
-  console.etat.NumeroDossier = arrondi;
+  console.etat.NumeroDossier = *numero;
   return true;
 }
 

@@ -25,6 +25,11 @@ std::optional<std::string> FormaterChamp(double valeur, int largeur);
 // A whole number in plain decimal ("42"), as result lines show a dossier number.
 std::string EnDecimal(double valeur);
 
+// What the operator typed as a price or a dossier number: a whole number from 0 to `maximum`, a
+// fraction rounded to the nearest (a half to the even neighbour) as the usual conversion does;
+// nothing for any other text.
+std::optional<double> LireEntierSaisi(std::string_view texte, double maximum);
+
 // The dossier field of a message; nothing when it does not fit, and the status line then says
 // so (under `contexte`).
 std::optional<std::string> ChampDossier(Console& console, const char* contexte);

@@ -93,17 +93,15 @@ void cmdDemVal_Click(Console& console) {
 
 void cmdSetPrix_Click(Console& console) {
   const std::string texte = console.fenetre.LireTexte(ZoneTexte::TextPrix);
-  const auto nombre = LireNombre(texte);
-  // A fraction of a cent is rounded as the usual conversion to a whole number does.
-  const double prix = nombre ? std::nearbyint(*nombre) : -1;
-  if (!(prix >= 0 && prix <= kPrixMaximal)) {
+  const auto prix = LireEntierSaisi(texte, kPrixMaximal);
+  if (!prix) {
     console.fenetre.AfficherEtat("Prix", "« " + texte +
                                              " » n’est pas un prix en centimes de 0 à 99999999 : "
                                              "le prix reste " +
                                              EnDecimal(console.etat.Prix));
     return;
   }
-  FixerPrix(console.etat, prix);
+  FixerPrix(console.etat, *prix);
   console.fenetre.AjouterLigne("Prix fixé = " + texte);
 }
 

@@ -1,6 +1,9 @@
 #include "simulator/PseudoTerminal.h"
 
 #include <fcntl.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -36,6 +39,59 @@ bool OuvrirPseudoTerminal(PseudoTerminal& pt, std::string& erreur) {
   ::fcntl(maitre, F_SETFD, FD_CLOEXEC);
   pt = {maitre, esclave, nom};
   erreur.clear();
+  return true;
+}
+
+namespace {
+
+constexpr auto kRegards = std::chrono::seconds(1);
+constexpr int kEntreRegardsMs = 10;
+
+}  // namespace
+
+GardeExclusivite::~GardeExclusivite() { Arreter(); }
+
+bool GardeExclusivite::Surveiller(const std::string& chemin, int esclave) {
+  Arreter();
+  fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (fd_ < 0) return false;
+  if (::inotify_add_watch(fd_, chemin.c_str(), IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+    Arreter();
+    return false;
+  }
+  esclave_ = esclave;
+  return true;
+}
+
+void GardeExclusivite::Arreter() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  esclave_ = -1;
+  regarderJusqua_ = {};
+}
+
+int GardeExclusivite::DelaiMs(Horloge::time_point maintenant) const {
+  return maintenant < regarderJusqua_ ? kEntreRegardsMs : -1;
+}
+
+bool GardeExclusivite::Examiner(bool fermee, Horloge::time_point maintenant) {
+  if (fd_ < 0) return false;
+  if (fermee) {
+    char evenements[4096];
+    while (::read(fd_, evenements, sizeof evenements) > 0) {
+    }
+    regarderJusqua_ = maintenant + kRegards;
+  }
+  if (maintenant >= regarderJusqua_) return false;
+  int exclusif = 0;
+  if (::ioctl(esclave_, TIOCGEXCL, &exclusif) != 0 || exclusif == 0) {
+    regarderJusqua_ = {};  // given back by its console, or never taken
+    return false;
+  }
+  struct stat ligne {};
+  if (::fstat(esclave_, &ligne) != 0 || !SansVerrou(ligne)) return false;
+  ::ioctl(esclave_, TIOCNXCL);
+  regarderJusqua_ = {};
   return true;
 }
 

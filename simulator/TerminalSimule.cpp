@@ -50,6 +50,7 @@ void TerminalSimule::Fermer() {
   FermerDescripteur(esclave_);
   FermerDescripteur(reveil_[0]);
   FermerDescripteur(reveil_[1]);
+  garde_.Arreter();
 }
 
 std::string TerminalSimule::OuvrirPseudoTerminal(std::string& erreur) {
@@ -62,6 +63,7 @@ std::string TerminalSimule::OuvrirPseudoTerminal(std::string& erreur) {
   if (!simulateur::OuvrirPseudoTerminal(pt, erreur)) return {};
   fd_ = pt.maitre;
   esclave_ = pt.esclave;
+  garde_.Surveiller(pt.chemin, pt.esclave);
   return pt.chemin;
 }
 
@@ -155,6 +157,16 @@ int TerminalSimule::RequetesServies() const {
   return servies_;
 }
 
+int TerminalSimule::LignesRendues() const {
+  std::lock_guard verrou(verrou_);
+  return rendues_;
+}
+
+bool TerminalSimule::AttendreLignesRendues(int nombre, std::chrono::milliseconds limite) const {
+  std::unique_lock verrou(verrou_);
+  return changement_.wait_for(verrou, limite, [&] { return rendues_ >= nombre; });
+}
+
 bool TerminalSimule::AttendreRequetesServies(int nombre, std::chrono::milliseconds limite) const {
   std::unique_lock verrou(verrou_);
   return changement_.wait_for(verrou, limite, [&] { return servies_ >= nombre; });
@@ -181,6 +193,7 @@ void TerminalSimule::Jouer() {
       Executer(sortie.octets, sortie.ensemble || scenario.rafale, scenario.bauds);
       // A terminal that hangs up closes both sides of its line: the console reads a hang-up.
       if (sortie.raccrocher) {
+        garde_.Arreter();
         FermerDescripteur(fd_);
         FermerDescripteur(esclave_);
       }
@@ -195,9 +208,18 @@ void TerminalSimule::Jouer() {
         periode = static_cast<int>(scenario_.periodeSpontane * 1000);
       }
     }
-    pollfd attentes[2] = {{fd_, POLLIN, 0}, {reveil_[0], POLLIN, 0}};
-    const int pret = ::poll(attentes, 2, periode);
+    // A look for a console gone without giving up the line comes before the quiet period.
+    const int regard = garde_.DelaiMs(Horloge::now());
+    const bool regardAvant = regard >= 0 && (periode < 0 || regard < periode);
+    pollfd attentes[3] = {
+        {fd_, POLLIN, 0}, {reveil_[0], POLLIN, 0}, {garde_.Descripteur(), POLLIN, 0}};
+    const int pret = ::poll(attentes, 3, regardAvant ? regard : periode);
     if (pret < 0 && errno != EINTR) break;
+    if (garde_.Examiner((attentes[2].revents & POLLIN) != 0, Horloge::now())) {
+      std::lock_guard verrou(verrou_);
+      ++rendues_;
+      changement_.notify_all();
+    }
 
     Scenario scenario;
     std::deque<Deroulement> spontanes;
@@ -213,7 +235,8 @@ void TerminalSimule::Jouer() {
       }
     }
     // A quiet period: the terminal's own traffic again, when the line is idle.
-    if (pret == 0 && protocole.AuRepos()) spontanes.push_back(TraficSpontane(scenario.spontane));
+    if (pret == 0 && !regardAvant && protocole.AuRepos())
+      spontanes.push_back(TraficSpontane(scenario.spontane));
     for (Deroulement& deroulement : spontanes) {
       executer(protocole.Spontane(std::move(deroulement), scenario), scenario);
     }

@@ -11,6 +11,7 @@
 
 #include "simulator/Deroulement.h"
 #include "simulator/Familles.h"
+#include "simulator/PseudoTerminal.h"
 #include "simulator/Scenario.h"
 
 namespace zef30::simulateur {
@@ -25,7 +26,9 @@ class TerminalSimule {
   TerminalSimule& operator=(const TerminalSimule&) = delete;
 
   // Opens a pseudo-terminal (posix_openpt, grantpt, unlockpt, raw mode) and returns the path of
-  // its slave side for the console to open; empty text and `erreur` set on failure.
+  // its slave side for the console to open; empty text and `erreur` set on failure. A console
+  // that goes away from it without giving up its exclusive mode does not keep the next one out
+  // (GardeExclusivite).
   std::string OuvrirPseudoTerminal(std::string& erreur);
   // A real serial line, set to 9600 bauds, 8N1, raw, no flow control.
   bool OuvrirPeripherique(const std::string& chemin, std::string& erreur);
@@ -50,6 +53,10 @@ class TerminalSimule {
   // Requests whose exchange the terminal has finished: closing character sent, refusal ended
   // by EOT, or EOT answered otherwise than by ENQ.
   int RequetesServies() const;
+  // How many times a console went away leaving the line in exclusive mode, and we lifted it.
+  int LignesRendues() const;
+  // Waits, at most `limite`, until that has happened `nombre` times.
+  bool AttendreLignesRendues(int nombre, std::chrono::milliseconds limite) const;
 
   // Waits, at most `limite`, until `nombre` requests have been served.
   bool AttendreRequetesServies(int nombre, std::chrono::milliseconds limite) const;
@@ -74,12 +81,14 @@ class TerminalSimule {
   std::size_t recusTotal_ = 0;
   std::size_t repondus_ = 0;  // bytes received whose replies have all been written
   int servies_ = 0;
+  int rendues_ = 0;
   bool arret_ = false;
   bool enMarche_ = false;
 
   int fd_ = -1;       // our side of the line: the pseudo-terminal's master, or the device
   int esclave_ = -1;  // kept open so that the master never sees a hang-up between two users
   int reveil_[2] = {-1, -1};
+  GardeExclusivite garde_;  // used by the thread once started
   std::thread fil_;
 };
 

@@ -113,8 +113,15 @@ int main(int argc, char** argv) {
 
   // Until a signal, or until the line is gone.
   const timespec pas{0, 200'000'000};
+  int rendues = 0;
   while (terminal.EnMarche()) {
     if (sigtimedwait(&fin, nullptr, &pas) > 0) break;
+    if (const int n = terminal.LignesRendues(); n > rendues) {
+      rendues = n;
+      std::cout << "mode exclusif levé : la console partie sans rendre la ligne n’empêche pas la "
+                   "suivante de l’ouvrir"
+                << std::endl;
+    }
   }
   terminal.Arreter();
   return 0;

@@ -22,6 +22,16 @@ TEST(RequetesScriptees, ReadsAListOrAFileAndNamesWhatItCannotRead) {
       {"maintenance duree=-1\n", "ligne 1 : entrée « duree=-1 » incomprise"},
       {"switch,", "switch//// "},  // a closing comma asks for nothing more
       {"switch,,consultation", "requête 2 : requête inconnue «  »"},
+      {std::string(100000, 'x'),
+       "requête 1 : requête inconnue « xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx… » (connues"},
+      // The inputs of every line are read before anything is sent.
+      {"switch\nvalidite prix=12,50\n",
+       "ligne 2 : entrée « prix=12,50 » : ce n’est pas un prix en centimes de 0 à 99999999 "
+       "(rien n’est envoyé)"},
+      {"validite prix=100000000\n", "ligne 1 : entrée « prix=100000000 » : ce n’est pas un prix"},
+      {"info-dossier dossier=12a\n",
+       "ligne 1 : entrée « dossier=12a » : ce n’est pas un numéro de dossier"},
+      {"validite prix=12.5 dossier=\n", "validite/12.5/// "},
       {"\n# rien\n", "aucune requête à faire"},
   };
   for (const Cas& k : cas) {
@@ -35,6 +45,17 @@ TEST(RequetesScriptees, ReadsAListOrAFileAndNamesWhatItCannotRead) {
     }
     EXPECT_EQ(lu.substr(0, k.lu.size()), k.lu) << k.texte;
   }
+}
+
+TEST(EnChaineJson, IsValidUtf8WithQuotesAndControlsEscaped) {
+  const struct {
+    std::string texte, json;
+  } cas[] = {
+      {"été €", "\"été €\""},
+      {"\xE9t\xE9 \x80\xC3(", "\"été €Ã(\""},  // the terminal's Windows-1252
+      {"a\"b\\c\x02\x7F", "\"a\\\"b\\\\c\\u0002\\u007f\""},
+  };
+  for (const auto& c : cas) EXPECT_EQ(EnChaineJson(c.texte), c.json) << c.texte;
 }
 
 }  // namespace

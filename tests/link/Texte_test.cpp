@@ -28,6 +28,33 @@ TEST(Cp1252VersUtf8, TerminalBytesBecomeTheirCharacters) {
   EXPECT_EQ(Cp1252VersUtf8("\xFF"), "ÿ");
 }
 
+TEST(VersUtf8Valide, KeepsUtf8AndTakesEveryOtherByteAsWindows1252) {
+  const struct {
+    std::string octets, texte;
+  } cas[] = {
+      {"été € 𝄞 \x02", "été € 𝄞 \x02"},
+      {"\xE9t\xE9 \x80", "été €"},
+      {"\xC3(", "Ã("},                      // a character cut short
+      {"\xC0\xAF", "À¯"},                   // an overlong '/'
+      {"\xED\xA0\x80", "í\xC2\xA0€"},       // a surrogate
+      {"\xF4\x90\x80\x80", "ô\xC2\x90€€"},  // beyond U+10FFFF
+  };
+  for (const auto& c : cas) EXPECT_EQ(VersUtf8Valide(c.octets), c.texte) << c.octets;
+}
+
+TEST(Citer, QuotesFortyCharactersAtMost) {
+  const struct {
+    std::string mot, citation;
+  } cas[] = {
+      {"bogus", "bogus"},
+      {std::string(40, 'x'), std::string(40, 'x')},
+      {std::string(41, 'x'), std::string(40, 'x') + "…"},
+      {std::string(39, 'x') + "ééé", std::string(39, 'x') + "é…"},
+      {std::string(39, 'x') + "\xE9\xE9", std::string(39, 'x') + "é…"},
+  };
+  for (const auto& c : cas) EXPECT_EQ(Citer(c.mot), c.citation) << c.mot.size();
+}
+
 TEST(LireNombre, AcceptsBlanksSignAndFractionOnly) {
   EXPECT_EQ(LireNombre(" 12 "), 12.0);
   EXPECT_EQ(LireNombre("-3"), -3.0);

@@ -2,6 +2,7 @@
 // pseudo-terminal: what the operator gets, and what goes on the line.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -25,6 +26,7 @@
 #include "requests/Consultation.h"
 #include "requests/Switch.h"
 #include "simulator/TerminalSimule.h"
+#include "tests/simulator/Reglages.h"
 #include "tests/support/FenetreMemoire.h"
 
 namespace zef30 {
@@ -294,32 +296,18 @@ TEST_F(ConsoleSurPseudoTerminal, TrafficOfItsOwnReachesTheConsole) {
   EXPECT_EQ(port.Lire(), affichage);
 }
 
-// A line's settings as bytes, to tell whether anything of them changed.
-std::string Reglages(int fd) {
-  termios t;
-  std::memset(&t, 0, sizeof t);
-  if (::tcgetattr(fd, &t) != 0) return "illisibles";
-  return std::string(reinterpret_cast<const char*>(&t), sizeof t);
-}
-
 TEST_F(ConsoleSurPseudoTerminal, TheLineIsGivenBackAsFoundAfterTheScanAndAfterUse) {
   // Another program's settings: 115200 bauds, cooked, echo on.
   const int autre = ::open(chemin_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
   ASSERT_GE(autre, 0);
-  termios t{};
-  ::tcgetattr(autre, &t);
-  t.c_lflag |= ICANON | ECHO | ISIG;
-  t.c_iflag |= ICRNL;
-  t.c_oflag |= OPOST;
-  ::cfsetspeed(&t, B115200);
-  ASSERT_EQ(::tcsetattr(autre, TCSANOW, &t), 0);
-  const std::string trouves = Reglages(autre);
+  ASSERT_TRUE(essai::ReglerCommeUnAutre(autre));
+  const std::string trouves = essai::Reglages(autre);
   ConsoleReelle& c = *console_;
   EXPECT_EQ(DemarrerConsole(c.etat, c.port).at(0), "1");
-  EXPECT_EQ(Reglages(autre), trouves) << "after the scan";
+  EXPECT_EQ(essai::Reglages(autre), trouves) << "after the scan";
   EXPECT_EQ(c.Switch(), "Demande de Switch = Carte présente");
   c.port.Fermer();
-  EXPECT_EQ(Reglages(autre), trouves) << "after use";
+  EXPECT_EQ(essai::Reglages(autre), trouves) << "after use";
   ::close(autre);
 }
 
@@ -334,6 +322,18 @@ TEST_F(ConsoleSurPseudoTerminal, ALineHeldByOneConsoleIsRefusedToAnother) {
   EXPECT_EQ(terminal_.Recu(), requete + requete) << "nothing from the second console";
   console_->port.Fermer();
   EXPECT_EQ(seconde.Switch(), "Demande de Switch = Carte présente") << "once the first let it go";
+  seconde.port.Fermer();
+
+  // Exclusive mode that nobody's lock goes with is told in words that say how to free the line.
+  const int sansVerrou = ::open(chemin_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_EQ(::ioctl(sansVerrou, TIOCEXCL), 0);
+  EXPECT_EQ(seconde.Switch(), "Demande de Switch = Erreur n°-400");
+  EXPECT_EQ(seconde.fenetre.etat,
+            "Port port 1 (" + chemin_ +
+                ") : ligne en mode exclusif sans verrou : un programme qui ne la verrouille pas "
+                "la tient, ou l’a laissée ainsi en s’arrêtant ; « fuser -v " +
+                chemin_ + " » nomme ceux qui l’ont ouverte : fermez-les pour la libérer");
+  ::close(sansVerrou);
 }
 
 // A terminal on a new pseudo-terminal behind `lien`, as an adapter plugged in.

@@ -1,5 +1,6 @@
 // zef30-simulator as the operator runs it: its path on stdout, a terminal that serves, a clean
-// end on SIGTERM, and exit code 2 with one line for a bad command line.
+// end on SIGTERM, and exit code 2 with one line for a bad command line. And zef30-console on its
+// line, ended by a signal in the middle of a request.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -9,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -21,17 +23,22 @@
 #include "requests/Validite.h"
 #include "simulator/TerminalSimule.h"
 #include "tests/simulator/ConsoleTracee.h"
+#include "tests/simulator/Reglages.h"
 
 extern char** environ;
 
 namespace zef30 {
 namespace {
 
-// The simulator started with `arguments`, its stdout and stderr on pipes.
+using namespace std::chrono_literals;
+
+// A program (the simulator unless said otherwise) started with `arguments`, its stdout and stderr
+// on pipes.
 class Programme {
  public:
-  explicit Programme(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), ZEF30_SIMULATEUR);
+  explicit Programme(std::vector<std::string> arguments,
+                     const std::string& programme = ZEF30_SIMULATEUR) {
+    arguments.insert(arguments.begin(), programme);
     std::vector<char*> argv;
     for (auto& a : arguments) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -40,7 +47,7 @@ class Programme {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, sortie_[1], 1);
     posix_spawn_file_actions_adddup2(&actions, erreurs_[1], 2);
-    if (posix_spawn(&pid_, ZEF30_SIMULATEUR, &actions, nullptr, argv.data(), environ) != 0) {
+    if (posix_spawn(&pid_, programme.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
       pid_ = -1;
     }
     posix_spawn_file_actions_destroy(&actions);
@@ -104,24 +111,69 @@ class Programme {
   int erreurs_[2] = {-1, -1};
 };
 
+// The console's link alone, on the line at `chemin` as its port 1.
+struct LiaisonSeule {
+  explicit LiaisonSeule(const std::string& chemin) : port(essai::ConsoleTracee::Table(chemin)) {}
+  PortPosix port;
+  HorlogeSysteme horloge;
+  const std::int32_t numero = 1;
+  Liaison liaison{port, horloge, numero};
+};
+
 TEST(Executable, ServesOnItsPseudoTerminalAndEndsCleanlyOnSigterm) {
   Programme programme({"--switch=0000", "--rythme", "rafale"});
   ASSERT_TRUE(programme.Lance());
   const std::string chemin = programme.LigneSortie(5000);
   ASSERT_EQ(chemin.rfind("/dev/pts/", 0), 0u) << chemin;
 
-  TablePorts table;
-  table.Associer(1, chemin);
-  PortPosix port(table);
-  HorlogeSysteme horloge;
-  const std::int32_t numero = 1;
-  Liaison liaison(port, horloge, numero);
-  ASSERT_TRUE(liaison.AttendreTerminalPret());
-  EXPECT_EQ(liaison.Echanger("AA000", 13, 10), EncadrerMessage("Aa0040000"));
+  LiaisonSeule l(chemin);
+  ASSERT_TRUE(l.liaison.AttendreTerminalPret());
+  EXPECT_EQ(l.liaison.Echanger("AA000", 13, 10), EncadrerMessage("Aa0040000"));
 
   programme.Signaler(SIGTERM);
   EXPECT_EQ(programme.AttendreFin(5000), 0);
   EXPECT_EQ(programme.Tout(true), "");
+}
+
+// A console ended by a signal in the middle of a request ends with 128 + the signal, and the next
+// console opens the same line and is served. The operator's and the session's signals give the
+// line back as it was found; after SIGKILL, which nothing can catch, the simulated terminal
+// lifts the exclusive mode left behind.
+TEST(Executable, AConsoleEndedBySignalLeavesItsLineToTheNext) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
+    const bool rendueParLaConsole = signal != SIGKILL;
+    simulateur::Scenario scenario;
+    scenario.sonde = simulateur::ReponseSonde::Silence;
+    simulateur::TerminalSimule terminal(scenario);
+    std::string erreur;
+    const std::string chemin = terminal.OuvrirPseudoTerminal(erreur);
+    ASSERT_FALSE(chemin.empty()) << erreur;
+    terminal.Demarrer();
+    // The settings another program left on the line, to be found again.
+    const int autre = ::open(chemin.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_TRUE(essai::ReglerCommeUnAutre(autre));
+    const std::string trouves = essai::Reglages(autre);
+
+    essai::DossierTemporaire dossier;
+    Programme console(
+        {"--headless", "--port", chemin, "--data-dir", dossier.Chemin(), "--run", "switch"},
+        ZEF30_CONSOLE);
+    ASSERT_TRUE(console.Lance());
+    // The console has the line and waits for the terminal's answer to its probe.
+    ASSERT_TRUE(terminal.AttendreRecu(1, 5s)) << signal;
+    console.Signaler(signal);
+    EXPECT_EQ(console.AttendreFin(5000), 128 + signal);
+    EXPECT_EQ(essai::Reglages(autre) == trouves, rendueParLaConsole) << signal;
+    ::close(autre);
+    EXPECT_TRUE(terminal.AttendreLignesRendues(rendueParLaConsole ? 0 : 1, 5s)) << signal;
+
+    terminal.ModifierScenario([](simulateur::Scenario& s) { s = {}; });
+    LiaisonSeule suivante(chemin);
+    EXPECT_TRUE(suivante.liaison.AttendreTerminalPret())
+        << signal << " " << suivante.port.DerniereErreur();
+    suivante.port.Fermer();
+    EXPECT_EQ(terminal.LignesRendues(), rendueParLaConsole ? 0 : 1) << signal;
+  }
 }
 
 TEST(Executable, ABadCommandLineIsOneLineAndExitCodeTwo) {

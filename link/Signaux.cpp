@@ -1,0 +1,79 @@
+#include "link/Signaux.h"
+
+#include <pthread.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "link/PortPosix.h"
+
+namespace zef30 {
+
+namespace {
+
+// What a signal handler must find with no argument to carry it: the line to give back. This is
+// the console's one piece of static state, and it stays in this unit. It is written only with
+// the signals held in the main thread, the only thread whose handler reads it, so the handler
+// never sees it half written.
+struct LigneARendre {
+  volatile sig_atomic_t fd = -1;
+  volatile sig_atomic_t faibleLatence = 0;
+  termios trouves{};
+};
+LigneARendre ligneARendre;
+
+sigset_t SignauxDeFin() {
+  sigset_t ensemble;
+  sigemptyset(&ensemble);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&ensemble, signal);
+  return ensemble;
+}
+
+// Async-signal-safe from end to end.
+void RendreLaLigneEtTerminer(int signal) {
+  if (::gettid() != ::getpid()) {
+    // Not the main thread: this one takes the signal no more, and hands it to the process
+    // again, where the main thread gets it (at once, or once it lets it through).
+    const int erreur = errno;
+    sigset_t un;
+    sigemptyset(&un);
+    sigaddset(&un, signal);
+    pthread_sigmask(SIG_BLOCK, &un, nullptr);
+    ::kill(::getpid(), signal);
+    errno = erreur;
+    return;
+  }
+  const int fd = ligneARendre.fd;
+  if (fd >= 0) RestaurerLigne(fd, ligneARendre.trouves, ligneARendre.faibleLatence != 0);
+  ::_exit(128 + signal);
+}
+
+}  // namespace
+
+void TerminerSurSignaux() {
+  struct sigaction action {};
+  action.sa_handler = RendreLaLigneEtTerminer;
+  action.sa_mask = SignauxDeFin();
+  // A thread that only passes the signal on goes on with what it was doing.
+  action.sa_flags = SA_RESTART;
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+}
+
+SignauxRetenus::SignauxRetenus() {
+  const sigset_t fin = SignauxDeFin();
+  pthread_sigmask(SIG_BLOCK, &fin, &avant_);
+}
+
+SignauxRetenus::~SignauxRetenus() { pthread_sigmask(SIG_SETMASK, &avant_, nullptr); }
+
+void ConfierLigne(int fd, const termios& trouves, bool faibleLatence) {
+  ligneARendre.trouves = trouves;
+  ligneARendre.faibleLatence = faibleLatence ? 1 : 0;
+  ligneARendre.fd = fd;
+}
+
+void ReprendreLigne(int fd) {
+  if (ligneARendre.fd == fd) ligneARendre.fd = -1;
+}
+
+}  // namespace zef30

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <signal.h>
+#include <termios.h>
+
+namespace zef30 {
+
+// SIGINT, SIGTERM and SIGHUP end the console at once, window or not, with the exit code
+// 128 + the signal: the request under way is abandoned, and the line the console holds
+// (ConfierLigne) is first given back as it was found: its settings, its exclusive mode, its low
+// latency. The end comes on the main thread between two of its system calls, and every record
+// the console writes goes out in one write (the counter in a file renamed into place), so no
+// file is left with a torn record. Other threads (the simulated terminal's, the window
+// system's) pass the signal on to the main thread rather than end the console themselves.
+// Installed once, by the program, before it starts any thread.
+void TerminerSurSignaux();
+
+// Those signals wait, in this thread, for as long as the object lives: what is taken or given
+// back as a whole (the line and what a signal must know of it) is never seen half done.
+class SignauxRetenus {
+ public:
+  SignauxRetenus();
+  ~SignauxRetenus();
+  SignauxRetenus(const SignauxRetenus&) = delete;
+  SignauxRetenus& operator=(const SignauxRetenus&) = delete;
+
+ private:
+  sigset_t avant_;
+};
+
+// The line to give back if such a signal ends the console: its descriptor, the settings it had
+// when it was opened, and whether low latency was asked of its driver. One line: the console's.
+// Called with the signals held.
+void ConfierLigne(int fd, const termios& trouves, bool faibleLatence);
+// Its owner gives it back itself: nothing left for a signal to do with `fd`.
+void ReprendreLigne(int fd);
+
+}  // namespace zef30
