@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <iomanip>
 #include <limits>
@@ -22,12 +23,14 @@ namespace {
 
 constexpr const char* kJournal = "ZEF30test.txt";
 constexpr const char* kCompteur = "ZEF30numDossier.ini";
+constexpr const char* kDossierRapports = "Telec";
 constexpr const char* kSection = "Dossier";
 constexpr const char* kCle = "No";
 constexpr std::int64_t kDossierMaximal = std::numeric_limits<std::int32_t>::max();
 // Each new attempt means that another console has counted in between, so the bound is reached
 // only under a stream of counts that never pauses.
 constexpr int kEssaisVerrou = 100000;
+constexpr int kEssaisNomRapport = 100;
 
 // The counter file open under an exclusive lock on the file itself, the one in place at
 // `chemin`: each count replaces the file by rename, so a lock obtained on a file that another
@@ -193,6 +196,28 @@ std::string FichiersConsole::CompterDossier(std::int32_t lu) {
   return texte;
 }
 
+FichierRegulier FichiersConsole::OuvrirRapportTelecollecte(std::string& erreur) {
+  const std::string dossier = CheminFichier(kDossierRapports);
+  if (!TesterEcritureRepertoire(dossier) && ::mkdir(dossier.c_str(), 0777) != 0) {
+    const int raison = errno;
+    if (raison != EEXIST) {
+      erreur = dossier + " : dossier impossible à créer : " + DecrireErreur(raison);
+      return {};
+    }
+  }
+  const MomentLocal moment = horloge_.MaintenantPrecis();
+  for (int numero = 1;; ++numero) {
+    const std::string chemin = AjouterSeparateur(dossier) + NomFichierRapport(moment, numero);
+    // Made here and now: a name already there (another listening's file, a link) is let be.
+    FichierRegulier rapport = OuvrirPourAjouter(chemin, O_EXCL);
+    if (rapport.Ouvert()) return rapport;
+    if (rapport.Erreur() != EEXIST || numero >= kEssaisNomRapport) {
+      erreur = chemin + " : fichier impossible à ouvrir : " + rapport.Raison();
+      return {};
+    }
+  }
+}
+
 std::string LigneEcritureImpossible(const std::string& chemin, int numeroErreur) {
   return LigneEcritureImpossible(chemin, DecrireErreur(numeroErreur));
 }
@@ -211,6 +236,17 @@ std::string FormaterEnteteJournal(const std::tm& moment, const std::locale& loca
 std::string NomFichierTicket(const std::tm& moment) {
   return "ticket" + std::to_string(moment.tm_mday) + "-" + std::to_string(moment.tm_mon + 1) + "_" +
          DeuxChiffres(moment.tm_hour) + "h" + DeuxChiffres(moment.tm_min) + ".txt";
+}
+
+std::string NomFichierRapport(const MomentLocal& moment, int numero) {
+  const std::tm& jour = moment.calendrier;
+  const auto secondes = static_cast<float>(jour.tm_hour * 3600.0 + jour.tm_min * 60.0 +
+                                           jour.tm_sec + moment.fraction);
+  char texte[32];
+  std::snprintf(texte, sizeof texte, "%.7g", static_cast<double>(secondes));
+  return std::to_string(jour.tm_mday) + "-" + std::to_string(jour.tm_mon + 1) + "-" +
+         std::to_string(jour.tm_year + 1900) + "-" + texte +
+         (numero > 1 ? "_" + std::to_string(numero) : std::string()) + ".txt";
 }
 
 std::string AjouterSeparateur(const std::string& chemin) {

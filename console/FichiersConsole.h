@@ -15,10 +15,10 @@
 namespace zef30 {
 
 // The console's files in the program folder: the log ZEF30test.txt, the dossier counter
-// ZEF30numDossier.ini and the receipt files ticket*.txt. A file that cannot be written never
-// stops the console: the reason goes to a result line and nothing already written is lost. A link,
-// a pipe or a device in a file's place is never written (the counter alone is followed to a counter
-// it links to).
+// ZEF30numDossier.ini, the receipt files ticket*.txt and the tele-collection reports in Telec/.
+// A file that cannot be written never stops the console: the reason goes to a result line and
+// nothing already written is lost. A link, a pipe or a device in a file's place is never
+// written (the counter alone is followed to a counter it links to).
 class FichiersConsole {
  public:
   // On the wall clock of the system, dates written in the user's own format.
@@ -49,6 +49,11 @@ class FichiersConsole {
   // Appends `ch` to the receipt file named after the current day and minute. The file's path,
   // or empty when it could not be written (a result line says why).
   std::string EnregistrerTicket(const std::string& ch);
+  // Opens a report file of its own in Telec/, made when missing, named after this moment
+  // (NomFichierRapport): when that name is taken, the first free one numbered from 2, so a
+  // listening never writes into another's file. Not open, with the reason in `erreur`, when the
+  // folder or the file cannot be made.
+  FichierRegulier OuvrirRapportTelecollecte(std::string& erreur);
 
  private:
   // The number after `lu`, the value the counter holds (0 when unread).
@@ -78,6 +83,11 @@ std::string FormaterEnteteJournal(const std::tm& moment, const std::locale& loca
 
 // The receipt file for a moment: "ticket" day "-" month "_" HH "h" MM ".txt".
 std::string NomFichierTicket(const std::tm& moment);
+
+// The report file for a moment: day "-" month "-" year "-" seconds since midnight ".txt", the
+// seconds with their fraction as a single-precision number prints them (up to 7 significant
+// digits: "52812.34", "85800"). From `numero` 2 on, "_" and the number come before ".txt".
+std::string NomFichierRapport(const MomentLocal& moment, int numero = 1);
 
 // The folder path ending with the separator "/" (an empty path gives "/").
 std::string AjouterSeparateur(const std::string& chemin);
