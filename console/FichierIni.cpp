@@ -1,14 +1,17 @@
 #include "console/FichierIni.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <limits>
-#include <system_error>
 #include <vector>
+
+#include "link/Texte.h"
 
 namespace zef30 {
 
@@ -37,20 +40,6 @@ bool EgalSansCasse(std::string_view a, std::string_view b) {
   return true;
 }
 
-// The lines of the text without their ends (LF, or CR LF).
-std::vector<std::string_view> DecouperLignes(std::string_view contenu) {
-  std::vector<std::string_view> lignes;
-  while (!contenu.empty()) {
-    const std::size_t fin = contenu.find('\n');
-    std::string_view ligne = contenu.substr(0, fin);
-    if (!ligne.empty() && ligne.back() == '\r') ligne.remove_suffix(1);
-    lignes.push_back(ligne);
-    if (fin == std::string_view::npos) break;
-    contenu.remove_prefix(fin + 1);
-  }
-  return lignes;
-}
-
 // How one line reads: a section header, a key line, or a blank line.
 struct LigneLue {
   bool enTete = false;
@@ -58,9 +47,12 @@ struct LigneLue {
   std::string_view valeur;
 };
 
+std::string_view SansBom(std::string_view ligne, bool premiere) {
+  return premiere && ligne.starts_with(kBom) ? ligne.substr(kBom.size()) : ligne;
+}
+
 LigneLue AnalyserLigne(std::string_view ligne, bool premiere) {
-  if (premiere && ligne.substr(0, kBom.size()) == kBom) ligne.remove_prefix(kBom.size());
-  const std::string_view rognee = Rogner(ligne);
+  const std::string_view rognee = Rogner(SansBom(ligne, premiere));
   LigneLue lue;
   if (!rognee.empty() && rognee.front() == '[') {
     const std::size_t fermeture = rognee.find(']');
@@ -121,36 +113,10 @@ bool NomAcceptable(std::string_view nom, std::string_view interdits) {
 
 // 0, or the error number. A missing file is an error here (ENOENT): the caller decides.
 int LireFichier(const std::string& chemin, std::string& contenu) {
-  const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno;
-  int erreur = 0;
-  struct stat etat {};
-  if (::fstat(fd, &etat) != 0) {
-    erreur = errno;
-  } else if (S_ISDIR(etat.st_mode)) {
-    erreur = EISDIR;
-  } else if (!S_ISREG(etat.st_mode)) {
-    erreur = EINVAL;
-  } else if (static_cast<std::uintmax_t>(etat.st_size) > kTailleMaximale) {
-    erreur = EFBIG;
-  }
-  contenu.clear();
-  char tampon[4096];
-  while (erreur == 0) {
-    const ssize_t lus = ::read(fd, tampon, sizeof tampon);
-    if (lus < 0) {
-      if (errno == EINTR) continue;
-      erreur = errno;
-    } else if (lus == 0) {
-      break;
-    } else if (contenu.size() + static_cast<std::size_t>(lus) > kTailleMaximale) {
-      erreur = EFBIG;
-    } else {
-      contenu.append(tampon, static_cast<std::size_t>(lus));
-    }
-  }
-  ::close(fd);
-  return erreur;
+  // A settings file shared through a link is read at its target.
+  const FichierRegulier fichier(chemin, O_RDONLY, 0, DernierLien::Suivi);
+  if (!fichier.Ouvert()) return fichier.Erreur();
+  return LireContenu(fichier.Descripteur(), contenu);
 }
 
 int EcrireTout(int fd, std::string_view octets) {
@@ -175,21 +141,27 @@ std::string DossierDe(const std::string& chemin) {
 
 }  // namespace
 
-int RemplacerFichier(const std::string& lien, std::string_view contenu) {
-  const std::string chemin = SuivreLiens(lien);
+int RemplacerFichier(const std::string& chemin, std::string_view contenu, std::string* raison) {
   struct stat ancien {};
-  const bool existait = ::stat(chemin.c_str(), &ancien) == 0;
+  const bool existait = ::lstat(chemin.c_str(), &ancien) == 0;
+  const auto refuser = [raison](int erreur, const std::string& pourquoi = {}) {
+    if (raison != nullptr) *raison = pourquoi.empty() ? DecrireErreur(erreur) : pourquoi;
+    return erreur;
+  };
+  if (existait && !S_ISREG(ancien.st_mode) && !S_ISDIR(ancien.st_mode)) {
+    return refuser(S_ISLNK(ancien.st_mode) ? ELOOP : EINVAL, NatureNonReguliere(ancien.st_mode));
+  }
   // A file made read-only keeps its value, even though its folder would let us replace it.
-  if (existait && ::access(chemin.c_str(), W_OK) != 0) return errno;
+  if (existait && ::access(chemin.c_str(), W_OK) != 0) return refuser(errno);
 
   std::string temporaire;
   int fd = -1;
   for (int essai = 0; essai < kEssaisNomTemporaire && fd < 0; ++essai) {
     temporaire = chemin + "." + std::to_string(::getpid()) + "-" + std::to_string(essai) + ".tmp";
     fd = ::open(temporaire.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return errno;
+    if (fd < 0 && errno != EEXIST) return refuser(errno);
   }
-  if (fd < 0) return EEXIST;
+  if (fd < 0) return refuser(EEXIST);
 
   int erreur = 0;
   if (existait) (void)::fchmod(fd, ancien.st_mode & 07777);
@@ -199,7 +171,7 @@ int RemplacerFichier(const std::string& lien, std::string_view contenu) {
   if (erreur == 0 && ::rename(temporaire.c_str(), chemin.c_str()) != 0) erreur = errno;
   if (erreur != 0) {
     ::unlink(temporaire.c_str());
-    return erreur;
+    return refuser(erreur);
   }
   // The rename itself reaches the disk with the folder's own entry list.
   const int dossier = ::open(DossierDe(chemin).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -208,6 +180,70 @@ int RemplacerFichier(const std::string& lien, std::string_view contenu) {
     ::close(dossier);
   }
   return 0;
+}
+
+void RetirerCopiesAbandonnees(const std::string& chemin) {
+  const std::string dossier = DossierDe(chemin);
+  const std::string prefixe = chemin.substr(chemin.rfind('/') + 1) + ".";
+  constexpr std::string_view kSuffixe = ".tmp";
+  DIR* entrees = ::opendir(dossier.c_str());
+  if (entrees == nullptr) return;
+  while (const dirent* entree = ::readdir(entrees)) {
+    const std::string_view nom = entree->d_name;
+    if (!nom.starts_with(prefixe) || !nom.ends_with(kSuffixe)) continue;
+    // prefix, process number, "-", attempt, ".tmp": the name RemplacerFichier gives its copy.
+    const std::string_view milieu =
+        nom.substr(prefixe.size(), nom.size() - prefixe.size() - kSuffixe.size());
+    const std::size_t tiret = milieu.find('-');
+    const auto processus = LireEntierStrict(milieu.substr(0, tiret));
+    if (tiret == std::string_view::npos || !processus || *processus <= 0 ||
+        !LireEntierStrict(milieu.substr(tiret + 1)) || ::kill(*processus, 0) == 0 ||
+        errno != ESRCH) {
+      continue;
+    }
+    const std::string copie = dossier + "/" + std::string(nom);
+    struct stat etat {};
+    if (::lstat(copie.c_str(), &etat) == 0 && S_ISREG(etat.st_mode)) ::unlink(copie.c_str());
+  }
+  ::closedir(entrees);
+}
+
+int LireContenu(int fd, std::string& contenu) {
+  contenu.clear();
+  struct stat etat {};
+  if (::fstat(fd, &etat) != 0) return errno;
+  if (static_cast<std::uintmax_t>(etat.st_size) > kTailleMaximale) return EFBIG;
+  char tampon[4096];
+  for (;;) {
+    const ssize_t lus = ::pread(fd, tampon, sizeof tampon, static_cast<off_t>(contenu.size()));
+    if (lus < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (lus == 0) return 0;
+    // A file that grows while it is read stops at the size of a settings file.
+    if (contenu.size() + static_cast<std::size_t>(lus) > kTailleMaximale) return EFBIG;
+    contenu.append(tampon, static_cast<std::size_t>(lus));
+  }
+}
+
+bool EstAuFormatProfil(std::string_view contenu) {
+  if (contenu.size() > kTailleMaximale || contenu.find('\0') != std::string_view::npos) {
+    return false;
+  }
+  const std::vector<std::string_view> lignes = DecouperLignes(contenu);
+  bool dansSection = false;
+  for (std::size_t i = 0; i < lignes.size(); ++i) {
+    const LigneLue lue = AnalyserLigne(lignes[i], i == 0);
+    const std::string_view rognee = Rogner(SansBom(lignes[i], i == 0));
+    if (rognee.empty() || rognee.front() == ';') continue;
+    if (lue.enTete) {
+      dansSection = true;
+    } else if (!dansSection || lue.nom.empty() || rognee.find('=') == std::string_view::npos) {
+      return false;
+    }
+  }
+  return true;
 }
 
 std::optional<std::string> LireValeurIni(std::string_view contenu, std::string_view section,
@@ -287,7 +323,12 @@ std::int32_t LireIniInteger(const std::string& fichierIni, const std::string& se
                             const std::string& ligne, std::int16_t defaut) {
   std::string contenu;
   if (LireFichier(fichierIni, contenu) != 0) return defaut;
-  const std::optional<std::string> valeur = LireValeurIni(contenu, section, ligne);
+  return LireEntierDansIni(contenu, section, ligne, defaut);
+}
+
+std::int32_t LireEntierDansIni(std::string_view contenu, std::string_view section,
+                               std::string_view cle, std::int32_t defaut) {
+  const std::optional<std::string> valeur = LireValeurIni(contenu, section, cle);
   if (!valeur || valeur->empty()) return defaut;
   return LireEntierIni(*valeur);
 }
@@ -334,13 +375,13 @@ int EcrireValeurIni(const std::string& fichierIni, const std::string& section,
       erreur = 0;
     }
   }
-  if (erreur == 0)
-    erreur = RemplacerFichier(fichierIni, ModifierIni(contenu, section, ligne, valeur));
-  return erreur;
+  return erreur != 0 ? erreur : EcrireValeurIni(fichierIni, contenu, section, ligne, valeur);
 }
 
-std::string DecrireErreur(int numeroErreur) {
-  return std::generic_category().message(numeroErreur);
+int EcrireValeurIni(const std::string& fichierIni, std::string_view contenu,
+                    const std::string& section, const std::string& ligne,
+                    const std::string& valeur) {
+  return RemplacerFichier(fichierIni, ModifierIni(contenu, section, ligne, valeur));
 }
 
 std::string FormaterErreur(int numeroErreur) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "console/Fenetre.h"
+#include "link/FichierRegulier.h"
 
 namespace zef30 {
 
@@ -32,6 +33,9 @@ std::int32_t LireEntierIni(std::string_view valeur);
 // or the key is missing, or when the key holds nothing. A value that is not a number reads 0.
 std::int32_t LireIniInteger(const std::string& fichierIni, const std::string& section,
                             const std::string& ligne, std::int16_t defaut);
+// The same on the profile text `contenu` already read.
+std::int32_t LireEntierDansIni(std::string_view contenu, std::string_view section,
+                               std::string_view cle, std::int32_t defaut);
 
 // Writes `ligne`=`valeur` into `section` of `fichierIni`, creating the file, the section or the
 // key as needed. The new file replaces the old one in a single step, so a crash leaves either
@@ -42,13 +46,33 @@ bool EcrireIniString(Fenetre& fenetre, const std::string& fichierIni, const std:
 
 // Writes the whole text to a new file beside `chemin`, forces it to the disk, then puts it in
 // place by rename: a reader sees the old file or the new one, never a cut one. A file made
-// read-only is left as it is. 0, or the error number.
-int RemplacerFichier(const std::string& chemin, std::string_view contenu);
+// read-only is left as it is, and so is anything at `chemin` that is not a regular file (a
+// link is replaced neither by the file nor at its target). 0, or the error number, with
+// `raison` saying why in words when given.
+int RemplacerFichier(const std::string& chemin, std::string_view contenu,
+                     std::string* raison = nullptr);
+
+// Removes the copies that consoles killed while replacing `chemin` left beside it (named
+// after `chemin`, the process and ".tmp"): those of a process that no longer runs.
+void RetirerCopiesAbandonnees(const std::string& chemin);
 
 // The same write without the box: 0, or the system's error number for the caller to show once
 // it holds nothing that others wait for.
 int EcrireValeurIni(const std::string& fichierIni, const std::string& section,
                     const std::string& ligne, const std::string& valeur);
+// The same, on the file's content `contenu` already read.
+int EcrireValeurIni(const std::string& fichierIni, std::string_view contenu,
+                    const std::string& section, const std::string& ligne,
+                    const std::string& valeur);
+
+// Whether `contenu` is a settings file that the console may rewrite: at most 1 MiB, no NUL
+// byte, and each line blank, a ";" comment, a "[Section]" header, or a "key=value" line under
+// a section. A text of another kind (a system file, a script, a document) is never rewritten.
+bool EstAuFormatProfil(std::string_view contenu);
+
+// The whole regular file open at `fd`, read from its start: 0, or the error number (EFBIG past
+// the size of a settings file).
+int LireContenu(int fd, std::string& contenu);
 
 // The file that `chemin` names once its symbolic links are followed (a settings file shared
 // between folders through a link is written at its target, never replaced by a local copy).
@@ -56,8 +80,5 @@ std::string SuivreLiens(const std::string& chemin);
 
 // The text of the error box for the system error `numeroErreur`: four lines joined by CR.
 std::string FormaterErreur(int numeroErreur);
-
-// The system's own description of an error number.
-std::string DecrireErreur(int numeroErreur);
 
 }  // namespace zef30

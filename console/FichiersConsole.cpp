@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <iomanip>
 #include <limits>
@@ -21,38 +23,51 @@ namespace {
 
 constexpr const char* kJournal = "ZEF30test.txt";
 constexpr const char* kCompteur = "ZEF30numDossier.ini";
-// Beside the counter, it stays in place while the counter file itself is replaced by rename, so
-// every console that shares the counter locks the same file.
-constexpr const char* kSuffixeVerrou = ".lock";
+constexpr const char* kDossierRapports = "Telec";
 constexpr const char* kSection = "Dossier";
 constexpr const char* kCle = "No";
 constexpr std::int64_t kDossierMaximal = std::numeric_limits<std::int32_t>::max();
+// Each new attempt means that another console has counted in between, so the bound is reached
+// only under a stream of counts that never pauses.
+constexpr int kEssaisVerrou = 100000;
+constexpr int kEssaisNomRapport = 100;
 
-// An exclusive lock held for the life of the object; the system releases it with the process,
-// so a console that dies while holding it never blocks the others.
-class VerrouExclusif {
- public:
-  explicit VerrouExclusif(const std::string& chemin) {
-    fd_ = ::open(chemin.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd_ < 0) fd_ = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) return;
-    while (::flock(fd_, LOCK_EX) != 0) {
-      if (errno != EINTR) {
-        ::close(fd_);
-        fd_ = -1;
-        return;
-      }
+// The counter file open under an exclusive lock on the file itself, the one in place at
+// `chemin`: each count replaces the file by rename, so a lock obtained on a file that another
+// console has replaced meanwhile is let go and taken again on the file now there. The system
+// releases the lock with the process: a console that dies holding it never blocks the others.
+// Not open, with no error number, when the lock could never be kept.
+FichierRegulier VerrouillerCompteur(const std::string& chemin, bool creer) {
+  for (int essai = 0; essai < kEssaisVerrou; ++essai) {
+    FichierRegulier fichier(chemin, O_RDWR | (creer ? O_CREAT : 0));
+    // A counter that may be read but not written is still counted (the write then says why).
+    if (!fichier.Ouvert() && (fichier.Erreur() == EACCES || fichier.Erreur() == EROFS)) {
+      FichierRegulier lecture(chemin, O_RDONLY);
+      if (lecture.Ouvert()) fichier = std::move(lecture);
+    }
+    if (!fichier.Ouvert()) return fichier;
+    int verrou = 0;
+    do {
+      verrou = ::flock(fichier.Descripteur(), LOCK_EX);
+    } while (verrou != 0 && errno == EINTR);
+    struct stat tenu {};
+    struct stat enPlace {};
+    // Without a lock (a file system that has none), the counter is counted as it is.
+    if (verrou != 0 || ::fstat(fichier.Descripteur(), &tenu) != 0) return fichier;
+    if (::lstat(chemin.c_str(), &enPlace) == 0 && enPlace.st_dev == tenu.st_dev &&
+        enPlace.st_ino == tenu.st_ino) {
+      return fichier;
     }
   }
-  ~VerrouExclusif() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  VerrouExclusif(const VerrouExclusif&) = delete;
-  VerrouExclusif& operator=(const VerrouExclusif&) = delete;
+  return {};
+}
 
- private:
-  int fd_ = -1;
-};
+// Opened for appending; read as well, to see how the file ends.
+FichierRegulier OuvrirPourAjouter(const std::string& chemin, int drapeaux = 0) {
+  FichierRegulier fichier(chemin, O_RDWR | O_APPEND | O_CREAT | drapeaux);
+  if (fichier.Erreur() != EACCES) return fichier;
+  return FichierRegulier(chemin, O_WRONLY | O_APPEND | O_CREAT | drapeaux);
+}
 
 std::string DeuxChiffres(int nombre) {
   std::string texte = std::to_string(nombre);
@@ -84,32 +99,21 @@ bool FichiersConsole::AjouterAuFichier(const std::string& nom,
                                        const std::function<std::string()>& fabriquer) {
   const std::string chemin = CheminFichier(nom);
   // Append only: whatever the file already holds is never touched.
-  const int fd = ::open(chemin.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    fenetre_.AjouterLigne(LigneEcritureImpossible(chemin, errno));
+  FichierRegulier fichier = OuvrirPourAjouter(chemin);
+  if (!fichier.Ouvert()) {
+    fenetre_.AjouterLigne(LigneEcritureImpossible(chemin, fichier.Raison()));
     return false;
   }
-  const std::string octets = fabriquer();
-  std::string_view reste = octets;
-  int erreur = 0;
-  while (!reste.empty()) {
-    const ssize_t ecrits = ::write(fd, reste.data(), reste.size());
-    if (ecrits < 0 && errno == EINTR) continue;
-    if (ecrits <= 0) {
-      erreur = ecrits < 0 ? errno : EIO;
-      break;
-    }
-    reste.remove_prefix(static_cast<std::size_t>(ecrits));
-  }
-  if (::close(fd) != 0 && erreur == 0) erreur = errno;
+  const FichierRegulier::Ecriture ecriture = fichier.AjouterEnregistrement(fabriquer());
+  const int fermeture = fichier.Fermer();
+  const int erreur = ecriture.erreur != 0 ? ecriture.erreur : fermeture;
   if (erreur == 0) return true;
-  const std::size_t ecrits = octets.size() - reste.size();
-  if (ecrits == 0) {
+  if (ecriture.ecrits == 0) {
     fenetre_.AjouterLigne(LigneEcritureImpossible(chemin, erreur));
   } else {
-    fenetre_.AjouterLigne("Écriture incomplète dans " + chemin + " (" + std::to_string(ecrits) +
-                          " octets sur " + std::to_string(octets.size()) +
-                          ") : " + DecrireErreur(erreur));
+    fenetre_.AjouterLigne("Écriture incomplète dans " + chemin + " (" +
+                          std::to_string(ecriture.ecrits) + " octets sur " +
+                          std::to_string(ecriture.total) + ") : " + DecrireErreur(erreur));
   }
   return false;
 }
@@ -132,22 +136,42 @@ std::string FichiersConsole::EnregistrerTicket(const std::string& ch) {
 }
 
 std::string FichiersConsole::NouveauNumeroDossier() {
-  // A counter shared through a link is counted at its target, under the target's lock.
-  const std::string chemin = SuivreLiens(CheminFichier(kCompteur));
-  int erreur = 0;
+  const std::string lien = CheminFichier(kCompteur);
+  // A counter shared through a link (one counter for two benches) is counted at its target,
+  // which is then written only when it is already there.
+  const std::string chemin = SuivreLiens(lien);
   std::string texte;
+  int erreur = 0;
+  std::string refus;
   {
     // Read, count and write back under one lock: two consoles sharing the counter take turns.
-    VerrouExclusif verrou(chemin + kSuffixeVerrou);
-    texte = CompterDossier(chemin, erreur);
+    const FichierRegulier compteur = VerrouillerCompteur(chemin, chemin == lien);
+    std::string contenu;
+    if (compteur.Ouvert()) {
+      erreur = LireContenu(compteur.Descripteur(), contenu);
+    } else if (compteur.NonRegulier()) {
+      refus = compteur.Raison();
+    } else {
+      erreur = compteur.Erreur() != 0 ? compteur.Erreur() : EBUSY;
+    }
+    if (erreur == 0 && refus.empty() && !EstAuFormatProfil(contenu)) {
+      refus = "pas au format d’un fichier de réglages, il n’est pas modifié";
+    }
+    const bool ecrire = erreur == 0 && refus.empty();
+    if (ecrire && !copiesRetirees_) {
+      RetirerCopiesAbandonnees(chemin);
+      copiesRetirees_ = true;
+    }
+    texte = CompterDossier(ecrire ? LireEntierDansIni(contenu, kSection, kCle, 0) : 0);
+    if (ecrire) erreur = EcrireValeurIni(chemin, contenu, kSection, kCle, texte);
   }
+  if (!refus.empty()) fenetre_.AjouterLigne(LigneEcritureImpossible(chemin, refus));
   // The operator's box waits for OK with the lock given back: another console goes on meanwhile.
   if (erreur != 0) fenetre_.BoiteMessage("EcrireIniString", FormaterErreur(erreur));
   return texte;
 }
 
-std::string FichiersConsole::CompterDossier(const std::string& chemin, int& erreur) {
-  const std::int32_t lu = LireIniInteger(chemin, kSection, kCle, 0);
+std::string FichiersConsole::CompterDossier(std::int32_t lu) {
   std::string remarque;
   std::int64_t numero = std::int64_t{lu < 0 ? 0 : lu} + 1;
   if (lu < 0) remarque = "valeur " + std::to_string(lu) + " du compteur ignorée, ";
@@ -169,12 +193,37 @@ std::string FichiersConsole::CompterDossier(const std::string& chemin, int& erre
   if (!remarque.empty()) {
     fenetre_.AjouterLigne("Numéro de dossier : " + remarque + "la numérotation reprend à " + texte);
   }
-  erreur = EcrireValeurIni(chemin, kSection, kCle, texte);
   return texte;
 }
 
+FichierRegulier FichiersConsole::OuvrirRapportTelecollecte(std::string& erreur) {
+  const std::string dossier = CheminFichier(kDossierRapports);
+  if (!TesterEcritureRepertoire(dossier) && ::mkdir(dossier.c_str(), 0777) != 0) {
+    const int raison = errno;
+    if (raison != EEXIST) {
+      erreur = dossier + " : dossier impossible à créer : " + DecrireErreur(raison);
+      return {};
+    }
+  }
+  const MomentLocal moment = horloge_.MaintenantPrecis();
+  for (int numero = 1;; ++numero) {
+    const std::string chemin = AjouterSeparateur(dossier) + NomFichierRapport(moment, numero);
+    // Made here and now: a name already there (another listening's file, a link) is let be.
+    FichierRegulier rapport = OuvrirPourAjouter(chemin, O_EXCL);
+    if (rapport.Ouvert()) return rapport;
+    if (rapport.Erreur() != EEXIST || numero >= kEssaisNomRapport) {
+      erreur = chemin + " : fichier impossible à ouvrir : " + rapport.Raison();
+      return {};
+    }
+  }
+}
+
 std::string LigneEcritureImpossible(const std::string& chemin, int numeroErreur) {
-  return "Écriture impossible dans " + chemin + " : " + DecrireErreur(numeroErreur);
+  return LigneEcritureImpossible(chemin, DecrireErreur(numeroErreur));
+}
+
+std::string LigneEcritureImpossible(const std::string& chemin, const std::string& raison) {
+  return "Écriture impossible dans " + chemin + " : " + raison;
 }
 
 std::string FormaterEnteteJournal(const std::tm& moment, const std::locale& locale) {
@@ -189,17 +238,29 @@ std::string NomFichierTicket(const std::tm& moment) {
          DeuxChiffres(moment.tm_hour) + "h" + DeuxChiffres(moment.tm_min) + ".txt";
 }
 
+std::string NomFichierRapport(const MomentLocal& moment, int numero) {
+  const std::tm& jour = moment.calendrier;
+  const auto secondes = static_cast<float>(jour.tm_hour * 3600.0 + jour.tm_min * 60.0 +
+                                           jour.tm_sec + moment.fraction);
+  char texte[32];
+  std::snprintf(texte, sizeof texte, "%.7g", static_cast<double>(secondes));
+  return std::to_string(jour.tm_mday) + "-" + std::to_string(jour.tm_mon + 1) + "-" +
+         std::to_string(jour.tm_year + 1900) + "-" + texte +
+         (numero > 1 ? "_" + std::to_string(numero) : std::string()) + ".txt";
+}
+
 std::string AjouterSeparateur(const std::string& chemin) {
   if (!chemin.empty() && chemin.back() == '/') return chemin;
   return chemin + "/";
 }
 
 bool TesterEcritureRepertoire(const std::string& chemin) {
-  const std::string essai = AjouterSeparateur(chemin) + "test.tst";
-  const int fd = ::open(essai.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  // A name no one else has: a "test.tst" of the user's own is neither written nor deleted.
+  std::string essai = AjouterSeparateur(chemin) + "test-XXXXXX.tst";
+  const int fd = ::mkostemps(essai.data(), 4, O_CLOEXEC);
   if (fd < 0) return false;
-  if (::close(fd) != 0) return false;
-  return ::unlink(essai.c_str()) == 0;
+  const bool ferme = ::close(fd) == 0;
+  return ::unlink(essai.c_str()) == 0 && ferme;
 }
 
 }  // namespace zef30

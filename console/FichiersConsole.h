@@ -9,13 +9,16 @@
 
 #include "console/Fenetre.h"
 #include "console/HorlogeMurale.h"
+#include "link/FichierRegulier.h"
 #include "link/Texte.h"
 
 namespace zef30 {
 
 // The console's files in the program folder: the log ZEF30test.txt, the dossier counter
-// ZEF30numDossier.ini and the receipt files ticket*.txt. A file that cannot be written never
-// stops the console: the reason goes to a result line and nothing already written is lost.
+// ZEF30numDossier.ini, the receipt files ticket*.txt and the tele-collection reports in Telec/.
+// A file that cannot be written never stops the console: the reason goes to a result line and
+// nothing already written is lost. A link, a pipe or a device in a file's place is never
+// written (the counter alone is followed to a counter it links to).
 class FichiersConsole {
  public:
   // On the wall clock of the system, dates written in the user's own format.
@@ -38,17 +41,23 @@ class FichiersConsole {
   // Appends one dated record holding `texte` to the log.
   void JournaliserTexte(const std::string& texte);
   // The next dossier number, as decimal text; never the same one twice, even for two consoles
-  // sharing the folder.
+  // sharing the folder or, through links, the counter. A counter that is not a settings file is
+  // never rewritten.
   std::string NouveauNumeroDossier();
   // The path of the receipt file of the current minute.
   std::string CheminTicket() const;
   // Appends `ch` to the receipt file named after the current day and minute. The file's path,
   // or empty when it could not be written (a result line says why).
   std::string EnregistrerTicket(const std::string& ch);
+  // Opens a report file of its own in Telec/, made when missing, named after this moment
+  // (NomFichierRapport): when that name is taken, the first free one numbered from 2, so a
+  // listening never writes into another's file. Not open, with the reason in `erreur`, when the
+  // folder or the file cannot be made.
+  FichierRegulier OuvrirRapportTelecollecte(std::string& erreur);
 
  private:
-  // Reads, counts and writes back the counter at `chemin`; `erreur` is the write's error number.
-  std::string CompterDossier(const std::string& chemin, int& erreur);
+  // The number after `lu`, the value the counter holds (0 when unread).
+  std::string CompterDossier(std::int32_t lu);
   // Opens the file for appending, then writes what `fabriquer` makes at that moment. True when
   // all of it is written.
   bool AjouterAuFichier(const std::string& nom, const std::function<std::string()>& fabriquer);
@@ -60,10 +69,13 @@ class FichiersConsole {
   std::locale locale_;
   // The last number handed out in this run.
   std::optional<std::int32_t> dernierDossier_;
+  bool copiesRetirees_ = false;
 };
 
-// The result line of a file that could not be written: its path and the system's reason.
+// The result line of a file that could not be written: its path and the system's reason, or
+// the reason in words.
 std::string LigneEcritureImpossible(const std::string& chemin, int numeroErreur);
+std::string LigneEcritureImpossible(const std::string& chemin, const std::string& raison);
 
 // The log record's header line, without its line end: "*** ", short date, a blank, long time,
 // " *****************".
@@ -72,10 +84,16 @@ std::string FormaterEnteteJournal(const std::tm& moment, const std::locale& loca
 // The receipt file for a moment: "ticket" day "-" month "_" HH "h" MM ".txt".
 std::string NomFichierTicket(const std::tm& moment);
 
+// The report file for a moment: day "-" month "-" year "-" seconds since midnight ".txt", the
+// seconds with their fraction as a single-precision number prints them (up to 7 significant
+// digits: "52812.34", "85800"). From `numero` 2 on, "_" and the number come before ".txt".
+std::string NomFichierRapport(const MomentLocal& moment, int numero = 1);
+
 // The folder path ending with the separator "/" (an empty path gives "/").
 std::string AjouterSeparateur(const std::string& chemin);
 
-// Whether a file can be created, then deleted, in the folder. Any failure gives false.
+// Whether a file can be created, then deleted, in the folder: a file of a name of its own,
+// made for the test and the only one deleted. Any failure gives false.
 bool TesterEcritureRepertoire(const std::string& chemin);
 
 }  // namespace zef30

@@ -37,9 +37,9 @@ std::optional<std::string> TexteAffichePourFichier(Fenetre& fenetre) {
 }
 
 bool EnregistrerTexteSous(Fenetre& fenetre, const std::string& chemin, const std::string& octets) {
-  const int erreur = RemplacerFichier(chemin, octets);
-  if (erreur != 0) {
-    fenetre.AjouterLigne(LigneEcritureImpossible(chemin, erreur));
+  std::string raison;
+  if (RemplacerFichier(chemin, octets, &raison) != 0) {
+    fenetre.AjouterLigne(LigneEcritureImpossible(chemin, raison));
     return false;
   }
   AnnoncerEnregistrement(fenetre, chemin);

@@ -21,7 +21,8 @@ std::string EnFinsDeLigneCRLF(std::string_view texte);
 std::optional<std::string> TexteAffichePourFichier(Fenetre& fenetre);
 
 // Puts `octets` into the file the operator chose, in place of what it held: a write that fails
-// leaves the old file whole. A result line says where it went, or why not. True when written.
+// leaves the old file whole, and a link, a pipe or a device at that path is left as it is. A
+// result line says where it went, or why not. True when written.
 bool EnregistrerTexteSous(Fenetre& fenetre, const std::string& chemin, const std::string& octets);
 
 // Adds `octets` to the receipt file of the current minute in the program folder, as every

@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "link/FichierRegulier.h"
+
 namespace zef30 {
 
 namespace {
@@ -37,9 +39,10 @@ PortTrace::~PortTrace() {
 
 bool PortTrace::EcrireDans(const std::string& chemin, std::string& erreur) {
   // Not O_APPEND: a growing burst is written again at its own place.
-  const int fd = ::open(chemin.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  FichierRegulier fichier(chemin, O_WRONLY | O_CREAT, 0644);
+  const int fd = fichier.Liberer();
   if (fd < 0) {
-    erreur = chemin + " : trace impossible à écrire : " + std::strerror(errno);
+    erreur = chemin + " : trace impossible à écrire : " + fichier.Raison();
     return false;
   }
   const off_t fin = ::lseek(fd, 0, SEEK_END);

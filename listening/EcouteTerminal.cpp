@@ -1,11 +1,5 @@
 #include "listening/EcouteTerminal.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-
 #include "console/FichiersConsole.h"
 #include "link/Trame.h"
 #include "listening/Ecoute.h"
@@ -43,18 +37,13 @@ class EcouteurTelecollecte final : public Ecouteur {
   EcouteurTelecollecte()
       : Ecouteur({"EcouterDemTC", std::nullopt, Panneau::LabelTemps, 2.0, 2.0, 900.0}) {}
 
+  // The terminal's ENQ is acknowledged first, whatever the report file then does; the start
+  // time is noted once the file is ready.
   void Commencer(Ecoute& ecoute) override {
-    FichiersConsole& fichiers = ecoute.console.fichiers;
-    const std::string dossier = fichiers.CheminFichier("Telec");
-    if (!TesterEcritureRepertoire(dossier) && ::mkdir(dossier.c_str(), 0777) != 0 &&
-        errno != EEXIST) {
-      throw ErreurEcoute(dossier + " : dossier impossible à créer : " + std::strerror(errno));
-    }
-    const std::string chemin =
-        AjouterSeparateur(dossier) + NomFichierRapport(fichiers.MaintenantLocal());
-    rapport_.open(chemin, std::ios::binary | std::ios::app);
-    if (!rapport_) throw ErreurEcoute(chemin + " : fichier impossible à ouvrir");
     Ecouteur::Commencer(ecoute);
+    std::string erreur;
+    rapport_ = ecoute.console.fichiers.OuvrirRapportTelecollecte(erreur);
+    if (!rapport_.Ouvert()) throw ErreurEcoute(erreur);
   }
 
   // Values 1 to 8: the answer has come and a display frame has followed it.
@@ -77,9 +66,9 @@ class EcouteurTelecollecte final : public Ecouteur {
 
  private:
   void Noter(const std::string& trame) {
-    rapport_ << trame << "\r\n";
-    rapport_.flush();
-    if (!rapport_) throw ErreurEcoute("écriture impossible dans le rapport de télécollecte");
+    if (rapport_.AjouterEnregistrement(trame + "\r\n").erreur != 0) {
+      throw ErreurEcoute("écriture impossible dans le rapport de télécollecte");
+    }
   }
   void Armer(const std::string& trame) {
     if (!EstReponse(trame, "Aj")) return;
@@ -87,7 +76,7 @@ class EcouteurTelecollecte final : public Ecouteur {
     if (reponse_.empty()) reponse_ = trame;
   }
 
-  std::ofstream rapport_;
+  FichierRegulier rapport_;
   int fin_ = 10;
   std::string reponse_;
 };
@@ -109,11 +98,5 @@ EcouteTelecollecte EcouterDemTCDetaille(Console& console) {
 }
 
 std::string EcouterDemTC(Console& console) { return EcouterDemTCDetaille(console).derniereTrame; }
-
-std::string NomFichierRapport(const std::tm& moment) {
-  const long secondes = moment.tm_hour * 3600L + moment.tm_min * 60L + moment.tm_sec;
-  return std::to_string(moment.tm_mday) + "-" + std::to_string(moment.tm_mon + 1) + "-" +
-         std::to_string(moment.tm_year + 1900) + "-" + std::to_string(secondes) + ".txt";
-}
 
 }  // namespace zef30

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <ctime>
 #include <string>
 
 #include "console/Console.h"
@@ -28,14 +27,12 @@ struct EcouteTelecollecte {
   std::string trace;
 };
 
-// Tele-collection: every block goes to a report file of its own in Telec/, one line each (a
+// Tele-collection: every block goes to a report file of its own in Telec/ (named as
+// FichiersConsole::OuvrirRapportTelecollecte says), one line each (a
 // block ended by ETB too, so that no line of the file is left without its end); display frames on
 // LabelTemps; ends at the first read after the first display frame that follows "Aj", or after
 // 900 s. Returns the last frame taken (empty after an error).
 std::string EcouterDemTC(Console& console);
 EcouteTelecollecte EcouterDemTCDetaille(Console& console);
-
-// The report file's name: day "-" month "-" year "-" seconds since midnight ".txt".
-std::string NomFichierRapport(const std::tm& moment);
 
 }  // namespace zef30

@@ -209,14 +209,23 @@ TEST_F(FichiersConsoleTest, UneConsoleTueeEnPleineEcritureNePerdRien) {
 
 TEST_F(FichiersConsoleTest, UneCopieLaisseeEnPlanNeCompteJamais) {
   EcrireTout(Compteur(), "[Dossier]\r\nNo=7\r\n");
-  EcrireTout(Compteur() + ".12345-0.tmp", "[Dossier]\r\nNo=");
+  // Left by a console that is gone, and by one still at work (the process that started us).
+  const pid_t partie = ::fork();
+  if (partie == 0) _exit(0);
+  ASSERT_EQ(::waitpid(partie, nullptr, 0), partie);
+  const std::string abandonnee = Compteur() + "." + std::to_string(partie) + "-0.tmp";
+  const std::string enCours = Compteur() + "." + std::to_string(::getppid()) + "-0.tmp";
+  EcrireTout(abandonnee, "[Dossier]\r\nNo=");
+  EcrireTout(enCours, "[Dossier]\r\nNo=");
   EcrireTout(dossier.Fichier("ZEF30numDossier.ini.lock"), "");
   EXPECT_EQ(fichiers.NouveauNumeroDossier(), "8");
   EXPECT_EQ(LireIniInteger(Compteur(), "Dossier", "No", 0), 8);
+  EXPECT_FALSE(std::filesystem::exists(abandonnee));
+  EXPECT_TRUE(std::filesystem::exists(enCours));
 }
 
 TEST_F(FichiersConsoleTest, LeVerrouDUneConsoleTueeEstRendu) {
-  const std::string cheminVerrou = dossier.Fichier("ZEF30numDossier.ini.lock");
+  const std::string cheminVerrou = Compteur();
   Enfant detenteur([&cheminVerrou](int fd) {
     const int verrou = ::open(cheminVerrou.c_str(), O_RDWR | O_CREAT, 0666);
     if (verrou < 0 || ::flock(verrou, LOCK_EX) != 0 || !Envoyer(fd, "pris\n")) return 2;
@@ -309,18 +318,21 @@ TEST_F(FichiersConsoleTest, TicketsNommesALaMinute) {
 }
 
 TEST_F(FichiersConsoleTest, LaBoiteAttendLOperateurSansTenirLeVerrou) {
-  // A folder where the counter should be: the write fails and the box comes up.
-  ASSERT_EQ(::mkdir(Compteur().c_str(), 0777), 0);
+  // No name left for the copy: the counter is locked and read, then the write fails.
+  const std::string copie = Compteur() + "." + std::to_string(::getpid()) + "-";
+  for (int essai = 0; essai < 100; ++essai) {
+    ASSERT_EQ(::mkdir((copie + std::to_string(essai) + ".tmp").c_str(), 0777), 0);
+  }
   bool libre = false;
   fenetre.surBoite = [&] {
     // Another console takes the lock while the operator has not pressed OK yet.
-    const int fd = ::open((Compteur() + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+    const int fd = ::open(Compteur().c_str(), O_RDWR | O_CLOEXEC);
     libre = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     if (fd >= 0) ::close(fd);
   };
   EXPECT_EQ(fichiers.NouveauNumeroDossier(), "1");
   ASSERT_EQ(fenetre.boites.size(), 1u);
-  EXPECT_EQ(fenetre.boites[0].texte, FormaterErreur(EISDIR));
+  EXPECT_EQ(fenetre.boites[0].texte, FormaterErreur(EEXIST));
   EXPECT_TRUE(libre);
 }
 
@@ -341,7 +353,7 @@ TEST_F(FichiersConsoleTest, UnCompteurPartageParUnLienEstCompteASaCible) {
   EXPECT_TRUE(std::filesystem::is_symlink(Compteur()));
   EXPECT_TRUE(std::filesystem::is_symlink(banc2.Fichier("ZEF30numDossier.ini")));
   EXPECT_EQ(LireTout(cible), "[Dossier]\r\nNo=13\r\n");
-  EXPECT_TRUE(std::filesystem::exists(cible + ".lock"));
+  EXPECT_FALSE(std::filesystem::exists(cible + ".lock"));
   EXPECT_TRUE(fenetre.boites.empty());
 }
 
@@ -406,7 +418,7 @@ TEST_F(FichiersConsoleTest, UnDossierPleinOuEnLectureSeuleDonneUneLigneEtLaConso
   struct Cas {
     std::string nom;
     std::function<bool()> preparer;
-    std::vector<std::string> attendus;  // lines and boxes, in order, before "1" "2" "fin"
+    std::vector<std::string> attendus;  // lines and boxes, in order, before "1" "2"
   };
   const Cas cas[] = {
       {"taille limitée",
@@ -418,10 +430,10 @@ TEST_F(FichiersConsoleTest, UnDossierPleinOuEnLectureSeuleDonneUneLigneEtLaConso
         ") : " + DecrireErreur(EFBIG)}},
       {"plein",
        [&] { return MonterDossier(enFaute, 0, "size=8k"); },
+       // Given back, the log's room holds the receipt and one counter, not its copy.
        {"ligne:Écriture incomplète dans " + journal + " (8192 octets sur " + record +
             ") : " + DecrireErreur(ENOSPC),
-        "ligne:Écriture impossible dans " + ticket + " : " + DecrireErreur(ENOSPC),
-        "boite:" + FormaterErreur(ENOSPC), "boite:" + FormaterErreur(ENOSPC)}},
+        "boite:" + FormaterErreur(ENOSPC)}},
       {"lecture seule",
        [&] { return MonterDossier(enFaute, MS_RDONLY, "size=8k"); },
        {"ligne:Écriture impossible dans " + journal + " : " + DecrireErreur(EROFS),
@@ -442,6 +454,8 @@ TEST_F(FichiersConsoleTest, UnDossierPleinOuEnLectureSeuleDonneUneLigneEtLaConso
       std::string sortie;
       for (const auto& ligne : sienne.lignes) sortie += "ligne:" + ligne + "\n";
       for (const auto& boite : sienne.boites) sortie += "boite:" + boite.texte + "\n";
+      // A record that did not go whole leaves the log as it was.
+      numeros += "journal:" + std::to_string(LireTout(journal).size()) + "\n";
       return Envoyer(fd, sortie + numeros + "fin\n") ? 0 : 1;
     });
     std::string attendu;
@@ -453,7 +467,7 @@ TEST_F(FichiersConsoleTest, UnDossierPleinOuEnLectureSeuleDonneUneLigneEtLaConso
       continue;
     }
     EXPECT_EQ(fin, 0) << c.nom;
-    EXPECT_EQ(recu, attendu + "1\n2\nfin\n") << c.nom;
+    EXPECT_EQ(recu, attendu + "1\n2\njournal:0\nfin\n") << c.nom;
   }
 }
 
@@ -468,6 +482,22 @@ TEST(SauvegardeTexte, ChaqueFinDeLigneDevientCRLF) {
   for (const auto& c : cas) EXPECT_EQ(EnFinsDeLigneCRLF(c.texte), c.fichier) << c.texte;
 }
 
+// The file the operator names for a saved text: a link or a pipe there is left as it is.
+TEST(SauvegardeTexte, UnLienOuUnTubeALaPlaceDuFichierEstLaisse) {
+  for (const bool tube : {false, true}) {
+    DossierTemporaire dossier;
+    const std::string texte = dossier.Fichier("texte.txt");
+    EcrireTout(dossier.Fichier("autre"), "à garder");
+    ASSERT_EQ(tube ? ::mkfifo(texte.c_str(), 0666) : ::symlink("autre", texte.c_str()), 0);
+    FenetreMemoire fenetre;
+    EXPECT_FALSE(EnregistrerTexteSous(fenetre, texte, "texte"));
+    const std::string nature = tube ? "tube nommé" : "lien symbolique";
+    EXPECT_EQ(fenetre.lignes, std::vector<std::string>{LigneEcritureImpossible(
+                                  texte, nature + ", pas un fichier ordinaire")});
+    EXPECT_EQ(LireTout(dossier.Fichier("autre")), "à garder");
+  }
+}
+
 TEST(Dossiers, SeparateurEtEssaiDEcriture) {
   EXPECT_EQ(AjouterSeparateur(""), "/");
   EXPECT_EQ(AjouterSeparateur("/"), "/");
@@ -475,9 +505,13 @@ TEST(Dossiers, SeparateurEtEssaiDEcriture) {
   EXPECT_EQ(AjouterSeparateur("/opt/zef30/"), "/opt/zef30/");
 
   DossierTemporaire dossier;
+  // The user's own test.tst, here a link to a file of theirs: neither written nor deleted.
+  EcrireTout(dossier.Fichier("a-garder"), "à moi");
+  ASSERT_EQ(::symlink("a-garder", dossier.Fichier("test.tst").c_str()), 0);
   EXPECT_TRUE(TesterEcritureRepertoire(dossier.Chemin()));
   EXPECT_TRUE(TesterEcritureRepertoire(dossier.Chemin() + "/"));
-  EXPECT_FALSE(std::filesystem::exists(dossier.Fichier("test.tst")));
+  EXPECT_EQ(LireTout(dossier.Fichier("test.tst")), "à moi");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dossier.Chemin()), {}), 2);
   EXPECT_FALSE(TesterEcritureRepertoire(dossier.Fichier("absent")));
   EcrireTout(dossier.Fichier("fichier"), "x");
   EXPECT_FALSE(TesterEcritureRepertoire(dossier.Fichier("fichier")));

@@ -2,8 +2,13 @@
 // the link's own time-outs, the result line that the failure handling gives, nothing lost from
 // the log, and the console still answering the next request.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <csignal>
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -72,18 +77,28 @@ std::string PremiereLigne(const essai::FenetreMemoire& fenetre) {
   return fenetre.lignes.empty() ? "(aucune ligne)" : fenetre.lignes.front();
 }
 
+// A console on the simulated terminal's virtual line, its files in `dossier`.
+struct ConsoleVirtuelle {
+  explicit ConsoleVirtuelle(const std::string& dossier) : fichiers(dossier, fenetre) {}
+  LigneVirtuelle ligne;
+  EtatConsole etat;
+  Liaison liaison{ligne, ligne.HorlogeLigne(), etat.NumeroPortCom};
+  essai::FenetreMemoire fenetre;
+  FichiersConsole fichiers;
+  Console console{etat, liaison, fenetre, fichiers};
+};
+
 // The family, on the simulated terminal's virtual line, under each fault then sound again.
 void Eprouver(const Famille& famille, const std::vector<Faute>& fautes) {
   essai::DossierTemporaire dossier;
   double pire = 0;
   std::vector<std::string> rapports;  // what each sound request showed, and logged
   for (const Faute& faute : fautes) {
-    LigneVirtuelle ligne;
-    EtatConsole etat;
-    Liaison liaison(ligne, ligne.HorlogeLigne(), etat.NumeroPortCom);
-    essai::FenetreMemoire fenetre;
-    FichiersConsole fichiers(dossier.Chemin(), fenetre);
-    Console console{etat, liaison, fenetre, fichiers};
+    ConsoleVirtuelle banc(dossier.Chemin());
+    LigneVirtuelle& ligne = banc.ligne;
+    essai::FenetreMemoire& fenetre = banc.fenetre;
+    FichiersConsole& fichiers = banc.fichiers;
+    Console& console = banc.console;
     const auto preparer = [&] {
       if (!famille.preparer) return;
       famille.preparer(console);
@@ -277,6 +292,77 @@ TEST(Fautes, Telecollecte) {
   Eprouver(
       {cmdDemTC_Click, debut + "OK", debut + "Erreur n°-500", false, kLimiteLiaison + 900 + 900},
       fautes);
+}
+
+// What a careless or hostile hand left in the console's folder, then a validity request on a
+// sound terminal: the request is served, a line says what was not written and why, a file that
+// is not the console's is never touched, and the log holds whole records only.
+TEST(FautesDeFichiers, Validite) {
+  struct Cas {
+    std::string nom;
+    std::string fichier;  // planted in the folder...
+    std::string contenu;  // ...holding this text, or "->" a link to "autre", or "|" a pipe
+    std::string ligne;    // the line besides the result line ("%": the folder); empty: none
+    std::string journal;  // how the log begins afterwards; empty: not read
+    rlim_t limite = RLIM_INFINITY;  // the largest file the console may write
+  };
+  const std::string journal = "ZEF30test.txt";
+  const std::string compteur = "ZEF30numDossier.ini";
+  const std::string impossible = "Écriture impossible dans %/";
+  const std::string ordinaire = ", pas un fichier ordinaire";
+  const std::vector<Cas> cas = {
+      {"journal lien vers un autre fichier", journal, "->",
+       impossible + journal + " : lien symbolique" + ordinaire, ""},
+      {"journal tube nommé", journal, "|", impossible + journal + " : tube nommé" + ordinaire, ""},
+      {"compteur lien vers un fichier qui n’est pas un compteur", compteur, "->",
+       impossible + "autre : pas au format d’un fichier de réglages, il n’est pas modifié", "*** "},
+      {"compteur tube nommé", compteur, "|", impossible + compteur + " : tube nommé" + ordinaire,
+       "*** "},
+      {"record coupé par une console tuée", journal, "*** 1\r\nmoiti", "",
+       "*** 1\r\nmoiti\r\n*** "},
+      {"écriture incomplète", journal, "ancien\r\n",
+       "Écriture incomplète dans %/ZEF30test.txt (10 octets sur ", "ancien\r\n", 18},
+  };
+  for (const Cas& c : cas) {
+    SCOPED_TRACE(c.nom);
+    essai::DossierTemporaire dossier;
+    const std::string autre = "root:x:0:0:root:/root:/bin/bash\n";
+    essai::EcrireTout(dossier.Fichier("autre"), autre);
+    const std::string plante = dossier.Fichier(c.fichier);
+    if (c.contenu == "->") {
+      ASSERT_EQ(::symlink("autre", plante.c_str()), 0);
+    } else if (c.contenu == "|") {
+      ASSERT_EQ(::mkfifo(plante.c_str(), 0666), 0);
+    } else {
+      essai::EcrireTout(plante, c.contenu);
+    }
+    ConsoleVirtuelle banc(dossier.Chemin());
+    // As the console's own program does: a write past the limit fails, nothing more.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limite{};
+    ::getrlimit(RLIMIT_FSIZE, &limite);
+    const rlimit avant = limite;
+    limite.rlim_cur = c.limite;
+    ::setrlimit(RLIMIT_FSIZE, &limite);
+    cmdDemVal_Click(banc.console);
+    ::setrlimit(RLIMIT_FSIZE, &avant);
+    std::string attendue = c.ligne;
+    if (!attendue.empty()) attendue.replace(attendue.find('%'), 1, dossier.Chemin());
+    // The counter's line comes before the result line, the log's after it.
+    const auto& lignes = banc.fenetre.lignes;
+    ASSERT_EQ(lignes.size(), c.ligne.empty() ? 1u : 2u);
+    const bool avantResultat = c.fichier == compteur && !c.ligne.empty();
+    EXPECT_EQ(lignes[avantResultat ? 1 : 0], "Demande de Validité = OK");
+    EXPECT_TRUE(lignes[avantResultat ? 0 : lignes.size() - 1].starts_with(attendue));
+    EXPECT_EQ(essai::LireTout(dossier.Fichier("autre")), autre);
+    EXPECT_FALSE(std::filesystem::exists(dossier.Fichier("autre.lock")));
+    if (c.journal.empty()) continue;  // the log is the planted link or pipe
+    const std::string journalApres = essai::LireTout(dossier.Fichier("ZEF30test.txt"));
+    EXPECT_TRUE(journalApres.starts_with(c.journal)) << journalApres;
+    if (c.limite != RLIM_INFINITY) {
+      EXPECT_EQ(journalApres, c.journal);
+    }
+  }
 }
 
 // The same faults on the real line, where they cost no time-out: the simulated terminal on a

@@ -183,6 +183,40 @@ TEST(Ecoute, TeleCollectionWritesEachBlockAsALineOfItsReportFile) {
   EXPECT_EQ(LireTout(chemin), bloc + "\r\n" + kRapport + "\r\n" + kAj + "\r\n" + kAff + "\r\n");
 }
 
+TEST(Ecoute, EachTeleCollectionListeningHasAReportFileOfItsOwnAndAcknowledgesFirst) {
+  struct Cas {
+    const char* nom;
+    double pause;                       // virtual seconds before the second listening
+    std::vector<std::string> fichiers;  // in Telec/ afterwards, one each; none: Telec a file
+  };
+  const std::vector<Cas> cas = {
+      {"a quarter of a second apart", 0.25, {"31-12-2023-85800.25.txt", "31-12-2023-85800.txt"}},
+      {"at the same instant", 0, {"31-12-2023-85800.txt", "31-12-2023-85800_2.txt"}},
+      {"Telec a plain file", 0, {}},
+  };
+  for (const Cas& c : cas) {
+    SCOPED_TRACE(c.nom);
+    BancEcoute banc;
+    banc.port.Ouvrir(1, "");
+    if (c.fichiers.empty()) EcrireTout(banc.dossier.Fichier("Telec"), "");
+    for (int ecoute = 0; ecoute < 2; ++ecoute) {
+      banc.horloge.Avancer(ecoute * c.pause);
+      banc.Repondre({kAj, kAff, "x"});
+      EcouterDemTC(banc.console);
+    }
+    // The terminal's ENQ is acknowledged before anything else, file error or not.
+    EXPECT_EQ(banc.port.Ligne().substr(0, 1), kAck);
+    for (const std::string& nom : c.fichiers) {
+      EXPECT_EQ(LireTout(banc.dossier.Fichier("Telec/" + nom)), kAj + "\r\n" + kAff + "\r\n");
+    }
+    EXPECT_EQ(banc.fenetre.boites.size(), c.fichiers.empty() ? 2u : 0u);
+    for (const auto& b : banc.fenetre.boites) {
+      EXPECT_EQ(b.texte, "EcouterDemTC " + banc.dossier.Fichier("Telec/31-12-2023-85800.txt") +
+                             " : fichier impossible à ouvrir : " + DecrireErreur(ENOTDIR));
+    }
+  }
+}
+
 TEST(Ecoute, ExchangesHandOverAndReturnTheAnswer) {
   using Echange = std::function<std::string(Console&)>;
   struct Cas {

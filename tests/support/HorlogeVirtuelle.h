@@ -32,10 +32,13 @@ class HorlogeMuraleVirtuelle final : public HorlogeMurale {
  public:
   HorlogeMuraleVirtuelle(const HorlogeVirtuelle& horloge, std::tm depart)
       : horloge_(horloge), depart_(timegm(&depart)) {}
-  std::tm MaintenantLocal() const override {
-    const std::time_t t = depart_ + static_cast<std::time_t>(horloge_.Ecoule());
-    std::tm moment{};
-    gmtime_r(&t, &moment);
+  std::tm MaintenantLocal() const override { return MaintenantPrecis().calendrier; }
+  MomentLocal MaintenantPrecis() const override {
+    const double ecoule = horloge_.Ecoule();
+    const std::time_t t = depart_ + static_cast<std::time_t>(ecoule);
+    MomentLocal moment;
+    gmtime_r(&t, &moment.calendrier);
+    moment.fraction = ecoule - static_cast<double>(static_cast<std::time_t>(ecoule));
     return moment;
   }
 
