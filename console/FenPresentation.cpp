@@ -483,6 +483,9 @@ void FenPresentation::AttendreLigneOuEvenement(PortSerie& port, Horloge::Instant
     return;
   }
   if (port.NombreEnAttente() > 0) return;
+  // Awake again by the moment the port has work of its own due (the line trace's next writing):
+  // the listener then asks the port again, and waits on.
+  if (const auto reveil = port.ReveilAvant()) echeance = std::min(echeance, *reveil);
   const auto reste =
       std::chrono::ceil<std::chrono::milliseconds>(echeance - std::chrono::steady_clock::now());
   if (reste.count() <= 0) return;

@@ -9,10 +9,12 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "link/Signaux.h"
 #include "link/Texte.h"
@@ -207,6 +209,7 @@ bool PortPosix::Ouvrir(int numero, std::string_view parametres) {
   DemanderFaibleLatence();
   ConfierLigne(fd_, reglagesTrouves_, faibleLatenceDemandee_);
   tampon_.clear();
+  debut_ = 0;
   erreur_.clear();
   return true;
 }
@@ -233,6 +236,7 @@ void PortPosix::Rendre() {
 void PortPosix::Fermer() {
   Rendre();
   tampon_.clear();
+  debut_ = 0;
 }
 
 void PortPosix::Perdre(const std::string& raison) {
@@ -240,11 +244,25 @@ void PortPosix::Perdre(const std::string& raison) {
   erreur_ = entete_ + "ligne perdue : " + raison;
 }
 
-bool PortPosix::Recueillir() {
+std::size_t PortPosix::EnMain() const { return tampon_.size() - debut_; }
+
+int PortPosix::EnAttenteSysteme() const {
+  int n = 0;
+  if (::ioctl(fd_, FIONREAD, &n) != 0 || n < 0) return 0;
+  return n;
+}
+
+bool PortPosix::Recueillir(std::size_t voulus) {
   if (fd_ < 0) return false;
+  voulus = std::min(voulus, kTamponMax);
+  if (EnMain() >= voulus) return true;
+  // What was read already goes first: the buffer never holds more than one wait asked for.
+  tampon_.erase(0, debut_);
+  debut_ = 0;
   char morceau[512];
-  for (;;) {
-    const ssize_t lus = ::read(fd_, morceau, sizeof morceau);
+  while (tampon_.size() < voulus) {
+    const std::size_t n = std::min(sizeof morceau, voulus - tampon_.size());
+    const ssize_t lus = ::read(fd_, morceau, n);
     if (lus > 0) {
       tampon_.append(morceau, static_cast<std::size_t>(lus));
       continue;
@@ -257,6 +275,7 @@ bool PortPosix::Recueillir() {
     Perdre(Raison(errno));
     return false;
   }
+  return true;
 }
 
 void PortPosix::Ecrire(std::string_view octets) {
@@ -264,20 +283,27 @@ void PortPosix::Ecrire(std::string_view octets) {
 }
 
 int PortPosix::NombreEnAttente() {
-  Recueillir();
-  return static_cast<int>(tampon_.size());
+  // One character taken when none is in hand: a line gone is found by that read.
+  if (!Recueillir(1)) return static_cast<int>(EnMain());
+  const long long n = static_cast<long long>(EnMain()) + EnAttenteSysteme();
+  return static_cast<int>(std::min<long long>(n, std::numeric_limits<int>::max()));
 }
 
 std::string PortPosix::Lire() {
-  Recueillir();
   std::string lu;
   if (tailleLecture_ == 1) {
-    if (!tampon_.empty()) {
-      lu = tampon_.substr(0, 1);
-      tampon_.erase(0, 1);
-    }
+    Recueillir(1);
+    if (EnMain() > 0) lu.assign(1, tampon_[debut_++]);
   } else {
-    lu.swap(tampon_);
+    // Everything waiting, up to kTamponMax: a terminal that never pauses cannot keep one read
+    // going. (The system's count may not hold yet what a read of a pseudo-terminal would find.)
+    Recueillir(kTamponMax);
+    lu = tampon_.substr(debut_);
+    tampon_.clear();
+  }
+  if (debut_ >= tampon_.size()) {
+    tampon_.clear();
+    debut_ = 0;
   }
   return lu;
 }
@@ -285,7 +311,9 @@ std::string PortPosix::Lire() {
 void PortPosix::AttendreAuMoins(int nombre, Horloge::Instant echeance) {
   using namespace std::chrono;
   for (;;) {
-    if (!Recueillir() || static_cast<int>(tampon_.size()) >= nombre) return;
+    if (nombre <= 0) return;
+    const auto voulus = static_cast<std::size_t>(nombre);
+    if (!Recueillir(voulus) || EnMain() >= std::min(voulus, kTamponMax)) return;
     const auto reste = echeance - steady_clock::now();
     if (reste <= steady_clock::duration::zero()) return;
     // Round up so that the wait never ends a hair before its deadline.
@@ -296,7 +324,9 @@ void PortPosix::AttendreAuMoins(int nombre, Horloge::Instant echeance) {
     // A hung-up line stays readable (reads give 0) and would wake poll() at once, forever: take
     // what the system still holds, then the line is gone.
     if (pret > 0 && (attente.revents & (POLLHUP | POLLERR | POLLNVAL))) {
-      if (Recueillir()) Perdre((attente.revents & POLLHUP) ? "raccrochée" : "erreur de ligne");
+      if (Recueillir(kTamponMax)) {
+        Perdre((attente.revents & POLLHUP) ? "raccrochée" : "erreur de ligne");
+      }
       return;
     }
   }

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <termios.h>
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -28,7 +29,10 @@ bool SansVerrou(const struct stat& fichier);
 
 // A serial line through termios: raw, 8N1, no flow control. Waits block in poll() on the
 // descriptor, and what arrives is moved into our own buffer so that a wait for several
-// characters sleeps until each new one instead of spinning on data already counted.
+// characters sleeps until each new one instead of spinning on data already counted. Only what
+// the reader takes next is moved (one character, the characters a wait asks for, or what waits
+// at a read of everything, up to kTamponMax): the system keeps the rest, so a terminal that
+// floods the line costs no more memory than that.
 // The line is the console's alone while open (TIOCEXCL and an advisory flock), asks the driver for
 // low latency, and gets back the settings it had when it is closed or found gone.
 class PortPosix final : public PortSerie {
@@ -53,9 +57,18 @@ class PortPosix final : public PortSerie {
 
   const TablePorts& Table() const { return table_; }
 
+  // The most a wait gathers, or a read of everything takes: more than the longest frame; a wait
+  // for more ends with this many.
+  static constexpr std::size_t kTamponMax = 64 * 1024;
+
  private:
-  // Moves every character the system holds into `tampon_`; false once the line is gone.
-  bool Recueillir();
+  // Moves characters the system holds into `tampon_` until `voulus` (at most kTamponMax) are in
+  // hand or none is left; false once the line is gone.
+  bool Recueillir(std::size_t voulus);
+  // Characters in hand, not read yet.
+  std::size_t EnMain() const;
+  // Characters the system holds for us (FIONREAD).
+  int EnAttenteSysteme() const;
   // Gives the line back as it was found, lets other programs have it, closes the descriptor.
   void Rendre();
   // The line went away: closed, and the reason kept for the operator. What had arrived before
@@ -67,6 +80,7 @@ class PortPosix final : public PortSerie {
   int fd_ = -1;
   int tailleLecture_ = 0;
   std::string tampon_;
+  std::size_t debut_ = 0;  // where the characters not read yet begin in `tampon_`
   std::string erreur_;
   std::string entete_;  // "port N (path) : ", naming the open line in messages
   termios reglagesTrouves_{};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,10 @@ class PortSerie {
   // The system's descriptor of the open line, for a window that waits on it together with its
   // own events; -1 when there is none (closed, or a port that is not a system line).
   virtual int Descripteur() const { return -1; }
+  // For such a wait: the moment (on the port's clock) by which it must ask the port again, by
+  // any operation, when the port has work of its own due then (the line trace writing out what
+  // it held back); none when the wait may sleep as long as it needs.
+  virtual std::optional<Horloge::Instant> ReveilAvant() const { return std::nullopt; }
 };
 
 }  // namespace zef30

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "link/FichierRegulier.h"
 
@@ -34,6 +35,9 @@ PortTrace::PortTrace(PortSerie& port, const Horloge& horloge, std::string debutM
       entete_(EnteteTrace(debutMural)) {}
 
 PortTrace::~PortTrace() {
+  // The last record whole in the file; whoever observed may be gone already.
+  observateur_ = nullptr;
+  Publier();
   if (fd_ >= 0) ::close(fd_);
 }
 
@@ -63,16 +67,62 @@ bool PortTrace::Ouvrir(int numero, std::string_view parametres) {
   return port_.Ouvrir(numero, parametres);
 }
 
+void PortTrace::Fermer() {
+  Publier();
+  port_.Fermer();
+}
+
+void PortTrace::DefinirTailleLecture(int taille) {
+  Rattraper();
+  port_.DefinirTailleLecture(taille);
+}
+
 void PortTrace::Ecrire(std::string_view octets) {
-  // Traced before it goes: a write that never returns is still in the trace.
+  // Traced, and written out, before it goes: a write that never returns is still in the trace.
   Consigner(Sens::VersTerminal, octets);
+  Publier();
   port_.Ecrire(octets);
+}
+
+int PortTrace::NombreEnAttente() {
+  Rattraper();
+  return port_.NombreEnAttente();
 }
 
 std::string PortTrace::Lire() {
   std::string lu = port_.Lire();
-  Consigner(Sens::VersConsole, lu);
+  if (lu.empty()) {
+    Rattraper();
+  } else {
+    Consigner(Sens::VersConsole, lu);
+  }
   return lu;
+}
+
+void PortTrace::AttendreAuMoins(int nombre, Horloge::Instant echeance) {
+  if (const auto reveil = ReveilAvant(); reveil && *reveil < echeance) {
+    port_.AttendreAuMoins(nombre, *reveil);
+    // Woken before by the characters it waits for (or a line gone): nothing more to wait.
+    if (horloge_.Maintenant() < *reveil) return;
+    Publier();
+  }
+  port_.AttendreAuMoins(nombre, echeance);
+}
+
+std::optional<Horloge::Instant> PortTrace::ReveilAvant() const {
+  if (!enRetard_) return std::nullopt;
+  return Horloge::Plus(publication_, kDelaiEcriture);
+}
+
+void PortTrace::Commencer(Sens sens, Horloge::Instant maintenant, std::optional<double> pauseMs) {
+  courant_ = EnregistrementTrace{};
+  courant_.ms = std::chrono::duration<double, std::milli>(maintenant - debut_).count();
+  courant_.sens = sens;
+  courant_.pauseMs = pauseMs;
+  hexa_.clear();
+  lisible_.clear();
+  enCours_ = true;
+  publie_ = false;
 }
 
 void PortTrace::Consigner(Sens sens, std::string_view octets) {
@@ -80,19 +130,45 @@ void PortTrace::Consigner(Sens sens, std::string_view octets) {
   const Horloge::Instant maintenant = horloge_.Maintenant();
   const double pauseMs =
       std::chrono::duration<double, std::milli>(maintenant - dernierOctet_).count();
-  const bool suite = enCours_ && courant_.sens == sens && pauseMs <= kPauseSignaleeMs;
-  if (!suite) {
-    courant_ = EnregistrementTrace{};
-    courant_.ms = std::chrono::duration<double, std::milli>(maintenant - debut_).count();
-    courant_.sens = sens;
-    if (enCours_ && pauseMs > kPauseSignaleeMs) courant_.pauseMs = pauseMs;
-    enCours_ = true;
+  if (!enCours_ || courant_.sens != sens || pauseMs > kPauseSignaleeMs) {
+    // The record before is complete: written whole before the next begins.
+    Publier();
+    const bool pause = enCours_ && pauseMs > kPauseSignaleeMs;
+    Commencer(sens, maintenant, pause ? std::optional<double>(pauseMs) : std::nullopt);
   }
-  courant_.octets += octets;
-  trames_[sens == Sens::VersTerminal ? 0 : 1].Ajouter(octets, courant_);
   dernierOctet_ = maintenant;
-  EcrireLigne(FormaterEnregistrement(courant_) + "\n", suite);
-  if (observateur_) observateur_(courant_, suite);
+  while (!octets.empty()) {
+    if (courant_.octets.size() >= kOctetsParEnregistrement) {
+      Publier();
+      Commencer(sens, maintenant, std::nullopt);
+    }
+    const auto morceau = octets.substr(0, kOctetsParEnregistrement - courant_.octets.size());
+    octets.remove_prefix(morceau.size());
+    const std::size_t marques = courant_.trames.size();
+    courant_.octets += morceau;
+    AjouterEnHexa(hexa_, morceau);
+    lisible_ += TexteLisible(morceau);
+    trames_[sens == Sens::VersTerminal ? 0 : 1].Ajouter(morceau, courant_);
+    enRetard_ = true;
+    // A new record, and a frame just ended, are written at once.
+    if (!publie_ || courant_.trames.size() != marques) Publier();
+  }
+  Rattraper();
+}
+
+void PortTrace::Publier() {
+  if (!enRetard_) return;
+  enRetard_ = false;
+  publication_ = horloge_.Maintenant();
+  const bool remplace = std::exchange(publie_, true);
+  if (fd_ >= 0) {
+    EcrireLigne(FormaterEnregistrement(courant_, hexa_, lisible_) + "\n", remplace);
+  }
+  if (observateur_) observateur_(courant_, remplace);
+}
+
+void PortTrace::Rattraper() {
+  if (const auto reveil = ReveilAvant(); reveil && horloge_.Maintenant() >= *reveil) Publier();
 }
 
 void PortTrace::EcrireLigne(const std::string& ligne, bool remplace) {

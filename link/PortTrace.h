@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,13 +16,24 @@ namespace zef30 {
 // records what was written and read, burst by burst, on the monotonic clock. Every request,
 // listener and front-end is traced without knowing it.
 //
-// With a file, each record is written the moment its bytes pass (no buffer of ours), so a crash
-// loses nothing already traced. A burst that goes on is the same record grown: it is written
-// again over itself, which the file allows because a grown record is never shorter.
+// A record is written (to the file, and to the observer) as soon as its first bytes pass; while
+// its burst goes on it is written again over itself, which the file allows because a grown
+// record is never shorter: at once when a frame ends in it, otherwise at most every
+// kDelaiEcriture, and once more when it is complete. So
+// the file holds every record whole and exact, and a crash loses at most the bytes of the last
+// kDelaiEcriture. What a byte costs never depends on the bytes before it: only the new bytes are
+// formatted, and a record holds at most kOctetsParEnregistrement bytes.
 class PortTrace final : public PortSerie {
  public:
   // Called for each record: `remplace` true when it is the last one grown.
   using Observateur = std::function<void(const EnregistrementTrace&, bool remplace)>;
+
+  // More than the longest frame with the handshake characters around it, so that every burst of
+  // an exchange is one record; a terminal that never pauses goes on in the next record (same
+  // direction, no pause), and writing a record again costs the same after hours as at first.
+  static constexpr std::size_t kOctetsParEnregistrement = 1024;
+  // Seconds: the longest a growing record waits to be written again.
+  static constexpr double kDelaiEcriture = 0.1;
 
   // `debutMural`: the wall-clock moment the trace begins, as people read it (for the header).
   PortTrace(PortSerie& port, const Horloge& horloge, std::string debutMural);
@@ -36,20 +49,25 @@ class PortTrace final : public PortSerie {
 
   bool Ouvrir(int numero, std::string_view parametres) override;
   bool EstOuvert() const override { return port_.EstOuvert(); }
-  void Fermer() override { port_.Fermer(); }
+  void Fermer() override;
   std::string DerniereErreur() const override { return port_.DerniereErreur(); }
   bool Essayer(int numero) override { return port_.Essayer(numero); }
-  void DefinirTailleLecture(int taille) override { port_.DefinirTailleLecture(taille); }
+  void DefinirTailleLecture(int taille) override;
   void Ecrire(std::string_view octets) override;
-  int NombreEnAttente() override { return port_.NombreEnAttente(); }
+  int NombreEnAttente() override;
   std::string Lire() override;
-  void AttendreAuMoins(int nombre, Horloge::Instant echeance) override {
-    port_.AttendreAuMoins(nombre, echeance);
-  }
+  // Wakes when the record held back is due, writes it, and sleeps on.
+  void AttendreAuMoins(int nombre, Horloge::Instant echeance) override;
   int Descripteur() const override { return port_.Descripteur(); }
+  std::optional<Horloge::Instant> ReveilAvant() const override;
 
  private:
   void Consigner(Sens sens, std::string_view octets);
+  void Commencer(Sens sens, Horloge::Instant maintenant, std::optional<double> pauseMs);
+  // The last record, written again wherever it goes, when bytes were added since.
+  void Publier();
+  // The same once the last writing is kDelaiEcriture old.
+  void Rattraper();
   void EcrireLigne(const std::string& ligne, bool remplace);
 
   PortSerie& port_;
@@ -62,7 +80,12 @@ class PortTrace final : public PortSerie {
   long long finFichier_ = 0;     // where the next record goes
   long long debutDernier_ = -1;  // where the last record begins, while it may still grow
   EnregistrementTrace courant_;  // the last burst
+  std::string hexa_;             // its bytes in hexadecimal, and as text
+  std::string lisible_;
   bool enCours_ = false;
+  bool publie_ = false;    // written at least once
+  bool enRetard_ = false;  // bytes added since it was last written
+  Horloge::Instant publication_{};
   Horloge::Instant dernierOctet_{};
   SuiviTrames trames_[2];  // one per direction
 };

@@ -9,9 +9,6 @@ namespace zef30 {
 
 namespace {
 
-// The longest frame on the line: 999 data characters, their header and the frame's own five.
-constexpr std::size_t kTrameMax = 999 + 5 + 4;
-
 const char* NomControle(unsigned char octet) {
   switch (octet) {
     case STX:
@@ -35,9 +32,16 @@ const char* NomControle(unsigned char octet) {
   }
 }
 
+// Two hexadecimal digits: a record grows by these at every byte, so no formatting call.
+void AjouterHexa(std::string& texte, unsigned char octet) {
+  constexpr std::string_view kChiffres = "0123456789ABCDEF";
+  texte += kChiffres[octet >> 4];
+  texte += kChiffres[octet & 0x0F];
+}
+
 std::string Hexa(unsigned char octet) {
-  char texte[3];
-  std::snprintf(texte, sizeof texte, "%02X", octet);
+  std::string texte;
+  AjouterHexa(texte, octet);
   return texte;
 }
 
@@ -81,7 +85,9 @@ std::string Lisible(std::string_view octets, bool ascii) {
     } else if (octet >= 0x20 && (octet < 0x7F || !ascii)) {
       texte += c;
     } else {
-      texte += '<' + Hexa(octet) + '>';
+      texte += '<';
+      AjouterHexa(texte, octet);
+      texte += '>';
     }
   }
   return texte;
@@ -95,15 +101,24 @@ std::string NommerControles(std::string_view texte) { return Lisible(texte, fals
 
 std::string EnHexa(std::string_view octets) {
   std::string texte;
-  texte.reserve(octets.size() * 3);
-  for (const char c : octets) {
-    if (!texte.empty()) texte += ' ';
-    texte += Hexa(static_cast<unsigned char>(c));
-  }
+  AjouterEnHexa(texte, octets);
   return texte;
 }
 
+void AjouterEnHexa(std::string& texte, std::string_view octets) {
+  texte.reserve(texte.size() + octets.size() * 3);
+  for (const char c : octets) {
+    if (!texte.empty()) texte += ' ';
+    AjouterHexa(texte, static_cast<unsigned char>(c));
+  }
+}
+
 std::string FormaterEnregistrement(const EnregistrementTrace& e) {
+  return FormaterEnregistrement(e, EnHexa(e.octets), TexteLisible(e.octets));
+}
+
+std::string FormaterEnregistrement(const EnregistrementTrace& e, std::string_view hexa,
+                                   std::string_view lisible) {
   char tete[64];
   std::snprintf(tete, sizeof tete, "%11.3f %s", e.ms, e.sens == Sens::VersTerminal ? "C>T" : "T>C");
   std::string ligne = tete;
@@ -112,7 +127,11 @@ std::string FormaterEnregistrement(const EnregistrementTrace& e) {
     std::snprintf(pause, sizeof pause, " +%.3fs", *e.pauseMs / 1000.0);
     ligne += pause;
   }
-  ligne += " | " + EnHexa(e.octets) + " | " + TexteLisible(e.octets);
+  ligne.reserve(ligne.size() + hexa.size() + lisible.size() + 6 + 32 * e.trames.size());
+  ligne += " | ";
+  ligne += hexa;
+  ligne += " | ";
+  ligne += lisible;
   if (!e.trames.empty()) {
     ligne += " |";
     for (const auto& trame : e.trames) ligne += " [" + trame + "]";

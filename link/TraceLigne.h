@@ -32,11 +32,17 @@ std::string TexteLisible(std::string_view octets);
 std::string NommerControles(std::string_view texte);
 // "02 41 41 ..."
 std::string EnHexa(std::string_view octets);
+// The same, added at the end of `texte` (hexadecimal of earlier bytes, or empty).
+void AjouterEnHexa(std::string& texte, std::string_view octets);
 
 // One line, without its line end: time, direction, pause, hex bytes, readable text, frame marks.
 // "   1234.567 C>T +2.004s | 02 41 41 30 30 30 10 03 23 | <STX>AA000<DLE><ETX># | [trame AA : LRC
 // 23 juste]"
 std::string FormaterEnregistrement(const EnregistrementTrace& enregistrement);
+// The same line from the record's bytes already written out by EnHexa and TexteLisible: a
+// record that grows formats only its new bytes.
+std::string FormaterEnregistrement(const EnregistrementTrace& enregistrement, std::string_view hexa,
+                                   std::string_view lisible);
 
 // The first line of a trace: the wall-clock moment it began, and how to read the rest.
 std::string EnteteTrace(std::string_view debutMural);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,10 @@ inline constexpr char ACK = 0x06;
 inline constexpr char DLE = 0x10;
 inline constexpr char NAK = 0x15;
 inline constexpr char ETB = 0x17;
+
+// The longest frame on the line: 999 data characters, the message's header (code and length)
+// and the frame's own STX, DLE, ETX and check character.
+inline constexpr std::size_t kTrameMax = 999 + 5 + 4;
 
 // Stands in place of an answer when the handshake failed; callers compare the whole result.
 inline constexpr std::string_view ERR_MESSAGE = "ERR_MESSAGE";

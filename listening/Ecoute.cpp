@@ -12,6 +12,14 @@ namespace {
 // Once the stop flag is set, each wait still pauses this long when nothing is waiting, so that
 // a listener that polls on until its own end never spins.
 constexpr double kPauseArret = 0.005;
+
+// The listening trace kept in memory: at 9600 bauds, some 18 minutes of a terminal that never
+// pauses. Beyond, the oldest half goes, and a line in front says how many characters.
+constexpr std::size_t kTraceGardee = std::size_t{1} << 20;
+
+std::string NoteNonGardes(std::size_t nombre) {
+  return "[" + std::to_string(nombre) + " premiers caractères de l’écoute non gardés]\r\n";
+}
 }  // namespace
 
 std::string AttendreCaractere(Console& console, double limite) {
@@ -68,9 +76,22 @@ std::string Ecoute::Executer(Ecouteur& ecouteur) {
 void Ecoute::EnvoyerAck() { console.liaison.Port().Ecrire(std::string(1, ACK)); }
 
 std::string Ecoute::TrameCourante() const {
-  const auto stx = trace_.rfind(STX);
-  if (stx == std::string::npos) return {};
-  return trace_.substr(stx);
+  // No header announces a frame longer than kTrameMax: an STX further back starts none.
+  const std::size_t depuis = trace_.size() - std::min(trace_.size(), kTrameMax);
+  const auto stx = std::string_view(trace_).substr(depuis).rfind(STX);
+  if (stx == std::string_view::npos) return {};
+  return trace_.substr(depuis + stx);
+}
+
+void Ecoute::Consigner(std::string_view lu) {
+  trace_ += lu;
+  if (trace_.size() <= kTraceGardee) return;
+  // The newest half stays, the current frame with it.
+  const std::size_t retires = trace_.size() - note_ - kTraceGardee / 2;
+  nonGardes_ += retires;
+  std::string note = NoteNonGardes(nonGardes_);
+  trace_ = note + trace_.substr(note_ + retires);
+  note_ = note.size();
 }
 
 void Ecoute::Derouler(Ecouteur& ecouteur) {
@@ -81,13 +102,16 @@ void Ecoute::Derouler(Ecouteur& ecouteur) {
     return std::chrono::duration<double>(horloge.Maintenant() - debut).count();
   };
   for (;;) {
+    // Whatever the line does, the window handles its events once a pass: a terminal that never
+    // pauses cannot keep "Sortie Ecoute" from being heard.
+    console.fenetre.CederAuxEvenements();
     ecouteur.AvantAttente(*this);
     // A character wait never runs past the time limit: 120 s after the start is the end, even
     // within a wait of 60 s.
     double attente = ecouteur.regles.attenteCaractere;
     if (limite) attente = std::min(attente, *limite - ecoule());
     const std::string lu = Attendre(attente);
-    trace_ += lu;
+    Consigner(lu);
     if (ecouteur.ArreterAvantTraitement()) return;
     if (Traiter(ecouteur, lu)) return;
     if (ecouteur.ApresPassage(*this)) return;
@@ -96,7 +120,7 @@ void Ecoute::Derouler(Ecouteur& ecouteur) {
 }
 
 std::string Ecoute::ReleverFinDeBloc(Ecouteur& ecouteur) {
-  trace_ += Attendre(ecouteur.regles.attenteControle);
+  Consigner(Attendre(ecouteur.regles.attenteControle));
   derniereTrame_ = TrameCourante();
   return derniereTrame_;
 }

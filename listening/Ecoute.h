@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -96,8 +97,11 @@ class Ecoute {
 
   std::string Attendre(double limite) { return AttendreCaractere(console, limite); }
   void EnvoyerAck();
-  // The trace from its last STX: the frame just completed (empty when there is no STX).
+  // The trace from its last STX: the frame just completed (empty when there is no STX within
+  // the longest frame a header announces).
   std::string TrameCourante() const;
+  // Every character read, in order; past a bound, the newest ones only, after a line saying
+  // how many of the first were not kept.
   const std::string& Trace() const { return trace_; }
   const std::string& DerniereTrame() const { return derniereTrame_; }
 
@@ -108,8 +112,12 @@ class Ecoute {
   // Handles the read `lu`; true stops the listening.
   bool Traiter(Ecouteur& ecouteur, const std::string& lu);
   std::string ReleverFinDeBloc(Ecouteur& ecouteur);
+  // `lu` at the end of the trace, the oldest characters let go past the bound.
+  void Consigner(std::string_view lu);
 
   std::string trace_;
+  std::size_t note_ = 0;       // length of the line at the front of trace_ saying what went
+  std::size_t nonGardes_ = 0;  // characters let go
   std::string derniereTrame_;
 };
 

@@ -6,12 +6,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,9 +21,12 @@
 #include "console/FichiersConsole.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
+#include "link/PortTrace.h"
+#include "link/TraceLigne.h"
 #include "requests/Consultation.h"
 #include "requests/Dossiers.h"
 #include "requests/Enregistrement.h"
+#include "requests/ModeMaintenance.h"
 #include "requests/PisteIso2.h"
 #include "requests/Services.h"
 #include "requests/Switch.h"
@@ -31,6 +36,7 @@
 #include "simulator/LectureScenario.h"
 #include "simulator/LigneVirtuelle.h"
 #include "simulator/TerminalSimule.h"
+#include "simulator/TraficEcoute.h"
 #include "tests/console/DossierTemporaire.h"
 #include "tests/support/FenetreMemoire.h"
 
@@ -362,6 +368,160 @@ TEST(FautesDeFichiers, Validite) {
     if (c.limite != RLIM_INFINITY) {
       EXPECT_EQ(journalApres, c.journal);
     }
+  }
+}
+
+// A terminal that talks whatever the console does, in front of the virtual line: before each
+// look at the line while it is read one character at a time, its stream of "A" is topped up (at
+// 9600 bauds a few characters ahead of the line's clock, in small pieces since the virtual line
+// sorts what it has on its way; in a flood so that characters always wait): `avant` of them,
+// then `trame`, then as many again.
+class TerminalBavard final : public PortSerie {
+ public:
+  TerminalBavard(LigneVirtuelle& ligne, bool rafale, std::size_t avant, std::string trame)
+      : ligne_(ligne), rafale_(rafale), avant_(avant), trame_(std::move(trame)) {
+    ligne_.ScenarioLigne().rafale = rafale;
+  }
+  bool Ouvrir(int numero, std::string_view parametres) override {
+    return ligne_.Ouvrir(numero, parametres);
+  }
+  bool EstOuvert() const override { return ligne_.EstOuvert(); }
+  void Fermer() override { ligne_.Fermer(); }
+  std::string DerniereErreur() const override { return ligne_.DerniereErreur(); }
+  bool Essayer(int numero) override { return ligne_.Essayer(numero); }
+  void DefinirTailleLecture(int taille) override {
+    taille_ = taille;
+    ligne_.DefinirTailleLecture(taille);
+  }
+  void Ecrire(std::string_view octets) override { ligne_.Ecrire(octets); }
+  int NombreEnAttente() override {
+    Parler();
+    return ligne_.NombreEnAttente();
+  }
+  std::string Lire() override {
+    Parler();
+    std::string lu = ligne_.Lire();
+    lus += lu.size();
+    return lu;
+  }
+  void AttendreAuMoins(int nombre, Horloge::Instant echeance) override {
+    Parler();
+    ligne_.AttendreAuMoins(nombre, echeance);
+  }
+
+  std::size_t lus = 0;  // every character the console read
+
+ private:
+  void Parler() {
+    if (taille_ != 1 || emis_ >= 2 * avant_) return;
+    if (rafale_ ? ligne_.NombreEnAttente() >= 64 : ligne_.Ecoule() + 0.005 < fin_) return;
+    std::string octets(std::min<std::size_t>(rafale_ ? 256 : 8, avant_ - emis_ % avant_), 'A');
+    emis_ += octets.size();
+    if (emis_ == avant_) octets += trame_;
+    ligne_.EmettreSpontanement({simulateur::Envoi{octets, 0, false}});
+    fin_ = std::max(fin_, ligne_.Ecoule()) + static_cast<double>(octets.size()) * 10 / 9600;
+  }
+
+  LigneVirtuelle& ligne_;
+  const bool rafale_;
+  const std::size_t avant_;
+  const std::string trame_;
+  int taille_ = 0;
+  std::size_t emis_ = 0;
+  double fin_ = 0;
+};
+
+// Maintenance listening while the terminal talks without a pause: at the line's speed for ten
+// minutes, or as fast as the line takes it, with or without the line trace. A display frame in
+// the middle is shown, "Sortie Ecoute" is heard at once, nothing read is lost from the trace
+// file, and what is kept in memory is bounded. (Time stands still on the virtual line while
+// characters wait: the flood's click is due after so many characters instead of seconds.)
+TEST(Fautes, EcouteMaintenanceSousUnFlot) {
+  struct Flot {
+    std::string nom;
+    bool rafale;        // as fast as the line takes it, or at 9600 bauds
+    double clic;        // at 9600 bauds: virtual seconds before "Sortie Ecoute"
+    std::size_t avant;  // characters before the display frame, and after it
+    bool trace;
+  };
+  const std::string affichage = simulateur::TrameAffichage("FIN DU", "FLOT");
+  const std::vector<Flot> flots = {
+      {"10 minutes à 9600 bauds", false, 600, 599 * 960, false},
+      {"10 minutes à 9600 bauds, tracées", false, 600, 599 * 960, true},
+      {"1,5 Mio aussi vite que la ligne", true, 0, 3 << 19, false},
+      {"1,5 Mio aussi vite que la ligne, tracés", true, 0, 3 << 19, true},
+  };
+  for (const Flot& flot : flots) {
+    SCOPED_TRACE(flot.nom);
+    essai::DossierTemporaire dossier;
+    LigneVirtuelle ligne;
+    TerminalBavard bavard(ligne, flot.rafale, flot.avant, affichage);
+    // In a flood, the click is due once the display frame is read; the terminal goes on.
+    const std::size_t avantClic = flot.avant + affichage.size();
+    PortTrace trace(bavard, ligne.HorlogeLigne(), "08/12/2026 06:30:00");
+    std::string erreur;
+    const std::string fichierTrace = dossier.Fichier("ligne.trace");
+    if (flot.trace) {
+      ASSERT_TRUE(trace.EcrireDans(fichierTrace, erreur)) << erreur;
+    }
+    EtatConsole etat;
+    Liaison liaison(flot.trace ? static_cast<PortSerie&>(trace) : bavard, ligne.HorlogeLigne(),
+                    etat.NumeroPortCom);
+    essai::FenetreMemoire fenetre;
+    FichiersConsole fichiers(dossier.Chemin(), fenetre);
+    Console console{etat, liaison, fenetre, fichiers};
+
+    std::optional<double> clic;
+    fenetre.surCession = [&] {
+      const bool du = flot.rafale ? bavard.lus >= avantClic : ligne.Ecoule() >= flot.clic;
+      if (!clic && du) {
+        clic = ligne.Ecoule();
+        Command1_Click(console);
+      }
+    };
+    cmdLitPuceSync_Click(console);
+    ASSERT_TRUE(clic);
+    fenetre.surCession = nullptr;
+
+    if (flot.rafale) {
+      EXPECT_LE(bavard.lus - avantClic, 2u) << "read after the click was due";
+    } else {
+      EXPECT_LE(*clic - flot.clic, 0.01);
+      EXPECT_LE(ligne.Ecoule() - *clic, 0.5);
+    }
+    // The trace in txtSelection and the log: every character, or past the bound the newest ones
+    // after a line that counts the others.
+    const std::string texte = fenetre.LireTexte(ZoneTexte::txtSelection);
+    std::size_t nonGardes = 0;
+    std::size_t note = 0;
+    if (texte.starts_with("[")) {
+      nonGardes = std::stoul(texte.substr(1));
+      note = texte.find(" premiers caractères de l’écoute non gardés]\r\n");
+      ASSERT_NE(note, std::string::npos);
+      note = texte.find('\n') + 1;
+    }
+    const std::size_t gardes = texte.size() - note;
+    // All but the first, which the listening takes as the terminal's early ENQ or not.
+    EXPECT_EQ(nonGardes + gardes + 1, bavard.lus);
+    EXPECT_NE(texte.find(affichage), std::string::npos);
+    EXPECT_EQ(fenetre.legendes[Panneau::PanelAnnulation], "FIN DU          \r\nFLOT            ");
+    EXPECT_LE(gardes, std::size_t{1} << 20);
+    EXPECT_EQ(flot.rafale, nonGardes > 0);
+    EXPECT_NE(essai::LireTout(dossier.Fichier("ZEF30test.txt")).find(texte), std::string::npos);
+    if (!flot.trace) continue;
+    // The trace file, once the line is closed: every byte read once, in records of at most 1024
+    // bytes, about four characters of file a byte of line.
+    trace.Fermer();
+    const std::string fichier = essai::LireTout(fichierTrace);
+    const auto enregistrements = LireTrace(fichier, erreur);
+    ASSERT_TRUE(enregistrements) << erreur;
+    std::size_t recus = 0;
+    for (const auto& e : *enregistrements) {
+      if (e.sens == Sens::VersConsole) recus += e.octets.size();
+      EXPECT_LE(e.octets.size(), PortTrace::kOctetsParEnregistrement);
+    }
+    EXPECT_EQ(recus, bavard.lus);
+    EXPECT_LT(static_cast<double>(fichier.size()), 4.1 * static_cast<double>(recus) + 1000);
   }
 }
 

@@ -1,5 +1,6 @@
 // The line trace on the virtual clock: one record a burst, a burst that goes on grows its own
-// record in the file, pauses over the threshold are written, frames are marked.
+// record in the file (written again at a bounded rate, and whole once complete), pauses over the
+// threshold are written, frames are marked, a burst longer than a record goes on in the next.
 #include "link/PortTrace.h"
 
 #include <gtest/gtest.h>
@@ -12,12 +13,22 @@
 namespace zef30 {
 namespace {
 
+// `n` bytes "A" as a record shows them: in hexadecimal, then as text.
+std::string Des41(std::size_t n) {
+  std::string hexa = "41";
+  for (std::size_t i = 1; i < n; ++i) hexa += " 41";
+  return hexa + " | " + std::string(n, 'A');
+}
+
 TEST(PortTrace, WritesOneRecordPerBurstAsTheBytesPass) {
+  enum class Action { LireOuEcrire, Compter, Attendre };
   struct Pas {
     double attente;       // virtual seconds before the operation
     std::string ecrit;    // the console writes this (empty: it reads)
     std::string arrive;   // what the terminal sends right after that moment
     std::string fichier;  // the whole file's records once the operation is done
+    // Or the console only counts what waits, or waits 1 s for a character.
+    Action action = Action::LireOuEcrire;
   };
   const std::string tete = "# Trace de ligne ZEF30 commencée le 08/12/2026 06:27:15";
   const std::string enq = "      0.000 C>T | 05 | <ENQ>\n";
@@ -25,6 +36,17 @@ TEST(PortTrace, WritesOneRecordPerBurstAsTheBytesPass) {
   const std::string partie1 = "    201.000 T>C +0.200s | 02 41 61 30 30 | <STX>Aa00";
   const std::string partie2 = " 34 30 31 30 30 10 03 06";
   const std::string texte2 = "40100<DLE><ETX><ACK> | [trame Aa : LRC 06 juste]\n";
+  const std::string aa401 = "    201.000 T>C +0.200s | 02 41 61 30 30 34 30 31 | <STX>Aa00401\n";
+  const std::string aa =
+      enq + ack + "    201.000 T>C +0.200s | 02 41 61 30 30" + partie2 + " | <STX>Aa00" + texte2;
+  const std::string carte =
+      aa +
+      "    611.000 C>T +0.300s | 06 02 44 43 41 52 54 45 3F 10 03 28 | "
+      "<ACK><STX>DCARTE?<DLE><ETX>( | [trame D : LRC 28 FAUSSE, attendue 29]\n";
+  const std::string z = carte + "   1611.000 T>C +1.000s | 5A | Z\n";
+  const std::string zz = carte + "   1611.000 T>C +1.000s | 5A 5A | ZZ\n";
+  const std::string longue = zz + "   3621.000 T>C +2.000s | " + Des41(1024) + "\n" +
+                             "   3621.000 T>C | " + Des41(476) + "\n";
   const Pas pas[] = {
       {0, "\x05", "", enq},
       {0.001, "", "\x06", enq + ack},
@@ -32,15 +54,24 @@ TEST(PortTrace, WritesOneRecordPerBurstAsTheBytesPass) {
        std::string("\x02"
                    "Aa00"),
        enq + ack + partie1 + "\n"},
-      {0.01, "", std::string("40100\x10\x03\x06", 8),
-       enq + ack + "    201.000 T>C +0.200s | 02 41 61 30 30" + partie2 + " | <STX>Aa00" + texte2},
+      // Grown 30 ms, then 70 ms, after it was written: held back.
+      {0.03, "", "40", enq + ack + partie1 + "\n"},
+      {0.04, "", "1", enq + ack + partie1 + "\n"},
+      // 100 ms after it was written, any look at the line writes it again.
+      {0.03, "", "", enq + ack + aa401, Action::Compter},
+      // A frame that ends is written at once.
+      {0.01, "", std::string("00\x10\x03\x06", 5), aa},
+      // The next record waits for nothing.
       {0.3,
        "\x06\x02"
        "DCARTE?\x10\x03\x28",
-       "",
-       enq + ack + "    201.000 T>C +0.200s | 02 41 61 30 30" + partie2 + " | <STX>Aa00" + texte2 +
-           "    511.000 C>T +0.300s | 06 02 44 43 41 52 54 45 3F 10 03 28 | "
-           "<ACK><STX>DCARTE?<DLE><ETX>( | [trame D : LRC 28 FAUSSE, attendue 29]\n"},
+       "", carte},
+      {1, "", "Z", z},
+      // A wait of 1 s that nothing ends wakes to write what was held back.
+      {0.01, "", "Z", z},
+      {0, "", "", zz, Action::Attendre},
+      // A burst longer than a record: the first 1024 bytes, then the rest, without a pause.
+      {1, "", std::string(1500, 'A'), longue},
   };
   essai::DossierTemporaire dossier;
   const std::string chemin = dossier.Fichier("trace.txt");
@@ -56,7 +87,11 @@ TEST(PortTrace, WritesOneRecordPerBurstAsTheBytesPass) {
   for (const Pas& p : pas) {
     horloge.Avancer(p.attente);
     if (!p.arrive.empty()) port.Arriver(p.arrive);
-    if (p.ecrit.empty()) {
+    if (p.action == Action::Compter) {
+      trace.NombreEnAttente();
+    } else if (p.action == Action::Attendre) {
+      trace.AttendreAuMoins(1, Horloge::Plus(horloge.Maintenant(), 1.0));
+    } else if (p.ecrit.empty()) {
       trace.Lire();
     } else {
       trace.Ecrire(p.ecrit);
@@ -65,7 +100,7 @@ TEST(PortTrace, WritesOneRecordPerBurstAsTheBytesPass) {
     EXPECT_TRUE(fichier.starts_with("# une trace d’avant\n" + tete)) << fichier;
     EXPECT_EQ(fichier.substr(fichier.find('\n', fichier.find(tete)) + 1), p.fichier);
   }
-  EXPECT_EQ(enregistrements, 4);
+  EXPECT_EQ(enregistrements, 7);
   EXPECT_EQ(port.Ligne(), std::string("\x05\x06\x02"
                                       "DCARTE?\x10\x03\x28"));
 }

@@ -163,6 +163,8 @@ TEST(Ecoute, DisplayFramesShowTwoLinesAndValidityHidesWhatIsTyped) {
        std::string(16, ' ') + "\r\nCODE ****       "},
       {EcouterDemVAl, TrameAffichage("10.00 EUR", "MERCI"), "10.00 EUR       \r\nMERCI           "},
       {EcouterDemEnr, TrameAffichage("10.00 EUR", "CODE"), "10.00 EUR       \r\nCODE            "},
+      // Longer than any frame a header announces: its STX starts none, nothing is shown.
+      {EcouterDemEnr, EncadrerMessage("D" + std::string(kTrameMax, 'x')), ""},
   };
   for (const Cas& c : cas) {
     BancEcoute banc;
