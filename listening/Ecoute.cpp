@@ -17,8 +17,11 @@ constexpr double kPauseArret = 0.005;
 // pauses. Beyond, the oldest half goes, and a line in front says how many characters.
 constexpr std::size_t kTraceGardee = std::size_t{1} << 20;
 
+// The note sits among the terminal's bytes, which are Windows-1252 until they are shown: it is
+// written in that encoding too, so that it reads right once the trace is converted.
 std::string NoteNonGardes(std::size_t nombre) {
-  return "[" + std::to_string(nombre) + " premiers caractères de l’écoute non gardés]\r\n";
+  return "[" + std::to_string(nombre) +
+         " premiers caract\xE8" "res de l\x92\xE9" "coute non gard\xE9" "s]\r\n";
 }
 }  // namespace
 
