@@ -12,20 +12,20 @@
 #include <vector>
 
 #include "app/OptionsLigne.h"
+#include "base/Horloge.h"
+#include "base/HorlogeMurale.h"
 #include "console/Console.h"
 #include "console/EtatConsole.h"
-#include "console/FenPresentation.h"
-#include "console/FenTrace.h"
-#include "console/FenetreTexte.h"
 #include "console/FichiersConsole.h"
-#include "console/HorlogeMurale.h"
-#include "console/RequetesScriptees.h"
-#include "link/Horloge.h"
+#include "headless/FenetreTexte.h"
+#include "headless/RequetesScriptees.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "link/PortTrace.h"
 #include "link/TablePorts.h"
 #include "simulator/TerminalSimule.h"
+#include "window/FenPresentation.h"
+#include "window/FenTrace.h"
 
 namespace {
 

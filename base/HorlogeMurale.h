@@ -5,7 +5,7 @@
 namespace zef30 {
 
 // The local date and time of day that the console shows or writes (log headers, receipt file
-// names). Time-outs never use it: they run on the monotonic clock of link/Horloge.h.
+// names). Time-outs never use it: they run on the monotonic clock of base/Horloge.h.
 class HorlogeMurale {
  public:
   virtual ~HorlogeMurale() = default;

@@ -1,4 +1,4 @@
-#include "link/Texte.h"
+#include "base/Texte.h"
 
 #include <array>
 #include <charconv>

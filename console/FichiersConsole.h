@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
+#include "base/HorlogeMurale.h"
+#include "base/Texte.h"
 #include "console/Fenetre.h"
-#include "console/HorlogeMurale.h"
-#include "link/Texte.h"
 
 namespace zef30 {
 

@@ -1,9 +1,9 @@
-#include "console/FenetreTexte.h"
+#include "headless/FenetreTexte.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 #include "link/TraceLigne.h"
 
 namespace zef30 {

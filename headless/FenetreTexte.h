@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Horloge.h"
 #include "console/Fenetre.h"
-#include "link/Horloge.h"
 
 namespace zef30 {
 

@@ -1,10 +1,10 @@
-#include "console/RequetesScriptees.h"
+#include "headless/RequetesScriptees.h"
 
 #include <algorithm>
 #include <cstdio>
 
+#include "base/Texte.h"
 #include "console/Gestionnaires.h"
-#include "link/Texte.h"
 #include "link/Trame.h"
 #include "requests/Consultation.h"
 #include "requests/Dossiers.h"

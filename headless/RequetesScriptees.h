@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "console/Console.h"
-#include "console/FenetreTexte.h"
+#include "headless/FenetreTexte.h"
 
 namespace zef30 {
 

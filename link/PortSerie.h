@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "link/Horloge.h"
+#include "base/Horloge.h"
 
 namespace zef30 {
 

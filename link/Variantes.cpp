@@ -1,8 +1,8 @@
 // The exchanges whose answer length is read from the answer itself, and the receive operations
 // they rest on. They share the opening and closing of Echanger; only the reading differs.
 
+#include "base/Texte.h"
 #include "link/Liaison.h"
-#include "link/Texte.h"
 #include "link/Trame.h"
 
 namespace zef30 {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 #include "link/Trame.h"
 #include "listening/Ecoute.h"
 #include "listening/EcoutePaiement.h"

@@ -1,6 +1,6 @@
 #include "listening/EcoutePaiement.h"
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 #include "link/Trame.h"
 #include "listening/Ecoute.h"
 

@@ -5,7 +5,7 @@
 #include <tuple>
 #include <vector>
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 #include "link/Trame.h"
 #include "receipts/Tickets.h"
 #include "requests/Paiement.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 #include "simulator/LectureScenario.h"
 
 namespace zef30::simulateur {

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 #include "simulator/ClesPaiement.h"
 #include "simulator/ClesSoins.h"
 #include "simulator/Perturbations.h"

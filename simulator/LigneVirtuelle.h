@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "link/Horloge.h"
+#include "base/Horloge.h"
 #include "link/PortSerie.h"
 #include "simulator/Deroulement.h"
 #include "simulator/Protocole.h"

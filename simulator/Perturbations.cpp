@@ -3,7 +3,7 @@
 #include <cmath>
 #include <utility>
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 #include "link/Trame.h"
 #include "simulator/Deroulement.h"
 #include "simulator/LectureScenario.h"

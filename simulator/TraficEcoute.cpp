@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 #include "link/Trame.h"
 #include "simulator/LectureScenario.h"
 

@@ -1,4 +1,4 @@
-#include "console/FenPresentation.h"
+#include "window/FenPresentation.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -32,9 +32,9 @@
 #include "requests/Consultation.h"
 #include "requests/Dossiers.h"
 #include "requests/Enregistrement.h"
+#include "requests/ModeMaintenance.h"
 #include "requests/PisteIso2.h"
 #include "requests/Services.h"
-#include "requests/ModeMaintenance.h"
 #include "requests/Switch.h"
 #include "requests/TeleParametres.h"
 #include "requests/Telecollecte.h"

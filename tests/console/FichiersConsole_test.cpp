@@ -31,7 +31,7 @@
 
 #include "console/FichierIni.h"
 #include "console/SauvegardeTexte.h"
-#include "tests/console/DossierTemporaire.h"
+#include "tests/support/DossierTemporaire.h"
 #include "tests/support/FenetreMemoire.h"
 
 namespace zef30 {

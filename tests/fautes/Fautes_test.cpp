@@ -26,7 +26,7 @@
 #include "simulator/LectureScenario.h"
 #include "simulator/LigneVirtuelle.h"
 #include "simulator/TerminalSimule.h"
-#include "tests/console/DossierTemporaire.h"
+#include "tests/support/DossierTemporaire.h"
 #include "tests/support/FenetreMemoire.h"
 
 namespace zef30 {

@@ -15,7 +15,7 @@
 #include "requests/ModeMaintenance.h"
 #include "simulator/Deroulement.h"
 #include "simulator/TraficEcoute.h"
-#include "tests/console/DossierTemporaire.h"
+#include "tests/support/DossierTemporaire.h"
 #include "tests/support/FenetreMemoire.h"
 #include "tests/support/PortScripte.h"
 

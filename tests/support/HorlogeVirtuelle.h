@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/Horloge.h"
+#include "base/Horloge.h"
 
 namespace zef30::essai {
 
@@ -23,7 +23,7 @@ class HorlogeVirtuelle final : public Horloge {
 
 #include <ctime>
 
-#include "console/HorlogeMurale.h"
+#include "base/HorlogeMurale.h"
 
 namespace zef30::essai {
 
