@@ -1,4 +1,3 @@
-#include <QApplication>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -24,8 +23,7 @@
 #include "link/PortTrace.h"
 #include "link/TablePorts.h"
 #include "simulator/TerminalSimule.h"
-#include "window/FenPresentation.h"
-#include "window/FenTrace.h"
+#include "window/ExecutionFenetre.h"
 
 namespace {
 
@@ -147,18 +145,5 @@ int main(int argc, char** argv) {
     return zef30::ExecuterScript(console, fenetre, *requetes, options.json, std::cout, std::cerr);
   }
 
-  QApplication application(argc, argv);
-  // Desktops find the console's entry and icon by this name.
-  QApplication::setDesktopFileName(QString::fromLatin1(kProgramme));
-  zef30::FenPresentation fenetre;
-  zef30::FichiersConsole fichiers(dossier, fenetre);
-  zef30::Console console{etat, liaison, fenetre, fichiers};
-  zef30::SignalerErreursPort(liaison, fenetre);
-
-  fenetre.AttacherConsole(console);
-  fenetre.Form_Load();
-  zef30::FenTrace fenTrace(port);
-  zef30::BrancherFenTrace(fenetre, fenTrace);
-  fenetre.show();
-  return application.exec();
+  return zef30::ExecuterFenetre(argc, argv, kProgramme, etat, liaison, port, dossier);
 }
