@@ -59,12 +59,6 @@ bool DossierTrouve(const Releve& releve) {
 // Maintenance listening shows no result line: it went well when it ended without its error box.
 bool EcouteSansErreur(const Releve& releve) { return releve.messages.empty(); }
 
-std::string_view SansBlancs(std::string_view texte) {
-  const auto debut = texte.find_first_not_of(" \t\r");
-  if (debut == std::string_view::npos) return {};
-  return texte.substr(debut, texte.find_last_not_of(" \t\r") - debut + 1);
-}
-
 // The word for true, or one of the words for false.
 std::optional<bool> Choix(std::string_view valeur, std::string_view vrai,
                           std::initializer_list<std::string_view> faux) {
@@ -159,7 +153,7 @@ std::optional<std::vector<RequeteScriptee>> LireScript(std::string_view texte,
   int numero = 0;
   for (const std::string_view brut : liste ? Decouper(texte, ",") : DecouperLignes(texte)) {
     ++numero;
-    const std::string_view ligne = SansBlancs(brut);
+    const std::string_view ligne = SansBlancs(brut, " \t\r");
     if (!liste && (ligne.empty() || ligne.front() == '#')) continue;
     RequeteScriptee requete;
     if (!LireRequete(ligne, requete, erreur)) {

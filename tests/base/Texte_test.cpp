@@ -41,6 +41,14 @@ TEST(LireNombre, AcceptsBlanksSignAndFractionOnly) {
   EXPECT_FALSE(LireNombre("1 2"));
 }
 
+TEST(SansBlancs, CutsTheChosenBlanksAtBothEndsOnly) {
+  EXPECT_EQ(SansBlancs(" \tab c\t "), "ab c");
+  EXPECT_EQ(SansBlancs("  "), "");
+  EXPECT_EQ(SansBlancs(""), "");
+  EXPECT_EQ(SansBlancs("ab\r"), "ab\r");
+  EXPECT_EQ(SansBlancs("\r ab\r", " \r"), "ab");
+}
+
 TEST(LireEntierStrict, DigitsOnlyWithin32Bits) {
   EXPECT_EQ(LireEntierStrict("012"), 12);
   EXPECT_FALSE(LireEntierStrict(" 12"));
