@@ -6,15 +6,8 @@
 #include "base/Texte.h"
 #include "console/Gestionnaires.h"
 #include "link/Trame.h"
-#include "requests/Consultation.h"
-#include "requests/Dossiers.h"
-#include "requests/Enregistrement.h"
+#include "requests/BoutonsConsole.h"
 #include "requests/ModeMaintenance.h"
-#include "requests/PisteIso2.h"
-#include "requests/Services.h"
-#include "requests/Switch.h"
-#include "requests/TeleParametres.h"
-#include "requests/Telecollecte.h"
 #include "requests/Validite.h"
 
 namespace zef30 {
@@ -117,25 +110,36 @@ bool LireRequete(std::string_view texte, RequeteScriptee& requete, std::string& 
 }  // namespace
 
 const std::vector<FamilleScriptee>& FamillesScriptees() {
-  static const std::vector<FamilleScriptee> familles = {
-      {"switch", "cmdDemSwi", &cmdDemSwi_Click, "Demande de Switch = Carte présente"},
-      {"consultation", "cmdDemConsult", &cmdDemConsult_Click, "", &ConsultationReussie},
-      {"prix", "cmdSetPrix", &cmdSetPrix_Click, "", &PrixFixe},
-      {"validite", "cmdDemVal", &cmdDemVal_Click, "Demande de Validité = OK"},
-      {"liste-dossiers", "cmdDemConf", &cmdDemConf_Click, "", &ListeDonnee},
-      {"info-dossier", "cmdDemAbdn", &cmdDemAbdn_Click, "", &DossierTrouve},
-      {"enregistrement", "cmdDemEnr", &cmdDemEnr_Click, "Demande d'enregistrement = OK"},
-      {"annulation", "Command3", &Command3_Click, "Demande d'enregistrement = OK"},
-      {"telecollecte", "cmdDemTC", &cmdDemTC_Click, "Télécollecte = OK"},
-      {"etat-telecollecte", "cmdDemTic", &cmdDemTic_Click, "Demande de ticket = OK"},
-      {"etat-teleparam", "Command4", &Command4_Click, "Demande ticket teleParam = OK"},
-      {"iso2", "Command5", &Command5_Click, "Demande de piste ISO = OK"},
-      {"heure", "Command2", &Command2_Click, "Mise à l'heure = OK"},
-      {"redemarrage", "Command6", &Command6_Click, "", &RedemarrageReussi},
-      {"maintenance", "cmdLitPuceSync", &cmdLitPuceSync_Click, "", &EcouteSansErreur, 5},
-      // Last: the console stays at 9600 bauds, so a real terminal would hear nothing after it.
-      {"vitesse", "cmdDemVitesse", &cmdDemVitesse_Click, "Demande = OK"},
-  };
+  static const std::vector<FamilleScriptee> familles = [] {
+    std::vector<FamilleScriptee> liste = {
+        {"switch", "Demande de Switch = Carte présente"},
+        {"consultation", "", &ConsultationReussie},
+        {"prix", "", &PrixFixe},
+        {"validite", "Demande de Validité = OK"},
+        {"liste-dossiers", "", &ListeDonnee},
+        {"info-dossier", "", &DossierTrouve},
+        {"enregistrement", "Demande d'enregistrement = OK"},
+        {"annulation", "Demande d'enregistrement = OK"},
+        {"telecollecte", "Télécollecte = OK"},
+        {"etat-telecollecte", "Demande de ticket = OK"},
+        {"etat-teleparam", "Demande ticket teleParam = OK"},
+        {"iso2", "Demande de piste ISO = OK"},
+        {"heure", "Mise à l'heure = OK"},
+        {"redemarrage", "", &RedemarrageReussi},
+        {"maintenance", "", &EcouteSansErreur, 5},
+        // Last: the console stays at 9600 bauds, so a real terminal would hear nothing after it.
+        {"vitesse", "Demande = OK"},
+    };
+    for (FamilleScriptee& famille : liste) {
+      if (const BoutonConsole* bouton = BoutonDeFamille(famille.nom)) {
+        famille.bouton = bouton->nom;
+        famille.gestionnaire = bouton->gestionnaire;
+      }
+    }
+    // A family the console has no button for cannot be run.
+    std::erase_if(liste, [](const FamilleScriptee& f) { return f.gestionnaire == nullptr; });
+    return liste;
+  }();
   return familles;
 }
 
