@@ -33,6 +33,7 @@
 #include "console/SauvegardeTexte.h"
 #include "tests/support/DossierTemporaire.h"
 #include "tests/support/FenetreMemoire.h"
+#include "tests/support/HorlogeMuraleFixe.h"
 
 namespace zef30 {
 namespace {

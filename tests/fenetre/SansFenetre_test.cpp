@@ -20,6 +20,7 @@
 #include "link/PortPosix.h"
 #include "simulator/TerminalSimule.h"
 #include "tests/support/DossierTemporaire.h"
+#include "tests/support/HorlogeMuraleFixe.h"
 #include "window/FenPresentation.h"
 
 namespace zef30 {
