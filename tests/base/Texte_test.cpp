@@ -42,11 +42,16 @@ TEST(LireNombre, AcceptsBlanksSignAndFractionOnly) {
 }
 
 TEST(SansBlancs, CutsTheChosenBlanksAtBothEndsOnly) {
-  EXPECT_EQ(SansBlancs(" \tab c\t "), "ab c");
-  EXPECT_EQ(SansBlancs("  "), "");
-  EXPECT_EQ(SansBlancs(""), "");
-  EXPECT_EQ(SansBlancs("ab\r"), "ab\r");
-  EXPECT_EQ(SansBlancs("\r ab\r", " \r"), "ab");
+  struct Cas {
+    std::string_view texte;
+    std::string_view blancs;
+    std::string_view attendu;
+  };
+  const Cas cas[] = {
+      {" \tab c\t ", " \t", "ab c"}, {"  ", " \t", ""},        {"", " \t", ""},
+      {"ab\r", " \t", "ab\r"},      {"\r ab\r", " \r", "ab"},
+  };
+  for (const Cas& c : cas) EXPECT_EQ(SansBlancs(c.texte, c.blancs), c.attendu) << c.texte;
 }
 
 TEST(LireEntierStrict, DigitsOnlyWithin32Bits) {
