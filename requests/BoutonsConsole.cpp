@@ -19,41 +19,34 @@ namespace zef30 {
 namespace {
 
 constexpr std::array<BoutonConsole, 17> kBoutons = {{
-    {"cmdDemSwi", "Demande de switch", &cmdDemSwi_Click, "switch"},
-    {"cmdDemConsult", "Dem consultation", &cmdDemConsult_Click, "consultation"},
-    {"cmdSetPrix", "Définir le prix", &cmdSetPrix_Click, "prix"},
-    {"cmdDemVal", "Demander validité", &cmdDemVal_Click, "validite"},
-    {"cmdDemConf", "Demander liste dossier", &cmdDemConf_Click, "liste-dossiers"},
-    {"cmdDemAbdn", "Demander Info Dossier", &cmdDemAbdn_Click, "info-dossier"},
-    {"cmdDemEnr", "Demander enregistrement", &cmdDemEnr_Click, "enregistrement"},
-    {"Command3", "Demander Annul Dossier", &Command3_Click, "annulation"},
-    {"cmdDemTC", "Demander télécollecte", &cmdDemTC_Click, "telecollecte"},
-    {"cmdDemTic", "Etat derniere TeleCollecte", &cmdDemTic_Click, "etat-telecollecte"},
-    {"Command4", "Etat dernier TeleParam", &Command4_Click, "etat-teleparam"},
-    {"Command5", "Demande ISO 2", &Command5_Click, "iso2"},
-    {"Command2", "Mise à l'heure", &Command2_Click, "heure"},
-    {"Command6", "Dem Redemarrage", &Command6_Click, "redemarrage"},
-    {"cmdLitPuceSync", "Ecouter Mode Maintenance", &cmdLitPuceSync_Click, "maintenance"},
-    {"Command1", "Sortie Ecoute", &Command1_Click, "", true},
-    {"cmdDemVitesse", "Changer Vitesse -> 19200", &cmdDemVitesse_Click, "vitesse"},
+    {"cmdDemSwi", "Demande de switch", 8, 424, &cmdDemSwi_Click, "switch"},
+    {"cmdSetPrix", "Définir le prix", 320, 424, &cmdSetPrix_Click, "prix"},
+    {"cmdDemVal", "Demander validité", 8, 456, &cmdDemVal_Click, "validite"},
+    {"cmdLitPuceSync", "Ecouter Mode Maintenance", 320, 456, &cmdLitPuceSync_Click, "maintenance"},
+    {"cmdDemEnr", "Demander enregistrement", 8, 488, &cmdDemEnr_Click, "enregistrement"},
+    {"Command1", "Sortie Ecoute", 320, 496, &Command1_Click, "", true},
+    {"Command3", "Demander Annul Dossier", 8, 520, &Command3_Click, "annulation"},
+    {"Command2", "Mise à l'heure", 320, 536, &Command2_Click, "heure"},
+    {"cmdDemAbdn", "Demander Info Dossier", 8, 552, &cmdDemAbdn_Click, "info-dossier"},
+    {"cmdDemConsult", "Dem consultation", 320, 568, &cmdDemConsult_Click, "consultation"},
+    {"cmdDemConf", "Demander liste dossier", 8, 584, &cmdDemConf_Click, "liste-dossiers"},
+    {"Command6", "Dem Redemarrage", 320, 600, &Command6_Click, "redemarrage"},
+    {"Command5", "Demande ISO 2", 8, 616, &Command5_Click, "iso2"},
+    {"cmdDemTC", "Demander télécollecte", 8, 648, &cmdDemTC_Click, "telecollecte"},
+    {"cmdDemTic", "Etat derniere TeleCollecte", 8, 680, &cmdDemTic_Click, "etat-telecollecte"},
+    {"cmdDemVitesse", "Changer Vitesse -> 19200", 480, 696, &cmdDemVitesse_Click, "vitesse"},
+    {"Command4", "Etat dernier TeleParam", 8, 712, &Command4_Click, "etat-teleparam"},
 }};
-
-const BoutonConsole* Trouver(std::string_view valeur, const char* BoutonConsole::*champ) {
-  const auto trouve = std::find_if(kBoutons.begin(), kBoutons.end(),
-                                   [&](const BoutonConsole& b) { return valeur == b.*champ; });
-  return trouve == kBoutons.end() ? nullptr : &*trouve;
-}
 
 }  // namespace
 
 std::span<const BoutonConsole> BoutonsConsole() { return kBoutons; }
 
-const BoutonConsole* TrouverBouton(std::string_view nom) {
-  return Trouver(nom, &BoutonConsole::nom);
-}
-
 const BoutonConsole* BoutonDeFamille(std::string_view famille) {
-  return famille.empty() ? nullptr : Trouver(famille, &BoutonConsole::famille);
+  if (famille.empty()) return nullptr;
+  const auto trouve = std::find_if(kBoutons.begin(), kBoutons.end(),
+                                   [&](const BoutonConsole& b) { return famille == b.famille; });
+  return trouve == kBoutons.end() ? nullptr : &*trouve;
 }
 
 }  // namespace zef30

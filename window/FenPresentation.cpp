@@ -230,28 +230,12 @@ void FenPresentation::ConstruireControles() {
   picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   picture->setPixmap(DessinerBanniere());
 
-  // Where each of the console's buttons stands, in the order the operator tabs through them.
-  struct Place {
-    const char* nom;
-    int gauche;
-    int haut;
-  };
-  const Place places[] = {
-      {"cmdDemSwi", 8, 424},        {"cmdSetPrix", 320, 424}, {"cmdDemVal", 8, 456},
-      {"cmdLitPuceSync", 320, 456}, {"cmdDemEnr", 8, 488},    {"Command1", 320, 496},
-      {"Command3", 8, 520},         {"Command2", 320, 536},   {"cmdDemAbdn", 8, 552},
-      {"cmdDemConsult", 320, 568},  {"cmdDemConf", 8, 584},   {"Command6", 320, 600},
-      {"Command5", 8, 616},         {"cmdDemTC", 8, 648},     {"cmdDemTic", 8, 680},
-      {"cmdDemVitesse", 480, 696},  {"Command4", 8, 712},
-  };
-  for (const Place& p : places) {
-    auto* bouton = Placer<QPushButton>(this, p.nom, p.gauche, p.haut, 145, 25);
+  // In the table's order, which is the order the operator tabs through them.
+  for (const BoutonConsole& b : BoutonsConsole()) {
+    auto* bouton = Placer<QPushButton>(this, b.nom, b.gauche, b.haut, 145, 25);
+    bouton->setText(QString::fromUtf8(b.legende));
     bouton->setAutoDefault(false);
-    // A button without its row in the console's table would be a connection point doing nothing.
-    if (const BoutonConsole* b = TrouverBouton(p.nom)) {
-      bouton->setText(QString::fromUtf8(b->legende));
-      BrancherBouton(bouton, b->gestionnaire, b->pendantUneRequete);
-    }
+    BrancherBouton(bouton, b.gestionnaire, b.pendantUneRequete);
   }
   // Nothing in the console offers the line-speed change to the operator.
   findChild<QPushButton*>(QStringLiteral("cmdDemVitesse"))->hide();
