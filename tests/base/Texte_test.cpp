@@ -49,7 +49,7 @@ TEST(SansBlancs, CutsTheChosenBlanksAtBothEndsOnly) {
   };
   const Cas cas[] = {
       {" \tab c\t ", " \t", "ab c"}, {"  ", " \t", ""},        {"", " \t", ""},
-      {"ab\r", " \t", "ab\r"},      {"\r ab\r", " \r", "ab"},
+      {"ab\r", " \t", "ab\r"},       {"\r ab\r", " \r", "ab"},
   };
   for (const Cas& c : cas) EXPECT_EQ(SansBlancs(c.texte, c.blancs), c.attendu) << c.texte;
 }
