@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/Texte.h"
 #include "console/FichiersConsole.h"
-#include "console/RequetesScriptees.h"
+#include "headless/RequetesScriptees.h"
 #include "link/TablePorts.h"
-#include "link/Texte.h"
 
 namespace zef30 {
 

@@ -1,4 +1,3 @@
-#include <QApplication>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -12,21 +11,20 @@
 #include <vector>
 
 #include "app/OptionsLigne.h"
+#include "base/Horloge.h"
+#include "base/HorlogeMurale.h"
 #include "console/Console.h"
 #include "console/EtatConsole.h"
-#include "console/FenPresentation.h"
-#include "console/FenTrace.h"
-#include "console/FenetreTexte.h"
 #include "console/FichiersConsole.h"
-#include "console/HorlogeMurale.h"
-#include "console/RequetesScriptees.h"
-#include "link/Horloge.h"
+#include "headless/FenetreTexte.h"
+#include "headless/RequetesScriptees.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "link/PortTrace.h"
 #include "link/Signaux.h"
 #include "link/TablePorts.h"
 #include "simulator/TerminalSimule.h"
+#include "window/ExecutionFenetre.h"
 
 namespace {
 
@@ -150,18 +148,5 @@ int main(int argc, char** argv) {
     return zef30::ExecuterScript(console, fenetre, *requetes, options.json, std::cout, std::cerr);
   }
 
-  QApplication application(argc, argv);
-  // Desktops find the console's entry and icon by this name.
-  QApplication::setDesktopFileName(QString::fromLatin1(kProgramme));
-  zef30::FenPresentation fenetre;
-  zef30::FichiersConsole fichiers(dossier, fenetre);
-  zef30::Console console{etat, liaison, fenetre, fichiers};
-  zef30::SignalerErreursPort(liaison, fenetre);
-
-  fenetre.AttacherConsole(console);
-  fenetre.Form_Load();
-  zef30::FenTrace fenTrace(port);
-  zef30::BrancherFenTrace(fenetre, fenTrace);
-  fenetre.show();
-  return application.exec();
+  return zef30::ExecuterFenetre(argc, argv, kProgramme, etat, liaison, port, dossier);
 }

@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "console/FenPresentation.h"
 #include "console/FichiersConsole.h"
 #include "link/PortPosix.h"
 #include "link/Trame.h"
 #include "listening/EcouteMaintenance.h"
 #include "simulator/TerminalSimule.h"
 #include "simulator/TraficEcoute.h"
+#include "window/FenPresentation.h"
 
 namespace zef30 {
 namespace {

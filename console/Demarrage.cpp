@@ -1,7 +1,7 @@
 #include "console/Demarrage.h"
 
+#include "base/Texte.h"
 #include "link/TablePorts.h"
-#include "link/Texte.h"
 
 namespace zef30 {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "link/Horloge.h"
+#include "base/Horloge.h"
 #include "link/PortSerie.h"
 
 namespace zef30 {

@@ -11,7 +11,7 @@
 #include <limits>
 #include <vector>
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 
 namespace zef30 {
 

@@ -7,10 +7,10 @@
 #include <optional>
 #include <string>
 
+#include "base/HorlogeMurale.h"
+#include "base/Texte.h"
 #include "console/Fenetre.h"
-#include "console/HorlogeMurale.h"
 #include "link/FichierRegulier.h"
-#include "link/Texte.h"
 
 namespace zef30 {
 

@@ -5,7 +5,7 @@
 #include <limits>
 #include <optional>
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 
 namespace zef30 {
 

@@ -10,6 +10,7 @@
 #include "console/FichiersConsole.h"
 #include "link/Liaison.h"
 #include "tests/support/FenetreMemoire.h"
+#include "tests/support/HorlogeMuraleFixe.h"
 #include "tests/support/PortScripte.h"
 
 // What the fuzz targets make of the fuzzer's bytes: the terminal's replies, a command line.

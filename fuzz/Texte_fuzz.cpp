@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Texte.h"
 #include "console/ListeDossiers.h"
-#include "link/Texte.h"
 #include "link/Trame.h"
 #include "tests/support/FenetreMemoire.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "link/Horloge.h"
+#include "base/Horloge.h"
 #include "link/PortSerie.h"
 
 namespace zef30 {

@@ -17,7 +17,7 @@
 #include <limits>
 
 #include "link/Signaux.h"
-#include "link/Texte.h"
+#include "base/Texte.h"
 
 namespace zef30 {
 

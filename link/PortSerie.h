@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "link/Horloge.h"
+#include "base/Horloge.h"
 
 namespace zef30 {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 #include "link/Trame.h"
 
 namespace zef30 {

@@ -32,8 +32,16 @@ std::string EncadrerMessage(std::string_view message);
 // The data length L at positions 4 to 6 of a frame, when those three characters are digits.
 std::optional<int> LireLongueurTrame(std::string_view trame);
 
+// A frame is kSupplementTrame characters longer than the data length L it announces: STX, its
+// two-character code, the three of L, then DLE, ETX and the check character.
+inline constexpr int kSupplementTrame = 9;
+// A longer answer comes in blocks of at most kTailleBlocMax characters: STX, at most kMaxUnBloc
+// characters of the message, then DLE, ETX or ETB, and the check character.
+inline constexpr int kTailleBlocMax = 252;
+inline constexpr int kMaxUnBloc = kTailleBlocMax - 4;
+
 // A frame of L data characters in two blocks has L - 239 characters in its second block.
-inline int TailleSecondBloc(int longueur) { return longueur - 239; }
+inline int TailleSecondBloc(int longueur) { return longueur + kSupplementTrame - kMaxUnBloc; }
 
 // One answer from two blocks: the first without its three closing characters, then the second
 // from after its STX.

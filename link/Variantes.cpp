@@ -1,17 +1,14 @@
 // The exchanges whose answer length is read from the answer itself, and the receive operations
 // they rest on. They share the opening and closing of Echanger; only the reading differs.
 
+#include "base/Texte.h"
 #include "link/Liaison.h"
-#include "link/Texte.h"
 #include "link/Trame.h"
 
 namespace zef30 {
 
 namespace {
 constexpr int kTailleEntete = 6;
-constexpr int kTailleBloc = 252;
-constexpr int kMaxUnBloc = 248;
-constexpr int kSupplementTrame = 9;
 const std::string kAck(1, ACK);
 }  // namespace
 
@@ -36,12 +33,12 @@ std::string Liaison::EnvoyerTrameParLongueur(LectureParLongueur lecture, std::st
       reste = *longueur + supplement - lus;
       // A frame longer than one block comes in two, and the second is sent only after the next
       // ACK: whatever the first read already holds, read no further than the first block.
-      if (parBloc && *longueur + supplement > kTailleBloc) reste = kTailleBloc - lus;
+      if (parBloc && *longueur + supplement > kTailleBlocMax) reste = kTailleBlocMax - lus;
     } else {
-      reste = parBloc ? kTailleBloc : 25;
+      reste = parBloc ? kTailleBlocMax : 25;
     }
   }
-  if (parBloc && reste > kMaxUnBloc) reste = kTailleBloc - lus;
+  if (parBloc && reste > kMaxUnBloc) reste = kTailleBlocMax - lus;
 
   port_.AttendreAuMoins(reste, echeance);
   attendu = reste;
@@ -69,7 +66,7 @@ std::string Liaison::EnvoyerTrameBlocCourt(std::string_view message, bool avecLr
 }
 
 std::string Liaison::LireDeuxBlocs() {
-  const std::string bloc1 = EnvoyerTrame(kAck, false, kTailleBloc, kDelaiReponse);
+  const std::string bloc1 = EnvoyerTrame(kAck, false, kTailleBlocMax, kDelaiReponse);
   // Without a readable length there is no telling where the answer ends.
   const auto longueur = LireLongueurTrame(bloc1);
   if (!longueur) return std::string(ERR_MESSAGE);
@@ -77,7 +74,7 @@ std::string Liaison::LireDeuxBlocs() {
 }
 
 std::string Liaison::LirePremierBloc() {
-  int attendu = kTailleBloc;
+  int attendu = kTailleBlocMax;
   return EnvoyerTrameBloc(kAck, false, attendu, kDelaiReponse, kSupplementTrame);
 }
 
@@ -102,7 +99,7 @@ std::string Liaison::EchangerReponseLongue(std::string_view message, int, double
   return EchangerAvecLecture(message, delai, [&]() -> std::string {
     const std::string bloc1 = LirePremierBloc();
     const auto longueur = LireLongueurTrame(bloc1);
-    const int second = longueur ? TailleSecondBloc(*longueur) : kTailleBloc;
+    const int second = longueur ? TailleSecondBloc(*longueur) : kTailleBlocMax;
     if (second <= 0) return bloc1;
     return JoindreBlocs(bloc1, EnvoyerTrame(kAck, false, second, kDelaiReponse));
   });

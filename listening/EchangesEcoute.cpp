@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 #include "link/Trame.h"
 #include "listening/Ecoute.h"
 #include "listening/EcoutePaiement.h"
@@ -15,8 +15,6 @@ namespace zef30 {
 
 namespace {
 
-constexpr int kSupplementTrame = 9;
-constexpr int kMaxUnBloc = 248;
 constexpr double kAttenteTelecollecte = 11.0;
 const std::string kAck(1, ACK);
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 #include "link/Trame.h"
 
 namespace zef30 {

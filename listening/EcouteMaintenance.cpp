@@ -1,7 +1,7 @@
 #include "listening/EcouteMaintenance.h"
 
+#include "base/Texte.h"
 #include "console/FichiersConsole.h"
-#include "link/Texte.h"
 #include "link/Trame.h"
 #include "listening/Ecoute.h"
 

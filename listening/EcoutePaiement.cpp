@@ -1,6 +1,6 @@
 #include "listening/EcoutePaiement.h"
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 #include "link/Trame.h"
 #include "listening/Ecoute.h"
 
@@ -9,7 +9,6 @@ namespace zef30 {
 namespace {
 
 constexpr double kLimitePaiement = 300;
-constexpr int kTailleBloc = 252;
 
 class EcouteurPaiement : public Ecouteur {
  public:
@@ -72,7 +71,7 @@ class EcouteurValidite final : public EcouteurPaiement {
   bool TraiterReponse(Ecoute& ecoute, const std::string& trame) override {
     if (!EstReponse(trame, "Ak")) return false;
     const auto longueur = LireLongueurTrame(trame);
-    const int taille = longueur ? TailleSecondBloc(*longueur) : kTailleBloc;
+    const int taille = longueur ? TailleSecondBloc(*longueur) : kTailleBlocMax;
     if (taille > 0) {
       LireSecondBloc(ecoute, trame, taille);
     } else {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <locale>
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 
 namespace zef30 {
 

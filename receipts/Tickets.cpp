@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <span>
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 
 namespace zef30 {
 

@@ -1,6 +1,6 @@
 #include "requests/Consultation.h"
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 
 namespace zef30 {
 

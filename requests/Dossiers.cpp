@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 #include "link/Trame.h"
 #include "receipts/Tickets.h"
 #include "requests/Paiement.h"

@@ -1,7 +1,7 @@
 #include "requests/ModeMaintenance.h"
 
 #include "console/FichiersConsole.h"
-#include "link/Texte.h"
+#include "base/Texte.h"
 #include "listening/EcouteMaintenance.h"
 
 namespace zef30 {

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "base/Texte.h"
 #include "console/FichiersConsole.h"
-#include "link/Texte.h"
 
 namespace zef30 {
 

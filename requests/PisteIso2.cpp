@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 #include "link/Trame.h"
 #include "listening/EchangesEcoute.h"
 #include "requests/LigneResultat.h"

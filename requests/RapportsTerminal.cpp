@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Texte.h"
 #include "console/FichiersConsole.h"
-#include "link/Texte.h"
 #include "link/Trame.h"
 
 namespace zef30 {

@@ -2,8 +2,8 @@
 
 #include <ctime>
 
+#include "base/Texte.h"
 #include "console/FichiersConsole.h"
-#include "link/Texte.h"
 #include "listening/EchangesEcoute.h"
 #include "requests/LigneResultat.h"
 

@@ -2,8 +2,9 @@
 
 #include <string>
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 #include "link/Trame.h"
+#include "requests/LigneResultat.h"
 
 namespace zef30 {
 
@@ -59,15 +60,8 @@ void cmdDemSwi_Click(Console& console) {
     Sablier sablier(console.fenetre);
     code = DemanderSwitch(console);
   }
-  std::string ligne = "Demande de Switch = ";
-  if (code == 0) {
-    ligne += "Carte présente";
-  } else if (code == 1) {
-    ligne += "Carte non-présente";
-  } else {
-    ligne += "Erreur n°" + std::to_string(code);
-  }
-  console.fenetre.AjouterLigne(ligne);
+  console.fenetre.AjouterLigne(
+      LigneResultat("Demande de Switch", code, "Carte présente", "Carte non-présente"));
 }
 
 }  // namespace zef30

@@ -4,7 +4,7 @@
 #include <span>
 #include <string_view>
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 
 namespace zef30 {
 

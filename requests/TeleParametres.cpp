@@ -1,6 +1,6 @@
 #include "requests/TeleParametres.h"
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 #include "requests/RapportsTerminal.h"
 
 namespace zef30 {

@@ -1,7 +1,7 @@
 #include "requests/Telecollecte.h"
 
+#include "base/Texte.h"
 #include "console/FichiersConsole.h"
-#include "link/Texte.h"
 #include "listening/EchangesEcoute.h"
 #include "requests/LigneResultat.h"
 #include "requests/RapportsTerminal.h"

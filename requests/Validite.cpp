@@ -3,8 +3,8 @@
 #include <cmath>
 #include <string>
 
+#include "base/Texte.h"
 #include "console/FichiersConsole.h"
-#include "link/Texte.h"
 #include "listening/EchangesEcoute.h"
 #include "receipts/Tickets.h"
 #include "requests/LigneResultat.h"

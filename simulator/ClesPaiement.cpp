@@ -1,31 +1,14 @@
 #include "simulator/ClesPaiement.h"
 
-#include <cmath>
-
-#include "link/Texte.h"
-#include "simulator/LectureScenario.h"
+#include "base/Texte.h"
+#include "simulator/Scenario.h"
 
 namespace zef30::simulateur {
 
 namespace {
 
-using Lecteur = std::function<std::optional<std::string>(Scenario&, std::string_view)>;
-
-std::string_view SansBlancs(std::string_view texte) {
-  const auto debut = texte.find_first_not_of(" \t");
-  if (debut == std::string_view::npos) return {};
-  return texte.substr(debut, texte.find_last_not_of(" \t") - debut + 1);
-}
-
 Lecteur Pause(double ScenarioPaiement::*champ) {
-  return [=](Scenario& s, std::string_view v) -> std::optional<std::string> {
-    const auto n = LireNombre(v);
-    if (!n || !std::isfinite(*n) || *n < 0 || *n > 600) {
-      return "un nombre de secondes de 0 à 600 attendu";
-    }
-    s.paiement.*champ = *n;
-    return std::nullopt;
-  };
+  return [=](Scenario& s, std::string_view v) { return LireSecondes(v, 600, s.paiement.*champ); };
 }
 
 // Exactly `largeur` characters (bytes written as for every scenario text); with `vide`, also
@@ -33,7 +16,7 @@ Lecteur Pause(double ScenarioPaiement::*champ) {
 Lecteur Champ(std::string ScenarioPaiement::*champ, std::size_t largeur, bool vide = false) {
   return [=](Scenario& s, std::string_view v) -> std::optional<std::string> {
     std::string octets;
-    if (!DecoderOctets(v, octets)) return "\\xHH (deux chiffres hexadécimaux) ou \\\\ attendu";
+    if (auto erreur = LireOctets(v, octets)) return erreur;
     if (octets.size() != largeur && !(vide && octets.empty())) {
       return std::to_string(largeur) + " caractère(s) attendu(s)" + (vide ? " ou rien" : "");
     }
@@ -44,17 +27,14 @@ Lecteur Champ(std::string ScenarioPaiement::*champ, std::size_t largeur, bool vi
 
 // One of two words.
 Lecteur Deux(bool ScenarioPaiement::*champ, std::string_view oui, std::string_view non) {
-  return [=](Scenario& s, std::string_view v) -> std::optional<std::string> {
-    const std::string_view mot = SansBlancs(v);
-    if (mot != oui && mot != non) return std::string(oui) + " ou " + std::string(non) + " attendu";
-    s.paiement.*champ = mot == oui;
-    return std::nullopt;
+  return [=](Scenario& s, std::string_view v) {
+    return LireDeux(SansBlancs(v), oui, non, s.paiement.*champ);
   };
 }
 
 }  // namespace
 
-std::vector<ClePaiement> ClesPaiement() {
+std::vector<CleScenario> ClesPaiement() {
   return {
       {"paiement.ecran-hote", "oui|non",
        "afficheur montré à la console pendant un paiement, comme « Ecran Hote » (oui)",

@@ -1,25 +1,16 @@
 #include "simulator/ClesSoins.h"
 
-#include <cmath>
-
-#include "link/Texte.h"
+#include "base/Texte.h"
 #include "simulator/LectureScenario.h"
+#include "simulator/Scenario.h"
 
 namespace zef30::simulateur {
 
 namespace {
 
-using Lecteur = std::function<std::optional<std::string>(Scenario&, std::string_view)>;
-
 // The longest data a report answer can announce in its three-digit length field, less its
 // status, two unread characters and block count.
 constexpr std::size_t kDonneesRapportMax = 999 - 5;
-
-std::string_view SansBlancs(std::string_view texte) {
-  const auto debut = texte.find_first_not_of(" \t");
-  if (debut == std::string_view::npos) return {};
-  return texte.substr(debut, texte.find_last_not_of(" \t") - debut + 1);
-}
 
 Lecteur Texte(std::string ScenarioSoins::*champ, std::size_t largeur) {
   return [=](Scenario& s, std::string_view valeur) -> std::optional<std::string> {
@@ -42,14 +33,8 @@ Lecteur Element(std::array<std::string, 2> ScenarioSoins::*champ, std::size_t i,
 }
 
 Lecteur Entier(int ScenarioSoins::*champ, int minimum, int maximum) {
-  return [=](Scenario& s, std::string_view valeur) -> std::optional<std::string> {
-    const auto n = LireEntierStrict(SansBlancs(valeur));
-    if (!n || *n < minimum || *n > maximum) {
-      return "un nombre entier de " + std::to_string(minimum) + " à " + std::to_string(maximum) +
-             " attendu";
-    }
-    s.soins.*champ = *n;
-    return std::nullopt;
+  return [=](Scenario& s, std::string_view valeur) {
+    return LireEntier(SansBlancs(valeur), minimum, maximum, s.soins.*champ);
   };
 }
 
@@ -79,18 +64,11 @@ Lecteur Blocs(std::vector<int> ScenarioSoins::*champ, int maximum, std::size_t t
 
 }  // namespace
 
-std::vector<CleSoins> ClesSoins() {
+std::vector<CleScenario> ClesSoins() {
   using S = ScenarioSoins;
   return {
       {"pause", "SECONDES", "avant chaque écran pendant l’appel ou l’attente de carte (1)",
-       [](Scenario& s, std::string_view v) -> std::optional<std::string> {
-         const auto n = LireNombre(v);
-         if (!n || !std::isfinite(*n) || *n < 0 || *n > 600) {
-           return "un nombre de secondes de 0 à 600 attendu";
-         }
-         s.soins.pause = *n;
-         return std::nullopt;
-       }},
+       [](Scenario& s, std::string_view v) { return LireSecondes(v, 600, s.soins.pause); }},
       {"tc.statut", "X", "état de la réponse à la télécollecte (0)",
        Texte(&S::statutTelecollecte, 1)},
       {"tc.acquereurs", "1|2", "nombre d’acquéreurs télécollectés (2)",
@@ -105,11 +83,8 @@ std::vector<CleSoins> ClesSoins() {
       {"tc.ecrans", "N", "écrans pendant l’appel à la banque (2)",
        Entier(&S::ecransTelecollecte, 0, 50)},
       {"tc.rapport", "oui|non", "un compte rendu avant la réponse (oui)",
-       [](Scenario& s, std::string_view v) -> std::optional<std::string> {
-         const std::string_view mot = SansBlancs(v);
-         if (mot != "oui" && mot != "non") return std::string("oui ou non attendu");
-         s.soins.rapportTelecollecte = mot == "oui";
-         return std::nullopt;
+       [](Scenario& s, std::string_view v) {
+         return LireDeux(SansBlancs(v), "oui", "non", s.soins.rapportTelecollecte);
        }},
       {"rapport.statut", "X", "état du ticket de télécollecte AJ00203 (0)",
        Texte(&S::statutRapport, 1)},

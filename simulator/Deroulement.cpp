@@ -9,10 +9,8 @@
 namespace zef30::simulateur {
 
 namespace {
-constexpr std::size_t kTailleBloc = 252;
-// STX before the message, three closing characters after: 248 message characters per block.
-constexpr std::size_t kMessageParBloc = kTailleBloc - 4;
-
+// The message characters one block holds, counted as the message's bytes are.
+constexpr auto kMessageParBloc = static_cast<std::size_t>(kMaxUnBloc);
 }  // namespace
 
 Deroulement BlocsReponse(std::string_view message) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 #include "link/Trame.h"
 #include "simulator/MemoirePaiement.h"
 

@@ -2,14 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <optional>
 #include <vector>
 
-#include "link/Texte.h"
+#include "base/Texte.h"
+#include "simulator/CleScenario.h"
 #include "simulator/ClesPaiement.h"
 #include "simulator/ClesSoins.h"
 #include "simulator/Perturbations.h"
@@ -21,17 +20,7 @@ namespace {
 
 constexpr std::size_t kTailleFichierMax = 1024 * 1024;
 
-std::string_view SansBlancs(std::string_view texte) {
-  const auto debut = texte.find_first_not_of(" \t");
-  if (debut == std::string_view::npos) return {};
-  const auto fin = texte.find_last_not_of(" \t");
-  return texte.substr(debut, fin - debut + 1);
-}
-
 std::string Cite(std::string_view texte) { return "« " + std::string(texte) + " »"; }
-
-// A key's value turned into the scenario: the message to show when it does not fit.
-using Lecteur = std::function<std::optional<std::string>(Scenario&, std::string_view valeur)>;
 
 std::optional<std::string> Choix(std::string_view valeur,
                                  const std::vector<std::string_view>& permis, int& choisi) {
@@ -49,30 +38,19 @@ std::optional<std::string> Choix(std::string_view valeur,
 }
 
 Lecteur Entier(int Scenario::*champ, int minimum, int maximum) {
-  return [=](Scenario& s, std::string_view valeur) -> std::optional<std::string> {
-    const auto n = LireEntierStrict(SansBlancs(valeur));
-    if (!n || *n < minimum || *n > maximum) {
-      return "un nombre entier de " + std::to_string(minimum) + " à " + std::to_string(maximum) +
-             " attendu";
-    }
-    s.*champ = *n;
-    return std::nullopt;
+  return [=](Scenario& s, std::string_view valeur) {
+    return LireEntier(SansBlancs(valeur), minimum, maximum, s.*champ);
   };
 }
 
 Lecteur Octets(std::string Scenario::*champ) {
-  return [=](Scenario& s, std::string_view valeur) -> std::optional<std::string> {
-    std::string octets;
-    if (!DecoderOctets(valeur, octets)) return "\\xHH (deux chiffres hexadécimaux) ou \\\\ attendu";
-    s.*champ = std::move(octets);
-    return std::nullopt;
-  };
+  return [=](Scenario& s, std::string_view valeur) { return LireOctets(valeur, s.*champ); };
 }
 
 std::optional<std::string> Largeur(std::string_view valeur, std::size_t largeur,
                                    std::string& champ) {
   std::string octets;
-  if (!DecoderOctets(valeur, octets)) return "\\xHH (deux chiffres hexadécimaux) ou \\\\ attendu";
+  if (auto erreur = LireOctets(valeur, octets)) return erreur;
   if (octets.size() != largeur) {
     return std::to_string(largeur) + " caractère" + (largeur > 1 ? "s" : "") + " attendu" +
            (largeur > 1 ? "s" : "");
@@ -104,15 +82,8 @@ Lecteur Parmi(T Scenario::*champ, std::initializer_list<std::string_view> mots,
   };
 }
 
-struct Cle {
-  std::string nom;
-  std::string valeurs;  // for --help
-  std::string role;
-  Lecteur lire;
-};
-
-std::vector<Cle> Cles() {
-  std::vector<Cle> cles = {
+std::vector<CleScenario> Cles() {
+  std::vector<CleScenario> cles = {
       {"sonde", "ack|silence|ack-puis-autre", "réponse à l’ENQ de la console (ack)",
        Parmi(&Scenario::sonde, {"ack", "silence", "ack-puis-autre"},
              {ReponseSonde::Ack, ReponseSonde::Silence, ReponseSonde::AckPuisAutre})},
@@ -122,14 +93,7 @@ std::vector<Cle> Cles() {
        Parmi(&Scenario::reponseEot, {"enq", "autre", "silence"},
              {ReponseEot::Enq, ReponseEot::Autre, ReponseEot::Silence})},
       {"delai-enq", "SECONDES", "travail du terminal entre l’EOT et sa réponse (0)",
-       [](Scenario& s, std::string_view v) -> std::optional<std::string> {
-         const auto n = LireNombre(v);
-         if (!n || !std::isfinite(*n) || *n < 0 || *n > 3600) {
-           return "un nombre de secondes de 0 à 3600 attendu";
-         }
-         s.delaiEnq = *n;
-         return std::nullopt;
-       }},
+       [](Scenario& s, std::string_view v) { return LireSecondes(v, 3600, s.delaiEnq); }},
       {"autre", "OCTETS", "le caractère de ack-puis-autre et de eot=autre (?)",
        Octets(&Scenario::autre)},
       {"silence-reponse", "oui|non", "silence au lieu de la réponse (non)",
@@ -165,16 +129,16 @@ std::vector<Cle> Cles() {
     cles.push_back({app + "fichier", "X", role("son fichier : 0 vide, 1 non vide, 2 plein (0)"),
                     ChampApplication(k, &Application::etatFichier, 1)});
   }
-  for (auto& c : ClesSoins()) cles.push_back({c.nom, c.valeurs, c.role, c.lire});
-  for (auto& c : ClesPerturbations()) cles.push_back({c.nom, c.valeurs, c.role, c.lire});
-  for (auto& c : ClesPaiement()) cles.push_back({c.nom, c.valeurs, c.role, c.lire});
+  for (const auto& famille : {ClesSoins(), ClesPerturbations(), ClesPaiement()}) {
+    cles.insert(cles.end(), famille.begin(), famille.end());
+  }
   return cles;
 }
 
 // Made once: an unchanging table of some eighty keys, each with its reader, that every line of
 // every scenario looks up.
-const std::vector<Cle>& TableCles() {
-  static const std::vector<Cle> table = Cles();
+const std::vector<CleScenario>& TableCles() {
+  static const std::vector<CleScenario> table = Cles();
   return table;
 }
 
@@ -184,9 +148,7 @@ std::optional<std::string> LireReponseChoisie(Scenario& s, std::string_view cle,
   const std::string_view debut = cle.substr(cle.find('.') + 1);
   if (debut.empty()) return std::string("le début du message de la requête manque après le point");
   ReponseChoisie reponse;
-  if (!DecoderOctets(valeur, reponse.message)) {
-    return std::string("\\xHH (deux chiffres hexadécimaux) ou \\\\ attendu");
-  }
+  if (auto erreur = LireOctets(valeur, reponse.message)) return erreur;
   reponse.brut = brut;
   reponse.silence = !brut && reponse.message.empty();
   s.reponses[std::string(debut)] = std::move(reponse);
@@ -237,9 +199,9 @@ bool AppliquerCleDans(Scenario& scenario, std::string_view cle, std::string_view
   } else if (auto ecoute = AppliquerCleEcoute(scenario, cle, valeur)) {
     probleme = *ecoute;
   } else {
-    const std::vector<Cle>& cles = TableCles();
+    const std::vector<CleScenario>& cles = TableCles();
     const auto c =
-        std::find_if(cles.begin(), cles.end(), [&](const Cle& k) { return k.nom == cle; });
+        std::find_if(cles.begin(), cles.end(), [&](const CleScenario& k) { return k.nom == cle; });
     if (c == cles.end()) {
       erreur = "clé inconnue " + Cite(cle) + " (voir --help)";
       return false;
@@ -313,7 +275,7 @@ bool LireFichierScenario(const std::string& chemin, Scenario& scenario, std::str
 
 std::string AideScenario() {
   std::string aide;
-  for (const Cle& c : TableCles()) {
+  for (const CleScenario& c : TableCles()) {
     // The keys of the four applications are told once, as appK.
     if (c.role.empty()) continue;
     std::string nom = c.nom;

@@ -1,9 +1,7 @@
 #include "simulator/Perturbations.h"
 
-#include <cmath>
 #include <utility>
 
-#include "link/Texte.h"
 #include "link/Trame.h"
 #include "simulator/Deroulement.h"
 #include "simulator/LectureScenario.h"
@@ -81,39 +79,25 @@ void Perturbateur::Appliquer(std::vector<Sortie>& sorties, const Perturbations& 
 
 namespace {
 
-using Lecteur = std::function<std::optional<std::string>(Scenario&, std::string_view)>;
-
 Lecteur Entier(int Perturbations::*champ) {
-  return [=](Scenario& s, std::string_view valeur) -> std::optional<std::string> {
-    const auto n = LireEntierStrict(valeur);
-    if (!n || *n > kMaxRepetitions) {
-      return "un nombre entier de 0 à " + std::to_string(kMaxRepetitions) + " attendu";
-    }
-    s.fautes.*champ = *n;
-    return std::nullopt;
+  return [=](Scenario& s, std::string_view valeur) {
+    return LireEntier(valeur, 0, kMaxRepetitions, s.fautes.*champ);
   };
 }
 
 Lecteur Octets(std::string Perturbations::*champ) {
-  return [=](Scenario& s, std::string_view valeur) -> std::optional<std::string> {
-    std::string octets;
-    if (!DecoderOctets(valeur, octets)) return "\\xHH (deux chiffres hexadécimaux) ou \\\\ attendu";
-    s.fautes.*champ = std::move(octets);
-    return std::nullopt;
-  };
+  return [=](Scenario& s, std::string_view valeur) { return LireOctets(valeur, s.fautes.*champ); };
 }
 
 Lecteur OuiNon(bool Perturbations::*champ) {
-  return [=](Scenario& s, std::string_view valeur) -> std::optional<std::string> {
-    if (valeur != "oui" && valeur != "non") return "oui ou non attendu";
-    s.fautes.*champ = valeur == "oui";
-    return std::nullopt;
+  return [=](Scenario& s, std::string_view valeur) {
+    return LireDeux(valeur, "oui", "non", s.fautes.*champ);
   };
 }
 
 }  // namespace
 
-std::vector<ClePerturbation> ClesPerturbations() {
+std::vector<CleScenario> ClesPerturbations() {
   return {
       {"faute.etape", "N",
        "étape des fautes : 1 sonde, 2 trame, 3 EOT, 4 réponse... 0 : toutes (0)",
@@ -125,14 +109,7 @@ std::vector<ClePerturbation> ClesPerturbations() {
       {"faute.morceaux", "N", "réponse coupée en morceaux de N octets, 0 : entière (0)",
        Entier(&Perturbations::morceaux)},
       {"faute.ecart", "SECONDES", "pause entre deux morceaux (0)",
-       [](Scenario& s, std::string_view v) -> std::optional<std::string> {
-         const auto n = LireNombre(v);
-         if (!n || !std::isfinite(*n) || *n < 0 || *n > 3600) {
-           return "un nombre de secondes de 0 à 3600 attendu";
-         }
-         s.fautes.ecart = *n;
-         return std::nullopt;
-       }},
+       [](Scenario& s, std::string_view v) { return LireSecondes(v, 3600, s.fautes.ecart); }},
       {"faute.longueur", "XXX", "champ de longueur d’une trame remplacé (vide : juste)",
        [](Scenario& s, std::string_view v) -> std::optional<std::string> {
          std::string octets;

@@ -1,14 +1,12 @@
 #pragma once
 
-#include <functional>
-#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
+
+#include "simulator/CleScenario.h"
 
 namespace zef30::simulateur {
 
-struct Scenario;
 struct Sortie;
 
 // Faults the terminal makes on purpose, to show how the console bears a terminal that
@@ -42,14 +40,7 @@ class Perturbateur {
   bool muet_ = false;
 };
 
-// The scenario keys of the faults ("faute.etape", "faute.bruit"...), in the shape of the
-// scenario reader's own keys.
-struct ClePerturbation {
-  std::string nom;
-  std::string valeurs;
-  std::string role;
-  std::function<std::optional<std::string>(Scenario&, std::string_view valeur)> lire;
-};
-std::vector<ClePerturbation> ClesPerturbations();
+// The scenario keys of the faults ("faute.etape", "faute.bruit"...).
+std::vector<CleScenario> ClesPerturbations();
 
 }  // namespace zef30::simulateur

@@ -105,6 +105,7 @@ void TerminalSimule::Arreter() {
   {
     std::lock_guard verrou(verrou_);
     arret_ = true;
+    changement_.notify_all();  // a pause of the terminal ends at once
   }
   Reveiller();
   if (fil_.joinable()) fil_.join();
@@ -282,17 +283,9 @@ void TerminalSimule::Jouer() {
 }
 
 bool TerminalSimule::PatienterJusqua(Horloge::time_point instant) {
-  // In short naps, so that Arreter is heard within a few hundredths of a second.
-  constexpr auto kSomme = std::chrono::milliseconds(50);
-  for (;;) {
-    {
-      std::lock_guard verrou(verrou_);
-      if (arret_) return false;
-    }
-    const auto maintenant = Horloge::now();
-    if (maintenant >= instant) return true;
-    std::this_thread::sleep_until(std::min(instant, maintenant + kSomme));
-  }
+  // Asleep until the moment comes, or until Arreter wakes it.
+  std::unique_lock verrou(verrou_);
+  return !changement_.wait_until(verrou, instant, [this] { return arret_; });
 }
 
 void TerminalSimule::Executer(const std::string& octets, bool rafale, int bauds) {

@@ -1,9 +1,7 @@
 #include "simulator/TraficEcoute.h"
 
-#include <cmath>
-
-#include "link/Texte.h"
 #include "link/Trame.h"
+#include "simulator/CleScenario.h"
 #include "simulator/LectureScenario.h"
 
 namespace zef30::simulateur {
@@ -117,12 +115,7 @@ std::optional<std::optional<std::string>> AppliquerCleEcoute(Scenario& scenario,
     return Probleme();
   }
   if (cle == "spontane-periode") {
-    const auto n = LireNombre(valeur);
-    if (!n || !std::isfinite(*n) || *n < 0 || *n > 3600) {
-      return Probleme("un nombre de secondes de 0 à 3600 attendu");
-    }
-    scenario.periodeSpontane = *n;
-    return Probleme();
+    return LireSecondes(valeur, 3600, scenario.periodeSpontane);
   }
   return std::nullopt;
 }

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <string>
 
-#include "tests/console/DossierTemporaire.h"
+#include "tests/support/DossierTemporaire.h"
 #include "tests/support/FenetreMemoire.h"
 
 namespace zef30 {

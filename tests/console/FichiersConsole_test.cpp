@@ -31,8 +31,9 @@
 
 #include "console/FichierIni.h"
 #include "console/SauvegardeTexte.h"
-#include "tests/console/DossierTemporaire.h"
+#include "tests/support/DossierTemporaire.h"
 #include "tests/support/FenetreMemoire.h"
+#include "tests/support/HorlogeMuraleFixe.h"
 
 namespace zef30 {
 namespace {

@@ -37,7 +37,7 @@
 #include "simulator/LigneVirtuelle.h"
 #include "simulator/TerminalSimule.h"
 #include "simulator/TraficEcoute.h"
-#include "tests/console/DossierTemporaire.h"
+#include "tests/support/DossierTemporaire.h"
 #include "tests/support/FenetreMemoire.h"
 
 namespace zef30 {

@@ -13,8 +13,8 @@
 #include <QTextEdit>
 #include <string>
 
-#include "console/FenPresentation.h"
 #include "tests/fenetre/PosteEssai.h"
+#include "window/FenPresentation.h"
 
 namespace zef30 {
 namespace {

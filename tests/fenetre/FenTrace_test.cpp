@@ -1,6 +1,6 @@
 // The Trace window: opened by F12 from the main window, the trace live, its display-frame
 // filter, its bound, and the save of the whole trace.
-#include "console/FenTrace.h"
+#include "window/FenTrace.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +8,10 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
-#include "console/FenPresentation.h"
 #include "link/Trame.h"
-#include "tests/console/DossierTemporaire.h"
+#include "tests/support/DossierTemporaire.h"
 #include "tests/support/PortScripte.h"
+#include "window/FenPresentation.h"
 
 namespace zef30 {
 namespace {

@@ -15,8 +15,8 @@
 #include <functional>
 #include <string>
 
-#include "tests/console/DossierTemporaire.h"
 #include "tests/fenetre/PosteEssai.h"
+#include "tests/support/DossierTemporaire.h"
 
 namespace zef30 {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/OptionsLigne.h"
-#include "tests/console/DossierTemporaire.h"
+#include "tests/support/DossierTemporaire.h"
 
 namespace zef30 {
 namespace {

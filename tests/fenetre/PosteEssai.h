@@ -7,10 +7,10 @@
 
 #include "console/Console.h"
 #include "console/EtatConsole.h"
-#include "console/FenPresentation.h"
 #include "console/FichiersConsole.h"
 #include "link/Liaison.h"
 #include "tests/support/PortScripte.h"
+#include "window/FenPresentation.h"
 
 namespace zef30::essai {
 

@@ -13,14 +13,15 @@
 #include <map>
 #include <sstream>
 
-#include "console/FenPresentation.h"
-#include "console/FenetreTexte.h"
 #include "console/FichiersConsole.h"
-#include "console/RequetesScriptees.h"
+#include "headless/FenetreTexte.h"
+#include "headless/RequetesScriptees.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "simulator/TerminalSimule.h"
-#include "tests/console/DossierTemporaire.h"
+#include "tests/support/DossierTemporaire.h"
+#include "tests/support/HorlogeMuraleFixe.h"
+#include "window/FenPresentation.h"
 
 namespace zef30 {
 namespace {

@@ -17,16 +17,16 @@
 #include <iterator>
 #include <string>
 
+#include "base/Horloge.h"
 #include "console/Console.h"
-#include "console/FenPresentation.h"
 #include "console/FichiersConsole.h"
-#include "link/Horloge.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "link/TablePorts.h"
 #include "link/Trame.h"
 #include "simulator/Deroulement.h"
 #include "simulator/TraficEcoute.h"
+#include "window/FenPresentation.h"
 
 namespace zef30 {
 namespace {

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "tests/console/DossierTemporaire.h"
+#include "tests/support/DossierTemporaire.h"
 #include "tests/support/PortScripte.h"
 
 namespace zef30 {

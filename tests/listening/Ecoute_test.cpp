@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "console/FichiersConsole.h"
-#include "link/Texte.h"
+#include "base/Texte.h"
 #include "link/Trame.h"
 #include "listening/EchangesEcoute.h"
 #include "listening/EcouteMaintenance.h"
@@ -16,7 +16,7 @@
 #include "requests/ModeMaintenance.h"
 #include "simulator/Deroulement.h"
 #include "simulator/TraficEcoute.h"
-#include "tests/console/DossierTemporaire.h"
+#include "tests/support/DossierTemporaire.h"
 #include "tests/support/FenetreMemoire.h"
 #include "tests/support/PortScripte.h"
 

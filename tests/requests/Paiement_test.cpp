@@ -10,8 +10,8 @@
 #include "requests/Enregistrement.h"
 #include "requests/Validite.h"
 #include "simulator/Deroulement.h"
-#include "tests/console/DossierTemporaire.h"
 #include "tests/support/Banc.h"
+#include "tests/support/DossierTemporaire.h"
 
 namespace zef30 {
 namespace {

@@ -3,12 +3,12 @@
 
 #include <cstdio>
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 #include "link/Trame.h"
 #include "requests/TeleParametres.h"
 #include "requests/Telecollecte.h"
-#include "tests/console/DossierTemporaire.h"
 #include "tests/support/Banc.h"
+#include "tests/support/DossierTemporaire.h"
 
 namespace zef30 {
 namespace {

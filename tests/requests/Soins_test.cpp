@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <locale>
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 #include "link/Trame.h"
 #include "listening/Ecoute.h"
 #include "requests/PisteIso2.h"
@@ -13,8 +13,8 @@
 #include "requests/Telecollecte.h"
 #include "simulator/Deroulement.h"
 #include "simulator/TraficEcoute.h"
-#include "tests/console/DossierTemporaire.h"
 #include "tests/support/Banc.h"
+#include "tests/support/DossierTemporaire.h"
 
 namespace zef30 {
 namespace {

@@ -16,10 +16,10 @@
 #include <string>
 #include <thread>
 
+#include "base/Horloge.h"
 #include "console/Console.h"
 #include "console/Demarrage.h"
 #include "console/FichiersConsole.h"
-#include "link/Horloge.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "link/Trame.h"

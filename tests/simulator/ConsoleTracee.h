@@ -2,13 +2,13 @@
 
 #include <string>
 
+#include "base/Horloge.h"
 #include "console/Console.h"
 #include "console/FichiersConsole.h"
-#include "link/Horloge.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "link/PortTrace.h"
-#include "tests/console/DossierTemporaire.h"
+#include "tests/support/DossierTemporaire.h"
 #include "tests/support/FenetreMemoire.h"
 
 namespace zef30::essai {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "link/Horloge.h"
+#include "base/Horloge.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "link/Trame.h"

@@ -5,15 +5,15 @@
 #include <functional>
 #include <sstream>
 
-#include "console/FenetreTexte.h"
+#include "base/Horloge.h"
 #include "console/FichiersConsole.h"
-#include "console/RequetesScriptees.h"
-#include "link/Horloge.h"
+#include "headless/FenetreTexte.h"
+#include "headless/RequetesScriptees.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "simulator/LectureScenario.h"
 #include "simulator/TerminalSimule.h"
-#include "tests/console/DossierTemporaire.h"
+#include "tests/support/DossierTemporaire.h"
 
 namespace zef30 {
 namespace {

@@ -6,19 +6,18 @@
 #include <string>
 #include <vector>
 
-#include "console/Fenetre.h"
+#include "console/FenetreEnregistree.h"
 
 namespace zef30::essai {
 
 // The window kept in memory: every call leaves its trace for the tests to read.
-class FenetreMemoire final : public Fenetre {
+class FenetreMemoire final : public FenetreEnregistree {
  public:
   struct Boite {
     std::string titre;
     std::string texte;
   };
 
-  void AjouterLigne(const std::string& ligne) override { lignes.push_back(ligne); }
   void AfficherEtat(const std::string& contexte, const std::string& message) override {
     etat = TexteEtat(contexte, message);
     etats.push_back(etat);
@@ -31,14 +30,6 @@ class FenetreMemoire final : public Fenetre {
     numeroCarte.clear();
     dateValidite_.clear();
   }
-  std::string LireTexte(ZoneTexte zone) const override {
-    const auto trouve = textes.find(zone);
-    return trouve == textes.end() ? std::string() : trouve->second;
-  }
-  void EcrireTexte(ZoneTexte zone, const std::string& texte) override { textes[zone] = texte; }
-  void AjouterTexte(ZoneTexte zone, const std::string& texte) override { textes[zone] += texte; }
-  bool EcranHoteCoche() const override { return ecranHote; }
-  bool ModeVenteChoisi() const override { return modeVente; }
   void RemplirListeDossiers(const std::vector<std::string>& dossiers) override {
     listeDossiers.insert(listeDossiers.end(), dossiers.begin(), dossiers.end());
   }
@@ -61,14 +52,10 @@ class FenetreMemoire final : public Fenetre {
     if (surCession) surCession();
   }
 
-  std::vector<std::string> lignes;
   std::string etat;
   std::vector<std::string> etats;
   std::string numeroCarte;
   std::string dateValidite_;
-  std::map<ZoneTexte, std::string> textes{{ZoneTexte::TextPrix, "100"}};
-  bool ecranHote = true;
-  bool modeVente = false;
   std::vector<std::string> listeDossiers;
   std::map<Panneau, std::string> legendes;
   std::map<Panneau, bool> visibles;

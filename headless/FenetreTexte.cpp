@@ -1,9 +1,9 @@
-#include "console/FenetreTexte.h"
+#include "headless/FenetreTexte.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "link/Texte.h"
+#include "base/Texte.h"
 #include "link/TraceLigne.h"
 
 namespace zef30 {
@@ -66,8 +66,8 @@ void FenetreTexte::AttendreLigneOuEvenement(PortSerie& port, Horloge::Instant ec
 }
 
 void FenetreTexte::AjouterLigne(const std::string& ligne) {
+  FenetreEnregistree::AjouterLigne(ligne);
   releve_.lignes.push_back(ligne);
-  lignes_.push_back(ligne);
   Dire("", ligne);
 }
 
@@ -88,13 +88,8 @@ void FenetreTexte::EffacerCarte() {
   releve_.dateValidite.clear();
 }
 
-std::string FenetreTexte::LireTexte(ZoneTexte zone) const {
-  const auto trouve = zones_.find(zone);
-  return trouve == zones_.end() ? std::string() : trouve->second;
-}
-
 void FenetreTexte::EcrireTexte(ZoneTexte zone, const std::string& texte) {
-  zones_[zone] = texte;
+  FenetreEnregistree::EcrireTexte(zone, texte);
   if (zone == ZoneTexte::txtSelection) {
     releve_.textes.push_back(texte);
     Dire("texte : ", texte);
@@ -110,7 +105,7 @@ void FenetreTexte::RemplirListeDossiers(const std::vector<std::string>& dossiers
 }
 
 void FenetreTexte::AjouterTexte(ZoneTexte zone, const std::string& texte) {
-  zones_[zone] += texte;
+  FenetreEnregistree::AjouterTexte(zone, texte);
   std::string_view ajout = texte;
   if (ajout.starts_with("\r\n")) ajout.remove_prefix(2);  // the line it opens is the label's
   if (zone == ZoneTexte::txtSelection) Dire("texte, suite : ", std::string(ajout));

@@ -1,14 +1,12 @@
-#include "console/RequetesScriptees.h"
+#include "headless/RequetesScriptees.h"
 
 #include <algorithm>
 #include <cstdio>
 
+#include "base/Texte.h"
 #include "console/Gestionnaires.h"
-#include "link/Texte.h"
 #include "link/Trame.h"
-#include "requests/Consultation.h"
-#include "requests/Dossiers.h"
-#include "requests/Enregistrement.h"
+#include "requests/BoutonsConsole.h"
 #include "requests/ModeMaintenance.h"
 #include "requests/Paiement.h"
 #include "requests/PisteIso2.h"
@@ -62,12 +60,6 @@ bool DossierTrouve(const Releve& releve) {
 
 // Maintenance listening shows no result line: it went well when it ended without its error box.
 bool EcouteSansErreur(const Releve& releve) { return releve.messages.empty(); }
-
-std::string_view SansBlancs(std::string_view texte) {
-  const auto debut = texte.find_first_not_of(" \t\r");
-  if (debut == std::string_view::npos) return {};
-  return texte.substr(debut, texte.find_last_not_of(" \t\r") - debut + 1);
-}
 
 // The word for true, or one of the words for false.
 std::optional<bool> Choix(std::string_view valeur, std::string_view vrai,
@@ -140,25 +132,36 @@ bool LireRequete(std::string_view texte, RequeteScriptee& requete, std::string& 
 }  // namespace
 
 const std::vector<FamilleScriptee>& FamillesScriptees() {
-  static const std::vector<FamilleScriptee> familles = {
-      {"switch", "cmdDemSwi", &cmdDemSwi_Click, "Demande de Switch = Carte présente"},
-      {"consultation", "cmdDemConsult", &cmdDemConsult_Click, "", &ConsultationReussie},
-      {"prix", "cmdSetPrix", &cmdSetPrix_Click, "", &PrixFixe},
-      {"validite", "cmdDemVal", &cmdDemVal_Click, "Demande de Validité = OK"},
-      {"liste-dossiers", "cmdDemConf", &cmdDemConf_Click, "", &ListeDonnee},
-      {"info-dossier", "cmdDemAbdn", &cmdDemAbdn_Click, "", &DossierTrouve},
-      {"enregistrement", "cmdDemEnr", &cmdDemEnr_Click, "Demande d'enregistrement = OK"},
-      {"annulation", "Command3", &Command3_Click, "Demande d'enregistrement = OK"},
-      {"telecollecte", "cmdDemTC", &cmdDemTC_Click, "Télécollecte = OK"},
-      {"etat-telecollecte", "cmdDemTic", &cmdDemTic_Click, "Demande de ticket = OK"},
-      {"etat-teleparam", "Command4", &Command4_Click, "Demande ticket teleParam = OK"},
-      {"iso2", "Command5", &Command5_Click, "Demande de piste ISO = OK"},
-      {"heure", "Command2", &Command2_Click, "Mise à l'heure = OK"},
-      {"redemarrage", "Command6", &Command6_Click, "", &RedemarrageReussi},
-      {"maintenance", "cmdLitPuceSync", &cmdLitPuceSync_Click, "", &EcouteSansErreur, 5},
-      // Last: the console stays at 9600 bauds, so a real terminal would hear nothing after it.
-      {"vitesse", "cmdDemVitesse", &cmdDemVitesse_Click, "Demande = OK"},
-  };
+  static const std::vector<FamilleScriptee> familles = [] {
+    std::vector<FamilleScriptee> liste = {
+        {"switch", "Demande de Switch = Carte présente"},
+        {"consultation", "", &ConsultationReussie},
+        {"prix", "", &PrixFixe},
+        {"validite", "Demande de Validité = OK"},
+        {"liste-dossiers", "", &ListeDonnee},
+        {"info-dossier", "", &DossierTrouve},
+        {"enregistrement", "Demande d'enregistrement = OK"},
+        {"annulation", "Demande d'enregistrement = OK"},
+        {"telecollecte", "Télécollecte = OK"},
+        {"etat-telecollecte", "Demande de ticket = OK"},
+        {"etat-teleparam", "Demande ticket teleParam = OK"},
+        {"iso2", "Demande de piste ISO = OK"},
+        {"heure", "Mise à l'heure = OK"},
+        {"redemarrage", "", &RedemarrageReussi},
+        {"maintenance", "", &EcouteSansErreur, 5},
+        // Last: the console stays at 9600 bauds, so a real terminal would hear nothing after it.
+        {"vitesse", "Demande = OK"},
+    };
+    for (FamilleScriptee& famille : liste) {
+      if (const BoutonConsole* bouton = BoutonDeFamille(famille.nom)) {
+        famille.bouton = bouton->nom;
+        famille.gestionnaire = bouton->gestionnaire;
+      }
+    }
+    // A family the console has no button for cannot be run.
+    std::erase_if(liste, [](const FamilleScriptee& f) { return f.gestionnaire == nullptr; });
+    return liste;
+  }();
   return familles;
 }
 
@@ -176,7 +179,7 @@ std::optional<std::vector<RequeteScriptee>> LireScript(std::string_view texte,
   int numero = 0;
   for (const std::string_view brut : liste ? Decouper(texte, ",") : DecouperLignes(texte)) {
     ++numero;
-    const std::string_view ligne = SansBlancs(brut);
+    const std::string_view ligne = SansBlancs(brut, " \t\r");
     if (!liste && (ligne.empty() || ligne.front() == '#')) continue;
     RequeteScriptee requete;
     if (!LireRequete(ligne, requete, erreur)) {

@@ -1,4 +1,4 @@
-#include "console/FenPresentation.h"
+#include "window/FenPresentation.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -29,16 +29,7 @@
 
 #include "console/Demarrage.h"
 #include "console/ListeDossiers.h"
-#include "requests/Consultation.h"
-#include "requests/Dossiers.h"
-#include "requests/Enregistrement.h"
-#include "requests/PisteIso2.h"
-#include "requests/Services.h"
-#include "requests/ModeMaintenance.h"
-#include "requests/Switch.h"
-#include "requests/TeleParametres.h"
-#include "requests/Telecollecte.h"
-#include "requests/Validite.h"
+#include "requests/BoutonsConsole.h"
 
 namespace zef30 {
 
@@ -239,40 +230,12 @@ void FenPresentation::ConstruireControles() {
   picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   picture->setPixmap(DessinerBanniere());
 
-  struct Bouton {
-    const char* nom;
-    const char* legende;
-    int gauche;
-    int haut;
-    Gestionnaire gestionnaire;
-    // Sortie Ecoute must reach a listener that is running; every other button waits its turn.
-    bool pendantUneRequete = false;
-  };
-  // Buttons whose handler is still to come are connection points: they exist and do nothing.
-  const Bouton boutons[] = {
-      {"cmdDemSwi", "Demande de switch", 8, 424, &cmdDemSwi_Click},
-      {"cmdSetPrix", "Définir le prix", 320, 424, &cmdSetPrix_Click},
-      {"cmdDemVal", "Demander validité", 8, 456, &cmdDemVal_Click},
-      {"cmdLitPuceSync", "Ecouter Mode Maintenance", 320, 456, &cmdLitPuceSync_Click},
-      {"cmdDemEnr", "Demander enregistrement", 8, 488, &cmdDemEnr_Click},
-      {"Command1", "Sortie Ecoute", 320, 496, &Command1_Click, true},
-      {"Command3", "Demander Annul Dossier", 8, 520, &Command3_Click},
-      {"Command2", "Mise à l'heure", 320, 536, &Command2_Click},
-      {"cmdDemAbdn", "Demander Info Dossier", 8, 552, &cmdDemAbdn_Click},
-      {"cmdDemConsult", "Dem consultation", 320, 568, &cmdDemConsult_Click},
-      {"cmdDemConf", "Demander liste dossier", 8, 584, &cmdDemConf_Click},
-      {"Command6", "Dem Redemarrage", 320, 600, &Command6_Click},
-      {"Command5", "Demande ISO 2", 8, 616, &Command5_Click},
-      {"cmdDemTC", "Demander télécollecte", 8, 648, &cmdDemTC_Click},
-      {"cmdDemTic", "Etat derniere TeleCollecte", 8, 680, &cmdDemTic_Click},
-      {"cmdDemVitesse", "Changer Vitesse -> 19200", 480, 696, &cmdDemVitesse_Click},
-      {"Command4", "Etat dernier TeleParam", 8, 712, &Command4_Click},
-  };
-  for (const Bouton& b : boutons) {
+  // In the table's order, which is the order the operator tabs through them.
+  for (const BoutonConsole& b : BoutonsConsole()) {
     auto* bouton = Placer<QPushButton>(this, b.nom, b.gauche, b.haut, 145, 25);
     bouton->setText(QString::fromUtf8(b.legende));
     bouton->setAutoDefault(false);
-    if (b.gestionnaire != nullptr) BrancherBouton(bouton, b.gestionnaire, b.pendantUneRequete);
+    BrancherBouton(bouton, b.gestionnaire, b.pendantUneRequete);
   }
   // Nothing in the console offers the line-speed change to the operator.
   findChild<QPushButton*>(QStringLiteral("cmdDemVitesse"))->hide();

@@ -7,23 +7,24 @@
 #include <vector>
 
 #include "console/Console.h"
-#include "console/FenetreTexte.h"
+#include "console/Gestionnaires.h"
+#include "headless/FenetreTexte.h"
 
 namespace zef30 {
 
-// One request family as a scripted run knows it: the name a script gives it, the window's
-// button for the same request, its click handler, and how its success is told from what it
-// showed. A new family is one more row of FamillesScriptees().
+// One request family as a scripted run knows it: the name a script gives it, how its success
+// is told from what it showed, and the console's button for the same request with its click
+// handler (BoutonsConsole()). A new family is one more row of FamillesScriptees().
 struct FamilleScriptee {
   const char* nom;
-  const char* bouton;
-  void (*gestionnaire)(Console&);
   // The result line that says the request succeeded; empty when `reussie` tells instead.
   const char* ligneSucces;
   bool (*reussie)(const Releve&) = nullptr;
   // A listening that only the operator ends: seconds after which a run clicks "Sortie Ecoute"
   // when the script gives no `duree`; 0 for the others.
   double dureeEcoute = 0;
+  const char* bouton = nullptr;
+  Gestionnaire gestionnaire = nullptr;
 };
 
 const std::vector<FamilleScriptee>& FamillesScriptees();

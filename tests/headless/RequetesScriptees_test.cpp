@@ -1,6 +1,6 @@
 // Reading a script for a run without a window: names listed with commas, or a file of lines
 // with the operator's inputs.
-#include "console/RequetesScriptees.h"
+#include "headless/RequetesScriptees.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "console/FenTrace.h"
+#include "window/FenTrace.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -22,6 +22,9 @@ std::vector<std::string_view> Decouper(std::string_view texte, std::string_view 
 // The lines of a text, without their ends (LF or CR LF).
 std::vector<std::string_view> DecouperLignes(std::string_view texte);
 
+// `texte` without the `blancs` at its start and end.
+std::string_view SansBlancs(std::string_view texte, std::string_view blancs = " \t");
+
 // Terminal bytes are Windows-1252; every text meant for people is UTF-8.
 std::string Cp1252VersUtf8(std::string_view octets);
 // A text of unknown origin as UTF-8: what already is valid UTF-8 stays as it is, and every other

@@ -1,4 +1,4 @@
-#include "link/Texte.h"
+#include "base/Texte.h"
 
 #include <array>
 #include <charconv>
@@ -39,9 +39,13 @@ void AjouterUtf8(std::string& sortie, char32_t c) {
   }
 }
 
-bool EstBlanc(char c) { return c == ' ' || c == '\t'; }
-
 }  // namespace
+
+std::string_view SansBlancs(std::string_view texte, std::string_view blancs) {
+  const auto debut = texte.find_first_not_of(blancs);
+  if (debut == std::string_view::npos) return {};
+  return texte.substr(debut, texte.find_last_not_of(blancs) - debut + 1);
+}
 
 std::vector<std::string_view> Decouper(std::string_view texte, std::string_view separateurs) {
   std::vector<std::string_view> morceaux;
@@ -150,11 +154,7 @@ std::optional<std::int32_t> LireEntierStrict(std::string_view texte) {
 }
 
 std::optional<double> LireNombre(std::string_view texte) {
-  std::size_t debut = 0;
-  std::size_t fin = texte.size();
-  while (debut < fin && EstBlanc(texte[debut])) ++debut;
-  while (fin > debut && EstBlanc(texte[fin - 1])) --fin;
-  std::string_view coeur = texte.substr(debut, fin - debut);
+  std::string_view coeur = SansBlancs(texte);
   bool negatif = false;
   if (!coeur.empty() && (coeur.front() == '+' || coeur.front() == '-')) {
     negatif = coeur.front() == '-';

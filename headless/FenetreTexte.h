@@ -1,14 +1,13 @@
 #pragma once
 
 #include <functional>
-#include <map>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "console/Fenetre.h"
-#include "link/Horloge.h"
+#include "base/Horloge.h"
+#include "console/FenetreEnregistree.h"
 
 namespace zef30 {
 
@@ -26,33 +25,30 @@ struct Releve {
 // The window as plain UTF-8 text, for runs without a display: every line, status, card, text
 // and display caption is printed as it comes (when given a stream) and kept for the request's
 // record. It holds the operator's inputs (price, dossier, "Ecran Hote", "Mode Vente") itself.
-class FenetreTexte final : public Fenetre {
+class FenetreTexte final : public FenetreEnregistree {
  public:
   // `sortie` null: nothing printed, the records only.
   explicit FenetreTexte(std::ostream* sortie = nullptr);
 
-  void CocherEcranHote(bool coche) { ecranHote_ = coche; }
+  void CocherEcranHote(bool coche) { ecranHote = coche; }
   // The operator's click `clic` once `quand` (on `horloge`) has come, at the next yield or
   // listener's wait: how a run ends a listening that only "Sortie Ecoute" ends.
   void ProgrammerClic(const Horloge& horloge, Horloge::Instant quand, std::function<void()> clic);
   void AnnulerClic() { clic_.reset(); }
-  void ChoisirModeVente(bool vente) { modeVente_ = vente; }
+  void ChoisirModeVente(bool vente) { modeVente = vente; }
   // What was shown since the last call, and a fresh record for the next request.
   Releve PrendreReleve();
   // What the window would hold now: every result line of the run (List1), the status (Text1).
-  const std::vector<std::string>& Lignes() const { return lignes_; }
+  const std::vector<std::string>& Lignes() const { return lignes; }
   const std::string& Etat() const { return etat_; }
 
   void AjouterLigne(const std::string& ligne) override;
   void AfficherEtat(const std::string& contexte, const std::string& message) override;
   void AfficherCarte(const std::string& numero, const std::string& dateValidite) override;
   void EffacerCarte() override;
-  std::string LireTexte(ZoneTexte zone) const override;
   void EcrireTexte(ZoneTexte zone, const std::string& texte) override;
   // What a listener adds to txtSelection is printed as it comes, the added part alone.
   void AjouterTexte(ZoneTexte zone, const std::string& texte) override;
-  bool EcranHoteCoche() const override { return ecranHote_; }
-  bool ModeVenteChoisi() const override { return modeVente_; }
   void RemplirListeDossiers(const std::vector<std::string>& dossiers) override;
   void ViderListeDossiers() override {}
   void DefinirLegende(Panneau panneau, const std::string& texte) override;
@@ -79,11 +75,7 @@ class FenetreTexte final : public Fenetre {
 
   std::ostream* sortie_;
   Releve releve_;
-  std::vector<std::string> lignes_;
   std::string etat_;
-  std::map<ZoneTexte, std::string> zones_{{ZoneTexte::TextPrix, "100"}};
-  bool ecranHote_ = true;
-  bool modeVente_ = false;
   std::optional<Clic> clic_;
   // The listening clock's caption, set again at every pass of the listener: told when it changes.
   std::string legendeEcoute_;

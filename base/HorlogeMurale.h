@@ -11,7 +11,7 @@ struct MomentLocal {
 };
 
 // The local date and time of day that the console shows or writes (log headers, receipt and
-// report file names). Time-outs never use it: they run on the monotonic clock of link/Horloge.h.
+// report file names). Time-outs never use it: they run on the monotonic clock of base/Horloge.h.
 class HorlogeMurale {
  public:
   virtual ~HorlogeMurale() = default;
@@ -34,37 +34,6 @@ class HorlogeMuraleSysteme final : public HorlogeMurale {
     moment.fraction = static_cast<double>(maintenant.tv_nsec) / 1e9;
     return moment;
   }
-};
-
-// A moment that stays where it was put, so that dated names and headers can be checked exactly.
-class HorlogeMuraleFixe final : public HorlogeMurale {
- public:
-  // month 1 to 12, day 1 to 31, as written on a calendar.
-  HorlogeMuraleFixe(int annee, int mois, int jour, int heure, int minute, int seconde) {
-    Fixer(annee, mois, jour, heure, minute, seconde);
-  }
-
-  void Fixer(int annee, int mois, int jour, int heure, int minute, int seconde) {
-    moment_ = std::tm{};
-    moment_.tm_year = annee - 1900;
-    moment_.tm_mon = mois - 1;
-    moment_.tm_mday = jour;
-    moment_.tm_hour = heure;
-    moment_.tm_min = minute;
-    moment_.tm_sec = seconde;
-    moment_.tm_isdst = -1;
-    // Fills the day of the week and of the year, which some date formats print.
-    std::tm normalise = moment_;
-    if (timegm(&normalise) != static_cast<std::time_t>(-1)) {
-      moment_.tm_wday = normalise.tm_wday;
-      moment_.tm_yday = normalise.tm_yday;
-    }
-  }
-
-  std::tm MaintenantLocal() const override { return moment_; }
-
- private:
-  std::tm moment_{};
 };
 
 }  // namespace zef30

@@ -8,8 +8,8 @@
 #include <QPlainTextEdit>
 #include <memory>
 
-#include "console/FenPresentation.h"
 #include "console/SauvegardeTexte.h"
+#include "window/FenPresentation.h"
 
 namespace zef30 {
 

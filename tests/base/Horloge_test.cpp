@@ -1,4 +1,4 @@
-#include "link/Horloge.h"
+#include "base/Horloge.h"
 
 #include <gtest/gtest.h>
 

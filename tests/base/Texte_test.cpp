@@ -1,4 +1,4 @@
-#include "link/Texte.h"
+#include "base/Texte.h"
 
 #include <gtest/gtest.h>
 
@@ -66,6 +66,19 @@ TEST(LireNombre, AcceptsBlanksSignAndFractionOnly) {
   EXPECT_FALSE(LireNombre("--1"));
   EXPECT_FALSE(LireNombre("."));
   EXPECT_FALSE(LireNombre("1 2"));
+}
+
+TEST(SansBlancs, CutsTheChosenBlanksAtBothEndsOnly) {
+  struct Cas {
+    std::string_view texte;
+    std::string_view blancs;
+    std::string_view attendu;
+  };
+  const Cas cas[] = {
+      {" \tab c\t ", " \t", "ab c"}, {"  ", " \t", ""},        {"", " \t", ""},
+      {"ab\r", " \t", "ab\r"},       {"\r ab\r", " \r", "ab"},
+  };
+  for (const Cas& c : cas) EXPECT_EQ(SansBlancs(c.texte, c.blancs), c.attendu) << c.texte;
 }
 
 TEST(LireEntierStrict, DigitsOnlyWithin32Bits) {
