@@ -1,6 +1,8 @@
 // What a listener costs: a maintenance listening on a silent line must sleep in the window's
-// wait, against a loop that polls the line and the window's events; and a flood of display
-// frames at the line's full speed must all be shown, each soon after its last byte.
+// wait, against a loop that polls the line and the window's events; a flood of display frames
+// at the line's full speed must all be shown, each soon after its last byte; and a terminal
+// that never pauses must cost the same at the end as at first, and not keep "Sortie Ecoute"
+// from being heard.
 #include <benchmark/benchmark.h>
 #include <time.h>
 
@@ -190,6 +192,45 @@ void BM_FluxAffichages(benchmark::State& etat) {
   }
 }
 BENCHMARK(BM_FluxAffichages)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+
+// 30 s of maintenance listening in the Qt window while the terminal sends "A" without a pause
+// at 9600 bauds: the console thread's processor time per second over the first and the last
+// 10 s of the stream (the simulated terminal's thread left out), and how long after
+// "Sortie Ecoute" the listening gives the window back.
+void BM_EcouteSousUnFlot(benchmark::State& etat) {
+  const auto TempsProcesseur = [] {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+  };
+  PosteFenetre poste;
+  for (auto _ : etat) {
+    double c2 = 0;
+    double c12 = 0;
+    double c22 = 0;
+    double c32 = 0;
+    Montre::time_point arret{};
+    QTimer::singleShot(1000, [&] {
+      poste.terminal.EmettreSpontanement({simulateur::Envoi{std::string(40 * 960, 'A'), 0, false}});
+    });
+    QTimer::singleShot(2000, [&] { c2 = TempsProcesseur(); });
+    QTimer::singleShot(12000, [&] { c12 = TempsProcesseur(); });
+    QTimer::singleShot(22000, [&] { c22 = TempsProcesseur(); });
+    QTimer::singleShot(32000, [&] {
+      c32 = TempsProcesseur();
+      arret = Montre::now();
+      poste.etat.ArretEcoute = true;
+    });
+    poste.etat.ArretEcoute = false;
+    EcouterModeMaintenance(poste.console);
+    const auto rendu = Montre::now();
+    etat.counters["cpu_ms_par_s_debut"] = 1000 * (c12 - c2) / 10;
+    etat.counters["cpu_ms_par_s_fin"] = 1000 * (c32 - c22) / 10;
+    etat.counters["rapport_fin_debut"] = c12 > c2 ? (c32 - c22) / (c12 - c2) : 0;
+    etat.counters["arret_ms"] = std::chrono::duration<double, std::milli>(rendu - arret).count();
+  }
+}
+BENCHMARK(BM_EcouteSousUnFlot)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 
 }  // namespace
 }  // namespace zef30

@@ -437,23 +437,25 @@ void FenPresentation::AjouterTexte(ZoneTexte zone, const std::string& texte) {
 }
 
 void FenPresentation::AttendreLigneOuEvenement(PortSerie& port, Horloge::Instant echeance) {
-  // What is already there first, the operator's clicks included.
-  QCoreApplication::processEvents();
   const int fd = port.Descripteur();
   if (fd < 0) {
     // A port that is no system line keeps its own time: it waits by itself.
+    QCoreApplication::processEvents();
     port.AttendreAuMoins(1, echeance);
     return;
   }
-  if (port.NombreEnAttente() > 0) return;
   // Awake again by the moment the port has work of its own due (the line trace's next writing):
   // the listener then asks the port again, and waits on.
   if (const auto reveil = port.ReveilAvant()) echeance = std::min(echeance, *reveil);
   const auto reste =
       std::chrono::ceil<std::chrono::milliseconds>(echeance - std::chrono::steady_clock::now());
-  if (reste.count() <= 0) return;
+  if (port.NombreEnAttente() > 0 || reste.count() <= 0) {
+    // Nothing to sleep for: what the window has waiting, the operator's clicks included.
+    QCoreApplication::processEvents();
+    return;
+  }
   // Asleep until the line has a character, the deadline comes, or any event of the window
-  // (a click, a repaint) has been handled.
+  // (a click, a repaint) has been handled; events already waiting are handled first.
   QSocketNotifier ligne(static_cast<qintptr>(fd), QSocketNotifier::Read);
   QTimer echeanceAtteinte;
   echeanceAtteinte.setSingleShot(true);
