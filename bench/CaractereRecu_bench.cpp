@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "link/Horloge.h"
+#include "base/Horloge.h"
 #include "link/PortTrace.h"
 #include "link/TraceLigne.h"
 
