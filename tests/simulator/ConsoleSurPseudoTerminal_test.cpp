@@ -148,7 +148,7 @@ TEST_F(ConsoleSurPseudoTerminal, NotAvailableIsToldOnlyOnTheThousandthAnswer) {
   EXPECT_EQ(c.Switch(), "Demande de Switch = Erreur n°-405");
   EXPECT_EQ(c.fenetre.etat, "DemSwi NON OK (ZEF30S non disponible)");
   EXPECT_EQ(c.etat.CompteurNonDisponible, 0);
-  EXPECT_EQ(terminal_.RequetesServies(), 1000);
+  EXPECT_TRUE(terminal_.AttendreRequetesServies(1000, 5s));
 }
 
 TEST_F(ConsoleSurPseudoTerminal, TheLineCarriesExactlyTheHandshakeBytes) {
