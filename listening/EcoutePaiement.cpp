@@ -43,9 +43,11 @@ class EcouteurPaiement : public Ecouteur {
 
   void LireSecondBloc(Ecoute& ecoute, const std::string& trame, int taille) {
     Liaison& liaison = ecoute.console.liaison;
-    liaison.Port().DefinirTailleLecture(0);
-    const std::string bloc2 = liaison.EnvoyerTrame(std::string(1, ACK), false, taille, 10.0);
-    liaison.Port().DefinirTailleLecture(1);
+    std::string bloc2;
+    {
+      const auto toutLire = liaison.LireParTaille(0);
+      bloc2 = liaison.EnvoyerTrame(std::string(1, ACK), taille, 10.0);
+    }
     reponse_ = JoindreBlocs(trame, bloc2);
   }
 
