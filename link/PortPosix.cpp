@@ -16,8 +16,9 @@
 #include <cstring>
 #include <limits>
 
-#include "link/Signaux.h"
 #include "base/Texte.h"
+#include "link/FichierRegulier.h"
+#include "link/Signaux.h"
 
 namespace zef30 {
 
@@ -83,26 +84,21 @@ bool ReglerLigneBrute(int fd, speed_t vitesse) {
 }
 
 bool EcrireSurLigne(int fd, std::string_view octets) {
-  std::size_t faits = 0;
-  while (faits < octets.size()) {
-    const ssize_t ecrits = ::write(fd, octets.data() + faits, octets.size() - faits);
-    if (ecrits > 0) {
-      faits += static_cast<std::size_t>(ecrits);
-    } else if (ecrits < 0 && errno == EINTR) {
-      continue;
-    } else if (ecrits < 0 && errno == EAGAIN) {
-      // Nobody reads the line: wait a little for room, then let the rest go.
-      pollfd attente{fd, POLLOUT, 0};
-      if (::poll(&attente, 1, 1000) <= 0) return true;
-      if (attente.revents & (POLLHUP | POLLERR | POLLNVAL)) {
-        errno = EIO;
-        return false;
-      }
-    } else {
-      return ecrits == 0;
+  for (;;) {
+    const auto ecriture = EcrireTout(fd, octets);
+    if (ecriture.erreur != EAGAIN) {
+      errno = ecriture.erreur;
+      return ecriture.erreur == 0;
+    }
+    octets.remove_prefix(ecriture.ecrits);
+    // Nobody reads the line: wait a little for room, then let the rest go.
+    pollfd attente{fd, POLLOUT, 0};
+    if (::poll(&attente, 1, 1000) <= 0) return true;
+    if (attente.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+      errno = EIO;
+      return false;
     }
   }
-  return true;
 }
 
 void RestaurerLigne(int fd, const termios& trouves, bool faibleLatence) {
