@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/FrontalFenetre.h"
 #include "app/OptionsLigne.h"
 #include "base/Horloge.h"
 #include "base/HorlogeMurale.h"
@@ -24,7 +25,6 @@
 #include "link/Signaux.h"
 #include "link/TablePorts.h"
 #include "simulator/TerminalSimule.h"
-#include "window/ExecutionFenetre.h"
 
 namespace {
 
@@ -85,7 +85,8 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  std::string dossier = zef30::DossierDonneesParDefaut(DossierExecutable(), std::getenv);
+  std::string dossier =
+      zef30::DossierDonneesParDefaut(zef30::DossierProgramme(DossierExecutable()), std::getenv);
   if (options.dossierDonnees) {
     std::error_code erreur;
     if (!std::filesystem::is_directory(*options.dossierDonnees, erreur)) {
@@ -107,6 +108,9 @@ int main(int argc, char** argv) {
               << " : pas d’affichage (ni DISPLAY ni WAYLAND_DISPLAY) : lancez-la sous "
                  "xvfb-run, ou avec QT_QPA_PLATFORM=offscreen\n";
     return 1;
+  }
+  if (!options.sansFenetre) {
+    if (const auto code = zef30::PasserALaFenetre(argv, DossierExecutable())) return *code;
   }
 
   zef30::TablePorts table;
@@ -148,5 +152,5 @@ int main(int argc, char** argv) {
     return zef30::ExecuterScript(console, fenetre, *requetes, options.json, std::cout, std::cerr);
   }
 
-  return zef30::ExecuterFenetre(argc, argv, kProgramme, etat, liaison, port, dossier);
+  return zef30::ExecuterFenetreConsole(argc, argv, kProgramme, etat, liaison, port, dossier);
 }
