@@ -13,7 +13,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <limits>
 
 #include "base/Texte.h"
@@ -46,8 +45,6 @@ Parametres LireParametres(std::string_view texte) {
   p.valides = true;
   return p;
 }
-
-std::string Raison(int erreur) { return std::strerror(erreur); }
 
 constexpr std::string_view kDejaUtilise = "déjà utilisé par un autre programme";
 
@@ -171,7 +168,8 @@ bool PortPosix::Ouvrir(int numero, std::string_view parametres) {
   if (fd < 0) {
     // EBUSY: the line is in exclusive mode (TIOCEXCL).
     const int e = errno;
-    erreur_ = entete + (e == EBUSY ? RaisonOccupee(chemin) : "ouverture impossible : " + Raison(e));
+    erreur_ = entete +
+              (e == EBUSY ? RaisonOccupee(chemin) : "ouverture impossible : " + DecrireErreur(e));
     return false;
   }
   termios trouves{};
@@ -179,7 +177,7 @@ bool PortPosix::Ouvrir(int numero, std::string_view parametres) {
     const int e = errno;
     ::close(fd);
     erreur_ = entete + (e == ENOTTY ? "ce n’est pas une ligne série"
-                                    : "réglage de la ligne impossible : " + Raison(e));
+                                    : "réglage de la ligne impossible : " + DecrireErreur(e));
     return false;
   }
   // Taken before anything is changed: a line another program holds keeps its settings. Root,
@@ -199,7 +197,7 @@ bool PortPosix::Ouvrir(int numero, std::string_view parametres) {
   if (!ReglerLigneBrute(fd, p.vitesse)) {
     const int e = errno;
     Fermer();
-    erreur_ = entete + "réglage de la ligne impossible : " + Raison(e);
+    erreur_ = entete + "réglage de la ligne impossible : " + DecrireErreur(e);
     return false;
   }
   DemanderFaibleLatence();
@@ -268,14 +266,14 @@ bool PortPosix::Recueillir(std::size_t voulus) {
     // nothing waits. A line that hangs up without an error is told by poll() in AttendreAuMoins.
     if (lus == 0 || errno == EAGAIN) return true;
     // EIO (a pseudo-terminal whose other end closed, an adapter pulled out), ENXIO...
-    Perdre(Raison(errno));
+    Perdre(DecrireErreur(errno));
     return false;
   }
   return true;
 }
 
 void PortPosix::Ecrire(std::string_view octets) {
-  if (fd_ >= 0 && !EcrireSurLigne(fd_, octets)) Perdre(Raison(errno));
+  if (fd_ >= 0 && !EcrireSurLigne(fd_, octets)) Perdre(DecrireErreur(errno));
 }
 
 int PortPosix::NombreEnAttente() {
