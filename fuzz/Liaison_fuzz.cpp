@@ -25,8 +25,14 @@ const Operation kOperations[] = {
     {180, [](Liaison& l, double d) { l.EchangerReponseLongue("AK0290", d); }},
     {180, [](Liaison& l, double d) { l.EchangerValiditeForfait("AK0160", d); }},
     {10, [](Liaison& l, double) { l.AttendreTerminalPret(); }},
-    {10, [](Liaison& l, double d) { l.EnvoyerTrameBlocCourt("\x06", 252, d); }},
-    {10, [](Liaison& l, double d) { l.EnvoyerTrameLongueurLue("\x06", 25, d); }},
+    {10,
+     [](Liaison& l, double d) {
+       l.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::BlocCourt, "\x06", 252, d);
+     }},
+    {10,
+     [](Liaison& l, double d) {
+       l.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Entiere, "\x06", 25, d);
+     }},
 };
 
 }  // namespace

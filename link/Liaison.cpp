@@ -99,18 +99,7 @@ void Liaison::EnvoyerCaractere(char caractere) { port_.Ecrire(std::string_view(&
 void Liaison::Vider() {
   port_.DefinirTailleLecture(0);
   port_.Lire();
-  port_.DefinirTailleLecture(tailleLecture_);
-}
-
-Liaison::TailleLecture::TailleLecture(Liaison& liaison, int taille)
-    : liaison_(liaison), precedente_(liaison.tailleLecture_) {
-  liaison_.tailleLecture_ = taille;
-  liaison_.port_.DefinirTailleLecture(taille);
-}
-
-Liaison::TailleLecture::~TailleLecture() {
-  liaison_.tailleLecture_ = precedente_;
-  liaison_.port_.DefinirTailleLecture(precedente_);
+  port_.DefinirTailleLecture(taille_);
 }
 
 std::optional<std::string> Liaison::AttendreLecture(Horloge::Instant echeance, const Pause& pause) {

@@ -46,21 +46,6 @@ Liaison::LectureTrame Liaison::EnvoyerTrameParLongueur(LectureParLongueur lectur
   return lu;
 }
 
-Liaison::LectureTrame Liaison::EnvoyerTrameLongueurLue(std::string_view message, int attendu,
-                                                       double delai) {
-  return EnvoyerTrameParLongueur(LectureParLongueur::Entiere, message, attendu, delai);
-}
-
-Liaison::LectureTrame Liaison::EnvoyerTrameBloc(std::string_view message, int attendu,
-                                                double delai) {
-  return EnvoyerTrameParLongueur(LectureParLongueur::Bloc, message, attendu, delai);
-}
-
-Liaison::LectureTrame Liaison::EnvoyerTrameBlocCourt(std::string_view message, int attendu,
-                                                     double delai) {
-  return EnvoyerTrameParLongueur(LectureParLongueur::BlocCourt, message, attendu, delai);
-}
-
 std::string Liaison::LireDeuxBlocs() {
   const std::string bloc1 = EnvoyerTrame(kAck, kTailleBlocMax, kDelaiReponse);
   // Without a readable length there is no telling where the answer ends.
@@ -70,7 +55,7 @@ std::string Liaison::LireDeuxBlocs() {
 }
 
 std::string Liaison::LirePremierBloc() {
-  return EnvoyerTrameBloc(kAck, kTailleBlocMax, kDelaiReponse).lu;
+  return EnvoyerTrameParLongueur(LectureParLongueur::Bloc, kAck, kTailleBlocMax, kDelaiReponse).lu;
 }
 
 std::string Liaison::Echanger(std::string_view message, int attendu, double delai) {
@@ -84,7 +69,7 @@ Liaison::LectureTrame Liaison::EchangerListeDossiers(std::string_view message, i
                                                      double delai) {
   LectureTrame lecture{{}, attendu};
   lecture.lu = EchangerAvecLecture(message, delai, [&] {
-    lecture = EnvoyerTrameLongueurLue(kAck, attendu, kDelaiReponse);
+    lecture = EnvoyerTrameParLongueur(LectureParLongueur::Entiere, kAck, attendu, kDelaiReponse);
     return lecture.lu;
   });
   return lecture;

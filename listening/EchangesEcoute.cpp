@@ -73,7 +73,7 @@ std::string LireTelecollecteDirecte(Console& console, std::string dernier,
                                     Horloge::Instant echeance) {
   Liaison& liaison = console.liaison;
   const Horloge& horloge = liaison.HorlogeLiaison();
-  const auto taille = liaison.LireParTaille(1);
+  const Liaison::TailleLecture taille(liaison, 1);
   std::string recu;
   // Searched again at every pause of the line, up to 900 s of them: only what is new is read.
   ChercheurMarqueur chercheur;
@@ -117,7 +117,10 @@ std::string EchangerDemEnr(Console& console, std::string_view message, int atten
   if (!OuvrirAvecEnq(console, message, delaiEnq)) return std::string(ERR_MESSAGE);
   if (ecouter) return EcouterDemEnr(console);
   Liaison& liaison = console.liaison;
-  const std::string bloc1 = liaison.EnvoyerTrameBlocCourt(kAck, attendu, kDelaiReponse).lu;
+  const std::string bloc1 = liaison
+                                .EnvoyerTrameParLongueur(Liaison::LectureParLongueur::BlocCourt,
+                                                         kAck, attendu, kDelaiReponse)
+                                .lu;
   if (Caractere(bloc1, 7) == "9") return bloc1;
   const auto longueur = LireLongueurTrame(bloc1);
   // Without a readable length there is no telling where the answer ends.
@@ -155,7 +158,10 @@ std::string EchangerDemISO2(Console& console, std::string_view message, double d
   if (ecouter) {
     reponse = EcouterDemISO2(console);
   } else {
-    reponse = console.liaison.EnvoyerTrameBloc(kAck, 52, kDelaiReponse).lu;
+    reponse =
+        console.liaison
+            .EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Bloc, kAck, 52, kDelaiReponse)
+            .lu;
   }
   AcquitterFin(console);
   return reponse;

@@ -66,7 +66,7 @@ std::string Ecoute::Executer(Ecouteur& ecouteur) {
   try {
     // One character at a time while the listener runs, and everything waiting again afterwards,
     // whatever way it ends: a later request never inherits a size of 1.
-    const auto taille = console.liaison.LireParTaille(1);
+    const Liaison::TailleLecture taille(console.liaison, 1);
     const auto& panneau = ecouteur.regles.panneauVisible;
     if (panneau) console.fenetre.DefinirVisible(*panneau, true);
     ecouteur.Commencer(*this);

@@ -43,12 +43,8 @@ class EcouteurPaiement : public Ecouteur {
 
   void LireSecondBloc(Ecoute& ecoute, const std::string& trame, int taille) {
     Liaison& liaison = ecoute.console.liaison;
-    std::string bloc2;
-    {
-      const auto toutLire = liaison.LireParTaille(0);
-      bloc2 = liaison.EnvoyerTrame(std::string(1, ACK), taille, 10.0);
-    }
-    reponse_ = JoindreBlocs(trame, bloc2);
+    const Liaison::TailleLecture toutLire(liaison, 0);
+    reponse_ = JoindreBlocs(trame, liaison.EnvoyerTrame(std::string(1, ACK), taille, 10.0));
   }
 
   std::string etatAffichage_;

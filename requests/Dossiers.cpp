@@ -65,14 +65,15 @@ std::int16_t DemanderListeDossiers(Console& console) {
 
   // The terminal hands over one frame of numbers per block, in the order of the blocks.
   constexpr int kAttenduNumeros = 11;
+  constexpr auto kBloc = Liaison::LectureParLongueur::Bloc;
   std::string trameA;
   if (liaison.EnvoyerTrame(kAck, 1, kDelaiReponse) == std::string(1, ENQ)) {
-    trameA = liaison.EnvoyerTrameBloc(kAck, kAttenduNumeros, kDelaiReponse).lu;
+    trameA = liaison.EnvoyerTrameParLongueur(kBloc, kAck, kAttenduNumeros, kDelaiReponse).lu;
   }
   for (int i = 0; i < 2; ++i) liaison.EnvoyerTrame(kAck, 1, kDelaiReponse);
   std::string trameB;
   if (Caractere(trameA, 10) == "1") {
-    trameB = liaison.EnvoyerTrameBloc(kAck, kAttenduNumeros, kDelaiReponse).lu;
+    trameB = liaison.EnvoyerTrameParLongueur(kBloc, kAck, kAttenduNumeros, kDelaiReponse).lu;
     liaison.EnvoyerTrame(kAck, 1, kDelaiReponse);
   }
 

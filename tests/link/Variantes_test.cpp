@@ -41,7 +41,8 @@ TEST(EnvoyerTrameLongueurLue, ReadsTheRestThatTheLengthFieldAnnounces) {
   ASSERT_EQ(trame.size(), 21u);
   banc.port.RepondreEnMorceaux(
       {{0.1, trame.substr(0, 6)}, {0.5, trame.substr(6, 10)}, {2, trame.substr(16)}, {3, "extra"}});
-  const auto lecture = banc.liaison.EnvoyerTrameLongueurLue(kAck, 25, 10);
+  const auto lecture =
+      banc.liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Entiere, kAck, 25, 10);
   EXPECT_EQ(lecture.lu, trame);
   EXPECT_EQ(lecture.attendu, 15);
   EXPECT_DOUBLE_EQ(banc.horloge.Ecoule(), 2.0) << "the wait ends with the frame's last character";
@@ -53,7 +54,8 @@ TEST(EnvoyerTrameLongueurLue, UnreadableLengthWaitsFor25More) {
       "\x02"
       "AbXYZ" +
       std::string(30, 'x'));
-  const auto lecture = banc.liaison.EnvoyerTrameLongueurLue(kAck, 5, 10);
+  const auto lecture =
+      banc.liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Entiere, kAck, 5, 10);
   EXPECT_EQ(lecture.lu.size(), 36u);
   EXPECT_EQ(lecture.attendu, 25);
 }
@@ -65,7 +67,8 @@ TEST(EnvoyerTrameBloc, StopsAtTheEndOfTheFirstBlock) {
     Banc banc;
     banc.port.RepondreEnMorceaux(
         {{0.01, blocs.bloc1.substr(0, premier)}, {1, blocs.bloc1.substr(premier)}});
-    const auto lecture = banc.liaison.EnvoyerTrameBloc(kAck, 252, 10);
+    const auto lecture =
+        banc.liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Bloc, kAck, 252, 10);
     EXPECT_EQ(lecture.lu, blocs.bloc1) << premier;
     EXPECT_EQ(lecture.attendu, 252 - static_cast<int>(premier));
     EXPECT_DOUBLE_EQ(banc.horloge.Ecoule(), 1.0) << premier << ": no 10 s wait";
@@ -76,7 +79,8 @@ TEST(EnvoyerTrameBloc, OneBlockFrameIsReadWhole) {
   Banc banc;
   const std::string trame = EncadrerMessage(Message(100));
   banc.port.RepondreEnMorceaux({{0.01, trame.substr(0, 6)}, {0.2, trame.substr(6)}});
-  const auto lecture = banc.liaison.EnvoyerTrameBloc(kAck, 252, 10);
+  const auto lecture =
+      banc.liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Bloc, kAck, 252, 10);
   EXPECT_EQ(lecture.lu, trame);
   EXPECT_EQ(lecture.attendu, 103);
 }
@@ -89,7 +93,8 @@ TEST(EnvoyerTrameBlocCourt, ANineAsFirstDataCharacterMeans23More) {
       std::string(40, 'z');
   banc.port.RepondreEnMorceaux(
       {{0.01, trame.substr(0, 7)}, {1, trame.substr(7, 23)}, {5, trame.substr(30)}});
-  const auto lecture = banc.liaison.EnvoyerTrameBlocCourt(kAck, 252, 10);
+  const auto lecture =
+      banc.liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::BlocCourt, kAck, 252, 10);
   EXPECT_EQ(lecture.lu, trame.substr(0, 30));
   EXPECT_EQ(lecture.attendu, 23);
   EXPECT_DOUBLE_EQ(banc.horloge.Ecoule(), 1.0);
@@ -101,7 +106,8 @@ TEST(EnvoyerTrameBloc, ShortFirstPartUsesTheCallersCountWithinTheSameDelay) {
                                  "\x02"
                                  "Ab"},
                                 {12, "too late"}});
-  const auto lecture = banc.liaison.EnvoyerTrameBloc(kAck, 52, 10);
+  const auto lecture =
+      banc.liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Bloc, kAck, 52, 10);
   EXPECT_EQ(lecture.lu,
             "\x02"
             "Ab");
