@@ -50,10 +50,6 @@ class ChercheurMarqueur {
   std::optional<std::size_t> derniers_[2];
 };
 
-std::optional<std::size_t> ChercherMarqueur(std::string_view recu) {
-  return ChercheurMarqueur().Chercher(recu);
-}
-
 constexpr long kLongueurQueue = 30;
 
 // What the terminal sent before its answer: from the second character received up to the sixth
@@ -139,7 +135,7 @@ std::string EchangerDemTC(Console& console, std::string_view message, double del
   // positions as on the direct read; what came before it is cut the same way.
   const EcouteTelecollecte ecoute = EcouterDemTCDetaille(console);
   if (ecoute.reponse.empty()) return {};
-  if (const auto marqueur = ChercherMarqueur(ecoute.trace)) {
+  if (const auto marqueur = ChercheurMarqueur().Chercher(ecoute.trace)) {
     console.etat.TexteTicket =
         TexteAvantReponse(ecoute.trace.substr(0, *marqueur + kLongueurQueue), *marqueur);
   }
