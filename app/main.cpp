@@ -1,6 +1,10 @@
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -24,14 +28,22 @@
 #include "link/Signaux.h"
 #include "link/TablePorts.h"
 #include "simulator/TerminalSimule.h"
+#ifdef ZEF30_FENETRE
 #include "window/ExecutionFenetre.h"
+#endif
 
 namespace {
 
 constexpr const char* kProgramme = "zef30-console";
+// How zef30-console tells its window program the folder it lies in.
+constexpr const char* kVariableDossier = "ZEF30_DOSSIER_PROGRAMME";
 
-// The folder of the running executable, or the current folder when the system does not say.
+// The folder of the running executable (the window program's: that of its zef30-console), or the
+// current folder when the system does not say.
 std::string DossierExecutable() {
+#ifdef ZEF30_FENETRE
+  if (const char* dossier = std::getenv(kVariableDossier)) return dossier;
+#endif
   std::error_code erreur;
   const auto chemin = std::filesystem::read_symlink("/proc/self/exe", erreur);
   if (erreur) return ".";
@@ -42,6 +54,24 @@ int Refuser(const std::string& raison) {
   std::cerr << kProgramme << " : " << raison << '\n';
   return 2;
 }
+
+#ifndef ZEF30_FENETRE
+// zef30-console links no Qt: a window asked for, it becomes zef30-console-fenetre, this program
+// built with the window, with the same arguments. That program lies next to zef30-console in the
+// build, in a folder of its own once installed. Comes back only when it cannot.
+int PasserALaFenetre(char** argv) {
+  const std::string dossier = DossierExecutable();
+  ::setenv(kVariableDossier, dossier.c_str(), 1);
+  for (const std::string& chemin :
+       {dossier + "/zef30-console-fenetre",
+        dossier + "/" ZEF30_FENETRE_INSTALLEE "/zef30-console-fenetre"}) {
+    if (::access(chemin.c_str(), X_OK) == 0) ::execv(chemin.c_str(), argv);
+  }
+  std::cerr << kProgramme << " : la fenêtre ne peut pas démarrer : zef30-console-fenetre : "
+            << std::strerror(errno) << '\n';
+  return 1;
+}
+#endif
 
 // The local moment the trace begins, as its header says it.
 std::string DebutMural() {
@@ -108,6 +138,9 @@ int main(int argc, char** argv) {
                  "xvfb-run, ou avec QT_QPA_PLATFORM=offscreen\n";
     return 1;
   }
+#ifndef ZEF30_FENETRE
+  if (!options.sansFenetre) return PasserALaFenetre(argv);
+#endif
 
   zef30::TablePorts table;
   for (const auto& [numero, chemin] : options.ports) table.Associer(numero, chemin);
@@ -148,5 +181,7 @@ int main(int argc, char** argv) {
     return zef30::ExecuterScript(console, fenetre, *requetes, options.json, std::cout, std::cerr);
   }
 
+#ifdef ZEF30_FENETRE
   return zef30::ExecuterFenetre(argc, argv, kProgramme, etat, liaison, port, dossier);
+#endif
 }

@@ -110,8 +110,7 @@ void BM_SondeSansReponse(benchmark::State& etat) {
   simulateur::Scenario scenario;
   scenario.sonde = simulateur::ReponseSonde::Silence;
   Poste poste(scenario);
-  MesurerCpu(
-      etat, [&] { return poste.liaison.EnvoyerTrame(std::string(1, ENQ), false, 1, 1.0).empty(); });
+  MesurerCpu(etat, [&] { return poste.liaison.EnvoyerTrame(std::string(1, ENQ), 1, 1.0).empty(); });
 }
 BENCHMARK(BM_SondeSansReponse)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 

@@ -119,19 +119,6 @@ int LireFichier(const std::string& chemin, std::string& contenu) {
   return LireContenu(fichier.Descripteur(), contenu);
 }
 
-int EcrireTout(int fd, std::string_view octets) {
-  while (!octets.empty()) {
-    const ssize_t ecrits = ::write(fd, octets.data(), octets.size());
-    if (ecrits < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    if (ecrits == 0) return EIO;
-    octets.remove_prefix(static_cast<std::size_t>(ecrits));
-  }
-  return 0;
-}
-
 std::string DossierDe(const std::string& chemin) {
   const std::size_t barre = chemin.rfind('/');
   if (barre == std::string::npos) return ".";
@@ -165,7 +152,7 @@ int RemplacerFichier(const std::string& chemin, std::string_view contenu, std::s
 
   int erreur = 0;
   if (existait) (void)::fchmod(fd, ancien.st_mode & 07777);
-  erreur = EcrireTout(fd, contenu);
+  erreur = EcrireTout(fd, contenu).erreur;
   if (erreur == 0 && ::fsync(fd) != 0) erreur = errno;
   if (::close(fd) != 0 && erreur == 0) erreur = errno;
   if (erreur == 0 && ::rename(temporaire.c_str(), chemin.c_str()) != 0) erreur = errno;

@@ -19,25 +19,19 @@ const Operation kOperations[] = {
     {10, [](Liaison& l, double d) { l.Echanger("AA000", 13, d); }},
     {10, [](Liaison& l, double d) { l.Echanger("AJ00202", 102, d); }},
     {10, [](Liaison& l, double d) { l.Echanger("AJ00203", 322, d); }},
-    {10, [](Liaison& l, double d) { l.EchangerEnregistrement("AL011", 364, d); }},
-    {10,
-     [](Liaison& l, double d) {
-       int attendu = 25;
-       l.EchangerListeDossiers("AJ00207", attendu, d);
-     }},
-    {10, [](Liaison& l, double d) { l.EchangerReponseLongue("AJ00205", 250, d); }},
-    {180, [](Liaison& l, double d) { l.EchangerReponseLongue("AK0290", 322, d); }},
-    {180, [](Liaison& l, double d) { l.EchangerValiditeForfait("AK0160", 322, d); }},
+    {10, [](Liaison& l, double d) { l.Echanger("AL011", 364, d); }},
+    {10, [](Liaison& l, double d) { l.EchangerListeDossiers("AJ00207", 25, d); }},
+    {10, [](Liaison& l, double d) { l.EchangerReponseLongue("AJ00205", d); }},
+    {180, [](Liaison& l, double d) { l.EchangerReponseLongue("AK0290", d); }},
+    {180, [](Liaison& l, double d) { l.EchangerValiditeForfait("AK0160", d); }},
     {10, [](Liaison& l, double) { l.AttendreTerminalPret(); }},
     {10,
      [](Liaison& l, double d) {
-       int attendu = 252;
-       l.EnvoyerTrameBlocCourt("\x06", false, attendu, d, 9);
+       l.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::BlocCourt, "\x06", 252, d);
      }},
     {10,
      [](Liaison& l, double d) {
-       int attendu = 25;
-       l.EnvoyerTrameLongueurLue("\x06", false, attendu, d, 9);
+       l.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Entiere, "\x06", 25, d);
      }},
 };
 

@@ -95,25 +95,34 @@ FichierRegulier::Ecriture FichierRegulier::AjouterEnregistrement(std::string_vie
   if (avant.st_size > 0 && ::pread(fd_, &dernier, 1, avant.st_size - 1) != 1) dernier = '\n';
   std::string enregistrement = dernier == '\n' ? std::string() : std::string("\r\n");
   enregistrement += octets;
-  ecriture.total = enregistrement.size();
 
-  std::string_view reste = enregistrement;
-  while (!reste.empty()) {
-    const ssize_t n = ::write(fd_, reste.data(), reste.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ecriture.erreur = n < 0 ? errno : EIO;
-      break;
-    }
-    reste.remove_prefix(static_cast<std::size_t>(n));
-    ecriture.ecrits += static_cast<std::size_t>(n);
-  }
+  ecriture = EcrireTout(fd_, enregistrement);
   if (ecriture.erreur == 0 || ecriture.ecrits == 0) return ecriture;
   // The bytes that went are taken back, unless another writer has added its own after them.
   struct stat apres {};
   if (::fstat(fd_, &apres) == 0 &&
       apres.st_size == avant.st_size + static_cast<off_t>(ecriture.ecrits)) {
     (void)::ftruncate(fd_, avant.st_size);
+  }
+  return ecriture;
+}
+
+FichierRegulier::Ecriture EcrireTout(int fd, std::string_view octets,
+                                     std::optional<off_t> position) {
+  FichierRegulier::Ecriture ecriture;
+  ecriture.total = octets.size();
+  while (ecriture.ecrits < octets.size()) {
+    const char* debut = octets.data() + ecriture.ecrits;
+    const std::size_t reste = octets.size() - ecriture.ecrits;
+    const ssize_t n =
+        position ? ::pwrite(fd, debut, reste, *position + static_cast<off_t>(ecriture.ecrits))
+                 : ::write(fd, debut, reste);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ecriture.erreur = n < 0 ? errno : EIO;
+      break;
+    }
+    ecriture.ecrits += static_cast<std::size_t>(n);
   }
   return ecriture;
 }

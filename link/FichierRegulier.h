@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -62,6 +63,11 @@ class FichierRegulier {
   std::string raison_;
   bool nonRegulier_ = false;
 };
+
+// Writes every byte of `octets` to `fd` (at `position` when one is given), whatever the system
+// takes at a time, again after an interruption. A write that takes nothing is EIO.
+FichierRegulier::Ecriture EcrireTout(int fd, std::string_view octets,
+                                     std::optional<off_t> position = std::nullopt);
 
 // What a file of type `mode` is when it is not a regular file ("lien symbolique", "tube
 // nommé"...), with ", pas un fichier ordinaire"; empty for a regular file.

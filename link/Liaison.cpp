@@ -46,22 +46,18 @@ bool Liaison::LignePerdue() {
   return perdue_;
 }
 
-std::optional<Horloge::Instant> Liaison::Emettre(std::string_view message, bool avecLrc,
-                                                 double delai) {
+std::optional<Horloge::Instant> Liaison::Emettre(std::string_view message, double delai) {
   if (message.empty() || LignePerdue() || !OuvrirSiFerme()) return std::nullopt;
   // A listener may have left reads of one character: the link's own reads take everything.
   port_.DefinirTailleLecture(0);
   // Only what arrives after this send belongs to its answer.
   port_.Lire();
-  std::string envoi(message);
-  if (avecLrc) envoi += CalculerLrc(message);
-  port_.Ecrire(envoi);
+  port_.Ecrire(message);
   return Horloge::Plus(horloge_.Maintenant(), delai);
 }
 
-std::string Liaison::EnvoyerTrame(std::string_view message, bool avecLrc, int attendu,
-                                  double delai) {
-  const auto echeance = Emettre(message, avecLrc, delai);
+std::string Liaison::EnvoyerTrame(std::string_view message, int attendu, double delai) {
+  const auto echeance = Emettre(message, delai);
   if (!echeance) return {};
   port_.AttendreAuMoins(attendu, *echeance);
   std::string lu = port_.Lire();
@@ -73,14 +69,14 @@ std::optional<std::string> Liaison::OuvrirEchange(std::string_view message, doub
   const std::string trame = EncadrerMessage(message);
   std::string reponse;
   for (int envoi = 0; envoi < kEnvoisMax; ++envoi) {
-    reponse = EnvoyerTrame(trame, false, 1, kDelaiReponse);
+    reponse = EnvoyerTrame(trame, 1, kDelaiReponse);
     if (reponse != std::string(1, NAK)) break;
   }
   if (reponse == std::string(1, NAK)) {
-    EnvoyerTrame(std::string(1, EOT), false, 1, kDelaiReponse);
+    EnvoyerTrame(std::string(1, EOT), 1, kDelaiReponse);
     return std::nullopt;
   }
-  return EnvoyerTrame(std::string(1, EOT), false, 1, delaiEnq);
+  return EnvoyerTrame(std::string(1, EOT), 1, delaiEnq);
 }
 
 std::string Liaison::EchangerAvecLecture(std::string_view message, double delaiEnq,
@@ -89,13 +85,35 @@ std::string Liaison::EchangerAvecLecture(std::string_view message, double delaiE
   if (!reponseEot || *reponseEot != std::string(1, ENQ)) return std::string(ERR_MESSAGE);
   std::string reponse = lireReponse();
   // The terminal's closing character is awaited but not looked at.
-  EnvoyerTrame(std::string(1, ACK), false, 1, kDelaiReponse);
+  EnvoyerTrame(std::string(1, ACK), 1, kDelaiReponse);
   return reponse;
 }
 
 bool Liaison::AttendreTerminalPret() {
   if (!OuvrirPort()) return false;
-  return EnvoyerTrame(std::string(1, ENQ), false, 1, kDelaiReponse) == std::string(1, ACK);
+  return EnvoyerTrame(std::string(1, ENQ), 1, kDelaiReponse) == std::string(1, ACK);
+}
+
+void Liaison::EnvoyerCaractere(char caractere) { port_.Ecrire(std::string_view(&caractere, 1)); }
+
+void Liaison::Vider() {
+  port_.DefinirTailleLecture(0);
+  port_.Lire();
+  port_.DefinirTailleLecture(taille_);
+}
+
+std::optional<std::string> Liaison::AttendreLecture(Horloge::Instant echeance, const Pause& pause) {
+  for (;;) {
+    if (!port_.EstOuvert()) return std::nullopt;
+    if (port_.NombreEnAttente() >= 1) break;
+    if (horloge_.Maintenant() >= echeance) break;
+    if (!pause) {
+      port_.AttendreAuMoins(1, echeance);
+    } else if (!pause(port_, echeance)) {
+      break;
+    }
+  }
+  return port_.Lire();
 }
 
 }  // namespace zef30

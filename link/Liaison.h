@@ -33,9 +33,9 @@ class Liaison {
   // a handshake must not reach a terminal plugged back in the meantime.
   bool LignePerdue();
 
-  // Discards what is waiting, sends `message` (and its check character when asked), waits until
-  // `attendu` characters are waiting or `delai` seconds have passed, and returns all waiting.
-  std::string EnvoyerTrame(std::string_view message, bool avecLrc, int attendu, double delai);
+  // Discards what is waiting, sends `message`, waits until `attendu` characters are waiting or
+  // `delai` seconds have passed, and returns all waiting.
+  std::string EnvoyerTrame(std::string_view message, int attendu, double delai);
 
   // The request/answer exchange: the answer frame exactly as received, or ERR_MESSAGE.
   std::string Echanger(std::string_view message, int attendu, double delai);
@@ -43,45 +43,71 @@ class Liaison {
   // The readiness probe: ENQ answered by ACK alone.
   bool AttendreTerminalPret();
 
-  // Receive operations that read a frame by its length field (positions 4 to 6): the first six
-  // characters, then exactly the rest (L + `supplement` in all). One start time bounds both waits;
-  // the count of the second wait is written back into `attendu`.
-  std::string EnvoyerTrameLongueurLue(std::string_view message, bool avecLrc, int& attendu,
-                                      double delai, int supplement);
-  // The same, never beyond the end of the first block.
-  std::string EnvoyerTrameBloc(std::string_view message, bool avecLrc, int& attendu, double delai,
-                               int supplement);
-  // The same as EnvoyerTrameBloc, with a short read when the first data character is "9".
-  std::string EnvoyerTrameBlocCourt(std::string_view message, bool avecLrc, int& attendu,
-                                    double delai, int supplement);
+  // What a read by the length field returns: what was read, and the count of its second wait.
+  struct LectureTrame {
+    std::string lu;
+    int attendu = 0;
+  };
+  // How a frame is read by its length field (positions 4 to 6): whole; never beyond the end of
+  // the first block; the same with a short read when the first data character is "9".
+  enum class LectureParLongueur { Entiere, Bloc, BlocCourt };
+  // Sends `message`, then reads the first six characters and exactly the rest (L +
+  // kSupplementTrame in all). One start time bounds both waits; `attendu` is the count of the
+  // second wait when the first brought fewer than six.
+  LectureTrame EnvoyerTrameParLongueur(LectureParLongueur lecture, std::string_view message,
+                                       int attendu, double delai);
 
   // Exchanges that differ from Echanger only in how they read the answer.
-  std::string EchangerListeDossiers(std::string_view message, int& attendu, double delai);
-  std::string EchangerEnregistrement(std::string_view message, int attendu, double delai);
-  std::string EchangerReponseLongue(std::string_view message, int attendu, double delai);
-  std::string EchangerValiditeForfait(std::string_view message, int attendu, double delai);
+  LectureTrame EchangerListeDossiers(std::string_view message, int attendu, double delai);
+  std::string EchangerReponseLongue(std::string_view message, double delai);
+  std::string EchangerValiditeForfait(std::string_view message, double delai);
 
   // Opening shared by every exchange: the frame, sent again while the terminal answers NAK (three
   // sends at most), then EOT. Returns the reply to EOT, waited for within `delaiEnq`, or nullopt
   // when the third send was refused too (EOT then sent and its reply read, within 10 s).
   std::optional<std::string> OuvrirEchange(std::string_view message, double delaiEnq);
 
-  // Opening, ENQ required, the caller's way of reading the answer, then the final ACK.
-  using LectureReponse = std::function<std::string()>;
-  std::string EchangerAvecLecture(std::string_view message, double delaiEnq,
-                                  const LectureReponse& lireReponse);
+  // For the listeners. One handshake character (ACK, ENQ), written as it is: nothing waiting is
+  // discarded, no reply is awaited.
+  void EnvoyerCaractere(char caractere);
+  // Discards what is waiting, whatever the read size.
+  void Vider();
+  // Reads of `taille` characters (1: one at a time, 0: everything waiting) for as long as it
+  // lives, and the size asked for before it afterwards, whatever way the caller ends. The link's
+  // own exchanges read everything waiting, whatever was asked for.
+  class TailleLecture {
+   public:
+    TailleLecture(Liaison& liaison, int taille) : liaison_(liaison), avant_(liaison.taille_) {
+      liaison_.DefinirTaille(taille);
+    }
+    ~TailleLecture() { liaison_.DefinirTaille(avant_); }
+    TailleLecture(const TailleLecture&) = delete;
+    TailleLecture& operator=(const TailleLecture&) = delete;
 
-  PortSerie& Port() { return port_; }
+   private:
+    Liaison& liaison_;
+    const int avant_;
+  };
+  // A listener's pause: waits on `port` until at most the moment given; false ends the wait.
+  using Pause = std::function<bool(PortSerie& port, Horloge::Instant jusqua)>;
+  // Waits until a character is waiting or `echeance` has come, the time between in `pause` (the
+  // port's own wait when none), then reads once; nullopt when the line is closed or lost.
+  std::optional<std::string> AttendreLecture(Horloge::Instant echeance, const Pause& pause = {});
+  // Why the port could not be opened, or why its line was lost.
+  std::string DerniereErreur() const { return port_.DerniereErreur(); }
+
   const Horloge& HorlogeLiaison() const { return horloge_; }
 
  private:
   bool OuvrirSiFerme();
+  void DefinirTaille(int taille) { port_.DefinirTailleLecture(taille_ = taille); }
   // Opens the port if need be, discards what is waiting and sends; the deadline `delai` seconds
   // after the send, or nullopt when there was nothing to send or no port to send it on.
-  std::optional<Horloge::Instant> Emettre(std::string_view message, bool avecLrc, double delai);
-  enum class LectureParLongueur { Entiere, Bloc, BlocCourt };
-  std::string EnvoyerTrameParLongueur(LectureParLongueur lecture, std::string_view message,
-                                      bool avecLrc, int& attendu, double delai, int supplement);
+  std::optional<Horloge::Instant> Emettre(std::string_view message, double delai);
+  // Opening, ENQ required, the caller's way of reading the answer, then the final ACK.
+  using LectureReponse = std::function<std::string()>;
+  std::string EchangerAvecLecture(std::string_view message, double delaiEnq,
+                                  const LectureReponse& lireReponse);
   // ACK, then the first block (or the whole frame when it fits in one) read by its length field.
   std::string LirePremierBloc();
   std::string LireDeuxBlocs();
@@ -92,6 +118,7 @@ class Liaison {
   std::function<void(const std::string&)> signalerErreurPort_;
   bool enService_ = false;  // the link opened the port and has not seen it close
   bool perdue_ = false;
+  int taille_ = 0;  // the read size a listener asked for
 };
 
 }  // namespace zef30

@@ -13,11 +13,11 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <limits>
 
-#include "link/Signaux.h"
 #include "base/Texte.h"
+#include "link/FichierRegulier.h"
+#include "link/Signaux.h"
 
 namespace zef30 {
 
@@ -45,8 +45,6 @@ Parametres LireParametres(std::string_view texte) {
   p.valides = true;
   return p;
 }
-
-std::string Raison(int erreur) { return std::strerror(erreur); }
 
 constexpr std::string_view kDejaUtilise = "déjà utilisé par un autre programme";
 
@@ -83,26 +81,21 @@ bool ReglerLigneBrute(int fd, speed_t vitesse) {
 }
 
 bool EcrireSurLigne(int fd, std::string_view octets) {
-  std::size_t faits = 0;
-  while (faits < octets.size()) {
-    const ssize_t ecrits = ::write(fd, octets.data() + faits, octets.size() - faits);
-    if (ecrits > 0) {
-      faits += static_cast<std::size_t>(ecrits);
-    } else if (ecrits < 0 && errno == EINTR) {
-      continue;
-    } else if (ecrits < 0 && errno == EAGAIN) {
-      // Nobody reads the line: wait a little for room, then let the rest go.
-      pollfd attente{fd, POLLOUT, 0};
-      if (::poll(&attente, 1, 1000) <= 0) return true;
-      if (attente.revents & (POLLHUP | POLLERR | POLLNVAL)) {
-        errno = EIO;
-        return false;
-      }
-    } else {
-      return ecrits == 0;
+  for (;;) {
+    const auto ecriture = EcrireTout(fd, octets);
+    if (ecriture.erreur != EAGAIN) {
+      errno = ecriture.erreur;
+      return ecriture.erreur == 0;
+    }
+    octets.remove_prefix(ecriture.ecrits);
+    // Nobody reads the line: wait a little for room, then let the rest go.
+    pollfd attente{fd, POLLOUT, 0};
+    if (::poll(&attente, 1, 1000) <= 0) return true;
+    if (attente.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+      errno = EIO;
+      return false;
     }
   }
-  return true;
 }
 
 void RestaurerLigne(int fd, const termios& trouves, bool faibleLatence) {
@@ -175,7 +168,8 @@ bool PortPosix::Ouvrir(int numero, std::string_view parametres) {
   if (fd < 0) {
     // EBUSY: the line is in exclusive mode (TIOCEXCL).
     const int e = errno;
-    erreur_ = entete + (e == EBUSY ? RaisonOccupee(chemin) : "ouverture impossible : " + Raison(e));
+    erreur_ = entete +
+              (e == EBUSY ? RaisonOccupee(chemin) : "ouverture impossible : " + DecrireErreur(e));
     return false;
   }
   termios trouves{};
@@ -183,7 +177,7 @@ bool PortPosix::Ouvrir(int numero, std::string_view parametres) {
     const int e = errno;
     ::close(fd);
     erreur_ = entete + (e == ENOTTY ? "ce n’est pas une ligne série"
-                                    : "réglage de la ligne impossible : " + Raison(e));
+                                    : "réglage de la ligne impossible : " + DecrireErreur(e));
     return false;
   }
   // Taken before anything is changed: a line another program holds keeps its settings. Root,
@@ -203,7 +197,7 @@ bool PortPosix::Ouvrir(int numero, std::string_view parametres) {
   if (!ReglerLigneBrute(fd, p.vitesse)) {
     const int e = errno;
     Fermer();
-    erreur_ = entete + "réglage de la ligne impossible : " + Raison(e);
+    erreur_ = entete + "réglage de la ligne impossible : " + DecrireErreur(e);
     return false;
   }
   DemanderFaibleLatence();
@@ -272,14 +266,14 @@ bool PortPosix::Recueillir(std::size_t voulus) {
     // nothing waits. A line that hangs up without an error is told by poll() in AttendreAuMoins.
     if (lus == 0 || errno == EAGAIN) return true;
     // EIO (a pseudo-terminal whose other end closed, an adapter pulled out), ENXIO...
-    Perdre(Raison(errno));
+    Perdre(DecrireErreur(errno));
     return false;
   }
   return true;
 }
 
 void PortPosix::Ecrire(std::string_view octets) {
-  if (fd_ >= 0 && !EcrireSurLigne(fd_, octets)) Perdre(Raison(errno));
+  if (fd_ >= 0 && !EcrireSurLigne(fd_, octets)) Perdre(DecrireErreur(errno));
 }
 
 int PortPosix::NombreEnAttente() {

@@ -11,23 +11,6 @@
 
 namespace zef30 {
 
-namespace {
-
-// Every byte of `texte` at `position`, whatever the system takes at a time.
-bool EcrireA(int fd, const std::string& texte, long long position) {
-  std::size_t faits = 0;
-  while (faits < texte.size()) {
-    const ssize_t n = ::pwrite(fd, texte.data() + faits, texte.size() - faits,
-                               static_cast<off_t>(position + static_cast<long long>(faits)));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    faits += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-}  // namespace
-
 PortTrace::PortTrace(PortSerie& port, const Horloge& horloge, std::string debutMural)
     : port_(port),
       horloge_(horloge),
@@ -50,7 +33,7 @@ bool PortTrace::EcrireDans(const std::string& chemin, std::string& erreur) {
     return false;
   }
   const off_t fin = ::lseek(fd, 0, SEEK_END);
-  if (fin < 0 || !EcrireA(fd, entete_ + "\n", fin)) {
+  if (fin < 0 || EcrireTout(fd, entete_ + "\n", fin).erreur != 0) {
     erreur = chemin + " : trace impossible à écrire : " + std::strerror(errno);
     ::close(fd);
     return false;
@@ -174,7 +157,7 @@ void PortTrace::Rattraper() {
 void PortTrace::EcrireLigne(const std::string& ligne, bool remplace) {
   if (fd_ < 0) return;
   const long long position = remplace && debutDernier_ >= 0 ? debutDernier_ : finFichier_;
-  if (!EcrireA(fd_, ligne, position)) return;
+  if (EcrireTout(fd_, ligne, position).erreur != 0) return;
   debutDernier_ = position;
   finFichier_ = position + static_cast<long long>(ligne.size());
 }

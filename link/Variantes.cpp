@@ -12,11 +12,11 @@ constexpr int kTailleEntete = 6;
 const std::string kAck(1, ACK);
 }  // namespace
 
-std::string Liaison::EnvoyerTrameParLongueur(LectureParLongueur lecture, std::string_view message,
-                                             bool avecLrc, int& attendu, double delai,
-                                             int supplement) {
-  const auto emis = Emettre(message, avecLrc, delai);
-  if (!emis) return {};
+Liaison::LectureTrame Liaison::EnvoyerTrameParLongueur(LectureParLongueur lecture,
+                                                       std::string_view message, int attendu,
+                                                       double delai) {
+  const auto emis = Emettre(message, delai);
+  if (!emis) return {{}, attendu};
   const auto echeance = *emis;
 
   port_.AttendreAuMoins(kTailleEntete, echeance);
@@ -30,10 +30,10 @@ std::string Liaison::EnvoyerTrameParLongueur(LectureParLongueur lecture, std::st
     if (lecture == LectureParLongueur::BlocCourt && Caractere(premier, 7) == "9") {
       reste = 23;
     } else if (longueur) {
-      reste = *longueur + supplement - lus;
+      reste = *longueur + kSupplementTrame - lus;
       // A frame longer than one block comes in two, and the second is sent only after the next
       // ACK: whatever the first read already holds, read no further than the first block.
-      if (parBloc && *longueur + supplement > kTailleBlocMax) reste = kTailleBlocMax - lus;
+      if (parBloc && *longueur + kSupplementTrame > kTailleBlocMax) reste = kTailleBlocMax - lus;
     } else {
       reste = parBloc ? kTailleBlocMax : 25;
     }
@@ -41,71 +41,51 @@ std::string Liaison::EnvoyerTrameParLongueur(LectureParLongueur lecture, std::st
   if (parBloc && reste > kMaxUnBloc) reste = kTailleBlocMax - lus;
 
   port_.AttendreAuMoins(reste, echeance);
-  attendu = reste;
-  std::string lu = premier + port_.Lire();
+  LectureTrame lu{premier + port_.Lire(), reste};
   LignePerdue();
   return lu;
 }
 
-std::string Liaison::EnvoyerTrameLongueurLue(std::string_view message, bool avecLrc, int& attendu,
-                                             double delai, int supplement) {
-  return EnvoyerTrameParLongueur(LectureParLongueur::Entiere, message, avecLrc, attendu, delai,
-                                 supplement);
-}
-
-std::string Liaison::EnvoyerTrameBloc(std::string_view message, bool avecLrc, int& attendu,
-                                      double delai, int supplement) {
-  return EnvoyerTrameParLongueur(LectureParLongueur::Bloc, message, avecLrc, attendu, delai,
-                                 supplement);
-}
-
-std::string Liaison::EnvoyerTrameBlocCourt(std::string_view message, bool avecLrc, int& attendu,
-                                           double delai, int supplement) {
-  return EnvoyerTrameParLongueur(LectureParLongueur::BlocCourt, message, avecLrc, attendu, delai,
-                                 supplement);
-}
-
 std::string Liaison::LireDeuxBlocs() {
-  const std::string bloc1 = EnvoyerTrame(kAck, false, kTailleBlocMax, kDelaiReponse);
+  const std::string bloc1 = EnvoyerTrame(kAck, kTailleBlocMax, kDelaiReponse);
   // Without a readable length there is no telling where the answer ends.
   const auto longueur = LireLongueurTrame(bloc1);
   if (!longueur) return std::string(ERR_MESSAGE);
-  return JoindreBlocs(bloc1, EnvoyerTrame(kAck, false, TailleSecondBloc(*longueur), kDelaiReponse));
+  return JoindreBlocs(bloc1, EnvoyerTrame(kAck, TailleSecondBloc(*longueur), kDelaiReponse));
 }
 
 std::string Liaison::LirePremierBloc() {
-  int attendu = kTailleBlocMax;
-  return EnvoyerTrameBloc(kAck, false, attendu, kDelaiReponse, kSupplementTrame);
+  return EnvoyerTrameParLongueur(LectureParLongueur::Bloc, kAck, kTailleBlocMax, kDelaiReponse).lu;
 }
 
 std::string Liaison::Echanger(std::string_view message, int attendu, double delai) {
   return EchangerAvecLecture(message, delai, [&]() -> std::string {
-    if (attendu <= kMaxUnBloc) return EnvoyerTrame(kAck, false, attendu, kDelaiReponse);
+    if (attendu <= kMaxUnBloc) return EnvoyerTrame(kAck, attendu, kDelaiReponse);
     return LireDeuxBlocs();
   });
 }
 
-std::string Liaison::EchangerListeDossiers(std::string_view message, int& attendu, double delai) {
-  return EchangerAvecLecture(message, delai, [&] {
-    return EnvoyerTrameLongueurLue(kAck, false, attendu, kDelaiReponse, kSupplementTrame);
+Liaison::LectureTrame Liaison::EchangerListeDossiers(std::string_view message, int attendu,
+                                                     double delai) {
+  LectureTrame lecture{{}, attendu};
+  lecture.lu = EchangerAvecLecture(message, delai, [&] {
+    lecture = EnvoyerTrameParLongueur(LectureParLongueur::Entiere, kAck, attendu, kDelaiReponse);
+    return lecture.lu;
   });
+  return lecture;
 }
 
-std::string Liaison::EchangerEnregistrement(std::string_view message, int attendu, double delai) {
-  return Echanger(message, attendu, delai);
-}
-
-std::string Liaison::EchangerReponseLongue(std::string_view message, int, double delai) {
+std::string Liaison::EchangerReponseLongue(std::string_view message, double delai) {
   return EchangerAvecLecture(message, delai, [&]() -> std::string {
     const std::string bloc1 = LirePremierBloc();
     const auto longueur = LireLongueurTrame(bloc1);
     const int second = longueur ? TailleSecondBloc(*longueur) : kTailleBlocMax;
     if (second <= 0) return bloc1;
-    return JoindreBlocs(bloc1, EnvoyerTrame(kAck, false, second, kDelaiReponse));
+    return JoindreBlocs(bloc1, EnvoyerTrame(kAck, second, kDelaiReponse));
   });
 }
 
-std::string Liaison::EchangerValiditeForfait(std::string_view message, int, double delai) {
+std::string Liaison::EchangerValiditeForfait(std::string_view message, double delai) {
   return EchangerAvecLecture(message, delai, [&]() -> std::string {
     const std::string bloc1 = LirePremierBloc();
     const auto longueur = LireLongueurTrame(bloc1);
@@ -114,7 +94,7 @@ std::string Liaison::EchangerValiditeForfait(std::string_view message, int, doub
     // answer is worth a second read, and then nothing is trimmed from either block.
     const int second = TailleSecondBloc(*longueur);
     if (second <= kMaxUnBloc) return bloc1;
-    return bloc1 + EnvoyerTrame(kAck, false, second, kDelaiReponse);
+    return bloc1 + EnvoyerTrame(kAck, second, kDelaiReponse);
   });
 }
 

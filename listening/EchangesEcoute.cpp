@@ -25,7 +25,7 @@ bool OuvrirAvecEnq(Console& console, std::string_view message, double delaiEnq) 
 }
 
 // The last ACK of an exchange; the terminal's closing character is not looked at.
-void AcquitterFin(Console& console) { console.liaison.EnvoyerTrame(kAck, false, 1, kDelaiReponse); }
+void AcquitterFin(Console& console) { console.liaison.EnvoyerTrame(kAck, 1, kDelaiReponse); }
 
 // The answer frame of the direct tele-collection read: the marker "j019" (two acquirers) or
 // "j012" (one) of the terminal's "Aj" answer, found from the end of what was received; "j019"
@@ -50,10 +50,6 @@ class ChercheurMarqueur {
   std::optional<std::size_t> derniers_[2];
 };
 
-std::optional<std::size_t> ChercherMarqueur(std::string_view recu) {
-  return ChercheurMarqueur().Chercher(recu);
-}
-
 constexpr long kLongueurQueue = 30;
 
 // What the terminal sent before its answer: from the second character received up to the sixth
@@ -71,9 +67,9 @@ std::string TexteAvantReponse(const std::string& recu, std::optional<std::size_t
 
 std::string LireTelecollecteDirecte(Console& console, std::string dernier,
                                     Horloge::Instant echeance) {
-  PortSerie& port = console.liaison.Port();
-  const Horloge& horloge = console.liaison.HorlogeLiaison();
-  GardeTailleLecture garde(port);
+  Liaison& liaison = console.liaison;
+  const Horloge& horloge = liaison.HorlogeLiaison();
+  const Liaison::TailleLecture taille(liaison, 1);
   std::string recu;
   // Searched again at every pause of the line, up to 900 s of them: only what is new is read.
   ChercheurMarqueur chercheur;
@@ -82,9 +78,9 @@ std::string LireTelecollecteDirecte(Console& console, std::string dernier,
   while (!fini && horloge.Maintenant() < echeance) {
     if (dernier == std::string(1, ENQ) || dernier == std::string(1, STX)) {
       // Nothing received is dropped before this ACK: every character belongs to the report.
-      port.Ecrire(kAck);
-      port.AttendreAuMoins(1, Horloge::Plus(horloge.Maintenant(), kDelaiReponse));
-      dernier = port.Lire();
+      liaison.EnvoyerCaractere(ACK);
+      dernier =
+          liaison.AttendreLecture(Horloge::Plus(horloge.Maintenant(), kDelaiReponse)).value_or("");
     } else {
       try {
         dernier = AttendreCaractere(console, kAttenteTelecollecte);
@@ -107,28 +103,29 @@ std::string LireTelecollecteDirecte(Console& console, std::string dernier,
 
 }  // namespace
 
-std::string EchangerDemarrage(Console& console, std::string_view message, int, double delaiEnq) {
+std::string EchangerDemarrage(Console& console, std::string_view message, double delaiEnq) {
   if (!OuvrirAvecEnq(console, message, delaiEnq)) return {};
   return EcouterDemarrage(console);
 }
 
-std::string EchangerDemEnr(Console& console, std::string_view message, int& attendu,
-                           double delaiEnq, bool ecouter) {
+std::string EchangerDemEnr(Console& console, std::string_view message, int attendu, double delaiEnq,
+                           bool ecouter) {
   if (!OuvrirAvecEnq(console, message, delaiEnq)) return std::string(ERR_MESSAGE);
   if (ecouter) return EcouterDemEnr(console);
   Liaison& liaison = console.liaison;
-  int premier = attendu;
-  const std::string bloc1 =
-      liaison.EnvoyerTrameBlocCourt(kAck, false, premier, kDelaiReponse, kSupplementTrame);
+  const std::string bloc1 = liaison
+                                .EnvoyerTrameParLongueur(Liaison::LectureParLongueur::BlocCourt,
+                                                         kAck, attendu, kDelaiReponse)
+                                .lu;
   if (Caractere(bloc1, 7) == "9") return bloc1;
   const auto longueur = LireLongueurTrame(bloc1);
   // Without a readable length there is no telling where the answer ends.
   if (!longueur) return std::string(ERR_MESSAGE);
-  attendu = TailleSecondBloc(*longueur);
-  return JoindreBlocs(bloc1, liaison.EnvoyerTrame(kAck, false, attendu, kDelaiReponse));
+  return JoindreBlocs(bloc1,
+                      liaison.EnvoyerTrame(kAck, TailleSecondBloc(*longueur), kDelaiReponse));
 }
 
-std::string EchangerDemTC(Console& console, std::string_view message, int, double delaiEnq,
+std::string EchangerDemTC(Console& console, std::string_view message, double delaiEnq,
                           bool ecouter) {
   const auto reponseEot = console.liaison.OuvrirEchange(message, delaiEnq);
   if (!reponseEot) return std::string(ERR_MESSAGE);
@@ -138,41 +135,41 @@ std::string EchangerDemTC(Console& console, std::string_view message, int, doubl
   // positions as on the direct read; what came before it is cut the same way.
   const EcouteTelecollecte ecoute = EcouterDemTCDetaille(console);
   if (ecoute.reponse.empty()) return {};
-  if (const auto marqueur = ChercherMarqueur(ecoute.trace)) {
+  if (const auto marqueur = ChercheurMarqueur().Chercher(ecoute.trace)) {
     console.etat.TexteTicket =
         TexteAvantReponse(ecoute.trace.substr(0, *marqueur + kLongueurQueue), *marqueur);
   }
   return ecoute.reponse;
 }
 
-std::string EchangerDemVal(Console& console, std::string_view message, int, double delaiEnq) {
+std::string EchangerDemVal(Console& console, std::string_view message, double delaiEnq) {
   if (!OuvrirAvecEnq(console, message, delaiEnq)) return std::string(ERR_MESSAGE);
   return EcouterDemVAl(console);
 }
 
-std::string EchangerDemISO2(Console& console, std::string_view message, int, double delaiEnq,
+std::string EchangerDemISO2(Console& console, std::string_view message, double delaiEnq,
                             bool ecouter) {
   if (!OuvrirAvecEnq(console, message, delaiEnq)) return std::string(ERR_MESSAGE);
   std::string reponse;
   if (ecouter) {
     reponse = EcouterDemISO2(console);
   } else {
-    int attendu = 52;
     reponse =
-        console.liaison.EnvoyerTrameBloc(kAck, false, attendu, kDelaiReponse, kSupplementTrame);
+        console.liaison
+            .EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Bloc, kAck, 52, kDelaiReponse)
+            .lu;
   }
   AcquitterFin(console);
   return reponse;
 }
 
-std::string EchangerDemVal2(Console& console, std::string_view message, int& attendu,
-                            double delaiEnq) {
+std::string EchangerDemVal2(Console& console, std::string_view message, double delaiEnq) {
   if (!OuvrirAvecEnq(console, message, delaiEnq)) return std::string(ERR_MESSAGE);
   std::string reponse = EcouterDemVAl(console);
   if (const auto longueur = LireLongueurTrame(reponse)) {
-    attendu = TailleSecondBloc(*longueur);
-    if (attendu > kMaxUnBloc) {
-      reponse += console.liaison.EnvoyerTrame(kAck, false, attendu, kDelaiReponse);
+    const int second = TailleSecondBloc(*longueur);
+    if (second > kMaxUnBloc) {
+      reponse += console.liaison.EnvoyerTrame(kAck, second, kDelaiReponse);
     }
   }
   AcquitterFin(console);

@@ -15,33 +15,30 @@ namespace zef30 {
 // Failure: ERR_MESSAGE (an empty text for EchangerDemarrage); a listener that fails gives an
 // empty text, passed on as the answer.
 
-// Restart "AU000": always listened to; the listening trace. `attendu` is not used.
-std::string EchangerDemarrage(Console& console, std::string_view message, int attendu,
-                              double delaiEnq);
+// Restart "AU000": always listened to; the listening trace.
+std::string EchangerDemarrage(Console& console, std::string_view message, double delaiEnq);
 
 // Registration: the answer frame, listened to when `ecouter`, otherwise read directly (first
-// block, and a second one unless the status is "9", whose size is written back into `attendu`).
-std::string EchangerDemEnr(Console& console, std::string_view message, int& attendu,
-                           double delaiEnq, bool ecouter);
+// block, its short part awaited as `attendu` characters, and a second block unless the status is
+// "9").
+std::string EchangerDemEnr(Console& console, std::string_view message, int attendu, double delaiEnq,
+                           bool ecouter);
 
 // Tele-collection: the terminal's "Aj" answer frame counted from its STX, on both paths, or an
 // empty text when it never came; what the terminal sent before it is left in TexteTicket.
-// It goes on whatever answered EOT. `attendu` is not used.
-std::string EchangerDemTC(Console& console, std::string_view message, int attendu, double delaiEnq,
+// It goes on whatever answered EOT.
+std::string EchangerDemTC(Console& console, std::string_view message, double delaiEnq,
                           bool ecouter);
 
-// Validity, dossier form: always listened to; the answer frame. `attendu` is not used.
-std::string EchangerDemVal(Console& console, std::string_view message, int attendu,
-                           double delaiEnq);
+// Validity, dossier form: always listened to; the answer frame.
+std::string EchangerDemVal(Console& console, std::string_view message, double delaiEnq);
 
 // ISO 2 track "AG000": the "Ag" answer frame, listened to when `ecouter`, otherwise read
-// directly; then the final ACK. `attendu` is not used.
-std::string EchangerDemISO2(Console& console, std::string_view message, int attendu,
-                            double delaiEnq, bool ecouter);
+// directly; then the final ACK.
+std::string EchangerDemISO2(Console& console, std::string_view message, double delaiEnq,
+                            bool ecouter);
 
-// Validity, flat form: always listened to; the length of a second block is written back into
-// `attendu`, a very long answer is read on, then the final ACK.
-std::string EchangerDemVal2(Console& console, std::string_view message, int& attendu,
-                            double delaiEnq);
+// Validity, flat form: always listened to; a very long answer is read on, then the final ACK.
+std::string EchangerDemVal2(Console& console, std::string_view message, double delaiEnq);
 
 }  // namespace zef30

@@ -21,25 +21,26 @@ constexpr std::size_t kTraceGardee = std::size_t{1} << 20;
 // written in that encoding too, so that it reads right once the trace is converted.
 std::string NoteNonGardes(std::size_t nombre) {
   return "[" + std::to_string(nombre) +
-         " premiers caract\xE8" "res de l\x92\xE9" "coute non gard\xE9" "s]\r\n";
+         " premiers caract\xE8"
+         "res de l\x92\xE9"
+         "coute non gard\xE9"
+         "s]\r\n";
 }
 }  // namespace
 
 std::string AttendreCaractere(Console& console, double limite) {
-  PortSerie& port = console.liaison.Port();
   const Horloge& horloge = console.liaison.HorlogeLiaison();
   const auto echeance = Horloge::Plus(horloge.Maintenant(), limite);
-  for (;;) {
-    if (!port.EstOuvert()) throw ErreurEcoute("la ligne série est fermée ou perdue");
-    if (port.NombreEnAttente() >= 1) break;
-    const auto maintenant = horloge.Maintenant();
-    if (maintenant >= echeance) break;
-    const bool arret = console.etat.ArretEcoute;
-    const auto fin = arret ? std::min(echeance, Horloge::Plus(maintenant, kPauseArret)) : echeance;
-    console.fenetre.AttendreLigneOuEvenement(port, fin);
-    if (arret || console.etat.ArretEcoute) break;
-  }
-  return port.Lire();
+  const auto lu = console.liaison.AttendreLecture(
+      echeance, [&console, &horloge](PortSerie& port, Horloge::Instant jusqua) {
+        const bool arret = console.etat.ArretEcoute;
+        const auto fin =
+            arret ? std::min(jusqua, Horloge::Plus(horloge.Maintenant(), kPauseArret)) : jusqua;
+        console.fenetre.AttendreLigneOuEvenement(port, fin);
+        return !arret && !console.etat.ArretEcoute;
+      });
+  if (!lu) throw ErreurEcoute("la ligne série est fermée ou perdue");
+  return *lu;
 }
 
 void AfficherErreurEcoute(Fenetre& fenetre, const std::string& nomProcedure,
@@ -63,7 +64,9 @@ std::string Ecouteur::Resultat(const Ecoute& ecoute) const { return ecoute.Derni
 
 std::string Ecoute::Executer(Ecouteur& ecouteur) {
   try {
-    GardeTailleLecture garde(console.liaison.Port());
+    // One character at a time while the listener runs, and everything waiting again afterwards,
+    // whatever way it ends: a later request never inherits a size of 1.
+    const Liaison::TailleLecture taille(console.liaison, 1);
     const auto& panneau = ecouteur.regles.panneauVisible;
     if (panneau) console.fenetre.DefinirVisible(*panneau, true);
     ecouteur.Commencer(*this);
@@ -76,7 +79,7 @@ std::string Ecoute::Executer(Ecouteur& ecouteur) {
   }
 }
 
-void Ecoute::EnvoyerAck() { console.liaison.Port().Ecrire(std::string(1, ACK)); }
+void Ecoute::EnvoyerAck() { console.liaison.EnvoyerCaractere(ACK); }
 
 std::string Ecoute::TrameCourante() const {
   // No header announces a frame longer than kTrameMax: an STX further back starts none.

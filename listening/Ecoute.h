@@ -26,19 +26,6 @@ std::string AttendreCaractere(Console& console, double limite);
 void AfficherErreurEcoute(Fenetre& fenetre, const std::string& nomProcedure,
                           const std::string& description);
 
-// The port reads one character at a time for as long as a listener runs, and everything waiting
-// again afterwards, whatever way the listener ends: a later request never inherits a size of 1.
-class GardeTailleLecture {
- public:
-  explicit GardeTailleLecture(PortSerie& port) : port_(port) { port_.DefinirTailleLecture(1); }
-  ~GardeTailleLecture() { port_.DefinirTailleLecture(0); }
-  GardeTailleLecture(const GardeTailleLecture&) = delete;
-  GardeTailleLecture& operator=(const GardeTailleLecture&) = delete;
-
- private:
-  PortSerie& port_;
-};
-
 // A display frame: STX, "D", two lines of 16 characters for the terminal's display.
 bool EstTrameAffichage(std::string_view trame);
 // Characters 3 to 18, CR LF, characters 19 to 34 (what a short frame holds).

@@ -19,17 +19,15 @@ class EcouteurMaintenance final : public Ecouteur {
 
   void Commencer(Ecoute& ecoute) override {
     Console& console = ecoute.console;
-    PortSerie& port = console.liaison.Port();
-    if (!console.liaison.OuvrirPort()) {
-      throw ErreurEcoute("port impossible à ouvrir : " + port.DerniereErreur());
+    Liaison& liaison = console.liaison;
+    if (!liaison.OuvrirPort()) {
+      throw ErreurEcoute("port impossible à ouvrir : " + liaison.DerniereErreur());
     }
-    port.DefinirTailleLecture(0);
-    port.Lire();
-    port.DefinirTailleLecture(1);
+    liaison.Vider();
     // A terminal that asks for the line at once is told that the console listens.
     if (ecoute.Attendre(2.0) == std::string(1, ENQ)) {
       ecoute.EnvoyerAck();
-      port.Ecrire(std::string(1, ENQ));
+      liaison.EnvoyerCaractere(ENQ);
     }
     console.fenetre.DefinirVisible(Panneau::PanelRefus, true);
     const std::tm debut = console.fichiers.MaintenantLocal();

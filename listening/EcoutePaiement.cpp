@@ -43,10 +43,8 @@ class EcouteurPaiement : public Ecouteur {
 
   void LireSecondBloc(Ecoute& ecoute, const std::string& trame, int taille) {
     Liaison& liaison = ecoute.console.liaison;
-    liaison.Port().DefinirTailleLecture(0);
-    const std::string bloc2 = liaison.EnvoyerTrame(std::string(1, ACK), false, taille, 10.0);
-    liaison.Port().DefinirTailleLecture(1);
-    reponse_ = JoindreBlocs(trame, bloc2);
+    const Liaison::TailleLecture toutLire(liaison, 0);
+    reponse_ = JoindreBlocs(trame, liaison.EnvoyerTrame(std::string(1, ACK), taille, 10.0));
   }
 
   std::string etatAffichage_;

@@ -1,11 +1,13 @@
 # Installing the console and its simulated terminal, and the Debian package made from that.
 include(GNUInstallDirs)
 install(TARGETS zef30-console zef30-simulator RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The window program, which zef30-console starts in its place; nobody runs it by name.
+install(TARGETS zef30-console-fenetre RUNTIME DESTINATION ${ZEF30_DOSSIER_FENETRE})
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/zef30-console.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/zef30-console.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-# Installing needs only what it installs: the two programs, not the tests and benchmarks.
+# Installing needs only what it installs: the programs, not the tests and benchmarks.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 set(CPACK_GENERATOR DEB)

@@ -56,8 +56,7 @@ std::int16_t DemanderListeDossiers(Console& console) {
   table.fill({});
   Liaison& liaison = console.liaison;
   if (!liaison.AttendreTerminalPret()) return kPasEnvoye;
-  int attendu = 25;
-  const std::string entete = liaison.EchangerListeDossiers("AJ00207", attendu, kDelaiReponse);
+  const std::string entete = liaison.EchangerListeDossiers("AJ00207", 25, kDelaiReponse).lu;
   if (Caractere(entete, 7) != "0") return 1;
   const std::string blocs = Extraire(entete, 10, 2);
   if (blocs != "01" && blocs != "02") return 0;
@@ -65,17 +64,17 @@ std::int16_t DemanderListeDossiers(Console& console) {
   const Bloc second = blocs == "02" ? LireBloc(entete, kPremierBloc + kTailleBloc) : Bloc{};
 
   // The terminal hands over one frame of numbers per block, in the order of the blocks.
-  int taille = 11;
+  constexpr int kAttenduNumeros = 11;
+  constexpr auto kBloc = Liaison::LectureParLongueur::Bloc;
   std::string trameA;
-  if (liaison.EnvoyerTrame(kAck, false, 1, kDelaiReponse) == std::string(1, ENQ)) {
-    trameA = liaison.EnvoyerTrameBloc(kAck, false, taille, kDelaiReponse, 9);
+  if (liaison.EnvoyerTrame(kAck, 1, kDelaiReponse) == std::string(1, ENQ)) {
+    trameA = liaison.EnvoyerTrameParLongueur(kBloc, kAck, kAttenduNumeros, kDelaiReponse).lu;
   }
-  for (int i = 0; i < 2; ++i) liaison.EnvoyerTrame(kAck, false, 1, kDelaiReponse);
+  for (int i = 0; i < 2; ++i) liaison.EnvoyerTrame(kAck, 1, kDelaiReponse);
   std::string trameB;
   if (Caractere(trameA, 10) == "1") {
-    taille = 11;
-    trameB = liaison.EnvoyerTrameBloc(kAck, false, taille, kDelaiReponse, 9);
-    liaison.EnvoyerTrame(kAck, false, 1, kDelaiReponse);
+    trameB = liaison.EnvoyerTrameParLongueur(kBloc, kAck, kAttenduNumeros, kDelaiReponse).lu;
+    liaison.EnvoyerTrame(kAck, 1, kDelaiReponse);
   }
 
   // "CBEMV" numbers from entry 1, then the others from the entry after the "CBEMV" count,
@@ -95,7 +94,7 @@ std::int16_t DemanderInfoDossier(Console& console) {
   if (!dossier) return kPasEnvoye;
   if (!console.liaison.AttendreTerminalPret()) return kPasEnvoye;
   const std::string reponse =
-      console.liaison.EchangerReponseLongue("AJ01408" + *dossier, 322, kDelaiReponse);
+      console.liaison.EchangerReponseLongue("AJ01408" + *dossier, kDelaiReponse);
   if (Caractere(reponse, 7) != "0" || Caractere(reponse, 10) != "1") return 1;
   constexpr long kDebut = 32;
   etat.TexteTicket = ConstruireTicketDossier(reponse, kDebut);

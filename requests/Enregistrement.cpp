@@ -33,10 +33,9 @@ std::int16_t DemanderEnregistrement(Console& console, bool ecouter) {
   const auto champs = PreparerPaiement(console, kContexte, true);
   if (!champs || !console.liaison.AttendreTerminalPret()) return kPasEnvoye;
   // The header "AL011" stays the same with a dossier, though 24 characters follow it.
-  int attendu = kLongueurReponse;
   const std::string reponse =
-      EchangerDemEnr(console, "AL011" + champs->prix + "978" + champs->dossier + "1", attendu,
-                     kDelaiReponse, ecouter);
+      EchangerDemEnr(console, "AL011" + champs->prix + "978" + champs->dossier + "1",
+                     kLongueurReponse, kDelaiReponse, ecouter);
   const std::string statut = Caractere(reponse, 7);
   if (statut == "0") {
     ReleverCarte(console.etat, reponse, 188, 211);
@@ -53,8 +52,8 @@ std::int16_t DemanderEnregistrement(Console& console, bool ecouter) {
 std::int16_t DemanderEnregistrementSimple(Console& console) {
   const auto champs = PreparerPaiement(console, kContexte, false);
   if (!champs || !console.liaison.AttendreTerminalPret()) return kPasEnvoye;
-  const std::string reponse = console.liaison.EchangerEnregistrement(
-      "AL011" + champs->prix + "978", kLongueurReponse, kDelaiReponse);
+  const std::string reponse =
+      console.liaison.Echanger("AL011" + champs->prix + "978", kLongueurReponse, kDelaiReponse);
   const std::string statut = Caractere(reponse, 7);
   if (statut != "0") return Refuser(console.fenetre, statut);
   ReleverCarte(console.etat, reponse, 176, 199);

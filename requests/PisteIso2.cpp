@@ -12,7 +12,6 @@ namespace zef30 {
 namespace {
 constexpr std::int16_t kPasPret = -300;
 constexpr std::int16_t kEchecEchange = -400;
-constexpr int kAttenduIso2 = 52;
 // The card holder has a minute to swipe the card.
 constexpr double kDelaiIso2 = 60.0;
 
@@ -33,8 +32,7 @@ constexpr const char* kRaisons[] = {
 std::int16_t DemanderPisteIso2(Console& console, bool afficherHote) {
   console.etat.PisteIso2.clear();
   if (!console.liaison.AttendreTerminalPret()) return kPasPret;
-  const std::string reponse =
-      EchangerDemISO2(console, "AG000", kAttenduIso2, kDelaiIso2, afficherHote);
+  const std::string reponse = EchangerDemISO2(console, "AG000", kDelaiIso2, afficherHote);
   if (reponse == ERR_MESSAGE) return kEchecEchange;
   const std::string statut = Caractere(reponse, 7);
   if (statut.empty() || statut[0] < '0' || statut[0] > '9') return 1;

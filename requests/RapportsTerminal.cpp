@@ -11,7 +11,6 @@ namespace zef30 {
 
 namespace {
 constexpr std::int16_t kPasPret = -600;
-constexpr int kAttenduRapport = 250;
 }  // namespace
 
 std::optional<int> LireCompte(std::string_view champ) {
@@ -72,8 +71,7 @@ std::string ConstruireRapport(std::string_view reponse, const SuiteBloc& suite) 
 std::int16_t DemanderRapport(Console& console, const DemandeRapport& demande) {
   console.etat.TexteTicket.clear();
   if (!console.liaison.AttendreTerminalPret()) return kPasPret;
-  const std::string reponse =
-      console.liaison.EchangerReponseLongue(demande.message, kAttenduRapport, kDelaiReponse);
+  const std::string reponse = console.liaison.EchangerReponseLongue(demande.message, kDelaiReponse);
   const std::string code = Caractere(reponse, 18);
   if (Caractere(reponse, 7) == "0" && code == "0") {
     console.etat.TexteTicket = demande.construire(reponse);

@@ -24,7 +24,7 @@ std::string Formater(const std::tm& moment, const char* format) {
 
 std::string DemanderRedemarrage(Console& console) {
   if (!console.liaison.AttendreTerminalPret()) return {};
-  return EchangerDemarrage(console, "AU000", 12, kDelaiReponse);
+  return EchangerDemarrage(console, "AU000", kDelaiReponse);
 }
 
 std::int16_t DemanderVitesse(Console& console, std::int16_t choix) {

@@ -10,7 +10,6 @@ namespace zef30 {
 
 namespace {
 constexpr std::int16_t kPasPret = -500;
-constexpr int kAttenduTelecollecte = 210;
 // The terminal calls every acquirer in turn before it answers.
 constexpr double kDelaiTelecollecte = 900.0;
 constexpr long kTailleBloc = 193;
@@ -79,8 +78,7 @@ std::int16_t DemanderTelecollecte(Console& console, bool afficherHote) {
   // What an earlier request left there is not this tele-collection's.
   console.etat.TexteTicket.clear();
   if (!console.liaison.AttendreTerminalPret()) return kPasPret;
-  const std::string reponse =
-      EchangerDemTC(console, "AJ00204", kAttenduTelecollecte, kDelaiTelecollecte, afficherHote);
+  const std::string reponse = EchangerDemTC(console, "AJ00204", kDelaiTelecollecte, afficherHote);
   const auto detail = JugerTelecollecte(reponse);
   if (!detail) return 0;
   console.fenetre.AfficherEtat("Télécollecte", *detail);

@@ -17,7 +17,6 @@ namespace {
 constexpr const char* kContexte = "DemVal";
 constexpr const char* kRefus = "Carte refusée DemVal";
 constexpr std::int16_t kPasEnvoye = -700;
-constexpr int kLongueurReponse = 322;
 constexpr double kDelaiValidite = 180;
 
 // Exchanges `message`, listened to or read directly; nullopt when the terminal was not ready.
@@ -25,9 +24,8 @@ template <typename Ecoute, typename Direct>
 std::optional<std::string> Echanger(Console& console, const std::string& message, bool ecouter,
                                     Ecoute ecoute, Direct direct) {
   if (!console.liaison.AttendreTerminalPret()) return std::nullopt;
-  int attendu = kLongueurReponse;
-  return ecouter ? ecoute(console, message, attendu, kDelaiValidite)
-                 : (console.liaison.*direct)(message, attendu, kDelaiValidite);
+  return ecouter ? ecoute(console, message, kDelaiValidite)
+                 : (console.liaison.*direct)(message, kDelaiValidite);
 }
 
 void ExpliquerRefus(Fenetre& fenetre, const std::string& reponse) {

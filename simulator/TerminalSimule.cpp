@@ -6,9 +6,9 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <utility>
 
+#include "link/FichierRegulier.h"
 #include "link/PortPosix.h"
 #include "simulator/Protocole.h"
 #include "simulator/PseudoTerminal.h"
@@ -19,8 +19,6 @@ namespace zef30::simulateur {
 namespace {
 
 using Horloge = std::chrono::steady_clock;
-
-std::string Raison(int erreur) { return std::strerror(erreur); }
 
 // A terminal left running for days keeps only the recent traffic for Recu and Emis.
 constexpr std::size_t kTraceMax = 1024 * 1024;
@@ -75,14 +73,14 @@ bool TerminalSimule::OuvrirPeripherique(const std::string& chemin, std::string& 
   Fermer();
   const int fd = ::open(chemin.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
-    erreur = chemin + " : ouverture impossible : " + Raison(errno);
+    erreur = chemin + " : ouverture impossible : " + DecrireErreur(errno);
     return false;
   }
   if (!ReglerLigneBrute(fd, B9600)) {
     const int e = errno;
     ::close(fd);
     erreur = chemin + (e == ENOTTY ? " : ce n’est pas une ligne série"
-                                   : " : réglage de la ligne impossible : " + Raison(e));
+                                   : " : réglage de la ligne impossible : " + DecrireErreur(e));
     return false;
   }
   fd_ = fd;

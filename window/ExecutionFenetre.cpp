@@ -20,7 +20,7 @@ int ExecuterFenetre(int& argc, char** argv, const char* programme, EtatConsole& 
   SignalerErreursPort(liaison, fenetre);
 
   fenetre.AttacherConsole(console);
-  fenetre.Form_Load();
+  fenetre.Form_Load(trace);
   FenTrace fenTrace(trace);
   BrancherFenTrace(fenetre, fenTrace);
   fenetre.show();

@@ -264,9 +264,9 @@ void FenPresentation::Executer(Gestionnaire gestionnaire, bool pendantUneRequete
 
 void FenPresentation::AttacherConsole(Console& console) { console_ = &console; }
 
-void FenPresentation::Form_Load() {
+void FenPresentation::Form_Load(PortSerie& port) {
   if (console_ == nullptr) return;
-  const auto ports = DemarrerConsole(console_->etat, console_->liaison.Port());
+  const auto ports = DemarrerConsole(console_->etat, port);
   Combo1_->clear();
   for (const auto& port : ports) Combo1_->addItem(EnQString(port));
   Combo1_->setCurrentIndex(-1);

@@ -31,8 +31,9 @@ class FenPresentation final : public QWidget, public Fenetre {
 
   // The console the clicks act on; until then a click does nothing.
   void AttacherConsole(Console& console);
-  // Start-up: port 1, the port list from the scan, the display panel's caption cleared.
-  void Form_Load();
+  // Start-up: port 1, the port list from the scan of `port` (the console's), the display panel's
+  // caption cleared.
+  void Form_Load(PortSerie& port);
 
   void AjouterLigne(const std::string& ligne) override;
   void AfficherEtat(const std::string& contexte, const std::string& message) override;

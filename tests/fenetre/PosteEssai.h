@@ -50,7 +50,7 @@ struct PosteEssai {
     if (!refusPorts.empty()) port.RefuserOuverture(refusPorts);
     SignalerErreursPort(liaison, fenetre);
     fenetre.AttacherConsole(console);
-    fenetre.Form_Load();
+    fenetre.Form_Load(espion);
   }
 
   // The control named `nom`, of kind T; a missing control fails the test that asked for it.

@@ -64,7 +64,7 @@ struct PosteSimule {
   PosteSimule() {
     SignalerErreursPort(liaison, fenetre);
     fenetre.AttacherConsole(console);
-    fenetre.Form_Load();
+    fenetre.Form_Load(port);
     fenetre.show();
   }
 

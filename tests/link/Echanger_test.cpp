@@ -228,19 +228,19 @@ TEST(OuvrirPort, ALostLineIsToldOnceEndsTheRequestAndTheNextOneOpensItAgain) {
   EXPECT_EQ(banc.port.NombreOuvertures(), 2);
 }
 
-TEST(EnvoyerTrame, DiscardsWhatWasWaitingAndAddsTheCheckWhenAsked) {
+TEST(EnvoyerTrame, DiscardsWhatWasWaitingAndSendsTheMessageAsItIs) {
   Banc banc;
   EXPECT_TRUE(banc.liaison.OuvrirPort());
   banc.port.Arriver("stale");
   banc.port.Repondre("fresh");
-  EXPECT_EQ(banc.liaison.EnvoyerTrame("\x02"
-                                      "AB",
-                                      true, 5, 10),
-            "fresh");
+  const std::string message(
+      "\x02"
+      "AB");
+  EXPECT_EQ(banc.liaison.EnvoyerTrame(message + CalculerLrc(message), 5, 10), "fresh");
   EXPECT_EQ(banc.port.Ecritures().back().octets, std::string("\x02"
                                                              "AB\x03",
                                                              4));
-  EXPECT_EQ(banc.liaison.EnvoyerTrame("", true, 5, 10), "");
+  EXPECT_EQ(banc.liaison.EnvoyerTrame("", 5, 10), "");
 }
 
 }  // namespace

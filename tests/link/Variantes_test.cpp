@@ -41,9 +41,10 @@ TEST(EnvoyerTrameLongueurLue, ReadsTheRestThatTheLengthFieldAnnounces) {
   ASSERT_EQ(trame.size(), 21u);
   banc.port.RepondreEnMorceaux(
       {{0.1, trame.substr(0, 6)}, {0.5, trame.substr(6, 10)}, {2, trame.substr(16)}, {3, "extra"}});
-  int attendu = 25;
-  EXPECT_EQ(banc.liaison.EnvoyerTrameLongueurLue(kAck, false, attendu, 10, 9), trame);
-  EXPECT_EQ(attendu, 15);
+  const auto lecture =
+      banc.liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Entiere, kAck, 25, 10);
+  EXPECT_EQ(lecture.lu, trame);
+  EXPECT_EQ(lecture.attendu, 15);
   EXPECT_DOUBLE_EQ(banc.horloge.Ecoule(), 2.0) << "the wait ends with the frame's last character";
 }
 
@@ -53,9 +54,10 @@ TEST(EnvoyerTrameLongueurLue, UnreadableLengthWaitsFor25More) {
       "\x02"
       "AbXYZ" +
       std::string(30, 'x'));
-  int attendu = 5;
-  EXPECT_EQ(banc.liaison.EnvoyerTrameLongueurLue(kAck, false, attendu, 10, 9).size(), 36u);
-  EXPECT_EQ(attendu, 25);
+  const auto lecture =
+      banc.liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Entiere, kAck, 5, 10);
+  EXPECT_EQ(lecture.lu.size(), 36u);
+  EXPECT_EQ(lecture.attendu, 25);
 }
 
 TEST(EnvoyerTrameBloc, StopsAtTheEndOfTheFirstBlock) {
@@ -65,9 +67,10 @@ TEST(EnvoyerTrameBloc, StopsAtTheEndOfTheFirstBlock) {
     Banc banc;
     banc.port.RepondreEnMorceaux(
         {{0.01, blocs.bloc1.substr(0, premier)}, {1, blocs.bloc1.substr(premier)}});
-    int attendu = 252;
-    EXPECT_EQ(banc.liaison.EnvoyerTrameBloc(kAck, false, attendu, 10, 9), blocs.bloc1) << premier;
-    EXPECT_EQ(attendu, 252 - static_cast<int>(premier));
+    const auto lecture =
+        banc.liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Bloc, kAck, 252, 10);
+    EXPECT_EQ(lecture.lu, blocs.bloc1) << premier;
+    EXPECT_EQ(lecture.attendu, 252 - static_cast<int>(premier));
     EXPECT_DOUBLE_EQ(banc.horloge.Ecoule(), 1.0) << premier << ": no 10 s wait";
   }
 }
@@ -76,9 +79,10 @@ TEST(EnvoyerTrameBloc, OneBlockFrameIsReadWhole) {
   Banc banc;
   const std::string trame = EncadrerMessage(Message(100));
   banc.port.RepondreEnMorceaux({{0.01, trame.substr(0, 6)}, {0.2, trame.substr(6)}});
-  int attendu = 252;
-  EXPECT_EQ(banc.liaison.EnvoyerTrameBloc(kAck, false, attendu, 10, 9), trame);
-  EXPECT_EQ(attendu, 103);
+  const auto lecture =
+      banc.liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Bloc, kAck, 252, 10);
+  EXPECT_EQ(lecture.lu, trame);
+  EXPECT_EQ(lecture.attendu, 103);
 }
 
 TEST(EnvoyerTrameBlocCourt, ANineAsFirstDataCharacterMeans23More) {
@@ -89,9 +93,10 @@ TEST(EnvoyerTrameBlocCourt, ANineAsFirstDataCharacterMeans23More) {
       std::string(40, 'z');
   banc.port.RepondreEnMorceaux(
       {{0.01, trame.substr(0, 7)}, {1, trame.substr(7, 23)}, {5, trame.substr(30)}});
-  int attendu = 252;
-  EXPECT_EQ(banc.liaison.EnvoyerTrameBlocCourt(kAck, false, attendu, 10, 9), trame.substr(0, 30));
-  EXPECT_EQ(attendu, 23);
+  const auto lecture =
+      banc.liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::BlocCourt, kAck, 252, 10);
+  EXPECT_EQ(lecture.lu, trame.substr(0, 30));
+  EXPECT_EQ(lecture.attendu, 23);
   EXPECT_DOUBLE_EQ(banc.horloge.Ecoule(), 1.0);
 }
 
@@ -101,11 +106,12 @@ TEST(EnvoyerTrameBloc, ShortFirstPartUsesTheCallersCountWithinTheSameDelay) {
                                  "\x02"
                                  "Ab"},
                                 {12, "too late"}});
-  int attendu = 52;
-  EXPECT_EQ(banc.liaison.EnvoyerTrameBloc(kAck, false, attendu, 10, 9),
+  const auto lecture =
+      banc.liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Bloc, kAck, 52, 10);
+  EXPECT_EQ(lecture.lu,
             "\x02"
             "Ab");
-  EXPECT_EQ(attendu, 52);
+  EXPECT_EQ(lecture.attendu, 52);
   EXPECT_DOUBLE_EQ(banc.horloge.Ecoule(), 10.0) << "one start time bounds both waits";
 }
 
@@ -118,7 +124,7 @@ TEST(EchangerReponseLongue, JoinsTwoBlocksIntoOneFrame) {
       .Repondre(blocs.bloc1)
       .Repondre(blocs.bloc2)
       .Repondre(kEot);
-  EXPECT_EQ(banc.liaison.EchangerReponseLongue("AJ00203", 250, 10), blocs.entiere);
+  EXPECT_EQ(banc.liaison.EchangerReponseLongue("AJ00203", 10), blocs.entiere);
   EXPECT_EQ(banc.port.Ecritures().size(), 5u);
 }
 
@@ -127,7 +133,7 @@ TEST(EchangerReponseLongue, OneBlockAnswerNeedsNoSecondAck) {
   const std::string trame = EncadrerMessage(Message(100));
   ASSERT_EQ(trame.size(), 109u);
   banc.port.Repondre(kAck).Repondre(kEnq).Repondre(trame).Repondre(kEot);
-  EXPECT_EQ(banc.liaison.EchangerReponseLongue("AJ00205", 250, 10), trame);
+  EXPECT_EQ(banc.liaison.EchangerReponseLongue("AJ00205", 10), trame);
   const auto& e = banc.port.Ecritures();
   ASSERT_EQ(e.size(), 4u) << "frame, EOT, ACK for the answer, final ACK";
   EXPECT_LT(banc.horloge.Ecoule(), 1.0);
@@ -137,7 +143,7 @@ TEST(EchangerValiditeForfait, KeepsTheFirstBlockOfAValidityAnswer) {
   Banc banc;
   const DeuxBlocs blocs = Decouper(Message(313, 'k'));
   banc.port.Repondre(kAck).Repondre(kEnq).Repondre(blocs.bloc1).Repondre(blocs.bloc2);
-  EXPECT_EQ(banc.liaison.EchangerValiditeForfait("AK0160", 322, 180), blocs.bloc1);
+  EXPECT_EQ(banc.liaison.EchangerValiditeForfait("AK0160", 180), blocs.bloc1);
   EXPECT_EQ(banc.port.Ecritures().size(), 4u) << "no second ACK before the final one";
 }
 
@@ -149,7 +155,7 @@ TEST(EchangerValiditeForfait, VeryLongAnswerIsAppendedWhole) {
       .Repondre(blocs.bloc1)
       .Repondre(blocs.bloc2)
       .Repondre(kEot);
-  EXPECT_EQ(banc.liaison.EchangerValiditeForfait("AK0160", 322, 180), blocs.bloc1 + blocs.bloc2);
+  EXPECT_EQ(banc.liaison.EchangerValiditeForfait("AK0160", 180), blocs.bloc1 + blocs.bloc2);
 }
 
 TEST(EchangerValiditeForfait, LengthThatIsNotANumberFails) {
@@ -159,7 +165,7 @@ TEST(EchangerValiditeForfait, LengthThatIsNotANumberFails) {
                                      std::string()}) {
     Banc banc;
     banc.port.Repondre(kAck).Repondre(kEnq).Repondre(reponse).Repondre(kEot);
-    EXPECT_EQ(banc.liaison.EchangerValiditeForfait("AK0160", 322, 180), ERR_MESSAGE);
+    EXPECT_EQ(banc.liaison.EchangerValiditeForfait("AK0160", 180), ERR_MESSAGE);
   }
 }
 
@@ -169,21 +175,21 @@ TEST(EchangerListeDossiers, ReadsByLengthAndWritesTheCountBack) {
   banc.port.Repondre(kAck).Repondre(kEnq).RepondreEnMorceaux(
       {{0.01, trame.substr(0, 10)}, {0.3, trame.substr(10)}});
   banc.port.Repondre(kEot);
-  int attendu = 25;
-  EXPECT_EQ(banc.liaison.EchangerListeDossiers("AJ00207", attendu, 10), trame);
-  EXPECT_EQ(attendu, 39);
+  const auto lecture = banc.liaison.EchangerListeDossiers("AJ00207", 25, 10);
+  EXPECT_EQ(lecture.lu, trame);
+  EXPECT_EQ(lecture.attendu, 39);
 }
 
 TEST(Variantes, RefusedFrameOrNoEnqFailAsEchangerDoes) {
   Banc refuse;
   refuse.port.Repondre("\x15").Repondre("\x15").Repondre("\x15");
-  EXPECT_EQ(refuse.liaison.EchangerReponseLongue("AJ00203", 250, 10), ERR_MESSAGE);
+  EXPECT_EQ(refuse.liaison.EchangerReponseLongue("AJ00203", 10), ERR_MESSAGE);
   EXPECT_EQ(refuse.port.Ecritures().back().octets, kEot);
 
   Banc muet;
   muet.port.Repondre(kAck);
-  int attendu = 25;
-  EXPECT_EQ(muet.liaison.EchangerListeDossiers("AJ00207", attendu, 10), ERR_MESSAGE);
+  const auto lecture = muet.liaison.EchangerListeDossiers("AJ00207", 25, 10);
+  EXPECT_EQ(lecture.lu, ERR_MESSAGE);
 }
 
 }  // namespace

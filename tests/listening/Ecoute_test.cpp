@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "console/FichiersConsole.h"
 #include "base/Texte.h"
+#include "console/FichiersConsole.h"
 #include "link/Trame.h"
 #include "listening/EchangesEcoute.h"
 #include "listening/EcouteMaintenance.h"
@@ -233,12 +233,12 @@ TEST(Ecoute, ExchangesHandOverAndReturnTheAnswer) {
   };
   const std::string nak(1, NAK);
   const auto tc = [](bool ecouter) {
-    return [ecouter](Console& c) { return EchangerDemTC(c, "AJ00204", 210, 900, ecouter); };
+    return [ecouter](Console& c) { return EchangerDemTC(c, "AJ00204", 900, ecouter); };
   };
-  const auto iso2 = [](Console& c) { return EchangerDemISO2(c, "AG000", 52, 60, true); };
+  const auto iso2 = [](Console& c) { return EchangerDemISO2(c, "AG000", 60, true); };
   const std::vector<Cas> cas = {
       {"restart refused three times",
-       [](Console& c) { return EchangerDemarrage(c, "AU000", 0, 60); },
+       [](Console& c) { return EchangerDemarrage(c, "AU000", 60); },
        {nak, nak, nak, kEot},
        "",
        "avant",
