@@ -37,7 +37,9 @@ std::string DecrireChamp(const ChampMessage& champ, std::string_view brut, std::
              Cp1252VersUtf8(Extraire(brut, 1, 2));
     case Lecture::Code: {
       const std::string texte = champ.texte ? champ.texte(std::string(brut)) : std::string();
-      return nom + " " + Cp1252VersUtf8(brut) + (texte.empty() ? "" : " " + texte);
+      // A blank code is quoted, so that it shows.
+      const std::string code = SansBlancs(brut).empty() ? Cite(brut) : Cp1252VersUtf8(brut);
+      return nom + " " + code + (texte.empty() ? "" : " " + texte);
     }
     case Lecture::Carte:
       return nom + " " + MasquerCarte(brut);
