@@ -5,6 +5,7 @@
 
 #include "base/Texte.h"
 #include "link/Trame.h"
+#include "listening/EcoutePaiement.h"
 
 namespace zef30 {
 
@@ -125,11 +126,10 @@ std::string DecodeurTrames::Decoder(std::string_view trame, bool versTerminal) {
            remarques;
   }
   std::string texte(trame);
-  std::string entete;
   if (!versTerminal && !premierBloc_.empty()) {
     texte = JoindreBlocs(premierBloc_, trame);
     premierBloc_.clear();
-    entete = "second bloc : ";
+    remarques += ", en deux blocs";
   }
 
   if (versTerminal) {
@@ -143,7 +143,15 @@ std::string DecodeurTrames::Decoder(std::string_view trame, bool versTerminal) {
 
   const long fin = static_cast<long>(texte.size()) - 3;
   if (Caractere(texte, 2) == "D") {
-    return entete + Decrire(DispositionDe(Message::Affichage, table_), texte, fin) + remarques;
+    // Its first line hidden as the console's display hides it, when it may show a code.
+    if (AffichageDeCode(texte)) {
+      Disposition masquee = DispositionDe(Message::Affichage, table_);
+      for (ChampMessage& champ : masquee.champs) {
+        if (champ.nom == "ligne 1") champ.lecture = Lecture::Secret;
+      }
+      return Decrire(masquee, texte, fin) + remarques;
+    }
+    return Decrire(DispositionDe(Message::Affichage, table_), texte, fin) + remarques;
   }
   const Disposition* d = Choisir(texte.substr(1), true);
   // An answer read against `debut` from its code on: the layouts name the code without STX.
@@ -152,9 +160,34 @@ std::string DecodeurTrames::Decoder(std::string_view trame, bool versTerminal) {
     remarques += ", longueur annoncée " + std::to_string(*longueur) + ", reçue " +
                  std::to_string(std::max(0L, fin - 6));
   }
-  if (!d) return entete + "trame inconnue " + Cite(Extraire(texte, 2, 2)) + remarques;
+  if (!d) return "trame inconnue " + Cite(Extraire(texte, 2, 2)) + remarques;
   ++reponses_;
-  return entete + Decrire(*d, texte, std::min(fin, longueur ? 6 + *longueur : fin)) + remarques;
+  return Decrire(*d, texte, std::min(fin, longueur ? 6 + *longueur : fin)) + remarques;
+}
+
+DecodeurTrace DecodeurPourTrace(DecodeurTrames& decodeur) {
+  return [&decodeur](std::string_view trame, Sens sens) {
+    return decodeur.Decoder(trame, sens == Sens::VersTerminal);
+  };
+}
+
+std::vector<EnregistrementTrace> NommerTrames(std::vector<EnregistrementTrace> enregistrements,
+                                              DecodeurTrames& decodeur) {
+  SuiviTrames suivis[2];
+  const DecodeurTrace decodeurTrace = DecodeurPourTrace(decodeur);
+  for (EnregistrementTrace& e : enregistrements) {
+    e.trames.clear();
+    e.decodages.clear();
+    e.affichage = false;
+    suivis[e.sens == Sens::VersTerminal ? 0 : 1].Ajouter(e.octets, e, decodeurTrace);
+  }
+  return enregistrements;
+}
+
+std::string_view NomDecodage(std::string_view decodage) {
+  const auto fin = decodage.find(" : ");
+  const auto virgule = decodage.find(", ");
+  return decodage.substr(0, std::min(fin, virgule));
 }
 
 }  // namespace zef30

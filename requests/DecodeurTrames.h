@@ -2,7 +2,9 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "link/TraceLigne.h"
 #include "receipts/Montant.h"
 #include "requests/DispositionsMessages.h"
 
@@ -32,5 +34,16 @@ class DecodeurTrames {
   int reponses_ = 0;         // answers since that request
   std::string premierBloc_;  // the first block of an answer whose second is still to come
 };
+
+// The decoder as the line trace takes it: `decodeur` must outlive the trace.
+DecodeurTrace DecodeurPourTrace(DecodeurTrames& decodeur);
+
+// The records of a trace read back, with their frames marked and named as a live trace with a
+// decoder writes them (whatever names the file held: a trace of an older console reads too).
+std::vector<EnregistrementTrace> NommerTrames(std::vector<EnregistrementTrace> enregistrements,
+                                              DecodeurTrames& decodeur);
+
+// The name of a frame's layout, without its fields: "Ak réponse de validité".
+std::string_view NomDecodage(std::string_view decodage);
 
 }  // namespace zef30

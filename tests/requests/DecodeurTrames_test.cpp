@@ -101,6 +101,9 @@ TEST(DecodeurTrames, ReadsTheLinesOfADisplayAndAnAnswerInTwoBlocks) {
   DecodeurTrames decodeur(DispositionsConsole(), FormatMontant{','});
   EXPECT_EQ(decodeur.Decoder(EncadrerMessage("DINSEREZ CARTE   12,50 EUR       "), false),
             "D affichage : ligne 1 « INSEREZ CARTE    », ligne 2 « 12,50 EUR        »");
+  // What the card holder types is not shown.
+  EXPECT_EQ(decodeur.Decoder(EncadrerMessage("D12,50 EUR       CODE ? ****     "), false),
+            "D affichage : ligne 1 (16 caractères), ligne 2 « CODE ? ****      »");
   decodeur.Decoder(EncadrerMessage("AK029000001250109782D0000000000421"), true);
   const std::string reponse = Reponse("Ak", 300, {{7, "000"}, {193, "4970101234561234"}});
   const std::string corps = reponse.substr(0, reponse.size() - 3);
@@ -110,8 +113,9 @@ TEST(DecodeurTrames, ReadsTheLinesOfADisplayAndAnAnswerInTwoBlocks) {
   bloc2 += CalculerLrc(bloc2);
   EXPECT_THAT(decodeur.Decoder(bloc1, false), HasSubstr("premier bloc"));
   const std::string lu = decodeur.Decoder(bloc2, false);
-  EXPECT_THAT(lu, HasSubstr("second bloc : Ak réponse de validité : statut 0"));
+  EXPECT_THAT(lu, HasSubstr("Ak réponse de validité : statut 0"));
   EXPECT_THAT(lu, HasSubstr("carte 4970 10•• •••• 1234"));
+  EXPECT_THAT(lu, HasSubstr("en deux blocs"));
   EXPECT_THAT(lu, Not(HasSubstr("longueur")));
 }
 
