@@ -1,0 +1,23 @@
+#!/bin/sh
+# A listened validity against the simulated terminal, traced; then the trace read anywhere:
+# every frame named in the trace and by --decode, and --chart draws one arrow a record as an SVG
+# picture that parses.
+# Usage: LectureTrace.sh CONSOLE
+set -e
+console=$1
+dossier=$(mktemp -d)
+trap 'rm -rf "$dossier"' EXIT
+printf 'validite prix=1250 ecran=oui mode=video\n' >"$dossier/run.txt"
+env -u DISPLAY -u WAYLAND_DISPLAY "$console" --headless --simulator --data-dir "$dossier" \
+  --trace "$dossier/trace.txt" --run "$dossier/run.txt" >/dev/null
+trames=$(grep -c '\[trame ' "$dossier/trace.txt")
+mots=$(grep -c '^#= ' "$dossier/trace.txt")
+[ "$trames" -gt 0 ] && [ "$trames" -eq "$mots" ] || { echo "$trames frames, $mots decoded"; exit 1; }
+"$console" --decode "$dossier/trace.txt" >"$dossier/decodee.txt"
+grep -q '^#= Ak réponse de validité : statut 0' "$dossier/decodee.txt"
+if grep 'trame inconnue' "$dossier/decodee.txt"; then exit 1; fi
+"$console" --chart "$dossier/trace.txt" -o "$dossier/diagramme.svg" >/dev/null
+python3 -c 'import sys, xml.dom.minidom; xml.dom.minidom.parse(sys.argv[1])' "$dossier/diagramme.svg"
+fleches=$(grep -c 'class="salve"' "$dossier/diagramme.svg")
+salves=$(grep -vc '^#' "$dossier/trace.txt")
+[ "$fleches" -eq "$salves" ] || { echo "$fleches arrows for $salves records"; exit 1; }
