@@ -78,8 +78,9 @@ const char* NomControle(char octet) {
   }
 }
 
-// What a burst carries, in order: handshake characters by name, frames by their decoded name.
-std::string Etiquette(const EnregistrementTrace& e) {
+}  // namespace
+
+std::string ResumerSalve(const EnregistrementTrace& e) {
   std::vector<std::string> morceaux;
   std::size_t trame = 0;
   bool dansTrame = false;
@@ -112,6 +113,8 @@ std::string Etiquette(const EnregistrementTrace& e) {
   for (const auto& m : morceaux) texte += (texte.empty() ? "" : " + ") + m;
   return texte;
 }
+
+namespace {
 
 bool Fautive(const EnregistrementTrace& e) {
   return std::any_of(e.trames.begin(), e.trames.end(),
@@ -146,6 +149,26 @@ bool EstDemande(const EnregistrementTrace& e) {
 }
 
 }  // namespace
+
+std::vector<EnregistrementTrace> EchangeDe(const std::vector<EnregistrementTrace>& enregistrements,
+                                           std::size_t i) {
+  if (i >= enregistrements.size()) return {};
+  std::size_t debut = i + 1;
+  while (debut > 0 && !EstDemande(enregistrements[debut - 1])) --debut;
+  if (debut > 0) --debut;
+  // With the handshake that opened it: the ENQ, and the ACK or NAK that answered it.
+  const auto poignee = [](const EnregistrementTrace& e) {
+    return !e.octets.empty() &&
+           e.octets.find_first_not_of(std::string{ENQ, ACK, NAK}) == std::string::npos;
+  };
+  for (int n = 0; n < 4 && debut > 0 && debut <= i && poignee(enregistrements[debut - 1]); ++n) {
+    --debut;
+  }
+  std::size_t fin = std::max(debut, i) + 1;
+  while (fin < enregistrements.size() && !EstDemande(enregistrements[fin])) ++fin;
+  return {enregistrements.begin() + static_cast<long>(debut),
+          enregistrements.begin() + static_cast<long>(fin)};
+}
 
 std::string DessinerSequence(const std::vector<EnregistrementTrace>& enregistrements,
                              const OptionsDiagramme& options) {
@@ -230,7 +253,7 @@ std::string DessinerSequence(const std::vector<EnregistrementTrace>& enregistrem
                                 : e.octets.find(NAK) != std::string::npos ? kCouleurNak
                                 : versTerminal                            ? kCouleurConsole
                                                                           : kCouleurTerminal;
-    const std::string etiquette = Etiquette(e);
+    const std::string etiquette = ResumerSalve(e);
     std::string titre;
     for (const auto& d : e.decodages) titre += (titre.empty() ? "" : "\n") + d;
     svg += "<g class=\"salve\" data-ms=\"" + Nombre(e.ms) + "\"><title>" +

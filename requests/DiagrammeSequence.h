@@ -26,6 +26,15 @@ struct OptionsDiagramme {
   std::optional<double> jusquaMs;  // up to this one
 };
 
+// What a burst carries, in order: handshake characters by name (ENQ, ACK, NAK, EOT...), frames
+// by their decoded name, "…" for other bytes: "ACK + Aa réponse de switch + EOT".
+std::string ResumerSalve(const EnregistrementTrace& enregistrement);
+
+// The records of the exchange that record `i` belongs to: from the request that opened it to the
+// record before the next request (all of them before the first request).
+std::vector<EnregistrementTrace> EchangeDe(const std::vector<EnregistrementTrace>& enregistrements,
+                                           std::size_t i);
+
 // `enregistrements`: the records with their frames marked and named (NommerTrames).
 std::string DessinerSequence(const std::vector<EnregistrementTrace>& enregistrements,
                              const OptionsDiagramme& options = {});
