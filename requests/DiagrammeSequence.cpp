@@ -14,7 +14,7 @@ constexpr double kLargeur = 980;
 constexpr double kXConsole = 180;
 constexpr double kXTerminal = 640;
 constexpr double kHaut = 80;
-constexpr double kPixelsParMs = 0.25;
+constexpr double kPixelsParMs = 0.08;
 constexpr double kEcartMin = 20;  // between two arrows, so that their labels stay apart
 constexpr double kHauteurPli = 34;
 constexpr const char* kCouleurConsole = "#1b1b1b";
@@ -148,24 +148,44 @@ bool EstDemande(const EnregistrementTrace& e) {
                      [](const std::string& d) { return !d.starts_with("trame inconnue"); });
 }
 
+// Handshake characters alone: the ENQ that opens an exchange, the ACK or NAK that answers it.
+bool EstPoignee(const EnregistrementTrace& e) {
+  return !e.octets.empty() &&
+         e.octets.find_first_not_of(std::string{ENQ, ACK, NAK}) == std::string::npos;
+}
+
+// Where each exchange begins, in order: its request, with the handshake that opened it.
+// `enregistrement(k)` gives record k of `n`.
+template <typename Acces>
+std::vector<std::size_t> DebutsEchanges(std::size_t n, Acces enregistrement) {
+  std::vector<std::size_t> debuts;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!EstDemande(enregistrement(i))) continue;
+    // A request sent again after the terminal's NAK goes on with the same exchange.
+    if (i > 0 && enregistrement(i - 1).sens == Sens::VersConsole &&
+        enregistrement(i - 1).octets.find(NAK) != std::string::npos) {
+      continue;
+    }
+    const std::size_t plancher = debuts.empty() ? 0 : debuts.back() + 1;
+    std::size_t debut = i;
+    for (int k = 0; k < 4 && debut > plancher && EstPoignee(enregistrement(debut - 1)); ++k) {
+      --debut;
+    }
+    debuts.push_back(debut);
+  }
+  return debuts;
+}
+
 }  // namespace
 
 std::vector<EnregistrementTrace> EchangeDe(const std::vector<EnregistrementTrace>& enregistrements,
                                            std::size_t i) {
   if (i >= enregistrements.size()) return {};
-  std::size_t debut = i + 1;
-  while (debut > 0 && !EstDemande(enregistrements[debut - 1])) --debut;
-  if (debut > 0) --debut;
-  // With the handshake that opened it: the ENQ, and the ACK or NAK that answered it.
-  const auto poignee = [](const EnregistrementTrace& e) {
-    return !e.octets.empty() &&
-           e.octets.find_first_not_of(std::string{ENQ, ACK, NAK}) == std::string::npos;
-  };
-  for (int n = 0; n < 4 && debut > 0 && debut <= i && poignee(enregistrements[debut - 1]); ++n) {
-    --debut;
-  }
-  std::size_t fin = std::max(debut, i) + 1;
-  while (fin < enregistrements.size() && !EstDemande(enregistrements[fin])) ++fin;
+  const auto debuts = DebutsEchanges(
+      enregistrements.size(), [&](std::size_t k) -> const auto& { return enregistrements[k]; });
+  const auto suivant = std::upper_bound(debuts.begin(), debuts.end(), i);
+  const std::size_t debut = suivant == debuts.begin() ? 0 : *(suivant - 1);
+  const std::size_t fin = suivant == debuts.end() ? enregistrements.size() : *suivant;
   return {enregistrements.begin() + static_cast<long>(debut),
           enregistrements.begin() + static_cast<long>(fin)};
 }
@@ -204,21 +224,24 @@ std::string DessinerSequence(const std::vector<EnregistrementTrace>& enregistrem
   svg += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
 
   // The bands first, behind everything.
-  for (std::size_t i = 0; i < salves.size(); ++i) {
-    if (!EstDemande(*salves[i].e)) continue;
-    std::size_t fin = i + 1;
-    while (fin < salves.size() && !EstDemande(*salves[fin].e)) ++fin;
-    const double haut = salves[i].y - 14;
+  const auto debuts = DebutsEchanges(
+      salves.size(), [&](std::size_t k) -> const auto& { return *salves[k].e; });
+  for (std::size_t k = 0; k < debuts.size(); ++k) {
+    const std::size_t debut = debuts[k];
+    const std::size_t fin = k + 1 < debuts.size() ? debuts[k + 1] : salves.size();
+    std::size_t demande = debut;
+    while (!EstDemande(*salves[demande].e)) ++demande;
+    const double haut = salves[debut].y - 14;
     const double bas = salves[fin - 1].y + 8;
     std::string nom;
-    for (const auto& d : salves[i].e->decodages) nom = std::string(NomDecodage(d));
+    for (const auto& d : salves[demande].e->decodages) nom = std::string(NomDecodage(d));
     svg += "<g class=\"demande\"><rect x=\"4\" y=\"" + Nombre(haut) + "\" width=\"" +
            Nombre(kLargeur - 8) + "\" height=\"" + Nombre(bas - haut) +
            "\" fill=\"#eef3e6\" stroke=\"#b9c9a0\"/>";
     svg += "<text x=\"" + Nombre(kXTerminal + 14) + "\" y=\"" + Nombre(haut + 13) +
            "\" font-weight=\"bold\">" + Echapper(nom) + "</text>";
     svg += "<text x=\"" + Nombre(kXTerminal + 14) + "\" y=\"" + Nombre(haut + 27) + "\">" +
-           Echapper(Issue(salves, i + 1, fin)) + "</text></g>\n";
+           Echapper(Issue(salves, demande + 1, fin)) + "</text></g>\n";
   }
 
   for (const double x : {kXConsole, kXTerminal}) {

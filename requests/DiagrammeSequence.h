@@ -14,7 +14,7 @@ namespace zef30 {
 // EOT, a frame by its decoded name), a wrong check character and a time-out in red, and behind
 // the arrows one band per request with the first field of its answer.
 
-inline constexpr double kAttentePlieeMs = 1500;
+inline constexpr double kAttentePlieeMs = 1000;
 // A console that speaks again after this long without a word from the terminal waited in vain.
 inline constexpr double kTimeOutMs = 1000;
 

@@ -67,6 +67,8 @@ TEST(DessinerSequence, DrawsOneArrowPerBurstInOrderWithTheFaultsInTheirColours) 
   EXPECT_EQ(fleches, std::size(salves));
   EXPECT_NE(svg.find("<g class=\"time-out\"><line"), std::string::npos);
   EXPECT_NE(svg.find("fill=\"#d00000\">time-out, 10,0 s</text>"), std::string::npos);
+  // One band: the request sent again after the NAK is the same exchange's.
+  EXPECT_EQ(svg.find("<g class=\"demande\">"), svg.rfind("<g class=\"demande\">"));
   EXPECT_NE(svg.find("<g class=\"demande\">"), std::string::npos);
   EXPECT_NE(svg.find(">disponibilité 0 disponible</text>"), std::string::npos);
 }
