@@ -161,7 +161,8 @@ std::string DecodeurTrames::Decoder(std::string_view trame, bool versTerminal) {
                  std::to_string(std::max(0L, fin - 6));
   }
   if (!d) return "trame inconnue " + Cite(Extraire(texte, 2, 2)) + remarques;
-  ++reponses_;
+  // Only the answers count among the answers to one request, not the terminal's messages.
+  if (d->debut.size() == 2) ++reponses_;
   return Decrire(*d, texte, std::min(fin, longueur ? 6 + *longueur : fin)) + remarques;
 }
 

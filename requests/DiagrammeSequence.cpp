@@ -116,6 +116,11 @@ std::string ResumerSalve(const EnregistrementTrace& e) {
 
 namespace {
 
+// A NAK of the handshake (not a check character that happens to be 0x15).
+bool PorteNak(const EnregistrementTrace& e) {
+  return (" + " + ResumerSalve(e) + " + ").find(" + NAK + ") != std::string::npos;
+}
+
 bool Fautive(const EnregistrementTrace& e) {
   return std::any_of(e.trames.begin(), e.trames.end(),
                      [](const std::string& m) { return m.find("FAUSSE") != std::string::npos; });
@@ -163,7 +168,7 @@ std::vector<std::size_t> DebutsEchanges(std::size_t n, Acces enregistrement) {
     if (!EstDemande(enregistrement(i))) continue;
     // A request sent again after the terminal's NAK goes on with the same exchange.
     if (i > 0 && enregistrement(i - 1).sens == Sens::VersConsole &&
-        enregistrement(i - 1).octets.find(NAK) != std::string::npos) {
+        PorteNak(enregistrement(i - 1))) {
       continue;
     }
     const std::size_t plancher = debuts.empty() ? 0 : debuts.back() + 1;
@@ -272,10 +277,10 @@ std::string DessinerSequence(const std::vector<EnregistrementTrace>& enregistrem
     const double x1 = versTerminal ? kXConsole : kXTerminal;
     const double x2 = versTerminal ? kXTerminal : kXConsole;
     const double pointe = versTerminal ? x2 - 9 : x2 + 9;
-    const std::string couleur = Fautive(e)                                ? kCouleurFaute
-                                : e.octets.find(NAK) != std::string::npos ? kCouleurNak
-                                : versTerminal                            ? kCouleurConsole
-                                                                          : kCouleurTerminal;
+    const std::string couleur = Fautive(e)     ? kCouleurFaute
+                                : PorteNak(e)  ? kCouleurNak
+                                : versTerminal ? kCouleurConsole
+                                               : kCouleurTerminal;
     const std::string etiquette = ResumerSalve(e);
     std::string titre;
     for (const auto& d : e.decodages) titre += (titre.empty() ? "" : "\n") + d;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/Texte.h"
+#include "link/Trame.h"
 #include "requests/TablesResultats.h"
 #include "requests/Telecollecte.h"
 
@@ -227,6 +228,8 @@ TableDispositions Construire() {
        0,
        "",
        {{"ligne 1", 3, 16, L::Texte}, {"ligne 2", 19, 16, L::Texte}}},
+      // A message of the terminal for the operator, as the console shows it in txtSelection.
+      {M::Information, "I message", true, "I", 0, "", {{"texte", 3, kTrameMax, L::Texte}}},
   };
   return t;
 }
@@ -299,7 +302,7 @@ std::string MasquerCarte(std::string_view numero) {
     if (i > 0 && i % 4 == 0) texte += ' ';
     const bool visible = n >= 11 && (i < 6 || i + 4 >= n);
     if (visible) {
-      texte += chiffres[i];
+      texte += Cp1252VersUtf8(chiffres.substr(i, 1));
     } else {
       texte += "•";
     }

@@ -79,6 +79,7 @@ enum class Message : std::size_t {
   DemandePisteIso2,
   ReponsePisteIso2,
   Affichage,
+  Information,
 };
 
 struct Disposition {

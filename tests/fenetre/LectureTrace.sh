@@ -1,15 +1,18 @@
 #!/bin/sh
-# A listened validity against the simulated terminal, traced; then the trace read anywhere:
-# every frame named in the trace and by --decode, and --chart draws one arrow a record as an SVG
-# picture that parses.
+# The request families against the simulated terminal, a listened validity among them, traced;
+# then the trace read anywhere: every frame named in the trace and by --decode, and --chart draws
+# one arrow a record as an SVG picture that parses.
+# (A request the simulated terminal refuses, such as an unknown dossier, is no failure here.)
 # Usage: LectureTrace.sh CONSOLE
 set -e
 console=$1
 dossier=$(mktemp -d)
 trap 'rm -rf "$dossier"' EXIT
-printf 'validite prix=1250 ecran=oui mode=video\n' >"$dossier/run.txt"
+printf '%s\n' 'validite prix=1250 ecran=oui mode=video' switch consultation heure \
+  etat-telecollecte etat-teleparam enregistrement liste-dossiers info-dossier iso2 \
+  'telecollecte ecran=oui' redemarrage >"$dossier/run.txt"
 env -u DISPLAY -u WAYLAND_DISPLAY "$console" --headless --simulator --data-dir "$dossier" \
-  --trace "$dossier/trace.txt" --run "$dossier/run.txt" >/dev/null
+  --trace "$dossier/trace.txt" --run "$dossier/run.txt" >/dev/null || [ $? -ge 10 ]
 trames=$(grep -c '\[trame ' "$dossier/trace.txt")
 mots=$(grep -c '^#= ' "$dossier/trace.txt")
 [ "$trames" -gt 0 ] && [ "$trames" -eq "$mots" ] || { echo "$trames frames, $mots decoded"; exit 1; }

@@ -35,7 +35,11 @@ TEST(DessinerSequence, DrawsOneArrowPerBurstInOrderWithTheFaultsInTheirColours) 
       {10070, Sens::VersTerminal, EncadrerMessage("AA000"), "AA demande de switch", "#1b1b1b"},
       {10100, Sens::VersConsole, std::string(1, ACK) + EncadrerMessage("Aa0040100") + EOT,
        "ACK + Aa réponse de switch + EOT", "#1f5fa8"},
+      // Its check character is 0x15, no NAK for all that.
+      {10200, Sens::VersConsole, EncadrerMessage("Al0209" + std::string(19, ' ')),
+       "trame inconnue « Al »", "#1f5fa8"},
   };
+  ASSERT_EQ(salves[std::size(salves) - 1].octets.back(), NAK);
   std::vector<EnregistrementTrace> enregistrements;
   for (const Salve& s : salves) {
     EnregistrementTrace e;
