@@ -24,3 +24,8 @@ python3 -c 'import sys, xml.dom.minidom; xml.dom.minidom.parse(sys.argv[1])' "$d
 fleches=$(grep -c 'class="salve"' "$dossier/diagramme.svg")
 salves=$(grep -vc '^#' "$dossier/trace.txt")
 [ "$fleches" -eq "$salves" ] || { echo "$fleches arrows for $salves records"; exit 1; }
+# A record that cannot be read is named, and nothing is drawn.
+printf '# trace\n   1.000 X>Y | 05 | ?\n' >"$dossier/abimee.txt"
+if "$console" --chart "$dossier/abimee.txt" -o "$dossier/a.svg" 2>"$dossier/erreur.txt"; then exit 1; fi
+grep -q 'abimee.txt : ligne 2 : enregistrement illisible' "$dossier/erreur.txt"
+[ ! -e "$dossier/a.svg" ]

@@ -86,7 +86,7 @@ TEST(DecodeurTrames, NamesTheRequestAndTheAnswerOfEveryFamily) {
       {"AA000", Reponse("Aa", 300, {{7, "0100"}}).substr(0, 13), "AA demande de switch",
        "trame inconnue"},
       {"AA000", EncadrerMessage("Aa3000100"), "AA demande de switch",
-       "longueur annoncée 300, reçue 4"},
+       "sécurité 0, longueur annoncée 300, reçue 4"},
       {"ZZ000", EncadrerMessage("Zz000"), "trame inconnue « ZZ »", "trame inconnue « Zz »"},
   };
   for (const Cas& c : cas) {
