@@ -153,8 +153,8 @@ std::string DecodeurTrames::Decoder(std::string_view trame, bool versTerminal) {
     }
     return Decrire(DispositionDe(Message::Affichage, table_), texte, fin) + remarques;
   }
+  // Its code compared from after STX: the layouts name the code alone.
   const Disposition* d = Choisir(texte.substr(1), true);
-  // An answer read against `debut` from its code on: the layouts name the code without STX.
   const auto longueur = LireLongueurTrame(texte);
   if (longueur && *longueur != fin - 6) {
     remarques += ", longueur annoncée " + std::to_string(*longueur) + ", reçue " +
