@@ -44,6 +44,36 @@ std::string NomsFamilles() {
   return noms;
 }
 
+// --decode, --chart and theirs.
+bool OptionLectureTrace(const std::string& nom) {
+  return nom == "--decode" || nom == "--chart" || nom == "--from" || nom == "--to" || nom == "-o";
+}
+
+std::string LireOptionTrace(OptionsConsole& options, const std::string& nom,
+                            const std::string& valeur) {
+  if (nom == "--from" || nom == "--to") {
+    const auto ms = LireNombre(valeur);
+    if (!ms) return nom + " demande un moment de la trace en ms, pas « " + Citer(valeur) + " »";
+    (nom == "--from" ? options.depuisMs : options.jusquaMs) = *ms;
+    return {};
+  }
+  auto& champ = nom == "--decode"  ? options.traceADecoder
+                : nom == "--chart" ? options.traceADessiner
+                                   : options.fichierSvg;
+  if (champ) return nom + " est donné deux fois";
+  if (valeur.empty()) return nom + " demande une valeur";
+  champ = valeur;
+  return {};
+}
+
+std::string VerifierLectureTrace(const OptionsConsole& o) {
+  if (o.traceADecoder && o.traceADessiner) return "--decode et --chart : l’un ou l’autre";
+  const bool dessin = o.depuisMs || o.jusquaMs || o.fichierSvg;
+  if (dessin && !o.traceADessiner) return "--from, --to et -o vont avec --chart";
+  if (o.traceADessiner && !o.fichierSvg) return "--chart demande -o FICHIER.svg";
+  return {};
+}
+
 }  // namespace
 
 LectureOptions LireOptions(const std::vector<std::string>& arguments) {
@@ -55,8 +85,8 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
       valeur = nom.substr(egal + 1);
       nom = nom.substr(0, egal);
     }
-    const bool attendValeur =
-        nom == "--port" || nom == "--data-dir" || nom == "--trace" || nom == "--run";
+    const bool attendValeur = nom == "--port" || nom == "--data-dir" || nom == "--trace" ||
+                              nom == "--run" || OptionLectureTrace(nom);
     if (attendValeur && !valeur) {
       if (i + 1 >= arguments.size()) return {std::nullopt, nom + " demande une valeur"};
       valeur = arguments[++i];
@@ -79,6 +109,10 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
       if (champ) return {std::nullopt, nom + " est donné deux fois"};
       if (valeur->empty()) return {std::nullopt, nom + " demande une valeur"};
       champ = *valeur;
+    } else if (OptionLectureTrace(nom)) {
+      if (auto erreur = LireOptionTrace(options, nom, *valeur); !erreur.empty()) {
+        return {std::nullopt, erreur};
+      }
     } else if (nom == "--headless") {
       options.sansFenetre = true;
     } else if (nom == "--json") {
@@ -91,6 +125,7 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
       return {std::nullopt, "option inconnue « " + Citer(nom) + " » (voir --help)"};
     }
   }
+  if (auto erreur = VerifierLectureTrace(options); !erreur.empty()) return {std::nullopt, erreur};
   if (options.simulateur && options.ports.count(1) != 0) {
     return {std::nullopt, "--simulator prend le port 1 : associez l’autre ligne à un autre numéro"};
   }
@@ -105,6 +140,8 @@ std::string TexteAide(const std::string& programme) {
   return "Usage : " + programme +
          " [--port N=CHEMIN]... [--port CHEMIN] [--data-dir DOSSIER] [--simulator]\n"
          "       [--trace FICHIER] [--headless --run REQUÊTES|FICHIER [--json]]\n"
+         "       " + programme + " --decode TRACE\n"
+         "       " + programme + " --chart TRACE [--from T] [--to T] -o FICHIER.svg\n"
          "Console de test du terminal de paiement ZEF30 sur une ligne série.\n"
          "\n"
          "  --port N=CHEMIN     le port numéro N (1 à 20) de la liste est la ligne CHEMIN\n"
@@ -127,6 +164,10 @@ std::string TexteAide(const std::string& programme) {
          "                      « validite prix=1250 dossier=12 ecran=oui mode=video »,\n"
          "                      « maintenance duree=30 » (« Sortie Ecoute » après 30 s)\n"
          "  --json              un objet JSON par requête, une ligne chacun\n"
+         "  --decode TRACE      la trace, chaque trame nommée champ par champ sous son\n"
+         "                      enregistrement\n"
+         "  --chart TRACE       le diagramme de séquence de la trace, en SVG dans le FICHIER\n"
+         "                      de -o ; --from et --to en bornent les moments (en ms)\n"
          "  --help, --version\n"
          "\n"
          "La fenêtre demande un affichage : sans lui, lancez-la sous xvfb-run, avec\n"

@@ -22,6 +22,13 @@ struct OptionsConsole {
   bool sansFenetre = false;
   std::optional<std::string> script;
   bool json = false;
+  // --decode TRACE, --chart TRACE [--from T] [--to T] -o FICHIER.svg: a recorded trace told
+  // frame by frame, or drawn as a sequence chart (T in ms of the trace); nothing else is run.
+  std::optional<std::string> traceADecoder;
+  std::optional<std::string> traceADessiner;
+  std::optional<double> depuisMs;
+  std::optional<double> jusquaMs;
+  std::optional<std::string> fichierSvg;
   bool aide = false;
   bool version = false;
 };

@@ -21,12 +21,14 @@
 #include "console/EtatConsole.h"
 #include "console/FichiersConsole.h"
 #include "headless/FenetreTexte.h"
+#include "headless/LectureTrace.h"
 #include "headless/RequetesScriptees.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "link/PortTrace.h"
 #include "link/Signaux.h"
 #include "link/TablePorts.h"
+#include "requests/DecodeurTrames.h"
 #include "simulator/TerminalSimule.h"
 #ifdef ZEF30_FENETRE
 #include "window/ExecutionFenetre.h"
@@ -114,6 +116,13 @@ int main(int argc, char** argv) {
     std::cout << kProgramme << ' ' << ZEF30_VERSION << '\n';
     return 0;
   }
+  if (options.traceADecoder) {
+    return zef30::AfficherTraceDecodee(*options.traceADecoder, std::cout, std::cerr);
+  }
+  if (options.traceADessiner) {
+    return zef30::DessinerTrace(*options.traceADessiner, {options.depuisMs, options.jusquaMs},
+                                *options.fichierSvg, std::cout, std::cerr);
+  }
 
   std::string dossier = zef30::DossierDonneesParDefaut(DossierExecutable(), std::getenv);
   if (options.dossierDonnees) {
@@ -163,8 +172,11 @@ int main(int argc, char** argv) {
 
   zef30::HorlogeSysteme horloge;
   zef30::PortPosix ligne(table);
-  // The tap is always there, for the Trace window; it writes a file only with --trace.
+  // The tap is always there, for the Trace window; it writes a file only with --trace. Each
+  // frame goes into it in words too, from the layouts of the requests.
+  zef30::DecodeurTrames decodeur;
   zef30::PortTrace port(ligne, horloge, DebutMural());
+  port.Decoder(zef30::DecodeurPourTrace(decodeur));
   if (options.fichierTrace) {
     std::string erreur;
     if (!port.EcrireDans(*options.fichierTrace, erreur)) return Refuser("--trace " + erreur);

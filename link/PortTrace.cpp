@@ -131,7 +131,7 @@ void PortTrace::Consigner(Sens sens, std::string_view octets) {
     courant_.octets += morceau;
     AjouterEnHexa(hexa_, morceau);
     lisible_ += TexteLisible(morceau);
-    trames_[sens == Sens::VersTerminal ? 0 : 1].Ajouter(morceau, courant_);
+    trames_[sens == Sens::VersTerminal ? 0 : 1].Ajouter(morceau, courant_, decodeur_);
     enRetard_ = true;
     // A new record, and a frame just ended, are written at once.
     if (!publie_ || courant_.trames.size() != marques) Publier();
@@ -145,7 +145,11 @@ void PortTrace::Publier() {
   publication_ = horloge_.Maintenant();
   const bool remplace = std::exchange(publie_, true);
   if (fd_ >= 0) {
-    EcrireLigne(FormaterEnregistrement(courant_, hexa_, lisible_) + "\n", remplace);
+    // Its frames' words under it: the whole only grows with the record, so it is still written
+    // again over itself.
+    EcrireLigne(
+        FormaterEnregistrement(courant_, hexa_, lisible_) + "\n" + FormaterDecodages(courant_),
+        remplace);
   }
   if (observateur_) observateur_(courant_, remplace);
 }

@@ -46,6 +46,8 @@ class PortTrace final : public PortSerie {
   const std::string& Fichier() const { return chemin_; }
   const std::string& Entete() const { return entete_; }
   void Observer(Observateur observateur) { observateur_ = std::move(observateur); }
+  // Each frame's words, written under its record from now on.
+  void Decoder(DecodeurTrace decodeur) { decodeur_ = std::move(decodeur); }
 
   bool Ouvrir(int numero, std::string_view parametres) override;
   bool EstOuvert() const override { return port_.EstOuvert(); }
@@ -76,6 +78,7 @@ class PortTrace final : public PortSerie {
   const std::string entete_;
   std::string chemin_;
   Observateur observateur_;
+  DecodeurTrace decodeur_;
   int fd_ = -1;
   long long finFichier_ = 0;     // where the next record goes
   long long debutDernier_ = -1;  // where the last record begins, while it may still grow

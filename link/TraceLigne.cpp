@@ -139,13 +139,24 @@ std::string FormaterEnregistrement(const EnregistrementTrace& e, std::string_vie
   return ligne;
 }
 
+std::string FormaterDecodages(const EnregistrementTrace& e) {
+  std::string texte;
+  for (const auto& decodage : e.decodages) {
+    texte += kMarqueDecodage;
+    texte += NommerControles(decodage);
+    texte += '\n';
+  }
+  return texte;
+}
+
 std::string EnteteTrace(std::string_view debutMural) {
   return "# Trace de ligne ZEF30 commencée le " + std::string(debutMural) +
          " ; temps en ms depuis ce moment (horloge monotone) ; C>T console vers terminal, T>C "
          "terminal vers console";
 }
 
-void SuiviTrames::Ajouter(std::string_view octets, EnregistrementTrace& enregistrement) {
+void SuiviTrames::Ajouter(std::string_view octets, EnregistrementTrace& enregistrement,
+                          const DecodeurTrace& decodeur) {
   for (const char octet : octets) {
     if (!dansTrame_) {
       if (octet == STX) {
@@ -171,6 +182,7 @@ void SuiviTrames::Ajouter(std::string_view octets, EnregistrementTrace& enregist
         marque += " FAUSSE, attendue " + Hexa(static_cast<unsigned char>(attendu.front()));
       }
       enregistrement.trames.push_back(std::move(marque));
+      if (decodeur) enregistrement.decodages.push_back(decodeur(trame_, enregistrement.sens));
       enregistrement.affichage = enregistrement.affichage || affichage;
       dansTrame_ = false;
       trame_.clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,7 +23,17 @@ struct EnregistrementTrace {
   // One mark per frame that ends in this burst: its code and whether its check character holds.
   std::vector<std::string> trames;
   bool affichage = false;  // one of those frames is a display frame ("D")
+  // The same frames in words, when the trace has a decoder.
+  std::vector<std::string> decodages;
 };
+
+// Names a frame's fields: the frame from its STX to its check character, and which way it went.
+// The layouts of the messages live above the line, so the trace is handed one.
+using DecodeurTrace = std::function<std::string(std::string_view trame, Sens sens)>;
+
+// The mark that opens a frame's line in words, under its record: a comment to every reader of
+// the records, so that a trace with them reads as one without.
+inline constexpr std::string_view kMarqueDecodage = "#= ";
 
 // Bytes as people read them: printable ASCII as it is, control characters of the handshake by
 // their names (<STX>, <ACK>...), any other byte as <HH>.
@@ -44,6 +55,10 @@ std::string FormaterEnregistrement(const EnregistrementTrace& enregistrement);
 std::string FormaterEnregistrement(const EnregistrementTrace& enregistrement, std::string_view hexa,
                                    std::string_view lisible);
 
+// The decoded lines of a record, each after kMarqueDecodage and with its own line end (control
+// characters named, so that each stays one line).
+std::string FormaterDecodages(const EnregistrementTrace& enregistrement);
+
 // The first line of a trace: the wall-clock moment it began, and how to read the rest.
 std::string EnteteTrace(std::string_view debutMural);
 
@@ -52,8 +67,9 @@ std::string EnteteTrace(std::string_view debutMural);
 // dropped.
 class SuiviTrames {
  public:
-  // Takes the next bytes; adds one mark per frame they complete.
-  void Ajouter(std::string_view octets, EnregistrementTrace& enregistrement);
+  // Takes the next bytes; adds one mark per frame they complete, and its words when `decodeur`.
+  void Ajouter(std::string_view octets, EnregistrementTrace& enregistrement,
+               const DecodeurTrace& decodeur = nullptr);
 
  private:
   std::string trame_;

@@ -52,16 +52,22 @@ class EcouteurPaiement : public Ecouteur {
   std::string reponse_;
 };
 
+}  // namespace
+
+bool AffichageDeCode(std::string_view trame) {
+  return trame.find("EUR") != std::string_view::npos &&
+         trame.find("CODE") != std::string_view::npos;
+}
+
+namespace {
+
 class EcouteurValidite final : public EcouteurPaiement {
  public:
   EcouteurValidite() : EcouteurPaiement("EcouterDemVAl") {}
 
   // The first line may hold what the card holder types: it is not shown.
   std::string Affichage(std::string_view trame) const override {
-    if (trame.find("EUR") == std::string_view::npos ||
-        trame.find("CODE") == std::string_view::npos) {
-      return TexteAffichage(trame);
-    }
+    if (!AffichageDeCode(trame)) return TexteAffichage(trame);
     return std::string(16, ' ') + "\r\n" + Extraire(trame, 19, 16);
   }
 

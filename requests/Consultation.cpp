@@ -1,42 +1,39 @@
 #include "requests/Consultation.h"
 
 #include "base/Texte.h"
+#include "requests/DispositionsMessages.h"
 
 namespace zef30 {
 
 namespace {
+// Four records always, whatever count the terminal announces.
 constexpr int kNombreApplications = 4;
-constexpr int kDebutApplications = 24;
-constexpr int kTailleApplication = 19;
-
-std::string Champ(const std::string& reponse, long position, long longueur) {
-  return Cp1252VersUtf8(Extraire(reponse, position, longueur));
-}
 }  // namespace
 
 std::string DemanderConsultation(Console& console) {
   if (!console.liaison.AttendreTerminalPret()) return "-400";
-  return console.liaison.Echanger("AJ00202", 102, kDelaiReponse);
+  return console.liaison.Echanger(std::string(DispositionDe(Message::DemandeConsultation).debut),
+                                  102, kDelaiReponse);
 }
 
 std::vector<std::string> LignesConsultation(const std::string& reponse) {
+  const Disposition& d = DispositionDe(Message::ReponseConsultation);
+  const auto champ = [&](std::string_view nom) { return Cp1252VersUtf8(LireChamp(d, nom, reponse)); };
   std::vector<std::string> lignes;
-  lignes.push_back("No Serie: " + Champ(reponse, 10, 12));
-  lignes.push_back("Nb application: " + Champ(reponse, 22, 2));
-  // Four records always, whatever count the terminal announces.
+  lignes.push_back("No Serie: " + champ("numéro de série"));
+  lignes.push_back("Nb application: " + champ("nombre d’applications"));
   for (int k = 0; k < kNombreApplications; ++k) {
-    const long b = kDebutApplications + kTailleApplication * k;
+    const auto application = [&](std::string_view nom) {
+      return LireChampGroupe(d, "application", k, nom, reponse);
+    };
     lignes.push_back("---------");
-    lignes.push_back("APP: " + Champ(reponse, b, 6));
-    lignes.push_back("Vers: " + Champ(reponse, b + 6, 7));
-    lignes.push_back("Checksum: " + Champ(reponse, b + 13, 4));
-    const std::string etat = Caractere(reponse, b + 17);
-    if (etat == "0") lignes.push_back("Etat:  initialisé");
-    if (etat == "1") lignes.push_back("Etat:  pas initialisé");
-    const std::string fichier = Caractere(reponse, b + 18);
-    if (fichier == "0") lignes.push_back("Etat fichier:  vide ");
-    if (fichier == "1") lignes.push_back("Etat fichier:  non vide");
-    if (fichier == "2") lignes.push_back("Etat fichier:  plein");
+    lignes.push_back("APP: " + Cp1252VersUtf8(application("nom")));
+    lignes.push_back("Vers: " + Cp1252VersUtf8(application("version")));
+    lignes.push_back("Checksum: " + Cp1252VersUtf8(application("checksum")));
+    const std::string etat = TraduireEtatApplication(application("état"));
+    if (!etat.empty()) lignes.push_back("Etat:  " + etat);
+    const std::string fichier = TraduireEtatFichier(application("fichier"));
+    if (!fichier.empty()) lignes.push_back("Etat fichier:  " + fichier);
   }
   return lignes;
 }

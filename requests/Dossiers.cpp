@@ -14,9 +14,6 @@ namespace zef30 {
 namespace {
 constexpr const char* kContexte = "DemInfo";
 constexpr std::int16_t kPasEnvoye = -700;
-constexpr long kPremierBloc = 12;
-constexpr long kTailleBloc = 9;
-constexpr long kPremierNumero = 23;
 // The three closing characters of a frame (DLE, ETX or ETB, check character): a number never
 // runs into them, so an entry that a count puts past the frame's end stays empty.
 constexpr std::size_t kFinTrame = 3;
@@ -29,10 +26,13 @@ struct Bloc {
   int nombre = 0;
 };
 
-Bloc LireBloc(const std::string& entete, long position) {
+// Block 1 or 2 of the header.
+Bloc LireBloc(const std::string& entete, int numero) {
+  const Disposition& d = DispositionDe(Message::ReponseListeDossiers);
+  const std::string suffixe = " " + std::to_string(numero);
   Bloc bloc;
-  bloc.cbemv = Extraire(entete, position, 5) == "CBEMV";
-  const auto nombre = LireNombre(Extraire(entete, position + 6, 3));
+  bloc.cbemv = Extraire(LireChamp(d, "application" + suffixe, entete), 1, 5) == "CBEMV";
+  const auto nombre = LireNombre(LireChamp(d, "dossiers" + suffixe, entete));
   if (nombre && *nombre >= 0 && *nombre == std::trunc(*nombre))
     bloc.nombre = static_cast<int>(*nombre);
   return bloc;
@@ -41,11 +41,13 @@ Bloc LireBloc(const std::string& entete, long position) {
 // The dossier numbers of one frame into the table from entry `premier` (from 0) on, as far as
 // the table has room; an entry the frame does not hold whole stays empty.
 void Ranger(const std::string& trame, int nombre, std::size_t premier, TableDossiers& table) {
+  const Disposition& d = DispositionDe(Message::NumerosDossiers);
+  const GroupeChamps& numeros = d.groupes.front();
   const std::size_t fin = trame.size() > kFinTrame ? trame.size() - kFinTrame : 0;
   for (std::size_t k = 0; k < static_cast<std::size_t>(nombre) && premier + k < table.size(); ++k) {
-    const long position = kPremierNumero + kLargeurDossier * static_cast<long>(k);
+    const long position = numeros.debut + numeros.pas * static_cast<long>(k);
     if (static_cast<std::size_t>(position - 1 + kLargeurDossier) > fin) break;
-    table[premier + k] = Extraire(trame, position, kLargeurDossier);
+    table[premier + k] = LireChampGroupe(d, numeros.nom, static_cast<int>(k), "numéro", trame);
   }
 }
 }  // namespace
@@ -56,12 +58,17 @@ std::int16_t DemanderListeDossiers(Console& console) {
   table.fill({});
   Liaison& liaison = console.liaison;
   if (!liaison.AttendreTerminalPret()) return kPasEnvoye;
-  const std::string entete = liaison.EchangerListeDossiers("AJ00207", 25, kDelaiReponse).lu;
-  if (Caractere(entete, 7) != "0") return 1;
-  const std::string blocs = Extraire(entete, 10, 2);
+  const std::string entete =
+      liaison
+          .EchangerListeDossiers(std::string(DispositionDe(Message::DemandeListeDossiers).debut),
+                                 25, kDelaiReponse)
+          .lu;
+  const Disposition& d = DispositionDe(Message::ReponseListeDossiers);
+  if (LireChamp(d, "statut", entete) != "0") return 1;
+  const std::string blocs = LireChamp(d, "nombre de blocs", entete);
   if (blocs != "01" && blocs != "02") return 0;
-  const Bloc premier = LireBloc(entete, kPremierBloc);
-  const Bloc second = blocs == "02" ? LireBloc(entete, kPremierBloc + kTailleBloc) : Bloc{};
+  const Bloc premier = LireBloc(entete, 1);
+  const Bloc second = blocs == "02" ? LireBloc(entete, 2) : Bloc{};
 
   // The terminal hands over one frame of numbers per block, in the order of the blocks.
   constexpr int kAttenduNumeros = 11;
@@ -72,7 +79,7 @@ std::int16_t DemanderListeDossiers(Console& console) {
   }
   for (int i = 0; i < 2; ++i) liaison.EnvoyerTrame(kAck, 1, kDelaiReponse);
   std::string trameB;
-  if (Caractere(trameA, 10) == "1") {
+  if (LireChamp(DispositionDe(Message::NumerosDossiers), "suite", trameA) == "1") {
     trameB = liaison.EnvoyerTrameParLongueur(kBloc, kAck, kAttenduNumeros, kDelaiReponse).lu;
     liaison.EnvoyerTrame(kAck, 1, kDelaiReponse);
   }
@@ -93,13 +100,15 @@ std::int16_t DemanderInfoDossier(Console& console) {
   const auto dossier = ChampDossier(console, kContexte);
   if (!dossier) return kPasEnvoye;
   if (!console.liaison.AttendreTerminalPret()) return kPasEnvoye;
-  const std::string reponse =
-      console.liaison.EchangerReponseLongue("AJ01408" + *dossier, kDelaiReponse);
-  if (Caractere(reponse, 7) != "0" || Caractere(reponse, 10) != "1") return 1;
+  const std::string reponse = console.liaison.EchangerReponseLongue(
+      ComposerMessage(DispositionDe(Message::DemandeInfoDossier), {{"dossier", *dossier}}),
+      kDelaiReponse);
+  const Disposition& d = DispositionDe(Message::ReponseInfoDossier);
+  if (LireChamp(d, "statut", reponse) != "0" || LireChamp(d, "dossier", reponse) != "1") return 1;
   constexpr long kDebut = 32;
   etat.TexteTicket = ConstruireTicketDossier(reponse, kDebut);
   // The card of this dossier, not whatever an earlier payment left in the boxes.
-  ReleverCarte(etat, reponse, kDebut + 159, kDebut + 182);
+  ReleverCarte(etat, reponse, d);
   return 0;
 }
 

@@ -33,12 +33,15 @@ std::int16_t DemanderEnregistrement(Console& console, bool ecouter) {
   const auto champs = PreparerPaiement(console, kContexte, true);
   if (!champs || !console.liaison.AttendreTerminalPret()) return kPasEnvoye;
   // The header "AL011" stays the same with a dossier, though 24 characters follow it.
+  const std::string message =
+      ComposerMessage(DispositionDe(Message::DemandeEnregistrement),
+                      {{"montant", champs->prix}, {"dossier", champs->dossier}});
   const std::string reponse =
-      EchangerDemEnr(console, "AL011" + champs->prix + "978" + champs->dossier + "1",
-                     kLongueurReponse, kDelaiReponse, ecouter);
-  const std::string statut = Caractere(reponse, 7);
+      EchangerDemEnr(console, message, kLongueurReponse, kDelaiReponse, ecouter);
+  const Disposition& d = DispositionDe(Message::ReponseEnregistrement);
+  const std::string statut = LireChamp(d, "statut", reponse);
   if (statut == "0") {
-    ReleverCarte(console.etat, reponse, 188, 211);
+    ReleverCarte(console.etat, reponse, d);
     console.etat.TexteTicket = ConstruireTicketEnregistrement(reponse, 29);
     return 0;
   }
@@ -53,10 +56,13 @@ std::int16_t DemanderEnregistrementSimple(Console& console) {
   const auto champs = PreparerPaiement(console, kContexte, false);
   if (!champs || !console.liaison.AttendreTerminalPret()) return kPasEnvoye;
   const std::string reponse =
-      console.liaison.Echanger("AL011" + champs->prix + "978", kLongueurReponse, kDelaiReponse);
-  const std::string statut = Caractere(reponse, 7);
+      console.liaison.Echanger(ComposerMessage(DispositionDe(Message::DemandeEnregistrementSimple),
+                                               {{"montant", champs->prix}}),
+                               kLongueurReponse, kDelaiReponse);
+  const Disposition& d = DispositionDe(Message::ReponseEnregistrementSimple);
+  const std::string statut = LireChamp(d, "statut", reponse);
   if (statut != "0") return Refuser(console.fenetre, statut);
-  ReleverCarte(console.etat, reponse, 176, 199);
+  ReleverCarte(console.etat, reponse, d);
   console.etat.TexteTicket = ConstruireTicketEnregistrementSimple(reponse);
   return 0;
 }

@@ -76,11 +76,11 @@ void MontrerTicket(Console& console) {
   console.fichiers.JournaliserTexte(etat.TexteTicket);
 }
 
-void ReleverCarte(EtatConsole& etat, std::string_view reponse, long positionCarte,
-                  long positionDate) {
-  etat.NumeroCarte = Cp1252VersUtf8(Extraire(reponse, positionCarte, 16));
-  etat.DateValiditeCarte = Cp1252VersUtf8(Extraire(reponse, positionDate + 2, 2)) + "/" +
-                           Cp1252VersUtf8(Extraire(reponse, positionDate, 2));
+void ReleverCarte(EtatConsole& etat, std::string_view reponse, const Disposition& disposition) {
+  etat.NumeroCarte = Cp1252VersUtf8(LireChamp(disposition, "carte", reponse));
+  const std::string date = LireChamp(disposition, "fin de validité", reponse);
+  etat.DateValiditeCarte =
+      Cp1252VersUtf8(Extraire(date, 3, 2)) + "/" + Cp1252VersUtf8(Extraire(date, 1, 2));
 }
 
 }  // namespace zef30

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "console/Console.h"
+#include "requests/DispositionsMessages.h"
 
 namespace zef30 {
 
@@ -54,9 +55,8 @@ bool LireDossierSaisi(Console& console, const char* contexte);
 // appended to the log.
 void MontrerTicket(Console& console);
 
-// The card number and its validity date (month/year from the answer's year-month at
-// `positionDate`), taken from an accepted answer into the console state.
-void ReleverCarte(EtatConsole& etat, std::string_view reponse, long positionCarte,
-                  long positionDate);
+// The card number and its validity date (month/year from the answer's year-month), taken from
+// an accepted answer into the console state, where the answer's layout puts them.
+void ReleverCarte(EtatConsole& etat, std::string_view reponse, const Disposition& disposition);
 
 }  // namespace zef30

@@ -5,6 +5,7 @@
 #include "base/Texte.h"
 #include "link/Trame.h"
 #include "listening/EchangesEcoute.h"
+#include "requests/DispositionsMessages.h"
 #include "requests/LigneResultat.h"
 
 namespace zef30 {
@@ -15,32 +16,23 @@ constexpr std::int16_t kEchecEchange = -400;
 // The card holder has a minute to swipe the card.
 constexpr double kDelaiIso2 = 60.0;
 
-// Why no track was read, by status digit "1" to "9".
-constexpr const char* kRaisons[] = {
-    "NON OK (ZEF30S non disponible)",
-    "ZEF30S non disponible et switch maintenance positionné",
-    "Carte absente (fin time-out)",
-    "Défaut code de Luhn",
-    "Piste KO (numéricité, parité, séparateurs, LRC)",
-    "Carte vierge",
-    "No porteur présent dans la table des bins d’une application",
-    "Lecteur PUCE uniquement",
-    "Abandon",
-};
 }  // namespace
 
 std::int16_t DemanderPisteIso2(Console& console, bool afficherHote) {
   console.etat.PisteIso2.clear();
   if (!console.liaison.AttendreTerminalPret()) return kPasPret;
-  const std::string reponse = EchangerDemISO2(console, "AG000", kDelaiIso2, afficherHote);
+  const std::string reponse =
+      EchangerDemISO2(console, std::string(DispositionDe(Message::DemandePisteIso2).debut),
+                      kDelaiIso2, afficherHote);
   if (reponse == ERR_MESSAGE) return kEchecEchange;
-  const std::string statut = Caractere(reponse, 7);
+  const Disposition& d = DispositionDe(Message::ReponsePisteIso2);
+  const std::string statut = LireChamp(d, "statut", reponse);
   if (statut.empty() || statut[0] < '0' || statut[0] > '9') return 1;
   const int chiffre = statut[0] - '0';
   if (chiffre == 0) {
-    console.etat.PisteIso2 = Extraire(reponse, 10, 40);
+    console.etat.PisteIso2 = LireChamp(d, "piste", reponse);
   } else {
-    console.fenetre.AfficherEtat("DemIso2", kRaisons[chiffre - 1]);
+    console.fenetre.AfficherEtat("DemIso2", TraduireEtatIso2(statut));
   }
   return static_cast<std::int16_t>(chiffre);
 }

@@ -71,9 +71,11 @@ std::string ConstruireRapport(std::string_view reponse, const SuiteBloc& suite) 
 std::int16_t DemanderRapport(Console& console, const DemandeRapport& demande) {
   console.etat.TexteTicket.clear();
   if (!console.liaison.AttendreTerminalPret()) return kPasPret;
-  const std::string reponse = console.liaison.EchangerReponseLongue(demande.message, kDelaiReponse);
-  const std::string code = Caractere(reponse, 18);
-  if (Caractere(reponse, 7) == "0" && code == "0") {
+  const std::string reponse =
+      console.liaison.EchangerReponseLongue(DispositionDe(demande.message).debut, kDelaiReponse);
+  const Disposition& d = DispositionDe(demande.reponse);
+  const std::string code = LireChamp(d, "code", reponse);
+  if (LireChamp(d, "statut", reponse) == "0" && code == "0") {
     console.etat.TexteTicket = demande.construire(reponse);
     return 0;
   }

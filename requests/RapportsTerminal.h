@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "console/Console.h"
+#include "requests/DispositionsMessages.h"
 
 namespace zef30 {
 
@@ -51,7 +52,8 @@ std::string ConstruireRapport(std::string_view reponse, const SuiteBloc& suite);
 // (0). Otherwise the outcome code "1", "2" or "3" gives 11, 2 or 3 with its text on the status
 // line under `contexte` (`incomplet` for "1"), and anything else gives 1.
 struct DemandeRapport {
-  std::string_view message;
+  Message message;  // the request, and the layout of its answer
+  Message reponse;
   std::string_view contexte;
   std::string_view incomplet;
   std::function<std::string(std::string_view reponse)> construire;

@@ -5,6 +5,7 @@
 #include "base/Texte.h"
 #include "console/FichiersConsole.h"
 #include "listening/EchangesEcoute.h"
+#include "requests/DispositionsMessages.h"
 #include "requests/LigneResultat.h"
 
 namespace zef30 {
@@ -12,8 +13,10 @@ namespace zef30 {
 namespace {
 constexpr std::int16_t kHeurePasPret = -500;
 
-// Accepted when the first data character of the answer is "0".
-std::int16_t Verdict(const std::string& reponse) { return Caractere(reponse, 7) == "0" ? 0 : 1; }
+// Accepted when the answer's status is "0".
+std::int16_t Verdict(const std::string& reponse, Message message) {
+  return LireChamp(DispositionDe(message), "statut", reponse) == "0" ? 0 : 1;
+}
 
 std::string Formater(const std::tm& moment, const char* format) {
   char texte[16] = {};
@@ -24,21 +27,24 @@ std::string Formater(const std::tm& moment, const char* format) {
 
 std::string DemanderRedemarrage(Console& console) {
   if (!console.liaison.AttendreTerminalPret()) return {};
-  return EchangerDemarrage(console, "AU000", kDelaiReponse);
+  return EchangerDemarrage(console, std::string(DispositionDe(Message::DemandeRedemarrage).debut),
+                           kDelaiReponse);
 }
 
 std::int16_t DemanderVitesse(Console& console, std::int16_t choix) {
   if (!console.liaison.AttendreTerminalPret()) return 1;
-  const std::string message = std::string("AJ00701") + (choix == 1 ? "09600" : "19200");
-  return Verdict(console.liaison.Echanger(message, 12, kDelaiReponse));
+  const std::string message = ComposerMessage(DispositionDe(Message::DemandeVitesse),
+                                              {{"vitesse", choix == 1 ? "09600" : "19200"}});
+  return Verdict(console.liaison.Echanger(message, 12, kDelaiReponse), Message::ReponseVitesse);
 }
 
 std::int16_t MettreAHeure(Console& console) {
   const std::tm maintenant = console.fichiers.MaintenantLocal();
-  const std::string message =
-      "AS012" + Formater(maintenant, "%d%m%y") + Formater(maintenant, "%H%M%S");
+  const std::string message = ComposerMessage(
+      DispositionDe(Message::DemandeHeure),
+      {{"date", Formater(maintenant, "%d%m%y")}, {"heure", Formater(maintenant, "%H%M%S")}});
   if (!console.liaison.AttendreTerminalPret()) return kHeurePasPret;
-  return Verdict(console.liaison.Echanger(message, 10, kDelaiReponse));
+  return Verdict(console.liaison.Echanger(message, 10, kDelaiReponse), Message::ReponseHeure);
 }
 
 void Command6_Click(Console& console) {

@@ -4,6 +4,7 @@
 
 #include "base/Texte.h"
 #include "link/Trame.h"
+#include "requests/DispositionsMessages.h"
 #include "requests/LigneResultat.h"
 
 namespace zef30 {
@@ -16,36 +17,34 @@ constexpr std::int32_t kSeuilNonDisponible = 1000;
 
 std::int16_t DemanderSwitch(Console& console) {
   if (!console.liaison.AttendreTerminalPret()) return kPasPret;
-  const std::string reponse = console.liaison.Echanger("AA000", 13, kDelaiReponse);
+  const std::string reponse = console.liaison.Echanger(
+      std::string(DispositionDe(Message::DemandeSwitch).debut), 13, kDelaiReponse);
   if (reponse == ERR_MESSAGE) return kPasPret;
 
   Fenetre& fenetre = console.fenetre;
-  const std::string disponibilite = Caractere(reponse, 7);
-  const std::string carte = Caractere(reponse, 8);
-  const std::string travaux = Caractere(reponse, 9);
-  const std::string securite = Caractere(reponse, 10);
+  const Disposition& d = DispositionDe(Message::ReponseSwitch);
+  const std::string disponibilite = LireChamp(d, "disponibilité", reponse);
+  const std::string carte = LireChamp(d, "carte présente", reponse);
+  const std::string travaux = LireChamp(d, "travaux", reponse);
+  const std::string securite = LireChamp(d, "sécurité", reponse);
 
-  if (securite == "1" || securite == "2" || securite == "3") {
-    const char* texte = securite == "1"   ? "Pin-pad hors service, sécurité activée"
-                        : securite == "2" ? "Lecteur hors service, sécurité activée"
-                                          : "Pin-pad et lecteur hors service, sécurité activée";
+  if (const std::string texte = TraduireSecuriteSwitch(securite); !texte.empty()) {
     fenetre.AfficherEtat(kContexte, texte);
     return -403;
   }
-  if (travaux == "1" || travaux == "2") {
-    fenetre.AfficherEtat(kContexte,
-                         travaux == "1" ? "télécollecte en cours" : "téléparamétrage en cours");
+  if (const std::string texte = TraduireTravauxSwitch(travaux); !texte.empty()) {
+    fenetre.AfficherEtat(kContexte, texte);
     return -404;
   }
   if (disponibilite == "2") {
-    fenetre.AfficherEtat(kContexte, "ZEF30S non disponible et switch maintenance positionné");
+    fenetre.AfficherEtat(kContexte, TraduireDisponibiliteSwitch(disponibilite));
     return -405;
   }
   if (disponibilite == "1") {
     // Only every thousandth such answer is worth the operator's attention.
     if (++console.etat.CompteurNonDisponible >= kSeuilNonDisponible) {
       console.etat.CompteurNonDisponible = 0;
-      fenetre.AfficherEtat(kContexte, "NON OK (ZEF30S non disponible)");
+      fenetre.AfficherEtat(kContexte, TraduireDisponibiliteSwitch(disponibilite));
     }
     return -405;
   }

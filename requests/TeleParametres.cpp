@@ -42,7 +42,7 @@ std::string ConstruireRapportTeleParam(std::string_view reponse) {
 }
 
 std::int16_t DemanderEtatTeleParam(Console& console) {
-  return DemanderRapport(console, {"AJ00205", "DemEtatTeleParam", "téléparam incomplète",
+  return DemanderRapport(console, {Message::DemandeTeleParam, Message::ReponseTeleParam, "DemEtatTeleParam", "téléparam incomplète",
                                    &ConstruireRapportTeleParam});
 }
 

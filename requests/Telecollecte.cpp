@@ -3,6 +3,7 @@
 #include "base/Texte.h"
 #include "console/FichiersConsole.h"
 #include "listening/EchangesEcoute.h"
+#include "requests/DispositionsMessages.h"
 #include "requests/LigneResultat.h"
 #include "requests/RapportsTerminal.h"
 
@@ -61,16 +62,19 @@ std::string ConstruireRapportTelecollecte(std::string_view reponse, const Format
 }
 
 std::optional<std::string> JugerTelecollecte(std::string_view reponse) {
-  const std::string nombre = Extraire(reponse, 10, 2);
+  const Disposition& d = DispositionDe(Message::ReponseTelecollecte);
+  const auto champ = [&](std::string_view nom) { return LireChamp(d, nom, reponse); };
+  const std::string nombre = champ("nombre d’acquéreurs");
   const bool deux = nombre == "02";
-  const std::string code1 = Caractere(reponse, 18);
-  const std::string code2 = deux ? Caractere(reponse, 25) : std::string();
+  const std::string code1 = champ("code 1");
+  const std::string code2 = deux ? champ("code 2") : std::string();
   const bool tousOk = code1 == "0" && (nombre == "01" || (deux && code2 == "0"));
-  if (Caractere(reponse, 7) == "0" && tousOk) return std::nullopt;
+  if (champ("statut") == "0" && tousOk) return std::nullopt;
   // With one acquirer, the characters after its code close the frame: no second acquirer. Any
   // other count may stand before a real second number.
-  const std::string acquereur2 = nombre == "01" ? std::string() : ChampRapport(reponse, 19, 6);
-  return ChampRapport(reponse, 12, 6) + " : " + TraduireCodeTelecollecte(code1) + " - " +
+  const std::string acquereur2 =
+      nombre == "01" ? std::string() : Cp1252VersUtf8(champ("acquéreur 2"));
+  return Cp1252VersUtf8(champ("acquéreur 1")) + " : " + TraduireCodeTelecollecte(code1) + " - " +
          acquereur2 + " : " + TraduireCodeTelecollecte(code2);
 }
 
@@ -78,7 +82,9 @@ std::int16_t DemanderTelecollecte(Console& console, bool afficherHote) {
   // What an earlier request left there is not this tele-collection's.
   console.etat.TexteTicket.clear();
   if (!console.liaison.AttendreTerminalPret()) return kPasPret;
-  const std::string reponse = EchangerDemTC(console, "AJ00204", kDelaiTelecollecte, afficherHote);
+  const std::string reponse =
+      EchangerDemTC(console, std::string(DispositionDe(Message::DemandeTelecollecte).debut),
+                    kDelaiTelecollecte, afficherHote);
   const auto detail = JugerTelecollecte(reponse);
   if (!detail) return 0;
   console.fenetre.AfficherEtat("Télécollecte", *detail);
@@ -87,7 +93,8 @@ std::int16_t DemanderTelecollecte(Console& console, bool afficherHote) {
 
 std::int16_t DemanderTicketTelecollecte(Console& console) {
   return DemanderRapport(
-      console, {"AJ00203", "DemTIC", "télécollecte incomplète",
+      console, {Message::DemandeRapportTelecollecte, Message::ReponseRapportTelecollecte, "DemTIC",
+                "télécollecte incomplète",
                 [](std::string_view reponse) { return ConstruireRapportTelecollecte(reponse); }});
 }
 

@@ -28,28 +28,32 @@ std::optional<std::string> Echanger(Console& console, const std::string& message
                  : (console.liaison.*direct)(message, kDelaiValidite);
 }
 
-void ExpliquerRefus(Fenetre& fenetre, const std::string& reponse) {
-  fenetre.AfficherEtat(kRefus, "Cause: " + TraduireEtatDemVal(Caractere(reponse, 7)) + " - " +
-                                   TraduireDiagnostic(Extraire(reponse, 8, 2)));
+void ExpliquerRefus(Fenetre& fenetre, const std::string& reponse, Message message) {
+  const Disposition& d = DispositionDe(message);
+  fenetre.AfficherEtat(kRefus, "Cause: " + TraduireEtatDemVal(LireChamp(d, "statut", reponse)) +
+                                   " - " + TraduireDiagnostic(LireChamp(d, "diagnostic", reponse)));
 }
 }  // namespace
 
 std::int16_t DemanderValidite(Console& console, bool ecouter) {
   const auto champs = PreparerPaiement(console, kContexte, true);
   if (!champs) return kPasEnvoye;
+  const std::string message =
+      ComposerMessage(DispositionDe(Message::DemandeValidite),
+                      {{"montant", champs->prix}, {"dossier", champs->dossier}});
   const auto reponse =
-      Echanger(console, "AK0290" + champs->prix + "10978" + "2D" + champs->dossier + "1", ecouter,
-               EchangerDemVal, &Liaison::EchangerReponseLongue);
+      Echanger(console, message, ecouter, EchangerDemVal, &Liaison::EchangerReponseLongue);
   if (!reponse) return kPasEnvoye;
 
-  const std::string statut = Caractere(*reponse, 7);
+  const Disposition& d = DispositionDe(Message::ReponseValidite);
+  const std::string statut = LireChamp(d, "statut", *reponse);
   if (statut == "0") {
-    ReleverCarte(console.etat, *reponse, 193, 216);
+    ReleverCarte(console.etat, *reponse, d);
     console.etat.TexteTicket = ConstruireTicketValidite(*reponse);
     return 0;
   }
   console.fenetre.AfficherEtat(kRefus, Cp1252VersUtf8(*reponse));
-  ExpliquerRefus(console.fenetre, *reponse);
+  ExpliquerRefus(console.fenetre, *reponse, Message::ReponseValidite);
   return statut == "1" || statut == "9" || statut == "F" ? 2 : 1;
 }
 
@@ -58,11 +62,15 @@ std::int16_t DemanderValiditeForfait(Console& console, bool ecouter) {
   // must not be shown or logged as if it were this one's.
   const auto champs = PreparerPaiement(console, kContexte, false);
   if (!champs) return kPasEnvoye;
-  const auto reponse = Echanger(console, "AK0160" + champs->prix + "30978" + "2D", ecouter,
-                                EchangerDemVal2, &Liaison::EchangerValiditeForfait);
+  const std::string message =
+      ComposerMessage(DispositionDe(Message::DemandeValiditeForfait), {{"montant", champs->prix}});
+  const auto reponse = Echanger(console, message, ecouter, EchangerDemVal2,
+                                &Liaison::EchangerValiditeForfait);
   if (!reponse) return kPasEnvoye;
-  if (Caractere(*reponse, 7) == "0") return 0;
-  ExpliquerRefus(console.fenetre, *reponse);
+  if (LireChamp(DispositionDe(Message::ReponseValiditeForfait), "statut", *reponse) == "0") {
+    return 0;
+  }
+  ExpliquerRefus(console.fenetre, *reponse, Message::ReponseValiditeForfait);
   return 1;
 }
 

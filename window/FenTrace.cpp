@@ -1,5 +1,6 @@
 #include "window/FenTrace.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
@@ -11,6 +12,10 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QVBoxLayout>
+#include <vector>
+
+#include "console/FichierIni.h"
+#include "requests/DiagrammeSequence.h"
 
 namespace zef30 {
 
@@ -35,17 +40,38 @@ FenTrace::FenTrace(PortTrace& trace, QWidget* parent) : QWidget(parent, Qt::Wind
   filtre_->addItem(QString::fromUtf8("Trames d’affichage seulement"));
   connect(filtre_, &QComboBox::currentIndexChanged, this, [this] { Redessiner(); });
 
+  noms_ = new QCheckBox(QString::fromUtf8("Noms décodés"), this);
+  noms_->setObjectName(QStringLiteral("nomsTrace"));
+  connect(noms_, &QCheckBox::toggled, this, [this] {
+    for (Ligne& ligne : lignes_) ligne.texte = Texte(ligne.enregistrement);
+    Redessiner();
+  });
+
+  detail_ = new QPlainTextEdit(this);
+  detail_->setObjectName(QStringLiteral("detailTrace"));
+  detail_->setReadOnly(true);
+  detail_->setMaximumHeight(120);
+  detail_->setFont(fixe);
+  connect(texte_, &QPlainTextEdit::cursorPositionChanged, this, [this] { MontrerDetail(); });
+
+  auto* diagramme = new QPushButton(QString::fromUtf8("Diagramme de l’échange…"), this);
+  diagramme->setObjectName(QStringLiteral("diagrammeTrace"));
+  connect(diagramme, &QPushButton::clicked, this, [this] { DemanderDiagramme(); });
+
   auto* enregistrer = new QPushButton(QStringLiteral("Enregistrer…"), this);
   enregistrer->setObjectName(QStringLiteral("enregistrerTrace"));
   connect(enregistrer, &QPushButton::clicked, this, [this] { DemanderEnregistrement(); });
 
   auto* barre = new QHBoxLayout;
   barre->addWidget(filtre_);
+  barre->addWidget(noms_);
   barre->addStretch();
+  barre->addWidget(diagramme);
   barre->addWidget(enregistrer);
   auto* disposition = new QVBoxLayout(this);
   disposition->addLayout(barre);
   disposition->addWidget(texte_);
+  disposition->addWidget(detail_);
 
   trace_.Observer([this](const EnregistrementTrace& e, bool remplace) { Recevoir(e, remplace); });
 }
@@ -53,16 +79,41 @@ FenTrace::FenTrace(PortTrace& trace, QWidget* parent) : QWidget(parent, Qt::Wind
 bool FenTrace::Montree(const Ligne& ligne) const {
   switch (filtre_->currentIndex()) {
     case SansAffichage:
-      return !ligne.affichage;
+      return !ligne.enregistrement.affichage;
     case AffichageSeul:
-      return ligne.affichage;
+      return ligne.enregistrement.affichage;
     default:
       return true;
   }
 }
 
+std::string FenTrace::Texte(const EnregistrementTrace& e) const {
+  if (!noms_->isChecked()) return FormaterEnregistrement(e);
+  return FormaterEnregistrement(e, ResumerSalve(e), TexteLisible(e.octets));
+}
+
+std::optional<std::size_t> FenTrace::Selection() const {
+  const int bloc = texte_->textCursor().blockNumber();
+  int montree = -1;
+  for (std::size_t i = 0; i < lignes_.size(); ++i) {
+    if (Montree(lignes_[i]) && ++montree == bloc) return i;
+  }
+  return std::nullopt;
+}
+
+void FenTrace::MontrerDetail() {
+  const auto i = Selection();
+  QString texte;
+  if (i) {
+    const EnregistrementTrace& e = lignes_[*i].enregistrement;
+    texte = QString::fromStdString(TexteLisible(e.octets));
+    for (const auto& d : e.decodages) texte += QLatin1Char('\n') + QString::fromStdString(d);
+  }
+  detail_->setPlainText(texte);
+}
+
 void FenTrace::Recevoir(const EnregistrementTrace& enregistrement, bool remplace) {
-  Ligne ligne{FormaterEnregistrement(enregistrement), enregistrement.affichage};
+  Ligne ligne{enregistrement, Texte(enregistrement)};
   const bool etaitMontree = remplace && !lignes_.empty() && Montree(lignes_.back());
   if (remplace && !lignes_.empty()) {
     lignes_.back() = std::move(ligne);
@@ -106,7 +157,10 @@ bool FenTrace::Enregistrer(const QString& chemin, QString& erreur) const {
     return false;
   }
   std::string texte = trace_.Entete() + "\n";
-  for (const Ligne& ligne : lignes_) texte += ligne.texte + "\n";
+  for (const Ligne& ligne : lignes_) {
+    texte += FormaterEnregistrement(ligne.enregistrement) + "\n" +
+             FormaterDecodages(ligne.enregistrement);
+  }
   if (fichier.write(texte.data(), static_cast<qint64>(texte.size())) !=
       static_cast<qint64>(texte.size())) {
     erreur = chemin + QStringLiteral(" : ") + fichier.errorString();
@@ -121,6 +175,35 @@ void FenTrace::DemanderEnregistrement() {
   if (chemin.isEmpty()) return;
   QString erreur;
   if (!Enregistrer(chemin, erreur)) QMessageBox::warning(this, QStringLiteral("Trace"), erreur);
+}
+
+bool FenTrace::EnregistrerDiagramme(const QString& chemin, QString& erreur) const {
+  const auto i = Selection();
+  if (!i) {
+    erreur = QString::fromUtf8("Choisissez d’abord un enregistrement de l’échange");
+    return false;
+  }
+  const std::vector<EnregistrementTrace> tous = [this] {
+    std::vector<EnregistrementTrace> v;
+    for (const Ligne& ligne : lignes_) v.push_back(ligne.enregistrement);
+    return v;
+  }();
+  std::string raison;
+  if (RemplacerFichier(chemin.toStdString(), DessinerSequence(EchangeDe(tous, *i)), &raison) != 0) {
+    erreur = chemin + QStringLiteral(" : ") + QString::fromStdString(raison);
+    return false;
+  }
+  return true;
+}
+
+void FenTrace::DemanderDiagramme() {
+  const QString chemin = QFileDialog::getSaveFileName(
+      this, QString::fromUtf8("Diagramme de l’échange"), QStringLiteral("echange.svg"));
+  if (chemin.isEmpty()) return;
+  QString erreur;
+  if (!EnregistrerDiagramme(chemin, erreur)) {
+    QMessageBox::warning(this, QStringLiteral("Trace"), erreur);
+  }
 }
 
 void BrancherFenTrace(QWidget& principale, FenTrace& fenTrace) {

@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTextBlock>
 
 #include "link/Trame.h"
+#include "requests/DecodeurTrames.h"
 #include "tests/support/DossierTemporaire.h"
 #include "tests/support/PortScripte.h"
 #include "window/FenPresentation.h"
@@ -83,6 +86,52 @@ TEST(FenTrace, OpensOnF12AndShowsFiltersBoundsAndSavesTheTrace) {
   ASSERT_TRUE(fenTrace.Enregistrer(copie, erreur)) << erreur.toStdString();
   EXPECT_EQ(essai::LireTout(dossier.Fichier("copie.txt")),
             essai::LireTout(dossier.Fichier("ligne.trace")));
+}
+
+// Under the list, the selected record's frames in words; the bursts by name; the chart of the
+// selected record's exchange.
+TEST(FenTrace, ShowsTheSelectedFramesInWordsAndSavesTheExchangesChart) {
+  essai::HorlogeVirtuelle horloge;
+  essai::PortScripte port(horloge);
+  PortTrace trace(port, horloge, "2026-12-08 06:30:00");
+  DecodeurTrames decodeur;
+  trace.Decoder(DecodeurPourTrace(decodeur));
+  FenTrace fenTrace(trace);
+  const auto salve = [&](const std::string& ecrit, const std::string& arrive) {
+    horloge.Avancer(0.1);
+    if (!ecrit.empty()) trace.Ecrire(ecrit);
+    port.Arriver(arrive);
+    trace.Lire();
+  };
+  salve("\x04", "");
+  salve("\x05", "\x06");
+  salve(EncadrerMessage("AA000"), "\x06" + EncadrerMessage("Aa0040100") + "\x04");
+
+  auto* texte = fenTrace.findChild<QPlainTextEdit*>("texteTrace");
+  QTextCursor curseur(texte->document()->findBlockByNumber(4));
+  texte->setTextCursor(curseur);
+  EXPECT_TRUE(
+      fenTrace.findChild<QPlainTextEdit*>("detailTrace")
+          ->toPlainText()
+          .contains(QString::fromUtf8("Aa réponse de switch : disponibilité 0 disponible")));
+  fenTrace.findChild<QCheckBox*>("nomsTrace")->setChecked(true);
+  EXPECT_TRUE(texte->toPlainText().split('\n')[4].contains(
+      QString::fromUtf8("| ACK + Aa réponse de switch + EOT | <ACK><STX>Aa")));
+
+  // The exchange from its ENQ to the end, without the EOT before it.
+  texte->setTextCursor(QTextCursor(texte->document()->findBlockByNumber(3)));
+  essai::DossierTemporaire dossier;
+  QString erreur;
+  ASSERT_TRUE(
+      fenTrace.EnregistrerDiagramme(QString::fromStdString(dossier.Fichier("e.svg")), erreur))
+      << erreur.toStdString();
+  const std::string svg = essai::LireTout(dossier.Fichier("e.svg"));
+  std::size_t fleches = 0;
+  for (auto i = svg.find("class=\"salve\""); i != std::string::npos;
+       i = svg.find("class=\"salve\"", i + 1)) {
+    ++fleches;
+  }
+  EXPECT_EQ(fleches, 4u);
 }
 
 }  // namespace

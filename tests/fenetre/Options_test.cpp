@@ -33,6 +33,12 @@ TEST(LireOptions, MapsPortsAndKeepsTheRest) {
   EXPECT_TRUE(Lire({"--help"}).aide);
   EXPECT_TRUE(Lire({"-h"}).aide);
   EXPECT_TRUE(Lire({"--version"}).version);
+  const auto dessin = Lire({"--chart", "t.txt", "--from", "12.5", "-o", "d.svg"});
+  EXPECT_EQ(dessin.traceADessiner.value_or(""), "t.txt");
+  EXPECT_EQ(dessin.depuisMs.value_or(0), 12.5);
+  EXPECT_FALSE(dessin.jusquaMs);
+  EXPECT_EQ(dessin.fichierSvg.value_or(""), "d.svg");
+  EXPECT_EQ(Lire({"--decode=t.txt"}).traceADecoder.value_or(""), "t.txt");
 }
 
 TEST(LireOptions, EveryMistakeIsNamedInOneLine) {
@@ -58,6 +64,11 @@ TEST(LireOptions, EveryMistakeIsNamedInOneLine) {
       {{"--simulator=yes"}, "--simulator ne prend pas de valeur"},
       {{"--simulator", "--port", "/dev/ttyUSB0"},
        "--simulator prend le port 1 : associez l’autre ligne à un autre numéro"},
+      {{"--chart", "t"}, "--chart demande -o FICHIER.svg"},
+      {{"--decode", "t", "-o", "d.svg"}, "--from, --to et -o vont avec --chart"},
+      {{"--chart", "t", "--to", "1s", "-o", "d.svg"},
+       "--to demande un moment de la trace en ms, pas « 1s »"},
+      {{"--decode", "t", "--chart", "t", "-o", "d.svg"}, "--decode et --chart : l’un ou l’autre"},
   };
   for (const auto& c : cas) {
     const auto lecture = LireOptions(c.arguments);

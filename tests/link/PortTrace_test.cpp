@@ -105,5 +105,44 @@ TEST(PortTrace, WritesOneRecordPerBurstAsTheBytesPass) {
                                       "DCARTE?\x10\x03\x28"));
 }
 
+// Each frame's words go under its record, marked, and stay there as the record grows; a reader
+// of the records reads the same bursts as from a trace without them.
+TEST(PortTrace, WritesEachFrameInWordsUnderItsRecordForReadersToSkip) {
+  essai::DossierTemporaire dossier;
+  const std::string chemin = dossier.Fichier("trace.txt");
+  essai::HorlogeVirtuelle horloge;
+  essai::PortScripte port(horloge);
+  PortTrace trace(port, horloge, "08/12/2026 06:27:15");
+  std::string erreur;
+  ASSERT_TRUE(trace.EcrireDans(chemin, erreur)) << erreur;
+  trace.Decoder([](std::string_view trame, Sens sens) {
+    return std::string(sens == Sens::VersTerminal ? "demande " : "réponse ") +
+           std::string(trame.substr(1, 2)) + "\x03";
+  });
+  trace.Ecrire(
+      std::string("\x02"
+                  "AA000\x10\x03\x23"));
+  port.Arriver(
+      std::string("\x06\x02"
+                  "Aa0040100\x10\x03\x06"));
+  trace.Lire();
+  port.Arriver("\x04");
+  trace.Lire();
+  horloge.Avancer(1);
+  trace.Ecrire("\x06");
+  const std::string fichier = essai::LireTout(chemin);
+  EXPECT_NE(fichier.find("| [trame AA : LRC 23 juste]\n#= demande AA<ETX>\n      0.000 T>C |"),
+            std::string::npos)
+      << fichier;
+  EXPECT_NE(fichier.find("<EOT> | [trame Aa : LRC 06 juste]\n#= réponse Aa<ETX>\n   1000.000 C>T"),
+            std::string::npos)
+      << fichier;
+  const auto lus = LireTrace(fichier, erreur);
+  ASSERT_TRUE(lus) << erreur;
+  ASSERT_EQ(lus->size(), 3u);
+  EXPECT_EQ((*lus)[1].octets, std::string("\x06\x02"
+                                          "Aa0040100\x10\x03\x06\x04"));
+}
+
 }  // namespace
 }  // namespace zef30
