@@ -42,8 +42,10 @@ std::array<FiltreTelnet::Option, 256> FiltreTelnet::OptionsDemandees() {
 }
 
 std::string FiltreTelnet::Ouverture() {
+  // The settings go with the offer, not once it is taken: a purge that came after the first
+  // request had gone would throw away the terminal's answer to it.
   return Commande(kWill, kBinaire) + Commande(kDo, kBinaire) + Commande(kWill, kSansGoAhead) +
-         Commande(kDo, kSansGoAhead) + Commande(kWill, kPortCom);
+         Commande(kDo, kSansGoAhead) + Commande(kWill, kPortCom) + Reglages();
 }
 
 std::string FiltreTelnet::Echapper(std::string_view octets) {
@@ -63,10 +65,6 @@ void FiltreTelnet::Negocier(std::uint8_t verbe, std::uint8_t option, std::string
   if (verbe == kDo && acceptee) {
     if (!o.chezNous) reponses += Commande(kWill, option);
     o.chezNous = true;
-    if (option == kPortCom && !reglagesEnvoyes_) {
-      reponses += Reglages();
-      reglagesEnvoyes_ = true;
-    }
   } else if (verbe == kWill && acceptee) {
     if (!o.chezLui) reponses += Commande(kDo, option);
     o.chezLui = true;

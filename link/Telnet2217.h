@@ -14,7 +14,7 @@ namespace zef30 {
 class FiltreTelnet {
  public:
   // What to send as soon as the connection is up: binary transmission and no go-ahead both ways,
-  // and the COM Port Control option. The line settings follow once the server takes the option.
+  // the COM Port Control option, the terminal's line settings and a purge of both buffers.
   static std::string Ouverture();
   // The console's bytes as they go on the connection: every 0xFF doubled.
   static std::string Echapper(std::string_view octets);
@@ -34,7 +34,6 @@ class FiltreTelnet {
 
   Etat etat_ = Etat::Donnees;
   std::uint8_t verbe_ = 0;
-  bool reglagesEnvoyes_ = false;
   std::array<Option, 256> options_ = OptionsDemandees();
   static std::array<Option, 256> OptionsDemandees();
 };
