@@ -8,6 +8,7 @@
 #include <sstream>
 #include <thread>
 
+#include "console/Demarrage.h"
 #include "headless/RequetesScriptees.h"
 #include "link/PortAiguillage.h"
 #include "link/PortTrace.h"
@@ -95,13 +96,18 @@ TEST(LigneReseau, ACheckCharacterAndAnAnswerOf0xFFPassBothWaysUnchanged) {
   const std::string reponse = EncadrerMessage("Aj002\xFF\xFF");
   for (const Ligne ligne : {Ligne::Rfc2217, Ligne::Tcp}) {
     Poste poste(ligne, "reponse.AJ0010=Aj002\\xFF\\xFF");
-    std::map<Sens, std::string> trace;
-    poste.port.Observer([&](const EnregistrementTrace& e, bool) { trace[e.sens] += e.octets; });
+    std::vector<EnregistrementTrace> releves;
+    poste.port.Observer([&](const EnregistrementTrace& e, bool remplace) {
+      if (remplace) releves.pop_back();
+      releves.push_back(e);
+    });
     ASSERT_TRUE(poste.liaison.AttendreTerminalPret()) << poste.ligne.DerniereErreur();
     EXPECT_EQ(poste.liaison.Echanger(message, 11, 10), reponse);
     ASSERT_TRUE(poste.terminal.AttendreRequetesServies(1, 5s));
     const std::string envoi = "\x05" + EncadrerMessage(message) + "\x04\x06\x06";
     EXPECT_EQ(poste.terminal.Recu(), envoi);
+    std::map<Sens, std::string> trace;
+    for (const auto& e : releves) trace[e.sens] += e.octets;
     EXPECT_EQ(trace[Sens::VersTerminal], envoi);
     EXPECT_EQ(trace[Sens::VersConsole], "\x06\x06\x05" + reponse + "\x04");
   }
@@ -160,6 +166,9 @@ TEST(LigneReseau, AConnectionThatCannotBeMadeSaysWhyAtOnce) {
     EXPECT_LT(std::chrono::steady_clock::now() - debut, k.limite) << k.url;
     EXPECT_EQ(port.DerniereErreur(), "port 1 (" + k.url + ") : " + k.raison);
   }
+  // The start-up scan lists a network line without connecting to it: this one would refuse.
+  PortAiguillage recense(essai::ConsoleTracee::Table(cas[0].url));
+  EXPECT_EQ(RecenserPortsCom(recense).at(0), "1");
   ::close(pleine);
   ::close(fermee);
 }

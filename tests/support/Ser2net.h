@@ -35,8 +35,8 @@ class Ser2net {
     std::string texte;
     for (std::size_t i = 0; i < 3; ++i) {
       texte += "connection: &c" + std::to_string(i) +
-               "\n  accepter: " + (i == 0 ? "telnet(rfc2217),tcp," : "tcp,") + "127.0.0.1," +
-               std::to_string(ports_[i]) + "\n  connector: serialdev," +
+               "\n  accepter: " + (i == 0 ? "telnet(rfc2217),tcp(nodelay)," : "tcp(nodelay),") +
+               "127.0.0.1," + std::to_string(ports_[i]) + "\n  connector: serialdev," +
                (i == 2 ? "/dev/null" : chemin) + ",9600n81,local\n  options:\n" +
                "    chardelay: false\n";
     }
