@@ -3,9 +3,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
-#include <array>
 #include <optional>
 #include <string>
 
@@ -15,31 +13,23 @@
 namespace zef30::essai {
 
 // A real ser2net on 127.0.0.1 serving the line `chemin` over RFC 2217 and as raw TCP, each on a
-// free port, with its own configuration; stopped at the end. Started again on the same ports.
+// free port, with its own configuration; stopped at the end, started again on the same ports.
 class Ser2net {
  public:
   explicit Ser2net(const std::string& chemin) {
-    // Bound all at once, so that the three are different; let go just before ser2net takes them.
-    std::array<int, 3> prises{};
-    for (std::size_t i = 0; i < prises.size(); ++i) {
-      prises[i] = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-      sockaddr_in a = Adresse(0);
-      socklen_t taille = sizeof a;
-      ::bind(prises[i], reinterpret_cast<sockaddr*>(&a), sizeof a);
-      ::getsockname(prises[i], reinterpret_cast<sockaddr*>(&a), &taille);
-      ports_[i] = ntohs(a.sin_port);
-    }
-    for (const int p : prises) ::close(p);
-    // The line has no modem lines (local); what it sends goes on at once (no chardelay). The
-    // third connection is only there to tell when ser2net listens, without taking the line.
+    // Bound all at once, so that they differ; let go just before ser2net takes them. The third
+    // only tells when ser2net listens, without taking the line.
+    int prises[3];
     std::string texte;
-    for (std::size_t i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i) {
+      prises[i] = Lier(ports_[i]);
       texte += "connection: &c" + std::to_string(i) +
-               "\n  accepter: " + (i == 0 ? "telnet(rfc2217),tcp(nodelay)," : "tcp(nodelay),") +
-               "127.0.0.1," + std::to_string(ports_[i]) + "\n  connector: serialdev," +
+               "\n  accepter: " + (i == 0 ? "telnet(rfc2217)," : "") + "tcp(nodelay),127.0.0.1," +
+               std::to_string(ports_[i]) + "\n  connector: serialdev," +
                (i == 2 ? "/dev/null" : chemin) + ",9600n81,local\n  options:\n" +
                "    chardelay: false\n";
     }
+    for (const int p : prises) ::close(p);
     EcrireTout(dossier_.Fichier("ser2net.yaml"), texte);
     Demarrer();
   }
@@ -56,8 +46,7 @@ class Ser2net {
       const bool ecoute = ::connect(prise, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
       ::close(prise);
       if (ecoute) return true;
-      // Not listening yet: a few milliseconds more, unless it has ended.
-      if (serveur_->AttendreFin(5) >= 0) return false;
+      if (serveur_->AttendreFin(5) >= 0) return false;  // a few ms more, unless it has ended
     }
     return false;
   }
@@ -67,10 +56,21 @@ class Ser2net {
     serveur_->AttendreFin(5000);
     serveur_.reset();
   }
-
   std::string Url(bool telnet) const {
-    return (telnet ? "rfc2217://127.0.0.1:" : "tcp://127.0.0.1:") +
-           std::to_string(ports_[telnet ? 0 : 1]);
+    return (telnet ? "rfc2217://127.0.0.1:" : "tcp://127.0.0.1:") + std::to_string(ports_[!telnet]);
+  }
+
+  // A socket bound to a free port of 127.0.0.1, given in `port`, listening with no room for a
+  // second waiting connection when `ecoute`.
+  static int Lier(std::uint16_t& port, bool ecoute = false) {
+    const int prise = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a = Adresse(0);
+    socklen_t taille = sizeof a;
+    ::bind(prise, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    if (ecoute) ::listen(prise, 0);
+    ::getsockname(prise, reinterpret_cast<sockaddr*>(&a), &taille);
+    port = ntohs(a.sin_port);
+    return prise;
   }
 
  private:
@@ -83,7 +83,7 @@ class Ser2net {
   }
 
   DossierTemporaire dossier_;
-  std::array<std::uint16_t, 3> ports_{};
+  std::uint16_t ports_[3] = {};
   std::optional<Programme> serveur_;
 };
 
