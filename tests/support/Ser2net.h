@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "link/PortReseau.h"
 #include "tests/support/DossierTemporaire.h"
 #include "tests/support/Programme.h"
 
@@ -40,12 +41,11 @@ class Ser2net {
     serveur_.emplace(std::vector<std::string>{"-n", "-u", "-c", dossier_.Fichier("ser2net.yaml"),
                                               "-P", dossier_.Fichier("ser2net.pid")},
                      "/usr/sbin/ser2net");
+    TablePorts table;
+    table.Associer(1, "tcp://127.0.0.1:" + std::to_string(ports_[2]));
+    PortReseau sonde(table);
     for (int essai = 0; serveur_->Lance() && essai < 1000; ++essai) {
-      const int prise = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-      const sockaddr_in a = Adresse(ports_[2]);
-      const bool ecoute = ::connect(prise, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
-      ::close(prise);
-      if (ecoute) return true;
+      if (sonde.Ouvrir(1, "")) return true;
       if (serveur_->AttendreFin(5) >= 0) return false;  // a few ms more, unless it has ended
     }
     return false;
@@ -60,28 +60,18 @@ class Ser2net {
     return (telnet ? "rfc2217://127.0.0.1:" : "tcp://127.0.0.1:") + std::to_string(ports_[!telnet]);
   }
 
-  // A socket bound to a free port of 127.0.0.1, given in `port`, listening with no room for a
-  // second waiting connection when `ecoute`.
-  static int Lier(std::uint16_t& port, bool ecoute = false) {
+  // A socket bound to a free port of 127.0.0.1, given in `port`.
+  static int Lier(std::uint16_t& port) {
     const int prise = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a = Adresse(0);
+    sockaddr_in a{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
     socklen_t taille = sizeof a;
     ::bind(prise, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    if (ecoute) ::listen(prise, 0);
     ::getsockname(prise, reinterpret_cast<sockaddr*>(&a), &taille);
     port = ntohs(a.sin_port);
     return prise;
   }
 
  private:
-  static sockaddr_in Adresse(std::uint16_t port) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return a;
-  }
-
   DossierTemporaire dossier_;
   std::uint16_t ports_[3] = {};
   std::optional<Programme> serveur_;
