@@ -12,7 +12,9 @@ set -euo pipefail
 racine="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 construction="${ZEF30_BUILD:-$racine/build}"
 # dpkg-dev and file: the package's dependencies are read from the programs' shared libraries.
-paquets=(cmake make g++ qt6-base-dev libgtest-dev libbenchmark-dev libgl-dev xvfb xauth dpkg-dev file)
+# ser2net: the tests of network lines start a real one.
+paquets=(cmake make g++ qt6-base-dev libgtest-dev libbenchmark-dev libgl-dev xvfb xauth dpkg-dev file
+  ser2net)
 
 usage() {
   sed -n '2,8s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"

@@ -6,6 +6,7 @@
 #include "base/Texte.h"
 #include "console/FichiersConsole.h"
 #include "headless/RequetesScriptees.h"
+#include "link/PortReseau.h"
 #include "link/TablePorts.h"
 
 namespace zef30 {
@@ -30,6 +31,9 @@ std::string AssocierPort(OptionsConsole& options, const std::string& valeur) {
   }
   if (chemin.empty())
     return "--port : il faut un chemin de ligne (--port N=CHEMIN ou --port CHEMIN)";
+  if (std::string erreur; EstAdresseReseau(chemin) && !LireAdresseReseau(chemin, erreur)) {
+    return "--port : " + erreur;
+  }
   if (!options.ports.emplace(numero, chemin).second) {
     return "--port : le port " + std::to_string(numero) + " est donné deux fois";
   }
@@ -147,6 +151,8 @@ std::string TexteAide(const std::string& programme) {
          "  --port N=CHEMIN     le port numéro N (1 à 20) de la liste est la ligne CHEMIN\n"
          "  --port CHEMIN       le port 1 est la ligne CHEMIN (par exemple /dev/ttyUSB0) ;\n"
          "                      un numéro non associé est le port /dev/ttyS<N-1> de la machine\n"
+         "  --port N=rfc2217://HÔTE:PORT, --port N=tcp://HÔTE:PORT\n"
+         "                      une ligne servie sur le réseau (Telnet RFC 2217, ou TCP brut)\n"
          "  --data-dir DOSSIER  dossier du journal, du compteur de dossiers, des tickets et des\n"
          "                      rapports (par défaut : le dossier du programme, ou\n"
          "                      ~/.local/share/zef30 pour un programme installé sous /usr)\n"

@@ -24,7 +24,7 @@
 #include "headless/LectureTrace.h"
 #include "headless/RequetesScriptees.h"
 #include "link/Liaison.h"
-#include "link/PortPosix.h"
+#include "link/PortAiguillage.h"
 #include "link/PortTrace.h"
 #include "link/Signaux.h"
 #include "link/TablePorts.h"
@@ -171,7 +171,8 @@ int main(int argc, char** argv) {
   }
 
   zef30::HorlogeSysteme horloge;
-  zef30::PortPosix ligne(table);
+  // A device of this machine, or a line served over the network, as each number is mapped.
+  zef30::PortAiguillage ligne(table);
   // The tap is always there, for the Trace window; it writes a file only with --trace. Each
   // frame goes into it in words too, from the layouts of the requests.
   zef30::DecodeurTrames decodeur;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -107,8 +108,8 @@ FichierRegulier::Ecriture FichierRegulier::AjouterEnregistrement(std::string_vie
   return ecriture;
 }
 
-FichierRegulier::Ecriture EcrireTout(int fd, std::string_view octets,
-                                     std::optional<off_t> position) {
+FichierRegulier::Ecriture EcrireTout(int fd, std::string_view octets, std::optional<off_t> position,
+                                     bool prise) {
   FichierRegulier::Ecriture ecriture;
   ecriture.total = octets.size();
   while (ecriture.ecrits < octets.size()) {
@@ -116,6 +117,7 @@ FichierRegulier::Ecriture EcrireTout(int fd, std::string_view octets,
     const std::size_t reste = octets.size() - ecriture.ecrits;
     const ssize_t n =
         position ? ::pwrite(fd, debut, reste, *position + static_cast<off_t>(ecriture.ecrits))
+        : prise  ? ::send(fd, debut, reste, MSG_NOSIGNAL)
                  : ::write(fd, debut, reste);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {

@@ -65,9 +65,11 @@ class FichierRegulier {
 };
 
 // Writes every byte of `octets` to `fd` (at `position` when one is given), whatever the system
-// takes at a time, again after an interruption. A write that takes nothing is EIO.
+// takes at a time, again after an interruption. A write that takes nothing is EIO. On a socket
+// (`prise`), a connection the far end has closed gives EPIPE instead of ending the program.
 FichierRegulier::Ecriture EcrireTout(int fd, std::string_view octets,
-                                     std::optional<off_t> position = std::nullopt);
+                                     std::optional<off_t> position = std::nullopt,
+                                     bool prise = false);
 
 // What a file of type `mode` is when it is not a regular file ("lien symbolique", "tube
 // nommé"...), with ", pas un fichier ordinaire"; empty for a regular file.

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
@@ -22,29 +23,6 @@
 namespace zef30 {
 
 namespace {
-
-struct Parametres {
-  speed_t vitesse = B9600;
-  bool valides = false;
-};
-
-// Only what the console ever asks for: a speed, no parity, 8 data bits, 1 stop bit.
-Parametres LireParametres(std::string_view texte) {
-  Parametres p;
-  const auto virgule = texte.find(',');
-  const std::string_view vitesse = texte.substr(0, virgule);
-  const std::string_view reste = virgule == std::string_view::npos ? "" : texte.substr(virgule);
-  if (reste != ",N,8,1") return p;
-  if (vitesse == "9600") {
-    p.vitesse = B9600;
-  } else if (vitesse == "19200") {
-    p.vitesse = B19200;
-  } else {
-    return p;
-  }
-  p.valides = true;
-  return p;
-}
 
 constexpr std::string_view kDejaUtilise = "déjà utilisé par un autre programme";
 
@@ -66,6 +44,26 @@ std::string RaisonOccupee(const std::string& chemin) {
 
 }  // namespace
 
+std::optional<int> LireVitesse(std::string_view parametres) {
+  const auto virgule = parametres.find(',');
+  const std::string_view vitesse = parametres.substr(0, virgule);
+  const std::string_view reste =
+      virgule == std::string_view::npos ? "" : parametres.substr(virgule);
+  if (reste != ",N,8,1") return std::nullopt;
+  if (vitesse == "9600") return 9600;
+  if (vitesse == "19200") return 19200;
+  return std::nullopt;
+}
+
+int MillisecondesAvant(Horloge::Instant echeance) {
+  using namespace std::chrono;
+  const auto reste = echeance - steady_clock::now();
+  if (reste <= steady_clock::duration::zero()) return 0;
+  // Rounded up so that the wait never ends a hair before its deadline.
+  const auto ms = duration_cast<milliseconds>(reste + milliseconds(1) - nanoseconds(1));
+  return static_cast<int>(std::min<long long>(ms.count(), 60'000));
+}
+
 bool ReglerLigneBrute(int fd, speed_t vitesse) {
   termios tio{};
   if (::tcgetattr(fd, &tio) != 0) return false;
@@ -80,9 +78,9 @@ bool ReglerLigneBrute(int fd, speed_t vitesse) {
   return ::tcsetattr(fd, TCSANOW, &tio) == 0;
 }
 
-bool EcrireSurLigne(int fd, std::string_view octets) {
+bool EcrireSurLigne(int fd, std::string_view octets, bool prise) {
   for (;;) {
-    const auto ecriture = EcrireTout(fd, octets);
+    const auto ecriture = EcrireTout(fd, octets, std::nullopt, prise);
     if (ecriture.erreur != EAGAIN) {
       errno = ecriture.erreur;
       return ecriture.erreur == 0;
@@ -159,8 +157,8 @@ bool PortPosix::Ouvrir(int numero, std::string_view parametres) {
   Fermer();
   const std::string chemin = table_.Chemin(numero);
   const std::string entete = "port " + std::to_string(numero) + " (" + chemin + ") : ";
-  const Parametres p = LireParametres(parametres);
-  if (!p.valides) {
+  const auto vitesse = LireVitesse(parametres);
+  if (!vitesse) {
     erreur_ = entete + "réglages de ligne non pris en charge « " + std::string(parametres) + " »";
     return false;
   }
@@ -194,7 +192,7 @@ bool PortPosix::Ouvrir(int numero, std::string_view parametres) {
   fd_ = fd;
   reglagesTrouves_ = trouves;
   entete_ = entete;
-  if (!ReglerLigneBrute(fd, p.vitesse)) {
+  if (!ReglerLigneBrute(fd, *vitesse == 19200 ? B19200 : B9600)) {
     const int e = errno;
     Fermer();
     erreur_ = entete + "réglage de la ligne impossible : " + DecrireErreur(e);
@@ -303,17 +301,14 @@ std::string PortPosix::Lire() {
 }
 
 void PortPosix::AttendreAuMoins(int nombre, Horloge::Instant echeance) {
-  using namespace std::chrono;
   for (;;) {
     if (nombre <= 0) return;
     const auto voulus = static_cast<std::size_t>(nombre);
     if (!Recueillir(voulus) || EnMain() >= std::min(voulus, kTamponMax)) return;
-    const auto reste = echeance - steady_clock::now();
-    if (reste <= steady_clock::duration::zero()) return;
-    // Round up so that the wait never ends a hair before its deadline.
-    const auto ms = duration_cast<milliseconds>(reste + milliseconds(1) - nanoseconds(1));
+    const int ms = MillisecondesAvant(echeance);
+    if (ms <= 0) return;
     pollfd attente{fd_, POLLIN, 0};
-    const int pret = ::poll(&attente, 1, static_cast<int>(std::min<long long>(ms.count(), 60'000)));
+    const int pret = ::poll(&attente, 1, ms);
     if (pret < 0 && errno != EINTR) return;
     // A hung-up line stays readable (reads give 0) and would wake poll() at once, forever: take
     // what the system still holds, then the line is gone.

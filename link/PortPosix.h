@@ -4,6 +4,7 @@
 #include <termios.h>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,13 +13,20 @@
 
 namespace zef30 {
 
+// The speed of line settings such as "9600,N,8,1": 9600 or 19200 bauds, 8 data bits, no parity, 1
+// stop bit, the only ones the console asks for; nullopt for any other.
+std::optional<int> LireVitesse(std::string_view parametres);
+// What is left before `echeance` for a poll(), in milliseconds rounded up, at most a minute (the
+// waiter then looks again); 0 once it has passed.
+int MillisecondesAvant(Horloge::Instant echeance);
 // A line's descriptor made raw: 8N1, no flow control, no echo, reads that never block
 // (VMIN = VTIME = 0), at `vitesse` (B9600...). False, with errno set, when it is no serial line
 // (ENOTTY) or refuses the settings.
 bool ReglerLigneBrute(int fd, speed_t vitesse);
 // Every byte of `octets` written to a non-blocking line, waiting up to 1 s at a time for room
-// (then the rest is let go). False, with errno set, when the line refuses the write (gone).
-bool EcrireSurLigne(int fd, std::string_view octets);
+// (then the rest is let go). False, with errno set, when the line refuses the write (gone). A
+// `prise` (a network connection) is written without SIGPIPE.
+bool EcrireSurLigne(int fd, std::string_view octets, bool prise = false);
 // Gives a line taken with ReglerLigneBrute back as it was found: `trouves`, no exclusive mode, and
 // no low latency when `faibleLatence` (we asked for it). Async-signal-safe; the descriptor stays
 // open.

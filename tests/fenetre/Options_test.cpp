@@ -22,10 +22,13 @@ TEST(LireOptions, MapsPortsAndKeepsTheRest) {
   EXPECT_FALSE(rien.dossierDonnees);
   EXPECT_FALSE(rien.simulateur);
 
-  const auto options = Lire({"--port", "3=/dev/ttyUSB1", "--port=/dev/ttyUSB0", "--port",
-                             "20=/tmp/a=b", "--data-dir", "/srv/zef30"});
-  EXPECT_EQ(options.ports, (std::map<int, std::string>{
-                               {1, "/dev/ttyUSB0"}, {3, "/dev/ttyUSB1"}, {20, "/tmp/a=b"}}));
+  const auto options =
+      Lire({"--port", "3=/dev/ttyUSB1", "--port=/dev/ttyUSB0", "--port", "20=/tmp/a=b", "--port",
+            "4=rfc2217://[::1]:2217", "--data-dir", "/srv/zef30"});
+  EXPECT_EQ(options.ports, (std::map<int, std::string>{{1, "/dev/ttyUSB0"},
+                                                       {3, "/dev/ttyUSB1"},
+                                                       {4, "rfc2217://[::1]:2217"},
+                                                       {20, "/tmp/a=b"}}));
   EXPECT_EQ(options.dossierDonnees.value_or(""), "/srv/zef30");
   EXPECT_TRUE(Lire({"--simulator", "--port", "2=/dev/ttyUSB0"}).simulateur);
   // A path whose name holds '=' without a number before it is a path for port 1.
@@ -61,6 +64,10 @@ TEST(LireOptions, EveryMistakeIsNamedInOneLine) {
       {{"--port", "3="}, "--port : il faut un chemin de ligne (--port N=CHEMIN ou --port CHEMIN)"},
       {{"--port="}, "--port : il faut un chemin de ligne (--port N=CHEMIN ou --port CHEMIN)"},
       {{"--port", "/dev/a", "--port", "1=/dev/b"}, "--port : le port 1 est donné deux fois"},
+      {{"--port", "2=tcp://hote"},
+       "--port : adresse réseau « tcp://hote » : il faut HÔTE:PORT (PORT de 1 à 65535)"},
+      {{"--port", "rfc2217://:70000"},
+       "--port : adresse réseau « rfc2217://:70000 » : il faut HÔTE:PORT (PORT de 1 à 65535)"},
       {{"--simulator=yes"}, "--simulator ne prend pas de valeur"},
       {{"--simulator", "--port", "/dev/ttyUSB0"},
        "--simulator prend le port 1 : associez l’autre ligne à un autre numéro"},

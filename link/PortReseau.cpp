@@ -1,0 +1,290 @@
+#include "link/PortReseau.h"
+
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "base/Texte.h"
+#include "link/PortPosix.h"
+
+namespace zef30 {
+
+namespace {
+
+constexpr std::string_view kTelnet = "rfc2217://";
+constexpr std::string_view kTcp = "tcp://";
+
+std::string RaisonReseau(int erreur) {
+  switch (erreur) {
+    case ECONNREFUSED:
+      return "connexion refusée";
+    case ETIMEDOUT:
+      return "délai dépassé";
+    case ECONNRESET:
+      return "connexion coupée par le serveur";
+    case EHOSTUNREACH:
+      return "hôte injoignable";
+    case ENETUNREACH:
+      return "réseau injoignable";
+    default:
+      return std::strerror(erreur);
+  }
+}
+
+// Once the connection is made: the connect's own outcome (0 when made), ETIMEDOUT past
+// `echeance`.
+int AttendreConnexion(int fd, Horloge::Instant echeance) {
+  for (;;) {
+    const int ms = MillisecondesAvant(echeance);
+    if (ms <= 0) return ETIMEDOUT;
+    pollfd attente{fd, POLLOUT, 0};
+    const int pret = ::poll(&attente, 1, ms);
+    if (pret < 0 && errno == EINTR) continue;
+    if (pret < 0) return errno;
+    if (pret == 0) continue;
+    int erreur = 0;
+    socklen_t taille = sizeof erreur;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &erreur, &taille) != 0) return errno;
+    return erreur;
+  }
+}
+
+// Each ACK and EOT leaves at once; a network gone silent is found within seconds, while
+// listening (keep-alive probes) as while sending (unacknowledged data).
+void ReglerPrise(int fd) {
+  const int oui = 1, inactif = 5, intervalle = 2, sondes = 3;
+  const unsigned int sansAccuse = 10'000;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &oui, sizeof oui);
+  ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &oui, sizeof oui);
+  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &inactif, sizeof inactif);
+  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &intervalle, sizeof intervalle);
+  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &sondes, sizeof sondes);
+  ::setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &sansAccuse, sizeof sansAccuse);
+}
+
+// A connected socket, or -1 and why in `erreur`. Every address of the host is tried in turn
+// within the one limit.
+int Connecter(const AdresseReseau& adresse, std::chrono::milliseconds delai, std::string& erreur) {
+  const auto echeance = std::chrono::steady_clock::now() + delai;
+  addrinfo indices{};
+  indices.ai_family = AF_UNSPEC;
+  indices.ai_socktype = SOCK_STREAM;
+  indices.ai_flags = AI_NUMERICSERV;
+  addrinfo* liste = nullptr;
+  const int trouve = ::getaddrinfo(adresse.hote.c_str(), adresse.service.c_str(), &indices, &liste);
+  if (trouve != 0) {
+    erreur = trouve == EAI_NONAME || trouve == EAI_NODATA || trouve == EAI_FAIL
+                 ? "hôte « " + Citer(adresse.hote) + " » introuvable"
+                 : "hôte « " + Citer(adresse.hote) + " » : " + ::gai_strerror(trouve);
+    return -1;
+  }
+  int fd = -1;
+  for (const addrinfo* a = liste; a != nullptr && fd < 0; a = a->ai_next) {
+    const int prise =
+        ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
+    if (prise < 0) {
+      erreur = RaisonReseau(errno);
+      continue;
+    }
+    int issue = ::connect(prise, a->ai_addr, a->ai_addrlen) == 0 ? 0 : errno;
+    if (issue == EINPROGRESS) issue = AttendreConnexion(prise, echeance);
+    if (issue == 0) {
+      fd = prise;
+    } else {
+      ::close(prise);
+      erreur = RaisonReseau(issue);
+      if (issue == ETIMEDOUT) break;
+    }
+  }
+  ::freeaddrinfo(liste);
+  if (fd >= 0) ReglerPrise(fd);
+  return fd;
+}
+
+// A server that will not serve (its line already taken by another operator) says so in words
+// before it closes: the last line received, when it is such text, is given with the loss.
+std::string MotDuServeur(std::string_view derniers) {
+  while (!derniers.empty() && (derniers.back() == '\r' || derniers.back() == '\n'))
+    derniers.remove_suffix(1);
+  const auto fin = derniers.find_last_of("\r\n");
+  if (fin != std::string_view::npos) derniers.remove_prefix(fin + 1);
+  const bool texte =
+      std::all_of(derniers.begin(), derniers.end(), [](char c) { return c >= ' ' && c <= '~'; });
+  if (derniers.size() < 4 || !texte) return {};
+  return " : « " + std::string(derniers) + " »";
+}
+
+constexpr std::size_t kDerniersMax = 80;
+
+}  // namespace
+
+bool EstAdresseReseau(std::string_view chemin) {
+  return chemin.starts_with(kTelnet) || chemin.starts_with(kTcp);
+}
+
+std::optional<AdresseReseau> LireAdresseReseau(std::string_view chemin, std::string& erreur) {
+  AdresseReseau adresse;
+  adresse.telnet = chemin.starts_with(kTelnet);
+  std::string_view reste = chemin.substr(adresse.telnet ? kTelnet.size() : kTcp.size());
+  std::string_view hote;
+  if (reste.starts_with('[')) {
+    const auto fin = reste.find(']');
+    hote = reste.substr(1, fin == std::string_view::npos ? 0 : fin - 1);
+    reste = fin == std::string_view::npos ? "" : reste.substr(fin + 1);
+  } else {
+    hote = reste.substr(0, reste.rfind(':'));
+    reste = reste.substr(hote.size());
+  }
+  const auto numero = reste.starts_with(':') ? LireEntierStrict(reste.substr(1)) : std::nullopt;
+  if (hote.empty() || !numero || *numero < 1 || *numero > 65535) {
+    erreur = "adresse réseau « " + Citer(chemin) + " » : il faut HÔTE:PORT (PORT de 1 à 65535)";
+    return std::nullopt;
+  }
+  adresse.hote = std::string(hote);
+  adresse.service = std::to_string(*numero);
+  return adresse;
+}
+
+PortReseau::PortReseau(TablePorts table, std::chrono::milliseconds delaiConnexion)
+    : table_(std::move(table)), delaiConnexion_(delaiConnexion) {}
+
+PortReseau::~PortReseau() { Fermer(); }
+
+bool PortReseau::Essayer(int numero) {
+  std::string erreur;
+  return LireAdresseReseau(table_.Chemin(numero), erreur).has_value();
+}
+
+bool PortReseau::Ouvrir(int numero, std::string_view parametres) {
+  Fermer();
+  const std::string chemin = table_.Chemin(numero);
+  const std::string entete = "port " + std::to_string(numero) + " (" + chemin + ") : ";
+  std::string erreur;
+  const auto adresse = LireAdresseReseau(chemin, erreur);
+  // The server sets its line to the one speed the Telnet option is told.
+  if (adresse && adresse->telnet && LireVitesse(parametres) != 9600) {
+    erreur = "réglages de ligne non pris en charge « " + std::string(parametres) + " »";
+  }
+  const int fd = erreur.empty() ? Connecter(*adresse, delaiConnexion_, erreur) : -1;
+  if (fd < 0) {
+    erreur_ = entete + erreur;
+    return false;
+  }
+  fd_ = fd;
+  entete_ = entete;
+  telnet_ = adresse->telnet;
+  filtre_ = FiltreTelnet();
+  derniers_.clear();
+  erreur_.clear();
+  if (telnet_) Envoyer(FiltreTelnet::Ouverture());
+  return fd_ >= 0;
+}
+
+void PortReseau::Fermer() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  tampon_.clear();
+  debut_ = 0;
+}
+
+void PortReseau::Perdre(const std::string& raison) {
+  ::close(fd_);
+  fd_ = -1;
+  erreur_ = entete_ + "ligne perdue : " + raison;
+}
+
+void PortReseau::Envoyer(std::string_view octets) {
+  if (fd_ >= 0 && !EcrireSurLigne(fd_, octets, true)) Perdre(RaisonReseau(errno));
+}
+
+bool PortReseau::Recueillir(std::size_t voulus) {
+  if (fd_ < 0) return false;
+  voulus = std::min(voulus, kTamponMax);
+  if (EnMain() >= voulus) return true;
+  tampon_.erase(0, debut_);
+  debut_ = 0;
+  char morceau[4096];
+  std::string reponses;
+  while (tampon_.size() < voulus) {
+    // Never more than is wanted: Telnet commands only make the terminal's share smaller.
+    const std::size_t n = std::min(sizeof morceau, voulus - tampon_.size());
+    const ssize_t lus = ::recv(fd_, morceau, n, 0);
+    if (lus > 0) {
+      const std::string_view recu(morceau, static_cast<std::size_t>(lus));
+      const std::size_t avant = tampon_.size();
+      if (telnet_) {
+        filtre_.Recevoir(recu, tampon_, reponses);
+      } else {
+        tampon_.append(recu);
+      }
+      derniers_ += std::string_view(tampon_).substr(avant);
+      if (derniers_.size() > kDerniersMax) derniers_.erase(0, derniers_.size() - kDerniersMax);
+      continue;
+    }
+    if (lus < 0 && errno == EINTR) continue;
+    if (lus < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
+    // A reset may follow the server's last words, when our answers to it crossed its close.
+    const int erreur = lus == 0 ? 0 : errno;
+    Perdre((lus == 0 ? "connexion fermée par le serveur" : RaisonReseau(erreur)) +
+           (lus == 0 || erreur == ECONNRESET ? MotDuServeur(derniers_) : ""));
+    return false;
+  }
+  if (!reponses.empty()) Envoyer(reponses);
+  return fd_ >= 0;
+}
+
+void PortReseau::Ecrire(std::string_view octets) {
+  Envoyer(telnet_ ? FiltreTelnet::Echapper(octets) : std::string(octets));
+}
+
+int PortReseau::NombreEnAttente() {
+  // Everything the connection holds is taken, so that its Telnet commands are answered and a
+  // window waiting on the socket is not woken again by them.
+  Recueillir(kTamponMax);
+  return static_cast<int>(EnMain());
+}
+
+std::string PortReseau::Lire() {
+  std::string lu;
+  if (tailleLecture_ == 1) {
+    Recueillir(1);
+    if (EnMain() > 0) lu.assign(1, tampon_[debut_++]);
+  } else {
+    Recueillir(kTamponMax);
+    lu = tampon_.substr(debut_);
+    tampon_.clear();
+  }
+  if (debut_ >= tampon_.size()) {
+    tampon_.clear();
+    debut_ = 0;
+  }
+  return lu;
+}
+
+void PortReseau::AttendreAuMoins(int nombre, Horloge::Instant echeance) {
+  for (;;) {
+    if (nombre <= 0) return;
+    const auto voulus = static_cast<std::size_t>(nombre);
+    if (!Recueillir(voulus) || EnMain() >= std::min(voulus, kTamponMax)) return;
+    const int ms = MillisecondesAvant(echeance);
+    if (ms <= 0) return;
+    pollfd attente{fd_, POLLIN, 0};
+    const int pret = ::poll(&attente, 1, ms);
+    if (pret < 0 && errno != EINTR) return;
+    // A reset or closed connection is readable, and its end is read by the next Recueillir; one
+    // that poll() says is gone without a read telling it would wake the wait at once, forever.
+    if (pret > 0 && (attente.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+      if (Recueillir(kTamponMax)) Perdre("connexion perdue");
+      return;
+    }
+  }
+}
+
+}  // namespace zef30
