@@ -303,6 +303,8 @@ void FenPresentation::AfficherEtat(const std::string& contexte, const std::strin
   Text1_->repaint();
 }
 
+std::string FenPresentation::LireEtat() const { return Text1_->text().toStdString(); }
+
 void FenPresentation::AfficherCarte(const std::string& numero, const std::string& dateValidite) {
   TextNoCB_->setText(EnQString(numero));
   TextDateVal_->setText(EnQString(dateValidite));
