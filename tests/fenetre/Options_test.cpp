@@ -92,7 +92,6 @@ TEST(LireScriptDeRun, TellsNamesFromAFileByTheValueAlone) {
     std::vector<std::string> familles;
     std::string erreur;
   } cas[] = {
-      {"switch,heure", "", {"switch", "heure"}, ""},
       {script, "", {"heure", "switch"}, ""},
       {"-", "validite ecran=non\nswitch", {"validite", "switch"}, ""},
       {"-", "", {}, "entrée standard : aucune requête à faire"},
