@@ -90,11 +90,15 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
       nom = nom.substr(0, egal);
     }
     const bool attendValeur = nom == "--port" || nom == "--data-dir" || nom == "--trace" ||
-                              nom == "--run" || OptionLectureTrace(nom);
+                              nom == "--run" || nom == "--sim" || nom == "--sim-scenario" ||
+                              OptionLectureTrace(nom);
+    // An option that is none of these says so, whatever follows it.
+    const bool sansValeur = nom == "--simulator" || nom == "--headless" || nom == "--json" ||
+                            nom == "--help" || nom == "-h" || nom == "--version";
     if (attendValeur && !valeur) {
       if (i + 1 >= arguments.size()) return {std::nullopt, nom + " demande une valeur"};
       valeur = arguments[++i];
-    } else if (!attendValeur && valeur) {
+    } else if (sansValeur && valeur) {
       return {std::nullopt, nom + " ne prend pas de valeur"};
     }
 
@@ -108,8 +112,16 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
       options.dossierDonnees = *valeur;
     } else if (nom == "--simulator") {
       options.simulateur = true;
-    } else if (nom == "--trace" || nom == "--run") {
-      auto& champ = nom == "--trace" ? options.fichierTrace : options.script;
+    } else if (nom == "--sim") {
+      const auto egal = valeur->find('=');
+      if (egal == 0 || egal == std::string::npos) {
+        return {std::nullopt, "--sim demande CLÉ=VALEUR (les clés : zef30-simulator --help)"};
+      }
+      options.clesSimulateur.emplace_back(valeur->substr(0, egal), valeur->substr(egal + 1));
+    } else if (nom == "--trace" || nom == "--run" || nom == "--sim-scenario") {
+      auto& champ = nom == "--trace" ? options.fichierTrace
+                    : nom == "--run" ? options.script
+                                     : options.scenarioSimulateur;
       if (champ) return {std::nullopt, nom + " est donné deux fois"};
       if (valeur->empty()) return {std::nullopt, nom + " demande une valeur"};
       champ = *valeur;
@@ -133,6 +145,9 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
   if (options.simulateur && options.ports.count(1) != 0) {
     return {std::nullopt, "--simulator prend le port 1 : associez l’autre ligne à un autre numéro"};
   }
+  if ((!options.clesSimulateur.empty() || options.scenarioSimulateur) && !options.simulateur) {
+    return {std::nullopt, "--sim et --sim-scenario vont avec --simulator"};
+  }
   if (options.sansFenetre != options.script.has_value()) {
     return {std::nullopt, "--headless et --run vont ensemble : --headless --run REQUÊTES|FICHIER"};
   }
@@ -142,8 +157,9 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
 
 std::string TexteAide(const std::string& programme) {
   return "Usage : " + programme +
-         " [--port N=CHEMIN]... [--port CHEMIN] [--data-dir DOSSIER] [--simulator]\n"
-         "       [--trace FICHIER] [--headless --run REQUÊTES|FICHIER [--json]]\n"
+         " [--port N=CHEMIN]... [--port CHEMIN] [--data-dir DOSSIER]\n"
+         "       [--simulator [--sim CLÉ=VALEUR]... [--sim-scenario FICHIER]]\n"
+         "       [--trace FICHIER] [--headless --run REQUÊTES|FICHIER|- [--json]]\n"
          "       " + programme + " --decode TRACE\n"
          "       " + programme + " --chart TRACE [--from T] [--to T] -o FICHIER.svg\n"
          "Console de test du terminal de paiement ZEF30 sur une ligne série.\n"
@@ -157,6 +173,11 @@ std::string TexteAide(const std::string& programme) {
          "                      rapports (par défaut : le dossier du programme, ou\n"
          "                      ~/.local/share/zef30 pour un programme installé sous /usr)\n"
          "  --simulator         un terminal simulé sur un pseudo-terminal, comme port 1\n"
+         "  --sim CLÉ=VALEUR    une clé du scénario du terminal simulé, autant de fois qu’il\n"
+         "                      faut (les clés : zef30-simulator --help), par exemple\n"
+         "                      paiement.ecran-hote=non : il garde son afficheur pour lui\n"
+         "  --sim-scenario FICHIER\n"
+         "                      un fichier de scénario du terminal simulé, sous les --sim\n"
          "  --trace FICHIER     chaque octet de la ligne, dans les deux sens, horodaté, ajouté\n"
          "                      au FICHIER (F12 dans la fenêtre : la trace en direct)\n"
          "  --headless          sans fenêtre : les requêtes de --run, dans l’ordre, racontées\n"
@@ -168,7 +189,10 @@ std::string TexteAide(const std::string& programme) {
          "\n"
          "  --run FICHIER       une requête par ligne avec ses entrées, par exemple\n"
          "                      « validite prix=1250 dossier=12 ecran=oui mode=video »,\n"
-         "                      « maintenance duree=30 » (« Sortie Ecoute » après 30 s)\n"
+         "                      « maintenance duree=30 » (« Sortie Ecoute » après 30 s) ;\n"
+         "                      un fichier se donne par un chemin : il contient « / » ou finit\n"
+         "                      par « .txt » (./switch, script.txt) ; sinon, ce sont des noms\n"
+         "  --run -             le script lu sur l’entrée standard\n"
          "  --json              un objet JSON par requête, une ligne chacun\n"
          "  --decode TRACE      la trace, chaque trame nommée champ par champ sous son\n"
          "                      enregistrement\n"

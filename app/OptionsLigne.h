@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zef30 {
@@ -15,10 +16,15 @@ struct OptionsConsole {
   // Where the console's files go; none given means the program's own folder.
   std::optional<std::string> dossierDonnees;
   bool simulateur = false;
+  // --sim CLÉ=VALEUR and --sim-scenario: the simulated terminal's scenario, as zef30-simulator
+  // takes it (the file, then the keys over it).
+  std::vector<std::pair<std::string, std::string>> clesSimulateur;
+  std::optional<std::string> scenarioSimulateur;
   // --trace: every byte of the line, both ways, appended to this file.
   std::optional<std::string> fichierTrace;
-  // --headless: no window; the requests of --run (a file, or names separated by commas) are run
-  // in order and told on standard output, as text or as JSON (--json).
+  // --headless: no window; the requests of --run (names separated by commas, a file, or "-" for
+  // standard input: see SourceDuScript) are run in order and told on standard output, as text or as
+  // JSON (--json).
   bool sansFenetre = false;
   std::optional<std::string> script;
   bool json = false;

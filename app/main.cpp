@@ -7,14 +7,14 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/OptionsLigne.h"
+#include "app/ScriptDeRun.h"
 #include "base/Horloge.h"
 #include "base/HorlogeMurale.h"
 #include "console/Console.h"
@@ -29,6 +29,7 @@
 #include "link/Signaux.h"
 #include "link/TablePorts.h"
 #include "requests/DecodeurTrames.h"
+#include "simulator/LectureScenario.h"
 #include "simulator/TerminalSimule.h"
 #ifdef ZEF30_FENETRE
 #include "window/ExecutionFenetre.h"
@@ -83,19 +84,6 @@ std::string DebutMural() {
   return texte;
 }
 
-// The requests of --run: the file it names when there is one, the names it lists otherwise.
-std::optional<std::vector<zef30::RequeteScriptee>> LireRequetes(const std::string& valeur,
-                                                                std::string& erreur) {
-  std::error_code ignore;
-  if (!std::filesystem::is_regular_file(valeur, ignore)) return zef30::LireScript(valeur, erreur);
-  std::ifstream fichier(valeur, std::ios::binary);
-  const std::string texte((std::istreambuf_iterator<char>(fichier)),
-                          std::istreambuf_iterator<char>());
-  auto requetes = zef30::LireScript(texte.empty() ? "\n" : texte + "\n", erreur);
-  if (!requetes) erreur = valeur + " : " + erreur;
-  return requetes;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -136,8 +124,14 @@ int main(int argc, char** argv) {
   std::optional<std::vector<zef30::RequeteScriptee>> requetes;
   if (options.script) {
     std::string erreur;
-    requetes = LireRequetes(*options.script, erreur);
+    requetes = zef30::LireScriptDeRun(*options.script, std::cin, erreur);
     if (!requetes) return Refuser("--run : " + erreur);
+  }
+  zef30::simulateur::Scenario scenario;
+  if (std::string erreur;
+      !zef30::simulateur::ComposerScenario(options.scenarioSimulateur.value_or(""),
+                                           options.clesSimulateur, "--sim ", scenario, erreur)) {
+    return Refuser(erreur);
   }
 
   if (!options.sansFenetre &&
@@ -156,7 +150,7 @@ int main(int argc, char** argv) {
 
   std::optional<zef30::simulateur::TerminalSimule> simulateur;
   if (options.simulateur) {
-    simulateur.emplace();
+    simulateur.emplace(std::move(scenario));
     std::string erreur;
     const std::string chemin = simulateur->OuvrirPseudoTerminal(erreur);
     if (chemin.empty()) {

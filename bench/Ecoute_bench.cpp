@@ -78,6 +78,7 @@ class FenetreChronometree final : public Fenetre {
   explicit FenetreChronometree(FenPresentation& f) : f_(f) {}
   void AjouterLigne(const std::string& l) override { f_.AjouterLigne(l); }
   void AfficherEtat(const std::string& c, const std::string& m) override { f_.AfficherEtat(c, m); }
+  std::string LireEtat() const override { return f_.LireEtat(); }
   void AfficherCarte(const std::string& n, const std::string& d) override {
     f_.AfficherCarte(n, d);
   }

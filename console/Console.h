@@ -18,10 +18,11 @@ struct Console {
   FichiersConsole& fichiers;
 };
 
-// A port that cannot be opened leaves the console running; the status line says why.
+// A port that cannot be opened leaves the console running; the status line says why, after the
+// port's own words that name it ("port 1 (/dev/ttyS0) : ...").
 inline void SignalerErreursPort(Liaison& liaison, Fenetre& fenetre) {
   liaison.SurErreurPort(
-      [&fenetre](const std::string& raison) { fenetre.AfficherEtat("Port", raison); });
+      [&fenetre](const std::string& raison) { fenetre.AfficherEtat("Ligne", raison); });
 }
 
 }  // namespace zef30

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace zef30 {
@@ -18,6 +19,9 @@ struct EtatConsole {
   bool ArretEcoute = false;
   // Click handlers running now: more than one only while a listener lets the window work.
   int GestionnairesEnCours = 0;
+  // The status line as the running request had left it when a click was refused: shown again
+  // when the request ends, if the refusal is still there.
+  std::optional<std::string> EtatAvantRefus;
   std::string PisteIso2;
   // Dossier numbers of the last list, entries 1 to 80 at indexes 0 to 79.
   std::array<std::string, 80> DossiersEnCours;

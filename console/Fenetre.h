@@ -22,10 +22,10 @@ struct Couleur {
   int bleu = 0;
 };
 
-// The status line's text: the context word, one blank, the message; nothing at all when both are
-// empty, which is how a request empties the status line.
+// The status line's text: the context word, one blank, the message; the message alone without a
+// context (nothing at all when both are empty, which is how a request empties the status line).
 inline std::string TexteEtat(const std::string& contexte, const std::string& message) {
-  if (contexte.empty() && message.empty()) return {};
+  if (contexte.empty()) return message;
   return contexte + " " + message;
 }
 
@@ -39,6 +39,8 @@ class Fenetre {
   virtual void AjouterLigne(const std::string& ligne) = 0;
   // Status line (TexteEtat); repainted at once.
   virtual void AfficherEtat(const std::string& contexte, const std::string& message) = 0;
+  // What the status line shows now.
+  virtual std::string LireEtat() const = 0;
   virtual void AfficherCarte(const std::string& numero, const std::string& dateValidite) = 0;
   virtual void EffacerCarte() = 0;
 

@@ -2,20 +2,43 @@
 
 namespace zef30 {
 
+namespace {
+
+constexpr const char* kContexteRefus = "Console";
+constexpr const char* kRefus =
+    "clic non pris en compte : une requête ou une écoute occupe déjà la ligne";
+
+// Counts a handler as running for as long as it runs. When the last one ends, a refusal still on
+// the status line gives way to what the request had shown there before it.
+class GestionnaireEnCours {
+ public:
+  explicit GestionnaireEnCours(Console& console) : console_(console) {
+    ++console_.etat.GestionnairesEnCours;
+  }
+  ~GestionnaireEnCours() {
+    if (--console_.etat.GestionnairesEnCours > 0) return;
+    auto& avant = console_.etat.EtatAvantRefus;
+    if (avant && console_.fenetre.LireEtat() == TexteEtat(kContexteRefus, kRefus)) {
+      console_.fenetre.AfficherEtat("", *avant);
+    }
+    avant.reset();
+  }
+  GestionnaireEnCours(const GestionnaireEnCours&) = delete;
+  GestionnaireEnCours& operator=(const GestionnaireEnCours&) = delete;
+
+ private:
+  Console& console_;
+};
+
+}  // namespace
+
 bool ExecuterGestionnaire(Console& console, Gestionnaire gestionnaire, bool pendantUneRequete) {
-  int& enCours = console.etat.GestionnairesEnCours;
-  if (enCours > 0 && !pendantUneRequete) {
-    console.fenetre.AfficherEtat(
-        "Console", "clic non pris en compte : une requête ou une écoute occupe déjà la ligne");
+  if (console.etat.GestionnairesEnCours > 0 && !pendantUneRequete) {
+    if (!console.etat.EtatAvantRefus) console.etat.EtatAvantRefus = console.fenetre.LireEtat();
+    console.fenetre.AfficherEtat(kContexteRefus, kRefus);
     return false;
   }
-  struct Compte {
-    int& n;
-    explicit Compte(int& compteur) : n(compteur) { ++n; }
-    ~Compte() { --n; }
-    Compte(const Compte&) = delete;
-    Compte& operator=(const Compte&) = delete;
-  } compte(enCours);
+  const GestionnaireEnCours enCours(console);
   gestionnaire(console);
   return true;
 }

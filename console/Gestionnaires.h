@@ -10,6 +10,8 @@ using Gestionnaire = void (*)(Console&);
 // lets the window handle clicks), a second request would share the line with it and corrupt both
 // handshakes: the click is not taken, and the status line says so. A handler that only stops a
 // listener (`pendantUneRequete`, "Sortie Ecoute") always gets through. True when it ran.
+// When the request ends, a refusal still on the status line gives way to what the request had
+// shown there before the refusal (its own status; an empty line when the line was empty).
 bool ExecuterGestionnaire(Console& console, Gestionnaire gestionnaire, bool pendantUneRequete);
 
 }  // namespace zef30

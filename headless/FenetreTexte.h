@@ -44,6 +44,7 @@ class FenetreTexte final : public FenetreEnregistree {
 
   void AjouterLigne(const std::string& ligne) override;
   void AfficherEtat(const std::string& contexte, const std::string& message) override;
+  std::string LireEtat() const override { return etat_; }
   void AfficherCarte(const std::string& numero, const std::string& dateValidite) override;
   void EffacerCarte() override;
   void EcrireTexte(ZoneTexte zone, const std::string& texte) override;

@@ -273,6 +273,20 @@ bool LireFichierScenario(const std::string& chemin, Scenario& scenario, std::str
   return LireTexteScenario(texte, chemin, scenario, erreur);
 }
 
+bool ComposerScenario(const std::string& fichier,
+                      const std::vector<std::pair<std::string, std::string>>& cles,
+                      std::string_view avantCle, Scenario& scenario, std::string& erreur) {
+  if (!fichier.empty() && !LireFichierScenario(fichier, scenario, erreur)) return false;
+  for (const auto& [nom, valeur] : cles) {
+    std::string raison;
+    if (!AppliquerCle(scenario, nom, valeur, raison)) {
+      erreur = std::string(avantCle) + nom + " : " + raison;
+      return false;
+    }
+  }
+  return true;
+}
+
 std::string AideScenario() {
   std::string aide;
   for (const CleScenario& c : TableCles()) {

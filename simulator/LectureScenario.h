@@ -2,6 +2,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "simulator/Scenario.h"
 
@@ -19,6 +21,13 @@ bool AppliquerCle(Scenario& scenario, std::string_view cle, std::string_view val
 bool LireTexteScenario(std::string_view texte, std::string_view nom, Scenario& scenario,
                        std::string& erreur);
 bool LireFichierScenario(const std::string& chemin, Scenario& scenario, std::string& erreur);
+
+// A scenario as a command line gives it: the file `fichier` (none when empty), then every key of
+// `cles` over it, in their order, whatever the order they were given in. A key that is not
+// understood is named after `avantCle` ("--" for "--naks : ...").
+bool ComposerScenario(const std::string& fichier,
+                      const std::vector<std::pair<std::string, std::string>>& cles,
+                      std::string_view avantCle, Scenario& scenario, std::string& erreur);
 
 // Bytes written as text: "\xHH" stands for the byte HH and "\\" for one backslash.
 bool DecoderOctets(std::string_view texte, std::string& octets);

@@ -76,17 +76,7 @@ bool AnalyserLigneCommande(const std::vector<std::string>& arguments, OptionsSim
     return true;
   }
   // The file first, then the command line over it, whatever their order.
-  if (!lues.fichierScenario.empty() &&
-      !LireFichierScenario(lues.fichierScenario, lues.scenario, erreur)) {
-    return false;
-  }
-  for (const auto& [nom, valeur] : cles) {
-    std::string raison;
-    if (!AppliquerCle(lues.scenario, nom, valeur, raison)) {
-      erreur = "--" + nom + " : " + raison;
-      return false;
-    }
-  }
+  if (!ComposerScenario(lues.fichierScenario, cles, "--", lues.scenario, erreur)) return false;
   options = std::move(lues);
   return true;
 }

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFontMetrics>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +31,9 @@
 #include "console/Demarrage.h"
 #include "console/ListeDossiers.h"
 #include "requests/BoutonsConsole.h"
+
+// The icon is built into the window's static library: asking for it here keeps it in the program.
+static void ChargerIcone() { Q_INIT_RESOURCE(Icone); }
 
 namespace zef30 {
 
@@ -140,6 +144,8 @@ void AjusterPoliceDesLegendes(QWidget* fenetre) {
 FenPresentation::FenPresentation(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("FenPresentation"));
   setWindowTitle(QStringLiteral("Test ZEF30"));
+  ChargerIcone();
+  setWindowIcon(QIcon(QStringLiteral(":/zef30/zef30-console.svg")));
   setFixedSize(kLargeur, kHauteur);
   // The places were drawn for a small system font: at the usual 9 or 10 points the captions of
   // the 145-pixel buttons would not fit.
@@ -302,6 +308,8 @@ void FenPresentation::AfficherEtat(const std::string& contexte, const std::strin
   Text1_->setText(EnQString(TexteEtat(contexte, message)));
   Text1_->repaint();
 }
+
+std::string FenPresentation::LireEtat() const { return Text1_->text().toStdString(); }
 
 void FenPresentation::AfficherCarte(const std::string& numero, const std::string& dateValidite) {
   TextNoCB_->setText(EnQString(numero));

@@ -37,6 +37,7 @@ class FenPresentation final : public QWidget, public Fenetre {
 
   void AjouterLigne(const std::string& ligne) override;
   void AfficherEtat(const std::string& contexte, const std::string& message) override;
+  std::string LireEtat() const override;
   void AfficherCarte(const std::string& numero, const std::string& dateValidite) override;
   void EffacerCarte() override;
   std::string LireTexte(ZoneTexte zone) const override;

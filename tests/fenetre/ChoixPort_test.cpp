@@ -127,7 +127,7 @@ TEST(ChoixPortSansPort, WithoutAnyPortTheFirstRequestTriesPortOneAndSaysWhy) {
   EXPECT_EQ(poste.port.DernierNumeroOuvert(), 1);
   EXPECT_EQ(DerniereLigne(poste), "Demande de Switch = Erreur n°-400");
   EXPECT_EQ(poste.Trouver<QLineEdit>("Text1")->text().toStdString(),
-            "Port port 1 (/dev/ttyS0) : ouverture impossible : No such file or directory");
+            "Ligne port 1 (/dev/ttyS0) : ouverture impossible : No such file or directory");
 }
 
 }  // namespace

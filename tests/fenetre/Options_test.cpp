@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/OptionsLigne.h"
+#include "app/ScriptDeRun.h"
 #include "tests/support/DossierTemporaire.h"
 
 namespace zef30 {
@@ -42,6 +44,11 @@ TEST(LireOptions, MapsPortsAndKeepsTheRest) {
   EXPECT_FALSE(dessin.jusquaMs);
   EXPECT_EQ(dessin.fichierSvg.value_or(""), "d.svg");
   EXPECT_EQ(Lire({"--decode=t.txt"}).traceADecoder.value_or(""), "t.txt");
+  const auto simule = Lire({"--simulator", "--sim", "paiement.ecran-hote=non", "--sim=naks=a=b",
+                            "--sim-scenario", "s.txt"});
+  EXPECT_EQ(simule.clesSimulateur, (std::vector<std::pair<std::string, std::string>>{
+                                       {"paiement.ecran-hote", "non"}, {"naks", "a=b"}}));
+  EXPECT_EQ(simule.scenarioSimulateur.value_or(""), "s.txt");
 }
 
 TEST(LireOptions, EveryMistakeIsNamedInOneLine) {
@@ -69,6 +76,15 @@ TEST(LireOptions, EveryMistakeIsNamedInOneLine) {
       {{"--port", "rfc2217://:70000"},
        "--port : adresse réseau « rfc2217://:70000 » : il faut HÔTE:PORT (PORT de 1 à 65535)"},
       {{"--simulator=yes"}, "--simulator ne prend pas de valeur"},
+      {{"--bogus=1"}, "option inconnue « --bogus » (voir --help)"},
+      {{"--simulator", "--sim", "naks"},
+       "--sim demande CLÉ=VALEUR (les clés : zef30-simulator --help)"},
+      {{"--simulator", "--sim", "=2"},
+       "--sim demande CLÉ=VALEUR (les clés : zef30-simulator --help)"},
+      {{"--sim", "naks=2"}, "--sim et --sim-scenario vont avec --simulator"},
+      {{"--sim-scenario", "s.txt"}, "--sim et --sim-scenario vont avec --simulator"},
+      {{"--simulator", "--sim-scenario=a", "--sim-scenario=b"},
+       "--sim-scenario est donné deux fois"},
       {{"--simulator", "--port", "/dev/ttyUSB0"},
        "--simulator prend le port 1 : associez l’autre ligne à un autre numéro"},
       {{"--chart", "t"}, "--chart demande -o FICHIER.svg"},
@@ -82,6 +98,35 @@ TEST(LireOptions, EveryMistakeIsNamedInOneLine) {
     EXPECT_FALSE(lecture.options.has_value()) << c.erreur;
     EXPECT_EQ(lecture.erreur, c.erreur);
     EXPECT_EQ(lecture.erreur.find('\n'), std::string::npos);
+  }
+}
+
+TEST(LireScriptDeRun, TellsNamesFromAFileByTheValueAlone) {
+  essai::DossierTemporaire dossier;
+  const std::string script = dossier.Fichier("script");
+  essai::EcrireTout(script, "heure\n# commentaire\nswitch");
+  const struct {
+    std::string valeur, entree;
+    std::vector<std::string> familles;
+    std::string erreur;
+  } cas[] = {
+      {script, "", {"heure", "switch"}, ""},
+      {"-", "validite ecran=non\nswitch", {"validite", "switch"}, ""},
+      {"-", "", {}, "entrée standard : aucune requête à faire"},
+      {"absent.txt", "", {}, "absent.txt : fichier illisible"},
+      {dossier.Chemin(), "", {}, dossier.Chemin() + " : script illisible"},
+      // Neither "/" nor ".txt": a name, whatever the disk holds.
+      {"script", "", {}, "requête 1 : requête inconnue « script »"},
+  };
+  for (const auto& c : cas) {
+    std::istringstream entree(c.entree);
+    std::string erreur;
+    const auto requetes = LireScriptDeRun(c.valeur, entree, erreur);
+    std::vector<std::string> familles;
+    for (const auto& requete : requetes.value_or(std::vector<RequeteScriptee>{}))
+      familles.push_back(requete.famille);
+    EXPECT_EQ(familles, c.familles) << c.valeur;
+    EXPECT_EQ(erreur.substr(0, c.erreur.size()), c.erreur) << c.valeur;
   }
 }
 

@@ -102,7 +102,7 @@ TEST(DemanderSwitch, PortThatCannotOpenSaysWhyOnTheStatusLine) {
   banc.port.RefuserOuverture("port 1 (/dev/ttyS0) : ouverture impossible : No such file");
   cmdDemSwi_Click(banc.console);
   EXPECT_EQ(banc.fenetre.lignes.back(), "Demande de Switch = Erreur n°-400");
-  EXPECT_EQ(banc.fenetre.etat, "Port port 1 (/dev/ttyS0) : ouverture impossible : No such file");
+  EXPECT_EQ(banc.fenetre.etat, "Ligne port 1 (/dev/ttyS0) : ouverture impossible : No such file");
 }
 
 }  // namespace

@@ -236,7 +236,7 @@ TEST(ConsoleSansTerminal, APortThatIsNoSerialLineSaysWhyAndTheRequestFails) {
                        Cas{fichier, "ce n’est pas une ligne série"}}) {
     ConsoleReelle console(c.chemin);
     EXPECT_EQ(console.Switch(), "Demande de Switch = Erreur n°-400");
-    EXPECT_EQ(console.fenetre.etat.rfind("Port port 1 (" + c.chemin + ") : ", 0), 0u)
+    EXPECT_EQ(console.fenetre.etat.rfind("Ligne port 1 (" + c.chemin + ") : ", 0), 0u)
         << console.fenetre.etat;
     EXPECT_NE(console.fenetre.etat.find(c.raison), std::string::npos) << console.fenetre.etat;
   }
@@ -316,7 +316,7 @@ TEST_F(ConsoleSurPseudoTerminal, ALineHeldByOneConsoleIsRefusedToAnother) {
   ConsoleReelle seconde(chemin_);
   EXPECT_EQ(seconde.Switch(), "Demande de Switch = Erreur n°-400");
   EXPECT_EQ(seconde.fenetre.etat,
-            "Port port 1 (" + chemin_ + ") : déjà utilisé par un autre programme");
+            "Ligne port 1 (" + chemin_ + ") : déjà utilisé par un autre programme");
   EXPECT_EQ(console_->Switch(), "Demande de Switch = Carte présente");
   const std::string requete = kEnq + kTrameSwitch + kEot + kAck + kAck;
   EXPECT_EQ(terminal_.Recu(), requete + requete) << "nothing from the second console";
@@ -329,7 +329,7 @@ TEST_F(ConsoleSurPseudoTerminal, ALineHeldByOneConsoleIsRefusedToAnother) {
   ASSERT_EQ(::ioctl(sansVerrou, TIOCEXCL), 0);
   EXPECT_EQ(seconde.Switch(), "Demande de Switch = Erreur n°-400");
   EXPECT_EQ(seconde.fenetre.etat,
-            "Port port 1 (" + chemin_ +
+            "Ligne port 1 (" + chemin_ +
                 ") : ligne en mode exclusif sans verrou : un programme qui ne la verrouille pas "
                 "la tient, ou l’a laissée ainsi en s’arrêtant ; « fuser -v " +
                 chemin_ + " » nomme ceux qui l’ont ouverte : fermez-les pour la libérer");
@@ -371,7 +371,7 @@ TEST(LigneDebranchee, IsToldAtOnceAndTheNextRequestOpensTheLineAgain) {
     if (debrancher.joinable()) debrancher.join();
     EXPECT_LT(std::chrono::steady_clock::now() - debut, 5s) << pendantRequete;
     EXPECT_LT(std::clock() - processeur, CLOCKS_PER_SEC / 2) << pendantRequete;
-    EXPECT_EQ(c.fenetre.etat.rfind("Port port 1 (" + lien + ") : ligne perdue : ", 0), 0u)
+    EXPECT_EQ(c.fenetre.etat.rfind("Ligne port 1 (" + lien + ") : ligne perdue : ", 0), 0u)
         << c.fenetre.etat;
     terminal = Brancher(lien);
     EXPECT_EQ(c.Switch(), "Demande de Switch = Carte présente") << pendantRequete;

@@ -22,6 +22,7 @@ class FenetreMemoire final : public FenetreEnregistree {
     etat = TexteEtat(contexte, message);
     etats.push_back(etat);
   }
+  std::string LireEtat() const override { return etat; }
   void AfficherCarte(const std::string& numero, const std::string& dateValidite) override {
     numeroCarte = numero;
     dateValidite_ = dateValidite;
