@@ -55,8 +55,8 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
       valeur = nom.substr(egal + 1);
       nom = nom.substr(0, egal);
     }
-    const bool attendValeur =
-        nom == "--port" || nom == "--data-dir" || nom == "--trace" || nom == "--run";
+    const bool attendValeur = nom == "--port" || nom == "--data-dir" || nom == "--trace" ||
+                              nom == "--run" || OptionCampagneAvecValeur(nom);
     if (attendValeur && !valeur) {
       if (i + 1 >= arguments.size()) return {std::nullopt, nom + " demande une valeur"};
       valeur = arguments[++i];
@@ -64,7 +64,9 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
       return {std::nullopt, nom + " ne prend pas de valeur"};
     }
 
-    if (nom == "--port") {
+    if (auto campagne = LireOptionCampagne(options.campagne, nom, valeur)) {
+      if (!campagne->empty()) return {std::nullopt, *campagne};
+    } else if (nom == "--port") {
       if (auto erreur = AssocierPort(options, *valeur); !erreur.empty()) {
         return {std::nullopt, erreur};
       }
@@ -98,6 +100,8 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
     return {std::nullopt, "--headless et --run vont ensemble : --headless --run REQUÊTES|FICHIER"};
   }
   if (options.json && !options.sansFenetre) return {std::nullopt, "--json va avec --headless"};
+  if (auto erreur = VerifierOptionsCampagne(options.campagne, options.sansFenetre); !erreur.empty())
+    return {std::nullopt, erreur};
   return {options, {}};
 }
 
@@ -105,6 +109,8 @@ std::string TexteAide(const std::string& programme) {
   return "Usage : " + programme +
          " [--port N=CHEMIN]... [--port CHEMIN] [--data-dir DOSSIER] [--simulator]\n"
          "       [--trace FICHIER] [--headless --run REQUÊTES|FICHIER [--json]]\n"
+         "       [--verbose] [--repeat N] [--for DURÉE] [--lines N,N...] [--junit FICHIER]\n"
+         "       [--report FICHIER.html]\n"
          "Console de test du terminal de paiement ZEF30 sur une ligne série.\n"
          "\n"
          "  --port N=CHEMIN     le port numéro N (1 à 20) de la liste est la ligne CHEMIN\n"
@@ -126,7 +132,8 @@ std::string TexteAide(const std::string& programme) {
          "  --run FICHIER       une requête par ligne avec ses entrées, par exemple\n"
          "                      « validite prix=1250 dossier=12 ecran=oui mode=video »,\n"
          "                      « maintenance duree=30 » (« Sortie Ecoute » après 30 s)\n"
-         "  --json              un objet JSON par requête, une ligne chacun\n"
+         "  --json              un objet JSON par requête, une ligne chacun\n" +
+         AideCampagne() +
          "  --help, --version\n"
          "\n"
          "La fenêtre demande un affichage : sans lui, lancez-la sous xvfb-run, avec\n"

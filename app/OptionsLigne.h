@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/OptionsCampagne.h"
+
 namespace zef30 {
 
 // What the operator asked for on the command line of zef30-console.
@@ -22,6 +24,7 @@ struct OptionsConsole {
   bool sansFenetre = false;
   std::optional<std::string> script;
   bool json = false;
+  OptionsCampagne campagne;  // --repeat, --for, --lines, --junit, --report, --verbose
   bool aide = false;
   bool version = false;
 };

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ExecutionCampagne.h"
 #include "app/OptionsLigne.h"
 #include "base/Horloge.h"
 #include "base/HorlogeMurale.h"
@@ -100,6 +101,12 @@ int main(int argc, char** argv) {
     requetes = LireRequetes(*options.script, erreur);
     if (!requetes) return Refuser("--run : " + erreur);
   }
+  // Several lines: this program again for each one, and this one gathers them.
+  const auto& lignes = options.campagne.lignes;
+  if (lignes.size() > 1) {
+    return zef30::ExecuterLignes(options, arguments, *requetes, dossier, std::cout, std::cerr);
+  }
+  const int numeroLigne = lignes.empty() ? 1 : lignes.front();
 
   if (!options.sansFenetre &&
       !zef30::AffichageDisponible([](const char* nom) { return std::getenv(nom); })) {
@@ -121,10 +128,11 @@ int main(int argc, char** argv) {
       std::cerr << kProgramme << " : le terminal simulé ne peut pas démarrer : " << erreur << '\n';
       return 1;
     }
-    table.Associer(1, chemin);
+    table.Associer(numeroLigne, chemin);
     simulateur->Demarrer();
     if (!options.json) {
-      std::cout << kProgramme << " : terminal simulé sur " << chemin << " (port 1)" << std::endl;
+      std::cout << kProgramme << " : terminal simulé sur " << chemin << " (port " << numeroLigne
+                << ")" << std::endl;
     }
   }
 
@@ -137,15 +145,18 @@ int main(int argc, char** argv) {
     if (!port.EcrireDans(*options.fichierTrace, erreur)) return Refuser("--trace " + erreur);
   }
   zef30::EtatConsole etat;
+  etat.NumeroPortCom = numeroLigne;
   zef30::Liaison liaison(port, horloge, etat.NumeroPortCom);
 
   if (options.sansFenetre) {
     // No QApplication: nothing of Qt is started, no display or platform plugin is needed.
-    zef30::FenetreTexte fenetre(options.json ? nullptr : &std::cout);
+    // The whole story with --verbose; otherwise the run tells a line a request itself.
+    zef30::FenetreTexte fenetre(options.json || !options.campagne.bavard ? nullptr : &std::cout);
     zef30::FichiersConsole fichiers(dossier, fenetre);
     zef30::Console console{etat, liaison, fenetre, fichiers};
     zef30::SignalerErreursPort(liaison, fenetre);
-    return zef30::ExecuterScript(console, fenetre, *requetes, options.json, std::cout, std::cerr);
+    return zef30::ExecuterSansFenetre(options, console, fenetre, *requetes, dossier, port.Fichier(),
+                                      std::cout, std::cerr);
   }
 
   return zef30::ExecuterFenetre(argc, argv, kProgramme, etat, liaison, port, dossier);
