@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <optional>
 
+#include "headless/Campagne.h"
+
 namespace zef30 {
 
 namespace {
@@ -103,8 +105,8 @@ std::vector<BilanLigne> RassemblerLignes(
     for (auto& s : lignes) {
       if (s.termine) continue;
       if (!s.sigterm && maintenant >= Horloge::Plus(s.nouvelle, silenceMaximal)) {
-        s.bilan.fin = "sans nouvelle depuis " + std::to_string(static_cast<long>(silenceMaximal)) +
-                      " s : arrêtée";
+        s.bilan.fin = "sans nouvelle depuis " +
+                      FormaterSecondes(silenceMaximal, std::locale::classic()) + " : arrêtée";
         ::kill(s.processus.pid, SIGTERM);
         s.sigterm = maintenant;
       } else if (s.sigterm && maintenant >= Horloge::Plus(*s.sigterm, kDelaiApresSigterm)) {

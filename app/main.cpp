@@ -120,7 +120,8 @@ int main(int argc, char** argv) {
   for (const auto& [numero, chemin] : options.ports) table.Associer(numero, chemin);
 
   std::optional<zef30::simulateur::TerminalSimule> simulateur;
-  if (options.simulateur) {
+  // In a campaign over several lines, the lines that --port maps are not simulated.
+  if (options.simulateur && options.ports.count(numeroLigne) == 0) {
     simulateur.emplace();
     std::string erreur;
     const std::string chemin = simulateur->OuvrirPseudoTerminal(erreur);

@@ -142,9 +142,9 @@ class LecteurJson {
 
 }  // namespace
 
-std::string SecondesMachine(double secondes) {
-  char texte[32];
-  std::snprintf(texte, sizeof texte, "%.6f", std::isfinite(secondes) ? secondes : 0.0);
+std::string SecondesMachine(double secondes, int decimales) {
+  char texte[48];
+  std::snprintf(texte, sizeof texte, "%.*f", decimales, std::isfinite(secondes) ? secondes : 0.0);
   return texte;
 }
 
@@ -172,8 +172,9 @@ std::string EnJson(const ExecutionRequete& e, const Releve* releve) {
                      ",\"requete\":" + EnChaineJson(e.famille) +
                      ",\"reussie\":" + (e.reussie ? "true" : "false");
   if (e.ligne != 0) json += ",\"ligne\":" + std::to_string(e.ligne);
-  json += ",\"debut\":" + SecondesMachine(SecondesDe(e.debut)) +
-          ",\"fin\":" + SecondesMachine(SecondesDe(e.fin)) +
+  // To the nanosecond, so that the record read back is the same.
+  json += ",\"debut\":" + SecondesMachine(SecondesDe(e.debut), 9) +
+          ",\"fin\":" + SecondesMachine(SecondesDe(e.fin), 9) +
           ",\"duree\":" + SecondesMachine(e.Duree()) + ",\"raison\":" + EnChaineJson(e.raison) +
           ",\"resultat\":" + EnChaineJson(e.ligneResultat) +
           ",\"etat\":" + EnChaineJson(e.ligneEtat);

@@ -40,7 +40,7 @@ std::optional<ExecutionRequete> LireExecutionJson(std::string_view ligne);
 // A text as a JSON string, quotes included, always valid UTF-8 (VersUtf8Valide).
 std::string EnChaineJson(std::string_view texte);
 
-// Seconds as JSON and XML write them: a dot, to the microsecond.
-std::string SecondesMachine(double secondes);
+// Seconds as JSON and XML write them: a dot, to the microsecond (or `decimales`).
+std::string SecondesMachine(double secondes, int decimales = 6);
 
 }  // namespace zef30
