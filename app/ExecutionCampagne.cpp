@@ -151,6 +151,10 @@ int ExecuterSansFenetre(const OptionsConsole& options, Console& console, Fenetre
       console, fenetre, requetes, reglages, sortie, [] { return ArretDemande(); },
       [&](const ExecutionRequete& e) { progression.Noter(e); });
   progression.Terminer();
+  if (campagne.interrompue) {
+    erreurs << "arrêtée par Ctrl-C après " << campagne.executions.size() << " requêtes"
+            << std::endl;
+  }
   SortiesCampagne sorties = Sorties(options, locale, campagne.executions);
   sorties.dossiers = {dossier};
   if (!trace.empty()) sorties.traces = {trace};

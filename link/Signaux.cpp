@@ -48,6 +48,14 @@ void RendreLaLigneEtTerminer(int signal) {
   }
   if (signal == SIGINT && ligneARendre.arretEnDouceur != 0 && ligneARendre.arretDemande == 0) {
     ligneARendre.arretDemande = 1;
+    // The operator learns at once that it was heard, and how to end without waiting.
+    static constexpr char kEntendu[] =
+        "\nCtrl-C : arrêt après la requête en cours (Ctrl-C encore : arrêt immédiat)\n";
+    const int erreur = errno;
+    if (::write(STDERR_FILENO, kEntendu, sizeof kEntendu - 1) < 0) {
+      // Nothing else to do from a signal handler.
+    }
+    errno = erreur;
     return;
   }
   const int fd = ligneARendre.fd;

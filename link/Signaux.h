@@ -16,7 +16,8 @@ namespace zef30 {
 void TerminerSurSignaux();
 
 // From now on, for a campaign that must end with its reports written: the first SIGINT (Ctrl-C)
-// only asks the run to stop (ArretDemande() turns true, the request under way runs to its end);
+// only asks the run to stop (ArretDemande() turns true, the request under way runs to its end,
+// standard error says so);
 // the next one, and SIGTERM and SIGHUP, end the console at once as above.
 void ArreterEnDouceurSurSigint();
 bool ArretDemande();

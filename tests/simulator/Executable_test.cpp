@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,7 @@
 #include "simulator/TerminalSimule.h"
 #include "tests/simulator/ConsoleTracee.h"
 #include "tests/simulator/Reglages.h"
+#include "tests/support/DossierTemporaire.h"
 
 extern char** environ;
 
@@ -90,6 +93,22 @@ class Programme {
       ligne.append(morceau, static_cast<std::size_t>(n));
     }
     return ligne.substr(0, ligne.find('\n'));
+  }
+
+  // Whether stdout (or stderr) has held `texte` within `limiteMs` (what it read up to there is
+  // gone).
+  bool AttendreSortie(const std::string& texte, int limiteMs, bool erreurs = false) {
+    std::string lu;
+    const int fd = erreurs ? erreurs_[0] : sortie_[0];
+    while (lu.find(texte) == std::string::npos) {
+      pollfd attente{fd, POLLIN, 0};
+      char morceau[256];
+      if (::poll(&attente, 1, limiteMs) != 1) return false;
+      const ssize_t n = ::read(fd, morceau, sizeof morceau);
+      if (n <= 0) return false;
+      lu.append(morceau, static_cast<std::size_t>(n));
+    }
+    return true;
   }
 
   // Everything the program wrote on a stream, once it has ended.
@@ -264,6 +283,49 @@ TEST(Executable, ReplaysARecordedLineAndTellsWhereTheConsoleDiffers) {
     if (k.code == 0) {
       EXPECT_EQ(c.fenetre.lignes, enregistrees);
     }
+  }
+}
+
+// A campaign ends by its duration, or on a first Ctrl-C after the request under way, with its
+// reports written; a second Ctrl-C ends it at once.
+TEST(Executable, ACampaignEndsCleanlyOnItsDurationOrCtrlC) {
+  struct Cas {
+    std::vector<std::string> arguments;
+    int ctrlC;  // sent once the third request has been told, in the listening after it
+    int code;
+    bool rapports;
+  };
+  const Cas cas[] = {
+      {{"--for", "0.3s"}, 0, 0, true},
+      {{"--repeat", "0"}, 1, 0, true},
+      {{"--repeat", "0"}, 2, 128 + SIGINT, false},
+  };
+  for (const Cas& k : cas) {
+    essai::DossierTemporaire dossier;
+    // A second's listening after each switch: the Ctrl-C come while it runs.
+    std::ofstream(dossier.Fichier("script.txt")) << "switch\nmaintenance duree=1\n";
+    std::vector<std::string> arguments = {
+        "--headless", "--simulator",    "--run",   dossier.Fichier("script.txt"),
+        "--data-dir", dossier.Chemin(), "--junit", dossier.Fichier("junit.xml")};
+    arguments.insert(arguments.end(), k.arguments.begin(), k.arguments.end());
+    Programme console(arguments, ZEF30_CONSOLE);
+    ASSERT_TRUE(console.Lance());
+    if (k.ctrlC > 0) {
+      ASSERT_TRUE(console.AttendreSortie("\n[3] switch : réussie", 10000));
+      // The second once the first has been heard, as an operator's would come.
+      for (int i = 0; i < k.ctrlC; ++i) {
+        console.Signaler(SIGINT);
+        if (i == 0) {
+          EXPECT_TRUE(console.AttendreSortie("Ctrl-C encore", 10000, true));
+        }
+      }
+    }
+    EXPECT_EQ(console.AttendreFin(10000), k.code);
+    std::ifstream junit(dossier.Fichier("junit.xml"));
+    EXPECT_EQ(junit.is_open(), k.rapports);
+    const std::string texte((std::istreambuf_iterator<char>(junit)), {});
+    EXPECT_EQ(texte.find("failures=\"0\""),
+              k.rapports ? texte.find("failures=") : std::string::npos);
   }
 }
 
