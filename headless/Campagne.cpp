@@ -104,6 +104,9 @@ ResultatCampagne ExecuterCampagne(Console& console, FenetreTexte& fenetre,
     }
     // A duration alone runs turn after turn; a script that asks nothing would never end.
     if (requetes.empty()) break;
+    // Result lines are told as they come and read by nobody after: over hours of turns the
+    // window's list keeps the last turn's, not all of them.
+    if (reglages.repetitions != 1) fenetre.lignes.clear();
   }
   return resultat;
 }

@@ -29,11 +29,16 @@ bool ConclureCampagne(const std::vector<ExecutionRequete>& executions,
     sortie << JsonResume(resume) << std::endl;
     return ecrits;
   }
-  sortie << TexteResume(resume, sorties.locale);
-  for (const auto& dossier : sorties.dossiers) {
-    const std::string d = AjouterSeparateur(dossier);
-    sortie << "journal : " << d << "ZEF30test.txt, tickets : " << d
-           << "ticket*.txt, rapports de télécollecte : " << d << "Telec/" << std::endl;
+  sortie << TexteResume(resume, sorties.locale, sorties.tableau);
+  if (sorties.dossiers.size() == 1) {
+    const std::string d = AjouterSeparateur(sorties.dossiers.front());
+    sortie << "journal : " << d << "ZEF30test.txt\ntickets : " << d
+           << "ticket*.txt\nrapports de télécollecte : " << d << "Telec/" << std::endl;
+  } else if (!sorties.dossiers.empty()) {
+    sortie << "journal ZEF30test.txt, tickets ticket*.txt et rapports de télécollecte Telec/ de "
+              "chaque ligne dans :"
+           << std::endl;
+    for (const auto& dossier : sorties.dossiers) sortie << "  " << dossier << std::endl;
   }
   for (const auto& trace : sorties.traces) sortie << "trace : " << trace << std::endl;
   for (const auto& rapport : rapports) sortie << rapport << std::endl;

@@ -16,6 +16,7 @@ namespace zef30 {
 struct SortiesCampagne {
   bool json = false;
   std::locale locale = std::locale::classic();
+  bool tableau = false;  // the table of the families in the text summary (a campaign's)
   std::vector<std::string> dossiers;   // the data folders: one, or one a line
   std::vector<std::string> traces;     // the trace files, when --trace was given
   std::optional<std::string> junit;    // --junit FILE

@@ -104,14 +104,11 @@ ResumeCampagne ResumerCampagne(const std::vector<ExecutionRequete>& executions) 
   return resume;
 }
 
-std::string TexteResume(const ResumeCampagne& r, const std::locale& locale) {
+std::string TexteResume(const ResumeCampagne& r, const std::locale& locale, bool tableau) {
   std::string texte = std::to_string(r.requetes) + (r.requetes > 1 ? " requêtes, " : " requête, ") +
                       std::to_string(r.reussies) + (r.reussies > 1 ? " réussies, " : " réussie, ") +
                       std::to_string(r.requetes - r.reussies) + " en échec, en " +
                       FormaterSecondes(r.duree, locale) + "\n";
-  const bool tableau =
-      !r.lignes.empty() || std::any_of(r.familles.begin(), r.familles.end(),
-                                       [](const auto& f) { return f.executions > 1; });
   if (!tableau) return texte;
   std::size_t largeur = 7;
   for (const auto& f : r.familles) largeur = std::max(largeur, f.famille.size());

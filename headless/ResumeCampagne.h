@@ -42,9 +42,9 @@ struct ResumeCampagne {
 
 ResumeCampagne ResumerCampagne(const std::vector<ExecutionRequete>& executions);
 
-// "N requêtes, R réussies, E en échec, en 3,2 s", then, when a family ran more than once or on
-// several lines, a table of the families with their failures by reason.
-std::string TexteResume(const ResumeCampagne& resume, const std::locale& locale);
+// "N requêtes, R réussies, E en échec, en 3,2 s", then, with `tableau`, a table of the families
+// with their failures by reason.
+std::string TexteResume(const ResumeCampagne& resume, const std::locale& locale, bool tableau);
 
 // The summary as one JSON object on one line ("resume": true tells it from a request's).
 std::string JsonResume(const ResumeCampagne& resume);

@@ -57,7 +57,7 @@ TEST(ResumeCampagne, EveryFigureComesFromTheRecords) {
     if (k.runs.empty()) continue;
     const std::string debut = std::to_string(k.requetes) + " requête" +
                               (k.requetes > 1 ? "s" : "") + ", " + std::to_string(k.reussies);
-    EXPECT_TRUE(TexteResume(r, std::locale::classic()).starts_with(debut));
+    EXPECT_TRUE(TexteResume(r, std::locale::classic(), true).starts_with(debut));
   }
 }
 
