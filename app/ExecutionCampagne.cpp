@@ -71,7 +71,9 @@ SortiesCampagne Sorties(const OptionsConsole& options, const std::locale& locale
   SortiesCampagne sorties;
   sorties.json = options.json;
   sorties.locale = locale;
-  sorties.junit = options.campagne.junit;
+  const auto& c = options.campagne;
+  sorties.tableau = c.repetitionsDonnees || c.duree || !c.lignes.empty();
+  sorties.junit = c.junit;
   sorties.rapport = options.campagne.rapport;
   sorties.horodatage = MomentMural("%Y-%m-%dT%H:%M:%S");
   sorties.description.debut = MomentMural("%Y-%m-%d %H:%M:%S");

@@ -2,6 +2,7 @@
 
 #include "base/Texte.h"
 #include "headless/Campagne.h"
+#include "link/TraceLigne.h"
 
 namespace zef30 {
 
@@ -31,7 +32,7 @@ void ProgressionCampagne::Noter(const ExecutionRequete& e) {
   compte.secondes += e.Duree();
   if (!e.reussie) {
     dernierEchec_ = (e.ligne != 0 ? "ligne " + std::to_string(e.ligne) + " " : "") + e.famille +
-                    " #" + std::to_string(e.rang) + " — " + e.raison;
+                    " #" + std::to_string(e.rang) + " — " + NommerControles(e.raison);
   }
   if (!active_) return;
   const Horloge::Instant maintenant = horloge_.Maintenant();
