@@ -26,6 +26,8 @@ namespace {
 
 // Beyond the longest wait of a request (a tele-collection's), a line that says nothing is hung.
 constexpr double kSilenceRequete = 900 + 60;
+// In each line's folder: what its process said on its error stream.
+constexpr const char* kErreursLigne = "erreurs.txt";
 
 std::string MomentMural(const char* format) {
   const std::tm maintenant = HorlogeMuraleSysteme().MaintenantLocal();
@@ -102,8 +104,15 @@ double SilenceMaximal(const std::vector<RequeteScriptee>& requetes) {
   return kSilenceRequete + ecoute;
 }
 
-// Starts line `ligne`'s process, its standard output on a pipe of ours. pid -1 when it could not.
-ProcessusLigne Lancer(const std::vector<std::string>& arguments, int ligne) {
+std::string DossierLigne(const std::string& dossier, int ligne) {
+  return AjouterSeparateur(dossier) + "ligne-" + std::to_string(ligne);
+}
+
+// Starts line `ligne`'s process, its standard output on a pipe of ours, its error stream appended
+// to `erreurs` (the lines' own messages and Ctrl-C notices would otherwise cross on the
+// terminal). pid -1 when it could not.
+ProcessusLigne Lancer(const std::vector<std::string>& arguments, int ligne,
+                      const std::string& erreurs) {
   ProcessusLigne p;
   p.ligne = ligne;
   int tube[2];
@@ -117,6 +126,8 @@ ProcessusLigne Lancer(const std::vector<std::string>& arguments, int ligne) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, tube[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, erreurs.c_str(),
+                                   O_WRONLY | O_CREAT | O_APPEND, 0644);
   const int erreur =
       ::posix_spawn(&p.pid, "/proc/self/exe", &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
@@ -175,13 +186,14 @@ int ExecuterLignes(const OptionsConsole& options, const std::vector<std::string>
   std::vector<std::string> dossiers, traces;
   std::vector<ProcessusLigne> processus;
   for (const int ligne : options.campagne.lignes) {
-    const std::string sien = AjouterSeparateur(dossier) + "ligne-" + std::to_string(ligne);
+    const std::string sien = DossierLigne(dossier, ligne);
     std::error_code ignore;
     std::filesystem::create_directories(sien, ignore);
     const std::string trace = TraceDeLigne(options.fichierTrace.value_or(""), ligne);
     dossiers.push_back(sien);
     if (!trace.empty()) traces.push_back(trace);
-    const ProcessusLigne p = Lancer(ArgumentsLigne(arguments, ligne, sien, trace), ligne);
+    const ProcessusLigne p = Lancer(ArgumentsLigne(arguments, ligne, sien, trace), ligne,
+                                    AjouterSeparateur(sien) + kErreursLigne);
     if (p.pid < 0) {
       erreurs << "ligne " << ligne << " : le processus ne peut pas démarrer" << std::endl;
       continue;
@@ -208,7 +220,9 @@ int ExecuterLignes(const OptionsConsole& options, const std::vector<std::string>
     executions.insert(executions.end(), bilan.executions.begin(), bilan.executions.end());
     if (bilan.fin.empty()) continue;
     entieres = false;
-    erreurs << "ligne " << bilan.ligne << " : " << bilan.fin << std::endl;
+    erreurs << "ligne " << bilan.ligne << " : " << bilan.fin << " (voir "
+            << AjouterSeparateur(DossierLigne(dossier, bilan.ligne)) << kErreursLigne << ")"
+            << std::endl;
   }
   std::stable_sort(executions.begin(), executions.end(),
                    [](const auto& a, const auto& b) { return a.debut < b.debut; });
