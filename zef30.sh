@@ -72,8 +72,8 @@ case "$commande" in
     familles="$("$programme" --help | sed -n '/--run REQUÊTES  /{n;s/^ *//p}')"
     # The registration closed the dossier of the first validity: the cancellation gets its own.
     familles="${familles/,annulation/,validite,annulation}"
-    echo "zef30.sh: no display here: the console runs without a window through every request" \
-      "family ($familles) on the simulated terminal"
+    echo "zef30.sh: no display here: every request family, without a window, on the simulated" \
+      "terminal (add --verbose for all that each one shows)"
     exec "$programme" --headless --simulator --run "$familles" "$@"
     ;;
   test)

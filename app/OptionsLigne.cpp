@@ -91,7 +91,7 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
     }
     const bool attendValeur = nom == "--port" || nom == "--data-dir" || nom == "--trace" ||
                               nom == "--run" || nom == "--sim" || nom == "--sim-scenario" ||
-                              OptionLectureTrace(nom);
+                              OptionLectureTrace(nom) || OptionCampagneAvecValeur(nom);
     // An option that is none of these says so, whatever follows it.
     const bool sansValeur = nom == "--simulator" || nom == "--headless" || nom == "--json" ||
                             nom == "--help" || nom == "-h" || nom == "--version";
@@ -102,7 +102,9 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
       return {std::nullopt, nom + " ne prend pas de valeur"};
     }
 
-    if (nom == "--port") {
+    if (auto campagne = LireOptionCampagne(options.campagne, nom, valeur)) {
+      if (!campagne->empty()) return {std::nullopt, *campagne};
+    } else if (nom == "--port") {
       if (auto erreur = AssocierPort(options, *valeur); !erreur.empty()) {
         return {std::nullopt, erreur};
       }
@@ -152,6 +154,8 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
     return {std::nullopt, "--headless et --run vont ensemble : --headless --run REQUÊTES|FICHIER"};
   }
   if (options.json && !options.sansFenetre) return {std::nullopt, "--json va avec --headless"};
+  if (auto erreur = VerifierOptionsCampagne(options.campagne, options.sansFenetre); !erreur.empty())
+    return {std::nullopt, erreur};
   return {options, {}};
 }
 
@@ -160,8 +164,14 @@ std::string TexteAide(const std::string& programme) {
          " [--port N=CHEMIN]... [--port CHEMIN] [--data-dir DOSSIER]\n"
          "       [--simulator [--sim CLÉ=VALEUR]... [--sim-scenario FICHIER]]\n"
          "       [--trace FICHIER] [--headless --run REQUÊTES|FICHIER|- [--json]]\n"
-         "       " + programme + " --decode TRACE\n"
-         "       " + programme + " --chart TRACE [--from T] [--to T] -o FICHIER.svg\n"
+         "       [--verbose] [--repeat N] [--for DURÉE] [--lines N,N...] [--junit FICHIER]\n"
+         "       [--report FICHIER.html]\n"
+         "       " +
+         programme +
+         " --decode TRACE\n"
+         "       " +
+         programme +
+         " --chart TRACE [--from T] [--to T] -o FICHIER.svg\n"
          "Console de test du terminal de paiement ZEF30 sur une ligne série.\n"
          "\n"
          "  --port N=CHEMIN     le port numéro N (1 à 20) de la liste est la ligne CHEMIN\n"
@@ -193,7 +203,8 @@ std::string TexteAide(const std::string& programme) {
          "                      un fichier se donne par un chemin : il contient « / » ou finit\n"
          "                      par « .txt » (./switch, script.txt) ; sinon, ce sont des noms\n"
          "  --run -             le script lu sur l’entrée standard\n"
-         "  --json              un objet JSON par requête, une ligne chacun\n"
+         "  --json              un objet JSON par requête, une ligne chacun\n" +
+         AideCampagne() +
          "  --decode TRACE      la trace, chaque trame nommée champ par champ sous son\n"
          "                      enregistrement\n"
          "  --chart TRACE       le diagramme de séquence de la trace, en SVG dans le FICHIER\n"

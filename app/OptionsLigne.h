@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "app/OptionsCampagne.h"
+
 namespace zef30 {
 
 // What the operator asked for on the command line of zef30-console.
@@ -35,6 +37,7 @@ struct OptionsConsole {
   std::optional<double> depuisMs;
   std::optional<double> jusquaMs;
   std::optional<std::string> fichierSvg;
+  OptionsCampagne campagne;  // --repeat, --for, --lines, --junit, --report, --verbose
   bool aide = false;
   bool version = false;
 };

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/ExecutionCampagne.h"
 #include "app/OptionsLigne.h"
 #include "app/ScriptDeRun.h"
 #include "base/Horloge.h"
@@ -133,6 +134,12 @@ int main(int argc, char** argv) {
                                            options.clesSimulateur, "--sim ", scenario, erreur)) {
     return Refuser(erreur);
   }
+  // Several lines: this program again for each one, and this one gathers them.
+  const auto& lignes = options.campagne.lignes;
+  if (lignes.size() > 1) {
+    return zef30::ExecuterLignes(options, arguments, *requetes, dossier, std::cout, std::cerr);
+  }
+  const int numeroLigne = lignes.empty() ? 1 : lignes.front();
 
   if (!options.sansFenetre &&
       !zef30::AffichageDisponible([](const char* nom) { return std::getenv(nom); })) {
@@ -149,7 +156,7 @@ int main(int argc, char** argv) {
   for (const auto& [numero, chemin] : options.ports) table.Associer(numero, chemin);
 
   std::optional<zef30::simulateur::TerminalSimule> simulateur;
-  if (options.simulateur) {
+  if (options.simulateur && options.ports.count(numeroLigne) == 0) {
     simulateur.emplace(std::move(scenario));
     std::string erreur;
     const std::string chemin = simulateur->OuvrirPseudoTerminal(erreur);
@@ -157,10 +164,11 @@ int main(int argc, char** argv) {
       std::cerr << kProgramme << " : le terminal simulé ne peut pas démarrer : " << erreur << '\n';
       return 1;
     }
-    table.Associer(1, chemin);
+    table.Associer(numeroLigne, chemin);
     simulateur->Demarrer();
     if (!options.json) {
-      std::cout << kProgramme << " : terminal simulé sur " << chemin << " (port 1)" << std::endl;
+      std::cout << kProgramme << " : terminal simulé sur " << chemin << " (port " << numeroLigne
+                << ")" << std::endl;
     }
   }
 
@@ -177,15 +185,18 @@ int main(int argc, char** argv) {
     if (!port.EcrireDans(*options.fichierTrace, erreur)) return Refuser("--trace " + erreur);
   }
   zef30::EtatConsole etat;
+  etat.NumeroPortCom = numeroLigne;
   zef30::Liaison liaison(port, horloge, etat.NumeroPortCom);
 
   if (options.sansFenetre) {
     // No QApplication: nothing of Qt is started, no display or platform plugin is needed.
-    zef30::FenetreTexte fenetre(options.json ? nullptr : &std::cout);
+    // The whole story with --verbose; otherwise the run tells a line a request itself.
+    zef30::FenetreTexte fenetre(options.json || !options.campagne.bavard ? nullptr : &std::cout);
     zef30::FichiersConsole fichiers(dossier, fenetre);
     zef30::Console console{etat, liaison, fenetre, fichiers};
     zef30::SignalerErreursPort(liaison, fenetre);
-    return zef30::ExecuterScript(console, fenetre, *requetes, options.json, std::cout, std::cerr);
+    return zef30::ExecuterSansFenetre(options, console, fenetre, *requetes, dossier, port.Fichier(),
+                                      std::cout, std::cerr);
   }
 
 #ifdef ZEF30_FENETRE

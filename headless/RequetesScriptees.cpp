@@ -5,6 +5,7 @@
 
 #include "base/Texte.h"
 #include "console/Gestionnaires.h"
+#include "headless/Campagne.h"
 #include "link/Trame.h"
 #include "requests/BoutonsConsole.h"
 #include "requests/ModeMaintenance.h"
@@ -212,90 +213,60 @@ bool EstReussie(const FamilleScriptee& famille, const Releve& releve) {
          releve.lignes.end();
 }
 
-std::string EnChaineJson(std::string_view texte) {
-  std::string json = "\"";
-  // JSON is UTF-8: raw bytes of the terminal that reached a text are taken as its Windows-1252.
-  for (const char c : VersUtf8Valide(texte)) {
-    const auto octet = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      json += '\\';
-      json += c;
-    } else if (octet < 0x20 || octet == 0x7F) {
-      char echappe[8];
-      std::snprintf(echappe, sizeof echappe, "\\u%04x", octet);
-      json += echappe;
-    } else {
-      json += c;
-    }
-  }
-  return json + "\"";
-}
-
-namespace {
-
-std::string TableauJson(const std::vector<std::string>& textes) {
-  std::string json = "[";
-  for (const auto& texte : textes) json += (json.size() > 1 ? "," : "") + EnChaineJson(texte);
-  return json + "]";
-}
-
-// What tells the operator why a request failed: its last status, or its last line. A status
-// line that was only emptied says nothing.
-std::string Raison(const Releve& releve) {
+// A status line that was only emptied says nothing.
+std::string DernierEtat(const Releve& releve) {
   const auto etat = std::find_if(releve.etats.rbegin(), releve.etats.rend(),
                                  [](const std::string& e) { return !e.empty(); });
-  if (etat != releve.etats.rend()) return *etat;
+  return etat == releve.etats.rend() ? std::string() : *etat;
+}
+
+std::string Raison(const Releve& releve) {
+  if (std::string etat = DernierEtat(releve); !etat.empty()) return etat;
   if (!releve.lignes.empty()) return releve.lignes.back();
   return "rien n’a été montré";
 }
 
-}  // namespace
+RequeteFaite ExecuterRequete(Console& console, FenetreTexte& fenetre,
+                             const RequeteScriptee& requete, const FamilleScriptee& famille) {
+  const Horloge& horloge = console.liaison.HorlogeLiaison();
+  fenetre.PrendreReleve();
+  RequeteFaite faite;
+  ExecutionRequete& e = faite.execution;
+  e.famille = famille.nom;
+  e.debut = horloge.Maintenant();
+  AppliquerEntrees(console, fenetre, requete);
+  const double duree = requete.duree.value_or(famille.dureeEcoute);
+  if (requete.duree || duree > 0) {
+    fenetre.ProgrammerClic(horloge, Horloge::Plus(horloge.Maintenant(), duree),
+                           [&console] { ExecuterGestionnaire(console, &Command1_Click, true); });
+  }
+  ExecuterGestionnaire(console, famille.gestionnaire, false);
+  fenetre.AnnulerClic();
+  e.fin = horloge.Maintenant();
+  faite.releve = fenetre.PrendreReleve();
+  const Releve& releve = faite.releve;
+  e.reussie = EstReussie(famille, releve);
+  if (!e.reussie) e.raison = Raison(releve);
+  // The line that says the outcome: the family's own success line when it came, else the first.
+  const bool succesMontre =
+      famille.reussie == nullptr && e.reussie && !std::string_view(famille.ligneSucces).empty();
+  if (succesMontre) {
+    e.ligneResultat = famille.ligneSucces;
+  } else if (!releve.lignes.empty()) {
+    e.ligneResultat = releve.lignes.front();
+  }
+  e.ligneEtat = DernierEtat(releve);
+  return faite;
+}
 
 int ExecuterScript(Console& console, FenetreTexte& fenetre,
                    const std::vector<RequeteScriptee>& requetes, bool json, std::ostream& sortie,
                    std::ostream& erreurs) {
-  int premierEchec = 0;
-  std::string nomEchec;
-  for (std::size_t i = 0; i < requetes.size(); ++i) {
-    const RequeteScriptee& requete = requetes[i];
-    const FamilleScriptee* famille = TrouverFamille(requete.famille);
-    if (famille == nullptr) continue;  // LireScript lets none through
-    const int numero = static_cast<int>(i + 1);
-    if (!json) sortie << "[" << numero << "] " << famille->nom << std::endl;
-    fenetre.PrendreReleve();
-    AppliquerEntrees(console, fenetre, requete);
-    const double duree = requete.duree.value_or(famille->dureeEcoute);
-    if (requete.duree || duree > 0) {
-      const Horloge& horloge = console.liaison.HorlogeLiaison();
-      fenetre.ProgrammerClic(horloge, Horloge::Plus(horloge.Maintenant(), duree),
-                             [&console] { ExecuterGestionnaire(console, &Command1_Click, true); });
-    }
-    ExecuterGestionnaire(console, famille->gestionnaire, false);
-    fenetre.AnnulerClic();
-    const Releve releve = fenetre.PrendreReleve();
-    const bool reussie = EstReussie(*famille, releve);
-    if (!reussie && premierEchec == 0) {
-      premierEchec = numero;
-      nomEchec = std::string(famille->nom) + " : " + Raison(releve);
-    }
-    if (json) {
-      sortie << "{\"numero\":" << numero << ",\"requete\":" << EnChaineJson(famille->nom)
-             << ",\"reussie\":" << (reussie ? "true" : "false")
-             << ",\"lignes\":" << TableauJson(releve.lignes)
-             << ",\"etats\":" << TableauJson(releve.etats)
-             << ",\"carte\":{\"numero\":" << EnChaineJson(releve.numeroCarte)
-             << ",\"validite\":" << EnChaineJson(releve.dateValidite) << "}"
-             << ",\"textes\":" << TableauJson(releve.textes)
-             << ",\"affichages\":" << TableauJson(releve.affichages)
-             << ",\"messages\":" << TableauJson(releve.messages) << "}" << std::endl;
-    } else {
-      sortie << "[" << numero << "] " << famille->nom << " : "
-             << (reussie ? "réussie" : "ÉCHEC — " + Raison(releve)) << std::endl;
-    }
-  }
-  if (premierEchec == 0) return 0;
-  erreurs << "requête " << premierEchec << " en échec (" << nomEchec << ")" << std::endl;
-  return 10 + std::min(premierEchec, 240);
+  ReglagesCampagne reglages;
+  reglages.json = json;
+  reglages.raconter = true;
+  const auto campagne = ExecuterCampagne(console, fenetre, requetes, reglages, sortie);
+  return CodeSortie(campagne.executions, erreurs);
 }
 
 }  // namespace zef30

@@ -8,6 +8,7 @@
 
 #include "console/Console.h"
 #include "console/Gestionnaires.h"
+#include "headless/ExecutionRequete.h"
 #include "headless/FenetreTexte.h"
 
 namespace zef30 {
@@ -52,14 +53,25 @@ void AppliquerEntrees(Console& console, FenetreTexte& fenetre, const RequeteScri
 // Whether what a request of `famille` showed is its success.
 bool EstReussie(const FamilleScriptee& famille, const Releve& releve);
 
+// One request run as the operator would: its inputs, its click and, for a listening, the click on
+// "Sortie Ecoute" after its `duree`. Its record (rank 0: the caller numbers it) and what it showed.
+struct RequeteFaite {
+  ExecutionRequete execution;
+  Releve releve;
+};
+RequeteFaite ExecuterRequete(Console& console, FenetreTexte& fenetre,
+                             const RequeteScriptee& requete, const FamilleScriptee& famille);
+
+// The last status line that said something; empty when none did.
+std::string DernierEtat(const Releve& releve);
+// What tells the operator why a request failed: its last status, or its last line.
+std::string Raison(const Releve& releve);
+
 // Runs the requests in order, printing each one's name and outcome (text), or one JSON object a
 // line per request (`json`). Returns 0 when every request succeeded, otherwise 10 + the position
 // of the first that did not (at most 250); `erreurs` names it.
 int ExecuterScript(Console& console, FenetreTexte& fenetre,
                    const std::vector<RequeteScriptee>& requetes, bool json, std::ostream& sortie,
                    std::ostream& erreurs);
-
-// A text as a JSON string, quotes included, always valid UTF-8 (VersUtf8Valide).
-std::string EnChaineJson(std::string_view texte);
 
 }  // namespace zef30

@@ -19,6 +19,9 @@ struct LigneARendre {
   volatile sig_atomic_t fd = -1;
   volatile sig_atomic_t faibleLatence = 0;
   termios trouves{};
+  // A first SIGINT that only asks for a stop.
+  volatile sig_atomic_t arretEnDouceur = 0;
+  volatile sig_atomic_t arretDemande = 0;
 };
 LigneARendre ligneARendre;
 
@@ -43,6 +46,18 @@ void RendreLaLigneEtTerminer(int signal) {
     errno = erreur;
     return;
   }
+  if (signal == SIGINT && ligneARendre.arretEnDouceur != 0 && ligneARendre.arretDemande == 0) {
+    ligneARendre.arretDemande = 1;
+    // The operator learns at once that it was heard, and how to end without waiting.
+    static constexpr char kEntendu[] =
+        "\nCtrl-C : arrêt après la requête en cours (Ctrl-C encore : arrêt immédiat)\n";
+    const int erreur = errno;
+    if (::write(STDERR_FILENO, kEntendu, sizeof kEntendu - 1) < 0) {
+      // Nothing else to do from a signal handler.
+    }
+    errno = erreur;
+    return;
+  }
   const int fd = ligneARendre.fd;
   if (fd >= 0) RestaurerLigne(fd, ligneARendre.trouves, ligneARendre.faibleLatence != 0);
   ::_exit(128 + signal);
@@ -58,6 +73,10 @@ void TerminerSurSignaux() {
   action.sa_flags = SA_RESTART;
   for (const int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
 }
+
+void ArreterEnDouceurSurSigint() { ligneARendre.arretEnDouceur = 1; }
+
+bool ArretDemande() { return ligneARendre.arretDemande != 0; }
 
 SignauxRetenus::SignauxRetenus() {
   const sigset_t fin = SignauxDeFin();

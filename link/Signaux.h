@@ -15,6 +15,13 @@ namespace zef30 {
 // Installed once, by the program, before it starts any thread.
 void TerminerSurSignaux();
 
+// From now on, for a campaign that must end with its reports written: the first SIGINT (Ctrl-C)
+// only asks the run to stop (ArretDemande() turns true, the request under way runs to its end,
+// standard error says so);
+// the next one, and SIGTERM and SIGHUP, end the console at once as above.
+void ArreterEnDouceurSurSigint();
+bool ArretDemande();
+
 // Those signals wait, in this thread, for as long as the object lives: what is taken or given
 // back as a whole (the line and what a signal must know of it) is never seen half done.
 class SignauxRetenus {

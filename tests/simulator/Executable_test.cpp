@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,7 @@
 #include "simulator/TerminalSimule.h"
 #include "tests/simulator/ConsoleTracee.h"
 #include "tests/simulator/Reglages.h"
+#include "tests/support/DossierTemporaire.h"
 #include "tests/support/Programme.h"
 
 namespace zef30 {
@@ -191,6 +194,51 @@ TEST(Executable, ReplaysARecordedLineAndTellsWhereTheConsoleDiffers) {
     if (k.code == 0) {
       EXPECT_EQ(c.fenetre.lignes, enregistrees);
     }
+  }
+}
+
+// A campaign ends by its duration, or on a first Ctrl-C after the request under way, with its
+// reports written; a second Ctrl-C ends it at once.
+TEST(Executable, ACampaignEndsCleanlyOnItsDurationOrCtrlC) {
+  struct Cas {
+    std::vector<std::string> arguments;
+    std::string script;
+    int ctrlC;  // sent once the first request has been told, in the listening after it
+    int code;
+    bool rapports;
+  };
+  const Cas cas[] = {
+      {{"--for", "0.3s"}, "switch\n", 0, 0, true},
+      {{"--repeat", "0"}, "switch\nmaintenance duree=1\n", 1, 0, true},
+      // A listening that outlasts the two Ctrl-C however loaded the machine.
+      {{"--repeat", "0"}, "switch\nmaintenance duree=60\n", 2, 128 + SIGINT, false},
+  };
+  for (const Cas& k : cas) {
+    essai::DossierTemporaire dossier;
+    // The Ctrl-C come while the listening after the first request runs.
+    std::ofstream(dossier.Fichier("script.txt")) << k.script;
+    std::vector<std::string> arguments = {
+        "--headless", "--simulator",    "--run",   dossier.Fichier("script.txt"),
+        "--data-dir", dossier.Chemin(), "--junit", dossier.Fichier("junit.xml")};
+    arguments.insert(arguments.end(), k.arguments.begin(), k.arguments.end());
+    Programme console(arguments, ZEF30_CONSOLE);
+    ASSERT_TRUE(console.Lance());
+    if (k.ctrlC > 0) {
+      ASSERT_TRUE(console.AttendreSortie("\n[1] switch : réussie", 10000));
+      // The second once the first has been heard, as an operator's would come.
+      for (int i = 0; i < k.ctrlC; ++i) {
+        console.Signaler(SIGINT);
+        if (i == 0) {
+          EXPECT_TRUE(console.AttendreSortie("Ctrl-C encore", 10000, true));
+        }
+      }
+    }
+    EXPECT_EQ(console.AttendreFin(10000), k.code);
+    std::ifstream junit(dossier.Fichier("junit.xml"));
+    EXPECT_EQ(junit.is_open(), k.rapports);
+    const std::string texte((std::istreambuf_iterator<char>(junit)), {});
+    EXPECT_EQ(texte.find("failures=\"0\""),
+              k.rapports ? texte.find("failures=") : std::string::npos);
   }
 }
 

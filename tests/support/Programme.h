@@ -74,6 +74,22 @@ class Programme {
     return ligne.substr(0, ligne.find('\n'));
   }
 
+  // Whether stdout (or stderr) has held `texte` within `limiteMs` (what it read up to there is
+  // gone).
+  bool AttendreSortie(const std::string& texte, int limiteMs, bool erreurs = false) {
+    std::string lu;
+    const int fd = erreurs ? erreurs_[0] : sortie_[0];
+    while (lu.find(texte) == std::string::npos) {
+      pollfd attente{fd, POLLIN, 0};
+      char morceau[256];
+      if (::poll(&attente, 1, limiteMs) != 1) return false;
+      const ssize_t n = ::read(fd, morceau, sizeof morceau);
+      if (n <= 0) return false;
+      lu.append(morceau, static_cast<std::size_t>(n));
+    }
+    return true;
+  }
+
   // Everything the program wrote on a stream, once it has ended.
   std::string Tout(bool erreurs) {
     std::string texte;

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/Horloge.h"
+#include "headless/ExecutionRequete.h"
+
+namespace zef30 {
+
+// One line of a campaign run by a process of its own, which writes its records on `fd`, one
+// JSON object a line.
+struct ProcessusLigne {
+  int ligne = 0;
+  pid_t pid = -1;
+  int fd = -1;
+};
+
+// What came of one line.
+struct BilanLigne {
+  int ligne = 0;
+  std::vector<ExecutionRequete> executions;
+  // Empty when its process ended by itself with a code of a run; otherwise how it ended
+  // ("arrêtée par le signal 11", "sans nouvelle depuis 900 s : arrêtée").
+  std::string fin;
+};
+
+// Reads every line's records as they come, in one loop that never waits on any single line:
+// a line that hangs or crashes costs the others nothing. A line whose process says nothing for
+// `silenceMaximal` seconds (on `horloge`) is taken as hung: it gets SIGTERM, then SIGKILL, and
+// keeps the records it had sent. `suivi` hears of each record as it comes. Returns once every
+// process has ended, each descriptor closed.
+std::vector<BilanLigne> RassemblerLignes(const std::vector<ProcessusLigne>& processus,
+                                         const Horloge& horloge, double silenceMaximal,
+                                         const std::function<void(const ExecutionRequete&)>& suivi);
+
+// The arguments of the process of line `ligne`: those of the campaign, without what only the
+// whole campaign does (--lines, --junit, --report, --data-dir, --trace, --json, --verbose), and
+// with the line, its folder, its trace file and JSON.
+std::vector<std::string> ArgumentsLigne(const std::vector<std::string>& arguments, int ligne,
+                                        const std::string& dossier, const std::string& trace);
+
+// The trace file of line `ligne`: "-ligne-N" before the extension of `trace` ("trace.txt" gives
+// "trace-ligne-2.txt"); empty for no trace.
+std::string TraceDeLigne(const std::string& trace, int ligne);
+
+}  // namespace zef30

@@ -1,0 +1,86 @@
+#include "app/OptionsCampagne.h"
+
+#include <algorithm>
+
+#include "base/Texte.h"
+#include "headless/Campagne.h"
+#include "link/TablePorts.h"
+
+namespace zef30 {
+
+namespace {
+
+// A month: longer than any campaign would want, short enough to stay a sane deadline.
+constexpr double kDureeMaximale = 31 * 86'400.0;
+
+}  // namespace
+
+bool OptionCampagneAvecValeur(const std::string& nom) {
+  return nom == "--repeat" || nom == "--for" || nom == "--lines" || nom == "--junit" ||
+         nom == "--report";
+}
+
+std::optional<std::string> LireOptionCampagne(OptionsCampagne& options, const std::string& nom,
+                                              const std::optional<std::string>& valeur) {
+  if (nom == "--verbose") {
+    options.bavard = true;
+    return std::string();
+  }
+  if (!OptionCampagneAvecValeur(nom) || !valeur) return std::nullopt;
+  if (nom == "--repeat") {
+    const auto fois = LireEntierStrict(*valeur);
+    if (!fois) return "--repeat demande un nombre de tours (0 : jusqu’à --for ou Ctrl-C)";
+    if (options.repetitionsDonnees) return std::string("--repeat est donné deux fois");
+    options.repetitions = *fois;
+    options.repetitionsDonnees = true;
+  } else if (nom == "--for") {
+    const auto secondes = LireDuree(*valeur);
+    if (!secondes || *secondes <= 0 || *secondes > kDureeMaximale) {
+      return "--for demande une durée (45s, 30m, 8h, 1h30m), pas « " + Citer(*valeur) + " »";
+    }
+    options.duree = *secondes;
+  } else if (nom == "--lines") {
+    options.lignes.clear();
+    for (const std::string_view morceau : Decouper(*valeur, ",")) {
+      const auto numero = LireEntierStrict(SansBlancs(morceau));
+      if (!numero || *numero < TablePorts::kPremier || *numero > TablePorts::kDernier) {
+        return "--lines : « " + Citer(morceau) + " » n’est pas un port de 1 à 20";
+      }
+      if (std::find(options.lignes.begin(), options.lignes.end(), *numero) !=
+          options.lignes.end()) {
+        return "--lines : le port " + std::to_string(*numero) + " est donné deux fois";
+      }
+      options.lignes.push_back(*numero);
+    }
+    if (options.lignes.empty()) return std::string("--lines demande des numéros de port");
+  } else {
+    auto& champ = nom == "--junit" ? options.junit : options.rapport;
+    if (valeur->empty()) return nom + " demande un fichier";
+    champ = *valeur;
+  }
+  return std::string();
+}
+
+std::string VerifierOptionsCampagne(const OptionsCampagne& options, bool sansFenetre) {
+  const bool donnee = options.repetitionsDonnees || options.duree || !options.lignes.empty() ||
+                      options.junit || options.rapport || options.bavard;
+  if (donnee && !sansFenetre) {
+    return "--repeat, --for, --lines, --junit, --report et --verbose vont avec --headless";
+  }
+  return {};
+}
+
+std::string AideCampagne() {
+  return "  --verbose           tout ce que montre chaque requête (sinon : une ligne par\n"
+         "                      requête, puis un résumé)\n"
+         "  --repeat N          le script N fois (0 : jusqu’à la fin de --for, ou Ctrl-C) ;\n"
+         "                      un premier Ctrl-C finit la requête en cours et écrit les\n"
+         "                      rapports, un second arrête tout\n"
+         "  --for DURÉE         le script encore et encore pendant DURÉE (45s, 30m, 8h)\n"
+         "  --lines 1,2,3       le script sur chaque port en même temps, un processus par\n"
+         "                      ligne, chacune dans DOSSIER/ligne-N\n"
+         "  --junit FICHIER     un rapport JUnit XML : une suite par ligne, un cas par requête\n"
+         "  --report FICHIER    une page HTML : résumé, durées de chaque requête, échecs\n";
+}
+
+}  // namespace zef30

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zef30 {
+
+// The options of a headless run that make it a campaign, and how it is told.
+struct OptionsCampagne {
+  int repetitions = 1;                 // --repeat N: turns of the script; 0 until --for or Ctrl-C
+  std::optional<double> duree;         // --for DURÉE, in seconds
+  std::vector<int> lignes;             // --lines 1,2,3: port numbers, one process a line
+  std::optional<std::string> junit;    // --junit FILE
+  std::optional<std::string> rapport;  // --report FILE.html
+  bool bavard = false;                 // --verbose: the whole story of each request
+  bool repetitionsDonnees = false;
+};
+
+// Whether `nom` is one of these options and takes a value.
+bool OptionCampagneAvecValeur(const std::string& nom);
+
+// Reads option `nom` into `options`: nullopt when it is none of them, an empty text when it is
+// read, the reason otherwise.
+std::optional<std::string> LireOptionCampagne(OptionsCampagne& options, const std::string& nom,
+                                              const std::optional<std::string>& valeur);
+
+// What is wrong with these options together with the others, or an empty text.
+std::string VerifierOptionsCampagne(const OptionsCampagne& options, bool sansFenetre);
+
+// Their lines of --help.
+std::string AideCampagne();
+
+}  // namespace zef30

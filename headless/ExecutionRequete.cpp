@@ -1,0 +1,218 @@
+#include "headless/ExecutionRequete.h"
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+
+#include "base/Texte.h"
+#include "headless/FenetreTexte.h"
+
+namespace zef30 {
+
+namespace {
+
+double SecondesDe(Horloge::Instant instant) {
+  return std::chrono::duration<double>(instant.time_since_epoch()).count();
+}
+
+Horloge::Instant InstantDe(double secondes) {
+  return Horloge::Instant{} +
+         std::chrono::duration_cast<Horloge::Duree>(std::chrono::duration<double>(secondes));
+}
+
+std::string TableauJson(const std::vector<std::string>& textes) {
+  std::string json = "[";
+  for (const auto& texte : textes) json += (json.size() > 1 ? "," : "") + EnChaineJson(texte);
+  return json + "]";
+}
+
+void AjouterUtf8(std::string& texte, unsigned point) {
+  if (point < 0x80) {
+    texte += static_cast<char>(point);
+  } else if (point < 0x800) {
+    texte += static_cast<char>(0xC0 | (point >> 6));
+    texte += static_cast<char>(0x80 | (point & 0x3F));
+  } else {
+    texte += static_cast<char>(0xE0 | (point >> 12));
+    texte += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+    texte += static_cast<char>(0x80 | (point & 0x3F));
+  }
+}
+
+// Reads the top-level fields of one JSON object whose values are scalars; arrays and objects
+// inside it are skipped. Every step moves forward in the text, so it ends within its length.
+class LecteurJson {
+ public:
+  explicit LecteurJson(std::string_view texte) : t_(texte) {}
+
+  std::optional<std::map<std::string, std::string>> Objet() {
+    std::map<std::string, std::string> champs;
+    Blancs();
+    if (!Prendre('{')) return std::nullopt;
+    Blancs();
+    if (Prendre('}')) return champs;
+    for (;;) {
+      Blancs();
+      auto cle = Chaine();
+      Blancs();
+      if (!cle || !Prendre(':')) return std::nullopt;
+      Blancs();
+      if (i_ < t_.size() && (t_[i_] == '{' || t_[i_] == '[')) {
+        if (!SauterCompose()) return std::nullopt;
+      } else {
+        auto valeur = i_ < t_.size() && t_[i_] == '"' ? Chaine() : Mot();
+        if (!valeur) return std::nullopt;
+        champs[*cle] = *valeur;
+      }
+      Blancs();
+      if (Prendre('}')) return champs;
+      if (!Prendre(',')) return std::nullopt;
+    }
+  }
+
+ private:
+  bool Prendre(char c) {
+    if (i_ >= t_.size() || t_[i_] != c) return false;
+    ++i_;
+    return true;
+  }
+  void Blancs() {
+    while (i_ < t_.size() && (t_[i_] == ' ' || t_[i_] == '\t' || t_[i_] == '\r' || t_[i_] == '\n'))
+      ++i_;
+  }
+  std::optional<std::string> Mot() {
+    const std::size_t debut = i_;
+    while (i_ < t_.size() && std::string_view(",}] \t\r\n").find(t_[i_]) == std::string_view::npos)
+      ++i_;
+    if (i_ == debut) return std::nullopt;
+    return std::string(t_.substr(debut, i_ - debut));
+  }
+  std::optional<std::string> Chaine() {
+    if (!Prendre('"')) return std::nullopt;
+    std::string texte;
+    while (i_ < t_.size()) {
+      const char c = t_[i_++];
+      if (c == '"') return texte;
+      if (c != '\\') {
+        texte += c;
+        continue;
+      }
+      if (i_ >= t_.size()) return std::nullopt;
+      const char e = t_[i_++];
+      const std::string_view simples = "\"\\/bfnrt", valeurs = "\"\\/\b\f\n\r\t";
+      if (const auto k = simples.find(e); k != std::string_view::npos) {
+        texte += valeurs[k];
+      } else if (e == 'u' && i_ + 4 <= t_.size()) {
+        unsigned point = 0;
+        for (const char h : t_.substr(i_, 4)) {
+          const auto chiffre =
+              std::string_view("0123456789abcdef")
+                  .find(static_cast<char>(h >= 'A' && h <= 'F' ? h - 'A' + 'a' : h));
+          if (chiffre == std::string_view::npos) return std::nullopt;
+          point = point * 16 + static_cast<unsigned>(chiffre);
+        }
+        i_ += 4;
+        // A half of a pair stands for a character this reader does not need: the replacement.
+        AjouterUtf8(texte, point >= 0xD800 && point <= 0xDFFF ? 0xFFFD : point);
+      } else {
+        return std::nullopt;
+      }
+    }
+    return std::nullopt;
+  }
+  // An array or an object, whatever it holds, up to its closing bracket.
+  bool SauterCompose() {
+    std::size_t profondeur = 0;
+    while (i_ < t_.size()) {
+      const char c = t_[i_];
+      if (c == '"') {
+        if (!Chaine()) return false;
+        continue;
+      }
+      ++i_;
+      if (c == '{' || c == '[') ++profondeur;
+      if ((c == '}' || c == ']') && --profondeur == 0) return true;
+    }
+    return false;
+  }
+
+  std::string_view t_;
+  std::size_t i_ = 0;
+};
+
+}  // namespace
+
+std::string SecondesMachine(double secondes, int decimales) {
+  char texte[48];
+  std::snprintf(texte, sizeof texte, "%.*f", decimales, std::isfinite(secondes) ? secondes : 0.0);
+  return texte;
+}
+
+std::string EnChaineJson(std::string_view texte) {
+  std::string json = "\"";
+  // JSON is UTF-8: raw bytes of the terminal that reached a text are taken as its Windows-1252.
+  for (const char c : VersUtf8Valide(texte)) {
+    const auto octet = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      json += '\\';
+      json += c;
+    } else if (octet < 0x20 || octet == 0x7F) {
+      char echappe[8];
+      std::snprintf(echappe, sizeof echappe, "\\u%04x", octet);
+      json += echappe;
+    } else {
+      json += c;
+    }
+  }
+  return json + "\"";
+}
+
+std::string EnJson(const ExecutionRequete& e, const Releve* releve) {
+  std::string json = "{\"numero\":" + std::to_string(e.rang) +
+                     ",\"requete\":" + EnChaineJson(e.famille) +
+                     ",\"reussie\":" + (e.reussie ? "true" : "false");
+  if (e.ligne != 0) json += ",\"ligne\":" + std::to_string(e.ligne);
+  // To the nanosecond, so that the record read back is the same.
+  json += ",\"debut\":" + SecondesMachine(SecondesDe(e.debut), 9) +
+          ",\"fin\":" + SecondesMachine(SecondesDe(e.fin), 9) +
+          ",\"duree\":" + SecondesMachine(e.Duree()) + ",\"raison\":" + EnChaineJson(e.raison) +
+          ",\"resultat\":" + EnChaineJson(e.ligneResultat) +
+          ",\"etat\":" + EnChaineJson(e.ligneEtat);
+  if (releve != nullptr) {
+    json += ",\"lignes\":" + TableauJson(releve->lignes) +
+            ",\"etats\":" + TableauJson(releve->etats) +
+            ",\"carte\":{\"numero\":" + EnChaineJson(releve->numeroCarte) +
+            ",\"validite\":" + EnChaineJson(releve->dateValidite) + "}" +
+            ",\"textes\":" + TableauJson(releve->textes) +
+            ",\"affichages\":" + TableauJson(releve->affichages) +
+            ",\"messages\":" + TableauJson(releve->messages);
+  }
+  return json + "}";
+}
+
+std::optional<ExecutionRequete> LireExecutionJson(std::string_view ligne) {
+  const auto champs = LecteurJson(ligne).Objet();
+  if (!champs || !champs->contains("numero") || !champs->contains("requete")) return std::nullopt;
+  const auto champ = [&](const char* nom) {
+    const auto trouve = champs->find(nom);
+    return trouve == champs->end() ? std::string() : trouve->second;
+  };
+  ExecutionRequete e;
+  const auto rang = LireEntierStrict(champ("numero"));
+  const auto numeroLigne = LireEntierStrict(champ("ligne"));
+  const auto debut = LireNombre(champ("debut"));
+  const auto fin = LireNombre(champ("fin"));
+  if (!rang || !debut || !fin || *fin < *debut) return std::nullopt;
+  e.rang = *rang;
+  e.ligne = numeroLigne.value_or(0);
+  e.famille = champ("requete");
+  e.debut = InstantDe(*debut);
+  e.fin = InstantDe(*fin);
+  e.reussie = champ("reussie") == "true";
+  e.raison = champ("raison");
+  e.ligneResultat = champ("resultat");
+  e.ligneEtat = champ("etat");
+  return e;
+}
+
+}  // namespace zef30

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "base/Horloge.h"
+
+namespace zef30 {
+
+struct Releve;
+
+// One run of one request in a headless run or a campaign: what every account of it reads (the
+// line a request, the summary, the JSON records, JUnit and the HTML report), made once when the
+// request ends.
+struct ExecutionRequete {
+  std::string famille;
+  int rang = 0;   // its place in the run, from 1, over every turn of the script
+  int ligne = 0;  // the port number of its line in a campaign over several lines, 0 otherwise
+  // On the monotonic clock: from the click to the result.
+  Horloge::Instant debut{};
+  Horloge::Instant fin{};
+  bool reussie = false;
+  std::string raison;         // why it failed; empty when it succeeded
+  std::string ligneResultat;  // the last result line it showed, empty when none
+  std::string ligneEtat;      // its last status line that said something
+
+  double Duree() const { return std::chrono::duration<double>(fin - debut).count(); }
+};
+
+// The record as one JSON object on one line: the fields of the record ("numero" its rank,
+// "requete" its family, "debut" and "fin" in seconds of the monotonic clock), then, when
+// `releve` is given, everything the request showed.
+std::string EnJson(const ExecutionRequete& execution, const Releve* releve);
+
+// The record read back from such a line (the other fields are skipped); nullopt for a line that
+// is not one (a summary, a broken line).
+std::optional<ExecutionRequete> LireExecutionJson(std::string_view ligne);
+
+// A text as a JSON string, quotes included, always valid UTF-8 (VersUtf8Valide).
+std::string EnChaineJson(std::string_view texte);
+
+// Seconds as JSON and XML write them: a dot, to the microsecond (or `decimales`).
+std::string SecondesMachine(double secondes, int decimales = 6);
+
+}  // namespace zef30

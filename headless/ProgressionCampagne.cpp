@@ -1,0 +1,76 @@
+#include "headless/ProgressionCampagne.h"
+
+#include "base/Texte.h"
+#include "headless/Campagne.h"
+#include "link/TraceLigne.h"
+
+namespace zef30 {
+
+namespace {
+
+constexpr double kIntervalle = 0.1;
+// A terminal line wider than this would wrap, and the next redraw would leave its start behind.
+constexpr std::size_t kCaracteresMax = 200;
+
+}  // namespace
+
+ProgressionCampagne::ProgressionCampagne(std::ostream& sortie, bool active, const Horloge& horloge,
+                                         int prevues, std::optional<double> duree,
+                                         std::locale locale)
+    : sortie_(sortie),
+      active_(active),
+      horloge_(horloge),
+      prevues_(prevues),
+      duree_(duree),
+      locale_(std::move(locale)),
+      depart_(horloge.Maintenant()) {}
+
+void ProgressionCampagne::Noter(const ExecutionRequete& e) {
+  Compte& compte = lignes_[e.ligne];
+  ++compte.faites;
+  if (e.reussie) ++compte.reussies;
+  compte.secondes += e.Duree();
+  if (!e.reussie) {
+    dernierEchec_ = (e.ligne != 0 ? "ligne " + std::to_string(e.ligne) + " " : "") + e.famille +
+                    " #" + std::to_string(e.rang) + " — " + NommerControles(e.raison);
+  }
+  if (!active_) return;
+  const Horloge::Instant maintenant = horloge_.Maintenant();
+  if (montree_ && maintenant < Horloge::Plus(*montree_, kIntervalle)) return;
+  montree_ = maintenant;
+  sortie_ << "\r" << Ligne() << "\x1b[K" << std::flush;
+}
+
+void ProgressionCampagne::Terminer() {
+  if (active_ && montree_) sortie_ << "\r\x1b[K" << std::flush;
+}
+
+std::string ProgressionCampagne::Ligne() const {
+  std::string ligne;
+  int faites = 0;
+  double secondes = 0;
+  for (const auto& [numero, c] : lignes_) {
+    if (!ligne.empty()) ligne += " · ";
+    if (numero != 0) ligne += "ligne " + std::to_string(numero) + " ";
+    ligne += std::to_string(c.faites) + (prevues_ > 0 ? "/" + std::to_string(prevues_) : "") +
+             " ✓" + std::to_string(c.reussies) + " ✗" + std::to_string(c.faites - c.reussies);
+    faites += c.faites;
+    secondes += c.secondes;
+  }
+  if (faites > 0) ligne += " · " + FormaterSecondes(secondes / faites, locale_) + "/requête";
+  if (duree_) {
+    const double ecoule = std::chrono::duration<double>(horloge_.Maintenant() - depart_).count();
+    ligne += " · reste " + FormaterSecondes(*duree_ > ecoule ? *duree_ - ecoule : 0, locale_);
+  }
+  if (!dernierEchec_.empty()) ligne += " · dernier échec : " + dernierEchec_;
+  // Cut on a character's first byte, never inside one.
+  std::size_t caracteres = 0;
+  for (std::size_t i = 0; i < ligne.size(); ++i) {
+    if ((static_cast<unsigned char>(ligne[i]) & 0xC0) != 0x80 && ++caracteres > kCaracteresMax) {
+      return ligne.substr(0, i) + "…";
+    }
+  }
+  return ligne;
+}
+
+}  // namespace zef30

@@ -1,0 +1,159 @@
+#include "headless/ResumeCampagne.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "headless/Campagne.h"
+
+namespace zef30 {
+
+namespace {
+
+// `texte` filled with blanks to `largeur` characters (UTF-8 characters, not bytes).
+std::string Colonne(const std::string& texte, std::size_t largeur) {
+  const auto caracteres =
+      static_cast<std::size_t>(std::count_if(texte.begin(), texte.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+      }));
+  return texte + std::string(largeur > caracteres ? largeur - caracteres : 0, ' ') + " ";
+}
+
+// The families of a set of runs, each with its durations until the figures are made.
+class Groupes {
+ public:
+  void Ajouter(const ExecutionRequete& e, int ligne) {
+    auto place = places_.find({ligne, e.famille});
+    if (place == places_.end()) {
+      place = places_.emplace(std::make_pair(ligne, e.famille), familles_.size()).first;
+      ResumeFamille nouvelle;
+      nouvelle.famille = e.famille;
+      nouvelle.ligne = ligne;
+      familles_.push_back(std::move(nouvelle));
+      durees_.emplace_back();
+    }
+    ResumeFamille& f = familles_[place->second];
+    ++f.executions;
+    durees_[place->second].push_back(e.Duree());
+    if (e.reussie) {
+      ++f.reussies;
+      return;
+    }
+    const auto raison = std::find_if(f.echecs.begin(), f.echecs.end(),
+                                     [&](const auto& r) { return r.first == e.raison; });
+    if (raison == f.echecs.end()) {
+      f.echecs.emplace_back(e.raison, 1);
+    } else {
+      ++raison->second;
+    }
+  }
+  std::vector<ResumeFamille> Figures() {
+    for (std::size_t i = 0; i < familles_.size(); ++i) {
+      familles_[i].durees = CalculerFigures(std::move(durees_[i]));
+    }
+    return std::move(familles_);
+  }
+
+ private:
+  std::vector<ResumeFamille> familles_;
+  std::map<std::pair<int, std::string>, std::size_t> places_;
+  std::vector<std::vector<double>> durees_;
+};
+
+}  // namespace
+
+FiguresDurees CalculerFigures(std::vector<double> durees) {
+  if (durees.empty()) return {};
+  std::sort(durees.begin(), durees.end());
+  const std::size_t n = durees.size();
+  FiguresDurees f;
+  f.minimum = durees.front();
+  f.maximum = durees.back();
+  f.mediane = n % 2 == 1 ? durees[n / 2] : (durees[n / 2 - 1] + durees[n / 2]) / 2;
+  const auto rang = static_cast<std::size_t>(std::ceil(0.95 * static_cast<double>(n)));
+  f.p95 = durees[std::clamp<std::size_t>(rang, 1, n) - 1];
+  return f;
+}
+
+ResumeCampagne ResumerCampagne(const std::vector<ExecutionRequete>& executions) {
+  ResumeCampagne resume;
+  for (const auto& e : executions) {
+    if (std::find(resume.lignes.begin(), resume.lignes.end(), e.ligne) == resume.lignes.end())
+      resume.lignes.push_back(e.ligne);
+  }
+  std::sort(resume.lignes.begin(), resume.lignes.end());
+  if (resume.lignes.size() == 1 && resume.lignes.front() == 0) resume.lignes.clear();
+  const bool plusieurs = resume.lignes.size() > 1;
+
+  Groupes parLigne, toutes;
+  Horloge::Instant debut = Horloge::Instant::max(), fin = Horloge::Instant::min();
+  for (const auto& e : executions) {
+    ++resume.requetes;
+    if (e.reussie) ++resume.reussies;
+    debut = std::min(debut, e.debut);
+    fin = std::max(fin, e.fin);
+    if (plusieurs) parLigne.Ajouter(e, e.ligne);
+    toutes.Ajouter(e, plusieurs ? 0 : e.ligne);
+  }
+  if (!executions.empty()) resume.duree = std::chrono::duration<double>(fin - debut).count();
+  resume.familles = parLigne.Figures();
+  std::stable_sort(
+      resume.familles.begin(), resume.familles.end(),
+      [](const ResumeFamille& a, const ResumeFamille& b) { return a.ligne < b.ligne; });
+  for (auto& f : toutes.Figures()) resume.familles.push_back(std::move(f));
+  return resume;
+}
+
+std::string TexteResume(const ResumeCampagne& r, const std::locale& locale, bool tableau) {
+  std::string texte = std::to_string(r.requetes) + (r.requetes > 1 ? " requêtes, " : " requête, ") +
+                      std::to_string(r.reussies) + (r.reussies > 1 ? " réussies, " : " réussie, ") +
+                      std::to_string(r.requetes - r.reussies) + " en échec, en " +
+                      FormaterSecondes(r.duree, locale) + "\n";
+  if (!tableau) return texte;
+  std::size_t largeur = 7;
+  for (const auto& f : r.familles) largeur = std::max(largeur, f.famille.size());
+  texte += Colonne("requête", largeur) + (r.lignes.empty() ? "" : Colonne("ligne", 6)) +
+           Colonne("fois", 6) + Colonne("réussies", 8) + Colonne("échecs", 6) + Colonne("min", 9) +
+           Colonne("médiane", 9) + Colonne("p95", 9) + "max\n";
+  for (const auto& f : r.familles) {
+    const auto s = [&](double secondes) { return Colonne(FormaterSecondes(secondes, locale), 9); };
+    std::string ligne =
+        Colonne(f.famille, largeur) +
+        (r.lignes.empty() ? "" : Colonne(f.ligne == 0 ? "toutes" : std::to_string(f.ligne), 6)) +
+        Colonne(std::to_string(f.executions), 6) + Colonne(std::to_string(f.reussies), 8) +
+        Colonne(std::to_string(f.executions - f.reussies), 6) + s(f.durees.minimum) +
+        s(f.durees.mediane) + s(f.durees.p95) + FormaterSecondes(f.durees.maximum, locale);
+    texte += ligne + "\n";
+    for (const auto& [raison, fois] : f.echecs) {
+      texte += "    " + std::to_string(fois) + " × " + raison + "\n";
+    }
+  }
+  return texte;
+}
+
+std::string JsonResume(const ResumeCampagne& r) {
+  std::string json = "{\"resume\":true,\"requetes\":" + std::to_string(r.requetes) +
+                     ",\"reussies\":" + std::to_string(r.reussies) +
+                     ",\"echecs\":" + std::to_string(r.requetes - r.reussies) +
+                     ",\"duree\":" + SecondesMachine(r.duree) + ",\"familles\":[";
+  bool premiere = true;
+  for (const auto& f : r.familles) {
+    json += std::string(premiere ? "" : ",") + "{\"requete\":" + EnChaineJson(f.famille);
+    premiere = false;
+    if (!r.lignes.empty())
+      json += ",\"ligne\":" + (f.ligne == 0 ? std::string("\"toutes\"") : std::to_string(f.ligne));
+    json += ",\"executions\":" + std::to_string(f.executions) +
+            ",\"reussies\":" + std::to_string(f.reussies) + ",\"echecs\":[";
+    for (std::size_t i = 0; i < f.echecs.size(); ++i) {
+      json += std::string(i == 0 ? "" : ",") + "{\"raison\":" + EnChaineJson(f.echecs[i].first) +
+              ",\"fois\":" + std::to_string(f.echecs[i].second) + "}";
+    }
+    json += "],\"duree\":{\"min\":" + SecondesMachine(f.durees.minimum) +
+            ",\"mediane\":" + SecondesMachine(f.durees.mediane) +
+            ",\"p95\":" + SecondesMachine(f.durees.p95) +
+            ",\"max\":" + SecondesMachine(f.durees.maximum) + "}}";
+  }
+  return json + "]}";
+}
+
+}  // namespace zef30

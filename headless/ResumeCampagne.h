@@ -1,0 +1,52 @@
+#pragma once
+
+#include <locale>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "headless/ExecutionRequete.h"
+
+namespace zef30 {
+
+// The durations of a set of runs, in seconds: the median is the middle one (the mean of the two
+// middle ones for an even count), the 95th percentile the smallest that at least 95 % of the runs
+// do not exceed. All 0 for no run.
+struct FiguresDurees {
+  double minimum = 0;
+  double mediane = 0;
+  double p95 = 0;
+  double maximum = 0;
+};
+FiguresDurees CalculerFigures(std::vector<double> durees);
+
+// The runs of one request family, on one line or (`ligne` 0) on every line.
+struct ResumeFamille {
+  std::string famille;
+  int ligne = 0;
+  int executions = 0;
+  int reussies = 0;
+  std::vector<std::pair<std::string, int>> echecs;  // reason and count, first seen first
+  FiguresDurees durees;
+};
+
+struct ResumeCampagne {
+  int requetes = 0;
+  int reussies = 0;
+  double duree = 0;         // seconds from the first request's start to the last one's end
+  std::vector<int> lignes;  // the lines' port numbers, when the runs name them
+  // Each family in the order it first ran: per line when there are several lines, then over all
+  // of them.
+  std::vector<ResumeFamille> familles;
+};
+
+ResumeCampagne ResumerCampagne(const std::vector<ExecutionRequete>& executions);
+
+// "N requêtes, R réussies, E en échec, en 3,2 s", then, with `tableau`, a table of the families
+// with their failures by reason.
+std::string TexteResume(const ResumeCampagne& resume, const std::locale& locale, bool tableau);
+
+// The summary as one JSON object on one line ("resume": true tells it from a request's).
+std::string JsonResume(const ResumeCampagne& resume);
+
+}  // namespace zef30

@@ -1,0 +1,82 @@
+// A campaign on the simulated terminal's virtual line: its turns, its duration and the operator's
+// stop end it where they say, and every record it tells can be read back.
+#include "headless/Campagne.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "console/FichiersConsole.h"
+#include "link/Liaison.h"
+#include "simulator/LigneVirtuelle.h"
+#include "tests/support/DossierTemporaire.h"
+
+namespace zef30 {
+namespace {
+
+TEST(Campagne, EndsAfterItsTurnsItsDurationOrTheStop) {
+  struct Cas {
+    int repetitions;
+    std::optional<double> duree;
+    int arretApres;  // records before the stop is asked; 0: never
+    int executions;  // -1: as many as the duration holds
+    bool interrompue;
+  };
+  const Cas cas[] = {
+      {3, std::nullopt, 0, 6, false}, {0, 2.0, 0, -1, false},
+      {5, 1e-6, 0, 1, false},  // the duration passes during the first request
+      {0, std::nullopt, 5, 5, true},  {2, 3600.0, 0, 4, false},  // the turns end it first
+  };
+  for (const Cas& k : cas) {
+    essai::DossierTemporaire dossier;
+    simulateur::LigneVirtuelle ligne;
+    EtatConsole etat;
+    Liaison liaison{ligne, ligne.HorlogeLigne(), etat.NumeroPortCom};
+    FenetreTexte fenetre;
+    FichiersConsole fichiers(dossier.Chemin(), fenetre);
+    Console console{etat, liaison, fenetre, fichiers};
+    std::string erreur;
+    const auto requetes = LireScript("switch,consultation", erreur);
+    ASSERT_TRUE(requetes) << erreur;
+    ReglagesCampagne reglages;
+    reglages.repetitions = k.repetitions;
+    reglages.duree = k.duree;
+    reglages.ligne = 3;
+    int faites = 0;
+    std::ostringstream sortie;
+    const auto campagne = ExecuterCampagne(
+        console, fenetre, *requetes, reglages, sortie,
+        [&] { return k.arretApres != 0 && faites >= k.arretApres; },
+        [&](const ExecutionRequete&) { ++faites; });
+
+    const auto& runs = campagne.executions;
+    EXPECT_EQ(campagne.interrompue, k.interrompue);
+    ASSERT_FALSE(runs.empty());
+    if (k.executions >= 0) {
+      EXPECT_EQ(runs.size(), static_cast<std::size_t>(k.executions));
+    } else {
+      // None starts after the duration, and it ended only once the duration had passed.
+      const auto fin = runs.front().debut + std::chrono::seconds(2);
+      EXPECT_LT(runs.back().debut, fin);
+      EXPECT_GE(runs.back().fin, fin);
+      EXPECT_GT(runs.size(), 2u);
+    }
+    std::istringstream lignes(sortie.str());
+    std::string texte;
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+      const ExecutionRequete& e = runs[i];
+      EXPECT_EQ(e.rang, static_cast<int>(i + 1));
+      EXPECT_EQ(e.famille, i % 2 == 0 ? "switch" : "consultation");
+      EXPECT_TRUE(e.reussie) << e.raison;
+      std::getline(lignes, texte);
+      EXPECT_EQ(texte, LigneRequete(e, std::locale::classic()));
+      // What a line's process sends is what its parent reads.
+      const auto relue = LireExecutionJson(EnJson(e, nullptr));
+      ASSERT_TRUE(relue);
+      EXPECT_EQ(EnJson(*relue, nullptr), EnJson(e, nullptr));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zef30
