@@ -55,15 +55,6 @@ std::optional<int> LireVitesse(std::string_view parametres) {
   return std::nullopt;
 }
 
-int MillisecondesAvant(Horloge::Instant echeance) {
-  using namespace std::chrono;
-  const auto reste = echeance - steady_clock::now();
-  if (reste <= steady_clock::duration::zero()) return 0;
-  // Rounded up so that the wait never ends a hair before its deadline.
-  const auto ms = duration_cast<milliseconds>(reste + milliseconds(1) - nanoseconds(1));
-  return static_cast<int>(std::min<long long>(ms.count(), 60'000));
-}
-
 bool ReglerLigneBrute(int fd, speed_t vitesse) {
   termios tio{};
   if (::tcgetattr(fd, &tio) != 0) return false;
@@ -225,32 +216,13 @@ void PortPosix::Rendre() {
   fd_ = -1;
 }
 
-void PortPosix::Fermer() {
-  Rendre();
-  tampon_.clear();
-  debut_ = 0;
-}
-
-void PortPosix::Perdre(const std::string& raison) {
-  Rendre();
-  erreur_ = entete_ + "ligne perdue : " + raison;
-}
-
-std::size_t PortPosix::EnMain() const { return tampon_.size() - debut_; }
-
 int PortPosix::EnAttenteSysteme() const {
   int n = 0;
   if (::ioctl(fd_, FIONREAD, &n) != 0 || n < 0) return 0;
   return n;
 }
 
-bool PortPosix::Recueillir(std::size_t voulus) {
-  if (fd_ < 0) return false;
-  voulus = std::min(voulus, kTamponMax);
-  if (EnMain() >= voulus) return true;
-  // What was read already goes first: the buffer never holds more than one wait asked for.
-  tampon_.erase(0, debut_);
-  debut_ = 0;
+bool PortPosix::Remplir(std::size_t voulus) {
   char morceau[512];
   while (tampon_.size() < voulus) {
     const std::size_t n = std::min(sizeof morceau, voulus - tampon_.size());
@@ -281,44 +253,8 @@ int PortPosix::NombreEnAttente() {
   return static_cast<int>(std::min<long long>(n, std::numeric_limits<int>::max()));
 }
 
-std::string PortPosix::Lire() {
-  std::string lu;
-  if (tailleLecture_ == 1) {
-    Recueillir(1);
-    if (EnMain() > 0) lu.assign(1, tampon_[debut_++]);
-  } else {
-    // Everything waiting, up to kTamponMax: a terminal that never pauses cannot keep one read
-    // going. (The system's count may not hold yet what a read of a pseudo-terminal would find.)
-    Recueillir(kTamponMax);
-    lu = tampon_.substr(debut_);
-    tampon_.clear();
-  }
-  if (debut_ >= tampon_.size()) {
-    tampon_.clear();
-    debut_ = 0;
-  }
-  return lu;
-}
-
-void PortPosix::AttendreAuMoins(int nombre, Horloge::Instant echeance) {
-  for (;;) {
-    if (nombre <= 0) return;
-    const auto voulus = static_cast<std::size_t>(nombre);
-    if (!Recueillir(voulus) || EnMain() >= std::min(voulus, kTamponMax)) return;
-    const int ms = MillisecondesAvant(echeance);
-    if (ms <= 0) return;
-    pollfd attente{fd_, POLLIN, 0};
-    const int pret = ::poll(&attente, 1, ms);
-    if (pret < 0 && errno != EINTR) return;
-    // A hung-up line stays readable (reads give 0) and would wake poll() at once, forever: take
-    // what the system still holds, then the line is gone.
-    if (pret > 0 && (attente.revents & (POLLHUP | POLLERR | POLLNVAL))) {
-      if (Recueillir(kTamponMax)) {
-        Perdre((attente.revents & POLLHUP) ? "raccrochée" : "erreur de ligne");
-      }
-      return;
-    }
-  }
+std::string PortPosix::RaisonCoupure(short evenements) const {
+  return (evenements & POLLHUP) ? "raccrochée" : "erreur de ligne";
 }
 
 }  // namespace zef30

@@ -187,29 +187,16 @@ bool PortReseau::Ouvrir(int numero, std::string_view parametres) {
   return fd_ >= 0;
 }
 
-void PortReseau::Fermer() {
+void PortReseau::Rendre() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  tampon_.clear();
-  debut_ = 0;
-}
-
-void PortReseau::Perdre(const std::string& raison) {
-  ::close(fd_);
-  fd_ = -1;
-  erreur_ = entete_ + "ligne perdue : " + raison;
 }
 
 void PortReseau::Envoyer(std::string_view octets) {
   if (fd_ >= 0 && !EcrireSurLigne(fd_, octets, true)) Perdre(RaisonReseau(errno));
 }
 
-bool PortReseau::Recueillir(std::size_t voulus) {
-  if (fd_ < 0) return false;
-  voulus = std::min(voulus, kTamponMax);
-  if (EnMain() >= voulus) return true;
-  tampon_.erase(0, debut_);
-  debut_ = 0;
+bool PortReseau::Remplir(std::size_t voulus) {
   char morceau[4096];
   std::string reponses;
   while (tampon_.size() < voulus) {
@@ -249,42 +236,6 @@ int PortReseau::NombreEnAttente() {
   // window waiting on the socket is not woken again by them.
   Recueillir(kTamponMax);
   return static_cast<int>(EnMain());
-}
-
-std::string PortReseau::Lire() {
-  std::string lu;
-  if (tailleLecture_ == 1) {
-    Recueillir(1);
-    if (EnMain() > 0) lu.assign(1, tampon_[debut_++]);
-  } else {
-    Recueillir(kTamponMax);
-    lu = tampon_.substr(debut_);
-    tampon_.clear();
-  }
-  if (debut_ >= tampon_.size()) {
-    tampon_.clear();
-    debut_ = 0;
-  }
-  return lu;
-}
-
-void PortReseau::AttendreAuMoins(int nombre, Horloge::Instant echeance) {
-  for (;;) {
-    if (nombre <= 0) return;
-    const auto voulus = static_cast<std::size_t>(nombre);
-    if (!Recueillir(voulus) || EnMain() >= std::min(voulus, kTamponMax)) return;
-    const int ms = MillisecondesAvant(echeance);
-    if (ms <= 0) return;
-    pollfd attente{fd_, POLLIN, 0};
-    const int pret = ::poll(&attente, 1, ms);
-    if (pret < 0 && errno != EINTR) return;
-    // A reset or closed connection is readable, and its end is read by the next Recueillir; one
-    // that poll() says is gone without a read telling it would wake the wait at once, forever.
-    if (pret > 0 && (attente.revents & (POLLHUP | POLLERR | POLLNVAL))) {
-      if (Recueillir(kTamponMax)) Perdre("connexion perdue");
-      return;
-    }
-  }
 }
 
 }  // namespace zef30
