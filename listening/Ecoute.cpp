@@ -81,10 +81,12 @@ std::string Ecoute::Executer(Ecouteur& ecouteur) {
 
 void Ecoute::EnvoyerAck() { console.liaison.EnvoyerCaractere(ACK); }
 
-std::string Ecoute::TrameCourante() const {
-  // No header announces a frame longer than kTrameMax: an STX further back starts none.
-  const std::size_t depuis = trace_.size() - std::min(trace_.size(), kTrameMax);
-  const auto stx = std::string_view(trace_).substr(depuis).rfind(STX);
+std::string Ecoute::TrameCourante(std::size_t controle) const {
+  // No header announces a frame longer than kTrameMax: an STX further back starts none. The
+  // check character is any byte, STX too: the frame starts before it.
+  const std::size_t fin = trace_.size() - std::min(trace_.size(), controle);
+  const std::size_t depuis = fin - std::min(fin, kTrameMax);
+  const auto stx = std::string_view(trace_).substr(depuis, fin - depuis).rfind(STX);
   if (stx == std::string_view::npos) return {};
   return trace_.substr(depuis + stx);
 }
@@ -126,8 +128,9 @@ void Ecoute::Derouler(Ecouteur& ecouteur) {
 }
 
 std::string Ecoute::ReleverFinDeBloc(Ecouteur& ecouteur) {
-  Consigner(Attendre(ecouteur.regles.attenteControle));
-  derniereTrame_ = TrameCourante();
+  const std::string controle = Attendre(ecouteur.regles.attenteControle);
+  Consigner(controle);
+  derniereTrame_ = TrameCourante(controle.size());
   return derniereTrame_;
 }
 

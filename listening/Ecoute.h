@@ -84,9 +84,10 @@ class Ecoute {
 
   std::string Attendre(double limite) { return AttendreCaractere(console, limite); }
   void EnvoyerAck();
-  // The trace from its last STX: the frame just completed (empty when there is no STX within
-  // the longest frame a header announces).
-  std::string TrameCourante() const;
+  // The trace from its last STX before the `controle` characters that end it (the check
+  // character just read): the frame just completed (empty when there is no STX within the
+  // longest frame a header announces).
+  std::string TrameCourante(std::size_t controle) const;
   // Every character read, in order; past a bound, the newest ones only, after a line saying
   // how many of the first were not kept.
   const std::string& Trace() const { return trace_; }

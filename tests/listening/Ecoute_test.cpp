@@ -152,6 +152,12 @@ TEST(Ecoute, EachListenerEndsOnItsOwnMarkOrAtItsLimit) {
   }
 }
 
+// `trame` with `controle` for its check character.
+std::string AvecControle(std::string trame, char controle) {
+  trame.back() = controle;
+  return trame;
+}
+
 TEST(Ecoute, DisplayFramesShowTwoLinesAndValidityHidesWhatIsTyped) {
   struct Cas {
     std::string (*ecouter)(Console&);
@@ -163,6 +169,9 @@ TEST(Ecoute, DisplayFramesShowTwoLinesAndValidityHidesWhatIsTyped) {
        std::string(16, ' ') + "\r\nCODE ****       "},
       {EcouterDemVAl, TrameAffichage("10.00 EUR", "MERCI"), "10.00 EUR       \r\nMERCI           "},
       {EcouterDemEnr, TrameAffichage("10.00 EUR", "CODE"), "10.00 EUR       \r\nCODE            "},
+      // A check character that is an STX, as any byte may be: the frame starts before it.
+      {EcouterDemEnr, AvecControle(TrameAffichage("10.00 EUR", "MERCI"), STX),
+       "10.00 EUR       \r\nMERCI           "},
       // Longer than any frame a header announces: its STX starts none, nothing is shown.
       {EcouterDemEnr, EncadrerMessage("D" + std::string(kTrameMax, 'x')), ""},
   };
