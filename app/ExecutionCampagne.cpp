@@ -15,6 +15,7 @@
 #include "console/FichiersConsole.h"
 #include "headless/Campagne.h"
 #include "headless/ConclusionCampagne.h"
+#include "headless/JournalCampagne.h"
 #include "headless/ProgressionCampagne.h"
 #include "link/Signaux.h"
 
@@ -29,6 +30,9 @@ constexpr double kSilenceRequete = 900 + 60;
 // In each line's folder: what its process said on its error stream.
 constexpr const char* kErreursLigne = "erreurs.txt";
 
+// When a campaign began, as JUnit writes it; its journal is named after it.
+constexpr const char* kHorodatage = "%Y-%m-%dT%H:%M:%S";
+
 std::string MomentMural(const char* format) {
   const std::tm maintenant = HorlogeMuraleSysteme().MaintenantLocal();
   char texte[32];
@@ -38,7 +42,7 @@ std::string MomentMural(const char* format) {
 
 // What the line of port `ligne` is, and the serial number its terminal gave in a consultation.
 std::string Terminal(const OptionsConsole& options, int ligne,
-                     const std::vector<ExecutionRequete>& executions) {
+                     const ParcoursExecutions& executions) {
   std::string texte = "ligne " + std::to_string(ligne) + " : ";
   if (const auto port = options.ports.find(ligne); port != options.ports.end()) {
     texte += port->second;
@@ -47,12 +51,12 @@ std::string Terminal(const OptionsConsole& options, int ligne,
   } else {
     texte += "/dev/ttyS" + std::to_string(ligne - 1);
   }
-  for (const auto& e : executions) {
-    if (e.ligne == ligne && e.reussie && e.ligneResultat.starts_with("No Serie: ")) {
-      return texte + ", " + e.ligneResultat;
-    }
-  }
-  return texte;
+  std::string serie;
+  executions([&](const ExecutionRequete& e) {
+    if (serie.empty() && e.ligne == ligne && e.reussie && e.ligneResultat.starts_with("No Serie: "))
+      serie = e.ligneResultat;
+  });
+  return serie.empty() ? texte : texte + ", " + serie;
 }
 
 ReglagesCampagne Reglages(const OptionsConsole& options, const std::locale& locale) {
@@ -68,23 +72,25 @@ ReglagesCampagne Reglages(const OptionsConsole& options, const std::locale& loca
   return reglages;
 }
 
+// What the end of the run says, its records read back from `journal`.
 SortiesCampagne Sorties(const OptionsConsole& options, const std::locale& locale,
-                        const std::vector<ExecutionRequete>& executions) {
+                        const std::string& horodatage, const JournalCampagne& journal) {
   SortiesCampagne sorties;
+  sorties.enregistrements = journal.Chemin();
   sorties.json = options.json;
   sorties.locale = locale;
   const auto& c = options.campagne;
   sorties.tableau = c.repetitionsDonnees || c.duree || !c.lignes.empty();
   sorties.junit = c.junit;
   sorties.rapport = options.campagne.rapport;
-  sorties.horodatage = MomentMural("%Y-%m-%dT%H:%M:%S");
+  sorties.horodatage = horodatage;
   sorties.description.debut = MomentMural("%Y-%m-%d %H:%M:%S");
   sorties.description.console = "zef30-console " ZEF30_VERSION;
   sorties.description.script = options.script.value_or("");
   std::vector<int> lignes = options.campagne.lignes;
   if (lignes.empty()) lignes.push_back(1);
   for (const int ligne : lignes) {
-    sorties.description.terminaux.push_back(Terminal(options, ligne, executions));
+    sorties.description.terminaux.push_back(Terminal(options, ligne, journal.Parcours()));
   }
   return sorties;
 }
@@ -160,21 +166,22 @@ int ExecuterSansFenetre(const OptionsConsole& options, Console& console, Fenetre
   ProgressionCampagne progression(erreurs, !options.json && ::isatty(STDERR_FILENO) == 1,
                                   console.liaison.HorlogeLiaison(), Progression(options, requetes),
                                   options.campagne.duree, locale);
+  const std::string horodatage = MomentMural(kHorodatage);
+  JournalCampagne journal(CheminJournal(dossier, horodatage));
   const auto campagne = ExecuterCampagne(
       console, fenetre, requetes, reglages, sortie, [] { return ArretDemande(); },
-      [&](const ExecutionRequete& e) { progression.Noter(e); });
+      [&](const ExecutionRequete& e) { progression.Noter(e); }, &journal);
   progression.Terminer();
   if (campagne.interrompue) {
-    erreurs << "arrêtée par Ctrl-C après " << campagne.executions.size() << " requêtes"
-            << std::endl;
+    erreurs << "arrêtée par Ctrl-C après " << journal.Nombre() << " requêtes" << std::endl;
   }
-  SortiesCampagne sorties = Sorties(options, locale, campagne.executions);
+  SortiesCampagne sorties = Sorties(options, locale, horodatage, journal);
   sorties.dossiers = {dossier};
   if (!trace.empty()) sorties.traces = {trace};
   FenetreTexte fenetreRapports;
   const bool ecrits =
-      ConclureCampagne(campagne.executions, sorties, fenetreRapports, sortie, erreurs);
-  const int code = CodeSortie(campagne.executions, erreurs);
+      ConclureCampagne(journal.Parcours(), sorties, fenetreRapports, sortie, erreurs);
+  const int code = CodeSortie(journal.PremierEchec(), erreurs);
   return code == 0 && !ecrits ? 1 : code;
 }
 
@@ -200,11 +207,14 @@ int ExecuterLignes(const OptionsConsole& options, const std::vector<std::string>
     }
     processus.push_back(p);
   }
+  const std::string horodatage = MomentMural(kHorodatage);
+  JournalCampagne journal(CheminJournal(dossier, horodatage));
   HorlogeSysteme horloge;
   ProgressionCampagne progression(erreurs, !options.json && ::isatty(STDERR_FILENO) == 1, horloge,
                                   Progression(options, requetes), options.campagne.duree, locale);
   const auto bilans = RassemblerLignes(
-      processus, horloge, SilenceMaximal(requetes), [&](const ExecutionRequete& e) {
+      processus, horloge, SilenceMaximal(requetes),
+      [&](const ExecutionRequete& e) {
         if (options.json) {
           sortie << EnJson(e, nullptr) << std::endl;
         } else {
@@ -212,26 +222,23 @@ int ExecuterLignes(const OptionsConsole& options, const std::vector<std::string>
           sortie << "ligne " << e.ligne << " · " << LigneRequete(e, locale) << std::endl;
         }
         progression.Noter(e);
-      });
+      },
+      &journal);
   progression.Terminer();
-  std::vector<ExecutionRequete> executions;
   bool entieres = processus.size() == options.campagne.lignes.size();
   for (const auto& bilan : bilans) {
-    executions.insert(executions.end(), bilan.executions.begin(), bilan.executions.end());
     if (bilan.fin.empty()) continue;
     entieres = false;
     erreurs << "ligne " << bilan.ligne << " : " << bilan.fin << " (voir "
             << AjouterSeparateur(DossierLigne(dossier, bilan.ligne)) << kErreursLigne << ")"
             << std::endl;
   }
-  std::stable_sort(executions.begin(), executions.end(),
-                   [](const auto& a, const auto& b) { return a.debut < b.debut; });
-  SortiesCampagne sorties = Sorties(options, locale, executions);
+  SortiesCampagne sorties = Sorties(options, locale, horodatage, journal);
   sorties.dossiers = dossiers;
   sorties.traces = traces;
   FenetreTexte fenetre;
-  const bool ecrits = ConclureCampagne(executions, sorties, fenetre, sortie, erreurs);
-  const int code = CodeSortie(executions, erreurs);
+  const bool ecrits = ConclureCampagne(journal.Parcours(), sorties, fenetre, sortie, erreurs);
+  const int code = CodeSortie(journal.PremierEchec(), erreurs);
   if (code != 0) return code;
   return !entieres ? 3 : ecrits ? 0 : 1;
 }

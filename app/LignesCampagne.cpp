@@ -30,14 +30,19 @@ struct Suivi {
   std::optional<Horloge::Instant> sigterm;
 };
 
-void LireLignes(Suivi& s, const std::function<void(const ExecutionRequete&)>& suivi) {
+void LireLignes(Suivi& s, const std::function<void(const ExecutionRequete&)>& suivi,
+                JournalCampagne* journal) {
   std::size_t debut = 0;
   for (std::size_t fin; (fin = s.tampon.find('\n', debut)) != std::string::npos; debut = fin + 1) {
     auto execution = LireExecutionJson(std::string_view(s.tampon).substr(debut, fin - debut));
     if (!execution) continue;  // the line's summary, or what is not a record
     execution->ligne = s.processus.ligne;
     if (suivi) suivi(*execution);
-    s.bilan.executions.push_back(std::move(*execution));
+    if (journal != nullptr) {
+      journal->Ajouter(*execution);
+    } else {
+      s.bilan.executions.push_back(std::move(*execution));
+    }
   }
   s.tampon.erase(0, debut);
   if (s.tampon.size() > kLigneMaximale) s.tampon.clear();
@@ -59,9 +64,10 @@ void Recolter(Suivi& s, int options) {
 
 }  // namespace
 
-std::vector<BilanLigne> RassemblerLignes(
-    const std::vector<ProcessusLigne>& processus, const Horloge& horloge, double silenceMaximal,
-    const std::function<void(const ExecutionRequete&)>& suivi) {
+std::vector<BilanLigne> RassemblerLignes(const std::vector<ProcessusLigne>& processus,
+                                         const Horloge& horloge, double silenceMaximal,
+                                         const std::function<void(const ExecutionRequete&)>& suivi,
+                                         JournalCampagne* journal) {
   std::vector<Suivi> lignes;
   for (const auto& p : processus) {
     Suivi s;
@@ -99,7 +105,7 @@ std::vector<BilanLigne> RassemblerLignes(
       }
       s.nouvelle = horloge.Maintenant();
       s.tampon.append(octets, static_cast<std::size_t>(lus));
-      LireLignes(s, suivi);
+      LireLignes(s, suivi, journal);
     }
     const Horloge::Instant maintenant = horloge.Maintenant();
     for (auto& s : lignes) {

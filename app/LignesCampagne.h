@@ -8,6 +8,7 @@
 
 #include "base/Horloge.h"
 #include "headless/ExecutionRequete.h"
+#include "headless/JournalCampagne.h"
 
 namespace zef30 {
 
@@ -22,7 +23,7 @@ struct ProcessusLigne {
 // What came of one line.
 struct BilanLigne {
   int ligne = 0;
-  std::vector<ExecutionRequete> executions;
+  std::vector<ExecutionRequete> executions;  // empty when they went to a journal
   // Empty when its process ended by itself with a code of a run; otherwise how it ended
   // ("arrêtée par le signal 11", "sans nouvelle depuis 900 s : arrêtée").
   std::string fin;
@@ -31,11 +32,13 @@ struct BilanLigne {
 // Reads every line's records as they come, in one loop that never waits on any single line:
 // a line that hangs or crashes costs the others nothing. A line whose process says nothing for
 // `silenceMaximal` seconds (on `horloge`) is taken as hung: it gets SIGTERM, then SIGKILL, and
-// keeps the records it had sent. `suivi` hears of each record as it comes. Returns once every
-// process has ended, each descriptor closed.
+// keeps the records it had sent. `suivi` hears of each record as it comes; with a `journal`, the
+// records go there instead of into the lines' accounts. Returns once every process has ended,
+// each descriptor closed.
 std::vector<BilanLigne> RassemblerLignes(const std::vector<ProcessusLigne>& processus,
                                          const Horloge& horloge, double silenceMaximal,
-                                         const std::function<void(const ExecutionRequete&)>& suivi);
+                                         const std::function<void(const ExecutionRequete&)>& suivi,
+                                         JournalCampagne* journal = nullptr);
 
 // The arguments of the process of line `ligne`: those of the campaign, without what only the
 // whole campaign does (--lines, --junit, --report, --data-dir, --trace, --json, --verbose), and

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "base/Texte.h"
+#include "headless/JournalCampagne.h"
 #include "link/TraceLigne.h"
 
 namespace zef30 {
@@ -69,7 +70,8 @@ ResultatCampagne ExecuterCampagne(Console& console, FenetreTexte& fenetre,
                                   const std::vector<RequeteScriptee>& requetes,
                                   const ReglagesCampagne& reglages, std::ostream& sortie,
                                   const std::function<bool()>& arret,
-                                  const std::function<void(const ExecutionRequete&)>& suivi) {
+                                  const std::function<void(const ExecutionRequete&)>& suivi,
+                                  JournalCampagne* journal) {
   ResultatCampagne resultat;
   const Horloge& horloge = console.liaison.HorlogeLiaison();
   const Horloge::Instant depart = horloge.Maintenant();
@@ -100,7 +102,11 @@ ResultatCampagne ExecuterCampagne(Console& console, FenetreTexte& fenetre,
         sortie << LigneRequete(e, reglages.locale) << std::endl;
       }
       if (suivi) suivi(e);
-      resultat.executions.push_back(std::move(e));
+      if (journal != nullptr) {
+        journal->Ajouter(e);
+      } else {
+        resultat.executions.push_back(std::move(e));
+      }
     }
     // A duration alone runs turn after turn; a script that asks nothing would never end.
     if (requetes.empty()) break;
@@ -114,7 +120,11 @@ ResultatCampagne ExecuterCampagne(Console& console, FenetreTexte& fenetre,
 int CodeSortie(const std::vector<ExecutionRequete>& executions, std::ostream& erreurs) {
   const auto echec = std::find_if(executions.begin(), executions.end(),
                                   [](const ExecutionRequete& e) { return !e.reussie; });
-  if (echec == executions.end()) return 0;
+  return CodeSortie(echec == executions.end() ? nullptr : &*echec, erreurs);
+}
+
+int CodeSortie(const ExecutionRequete* echec, std::ostream& erreurs) {
+  if (echec == nullptr) return 0;
   erreurs << (echec->ligne != 0 ? "ligne " + std::to_string(echec->ligne) + ", " : "") << "requête "
           << echec->rang << " en échec (" << echec->famille << " : " << echec->raison << ")"
           << std::endl;

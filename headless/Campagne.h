@@ -27,23 +27,30 @@ struct ReglagesCampagne {
   std::locale locale = std::locale::classic();  // the decimal separator of the durations told
 };
 
+class JournalCampagne;
+
 struct ResultatCampagne {
-  std::vector<ExecutionRequete> executions;  // in the order they ran
-  bool interrompue = false;                  // stopped by the operator before its end
+  // In the order they ran; empty when they went to a journal.
+  std::vector<ExecutionRequete> executions;
+  bool interrompue = false;  // stopped by the operator before its end
 };
 
 // Runs the script's turns, telling each request on `sortie` as it ends. `arret` is asked before
 // each request: true ends the campaign there (the request under way always runs to its end).
-// `suivi` hears of each record as it is made.
+// `suivi` hears of each record as it is made. With a `journal`, the records go there instead of
+// into memory.
 ResultatCampagne ExecuterCampagne(Console& console, FenetreTexte& fenetre,
                                   const std::vector<RequeteScriptee>& requetes,
                                   const ReglagesCampagne& reglages, std::ostream& sortie,
                                   const std::function<bool()>& arret = {},
-                                  const std::function<void(const ExecutionRequete&)>& suivi = {});
+                                  const std::function<void(const ExecutionRequete&)>& suivi = {},
+                                  JournalCampagne* journal = nullptr);
 
 // 0 when every request succeeded, otherwise 10 + the rank of the first that did not in
 // `executions`' order (at most 250), named on `erreurs`.
 int CodeSortie(const std::vector<ExecutionRequete>& executions, std::ostream& erreurs);
+// The same for the first failure `echec`, none when null.
+int CodeSortie(const ExecutionRequete* echec, std::ostream& erreurs);
 
 // The one line of a request: "[rang] famille : réussie — ligne de résultat (0,052 s)" or
 // "… : ÉCHEC — raison (…)".

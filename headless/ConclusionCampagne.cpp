@@ -7,9 +7,8 @@
 
 namespace zef30 {
 
-bool ConclureCampagne(const std::vector<ExecutionRequete>& executions,
-                      const SortiesCampagne& sorties, FenetreTexte& fenetre, std::ostream& sortie,
-                      std::ostream& erreurs) {
+bool ConclureCampagne(const ParcoursExecutions& executions, const SortiesCampagne& sorties,
+                      FenetreTexte& fenetre, std::ostream& sortie, std::ostream& erreurs) {
   const ResumeCampagne resume = ResumerCampagne(executions);
   bool ecrits = true;
   std::vector<std::string> rapports;
@@ -40,6 +39,8 @@ bool ConclureCampagne(const std::vector<ExecutionRequete>& executions,
            << std::endl;
     for (const auto& dossier : sorties.dossiers) sortie << "  " << dossier << std::endl;
   }
+  if (!sorties.enregistrements.empty())
+    sortie << "requêtes : " << sorties.enregistrements << std::endl;
   for (const auto& trace : sorties.traces) sortie << "trace : " << trace << std::endl;
   for (const auto& rapport : rapports) sortie << rapport << std::endl;
   return ecrits;

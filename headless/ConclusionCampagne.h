@@ -19,6 +19,7 @@ struct SortiesCampagne {
   bool tableau = false;  // the table of the families in the text summary (a campaign's)
   std::vector<std::string> dossiers;   // the data folders: one, or one a line
   std::vector<std::string> traces;     // the trace files, when --trace was given
+  std::string enregistrements;         // the file of the runs' records, when there is one
   std::optional<std::string> junit;    // --junit FILE
   std::optional<std::string> rapport;  // --report FILE.html
   std::string horodatage;              // when it began, "2026-12-08T23:10:00", for JUnit
@@ -28,9 +29,8 @@ struct SortiesCampagne {
 // The end of a run, for one line or several: the summary (text, or one last JSON object), the
 // JUnit and HTML reports written (each in place of what the file held: a write that fails
 // leaves the old file whole, and `fenetre` gets the line that says why), and, in text, where the
-// log, receipts, reports and trace went. False when a report could not be written.
-bool ConclureCampagne(const std::vector<ExecutionRequete>& executions,
-                      const SortiesCampagne& sorties, FenetreTexte& fenetre, std::ostream& sortie,
-                      std::ostream& erreurs);
+// log, receipts, records, reports and trace went. False when a report could not be written.
+bool ConclureCampagne(const ParcoursExecutions& executions, const SortiesCampagne& sorties,
+                      FenetreTexte& fenetre, std::ostream& sortie, std::ostream& erreurs);
 
 }  // namespace zef30

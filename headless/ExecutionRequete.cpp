@@ -190,6 +190,12 @@ std::string EnJson(const ExecutionRequete& e, const Releve* releve) {
   return json + "}";
 }
 
+ParcoursExecutions Parcourir(const std::vector<ExecutionRequete>& executions) {
+  return [&executions](const LecteurExecutions& lire) {
+    for (const auto& e : executions) lire(e);
+  };
+}
+
 std::optional<ExecutionRequete> LireExecutionJson(std::string_view ligne) {
   const auto champs = LecteurJson(ligne).Objet();
   if (!champs || !champs->contains("numero") || !champs->contains("requete")) return std::nullopt;

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/Horloge.h"
 
@@ -27,6 +29,12 @@ struct ExecutionRequete {
 
   double Duree() const { return std::chrono::duration<double>(fin - debut).count(); }
 };
+
+// The records of a run, given one at a time to the reader, in the order they were made: read
+// back from a file that holds them, or from memory. Each call goes through all of them again.
+using LecteurExecutions = std::function<void(const ExecutionRequete&)>;
+using ParcoursExecutions = std::function<void(const LecteurExecutions&)>;
+ParcoursExecutions Parcourir(const std::vector<ExecutionRequete>& executions);
 
 // The record as one JSON object on one line: the fields of the record ("numero" its rank,
 // "requete" its family, "debut" and "fin" in seconds of the monotonic clock), then, when

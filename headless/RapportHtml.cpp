@@ -31,7 +31,7 @@ std::string NomBande(const ResumeFamille& f) {
   return f.ligne == 0 ? f.famille : "ligne " + std::to_string(f.ligne) + " · " + f.famille;
 }
 
-std::string Graphique(const std::vector<ExecutionRequete>& executions, const ResumeCampagne& r) {
+std::string Graphique(const ParcoursExecutions& parcourir, const ResumeCampagne& r) {
   // One band a family and line (or a family alone on one line): every run is in exactly one.
   std::vector<const ResumeFamille*> bandes;
   std::map<std::pair<int, std::string>, int> places;
@@ -42,7 +42,7 @@ std::string Graphique(const std::vector<ExecutionRequete>& executions, const Res
     bandes.push_back(&f);
   }
   double maximum = 0.001;
-  for (const auto& e : executions) maximum = std::max(maximum, e.Duree());
+  for (const auto& f : r.familles) maximum = std::max(maximum, f.durees.maximum);
   const double echelle = (kLargeur - kMarge - 20) / maximum;
   const int hauteur = kHautAxe + kBande * static_cast<int>(bandes.size()) + 10;
   std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
@@ -67,9 +67,9 @@ std::string Graphique(const std::vector<ExecutionRequete>& executions, const Res
              std::to_string(haut + 3) + "\" y2=\"" + std::to_string(haut + kBande - 3) + "\"/>\n";
     }
   }
-  for (const auto& e : executions) {
+  parcourir([&](const ExecutionRequete& e) {
     const auto place = places.find({e.ligne, e.famille});
-    if (place == places.end()) continue;
+    if (place == places.end()) return;
     // Spread over the band's height, the same way each time, so that close marks stay apart.
     const int decalage = (e.rang * 37 + e.ligne * 11) % 21 - 10;
     const int y = kHautAxe + kBande * place->second + kBande / 2 + decalage;
@@ -80,7 +80,7 @@ std::string Graphique(const std::vector<ExecutionRequete>& executions, const Res
                        (e.ligne != 0 ? ", ligne " + std::to_string(e.ligne) : "") + " : " +
                        Secondes(e.Duree()) + (e.reussie ? "" : " — " + e.raison)) +
            "</title></circle>\n";
-  }
+  });
   return svg + "</svg>\n";
 }
 
@@ -90,7 +90,7 @@ std::string Cellule(const std::string& texte, bool nombre = false) {
 
 }  // namespace
 
-std::string RapportHtml(const std::vector<ExecutionRequete>& executions, const ResumeCampagne& r,
+std::string RapportHtml(const ParcoursExecutions& parcourir, const ResumeCampagne& r,
                         const DescriptionCampagne& d) {
   std::string html =
       "<!DOCTYPE html>\n<html lang=\"fr\">\n<head>\n<meta charset=\"utf-8\">\n<title>Campagne "
@@ -134,22 +134,22 @@ std::string RapportHtml(const std::vector<ExecutionRequete>& executions, const R
   html +=
       "</table>\n<h2>Durées de chaque requête</h2>\n<p>Un point par requête (rouge : en "
       "échec) ; trait plein : médiane, tirets : 95<sup>e</sup> centile.</p>\n" +
-      Graphique(executions, r) + "<h2>Échecs, dans l’ordre du temps</h2>\n";
-  std::vector<const ExecutionRequete*> echecs;
-  for (const auto& e : executions) {
-    if (!e.reussie) echecs.push_back(&e);
-  }
+      Graphique(parcourir, r) + "<h2>Échecs, dans l’ordre du temps</h2>\n";
+  // Only the failures are read back into memory, to be told in time order.
+  std::vector<ExecutionRequete> echecs;
+  Horloge::Instant origine = Horloge::Instant::max();
+  parcourir([&](const ExecutionRequete& e) {
+    origine = std::min(origine, e.debut);
+    if (!e.reussie) echecs.push_back(e);
+  });
   std::stable_sort(echecs.begin(), echecs.end(),
-                   [](const auto* a, const auto* b) { return a->debut < b->debut; });
+                   [](const auto& a, const auto& b) { return a.debut < b.debut; });
   if (echecs.empty()) return html + "<p>Aucun échec.</p>\n</body>\n</html>\n";
-  const Horloge::Instant origine =
-      std::min_element(executions.begin(), executions.end(), [](const auto& a, const auto& b) {
-        return a.debut < b.debut;
-      })->debut;
   html +=
       "<table>\n<tr><th>à</th><th>ligne</th><th>requête</th><th>raison</th>"
       "<th>ligne de résultat</th><th>état</th></tr>\n";
-  for (const auto* e : echecs) {
+  for (const auto& echec : echecs) {
+    const ExecutionRequete* e = &echec;
     html +=
         "<tr>" +
         Cellule("+" + Secondes(std::chrono::duration<double>(e->debut - origine).count()), true) +

@@ -20,7 +20,12 @@ struct DescriptionCampagne {
 // table, an SVG strip chart of the durations with one mark per request run (a band per family and
 // line, failures in red, the median and the 95th percentile drawn), the failures in time order
 // with their reasons, and the versions of the console and terminals.
-std::string RapportHtml(const std::vector<ExecutionRequete>& executions,
-                        const ResumeCampagne& resume, const DescriptionCampagne& description);
+std::string RapportHtml(const ParcoursExecutions& executions, const ResumeCampagne& resume,
+                        const DescriptionCampagne& description);
+inline std::string RapportHtml(const std::vector<ExecutionRequete>& executions,
+                               const ResumeCampagne& resume,
+                               const DescriptionCampagne& description) {
+  return RapportHtml(Parcourir(executions), resume, description);
+}
 
 }  // namespace zef30

@@ -12,7 +12,10 @@ namespace zef30 {
 // "zef30-console" for a run on one line), one case a request run (name: the family and its rank,
 // class: the family) with its duration, and for a failure its reason as the message, the result
 // and status lines as its text. `horodatage`: when the campaign began, "2026-12-08T23:10:00".
-std::string RapportJunit(const std::vector<ExecutionRequete>& executions,
-                         const std::string& horodatage);
+std::string RapportJunit(const ParcoursExecutions& executions, const std::string& horodatage);
+inline std::string RapportJunit(const std::vector<ExecutionRequete>& executions,
+                                const std::string& horodatage) {
+  return RapportJunit(Parcourir(executions), horodatage);
+}
 
 }  // namespace zef30

@@ -19,7 +19,12 @@ std::string Colonne(const std::string& texte, std::size_t largeur) {
   return texte + std::string(largeur > caracteres ? largeur - caracteres : 0, ' ') + " ";
 }
 
-// The families of a set of runs, each with its durations until the figures are made.
+// Beyond so many distinct reasons in one family, the others are counted together: the summary of
+// a campaign of hours stays the same size whatever its terminal answers.
+constexpr std::size_t kRaisonsMaximales = 50;
+constexpr const char* kAutresRaisons = "autres";
+
+// The families of a set of runs, with what they count, in the order each first began.
 class Groupes {
  public:
   void Ajouter(const ExecutionRequete& e, int ligne) {
@@ -30,34 +35,56 @@ class Groupes {
       nouvelle.famille = e.famille;
       nouvelle.ligne = ligne;
       familles_.push_back(std::move(nouvelle));
-      durees_.emplace_back();
+      premiers_.push_back(e.debut);
     }
     ResumeFamille& f = familles_[place->second];
+    premiers_[place->second] = std::min(premiers_[place->second], e.debut);
     ++f.executions;
-    durees_[place->second].push_back(e.Duree());
     if (e.reussie) {
       ++f.reussies;
       return;
     }
-    const auto raison = std::find_if(f.echecs.begin(), f.echecs.end(),
-                                     [&](const auto& r) { return r.first == e.raison; });
-    if (raison == f.echecs.end()) {
-      f.echecs.emplace_back(e.raison, 1);
+    const std::string& raison =
+        f.echecs.size() < kRaisonsMaximales ||
+                std::any_of(f.echecs.begin(), f.echecs.end(),
+                            [&](const auto& r) { return r.first == e.raison; })
+            ? e.raison
+            : std::string(kAutresRaisons);
+    const auto vue = std::find_if(f.echecs.begin(), f.echecs.end(),
+                                  [&](const auto& r) { return r.first == raison; });
+    if (vue == f.echecs.end()) {
+      f.echecs.emplace_back(raison, 1);
     } else {
-      ++raison->second;
+      ++vue->second;
     }
   }
-  std::vector<ResumeFamille> Figures() {
-    for (std::size_t i = 0; i < familles_.size(); ++i) {
-      familles_[i].durees = CalculerFigures(std::move(durees_[i]));
+  // The figures of each family's durations, read back one family at a time: only one family's
+  // durations are in memory at once. `ligneDe` gives the line a run counts in.
+  std::vector<ResumeFamille> Figures(const ParcoursExecutions& parcourir,
+                                     const std::function<int(const ExecutionRequete&)>& ligneDe) {
+    std::vector<std::size_t> ordre(familles_.size());
+    for (std::size_t i = 0; i < ordre.size(); ++i) ordre[i] = i;
+    // Records gathered from several lines come as they end, not as they began.
+    std::stable_sort(ordre.begin(), ordre.end(),
+                     [&](std::size_t a, std::size_t b) { return premiers_[a] < premiers_[b]; });
+    std::vector<ResumeFamille> figures;
+    for (const std::size_t i : ordre) {
+      ResumeFamille& f = familles_[i];
+      std::vector<double> durees;
+      durees.reserve(static_cast<std::size_t>(f.executions));
+      parcourir([&](const ExecutionRequete& e) {
+        if (e.famille == f.famille && ligneDe(e) == f.ligne) durees.push_back(e.Duree());
+      });
+      f.durees = CalculerFigures(std::move(durees));
+      figures.push_back(std::move(f));
     }
-    return std::move(familles_);
+    return figures;
   }
 
  private:
   std::vector<ResumeFamille> familles_;
+  std::vector<Horloge::Instant> premiers_;
   std::map<std::pair<int, std::string>, std::size_t> places_;
-  std::vector<std::vector<double>> durees_;
 };
 
 }  // namespace
@@ -75,32 +102,31 @@ FiguresDurees CalculerFigures(std::vector<double> durees) {
   return f;
 }
 
-ResumeCampagne ResumerCampagne(const std::vector<ExecutionRequete>& executions) {
+ResumeCampagne ResumerCampagne(const ParcoursExecutions& parcourir) {
   ResumeCampagne resume;
-  for (const auto& e : executions) {
-    if (std::find(resume.lignes.begin(), resume.lignes.end(), e.ligne) == resume.lignes.end())
-      resume.lignes.push_back(e.ligne);
-  }
-  std::sort(resume.lignes.begin(), resume.lignes.end());
-  if (resume.lignes.size() == 1 && resume.lignes.front() == 0) resume.lignes.clear();
-  const bool plusieurs = resume.lignes.size() > 1;
-
   Groupes parLigne, toutes;
   Horloge::Instant debut = Horloge::Instant::max(), fin = Horloge::Instant::min();
-  for (const auto& e : executions) {
+  parcourir([&](const ExecutionRequete& e) {
+    if (std::find(resume.lignes.begin(), resume.lignes.end(), e.ligne) == resume.lignes.end())
+      resume.lignes.push_back(e.ligne);
     ++resume.requetes;
     if (e.reussie) ++resume.reussies;
     debut = std::min(debut, e.debut);
     fin = std::max(fin, e.fin);
-    if (plusieurs) parLigne.Ajouter(e, e.ligne);
-    toutes.Ajouter(e, plusieurs ? 0 : e.ligne);
-  }
-  if (!executions.empty()) resume.duree = std::chrono::duration<double>(fin - debut).count();
-  resume.familles = parLigne.Figures();
+    parLigne.Ajouter(e, e.ligne);
+    toutes.Ajouter(e, 0);
+  });
+  std::sort(resume.lignes.begin(), resume.lignes.end());
+  if (resume.lignes.size() == 1 && resume.lignes.front() == 0) resume.lignes.clear();
+  if (resume.requetes > 0) resume.duree = std::chrono::duration<double>(fin - debut).count();
+  resume.familles = parLigne.Figures(parcourir, [](const ExecutionRequete& e) { return e.ligne; });
+  // On one line, its families are all there is.
+  if (resume.lignes.size() <= 1) return resume;
   std::stable_sort(
       resume.familles.begin(), resume.familles.end(),
       [](const ResumeFamille& a, const ResumeFamille& b) { return a.ligne < b.ligne; });
-  for (auto& f : toutes.Figures()) resume.familles.push_back(std::move(f));
+  for (auto& f : toutes.Figures(parcourir, [](const ExecutionRequete&) { return 0; }))
+    resume.familles.push_back(std::move(f));
   return resume;
 }
 

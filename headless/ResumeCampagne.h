@@ -26,7 +26,8 @@ struct ResumeFamille {
   int ligne = 0;
   int executions = 0;
   int reussies = 0;
-  std::vector<std::pair<std::string, int>> echecs;  // reason and count, first seen first
+  // Reason and count, first seen first; beyond 50 reasons, the others as "autres".
+  std::vector<std::pair<std::string, int>> echecs;
   FiguresDurees durees;
 };
 
@@ -40,7 +41,11 @@ struct ResumeCampagne {
   std::vector<ResumeFamille> familles;
 };
 
-ResumeCampagne ResumerCampagne(const std::vector<ExecutionRequete>& executions);
+// The summary of the runs, read back once for the counts and once a family for its durations.
+ResumeCampagne ResumerCampagne(const ParcoursExecutions& executions);
+inline ResumeCampagne ResumerCampagne(const std::vector<ExecutionRequete>& executions) {
+  return ResumerCampagne(Parcourir(executions));
+}
 
 // "N requêtes, R réussies, E en échec, en 3,2 s", then, with `tableau`, a table of the families
 // with their failures by reason.
