@@ -1,14 +1,38 @@
 #include "headless/JournalCampagne.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 
 #include "console/FichiersConsole.h"
 
 namespace zef30 {
 
-JournalCampagne::JournalCampagne(const std::string& chemin)
-    : fichier_(std::fopen(chemin.c_str(), "w+")), chemin_(chemin) {
+namespace {
+
+// `chemin` with "-N" before its extension: another campaign's journal of the same second.
+std::string CheminNumero(const std::string& chemin, int numero) {
+  if (numero == 1) return chemin;
+  const auto point = chemin.rfind('.');
+  const auto barre = chemin.rfind('/');
+  const bool extension =
+      point != std::string::npos && (barre == std::string::npos || point > barre);
+  const std::string numeroTexte = "-" + std::to_string(numero);
+  return extension ? chemin.substr(0, point) + numeroTexte + chemin.substr(point)
+                   : chemin + numeroTexte;
+}
+
+}  // namespace
+
+JournalCampagne::JournalCampagne(const std::string& chemin) {
+  // Made new, never opened over what is there: a journal of another campaign begun in the same
+  // second is kept, and a link or a pipe at that name is not written through.
+  constexpr int kEssais = 100;
+  for (int numero = 1; numero <= kEssais && fichier_ == nullptr; ++numero) {
+    chemin_ = CheminNumero(chemin, numero);
+    fichier_ = std::fopen(chemin_.c_str(), "wx+");
+    if (fichier_ == nullptr && errno != EEXIST) break;
+  }
   if (fichier_ != nullptr) return;
   fichier_ = std::tmpfile();
   chemin_.clear();

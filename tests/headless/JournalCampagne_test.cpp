@@ -12,6 +12,7 @@
 #include "headless/RapportHtml.h"
 #include "headless/RapportJunit.h"
 #include "headless/ResumeCampagne.h"
+#include "tests/support/DossierTemporaire.h"
 #include "tests/support/Executions.h"
 
 namespace zef30 {
@@ -30,7 +31,7 @@ TEST(JournalCampagne, ReadBackGivesWhatTheRecordsInMemoryGive) {
   std::vector<ExecutionRequete> soixante;
   for (int i = 0; i < 60; ++i) soixante.push_back(Execution("switch", 0, 5, "refus"));
   for (int i = 0; i < 60; ++i) soixante[i].raison += std::to_string(i);
-  const std::string fichier = ::testing::TempDir() + "journal-essai.jsonl";
+  const std::string fichier = "journal-essai.jsonl";  // in a folder of each case's own
   struct Cas {
     std::string chemin;
     std::vector<ExecutionRequete> runs;  // in the order they ended
@@ -53,7 +54,9 @@ TEST(JournalCampagne, ReadBackGivesWhatTheRecordsInMemoryGive) {
     std::vector<ExecutionRequete> parDebut = k.runs;
     std::stable_sort(parDebut.begin(), parDebut.end(),
                      [](const auto& a, const auto& b) { return a.debut < b.debut; });
-    JournalCampagne journal(k.chemin);
+    essai::DossierTemporaire dossier;
+    const std::string chemin = k.chemin.starts_with("/") ? k.chemin : dossier.Fichier(k.chemin);
+    JournalCampagne journal(chemin);
     for (const auto& e : k.runs) journal.Ajouter(e);
     const ResumeCampagne lu = ResumerCampagne(journal.Parcours());
     const ResumeCampagne attendu = ResumerCampagne(parDebut);
@@ -62,10 +65,13 @@ TEST(JournalCampagne, ReadBackGivesWhatTheRecordsInMemoryGive) {
     EXPECT_EQ(RapportJunit(journal.Parcours(), "t"), RapportJunit(parDebut, "t"));
     EXPECT_EQ(Lignes(RapportHtml(journal.Parcours(), lu, {})),
               Lignes(RapportHtml(parDebut, attendu, {})));
-    EXPECT_EQ(journal.Chemin(), k.chemin.starts_with("/nonexistent") ? "" : k.chemin);
+    EXPECT_EQ(journal.Chemin(), k.chemin.starts_with("/nonexistent") ? "" : chemin);
+    // Another campaign of the same second keeps this one's journal and writes its own.
+    if (!journal.Chemin().empty()) {
+      EXPECT_EQ(JournalCampagne(chemin).Chemin(), dossier.Fichier("journal-essai-2.jsonl"));
+    }
     EXPECT_EQ(journal.Nombre(), static_cast<int>(k.runs.size()));
   }
-  std::remove(fichier.c_str());
 }
 
 }  // namespace
