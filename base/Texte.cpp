@@ -26,6 +26,8 @@ constexpr std::array<char32_t, 32> kPlage80 = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+}  // namespace
+
 void AjouterUtf8(std::string& sortie, char32_t c) {
   if (c < 0x80) {
     sortie += static_cast<char>(c);
@@ -38,8 +40,6 @@ void AjouterUtf8(std::string& sortie, char32_t c) {
     sortie += static_cast<char>(0x80 | (c & 0x3F));
   }
 }
-
-}  // namespace
 
 std::string_view SansBlancs(std::string_view texte, std::string_view blancs) {
   const auto debut = texte.find_first_not_of(blancs);

@@ -25,6 +25,8 @@ std::vector<std::string_view> DecouperLignes(std::string_view texte);
 // `texte` without the `blancs` at its start and end.
 std::string_view SansBlancs(std::string_view texte, std::string_view blancs = " \t");
 
+// Appends the code point `c` (below 0x10000) to `sortie` in UTF-8.
+void AjouterUtf8(std::string& sortie, char32_t c);
 // Terminal bytes are Windows-1252; every text meant for people is UTF-8.
 std::string Cp1252VersUtf8(std::string_view octets);
 // A text of unknown origin as UTF-8: what already is valid UTF-8 stays as it is, and every other

@@ -26,19 +26,6 @@ std::string TableauJson(const std::vector<std::string>& textes) {
   return json + "]";
 }
 
-void AjouterUtf8(std::string& texte, unsigned point) {
-  if (point < 0x80) {
-    texte += static_cast<char>(point);
-  } else if (point < 0x800) {
-    texte += static_cast<char>(0xC0 | (point >> 6));
-    texte += static_cast<char>(0x80 | (point & 0x3F));
-  } else {
-    texte += static_cast<char>(0xE0 | (point >> 12));
-    texte += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-    texte += static_cast<char>(0x80 | (point & 0x3F));
-  }
-}
-
 // Reads the top-level fields of one JSON object whose values are scalars; arrays and objects
 // inside it are skipped. Every step moves forward in the text, so it ends within its length.
 class LecteurJson {
