@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/Horloge.h"
+#include "bench/TempsProcesseur.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "link/PortTrace.h"
@@ -17,12 +18,6 @@
 
 namespace zef30 {
 namespace {
-
-double TempsProcesseur() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
 
 double TempsMur() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();

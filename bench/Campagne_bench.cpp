@@ -9,6 +9,7 @@
 
 #include <ostream>
 
+#include "bench/TempsProcesseur.h"
 #include "console/FichiersConsole.h"
 #include "headless/Campagne.h"
 #include "headless/JournalCampagne.h"
@@ -17,12 +18,6 @@
 
 namespace zef30 {
 namespace {
-
-double TempsProcesseur() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
 
 // Bytes in use on the heap, the large blocks the allocator maps on their own included.
 double Tas() {

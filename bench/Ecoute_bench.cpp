@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/TempsProcesseur.h"
 #include "console/FichiersConsole.h"
 #include "link/PortPosix.h"
 #include "link/Trame.h"
@@ -28,12 +29,6 @@ namespace zef30 {
 namespace {
 
 using Montre = std::chrono::steady_clock;
-
-double TempsProcesseur() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
 
 QApplication& Application() {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
