@@ -25,6 +25,16 @@ std::string Reponse(const std::string& code, int longueur,
   return EncadrerMessage(message);
 }
 
+// An answer frame as the terminal sends it in two blocks.
+std::pair<std::string, std::string> DeuxBlocs(const std::string& reponse) {
+  const std::string corps = reponse.substr(0, reponse.size() - 3);
+  std::string bloc1 = corps.substr(0, kMaxUnBloc + 1) + DLE + ETB;
+  bloc1 += CalculerLrc(bloc1);
+  std::string bloc2 = STX + corps.substr(kMaxUnBloc + 1) + DLE + ETX;
+  bloc2 += CalculerLrc(bloc2);
+  return {bloc1, bloc2};
+}
+
 struct Cas {
   std::string demande;  // the message the console writes
   std::string reponse;  // the frame the terminal sends back
@@ -105,12 +115,8 @@ TEST(DecodeurTrames, ReadsTheLinesOfADisplayAndAnAnswerInTwoBlocks) {
   EXPECT_EQ(decodeur.Decoder(EncadrerMessage("D12,50 EUR       CODE ? ****     "), false),
             "D affichage : ligne 1 (16 caractères), ligne 2 « CODE ? ****      »");
   decodeur.Decoder(EncadrerMessage("AK029000001250109782D0000000000421"), true);
-  const std::string reponse = Reponse("Ak", 300, {{7, "000"}, {193, "4970101234561234"}});
-  const std::string corps = reponse.substr(0, reponse.size() - 3);
-  std::string bloc1 = corps.substr(0, kMaxUnBloc + 1) + DLE + ETB;
-  bloc1 += CalculerLrc(bloc1);
-  std::string bloc2 = STX + corps.substr(kMaxUnBloc + 1) + DLE + ETX;
-  bloc2 += CalculerLrc(bloc2);
+  const auto [bloc1, bloc2] =
+      DeuxBlocs(Reponse("Ak", 300, {{7, "000"}, {193, "4970101234561234"}}));
   EXPECT_THAT(decodeur.Decoder(bloc1, false), HasSubstr("premier bloc"));
   const std::string lu = decodeur.Decoder(bloc2, false);
   EXPECT_THAT(lu, HasSubstr("Ak réponse de validité : statut 0"));
@@ -122,12 +128,7 @@ TEST(DecodeurTrames, ReadsTheLinesOfADisplayAndAnAnswerInTwoBlocks) {
 // A first block waits for the terminal's next frame, joined to it; anything else ends the wait
 // and the first block stays alone, said once.
 TEST(DecodeurTrames, AFirstBlockWaitsOnlyForTheTerminalsNextFrame) {
-  const std::string parametres = Reponse("Aj", 300, {{7, "0"}, {10, "01"}});
-  const std::string corps = parametres.substr(0, parametres.size() - 3);
-  std::string bloc1 = corps.substr(0, kMaxUnBloc + 1) + DLE + ETB;
-  bloc1 += CalculerLrc(bloc1);
-  std::string bloc2 = STX + corps.substr(kMaxUnBloc + 1) + DLE + ETX;
-  bloc2 += CalculerLrc(bloc2);
+  const auto [bloc1, bloc2] = DeuxBlocs(Reponse("Aj", 300, {{7, "0"}, {10, "01"}}));
   const std::string switchOk = EncadrerMessage("Aa0040100");
   const std::string affichage = EncadrerMessage("DINSEREZ CARTE   12,50 EUR       ");
   const std::string enq(1, ENQ), ack(1, ACK);
