@@ -1,5 +1,6 @@
 #include "link/TraceLigne.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "base/Texte.h"
@@ -53,6 +54,13 @@ std::string_view Champ(std::string_view ligne, std::size_t& debut) {
   return champ;
 }
 
+int ValeurHexa(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
 std::optional<std::string> LireHexa(std::string_view texte) {
   std::string octets;
   std::size_t i = 0;
@@ -61,12 +69,12 @@ std::optional<std::string> LireHexa(std::string_view texte) {
       ++i;
       continue;
     }
+    // Two hexadecimal digits, both: "0Z" is no byte.
     if (i + 1 >= texte.size()) return std::nullopt;
-    unsigned valeur = 0;
-    if (std::sscanf(std::string(texte.substr(i, 2)).c_str(), "%2x", &valeur) != 1) {
-      return std::nullopt;
-    }
-    octets += static_cast<char>(valeur);
+    const int fort = ValeurHexa(texte[i]);
+    const int faible = ValeurHexa(texte[i + 1]);
+    if (fort < 0 || faible < 0) return std::nullopt;
+    octets += static_cast<char>(fort * 16 + faible);
     i += 2;
   }
   return octets;
@@ -193,30 +201,53 @@ void SuiviTrames::Ajouter(std::string_view octets, EnregistrementTrace& enregist
   }
 }
 
+LecteurEnregistrements::Lecture LecteurEnregistrements::Lire(std::string_view ligne) {
+  ++numero_;
+  Lecture lecture;
+  if (!ligne.empty() && ligne.back() == '\r') ligne.remove_suffix(1);
+  if (ligne.find_first_not_of(' ') == std::string_view::npos || ligne.front() == '#') {
+    lecture.nature = Lecture::Nature::Autre;
+    return lecture;
+  }
+  const auto refuser = [&](std::string_view raison) {
+    lecture.nature = Lecture::Nature::Illisible;
+    lecture.erreur = "ligne " + std::to_string(numero_) + " : " + std::string(raison);
+    return lecture;
+  };
+  std::size_t position = 0;
+  const std::string_view tete = Champ(ligne, position);
+  const std::string_view hexa = Champ(ligne, position);
+  char sens[4] = {};
+  double ms = 0;
+  const auto octets = LireHexa(hexa);
+  if (tete.size() > 64 || std::sscanf(std::string(tete).c_str(), "%lf %3s", &ms, sens) != 2 ||
+      !octets || (std::string_view(sens) != "C>T" && std::string_view(sens) != "T>C")) {
+    return refuser("enregistrement illisible");
+  }
+  if (!std::isfinite(ms) || ms < 0) return refuser("moment impossible");
+  if (dernierMs_ && ms < *dernierMs_) return refuser("moment antérieur à celui d’avant");
+  dernierMs_ = ms;
+  lecture.nature = Lecture::Nature::Enregistrement;
+  lecture.enregistrement.ms = ms;
+  lecture.enregistrement.sens =
+      std::string_view(sens) == "C>T" ? Sens::VersTerminal : Sens::VersConsole;
+  lecture.enregistrement.octets = *octets;
+  return lecture;
+}
+
 std::optional<std::vector<EnregistrementTrace>> LireTrace(std::string_view texte,
                                                           std::string& erreur) {
   std::vector<EnregistrementTrace> enregistrements;
-  std::size_t numero = 0;
+  LecteurEnregistrements lecteur;
   for (const std::string_view ligne : DecouperLignes(texte)) {
-    ++numero;
-    if (ligne.find_first_not_of(' ') == std::string_view::npos || ligne.front() == '#') continue;
-
-    std::size_t position = 0;
-    const std::string_view tete = Champ(ligne, position);
-    const std::string_view hexa = Champ(ligne, position);
-    EnregistrementTrace e;
-    char sens[4] = {};
-    double ms = 0;
-    const auto octets = LireHexa(hexa);
-    if (std::sscanf(std::string(tete).c_str(), "%lf %3s", &ms, sens) != 2 || !octets ||
-        (std::string_view(sens) != "C>T" && std::string_view(sens) != "T>C")) {
-      erreur = "ligne " + std::to_string(numero) + " : enregistrement illisible";
+    auto lecture = lecteur.Lire(ligne);
+    if (lecture.nature == LecteurEnregistrements::Lecture::Nature::Illisible) {
+      erreur = std::move(lecture.erreur);
       return std::nullopt;
     }
-    e.ms = ms;
-    e.sens = std::string_view(sens) == "C>T" ? Sens::VersTerminal : Sens::VersConsole;
-    e.octets = *octets;
-    enregistrements.push_back(std::move(e));
+    if (lecture.nature == LecteurEnregistrements::Lecture::Nature::Enregistrement) {
+      enregistrements.push_back(std::move(lecture.enregistrement));
+    }
   }
   return enregistrements;
 }

@@ -76,6 +76,24 @@ class SuiviTrames {
   bool dansTrame_ = false;
 };
 
+// Reads a trace a line at a time, in order: each line a record, a line that is none (header,
+// comments, blank), or a record that cannot be read, named with its line's number. A record's
+// moment is a finite number of ms, never negative nor before the record above it.
+class LecteurEnregistrements {
+ public:
+  struct Lecture {
+    enum class Nature { Autre, Enregistrement, Illisible } nature = Nature::Autre;
+    EnregistrementTrace enregistrement;
+    std::string erreur;  // "ligne 12 : enregistrement illisible"
+  };
+  // The next line, without its line end (a CR before it is dropped).
+  Lecture Lire(std::string_view ligne);
+
+ private:
+  std::size_t numero_ = 0;
+  std::optional<double> dernierMs_;
+};
+
 // The bursts of a trace file, in order; lines that are not records (header, comments) are
 // skipped. nullopt, with the line's number in `erreur`, for a record that cannot be read.
 std::optional<std::vector<EnregistrementTrace>> LireTrace(std::string_view texte,

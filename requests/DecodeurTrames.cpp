@@ -120,6 +120,13 @@ std::string DecodeurTrames::Decoder(std::string_view trame, bool versTerminal) {
   if (CalculerLrc(trame.substr(0, n - 1)).front() != trame.back()) {
     remarques += ", caractère de contrôle faux";
   }
+  // A first block waits for the terminal's next frame only: a request of the console, or a
+  // frame of the terminal that stands on its own, leaves it alone.
+  if (!premierBloc_.empty() && (versTerminal || TrameAutonome(trame))) FinirAttenteBloc();
+  if (seul_) {
+    remarques += ", le premier bloc d’avant resté seul";
+    seul_ = false;
+  }
   if (!versTerminal && trame[n - 2] == ETB) {
     premierBloc_ = std::string(trame);
     return "premier bloc (" + std::to_string(n) + " caractères), la suite au bloc suivant" +
@@ -166,6 +173,47 @@ std::string DecodeurTrames::Decoder(std::string_view trame, bool versTerminal) {
   return Decrire(*d, texte, std::min(fin, longueur ? 6 + *longueur : fin)) + remarques;
 }
 
+void DecodeurTrames::Signaler(std::string_view octets) {
+  if (!premierBloc_.empty() && octets.find(ENQ) != std::string_view::npos) FinirAttenteBloc();
+}
+
+void DecodeurTrames::FinirAttenteBloc() {
+  premierBloc_.clear();
+  seul_ = true;
+}
+
+bool DecodeurTrames::TrameAutonome(std::string_view trame) const {
+  const long n = static_cast<long>(trame.size());
+  // The size the first block announces for its second settles it.
+  if (const auto longueur = LireLongueurTrame(premierBloc_)) {
+    if (n == TailleSecondBloc(*longueur)) return false;
+  }
+  if (const auto longueur = LireLongueurTrame(trame);
+      longueur && *longueur + kSupplementTrame == n) {
+    return true;
+  }
+  // A message of the terminal's own, whose type is one letter (a display).
+  const std::string_view message = trame.substr(1);
+  return std::any_of(table_.begin(), table_.end(), [&](const Disposition& d) {
+    return d.reponse && d.debut.size() == 1 && message.starts_with(d.debut);
+  });
+}
+
+NommeurTrames::NommeurTrames(DecodeurTrames& decodeur)
+    : decodeur_(decodeur), decodeurTrace_(DecodeurPourTrace(decodeur)) {}
+
+void NommeurTrames::Nommer(EnregistrementTrace& e) {
+  e.trames.clear();
+  e.decodages.clear();
+  e.affichage = false;
+  // Handshake characters alone, between frames: an ENQ opens a new turn.
+  if (!e.octets.empty() &&
+      e.octets.find_first_not_of(std::string{ENQ, ACK, NAK, EOT}) == std::string::npos) {
+    decodeur_.Signaler(e.octets);
+  }
+  suivis_[e.sens == Sens::VersTerminal ? 0 : 1].Ajouter(e.octets, e, decodeurTrace_);
+}
+
 DecodeurTrace DecodeurPourTrace(DecodeurTrames& decodeur) {
   return [&decodeur](std::string_view trame, Sens sens) {
     return decodeur.Decoder(trame, sens == Sens::VersTerminal);
@@ -174,14 +222,8 @@ DecodeurTrace DecodeurPourTrace(DecodeurTrames& decodeur) {
 
 std::vector<EnregistrementTrace> NommerTrames(std::vector<EnregistrementTrace> enregistrements,
                                               DecodeurTrames& decodeur) {
-  SuiviTrames suivis[2];
-  const DecodeurTrace decodeurTrace = DecodeurPourTrace(decodeur);
-  for (EnregistrementTrace& e : enregistrements) {
-    e.trames.clear();
-    e.decodages.clear();
-    e.affichage = false;
-    suivis[e.sens == Sens::VersTerminal ? 0 : 1].Ajouter(e.octets, e, decodeurTrace);
-  }
+  NommeurTrames nommeur(decodeur);
+  for (EnregistrementTrace& e : enregistrements) nommeur.Nommer(e);
   return enregistrements;
 }
 

@@ -23,8 +23,16 @@ class DecodeurTrames {
   // `trame`: from its STX to its check character, as it went on the line; `versTerminal`: the
   // console wrote it. One line of words, never empty.
   std::string Decoder(std::string_view trame, bool versTerminal);
+  // Handshake characters that went between frames, either way: an ENQ opens a new turn, so a
+  // first block still waiting for its second stays alone.
+  void Signaler(std::string_view octets);
 
  private:
+  void FinirAttenteBloc();
+  // A frame that is not the second block awaited: a whole frame by its own length field, or a
+  // message of the terminal's own type; one of exactly the announced second block's size is that
+  // block.
+  bool TrameAutonome(std::string_view trame) const;
   const Disposition* Choisir(std::string_view texte, bool reponse) const;
   std::string Decrire(const Disposition& disposition, std::string_view texte, long fin) const;
 
@@ -33,6 +41,22 @@ class DecodeurTrames {
   std::string demande_;      // the last request the console wrote
   int reponses_ = 0;         // answers since that request
   std::string premierBloc_;  // the first block of an answer whose second is still to come
+  bool seul_ = false;        // a first block was left alone, said with the next frame
+};
+
+// The frames of a trace's records named one record after the other, as a live trace with a
+// decoder names them: each direction's frames followed across records, handshake characters told
+// to the decoder. `decodeur` must outlive it.
+class NommeurTrames {
+ public:
+  explicit NommeurTrames(DecodeurTrames& decodeur);
+  // `e`'s frame marks and words, made anew from its bytes.
+  void Nommer(EnregistrementTrace& e);
+
+ private:
+  DecodeurTrames& decodeur_;
+  DecodeurTrace decodeurTrace_;
+  SuiviTrames suivis_[2];
 };
 
 // The decoder as the line trace takes it: `decodeur` must outlive the trace.

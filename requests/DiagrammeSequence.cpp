@@ -44,6 +44,17 @@ std::string Echapper(std::string_view texte) {
   return sortie;
 }
 
+// At most `taille` bytes of `texte`, cut between two characters and marked: what one arrow or
+// band says is bounded, so the picture is.
+std::string Borner(std::string_view texte, std::size_t taille) {
+  if (texte.size() <= taille) return std::string(texte);
+  std::size_t fin = taille;
+  while (fin > 0 && (static_cast<unsigned char>(texte[fin]) & 0xC0) == 0x80) --fin;
+  return std::string(texte.substr(0, fin)) + "…";
+}
+constexpr std::size_t kEtiquetteMax = 160;
+constexpr std::size_t kTitreMax = 2000;
+
 std::string Nombre(double valeur) {
   char texte[32];
   std::snprintf(texte, sizeof texte, "%.1f", valeur);
@@ -133,18 +144,16 @@ struct Salve {
   bool timeOut = false;
 };
 
-// The first field of the request's answer, as its band says it.
-std::string Issue(const std::vector<Salve>& salves, std::size_t debut, std::size_t fin) {
-  for (std::size_t i = debut; i < fin; ++i) {
-    if (salves[i].e->sens != Sens::VersConsole) continue;
-    for (const auto& d : salves[i].e->decodages) {
-      const auto deux = d.find(" : ");
-      if (NomDecodage(d) == "D affichage" || deux == std::string::npos) continue;
-      const auto suite = d.substr(deux + 3);
-      return suite.substr(0, suite.find(", "));
-    }
+// The first field of an answer, as its band says it; empty when the record holds none.
+std::string IssueDe(const EnregistrementTrace& e) {
+  if (e.sens != Sens::VersConsole) return {};
+  for (const auto& d : e.decodages) {
+    const auto deux = d.find(" : ");
+    if (NomDecodage(d) == "D affichage" || deux == std::string::npos) continue;
+    const auto suite = d.substr(deux + 3);
+    return suite.substr(0, suite.find(", "));
   }
-  return "sans réponse";
+  return {};
 }
 
 bool EstDemande(const EnregistrementTrace& e) {
@@ -159,50 +168,41 @@ bool EstPoignee(const EnregistrementTrace& e) {
          e.octets.find_first_not_of(std::string{ENQ, ACK, NAK}) == std::string::npos;
 }
 
-// Where each exchange begins, in order: its request, with the handshake that opened it.
-// `enregistrement(k)` gives record k of `n`.
-template <typename Acces>
-std::vector<std::size_t> DebutsEchanges(std::size_t n, Acces enregistrement) {
-  std::vector<std::size_t> debuts;
-  for (std::size_t i = 0; i < n; ++i) {
-    if (!EstDemande(enregistrement(i))) continue;
-    // A request sent again after the terminal's NAK goes on with the same exchange.
-    if (i > 0 && enregistrement(i - 1).sens == Sens::VersConsole &&
-        PorteNak(enregistrement(i - 1))) {
-      continue;
-    }
-    const std::size_t plancher = debuts.empty() ? 0 : debuts.back() + 1;
-    std::size_t debut = i;
-    for (int k = 0; k < 4 && debut > plancher && EstPoignee(enregistrement(debut - 1)); ++k) {
-      --debut;
-    }
-    debuts.push_back(debut);
-  }
-  return debuts;
+std::string Texte(double x, double y, std::string_view attributs, std::string_view texte) {
+  return "<text x=\"" + Nombre(x) + "\" y=\"" + Nombre(y) + "\"" + std::string(attributs) + ">" +
+         Echapper(texte) + "</text>";
 }
 
-}  // namespace
-
-std::vector<EnregistrementTrace> EchangeDe(const std::vector<EnregistrementTrace>& enregistrements,
-                                           std::size_t i) {
-  if (i >= enregistrements.size()) return {};
-  const auto debuts = DebutsEchanges(
-      enregistrements.size(), [&](std::size_t k) -> const auto& { return enregistrements[k]; });
-  const auto suivant = std::upper_bound(debuts.begin(), debuts.end(), i);
-  const std::size_t debut = suivant == debuts.begin() ? 0 : *(suivant - 1);
-  const std::size_t fin = suivant == debuts.end() ? enregistrements.size() : *suivant;
-  return {enregistrements.begin() + static_cast<long>(debut),
-          enregistrements.begin() + static_cast<long>(fin)};
+std::string Entete(double hauteur) {
+  std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Nombre(kLargeur) + "\" height=\"" +
+         Nombre(hauteur) + "\" viewBox=\"0 0 " + Nombre(kLargeur) + " " + Nombre(hauteur) +
+         "\" font-family=\"sans-serif\" font-size=\"12\">\n";
+  svg += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
+  return svg;
 }
 
-std::string DessinerSequence(const std::vector<EnregistrementTrace>& enregistrements,
-                             const OptionsDiagramme& options) {
+// A request's band, from `haut` to `bas`, with its name and its answer's first field; `detail`
+// under them when the band stands without its arrows.
+std::string Bande(const BandeEchange& b, double haut, double bas, std::string_view detail) {
+  std::string svg = "<g class=\"demande\"><rect x=\"4\" y=\"" + Nombre(haut) + "\" width=\"" +
+                    Nombre(kLargeur - 8) + "\" height=\"" + Nombre(bas - haut) +
+                    "\" fill=\"#eef3e6\" stroke=\"#b9c9a0\"/>";
+  svg += Texte(kXTerminal + 14, haut + 13, " font-weight=\"bold\"", Borner(b.nom, kEtiquetteMax));
+  svg += Texte(kXTerminal + 14, haut + 27, "",
+               b.issue.empty() ? "sans réponse" : Borner(b.issue, kEtiquetteMax));
+  if (!detail.empty()) svg += Texte(12, haut + 13, " fill=\"#666666\"", detail);
+  svg += "</g>\n";
+  return svg;
+}
+
+// Every record its arrow, to scale, behind them the bands.
+std::string DessinerFleches(const std::vector<EnregistrementTrace>& enregistrements,
+                            const std::vector<BandeEchange>& bandes) {
   std::vector<Salve> salves;
   double y = kHaut;
   const EnregistrementTrace* precedent = nullptr;
   for (const EnregistrementTrace& e : enregistrements) {
-    if (options.depuisMs && e.ms < *options.depuisMs) continue;
-    if (options.jusquaMs && e.ms > *options.jusquaMs) break;
     Salve s{&e, y, std::nullopt, false};
     if (precedent) {
       const double ecart = e.ms - precedent->ms;
@@ -220,43 +220,20 @@ std::string DessinerSequence(const std::vector<EnregistrementTrace>& enregistrem
     precedent = &e;
   }
   const double hauteur = y + 60;
-
-  std::string svg;
-  svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-  svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Nombre(kLargeur) + "\" height=\"" +
-         Nombre(hauteur) + "\" viewBox=\"0 0 " + Nombre(kLargeur) + " " + Nombre(hauteur) +
-         "\" font-family=\"sans-serif\" font-size=\"12\">\n";
-  svg += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
+  std::string svg = Entete(hauteur);
 
   // The bands first, behind everything.
-  const auto debuts = DebutsEchanges(
-      salves.size(), [&](std::size_t k) -> const auto& { return *salves[k].e; });
-  for (std::size_t k = 0; k < debuts.size(); ++k) {
-    const std::size_t debut = debuts[k];
-    const std::size_t fin = k + 1 < debuts.size() ? debuts[k + 1] : salves.size();
-    std::size_t demande = debut;
-    while (!EstDemande(*salves[demande].e)) ++demande;
-    const double haut = salves[debut].y - 14;
-    const double bas = salves[fin - 1].y + 8;
-    std::string nom;
-    for (const auto& d : salves[demande].e->decodages) nom = std::string(NomDecodage(d));
-    svg += "<g class=\"demande\"><rect x=\"4\" y=\"" + Nombre(haut) + "\" width=\"" +
-           Nombre(kLargeur - 8) + "\" height=\"" + Nombre(bas - haut) +
-           "\" fill=\"#eef3e6\" stroke=\"#b9c9a0\"/>";
-    svg += "<text x=\"" + Nombre(kXTerminal + 14) + "\" y=\"" + Nombre(haut + 13) +
-           "\" font-weight=\"bold\">" + Echapper(nom) + "</text>";
-    svg += "<text x=\"" + Nombre(kXTerminal + 14) + "\" y=\"" + Nombre(haut + 27) + "\">" +
-           Echapper(Issue(salves, demande + 1, fin)) + "</text></g>\n";
+  for (const BandeEchange& b : bandes) {
+    if (b.fin > salves.size() || b.debut >= b.fin) continue;
+    svg += Bande(b, salves[b.debut].y - 14, salves[b.fin - 1].y + 8, {});
   }
 
   for (const double x : {kXConsole, kXTerminal}) {
     svg += "<line x1=\"" + Nombre(x) + "\" y1=\"50\" x2=\"" + Nombre(x) + "\" y2=\"" +
            Nombre(hauteur - 20) + "\" stroke=\"#888888\" stroke-dasharray=\"4 3\"/>\n";
   }
-  svg += "<text x=\"" + Nombre(kXConsole) +
-         "\" y=\"36\" text-anchor=\"middle\" font-weight=\"bold\">console</text>\n";
-  svg += "<text x=\"" + Nombre(kXTerminal) +
-         "\" y=\"36\" text-anchor=\"middle\" font-weight=\"bold\">terminal</text>\n";
+  svg += Texte(kXConsole, 36, " text-anchor=\"middle\" font-weight=\"bold\"", "console") + "\n";
+  svg += Texte(kXTerminal, 36, " text-anchor=\"middle\" font-weight=\"bold\"", "terminal") + "\n";
 
   for (const Salve& s : salves) {
     const EnregistrementTrace& e = *s.e;
@@ -281,24 +258,151 @@ std::string DessinerSequence(const std::vector<EnregistrementTrace>& enregistrem
                                 : PorteNak(e)  ? kCouleurNak
                                 : versTerminal ? kCouleurConsole
                                                : kCouleurTerminal;
-    const std::string etiquette = ResumerSalve(e);
+    const std::string etiquette = Borner(ResumerSalve(e), kEtiquetteMax);
     std::string titre;
-    for (const auto& d : e.decodages) titre += (titre.empty() ? "" : "\n") + d;
+    for (const auto& d : e.decodages) {
+      if (titre.size() > kTitreMax) break;
+      titre += (titre.empty() ? "" : "\n") + d;
+    }
     svg += "<g class=\"salve\" data-ms=\"" + Nombre(e.ms) + "\"><title>" +
-           Echapper(titre.empty() ? etiquette : titre) + "</title>";
-    svg += "<text x=\"8\" y=\"" + Nombre(s.y + 4) + "\" fill=\"#666666\">" + Nombre(e.ms) +
-           " ms</text>";
+           Echapper(titre.empty() ? etiquette : Borner(titre, kTitreMax)) + "</title>";
+    svg += Texte(8, s.y + 4, " fill=\"#666666\"", Nombre(e.ms) + " ms");
     svg += "<line x1=\"" + Nombre(x1) + "\" y1=\"" + Nombre(s.y) + "\" x2=\"" + Nombre(x2) +
            "\" y2=\"" + Nombre(s.y) + "\" stroke=\"" + couleur + "\" stroke-width=\"1.5\"/>";
     svg += "<polygon points=\"" + Nombre(x2) + "," + Nombre(s.y) + " " + Nombre(pointe) + "," +
            Nombre(s.y - 4) + " " + Nombre(pointe) + "," + Nombre(s.y + 4) + "\" fill=\"" + couleur +
            "\"/>";
-    svg += "<text x=\"" + Nombre((x1 + x2) / 2) + "\" y=\"" + Nombre(s.y - 4) +
-           "\" text-anchor=\"middle\" fill=\"" + couleur + "\">" + Echapper(etiquette) +
-           "</text></g>\n";
+    svg += Texte((x1 + x2) / 2, s.y - 4, " text-anchor=\"middle\" fill=\"" + couleur + "\"",
+                 etiquette) +
+           "</g>\n";
   }
   svg += "</svg>\n";
   return svg;
+}
+
+constexpr double kHauteurBande = 40;
+
+// Too many records for an arrow each: one band a request, one under the other, and what to do.
+std::string DessinerBandes(const std::vector<BandeEchange>& bandes, std::size_t omises,
+                           std::size_t enregistrements) {
+  const double hauteur = kHaut + kHauteurBande * static_cast<double>(bandes.size()) + 60;
+  std::string svg = Entete(hauteur);
+  svg += Texte(8, 24, " font-weight=\"bold\" class=\"trop\"",
+               std::to_string(enregistrements) + " enregistrements : plus de " +
+                   std::to_string(kFlechesMax) +
+                   " flèches, chaque demande en bande sans ses flèches ; resserrez avec --from et "
+                   "--to (en ms)") +
+         "\n";
+  double y = kHaut - 14;
+  for (const BandeEchange& b : bandes) {
+    svg += Bande(b, y, y + kHauteurBande - 6,
+                 Nombre(b.msDebut) + " – " + Nombre(b.msFin) + " ms, " +
+                     std::to_string(b.fin - b.debut) + " enregistrements");
+    y += kHauteurBande;
+  }
+  if (omises > 0) {
+    svg += Texte(8, y + 20, " class=\"trop\"",
+                 "… et " + std::to_string(omises) + " demandes de plus, non dessinées") +
+           "\n";
+  }
+  svg += "</svg>\n";
+  return svg;
+}
+
+}  // namespace
+
+void SuiviEchanges::Ajouter(const EnregistrementTrace& e) {
+  const std::size_t i = nombre_++;
+  // A request sent again after the terminal's NAK goes on with the same exchange.
+  if (EstDemande(e) && !nakAvant_) {
+    const std::size_t plancher = ouverte_ ? ouverte_->debut + 1 : 0;
+    const std::size_t recul = std::min({poignees_, std::size_t{4}, i - plancher});
+    const std::size_t debut = i - recul;
+    const auto ms = [&](std::size_t k) { return k == i ? e.ms : derniersMs_[k % kGardes]; };
+    if (debut > 0) Fermer(debut, ms(debut - 1));
+    BandeEchange b;
+    b.debut = debut;
+    b.demande = i;
+    b.fin = i + 1;
+    for (const auto& d : e.decodages) b.nom = std::string(NomDecodage(d));
+    b.msDebut = ms(debut);
+    b.msFin = e.ms;
+    ouverte_ = std::move(b);
+  } else if (ouverte_ && ouverte_->issue.empty()) {
+    ouverte_->issue = IssueDe(e);
+  }
+  nakAvant_ = e.sens == Sens::VersConsole && PorteNak(e);
+  poignees_ = EstPoignee(e) ? poignees_ + 1 : 0;
+  derniersMs_[i % kGardes] = e.ms;
+}
+
+void SuiviEchanges::Fermer(std::size_t fin, double msFin) {
+  if (!ouverte_) return;
+  ouverte_->fin = fin;
+  ouverte_->msFin = msFin;
+  if (bandes_.size() < maximum_) {
+    bandes_.push_back(std::move(*ouverte_));
+  } else {
+    ++omises_;
+  }
+  ouverte_.reset();
+}
+
+std::vector<BandeEchange> SuiviEchanges::Finir() {
+  if (nombre_ > 0) Fermer(nombre_, derniersMs_[(nombre_ - 1) % kGardes]);
+  return std::move(bandes_);
+}
+
+std::vector<EnregistrementTrace> EchangeDe(const std::vector<EnregistrementTrace>& enregistrements,
+                                           std::size_t i) {
+  if (i >= enregistrements.size()) return {};
+  SuiviEchanges suivi(enregistrements.size());
+  for (const EnregistrementTrace& e : enregistrements) suivi.Ajouter(e);
+  const auto bandes = suivi.Finir();
+  // All of them before the first request.
+  std::size_t debut = 0;
+  std::size_t fin = bandes.empty() ? enregistrements.size() : bandes.front().debut;
+  for (const BandeEchange& b : bandes) {
+    if (b.debut <= i) {
+      debut = b.debut;
+      fin = b.fin;
+    }
+  }
+  return {enregistrements.begin() + static_cast<long>(debut),
+          enregistrements.begin() + static_cast<long>(fin)};
+}
+
+DiagrammeEnCours::DiagrammeEnCours(OptionsDiagramme options) : options_(options) {}
+
+bool DiagrammeEnCours::Ajouter(const EnregistrementTrace& e) {
+  if (options_.depuisMs && e.ms < *options_.depuisMs) return true;
+  if (options_.jusquaMs && e.ms > *options_.jusquaMs) return false;
+  ++nombre_;
+  echanges_.Ajouter(e);
+  if (trop_) return true;
+  if (salves_.size() < kFlechesMax) {
+    salves_.push_back(e);
+  } else {
+    // Past the arrows a picture can hold, only the bands are kept.
+    trop_ = true;
+    std::vector<EnregistrementTrace>().swap(salves_);
+  }
+  return true;
+}
+
+std::string DiagrammeEnCours::Finir() {
+  const auto bandes = echanges_.Finir();
+  if (trop_) return DessinerBandes(bandes, echanges_.Omises(), nombre_);
+  return DessinerFleches(salves_, bandes);
+}
+
+std::string DessinerSequence(const std::vector<EnregistrementTrace>& enregistrements,
+                             const OptionsDiagramme& options) {
+  DiagrammeEnCours diagramme(options);
+  for (const EnregistrementTrace& e : enregistrements) {
+    if (!diagramme.Ajouter(e)) break;
+  }
+  return diagramme.Finir();
 }
 
 }  // namespace zef30

@@ -1,6 +1,5 @@
 #include "requests/RapportsTerminal.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "base/Texte.h"
@@ -22,13 +21,15 @@ std::optional<int> LireCompte(std::string_view champ) {
 }
 
 std::string Illisible(std::string_view brut) {
+  // Nothing to convert beyond the answer: the field is empty as every other there.
+  if (brut.empty()) return {};
   return "illisible (« " + Cp1252VersUtf8(brut) + " »)";
 }
 
-bool DansLaReponse(std::string_view reponse, long position) {
-  long fin = static_cast<long>(reponse.size());
-  if (const auto longueur = LireLongueurTrame(reponse)) fin = std::min(fin, 6L + *longueur);
-  return position >= 1 && position <= fin;
+std::string_view DonneesRapport(std::string_view reponse) {
+  const std::size_t n = reponse.size();
+  const bool close = n >= 4 && reponse[n - 3] == DLE && reponse[n - 2] == ETX;
+  return close ? reponse.substr(0, n - 3) : reponse;
 }
 
 std::string ChampRapport(std::string_view reponse, long position, long longueur) {
@@ -40,16 +41,13 @@ void AjouterLigneRapport(std::string& texte, std::string_view ligne) {
   texte += "\r\n";
 }
 
-std::string ConstruireRapport(std::string_view reponse, const SuiteBloc& suite) {
+std::string ConstruireRapport(std::string_view trame, const SuiteBloc& suite) {
   std::string texte;
-  const std::string brut = Extraire(reponse, 10, 2);
-  const auto blocs = LireCompte(brut);
-  if (!blocs) {
-    AjouterLigneRapport(texte, "Nombre de blocs : " + Illisible(brut));
-    return texte;
-  }
+  const std::string_view reponse = DonneesRapport(trame);
+  // A count that does not convert leaves the count as it stood before: none.
+  const int blocs = LireCompte(Extraire(reponse, 10, 2)).value_or(0);
   long o = 0;
-  for (int k = 0; k < *blocs && DansLaReponse(reponse, o + 12); ++k) {
+  for (int k = 0; k < blocs; ++k) {
     const auto champ = [&](long position, long longueur) {
       return ChampRapport(reponse, o + position, longueur);
     };

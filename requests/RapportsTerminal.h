@@ -13,10 +13,10 @@ namespace zef30 {
 
 // The reports the terminal keeps of its last call to the bank side (tele-collection,
 // tele-parameters): one block per acquirer or application, each opened by the same eight lines.
-// Everything in them comes from the line: a count or amount that cannot be read says so on its
-// own line and the report goes on (an unreadable count of remittances or tables counts none, so
-// the next block is still found), and a block or record that would begin beyond the answer is
-// never read.
+// Everything in them comes from the line: a count that cannot be read counts none and adds no
+// line (an unreadable count of blocks gives an empty report, of remittances or tables no record,
+// so the next block is still found), an amount that cannot be read says so in its line, and every
+// block and record of the counts is printed, its fields empty where it lies beyond the answer.
 
 // The status texts shared by the outcome codes of both calls.
 inline constexpr const char* kAppelErrone = "appel erroné ou inefficace";
@@ -26,16 +26,17 @@ inline constexpr const char* kPasDAppel = "pas d’appel";
 // around it allowed.
 std::optional<int> LireCompte(std::string_view champ);
 
-// What a line shows in place of a field that could not be read, with what the terminal sent.
+// What a line shows in place of a field that could not be read, with what the terminal sent;
+// empty for a field beyond the answer.
 std::string Illisible(std::string_view brut);
 
 // Appends the block's own lines after its first eight, and says where the next block begins
 // relative to this one.
 using SuiteBloc = std::function<long(std::string_view reponse, long o, std::string& texte)>;
 
-// Whether position `position` of the answer still holds data (before DLE ETX and the check
-// character when the length field says where they stand).
-bool DansLaReponse(std::string_view reponse, long position);
+// The answer without its closing characters (DLE ETX and the check character), so that a field
+// beyond its data reads as empty rather than as the frame's end.
+std::string_view DonneesRapport(std::string_view reponse);
 
 // The field at `position` of the answer in the people's encoding.
 std::string ChampRapport(std::string_view reponse, long position, long longueur);
@@ -44,7 +45,8 @@ std::string ChampRapport(std::string_view reponse, long position, long longueur)
 void AjouterLigneRapport(std::string& texte, std::string_view ligne);
 
 // The report text: for each block of the count at positions 10-11, its eight opening lines
-// (fields at o + 12 to o + 203), then what `suite` adds.
+// (fields at o + 12 to o + 203), then what `suite` adds; `suite` is handed the answer's data
+// (DonneesRapport).
 std::string ConstruireRapport(std::string_view reponse, const SuiteBloc& suite);
 
 // The request of a report: TexteTicket emptied, the probe (-600 when it fails), the exchange of

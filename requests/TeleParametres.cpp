@@ -21,14 +21,10 @@ long SuiteBlocTeleParam(std::string_view reponse, long o, std::string& texte) {
   AjouterLigneRapport(texte, champ(206, 4));
   AjouterLigneRapport(texte, champ(210, 2));
   AjouterLigneRapport(texte, champ(212, 2));
-  const std::string brut = Extraire(reponse, o + 214, 2);
-  const auto lu = LireCompte(brut);
-  const int tables = lu.value_or(0);
-  if (!lu) AjouterLigneRapport(texte, "Nombre de tables : " + Illisible(brut));
+  // A count that does not convert counts no table, and the next block follows at once.
+  const int tables = LireCompte(Extraire(reponse, o + 214, 2)).value_or(0);
   for (int j = 0; j < tables; ++j) {
     const long debut = o + 216 + kTailleTable * j;
-    // The next block would begin beyond the answer too.
-    if (!DansLaReponse(reponse, debut)) break;
     AjouterLigneRapport(texte, "No table :" + ChampRapport(reponse, debut, 2));
     AjouterLigneRapport(texte, "No version: " + ChampRapport(reponse, debut + 2, 4));
     AjouterLigneRapport(texte, "");

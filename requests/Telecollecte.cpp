@@ -26,8 +26,6 @@ long SuiteBlocTelecollecte(std::string_view reponse, long o, std::string& texte,
                       "NB REMISE: " + (lu ? ChampRapport(reponse, o + 204, 1) : Illisible(brut)));
   for (int r = 0; r < remises; ++r) {
     const long debut = o + 205 + kTailleRemise * r;
-    // The next block would begin beyond the answer too.
-    if (!DansLaReponse(reponse, debut)) break;
     const auto champ = [&](long decalage, long longueur) {
       return ChampRapport(reponse, debut + decalage, longueur);
     };

@@ -25,6 +25,16 @@ std::string Reponse(const std::string& code, int longueur,
   return EncadrerMessage(message);
 }
 
+// An answer frame as the terminal sends it in two blocks.
+std::pair<std::string, std::string> DeuxBlocs(const std::string& reponse) {
+  const std::string corps = reponse.substr(0, reponse.size() - 3);
+  std::string bloc1 = corps.substr(0, kMaxUnBloc + 1) + DLE + ETB;
+  bloc1 += CalculerLrc(bloc1);
+  std::string bloc2 = STX + corps.substr(kMaxUnBloc + 1) + DLE + ETX;
+  bloc2 += CalculerLrc(bloc2);
+  return {bloc1, bloc2};
+}
+
 struct Cas {
   std::string demande;  // the message the console writes
   std::string reponse;  // the frame the terminal sends back
@@ -105,18 +115,73 @@ TEST(DecodeurTrames, ReadsTheLinesOfADisplayAndAnAnswerInTwoBlocks) {
   EXPECT_EQ(decodeur.Decoder(EncadrerMessage("D12,50 EUR       CODE ? ****     "), false),
             "D affichage : ligne 1 (16 caractères), ligne 2 « CODE ? ****      »");
   decodeur.Decoder(EncadrerMessage("AK029000001250109782D0000000000421"), true);
-  const std::string reponse = Reponse("Ak", 300, {{7, "000"}, {193, "4970101234561234"}});
-  const std::string corps = reponse.substr(0, reponse.size() - 3);
-  std::string bloc1 = corps.substr(0, kMaxUnBloc + 1) + DLE + ETB;
-  bloc1 += CalculerLrc(bloc1);
-  std::string bloc2 = STX + corps.substr(kMaxUnBloc + 1) + DLE + ETX;
-  bloc2 += CalculerLrc(bloc2);
+  const auto [bloc1, bloc2] =
+      DeuxBlocs(Reponse("Ak", 300, {{7, "000"}, {193, "4970101234561234"}}));
   EXPECT_THAT(decodeur.Decoder(bloc1, false), HasSubstr("premier bloc"));
   const std::string lu = decodeur.Decoder(bloc2, false);
   EXPECT_THAT(lu, HasSubstr("Ak réponse de validité : statut 0"));
   EXPECT_THAT(lu, HasSubstr("carte 4970 10•• •••• 1234"));
   EXPECT_THAT(lu, HasSubstr("en deux blocs"));
   EXPECT_THAT(lu, Not(HasSubstr("longueur")));
+}
+
+// A first block waits for the terminal's next frame, joined to it; anything else ends the wait
+// and the first block stays alone, said once.
+TEST(DecodeurTrames, AFirstBlockWaitsOnlyForTheTerminalsNextFrame) {
+  const auto [bloc1, bloc2] = DeuxBlocs(Reponse("Aj", 300, {{7, "0"}, {10, "01"}}));
+  const std::string switchOk = EncadrerMessage("Aa0040100");
+  const std::string affichage = EncadrerMessage("DINSEREZ CARTE   12,50 EUR       ");
+  const std::string enq(1, ENQ), ack(1, ACK);
+  constexpr Sens C = Sens::VersTerminal, T = Sens::VersConsole;
+  struct Cas {
+    const char* nom;
+    std::vector<std::pair<Sens, std::string>> salves;  // after the request and the first block
+    std::string derniere;                              // in the last frame's words
+    std::string absent;
+  };
+  const Cas cas[] = {
+      {"the console's ACK, then the second block",
+       {{C, ack}, {T, bloc2}},
+       "Aj état du téléparamétrage : statut 0",
+       "resté seul"},
+      {"a card switch after it",
+       {{C, enq}, {T, ack}, {C, EncadrerMessage("AA000")}, {T, switchOk}},
+       "Aa réponse de switch : disponibilité 0",
+       "blocs"},
+      {"a switch's request with no ENQ before it, as a live trace sees it",
+       {{C, EncadrerMessage("AA000")}, {T, switchOk}},
+       "Aa réponse de switch",
+       "blocs"},
+      {"a display frame of a listening",
+       {{C, ack}, {T, affichage}},
+       "D affichage : ligne 1 « INSEREZ CARTE    », ligne 2 « 12,50 EUR        », le premier "
+       "bloc d’avant resté seul",
+       "blocs"},
+      // A frame that would be joined to the first block but for the ENQ between them.
+      {"the terminal's ENQ, then a frame",
+       {{T, enq}, {C, ack}, {T, EncadrerMessage("Aa3000100")}},
+       "sécurité 0, le premier bloc d’avant resté seul, longueur annoncée 300, reçue 4",
+       "blocs"},
+  };
+  for (const Cas& c : cas) {
+    SCOPED_TRACE(c.nom);
+    std::vector<EnregistrementTrace> enregistrements;
+    const auto ajouter = [&](Sens sens, const std::string& octets) {
+      EnregistrementTrace e;
+      e.sens = sens;
+      e.octets = octets;
+      enregistrements.push_back(e);
+    };
+    ajouter(C, EncadrerMessage("AJ00205"));
+    ajouter(T, bloc1);
+    for (const auto& [sens, octets] : c.salves) ajouter(sens, octets);
+    DecodeurTrames decodeur(DispositionsConsole(), FormatMontant{','});
+    const auto nommes = NommerTrames(enregistrements, decodeur);
+    EXPECT_THAT(nommes[1].decodages.at(0), HasSubstr("premier bloc"));
+    const std::string derniere = nommes.back().decodages.at(0);
+    EXPECT_THAT(derniere, HasSubstr(c.derniere));
+    EXPECT_THAT(derniere, Not(HasSubstr(c.absent)));
+  }
 }
 
 // One layout a message: moving the card in the table moves it for the request's own reading and

@@ -77,5 +77,57 @@ TEST(DessinerSequence, DrawsOneArrowPerBurstInOrderWithTheFaultsInTheirColours) 
   EXPECT_NE(svg.find(">disponibilité 0 disponible</text>"), std::string::npos);
 }
 
+std::size_t Compter(const std::string& svg, const std::string& motif) {
+  std::size_t n = 0;
+  for (auto i = svg.find(motif); i != std::string::npos; i = svg.find(motif, i + 1)) ++n;
+  return n;
+}
+
+// Past the arrows a picture holds, each request's band stands alone, and past the bands it holds
+// the rest are counted: the picture stays small whatever the trace.
+TEST(DessinerSequence, PastItsBoundsDrawsTheBandsAloneAndSaysHowToNarrow) {
+  struct Cas {
+    std::size_t echanges;  // card switches of five records each
+    std::size_t fleches;
+    std::size_t bandes;
+    std::string note;
+  };
+  const Cas cas[] = {
+      {100, 500, 100, ""},
+      {kFlechesMax / 5 + 1, 0, kFlechesMax / 5 + 1, "resserrez avec --from et --to"},
+      {kBandesMax + 500, 0, kBandesMax, "… et 500 demandes de plus, non dessinées"},
+  };
+  for (const Cas& c : cas) {
+    SCOPED_TRACE(c.echanges);
+    DecodeurTrames decodeur;
+    NommeurTrames nommeur(decodeur);
+    DiagrammeEnCours diagramme;
+    const std::pair<Sens, std::string> salves[] = {
+        {Sens::VersTerminal, std::string(1, ENQ)},
+        {Sens::VersConsole, std::string(1, ACK)},
+        {Sens::VersTerminal, EncadrerMessage("AA000")},
+        {Sens::VersConsole, std::string(1, ACK) + EncadrerMessage("Aa0040100") + EOT},
+        {Sens::VersTerminal, std::string(1, ACK)},
+    };
+    double ms = 0;
+    for (std::size_t k = 0; k < c.echanges; ++k) {
+      for (const auto& [sens, octets] : salves) {
+        EnregistrementTrace e;
+        e.ms = ms++;
+        e.sens = sens;
+        e.octets = octets;
+        nommeur.Nommer(e);
+        diagramme.Ajouter(e);
+      }
+    }
+    const std::string svg = diagramme.Finir();
+    EXPECT_EQ(Compter(svg, "class=\"salve\""), c.fleches);
+    EXPECT_EQ(Compter(svg, "<g class=\"demande\">"), c.bandes);
+    EXPECT_EQ(Compter(svg, ">disponibilité 0 disponible</text>"), c.bandes);
+    EXPECT_NE(svg.find(c.note), std::string::npos);
+    EXPECT_LT(svg.size(), 3'000'000u);
+  }
+}
+
 }  // namespace
 }  // namespace zef30

@@ -64,6 +64,9 @@ void Verifier(const CasRapport& c, const std::string& texte) {
 const std::string kDeuxRemises = Entete("ACQ001") + "2" + Remise("000000012345") +
                                  Remise("000000000100") + Entete("ACQ002") + "0";
 const std::string kL7 = Largeur("L7", 32), kL8 = Largeur("L8", 50);
+// The lines of a tele-collection block that lies beyond the answer.
+const std::vector<std::string> kBlocVide = {"", "", "//  hm",      "", "", "   ",
+                                            "", "", "NB REMISE: ", ""};
 
 TEST(RapportTelecollecte, BlocksRemittancesAndUnreadableFields) {
   ASSERT_EQ(Extraire(Reponse(kDeuxRemises, "02"), 285, 6), "ACQ002");
@@ -84,12 +87,19 @@ TEST(RapportTelecollecte, BlocksRemittancesAndUnreadableFields) {
        13,
        Reponse(Entete("ACQ001") + "1" + Remise("0000000ABC00"), "01"),
        {"\tillisible (« 0000000ABC00 ») 978", "Nb Trans non aboutie: 000000", "", ""}},
-      {10, 8, Reponse(kDeuxRemises.substr(0, 192) + "X", "02"), {"NB REMISE: illisible (« X »)"}},
+      {20, 8, Reponse(kDeuxRemises.substr(0, 192) + "X", "02"), {"NB REMISE: illisible (« X »)"}},
       // Counting no remittance, the walk finds the whole next block.
       {20, 10, Reponse(Entete("ACQ001") + "X" + Entete("ACQ002") + "0", "02"), {"ACQ002"}},
-      {1, 0, Reponse(kDeuxRemises, "A1"), {"Nombre de blocs : illisible (« A1 »)"}},
-      {10, 0, Reponse(Entete("ACQ001") + "0", "05"), {}},
-      {17, 0, Reponse(Entete("ACQ001") + "3" + Remise("000000012345"), "01"), {}},
+      // A block count that does not convert counts no block, and adds no line.
+      {0, 0, Reponse(kDeuxRemises, "A1"), {}},
+      // Every block of the count, those beyond the answer with their fields empty.
+      {50, 40, Reponse(Entete("ACQ001") + "0", "05"), kBlocVide},
+      // So every record of the count.
+      {31,
+       16,
+       Reponse(Entete("ACQ001") + "3" + Remise("000000012345"), "01"),
+       {"No acquereur :", "No Remise: ", "Nb Transaction : ", "MONTANT TRANSACTION = ", "\t ",
+        "Nb Trans non aboutie: ", ""}},
   };
   for (const CasRapport& c : cas) Verifier(c, ConstruireRapportTelecollecte(c.reponse, {'.'}));
   EXPECT_EQ(Lignes(ConstruireRapportTelecollecte(Reponse(kDeuxRemises, "02"), {','}))[13],
@@ -114,15 +124,24 @@ TEST(RapportTeleParam, BlocksTablesAndUnreadableCounts) {
         "No table :01", "No version: 0001", "", "No table :02", "No version: 0002", ""}},
       {35, 19, Reponse(deux, "02"), {"No table :03", "No version: 0003", "", "APP002"}},
       {35, 30, Reponse(deux, "02"), {"Application non initialisée", "Application non active"}},
-      {14,
-       13,
+      // A table count that does not convert counts no table and adds no line; the second
+      // block, beyond the answer, is printed with its fields empty.
+      {26,
+       12,
        Reponse(Entete("APP001") + "10ABCDEFGH?x", "02"),
-       {"Nombre de tables : illisible (« ?x »)"}},
-      {30,
-       14,
+       {"GH", "", "", "//  hm", "", "", "   ", "", "", "Application initialisée",
+        "Application active", "", "", ""}},
+      {29,
+       13,
        Reponse(Entete("APP001") + "10ABCDEFGH?x" + BlocTeleParam("APP002", "01", 1), "02"),
        {"APP002"}},
-      {16, 0, Reponse(BlocTeleParam("APP001", "10", 1).replace(202, 2, "09"), "01"), {}},
+      // Every table of the count, those beyond the answer with their fields empty.
+      {40,
+       34,
+       Reponse(BlocTeleParam("APP001", "10", 1).replace(202, 2, "09"), "01"),
+       {"No table :", "No version: ", "", "No table :", "No version: ", ""}},
+      // A block count that does not convert counts no block.
+      {0, 0, Reponse(BlocTeleParam("APP001", "10", 1), "?1"), {}},
   };
   for (const CasRapport& c : cas) Verifier(c, ConstruireRapportTeleParam(c.reponse));
 }
