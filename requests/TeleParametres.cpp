@@ -46,8 +46,8 @@ std::int16_t DemanderEtatTeleParam(Console& console) {
                                    &ConstruireRapportTeleParam});
 }
 
-void Command4_Click(Console& console) {
-  MontrerRapport(console, &DemanderEtatTeleParam, "Demande ticket teleParam = OK",
+IssueRequete Command4_Click(Console& console) {
+  return MontrerRapport(console, &DemanderEtatTeleParam, "Demande ticket teleParam = OK",
                  "Demande ticket teleParam = Erreur n°");
 }
 
