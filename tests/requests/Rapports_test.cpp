@@ -1,6 +1,8 @@
 // The reports of the terminal's last calls: tele-collection and tele-parameter state.
 #include <gtest/gtest.h>
 
+#include "console/Gestionnaires.h"
+
 #include <cstdio>
 
 #include "base/Texte.h"
@@ -142,7 +144,7 @@ void ScripterReponse(essai::PortScripte& port, const std::string& trame) {
 
 TEST(DemandesRapport, EachOutcomeGivesItsLineAndStatus) {
   struct Cas {
-    void (*clic)(Console&);
+    Gestionnaire clic;
     const char* message;
     std::string reponse;  // empty: the terminal is not ready
     std::string ligne;

@@ -1,6 +1,8 @@
 // The terminal-care requests that end on a verdict: tele-collection, ISO 2 track, clock, speed.
 #include <gtest/gtest.h>
 
+#include "console/Gestionnaires.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <locale>
@@ -62,7 +64,7 @@ struct BancHorloge : essai::Banc {
 
 TEST(ServicesTerminal, EachSendsItsMessageAndShowsItsVerdict) {
   struct Cas {
-    void (*clic)(Console&);
+    Gestionnaire clic;
     std::string reponse;  // empty: the terminal is not ready
     std::string message;
     std::vector<std::string> lignes;

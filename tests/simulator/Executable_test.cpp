@@ -3,6 +3,8 @@
 // line, ended by a signal in the middle of a request.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
+#include "console/Gestionnaires.h"
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -139,7 +141,7 @@ TEST(Executable, ADeviceThatIsNoSerialLineIsRefused) {
 }
 
 TEST(Executable, ReplaysARecordedLineAndTellsWhereTheConsoleDiffers) {
-  using Requete = void (*)(Console&);
+  using Requete = Gestionnaire;
   essai::DossierTemporaire dossier;
   const std::string trace = dossier.Fichier("ligne.trace");
   std::vector<std::string> enregistrees;
