@@ -20,6 +20,12 @@ Horloge::Instant InstantDe(double secondes) {
          std::chrono::duration_cast<Horloge::Duree>(std::chrono::duration<double>(secondes));
 }
 
+// `reussie` says pass or fail; the genre says which failure.
+GenreIssue GenreEcrit(const ExecutionRequete& e) {
+  if (e.reussie) return GenreIssue::Reussie;
+  return e.genre == GenreIssue::Reussie ? GenreIssue::Refusee : e.genre;
+}
+
 std::string TableauJson(const std::vector<std::string>& textes) {
   std::string json = "[";
   for (const auto& texte : textes) json += (json.size() > 1 ? "," : "") + EnChaineJson(texte);
@@ -158,7 +164,7 @@ std::string EnJson(const ExecutionRequete& e, const Releve* releve) {
   std::string json = "{\"numero\":" + std::to_string(e.rang) +
                      ",\"requete\":" + EnChaineJson(e.famille) +
                      ",\"reussie\":" + (e.reussie ? "true" : "false") +
-                     ",\"issue\":" + EnChaineJson(NomGenreIssue(e.genre));
+                     ",\"issue\":" + EnChaineJson(NomGenreIssue(GenreEcrit(e)));
   if (e.ligne != 0) json += ",\"ligne\":" + std::to_string(e.ligne);
   // To the nanosecond, so that the record read back is the same.
   json += ",\"debut\":" + SecondesMachine(SecondesDe(e.debut), 9) +
@@ -210,7 +216,7 @@ std::optional<ExecutionRequete> LireExecutionJson(std::string_view ligne) {
                 .value_or(e.reussie ? GenreIssue::Reussie : GenreIssue::Refusee);
   // Never better than what happened: a record whose two words disagree is a failure.
   if (e.genre != GenreIssue::Reussie) e.reussie = false;
-  if (!e.reussie && e.genre == GenreIssue::Reussie) e.genre = GenreIssue::Refusee;
+  e.genre = GenreEcrit(e);
   e.numeroSerie = champ("serie");
   e.ecouteSurLimite = champ("ecouteSurLimite") == "true";
   e.raison = champ("raison");

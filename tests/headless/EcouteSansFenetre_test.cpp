@@ -28,8 +28,8 @@ TEST(EcouteSansFenetre, AnAnswerWhoseDisplayNeverBlanksGivesOneHintAndEndsOnTheL
   for (const auto& c : cas) {
     SCOPED_TRACE(c.nom);
     essai::DossierTemporaire dossier;
-    HorlogeVirtuelle horloge;
-    PortScripte port(horloge);
+    essai::HorlogeVirtuelle horloge;
+    essai::PortScripte port(horloge);
     EtatConsole etat;
     Liaison liaison(port, horloge, etat.NumeroPortCom);
     FenetreTexte fenetre;

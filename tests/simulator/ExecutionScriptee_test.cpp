@@ -103,7 +103,7 @@ TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
       {"paiement.validite=9", "prix,validite,switch", 12,
        "[2] validite : ÉCHEC — Carte refusée DemVal Cause: ",
        "requête 2 en échec (validite : Carte refusée DemVal Cause: ",
-       "\"resultat\":\"Demande de Validité = Pas OK\""},
+       "\"resultat\":\"Demande de Validité = Erreur n°2\""},
       // The line hung up while the validity listened: a lost line, never a refused card.
       {"faute.etape=4;faute.raccrocher=oui", "validite", 11, "[1] validite : ÉCHEC — port 1 (",
        "requête 1 en échec (validite : port 1 (", "\"issue\":\"ligne-perdue\"",
@@ -147,10 +147,11 @@ TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
       ASSERT_TRUE(requetes) << erreur;
 
       // The road main takes: the records go through the campaign's journal.
-      std::vector<std::string> arguments = {"--headless", "--port", "1=" + chemin,
-                                            json ? "--json" : "--verbose"};
-      const auto options = LireOptions(arguments).options;
-      ASSERT_TRUE(options);
+      const std::vector<std::string> arguments = {
+          "--headless", "--port", "1=" + chemin, "--run", k.script, json ? "--json" : "--verbose"};
+      const auto lecture = LireOptions(arguments);
+      const auto& options = lecture.options;
+      ASSERT_TRUE(options) << lecture.erreur;
       EXPECT_EQ(ExecuterSansFenetre(*options, console, fenetre, *requetes, dossier.Chemin(), "",
                                     sortie, erreurs),
                 k.code)
