@@ -165,8 +165,8 @@ int ExecuterSansFenetre(const OptionsConsole& options, Console& console, Fenetre
   // Neither a port nor the simulated terminal: the machine's own port, which may well be no
   // terminal at all. Said before anything is sent there.
   if (!options.simulateur && options.ports.count(numero) == 0) {
-    erreurs << "zef30-console : ni --port ni --simulator : la ligne est le port " << numero
-            << ", " << TablePorts().Chemin(numero) << std::endl;
+    erreurs << "zef30-console : ni --port ni --simulator : la ligne est le port " << numero << ", "
+            << TablePorts().Chemin(numero) << std::endl;
   }
   fenetre.SuivreEcoutes(erreurs, console.liaison.HorlogeLiaison(),
                         !options.json && ::isatty(STDERR_FILENO) == 1);

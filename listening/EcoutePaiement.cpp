@@ -79,7 +79,7 @@ class EcouteurPaiement : public Ecouteur {
   std::string etatAffichage_;
   std::string etatReponse_;
   std::string reponse_;
-  Horloge::Instant dernierSigne_{};           // the last display frame
+  Horloge::Instant dernierSigne_{};            // the last display frame
   std::optional<Horloge::Instant> reponseLe_;  // when the answer was seen in
   bool indiceDonne_ = false;
 };

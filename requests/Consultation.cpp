@@ -21,7 +21,9 @@ std::string DemanderConsultation(Console& console) {
 
 std::vector<std::string> LignesConsultation(const std::string& reponse) {
   const Disposition& d = DispositionDe(Message::ReponseConsultation);
-  const auto champ = [&](std::string_view nom) { return Cp1252VersUtf8(LireChamp(d, nom, reponse)); };
+  const auto champ = [&](std::string_view nom) {
+    return Cp1252VersUtf8(LireChamp(d, nom, reponse));
+  };
   std::vector<std::string> lignes;
   lignes.push_back("No Serie: " + champ("numéro de série"));
   lignes.push_back("Nb application: " + champ("nombre d’applications"));
@@ -51,8 +53,8 @@ IssueRequete cmdDemConsult_Click(Console& console) {
   const bool repondu = reponse.starts_with(STX);
   IssueRequete issue = suivi.Conclure(repondu, reponse == kPasPret, lignes.front());
   if (repondu) {
-    issue.numeroSerie =
-        Cp1252VersUtf8(LireChamp(DispositionDe(Message::ReponseConsultation), "numéro de série", reponse));
+    issue.numeroSerie = Cp1252VersUtf8(
+        LireChamp(DispositionDe(Message::ReponseConsultation), "numéro de série", reponse));
   }
   return issue;
 }

@@ -1,7 +1,7 @@
 #include "requests/ModeMaintenance.h"
 
-#include "console/FichiersConsole.h"
 #include "base/Texte.h"
+#include "console/FichiersConsole.h"
 #include "listening/EcouteMaintenance.h"
 #include "requests/LigneResultat.h"
 

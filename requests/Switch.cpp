@@ -60,7 +60,8 @@ IssueRequete cmdDemSwi_Click(Console& console) {
     Sablier sablier(console.fenetre);
     code = DemanderSwitch(console);
   }
-  std::string ligne = LigneResultat("Demande de Switch", code, "Carte présente", "Carte non-présente");
+  std::string ligne =
+      LigneResultat("Demande de Switch", code, "Carte présente", "Carte non-présente");
   console.fenetre.AjouterLigne(ligne);
   return suivi.Conclure(code == 0, code == kPasPret, std::move(ligne));
 }

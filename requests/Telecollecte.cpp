@@ -115,7 +115,7 @@ IssueRequete cmdDemTC_Click(Console& console) {
 
 IssueRequete cmdDemTic_Click(Console& console) {
   return MontrerRapport(console, &DemanderTicketTelecollecte, "Demande de ticket = OK",
-                 "Demande de ticket telecol = Erreur n°");
+                        "Demande de ticket telecol = Erreur n°");
 }
 
 }  // namespace zef30

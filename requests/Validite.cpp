@@ -72,8 +72,8 @@ std::int16_t DemanderValiditeForfait(Console& console, bool ecouter) {
   if (!champs) return kPasEnvoye;
   const std::string message =
       ComposerMessage(DispositionDe(Message::DemandeValiditeForfait), {{"montant", champs->prix}});
-  const auto reponse = Echanger(console, message, ecouter, EchangerDemVal2,
-                                &Liaison::EchangerValiditeForfait);
+  const auto reponse =
+      Echanger(console, message, ecouter, EchangerDemVal2, &Liaison::EchangerValiditeForfait);
   if (!reponse) return kPasEnvoye;
   if (SansReponse(console, *reponse)) return 1;
   if (LireChamp(DispositionDe(Message::ReponseValiditeForfait), "statut", *reponse) == "0") {

@@ -14,8 +14,8 @@
 #include <sstream>
 
 #include "console/FichiersConsole.h"
-#include "headless/FenetreTexte.h"
 #include "headless/Campagne.h"
+#include "headless/FenetreTexte.h"
 #include "headless/RequetesScriptees.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"

@@ -222,7 +222,8 @@ TEST(Ecoute, EachTeleCollectionListeningHasAReportFileOfItsOwnAndAcknowledgesFir
     }
     EXPECT_EQ(banc.fenetre.boites.size(), c.fichiers.empty() ? 2u : 0u);
     for (const auto& b : banc.fenetre.boites) {
-      EXPECT_EQ(b.texte, "Écoute de la télécollecte : " + banc.dossier.Fichier("Telec/31-12-2023-85800.txt") +
+      EXPECT_EQ(b.texte, "Écoute de la télécollecte : " +
+                             banc.dossier.Fichier("Telec/31-12-2023-85800.txt") +
                              " : fichier impossible à ouvrir : " + DecrireErreur(ENOTDIR));
     }
   }

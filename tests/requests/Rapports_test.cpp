@@ -1,11 +1,10 @@
 // The reports of the terminal's last calls: tele-collection and tele-parameter state.
 #include <gtest/gtest.h>
 
-#include "console/Gestionnaires.h"
-
 #include <cstdio>
 
 #include "base/Texte.h"
+#include "console/Gestionnaires.h"
 #include "link/Trame.h"
 #include "requests/TeleParametres.h"
 #include "requests/Telecollecte.h"

@@ -1,13 +1,12 @@
 // The terminal-care requests that end on a verdict: tele-collection, ISO 2 track, clock, speed.
 #include <gtest/gtest.h>
 
-#include "console/Gestionnaires.h"
-
 #include <algorithm>
 #include <filesystem>
 #include <locale>
 
 #include "base/Texte.h"
+#include "console/Gestionnaires.h"
 #include "link/Trame.h"
 #include "listening/Ecoute.h"
 #include "requests/PisteIso2.h"

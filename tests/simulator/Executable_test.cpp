@@ -3,8 +3,6 @@
 // line, ended by a signal in the middle of a request.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-
-#include "console/Gestionnaires.h"
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -19,6 +17,7 @@
 #include <vector>
 
 #include "base/Horloge.h"
+#include "console/Gestionnaires.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "link/Trame.h"

@@ -5,12 +5,12 @@
 #include <functional>
 #include <sstream>
 
-#include "base/Horloge.h"
-#include "console/FichiersConsole.h"
-#include "headless/FenetreTexte.h"
 #include "app/ExecutionCampagne.h"
 #include "app/OptionsLigne.h"
+#include "base/Horloge.h"
 #include "base/Texte.h"
+#include "console/FichiersConsole.h"
+#include "headless/FenetreTexte.h"
 #include "headless/RequetesScriptees.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
@@ -106,8 +106,7 @@ TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
        "\"resultat\":\"Demande de Validité = Erreur n°2\""},
       // The line hung up while the validity listened: a lost line, never a refused card.
       {"faute.etape=4;faute.raccrocher=oui", "validite", 11, "[1] validite : ÉCHEC — port 1 (",
-       "requête 1 en échec (validite : port 1 (", "\"issue\":\"ligne-perdue\"",
-       "Carte refusée"},
+       "requête 1 en échec (validite : port 1 (", "\"issue\":\"ligne-perdue\"", "Carte refusée"},
       // The status line it emptied is no reason: its line is.
       {"bruit=\\x15", "validite", 11, "[1] validite : ÉCHEC — Demande de Validité = Erreur n°-700",
        "requête 1 en échec (validite : Demande de Validité = Erreur n°-700)\n"},
