@@ -18,6 +18,7 @@
 #include "headless/JournalCampagne.h"
 #include "headless/ProgressionCampagne.h"
 #include "link/Signaux.h"
+#include "link/TablePorts.h"
 
 extern char** environ;
 
@@ -49,14 +50,13 @@ std::string Terminal(const OptionsConsole& options, int ligne,
   } else if (options.simulateur) {
     texte += "terminal simulé de zef30-console " ZEF30_VERSION;
   } else {
-    texte += "/dev/ttyS" + std::to_string(ligne - 1);
+    texte += TablePorts().Chemin(ligne);
   }
   std::string serie;
   executions([&](const ExecutionRequete& e) {
-    if (serie.empty() && e.ligne == ligne && e.reussie && e.ligneResultat.starts_with("No Serie: "))
-      serie = e.ligneResultat;
+    if (serie.empty() && e.ligne == ligne && e.reussie) serie = e.numeroSerie;
   });
-  return serie.empty() ? texte : texte + ", " + serie;
+  return serie.empty() ? texte : texte + ", No Serie: " + serie;
 }
 
 ReglagesCampagne Reglages(const OptionsConsole& options, const std::locale& locale) {
@@ -104,7 +104,7 @@ int Progression(const OptionsConsole& options, const std::vector<RequeteScriptee
 double SilenceMaximal(const std::vector<RequeteScriptee>& requetes) {
   double ecoute = 0;
   for (const auto& requete : requetes) {
-    const FamilleScriptee* famille = TrouverFamille(requete.famille);
+    const BoutonConsole* famille = BoutonDeFamille(requete.famille);
     ecoute = std::max(ecoute, requete.duree.value_or(famille ? famille->dureeEcoute : 0));
   }
   return kSilenceRequete + ecoute;
@@ -161,6 +161,15 @@ int ExecuterSansFenetre(const OptionsConsole& options, Console& console, Fenetre
                         const std::vector<RequeteScriptee>& requetes, const std::string& dossier,
                         const std::string& trace, std::ostream& sortie, std::ostream& erreurs) {
   ArreterEnDouceurSiCampagne(options.campagne);
+  const int numero = console.etat.NumeroPortCom;
+  // Neither a port nor the simulated terminal: the machine's own port, which may well be no
+  // terminal at all. Said before anything is sent there.
+  if (!options.simulateur && options.ports.count(numero) == 0) {
+    erreurs << "zef30-console : ni --port ni --simulator : la ligne est le port " << numero << ", "
+            << TablePorts().Chemin(numero) << std::endl;
+  }
+  fenetre.SuivreEcoutes(erreurs, console.liaison.HorlogeLiaison(),
+                        !options.json && ::isatty(STDERR_FILENO) == 1);
   const std::locale locale = LocaleUtilisateur();
   const ReglagesCampagne reglages = Reglages(options, locale);
   ProgressionCampagne progression(erreurs, !options.json && ::isatty(STDERR_FILENO) == 1,

@@ -43,8 +43,8 @@ std::string AssocierPort(OptionsConsole& options, const std::string& valeur) {
 // Every family a run knows, as --run takes them.
 std::string NomsFamilles() {
   std::string noms;
-  for (const auto& famille : FamillesScriptees())
-    noms += (noms.empty() ? "" : ",") + std::string(famille.nom);
+  for (const BoutonConsole* famille : FamillesRequetes())
+    noms += (noms.empty() ? "" : ",") + std::string(famille->famille);
   return noms;
 }
 

@@ -22,6 +22,15 @@ struct EtatConsole {
   // The status line as the running request had left it when a click was refused: shown again
   // when the request ends, if the refusal is still there.
   std::optional<std::string> EtatAvantRefus;
+  // How the last listening ended: on its time limit or not, with a result or none, through its
+  // error box or not. Set by every listening as it ends; a request reads it to tell a time-out or
+  // a listening's failure from a refusal.
+  struct FinEcoute {
+    bool surLimite = false;
+    bool sansResultat = false;
+    bool erreur = false;
+  };
+  std::optional<FinEcoute> DerniereEcoute;
   std::string PisteIso2;
   // Dossier numbers of the last list, entries 1 to 80 at indexes 0 to 79.
   std::array<std::string, 80> DossiersEnCours;

@@ -68,6 +68,9 @@ class Fenetre {
   virtual void PointeurOccupe(bool occupe) = 0;
   // A modal box with an OK button; returns once the operator has pressed it.
   virtual void BoiteMessage(const std::string& titre, const std::string& texte) = 0;
+  // A hint for an operator who cannot see the terminal (a run without a window): why a listening
+  // goes on. The window has the terminal in sight and shows nothing more.
+  virtual void DonnerIndice(const std::string&) {}
   // Lets the window handle its waiting events (clicks included), as listeners do between polls.
   virtual void CederAuxEvenements() = 0;
   // A listener's wait: handles the window's events while it waits until a character is waiting

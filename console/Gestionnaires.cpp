@@ -32,15 +32,15 @@ class GestionnaireEnCours {
 
 }  // namespace
 
-bool ExecuterGestionnaire(Console& console, Gestionnaire gestionnaire, bool pendantUneRequete) {
+std::optional<IssueRequete> ExecuterGestionnaire(Console& console, Gestionnaire gestionnaire,
+                                                 bool pendantUneRequete) {
   if (console.etat.GestionnairesEnCours > 0 && !pendantUneRequete) {
     if (!console.etat.EtatAvantRefus) console.etat.EtatAvantRefus = console.fenetre.LireEtat();
     console.fenetre.AfficherEtat(kContexteRefus, kRefus);
-    return false;
+    return std::nullopt;
   }
   const GestionnaireEnCours enCours(console);
-  gestionnaire(console);
-  return true;
+  return gestionnaire(console);
 }
 
 }  // namespace zef30

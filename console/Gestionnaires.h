@@ -1,17 +1,23 @@
 #pragma once
 
+#include <optional>
+
 #include "console/Console.h"
+#include "console/IssueRequete.h"
 
 namespace zef30 {
 
-using Gestionnaire = void (*)(Console&);
+// A click handler: it runs its request and says how it ended.
+using Gestionnaire = IssueRequete (*)(Console&);
 
 // Runs the click handler of a button, for every front-end. While another handler runs (a listener
 // lets the window handle clicks), a second request would share the line with it and corrupt both
 // handshakes: the click is not taken, and the status line says so. A handler that only stops a
-// listener (`pendantUneRequete`, "Sortie Ecoute") always gets through. True when it ran.
+// listener (`pendantUneRequete`, "Sortie Ecoute") always gets through. Its outcome when it ran;
+// nullopt when the click was not taken.
 // When the request ends, a refusal still on the status line gives way to what the request had
 // shown there before the refusal (its own status; an empty line when the line was empty).
-bool ExecuterGestionnaire(Console& console, Gestionnaire gestionnaire, bool pendantUneRequete);
+std::optional<IssueRequete> ExecuterGestionnaire(Console& console, Gestionnaire gestionnaire,
+                                                 bool pendantUneRequete);
 
 }  // namespace zef30

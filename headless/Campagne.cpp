@@ -11,6 +11,12 @@
 
 namespace zef30 {
 
+namespace {
+// The terminal's end of the exchange never came: the answer may be in, but the listening only
+// stopped on its limit.
+constexpr const char* kEcouteSurLimite = "écoute arrêtée sur sa limite, sans la fin du terminal";
+}  // namespace
+
 std::string FormaterSecondes(double secondes, const std::locale& locale) {
   if (!std::isfinite(secondes) || secondes < 0) secondes = 0;
   char texte[48];
@@ -63,6 +69,7 @@ std::string LigneRequete(const ExecutionRequete& e, const std::locale& locale) {
   std::string ligne =
       "[" + std::to_string(e.rang) + "] " + e.famille + " : " + (e.reussie ? "réussie" : "ÉCHEC");
   if (!dit.empty()) ligne += " — " + NommerControles(dit);
+  if (e.ecouteSurLimite) ligne += " — " + std::string(kEcouteSurLimite);
   return ligne + " (" + FormaterSecondes(e.Duree(), locale) + ")";
 }
 
@@ -82,12 +89,12 @@ ResultatCampagne ExecuterCampagne(Console& console, FenetreTexte& fenetre,
   int rang = 0;
   for (int tour = 0; reglages.repetitions == 0 || tour < reglages.repetitions; ++tour) {
     for (const RequeteScriptee& requete : requetes) {
-      const FamilleScriptee* famille = TrouverFamille(requete.famille);
+      const BoutonConsole* famille = BoutonDeFamille(requete.famille);
       if (famille == nullptr) continue;  // LireScript lets none through
       if (fini()) return resultat;
       ++rang;
       if (!reglages.json && reglages.raconter) {
-        sortie << "[" << rang << "] " << famille->nom << std::endl;
+        sortie << "[" << rang << "] " << famille->famille << std::endl;
       }
       RequeteFaite faite = ExecuterRequete(console, fenetre, requete, *famille);
       ExecutionRequete& e = faite.execution;
@@ -97,7 +104,8 @@ ResultatCampagne ExecuterCampagne(Console& console, FenetreTexte& fenetre,
         sortie << EnJson(e, &faite.releve) << std::endl;
       } else if (reglages.raconter) {
         sortie << "[" << rang << "] " << e.famille << " : "
-               << (e.reussie ? "réussie" : "ÉCHEC — " + e.raison) << std::endl;
+               << (e.reussie ? "réussie" : "ÉCHEC — " + e.raison)
+               << (e.ecouteSurLimite ? " — " + std::string(kEcouteSurLimite) : "") << std::endl;
       } else {
         sortie << LigneRequete(e, reglages.locale) << std::endl;
       }

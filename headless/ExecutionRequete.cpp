@@ -20,6 +20,12 @@ Horloge::Instant InstantDe(double secondes) {
          std::chrono::duration_cast<Horloge::Duree>(std::chrono::duration<double>(secondes));
 }
 
+// `reussie` says pass or fail; the genre says which failure.
+GenreIssue GenreEcrit(const ExecutionRequete& e) {
+  if (e.reussie) return GenreIssue::Reussie;
+  return e.genre == GenreIssue::Reussie ? GenreIssue::Refusee : e.genre;
+}
+
 std::string TableauJson(const std::vector<std::string>& textes) {
   std::string json = "[";
   for (const auto& texte : textes) json += (json.size() > 1 ? "," : "") + EnChaineJson(texte);
@@ -157,7 +163,8 @@ std::string EnChaineJson(std::string_view texte) {
 std::string EnJson(const ExecutionRequete& e, const Releve* releve) {
   std::string json = "{\"numero\":" + std::to_string(e.rang) +
                      ",\"requete\":" + EnChaineJson(e.famille) +
-                     ",\"reussie\":" + (e.reussie ? "true" : "false");
+                     ",\"reussie\":" + (e.reussie ? "true" : "false") +
+                     ",\"issue\":" + EnChaineJson(NomGenreIssue(GenreEcrit(e)));
   if (e.ligne != 0) json += ",\"ligne\":" + std::to_string(e.ligne);
   // To the nanosecond, so that the record read back is the same.
   json += ",\"debut\":" + SecondesMachine(SecondesDe(e.debut), 9) +
@@ -165,6 +172,8 @@ std::string EnJson(const ExecutionRequete& e, const Releve* releve) {
           ",\"duree\":" + SecondesMachine(e.Duree()) + ",\"raison\":" + EnChaineJson(e.raison) +
           ",\"resultat\":" + EnChaineJson(e.ligneResultat) +
           ",\"etat\":" + EnChaineJson(e.ligneEtat);
+  if (!e.numeroSerie.empty()) json += ",\"serie\":" + EnChaineJson(e.numeroSerie);
+  if (e.ecouteSurLimite) json += ",\"ecouteSurLimite\":true";
   if (releve != nullptr) {
     json += ",\"lignes\":" + TableauJson(releve->lignes) +
             ",\"etats\":" + TableauJson(releve->etats) +
@@ -202,6 +211,14 @@ std::optional<ExecutionRequete> LireExecutionJson(std::string_view ligne) {
   e.debut = InstantDe(*debut);
   e.fin = InstantDe(*fin);
   e.reussie = champ("reussie") == "true";
+  // A record written before the outcome was kept: what "reussie" says, a failure a refusal.
+  e.genre = LireGenreIssue(champ("issue"))
+                .value_or(e.reussie ? GenreIssue::Reussie : GenreIssue::Refusee);
+  // Never better than what happened: a record whose two words disagree is a failure.
+  if (e.genre != GenreIssue::Reussie) e.reussie = false;
+  e.genre = GenreEcrit(e);
+  e.numeroSerie = champ("serie");
+  e.ecouteSurLimite = champ("ecouteSurLimite") == "true";
   e.raison = champ("raison");
   e.ligneResultat = champ("resultat");
   e.ligneEtat = champ("etat");

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/Horloge.h"
+#include "console/IssueRequete.h"
 
 namespace zef30 {
 
@@ -23,9 +24,14 @@ struct ExecutionRequete {
   Horloge::Instant debut{};
   Horloge::Instant fin{};
   bool reussie = false;
+  // How it ended, as its handler said: a lost line or a time-out is never a refusal.
+  GenreIssue genre = GenreIssue::Refusee;
   std::string raison;         // why it failed; empty when it succeeded
-  std::string ligneResultat;  // the last result line it showed, empty when none
+  std::string ligneResultat;  // its own result line, empty when it shows none
   std::string ligneEtat;      // its last status line that said something
+  std::string numeroSerie;    // the terminal's serial number, when it read it
+  // Its listening ended on its time limit, not on the terminal's end of the exchange.
+  bool ecouteSurLimite = false;
 
   double Duree() const { return std::chrono::duration<double>(fin - debut).count(); }
 };
@@ -37,8 +43,9 @@ using ParcoursExecutions = std::function<void(const LecteurExecutions&)>;
 ParcoursExecutions Parcourir(const std::vector<ExecutionRequete>& executions);
 
 // The record as one JSON object on one line: the fields of the record ("numero" its rank,
-// "requete" its family, "debut" and "fin" in seconds of the monotonic clock), then, when
-// `releve` is given, everything the request showed.
+// "requete" its family, "issue" how it ended (NomGenreIssue), "debut" and "fin" in seconds of the
+// monotonic clock, "serie" and "ecouteSurLimite" when they say something), then, when `releve`
+// is given, everything the request showed.
 std::string EnJson(const ExecutionRequete& execution, const Releve* releve);
 
 // The record read back from such a line (the other fields are skipped); nullopt for a line that

@@ -1,6 +1,8 @@
 #include "headless/FenetreTexte.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <utility>
 
 #include "base/Texte.h"
@@ -28,10 +30,56 @@ const char* NomPanneau(Panneau panneau) {
 
 FenetreTexte::FenetreTexte(std::ostream* sortie) : sortie_(sortie) {}
 
-Releve FenetreTexte::PrendreReleve() { return std::exchange(releve_, Releve{}); }
+void FenetreTexte::SuivreEcoutes(std::ostream& flux, const Horloge& horloge, bool ligneVivante) {
+  suivi_ = Suivi{&flux, &horloge, ligneVivante};
+}
+
+Releve FenetreTexte::PrendreReleve() {
+  // A listening that ended through its error box never hid its panel.
+  ecouteDepuis_.reset();
+  EffacerLigneVivante();
+  return std::exchange(releve_, Releve{});
+}
+
+void FenetreTexte::DefinirVisible(Panneau panneau, bool visible) {
+  if (panneau != Panneau::PanelAnnulation && panneau != Panneau::PanelRefus) return;
+  if (visible && suivi_) {
+    ecouteDepuis_ = suivi_->horloge->Maintenant();
+  } else if (!visible) {
+    ecouteDepuis_.reset();
+    EffacerLigneVivante();
+  }
+}
+
+void FenetreTexte::TenirLigneVivante() {
+  if (!suivi_ || !suivi_->ligneVivante || !ecouteDepuis_) return;
+  const auto secondes = static_cast<long long>(
+      std::chrono::duration<double>(suivi_->horloge->Maintenant() - *ecouteDepuis_).count());
+  if (secondes == secondesMontrees_) return;
+  secondesMontrees_ = secondes;
+  char texte[48];
+  std::snprintf(texte, sizeof texte, "\r    EN ECOUTE %lld:%02lld\x1b[K", secondes / 60,
+                secondes % 60);
+  *suivi_->flux << texte << std::flush;
+}
+
+void FenetreTexte::EffacerLigneVivante() {
+  if (secondesMontrees_ < 0 || !suivi_) return;
+  secondesMontrees_ = -1;
+  *suivi_->flux << "\r\x1b[K" << std::flush;
+}
+
+void FenetreTexte::DonnerIndice(const std::string& texte) {
+  Dire("indice : ", texte);
+  if (!suivi_) return;
+  EffacerLigneVivante();
+  *suivi_->flux << "zef30-console : " << texte << std::endl;
+}
 
 void FenetreTexte::Dire(const std::string& etiquette, const std::string& texte) {
   if (sortie_ == nullptr) return;
+  // The story and the live line may share the screen: the line goes first.
+  EffacerLigneVivante();
   std::ostream& o = *sortie_;
   // A text of several lines (receipt, report) goes under its label, one line each.
   const auto lignes = DecouperLignes(texte);
@@ -61,8 +109,14 @@ bool FenetreTexte::CliquerSiLeMomentEstVenu() {
 
 void FenetreTexte::AttendreLigneOuEvenement(PortSerie& port, Horloge::Instant echeance) {
   if (CliquerSiLeMomentEstVenu()) return;
-  port.AttendreAuMoins(1, clic_ ? std::min(echeance, clic_->quand) : echeance);
+  // The live line moves on every second even on a quiet line.
+  auto jusqua = clic_ ? std::min(echeance, clic_->quand) : echeance;
+  if (suivi_ && suivi_->ligneVivante && ecouteDepuis_) {
+    jusqua = std::min(jusqua, Horloge::Plus(suivi_->horloge->Maintenant(), 1.0));
+  }
+  port.AttendreAuMoins(1, jusqua);
   CliquerSiLeMomentEstVenu();
+  TenirLigneVivante();
 }
 
 void FenetreTexte::AjouterLigne(const std::string& ligne) {

@@ -36,6 +36,10 @@ class FenetreTexte final : public FenetreEnregistree {
   void ProgrammerClic(const Horloge& horloge, Horloge::Instant quand, std::function<void()> clic);
   void AnnulerClic() { clic_.reset(); }
   void ChoisirModeVente(bool vente) { modeVente = vente; }
+  // What a person at a terminal would see of a listening without the window: its hints on
+  // `flux`, and, when `ligneVivante` (`flux` is a terminal), one line kept up to date with the
+  // time it has listened, as the window's listening shows it, cleared when it ends.
+  void SuivreEcoutes(std::ostream& flux, const Horloge& horloge, bool ligneVivante);
   // What was shown since the last call, and a fresh record for the next request.
   Releve PrendreReleve();
   // What the window would hold now: every result line of the run (List1), the status (Text1).
@@ -53,12 +57,18 @@ class FenetreTexte final : public FenetreEnregistree {
   void RemplirListeDossiers(const std::vector<std::string>& dossiers) override;
   void ViderListeDossiers() override {}
   void DefinirLegende(Panneau panneau, const std::string& texte) override;
-  void DefinirVisible(Panneau, bool) override {}
+  // The panel a listener shows while it listens: when the listening starts and ends.
+  void DefinirVisible(Panneau panneau, bool visible) override;
+  // Told once, on the error stream and in the story.
+  void DonnerIndice(const std::string& texte) override;
   void Rafraichir(Panneau) override {}
   void PointeurOccupe(bool) override {}
   // Nobody is there to press OK: the box is printed and the run goes on.
   void BoiteMessage(const std::string& titre, const std::string& texte) override;
-  void CederAuxEvenements() override { CliquerSiLeMomentEstVenu(); }
+  void CederAuxEvenements() override {
+    CliquerSiLeMomentEstVenu();
+    TenirLigneVivante();
+  }
   // Sleeps on the line until a character comes, the deadline or the programmed click.
   void AttendreLigneOuEvenement(PortSerie& port, Horloge::Instant echeance) override;
 
@@ -67,6 +77,9 @@ class FenetreTexte final : public FenetreEnregistree {
   void Dire(const std::string& etiquette, const std::string& texte);
   // True when the programmed click was due, and has been made.
   bool CliquerSiLeMomentEstVenu();
+  // The live line redrawn when the seconds it shows have changed; cleared.
+  void TenirLigneVivante();
+  void EffacerLigneVivante();
 
   struct Clic {
     const Horloge* horloge;
@@ -80,6 +93,14 @@ class FenetreTexte final : public FenetreEnregistree {
   std::optional<Clic> clic_;
   // The listening clock's caption, set again at every pass of the listener: told when it changes.
   std::string legendeEcoute_;
+  struct Suivi {
+    std::ostream* flux;
+    const Horloge* horloge;
+    bool ligneVivante;
+  };
+  std::optional<Suivi> suivi_;
+  std::optional<Horloge::Instant> ecouteDepuis_;  // the listening under way began then
+  long long secondesMontrees_ = -1;               // what the live line shows; -1: none shown
 };
 
 }  // namespace zef30

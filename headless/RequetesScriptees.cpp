@@ -5,7 +5,6 @@
 
 #include "base/Texte.h"
 #include "console/Gestionnaires.h"
-#include "headless/Campagne.h"
 #include "link/Trame.h"
 #include "requests/BoutonsConsole.h"
 #include "requests/ModeMaintenance.h"
@@ -24,44 +23,6 @@ namespace {
 // A day: longer than any listening a run would want, short enough to stay a sane deadline.
 constexpr double kDureeMaximale = 86'400;
 
-// The consultation shows its lines whatever came back: only an answer frame in txtSelection
-// says that the terminal answered.
-bool ConsultationReussie(const Releve& releve) {
-  return !releve.textes.empty() && releve.textes.back().starts_with(STX);
-}
-
-// The restart shows no line: only what the terminal sent while it started again, nothing when
-// it was not ready.
-bool RedemarrageReussi(const Releve& releve) {
-  return !releve.textes.empty() && !releve.textes.back().empty();
-}
-
-bool AvecLigne(const Releve& releve, std::string_view debut, std::string_view fin = {}) {
-  return std::any_of(releve.lignes.begin(), releve.lignes.end(), [&](const std::string& ligne) {
-    return ligne.size() >= debut.size() + fin.size() && ligne.starts_with(debut) &&
-           ligne.ends_with(fin);
-  });
-}
-
-// A price refused by "Définir le prix" adds no line, only a status.
-bool PrixFixe(const Releve& releve) { return AvecLigne(releve, "Prix fixé = "); }
-
-// The list says either that there is none or at least one number. A refusal counts "1" like a
-// single dossier, but its entry is empty; an absent terminal only gives its count line.
-bool ListeDonnee(const Releve& releve) {
-  return AvecLigne(releve, "Pas de Dossier en cours") ||
-         std::any_of(releve.lignes.begin(), releve.lignes.end(), [](const std::string& ligne) {
-           return ligne.starts_with("Dossier No ") && !ligne.ends_with(" = ");
-         });
-}
-
-bool DossierTrouve(const Releve& releve) {
-  return AvecLigne(releve, "Demande info Dossier No ", " = OK");
-}
-
-// Maintenance listening shows no result line: it went well when it ended without its error box.
-bool EcouteSansErreur(const Releve& releve) { return releve.messages.empty(); }
-
 // The word for true, or one of the words for false.
 std::optional<bool> Choix(std::string_view valeur, std::string_view vrai,
                           std::initializer_list<std::string_view> faux) {
@@ -76,10 +37,10 @@ bool LireRequete(std::string_view texte, RequeteScriptee& requete, std::string& 
   for (const std::string_view mot : Decouper(texte, " \t")) {
     if (!mot.empty()) mots.push_back(mot);
   }
-  if (mots.empty() || TrouverFamille(mots[0]) == nullptr) {
+  if (mots.empty() || BoutonDeFamille(mots[0]) == nullptr) {
     std::string connues;
-    for (const auto& f : FamillesScriptees())
-      connues += (connues.empty() ? "" : ", ") + std::string(f.nom);
+    for (const BoutonConsole* f : FamillesRequetes())
+      connues += (connues.empty() ? "" : ", ") + std::string(f->famille);
     erreur = "requête inconnue « " + Citer(mots.empty() ? "" : mots[0]) +
              " » (connues : " + connues + ")";
     return false;
@@ -132,47 +93,6 @@ bool LireRequete(std::string_view texte, RequeteScriptee& requete, std::string& 
 
 }  // namespace
 
-const std::vector<FamilleScriptee>& FamillesScriptees() {
-  static const std::vector<FamilleScriptee> familles = [] {
-    std::vector<FamilleScriptee> liste = {
-        {"switch", "Demande de Switch = Carte présente"},
-        {"consultation", "", &ConsultationReussie},
-        {"prix", "", &PrixFixe},
-        {"validite", "Demande de Validité = OK"},
-        {"liste-dossiers", "", &ListeDonnee},
-        {"info-dossier", "", &DossierTrouve},
-        {"enregistrement", "Demande d'enregistrement = OK"},
-        {"annulation", "Demande d'enregistrement = OK"},
-        {"telecollecte", "Télécollecte = OK"},
-        {"etat-telecollecte", "Demande de ticket = OK"},
-        {"etat-teleparam", "Demande ticket teleParam = OK"},
-        {"iso2", "Demande de piste ISO = OK"},
-        {"heure", "Mise à l'heure = OK"},
-        {"redemarrage", "", &RedemarrageReussi},
-        {"maintenance", "", &EcouteSansErreur, 5},
-        // Last: the console stays at 9600 bauds, so a real terminal would hear nothing after it.
-        {"vitesse", "Demande = OK"},
-    };
-    for (FamilleScriptee& famille : liste) {
-      if (const BoutonConsole* bouton = BoutonDeFamille(famille.nom)) {
-        famille.bouton = bouton->nom;
-        famille.gestionnaire = bouton->gestionnaire;
-      }
-    }
-    // A family the console has no button for cannot be run.
-    std::erase_if(liste, [](const FamilleScriptee& f) { return f.gestionnaire == nullptr; });
-    return liste;
-  }();
-  return familles;
-}
-
-const FamilleScriptee* TrouverFamille(std::string_view nom) {
-  for (const auto& famille : FamillesScriptees()) {
-    if (nom == famille.nom) return &famille;
-  }
-  return nullptr;
-}
-
 std::optional<std::vector<RequeteScriptee>> LireScript(std::string_view texte,
                                                        std::string& erreur) {
   std::vector<RequeteScriptee> requetes;
@@ -207,12 +127,6 @@ void AppliquerEntrees(Console& console, FenetreTexte& fenetre, const RequeteScri
   }
 }
 
-bool EstReussie(const FamilleScriptee& famille, const Releve& releve) {
-  if (famille.reussie != nullptr) return famille.reussie(releve);
-  return std::find(releve.lignes.begin(), releve.lignes.end(), famille.ligneSucces) !=
-         releve.lignes.end();
-}
-
 // A status line that was only emptied says nothing.
 std::string DernierEtat(const Releve& releve) {
   const auto etat = std::find_if(releve.etats.rbegin(), releve.etats.rend(),
@@ -227,12 +141,12 @@ std::string Raison(const Releve& releve) {
 }
 
 RequeteFaite ExecuterRequete(Console& console, FenetreTexte& fenetre,
-                             const RequeteScriptee& requete, const FamilleScriptee& famille) {
+                             const RequeteScriptee& requete, const BoutonConsole& famille) {
   const Horloge& horloge = console.liaison.HorlogeLiaison();
   fenetre.PrendreReleve();
   RequeteFaite faite;
   ExecutionRequete& e = faite.execution;
-  e.famille = famille.nom;
+  e.famille = famille.famille;
   e.debut = horloge.Maintenant();
   AppliquerEntrees(console, fenetre, requete);
   const double duree = requete.duree.value_or(famille.dureeEcoute);
@@ -240,33 +154,25 @@ RequeteFaite ExecuterRequete(Console& console, FenetreTexte& fenetre,
     fenetre.ProgrammerClic(horloge, Horloge::Plus(horloge.Maintenant(), duree),
                            [&console] { ExecuterGestionnaire(console, &Command1_Click, true); });
   }
-  ExecuterGestionnaire(console, famille.gestionnaire, false);
+  const auto issue = ExecuterGestionnaire(console, famille.gestionnaire, false);
   fenetre.AnnulerClic();
   e.fin = horloge.Maintenant();
   faite.releve = fenetre.PrendreReleve();
-  const Releve& releve = faite.releve;
-  e.reussie = EstReussie(famille, releve);
-  if (!e.reussie) e.raison = Raison(releve);
-  // The line that says the outcome: the family's own success line when it came, else the first.
-  const bool succesMontre =
-      famille.reussie == nullptr && e.reussie && !std::string_view(famille.ligneSucces).empty();
-  if (succesMontre) {
-    e.ligneResultat = famille.ligneSucces;
-  } else if (!releve.lignes.empty()) {
-    e.ligneResultat = releve.lignes.front();
+  if (!issue) {
+    // Never so in a run, which clicks one button at a time; said rather than taken for a pass.
+    e.genre = GenreIssue::PasPrete;
+    e.raison = "clic non pris en compte";
+    return faite;
   }
-  e.ligneEtat = DernierEtat(releve);
+  e.genre = issue->genre;
+  e.reussie = issue->Reussie();
+  // Why it failed: what the request knows of it, else what it showed on its status line.
+  if (!e.reussie) e.raison = issue->raison.empty() ? Raison(faite.releve) : issue->raison;
+  e.ligneResultat = issue->ligne;
+  e.ligneEtat = DernierEtat(faite.releve);
+  e.numeroSerie = issue->numeroSerie;
+  e.ecouteSurLimite = issue->ecouteSurLimite;
   return faite;
-}
-
-int ExecuterScript(Console& console, FenetreTexte& fenetre,
-                   const std::vector<RequeteScriptee>& requetes, bool json, std::ostream& sortie,
-                   std::ostream& erreurs) {
-  ReglagesCampagne reglages;
-  reglages.json = json;
-  reglages.raconter = true;
-  const auto campagne = ExecuterCampagne(console, fenetre, requetes, reglages, sortie);
-  return CodeSortie(campagne.executions, erreurs);
 }
 
 }  // namespace zef30

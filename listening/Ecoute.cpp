@@ -45,7 +45,7 @@ std::string AttendreCaractere(Console& console, double limite) {
 
 void AfficherErreurEcoute(Fenetre& fenetre, const std::string& nomProcedure,
                           const std::string& description) {
-  fenetre.BoiteMessage("Test ZEF30", nomProcedure + " " + description);
+  fenetre.BoiteMessage("Test ZEF30", nomProcedure + " : " + description);
 }
 
 bool EstTrameAffichage(std::string_view trame) { return Caractere(trame, 2) == "D"; }
@@ -69,11 +69,15 @@ std::string Ecoute::Executer(Ecouteur& ecouteur) {
     const Liaison::TailleLecture taille(console.liaison, 1);
     const auto& panneau = ecouteur.regles.panneauVisible;
     if (panneau) console.fenetre.DefinirVisible(*panneau, true);
+    console.etat.DerniereEcoute.reset();
     ecouteur.Commencer(*this);
-    Derouler(ecouteur);
+    const bool surLimite = Derouler(ecouteur);
     if (panneau) console.fenetre.DefinirVisible(*panneau, false);
-    return ecouteur.Resultat(*this);
+    std::string resultat = ecouteur.Resultat(*this);
+    console.etat.DerniereEcoute = EtatConsole::FinEcoute{surLimite, resultat.empty(), false};
+    return resultat;
   } catch (const std::exception& erreur) {
+    console.etat.DerniereEcoute = EtatConsole::FinEcoute{false, true, true};
     AfficherErreurEcoute(console.fenetre, ecouteur.regles.nom, erreur.what());
     return {};
   }
@@ -102,7 +106,7 @@ void Ecoute::Consigner(std::string_view lu) {
   note_ = note.size();
 }
 
-void Ecoute::Derouler(Ecouteur& ecouteur) {
+bool Ecoute::Derouler(Ecouteur& ecouteur) {
   const Horloge& horloge = console.liaison.HorlogeLiaison();
   const auto debut = horloge.Maintenant();
   const auto& limite = ecouteur.regles.limite;
@@ -120,10 +124,10 @@ void Ecoute::Derouler(Ecouteur& ecouteur) {
     if (limite) attente = std::min(attente, *limite - ecoule());
     const std::string lu = Attendre(attente);
     Consigner(lu);
-    if (ecouteur.ArreterAvantTraitement()) return;
-    if (Traiter(ecouteur, lu)) return;
-    if (ecouteur.ApresPassage(*this)) return;
-    if (limite && ecoule() >= *limite) return;
+    if (ecouteur.ArreterAvantTraitement()) return false;
+    if (Traiter(ecouteur, lu)) return false;
+    if (ecouteur.ApresPassage(*this)) return false;
+    if (limite && ecoule() >= *limite) return true;
   }
 }
 

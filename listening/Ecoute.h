@@ -22,7 +22,7 @@ class ErreurEcoute : public std::runtime_error {
 // when nothing is waiting. A port that is closed or lost is an ErreurEcoute.
 std::string AttendreCaractere(Console& console, double limite);
 
-// The error box of every listener: its name, one blank, what went wrong.
+// The error box of every listener: what it is, " : ", what went wrong.
 void AfficherErreurEcoute(Fenetre& fenetre, const std::string& nomProcedure,
                           const std::string& description);
 
@@ -40,7 +40,7 @@ class Ecoute;
 class Ecouteur {
  public:
   struct Regles {
-    const char* nom;                        // its name in the error box
+    const char* nom;                        // what it is, in the error box: "Écoute de …"
     std::optional<Panneau> panneauVisible;  // shown while it listens, hidden at its normal end
     Panneau panneauAffichage;               // where display frames go
     double attenteCaractere;                // seconds, each character wait
@@ -96,7 +96,8 @@ class Ecoute {
   Console& console;
 
  private:
-  void Derouler(Ecouteur& ecouteur);
+  // True when it ended on the listener's time limit.
+  bool Derouler(Ecouteur& ecouteur);
   // Handles the read `lu`; true stops the listening.
   bool Traiter(Ecouteur& ecouteur, const std::string& lu);
   std::string ReleverFinDeBloc(Ecouteur& ecouteur);

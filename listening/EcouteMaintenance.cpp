@@ -14,8 +14,8 @@ class EcouteurMaintenance final : public Ecouteur {
   // PanelAnnulation shows the terminal's display while maintenance listening runs: a hidden
   // panel would mirror it for nobody.
   EcouteurMaintenance()
-      : Ecouteur({"EcouterModeMaintenance", Panneau::PanelAnnulation, Panneau::PanelAnnulation, 1.0,
-                  1.0, std::nullopt}) {}
+      : Ecouteur({"Écoute du mode maintenance", Panneau::PanelAnnulation, Panneau::PanelAnnulation,
+                  1.0, 1.0, std::nullopt}) {}
 
   void Commencer(Ecoute& ecoute) override {
     Console& console = ecoute.console;

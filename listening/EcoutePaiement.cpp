@@ -1,5 +1,9 @@
 #include "listening/EcoutePaiement.h"
 
+#include <algorithm>
+#include <chrono>
+#include <optional>
+
 #include "base/Texte.h"
 #include "link/Trame.h"
 #include "listening/Ecoute.h"
@@ -9,6 +13,15 @@ namespace zef30 {
 namespace {
 
 constexpr double kLimitePaiement = 300;
+// With the answer in, a terminal that shows nothing for this long is one that keeps its display
+// to itself: the listening would only end on its limit.
+constexpr double kSilenceAffichage = 20;
+
+const char* const kIndiceAffichage =
+    "réponse reçue, mais aucun affichage du terminal depuis 20 s : l’écoute attend que "
+    "l’afficheur s’efface et s’arrêtera sinon au bout de 5 min. « Ecran Hote » est coché alors "
+    "que le terminal garde son affichage pour lui : requête sans « Ecran Hote » (ecran=non) ou "
+    "terminal qui envoie son affichage (--sim paiement.ecran-hote=oui)";
 
 class EcouteurPaiement : public Ecouteur {
  public:
@@ -18,6 +31,7 @@ class EcouteurPaiement : public Ecouteur {
 
   bool SurTrame(Ecoute& ecoute, const std::string& trame) override {
     if (EstTrameAffichage(trame)) {
+      dernierSigne_ = ecoute.console.liaison.HorlogeLiaison().Maintenant();
       // "EFF" once the terminal has blanked its display: "D" and 32 blanks.
       etatAffichage_ = Extraire(trame, 2, 33) == "D" + std::string(32, ' ') ? "EFF" : "MESS";
     }
@@ -29,7 +43,10 @@ class EcouteurPaiement : public Ecouteur {
   }
 
   bool ApresPassage(Ecoute& ecoute) override {
-    if (etatAffichage_ + etatReponse_ != "EFFMESS") return false;
+    if (etatAffichage_ + etatReponse_ != "EFFMESS") {
+      SignalerSilence(ecoute);
+      return false;
+    }
     // The terminal's last character, if any, is taken off the line without entering the trace.
     ecoute.Attendre(1.0);
     return true;
@@ -47,9 +64,24 @@ class EcouteurPaiement : public Ecouteur {
     reponse_ = JoindreBlocs(trame, liaison.EnvoyerTrame(std::string(1, ACK), taille, 10.0));
   }
 
+  // Once the answer is in, when no display frame has come for kSilenceAffichage: one hint.
+  void SignalerSilence(Ecoute& ecoute) {
+    if (etatReponse_ != "MESS" || indiceDonne_) return;
+    const Horloge& horloge = ecoute.console.liaison.HorlogeLiaison();
+    if (!reponseLe_) reponseLe_ = horloge.Maintenant();
+    const Horloge::Instant depuis = std::max(*reponseLe_, dernierSigne_);
+    if (std::chrono::duration<double>(horloge.Maintenant() - depuis).count() < kSilenceAffichage)
+      return;
+    indiceDonne_ = true;
+    ecoute.console.fenetre.DonnerIndice(kIndiceAffichage);
+  }
+
   std::string etatAffichage_;
   std::string etatReponse_;
   std::string reponse_;
+  Horloge::Instant dernierSigne_{};            // the last display frame
+  std::optional<Horloge::Instant> reponseLe_;  // when the answer was seen in
+  bool indiceDonne_ = false;
 };
 
 }  // namespace
@@ -63,7 +95,7 @@ namespace {
 
 class EcouteurValidite final : public EcouteurPaiement {
  public:
-  EcouteurValidite() : EcouteurPaiement("EcouterDemVAl") {}
+  EcouteurValidite() : EcouteurPaiement("Écoute de la demande de validité") {}
 
   // The first line may hold what the card holder types: it is not shown.
   std::string Affichage(std::string_view trame) const override {
@@ -88,7 +120,7 @@ class EcouteurValidite final : public EcouteurPaiement {
 
 class EcouteurEnregistrement final : public EcouteurPaiement {
  public:
-  EcouteurEnregistrement() : EcouteurPaiement("EcouterDemEnr") {}
+  EcouteurEnregistrement() : EcouteurPaiement("Écoute de la demande d’enregistrement") {}
 
  private:
   bool TraiterReponse(Ecoute& ecoute, const std::string& trame) override {

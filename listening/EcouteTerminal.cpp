@@ -11,7 +11,8 @@ namespace {
 class EcouteurDemarrage final : public Ecouteur {
  public:
   EcouteurDemarrage()
-      : Ecouteur({"EcouterDemarrage", Panneau::PanelRefus, Panneau::PanelRefus, 2.0, 2.0, 300.0}) {}
+      : Ecouteur(
+            {"Écoute du redémarrage", Panneau::PanelRefus, Panneau::PanelRefus, 2.0, 2.0, 300.0}) {}
 
   // The terminal's fifth EOT closes its restart traffic.
   bool SurEot() override { return ++eots_ >= 5; }
@@ -24,8 +25,8 @@ class EcouteurDemarrage final : public Ecouteur {
 class EcouteurIso2 final : public Ecouteur {
  public:
   EcouteurIso2()
-      : Ecouteur({"EcouterDemISO2", Panneau::PanelAnnulation, Panneau::PanelAnnulation, 60.0, 2.0,
-                  120.0}) {}
+      : Ecouteur({"Écoute de la lecture de piste ISO 2", Panneau::PanelAnnulation,
+                  Panneau::PanelAnnulation, 60.0, 2.0, 120.0}) {}
 
   bool SurTrame(Ecoute&, const std::string& trame) override { return EstReponse(trame, "Ag"); }
   // The exchange sends the last ACK of an answer ended by ETB.
@@ -35,7 +36,8 @@ class EcouteurIso2 final : public Ecouteur {
 class EcouteurTelecollecte final : public Ecouteur {
  public:
   EcouteurTelecollecte()
-      : Ecouteur({"EcouterDemTC", std::nullopt, Panneau::LabelTemps, 2.0, 2.0, 900.0}) {}
+      : Ecouteur(
+            {"Écoute de la télécollecte", std::nullopt, Panneau::LabelTemps, 2.0, 2.0, 900.0}) {}
 
   // The terminal's ENQ is acknowledged first, whatever the report file then does; the start
   // time is noted once the file is ready.

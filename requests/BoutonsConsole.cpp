@@ -22,7 +22,8 @@ constexpr std::array<BoutonConsole, 17> kBoutons = {{
     {"cmdDemSwi", "Demande de switch", 8, 424, &cmdDemSwi_Click, "switch"},
     {"cmdSetPrix", "Définir le prix", 320, 424, &cmdSetPrix_Click, "prix"},
     {"cmdDemVal", "Demander validité", 8, 456, &cmdDemVal_Click, "validite"},
-    {"cmdLitPuceSync", "Ecouter Mode Maintenance", 320, 456, &cmdLitPuceSync_Click, "maintenance"},
+    {"cmdLitPuceSync", "Ecouter Mode Maintenance", 320, 456, &cmdLitPuceSync_Click, "maintenance",
+     false, 5},
     {"cmdDemEnr", "Demander enregistrement", 8, 488, &cmdDemEnr_Click, "enregistrement"},
     {"Command1", "Sortie Ecoute", 320, 496, &Command1_Click, "", true},
     {"Command3", "Demander Annul Dossier", 8, 520, &Command3_Click, "annulation"},
@@ -38,9 +39,29 @@ constexpr std::array<BoutonConsole, 17> kBoutons = {{
     {"Command4", "Etat dernier TeleParam", 8, 712, &Command4_Click, "etat-teleparam"},
 }};
 
+constexpr bool EnDernier(const BoutonConsole& bouton) {
+  return bouton.gestionnaire == &cmdDemVitesse_Click;
+}
+
+constexpr std::size_t kNombreFamilles = std::count_if(
+    kBoutons.begin(), kBoutons.end(), [](const BoutonConsole& b) { return *b.famille != '\0'; });
+
+constexpr std::array<const BoutonConsole*, kNombreFamilles> kFamilles = [] {
+  std::array<const BoutonConsole*, kNombreFamilles> familles{};
+  std::size_t n = 0;
+  for (const bool dernier : {false, true}) {
+    for (const BoutonConsole& b : kBoutons) {
+      if (*b.famille != '\0' && EnDernier(b) == dernier) familles[n++] = &b;
+    }
+  }
+  return familles;
+}();
+
 }  // namespace
 
 std::span<const BoutonConsole> BoutonsConsole() { return kBoutons; }
+
+std::span<const BoutonConsole* const> FamillesRequetes() { return kFamilles; }
 
 const BoutonConsole* BoutonDeFamille(std::string_view famille) {
   if (famille.empty()) return nullptr;

@@ -8,8 +8,9 @@
 namespace zef30 {
 
 // One of the console's request buttons, as every front-end knows it: the window's control, its
-// caption and place, the click handler of its request family, and the name a scripted run gives
-// the request. A new request is one more row of BoutonsConsole(), in the window's tab order.
+// caption and place, the click handler of its request family, which says how the request ended,
+// and the name a scripted run gives the request. A new request is one more row of
+// BoutonsConsole(), in the window's tab order.
 struct BoutonConsole {
   const char* nom;      // the control's name: "cmdDemSwi"
   const char* legende;  // "Demande de switch"
@@ -19,9 +20,15 @@ struct BoutonConsole {
   const char* famille;  // "switch"; empty for "Sortie Ecoute", which a run clicks by itself
   // "Sortie Ecoute" must reach a listener that is running; every other button waits its turn.
   bool pendantUneRequete = false;
+  // A listening that only the operator ends: seconds after which a scripted run clicks "Sortie
+  // Ecoute" when the script gives no `duree`; 0 for the others.
+  double dureeEcoute = 0;
 };
 
 std::span<const BoutonConsole> BoutonsConsole();
+// The buttons a script names, in the window's order but the line-speed request last: the console
+// stays at 9600 bauds, so a real terminal would hear nothing after it.
+std::span<const BoutonConsole* const> FamillesRequetes();
 // The button of that request family; nullptr when there is none.
 const BoutonConsole* BoutonDeFamille(std::string_view famille);
 

@@ -1,24 +1,29 @@
 #include "requests/Consultation.h"
 
 #include "base/Texte.h"
+#include "link/Trame.h"
 #include "requests/DispositionsMessages.h"
+#include "requests/LigneResultat.h"
 
 namespace zef30 {
 
 namespace {
 // Four records always, whatever count the terminal announces.
 constexpr int kNombreApplications = 4;
+constexpr std::string_view kPasPret = "-400";
 }  // namespace
 
 std::string DemanderConsultation(Console& console) {
-  if (!console.liaison.AttendreTerminalPret()) return "-400";
+  if (!console.liaison.AttendreTerminalPret()) return std::string(kPasPret);
   return console.liaison.Echanger(std::string(DispositionDe(Message::DemandeConsultation).debut),
                                   102, kDelaiReponse);
 }
 
 std::vector<std::string> LignesConsultation(const std::string& reponse) {
   const Disposition& d = DispositionDe(Message::ReponseConsultation);
-  const auto champ = [&](std::string_view nom) { return Cp1252VersUtf8(LireChamp(d, nom, reponse)); };
+  const auto champ = [&](std::string_view nom) {
+    return Cp1252VersUtf8(LireChamp(d, nom, reponse));
+  };
   std::vector<std::string> lignes;
   lignes.push_back("No Serie: " + champ("numéro de série"));
   lignes.push_back("Nb application: " + champ("nombre d’applications"));
@@ -38,10 +43,20 @@ std::vector<std::string> LignesConsultation(const std::string& reponse) {
   return lignes;
 }
 
-void cmdDemConsult_Click(Console& console) {
+IssueRequete cmdDemConsult_Click(Console& console) {
+  const SuiviIssue suivi(console);
   const std::string reponse = DemanderConsultation(console);
-  for (const auto& ligne : LignesConsultation(reponse)) console.fenetre.AjouterLigne(ligne);
+  const std::vector<std::string> lignes = LignesConsultation(reponse);
+  for (const auto& ligne : lignes) console.fenetre.AjouterLigne(ligne);
   console.fenetre.EcrireTexte(ZoneTexte::txtSelection, Cp1252VersUtf8(reponse));
+  // It shows its lines whatever came back: only an answer frame says that the terminal answered.
+  const bool repondu = reponse.starts_with(STX);
+  IssueRequete issue = suivi.Conclure(repondu, reponse == kPasPret, lignes.front());
+  if (repondu) {
+    issue.numeroSerie = Cp1252VersUtf8(
+        LireChamp(DispositionDe(Message::ReponseConsultation), "numéro de série", reponse));
+  }
+  return issue;
 }
 
 }  // namespace zef30

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "console/Console.h"
+#include "console/IssueRequete.h"
 
 namespace zef30 {
 
@@ -15,6 +16,6 @@ std::string DemanderConsultation(Console& console);
 std::vector<std::string> LignesConsultation(const std::string& reponse);
 
 // "Dem consultation": the decoded lines in List1 and the raw answer in txtSelection.
-void cmdDemConsult_Click(Console& console);
+IssueRequete cmdDemConsult_Click(Console& console);
 
 }  // namespace zef30

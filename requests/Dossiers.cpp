@@ -7,6 +7,7 @@
 #include "base/Texte.h"
 #include "link/Trame.h"
 #include "receipts/Tickets.h"
+#include "requests/LigneResultat.h"
 #include "requests/Paiement.h"
 
 namespace zef30 {
@@ -112,7 +113,8 @@ std::int16_t DemanderInfoDossier(Console& console) {
   return 0;
 }
 
-void cmdDemConf_Click(Console& console) {
+IssueRequete cmdDemConf_Click(Console& console) {
+  const SuiviIssue suivi(console);
   Fenetre& fenetre = console.fenetre;
   std::int16_t nombre = 0;
   fenetre.ViderListeDossiers();
@@ -120,37 +122,45 @@ void cmdDemConf_Click(Console& console) {
     Sablier sablier(fenetre);
     nombre = DemanderListeDossiers(console);
   }
-  fenetre.AjouterLigne("Demande liste doss = " + std::to_string(nombre));
+  std::string ligne = "Demande liste doss = " + std::to_string(nombre);
+  fenetre.AjouterLigne(ligne);
   if (nombre == 0) {
     fenetre.AjouterLigne("Pas de Dossier en cours");
-    return;
+    return suivi.Conclure(true, false, std::move(ligne));
   }
-  // Every entry the count announces, empty where the frames held no number for it.
+  // Every entry the count announces, empty where the frames held no number for it. A refusal
+  // counts "1" like a single dossier, but no frame filled its entry; nothing sent counts less
+  // than none.
+  bool numero = false;
   std::vector<std::string> liste;
   const auto& table = console.etat.DossiersEnCours;
   for (int i = 1; i <= nombre && static_cast<std::size_t>(i) <= table.size(); ++i) {
     const std::string dossier = Cp1252VersUtf8(table[static_cast<std::size_t>(i - 1)]);
     fenetre.AjouterLigne("Dossier No " + std::to_string(i) + " = " + dossier);
+    numero = numero || !dossier.empty();
     liste.push_back(dossier);
   }
   fenetre.RemplirListeDossiers(liste);
+  return suivi.Conclure(numero, nombre == kPasEnvoye, std::move(ligne));
 }
 
-void cmdDemAbdn_Click(Console& console) {
+IssueRequete cmdDemAbdn_Click(Console& console) {
+  const SuiviIssue suivi(console);
   Fenetre& fenetre = console.fenetre;
   std::int16_t resultat = 0;
   {
     Sablier sablier(fenetre);
-    if (!LireDossierSaisi(console, kContexte)) return;
+    if (!LireDossierSaisi(console, kContexte)) return suivi.Conclure(false, true, "");
     resultat = DemanderInfoDossier(console);
   }
   const std::string ligne = "Demande info Dossier No " + EnDecimal(console.etat.NumeroDossier);
   if (resultat != 0) {
     fenetre.AjouterLigne(ligne + " = pas trouvé");
-    return;
+    return suivi.Conclure(false, resultat == kPasEnvoye, ligne + " = pas trouvé");
   }
   fenetre.AjouterLigne(ligne + " = OK");
   MontrerTicket(console);
+  return suivi.Conclure(true, false, ligne + " = OK");
 }
 
 }  // namespace zef30

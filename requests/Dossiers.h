@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "console/Console.h"
+#include "console/IssueRequete.h"
 
 namespace zef30 {
 
@@ -20,8 +21,8 @@ std::int16_t DemanderListeDossiers(Console& console);
 std::int16_t DemanderInfoDossier(Console& console);
 
 // "Demander liste dossier": List2 emptied, then one line and one List2 row per dossier announced.
-void cmdDemConf_Click(Console& console);
+IssueRequete cmdDemConf_Click(Console& console);
 // "Demander Info Dossier": the dossier of Text2 (or the current one) and its receipt.
-void cmdDemAbdn_Click(Console& console);
+IssueRequete cmdDemAbdn_Click(Console& console);
 
 }  // namespace zef30

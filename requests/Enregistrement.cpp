@@ -23,9 +23,11 @@ std::int16_t Refuser(Fenetre& fenetre, const std::string& statut) {
 }
 
 // The line and, when registered, the receipt of either handler.
-void Conclure(Console& console, std::int16_t resultat) {
-  console.fenetre.AjouterLigne(LigneResultat("Demande d'enregistrement", resultat, "OK", "Pas OK"));
+IssueRequete Conclure(Console& console, const SuiviIssue& suivi, std::int16_t resultat) {
+  std::string ligne = LigneResultat("Demande d'enregistrement", resultat, "OK", "Pas OK");
+  console.fenetre.AjouterLigne(ligne);
   if (resultat == 0) MontrerTicket(console);
+  return suivi.Conclure(resultat == 0, resultat == kPasEnvoye, std::move(ligne));
 }
 }  // namespace
 
@@ -38,6 +40,11 @@ std::int16_t DemanderEnregistrement(Console& console, bool ecouter) {
                       {{"montant", champs->prix}, {"dossier", champs->dossier}});
   const std::string reponse =
       EchangerDemEnr(console, message, kLongueurReponse, kDelaiReponse, ecouter);
+  // A listening that gave nothing, or a line lost meanwhile: no answer to read as a refusal.
+  if ((ecouter && reponse.empty()) || console.liaison.LignePerdue()) {
+    ExpliquerSansReponse(console, kContexte);
+    return 1;
+  }
   const Disposition& d = DispositionDe(Message::ReponseEnregistrement);
   const std::string statut = LireChamp(d, "statut", reponse);
   if (statut == "0") {
@@ -59,6 +66,10 @@ std::int16_t DemanderEnregistrementSimple(Console& console) {
       console.liaison.Echanger(ComposerMessage(DispositionDe(Message::DemandeEnregistrementSimple),
                                                {{"montant", champs->prix}}),
                                kLongueurReponse, kDelaiReponse);
+  if (console.liaison.LignePerdue()) {
+    ExpliquerSansReponse(console, kContexte);
+    return 1;
+  }
   const Disposition& d = DispositionDe(Message::ReponseEnregistrementSimple);
   const std::string statut = LireChamp(d, "statut", reponse);
   if (statut != "0") return Refuser(console.fenetre, statut);
@@ -67,7 +78,8 @@ std::int16_t DemanderEnregistrementSimple(Console& console) {
   return 0;
 }
 
-void cmdDemEnr_Click(Console& console) {
+IssueRequete cmdDemEnr_Click(Console& console) {
+  const SuiviIssue suivi(console);
   Fenetre& fenetre = console.fenetre;
   std::int16_t resultat = 0;
   {
@@ -77,26 +89,27 @@ void cmdDemEnr_Click(Console& console) {
     if (fenetre.ModeVenteChoisi()) {
       resultat = DemanderEnregistrementSimple(console);
     } else {
-      if (!LireDossierSaisi(console, kContexte)) return;
+      if (!LireDossierSaisi(console, kContexte)) return suivi.Conclure(false, true, "");
       resultat = DemanderEnregistrement(console, ecouter);
     }
   }
-  Conclure(console, resultat);
+  return Conclure(console, suivi, resultat);
 }
 
-void Command3_Click(Console& console) {
+IssueRequete Command3_Click(Console& console) {
+  const SuiviIssue suivi(console);
   Fenetre& fenetre = console.fenetre;
   std::int16_t resultat = 0;
   {
     Sablier sablier(fenetre);
     const bool ecouter = fenetre.EcranHoteCoche();
     fenetre.EffacerCarte();
-    if (!LireDossierSaisi(console, kContexte)) return;
+    if (!LireDossierSaisi(console, kContexte)) return suivi.Conclure(false, true, "");
     // The price stays 0 until the operator sets it again.
     FixerPrix(console.etat, 0);
     resultat = DemanderEnregistrement(console, ecouter);
   }
-  Conclure(console, resultat);
+  return Conclure(console, suivi, resultat);
 }
 
 }  // namespace zef30

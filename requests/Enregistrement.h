@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "console/Console.h"
+#include "console/IssueRequete.h"
 
 namespace zef30 {
 
@@ -17,8 +18,8 @@ std::int16_t DemanderEnregistrementSimple(Console& console);
 
 // "Demander enregistrement": against the dossier of Text2 (or the current one), or without
 // dossier in "Mode Vente".
-void cmdDemEnr_Click(Console& console);
+IssueRequete cmdDemEnr_Click(Console& console);
 // "Demander Annul Dossier": the registration of 0 against the dossier; the price stays 0.
-void Command3_Click(Console& console);
+IssueRequete Command3_Click(Console& console);
 
 }  // namespace zef30

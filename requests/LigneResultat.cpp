@@ -2,12 +2,51 @@
 
 namespace zef30 {
 
+namespace {
+constexpr const char* kSurLimite = "pas de réponse du terminal : l’écoute a pris fin sur sa limite";
+constexpr const char* kSansReponse = "pas de réponse du terminal";
+
+bool SansReponseSurLimite(const EtatConsole& etat) {
+  return etat.DerniereEcoute && etat.DerniereEcoute->surLimite && etat.DerniereEcoute->sansResultat;
+}
+}  // namespace
+
 std::string LigneResultat(std::string_view nom, std::int16_t resultat, std::string_view ok,
                           std::string_view pasOk) {
   std::string ligne = std::string(nom) + " = ";
   if (resultat == 0) return ligne + std::string(ok);
   if (resultat == 1) return ligne + std::string(pasOk);
   return ligne + "Erreur n°" + std::to_string(resultat);
+}
+
+SuiviIssue::SuiviIssue(Console& console) : console_(console) {
+  console_.etat.DerniereEcoute.reset();
+}
+
+IssueRequete SuiviIssue::Conclure(bool reussie, bool pasEnvoye, std::string ligne) const {
+  IssueRequete issue;
+  issue.ligne = std::move(ligne);
+  const auto& fin = console_.etat.DerniereEcoute;
+  issue.ecouteSurLimite = fin && fin->surLimite;
+  if (reussie) return issue;
+  if (console_.liaison.LignePerdue()) {
+    issue.genre = GenreIssue::LignePerdue;
+    issue.raison = console_.liaison.DerniereErreur();
+    if (issue.raison.empty()) issue.raison = "ligne perdue";
+  } else if (SansReponseSurLimite(console_.etat)) {
+    issue.genre = GenreIssue::DelaiDepasse;
+    issue.raison = kSurLimite;
+  } else {
+    issue.genre = pasEnvoye ? GenreIssue::PasPrete : GenreIssue::Refusee;
+  }
+  return issue;
+}
+
+void ExpliquerSansReponse(Console& console, const char* contexte) {
+  // A lost line has already said so on the status line, in the link's words.
+  if (console.liaison.LignePerdue()) return;
+  console.fenetre.AfficherEtat(contexte,
+                               SansReponseSurLimite(console.etat) ? kSurLimite : kSansReponse);
 }
 
 }  // namespace zef30

@@ -4,11 +4,34 @@
 #include <string>
 #include <string_view>
 
+#include "console/Console.h"
+#include "console/IssueRequete.h"
+
 namespace zef30 {
 
 // A handler's result line: the request's name, " = ", then `ok` for 0, `pasOk` for 1, or
 // "Erreur n°" followed by any other result.
 std::string LigneResultat(std::string_view nom, std::int16_t resultat, std::string_view ok,
                           std::string_view pasOk);
+
+// Follows one request from its click to its outcome, which it takes from the request's own result
+// and from what the line and the listening did meanwhile.
+class SuiviIssue {
+ public:
+  explicit SuiviIssue(Console& console);
+  // `reussie`: the request's result says it succeeded; `pasEnvoye`: its result says nothing was
+  // sent; `ligne`: the result line the handler added (empty when none). A failure is a lost line
+  // when the line went meanwhile, a time-out when a listening ended on its limit with nothing,
+  // else what the result says.
+  IssueRequete Conclure(bool reussie, bool pasEnvoye, std::string ligne) const;
+
+ private:
+  Console& console_;
+};
+
+// A listened exchange that brought no answer. The status line says why under `contexte`: the
+// line's own words when it was lost, the listening's limit when it ended there; never a refusal
+// of the card, since the terminal said nothing.
+void ExpliquerSansReponse(Console& console, const char* contexte);
 
 }  // namespace zef30

@@ -1,12 +1,14 @@
 #include "requests/ModeMaintenance.h"
 
-#include "console/FichiersConsole.h"
 #include "base/Texte.h"
+#include "console/FichiersConsole.h"
 #include "listening/EcouteMaintenance.h"
+#include "requests/LigneResultat.h"
 
 namespace zef30 {
 
-void cmdLitPuceSync_Click(Console& console) {
+IssueRequete cmdLitPuceSync_Click(Console& console) {
+  const SuiviIssue suivi(console);
   Fenetre& fenetre = console.fenetre;
   fenetre.EcrireTexte(ZoneTexte::txtSelection, "");
   console.etat.ArretEcoute = false;
@@ -16,12 +18,16 @@ void cmdLitPuceSync_Click(Console& console) {
   const std::string trace = Cp1252VersUtf8(EcouterModeMaintenance(console));
   fenetre.EcrireTexte(ZoneTexte::txtSelection, trace);
   if (!trace.empty()) console.fichiers.JournaliserTexte(trace);
+  // It shows no result line: it went well when it ended without its error box.
+  const auto& fin = console.etat.DerniereEcoute;
+  return suivi.Conclure(fin && !fin->erreur, false, "");
 }
 
-void Command1_Click(Console& console) {
+IssueRequete Command1_Click(Console& console) {
   console.fenetre.DefinirLegende(Panneau::Label6, "");
   console.fenetre.DefinirCouleurFond(Panneau::Label6, std::nullopt);
   console.etat.ArretEcoute = true;
+  return {};
 }
 
 }  // namespace zef30

@@ -37,14 +37,17 @@ std::int16_t DemanderPisteIso2(Console& console, bool afficherHote) {
   return static_cast<std::int16_t>(chiffre);
 }
 
-void Command5_Click(Console& console) {
+IssueRequete Command5_Click(Console& console) {
+  const SuiviIssue suivi(console);
   std::int16_t resultat = 0;
   {
     Sablier sablier(console.fenetre);
     resultat = DemanderPisteIso2(console, console.fenetre.EcranHoteCoche());
   }
-  console.fenetre.AjouterLigne(LigneResultat("Demande de piste ISO", resultat, "OK", "PAS OK"));
+  std::string ligne = LigneResultat("Demande de piste ISO", resultat, "OK", "PAS OK");
+  console.fenetre.AjouterLigne(ligne);
   console.fenetre.EcrireTexte(ZoneTexte::txtSelection, Cp1252VersUtf8(console.etat.PisteIso2));
+  return suivi.Conclure(resultat == 0, resultat == kPasPret, std::move(ligne));
 }
 
 }  // namespace zef30

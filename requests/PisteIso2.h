@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "console/Console.h"
+#include "console/IssueRequete.h"
 
 namespace zef30 {
 
@@ -13,6 +14,6 @@ namespace zef30 {
 std::int16_t DemanderPisteIso2(Console& console, bool afficherHote);
 
 // "Demande ISO 2": one line, then the track (or nothing) in txtSelection.
-void Command5_Click(Console& console);
+IssueRequete Command5_Click(Console& console);
 
 }  // namespace zef30

@@ -5,6 +5,7 @@
 #include "base/Texte.h"
 #include "console/FichiersConsole.h"
 #include "link/Trame.h"
+#include "requests/LigneResultat.h"
 
 namespace zef30 {
 
@@ -92,8 +93,9 @@ std::int16_t DemanderRapport(Console& console, const DemandeRapport& demande) {
   return 1;
 }
 
-void MontrerRapport(Console& console, std::int16_t (*demander)(Console&), std::string_view ligneOk,
-                    std::string_view prefixeErreur) {
+IssueRequete MontrerRapport(Console& console, std::int16_t (*demander)(Console&),
+                            std::string_view ligneOk, std::string_view prefixeErreur) {
+  const SuiviIssue suivi(console);
   std::int16_t resultat = 0;
   {
     Sablier sablier(console.fenetre);
@@ -101,8 +103,10 @@ void MontrerRapport(Console& console, std::int16_t (*demander)(Console&), std::s
   }
   console.fenetre.EcrireTexte(ZoneTexte::txtSelection, console.etat.TexteTicket);
   console.fichiers.JournaliserTexte(console.etat.TexteTicket);
-  console.fenetre.AjouterLigne(
-      resultat == 0 ? std::string(ligneOk) : std::string(prefixeErreur) + std::to_string(resultat));
+  std::string ligne =
+      resultat == 0 ? std::string(ligneOk) : std::string(prefixeErreur) + std::to_string(resultat);
+  console.fenetre.AjouterLigne(ligne);
+  return suivi.Conclure(resultat == 0, resultat == kPasPret, std::move(ligne));
 }
 
 }  // namespace zef30

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "console/Console.h"
+#include "console/IssueRequete.h"
 #include "requests/DispositionsMessages.h"
 
 namespace zef30 {
@@ -64,7 +65,7 @@ std::int16_t DemanderRapport(Console& console, const DemandeRapport& demande);
 
 // The handler of a report request: the report (or nothing) shown and logged, then one line:
 // `ligneOk`, or `prefixeErreur` followed by the result.
-void MontrerRapport(Console& console, std::int16_t (*demander)(Console&), std::string_view ligneOk,
-                    std::string_view prefixeErreur);
+IssueRequete MontrerRapport(Console& console, std::int16_t (*demander)(Console&),
+                            std::string_view ligneOk, std::string_view prefixeErreur);
 
 }  // namespace zef30

@@ -47,27 +47,37 @@ std::int16_t MettreAHeure(Console& console) {
   return Verdict(console.liaison.Echanger(message, 10, kDelaiReponse), Message::ReponseHeure);
 }
 
-void Command6_Click(Console& console) {
+IssueRequete Command6_Click(Console& console) {
+  const SuiviIssue suivi(console);
   std::string trace;
   {
     Sablier sablier(console.fenetre);
     trace = DemanderRedemarrage(console);
   }
   console.fenetre.EcrireTexte(ZoneTexte::txtSelection, Cp1252VersUtf8(trace));
+  // It shows no line: only what the terminal sent while it started again, nothing when it was
+  // not ready or said nothing.
+  return suivi.Conclure(!trace.empty(), !console.etat.DerniereEcoute, "");
 }
 
-void cmdDemVitesse_Click(Console& console) {
+IssueRequete cmdDemVitesse_Click(Console& console) {
+  const SuiviIssue suivi(console);
   std::int16_t resultat = 0;
   {
     Sablier sablier(console.fenetre);
     resultat = DemanderVitesse(console, 9600);
   }
-  console.fenetre.AjouterLigne(resultat == 0 ? "Demande = OK" : "Demande = Pas OK");
+  std::string ligne = resultat == 0 ? "Demande = OK" : "Demande = Pas OK";
+  console.fenetre.AjouterLigne(ligne);
+  return suivi.Conclure(resultat == 0, false, std::move(ligne));
 }
 
-void Command2_Click(Console& console) {
-  console.fenetre.AjouterLigne(
-      LigneResultat("Mise à l'heure", MettreAHeure(console), "OK", "Pas OK"));
+IssueRequete Command2_Click(Console& console) {
+  const SuiviIssue suivi(console);
+  const std::int16_t resultat = MettreAHeure(console);
+  std::string ligne = LigneResultat("Mise à l'heure", resultat, "OK", "Pas OK");
+  console.fenetre.AjouterLigne(ligne);
+  return suivi.Conclure(resultat == 0, resultat == kHeurePasPret, std::move(ligne));
 }
 
 }  // namespace zef30

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "console/Console.h"
+#include "console/IssueRequete.h"
 
 namespace zef30 {
 
@@ -20,10 +21,10 @@ std::int16_t DemanderVitesse(Console& console, std::int16_t choix);
 std::int16_t MettreAHeure(Console& console);
 
 // "Dem Redemarrage": the trace in txtSelection, no line.
-void Command6_Click(Console& console);
+IssueRequete Command6_Click(Console& console);
 // "Changer Vitesse -> 19200", a button the window keeps hidden.
-void cmdDemVitesse_Click(Console& console);
+IssueRequete cmdDemVitesse_Click(Console& console);
 // "Mise à l'heure".
-void Command2_Click(Console& console);
+IssueRequete Command2_Click(Console& console);
 
 }  // namespace zef30

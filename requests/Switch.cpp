@@ -53,14 +53,17 @@ std::int16_t DemanderSwitch(Console& console) {
   return kPasPret;
 }
 
-void cmdDemSwi_Click(Console& console) {
+IssueRequete cmdDemSwi_Click(Console& console) {
+  const SuiviIssue suivi(console);
   std::int16_t code = 0;
   {
     Sablier sablier(console.fenetre);
     code = DemanderSwitch(console);
   }
-  console.fenetre.AjouterLigne(
-      LigneResultat("Demande de Switch", code, "Carte présente", "Carte non-présente"));
+  std::string ligne =
+      LigneResultat("Demande de Switch", code, "Carte présente", "Carte non-présente");
+  console.fenetre.AjouterLigne(ligne);
+  return suivi.Conclure(code == 0, code == kPasPret, std::move(ligne));
 }
 
 }  // namespace zef30

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "console/Console.h"
+#include "console/IssueRequete.h"
 
 namespace zef30 {
 
@@ -12,6 +13,6 @@ namespace zef30 {
 std::int16_t DemanderSwitch(Console& console);
 
 // "Demande de switch": one request, one result line.
-void cmdDemSwi_Click(Console& console);
+IssueRequete cmdDemSwi_Click(Console& console);
 
 }  // namespace zef30

@@ -38,13 +38,14 @@ std::string ConstruireRapportTeleParam(std::string_view reponse) {
 }
 
 std::int16_t DemanderEtatTeleParam(Console& console) {
-  return DemanderRapport(console, {Message::DemandeTeleParam, Message::ReponseTeleParam, "DemEtatTeleParam", "téléparam incomplète",
-                                   &ConstruireRapportTeleParam});
+  return DemanderRapport(console,
+                         {Message::DemandeTeleParam, Message::ReponseTeleParam, "DemEtatTeleParam",
+                          "téléparam incomplète", &ConstruireRapportTeleParam});
 }
 
-void Command4_Click(Console& console) {
-  MontrerRapport(console, &DemanderEtatTeleParam, "Demande ticket teleParam = OK",
-                 "Demande ticket teleParam = Erreur n°");
+IssueRequete Command4_Click(Console& console) {
+  return MontrerRapport(console, &DemanderEtatTeleParam, "Demande ticket teleParam = OK",
+                        "Demande ticket teleParam = Erreur n°");
 }
 
 }  // namespace zef30

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "console/Console.h"
+#include "console/IssueRequete.h"
 
 namespace zef30 {
 
@@ -18,6 +19,6 @@ std::string ConstruireRapportTeleParam(std::string_view reponse);
 std::int16_t DemanderEtatTeleParam(Console& console);
 
 // "Etat dernier TeleParam": the report shown and logged, then one line.
-void Command4_Click(Console& console);
+IssueRequete Command4_Click(Console& console);
 
 }  // namespace zef30

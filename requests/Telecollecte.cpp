@@ -96,7 +96,8 @@ std::int16_t DemanderTicketTelecollecte(Console& console) {
                 [](std::string_view reponse) { return ConstruireRapportTelecollecte(reponse); }});
 }
 
-void cmdDemTC_Click(Console& console) {
+IssueRequete cmdDemTC_Click(Console& console) {
+  const SuiviIssue suivi(console);
   std::int16_t resultat = 0;
   {
     Sablier sablier(console.fenetre);
@@ -105,12 +106,14 @@ void cmdDemTC_Click(Console& console) {
   const std::string texte = Cp1252VersUtf8(console.etat.TexteTicket);
   console.fenetre.EcrireTexte(ZoneTexte::txtSelection, texte);
   console.fichiers.JournaliserTexte(texte);
-  console.fenetre.AjouterLigne(LigneResultat("Télécollecte", resultat, "OK", "Pas Ok"));
+  std::string ligne = LigneResultat("Télécollecte", resultat, "OK", "Pas Ok");
+  console.fenetre.AjouterLigne(ligne);
+  return suivi.Conclure(resultat == 0, resultat == kPasPret, std::move(ligne));
 }
 
-void cmdDemTic_Click(Console& console) {
-  MontrerRapport(console, &DemanderTicketTelecollecte, "Demande de ticket = OK",
-                 "Demande de ticket telecol = Erreur n°");
+IssueRequete cmdDemTic_Click(Console& console) {
+  return MontrerRapport(console, &DemanderTicketTelecollecte, "Demande de ticket = OK",
+                        "Demande de ticket telecol = Erreur n°");
 }
 
 }  // namespace zef30

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "console/Console.h"
+#include "console/IssueRequete.h"
 #include "receipts/Montant.h"
 
 namespace zef30 {
@@ -33,8 +34,8 @@ std::int16_t DemanderTelecollecte(Console& console, bool afficherHote);
 std::int16_t DemanderTicketTelecollecte(Console& console);
 
 // "Demander télécollecte": what the terminal sent shown and logged, then one line.
-void cmdDemTC_Click(Console& console);
+IssueRequete cmdDemTC_Click(Console& console);
 // "Etat derniere TeleCollecte": the report shown and logged, then one line.
-void cmdDemTic_Click(Console& console);
+IssueRequete cmdDemTic_Click(Console& console);
 
 }  // namespace zef30

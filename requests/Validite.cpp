@@ -28,6 +28,13 @@ std::optional<std::string> Echanger(Console& console, const std::string& message
                  : (console.liaison.*direct)(message, kDelaiValidite);
 }
 
+// A listening that gave nothing, or a line lost meanwhile: no answer to read as a refusal.
+bool SansReponse(Console& console, const std::string& reponse) {
+  if (!reponse.empty() && !console.liaison.LignePerdue()) return false;
+  ExpliquerSansReponse(console, kContexte);
+  return true;
+}
+
 void ExpliquerRefus(Fenetre& fenetre, const std::string& reponse, Message message) {
   const Disposition& d = DispositionDe(message);
   fenetre.AfficherEtat(kRefus, "Cause: " + TraduireEtatDemVal(LireChamp(d, "statut", reponse)) +
@@ -44,6 +51,7 @@ std::int16_t DemanderValidite(Console& console, bool ecouter) {
   const auto reponse =
       Echanger(console, message, ecouter, EchangerDemVal, &Liaison::EchangerReponseLongue);
   if (!reponse) return kPasEnvoye;
+  if (SansReponse(console, *reponse)) return 1;
 
   const Disposition& d = DispositionDe(Message::ReponseValidite);
   const std::string statut = LireChamp(d, "statut", *reponse);
@@ -64,9 +72,10 @@ std::int16_t DemanderValiditeForfait(Console& console, bool ecouter) {
   if (!champs) return kPasEnvoye;
   const std::string message =
       ComposerMessage(DispositionDe(Message::DemandeValiditeForfait), {{"montant", champs->prix}});
-  const auto reponse = Echanger(console, message, ecouter, EchangerDemVal2,
-                                &Liaison::EchangerValiditeForfait);
+  const auto reponse =
+      Echanger(console, message, ecouter, EchangerDemVal2, &Liaison::EchangerValiditeForfait);
   if (!reponse) return kPasEnvoye;
+  if (SansReponse(console, *reponse)) return 1;
   if (LireChamp(DispositionDe(Message::ReponseValiditeForfait), "statut", *reponse) == "0") {
     return 0;
   }
@@ -76,7 +85,8 @@ std::int16_t DemanderValiditeForfait(Console& console, bool ecouter) {
 
 void FixerPrix(EtatConsole& etat, double prix) { etat.Prix = prix; }
 
-void cmdDemVal_Click(Console& console) {
+IssueRequete cmdDemVal_Click(Console& console) {
+  const SuiviIssue suivi(console);
   Fenetre& fenetre = console.fenetre;
   std::int16_t resultat = 0;
   {
@@ -93,11 +103,14 @@ void cmdDemVal_Click(Console& console) {
       resultat = DemanderValiditeForfait(console, ecouter);
     }
   }
-  fenetre.AjouterLigne(LigneResultat("Demande de Validité", resultat, "OK", "Pas OK"));
+  std::string ligne = LigneResultat("Demande de Validité", resultat, "OK", "Pas OK");
+  fenetre.AjouterLigne(ligne);
   if (resultat == 0) MontrerTicket(console);
+  return suivi.Conclure(resultat == 0, resultat == kPasEnvoye, std::move(ligne));
 }
 
-void cmdSetPrix_Click(Console& console) {
+IssueRequete cmdSetPrix_Click(Console& console) {
+  const SuiviIssue suivi(console);
   const std::string texte = console.fenetre.LireTexte(ZoneTexte::TextPrix);
   const auto prix = LireEntierSaisi(texte, kPrixMaximal);
   if (!prix) {
@@ -105,10 +118,12 @@ void cmdSetPrix_Click(Console& console) {
                                              " » n’est pas un prix en centimes de 0 à 99999999 : "
                                              "le prix reste " +
                                              EnDecimal(console.etat.Prix));
-    return;
+    return suivi.Conclure(false, true, "");
   }
   FixerPrix(console.etat, *prix);
-  console.fenetre.AjouterLigne("Prix fixé = " + texte);
+  std::string ligne = "Prix fixé = " + texte;
+  console.fenetre.AjouterLigne(ligne);
+  return suivi.Conclure(true, false, std::move(ligne));
 }
 
 }  // namespace zef30

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "console/Console.h"
+#include "console/IssueRequete.h"
 
 namespace zef30 {
 
@@ -20,8 +21,8 @@ std::int16_t DemanderValiditeForfait(Console& console, bool ecouter);
 void FixerPrix(EtatConsole& etat, double prix);
 
 // "Demander validité": a new dossier in "Mode Vidéo", a flat amount in "Mode Vente".
-void cmdDemVal_Click(Console& console);
+IssueRequete cmdDemVal_Click(Console& console);
 // "Définir le prix": TextPrix as a whole number of cents from 0 to 99 999 999.
-void cmdSetPrix_Click(Console& console);
+IssueRequete cmdSetPrix_Click(Console& console);
 
 }  // namespace zef30

@@ -8,9 +8,15 @@ namespace zef30 {
 namespace {
 
 // A request that lets the window work once, as a listener does: the test clicks then.
-void Requete(Console& console) { console.fenetre.CederAuxEvenements(); }
-void Autre(Console& console) { console.fenetre.AjouterLigne("autre requête"); }
-void SortieEcoute(Console&) {}
+IssueRequete Requete(Console& console) {
+  console.fenetre.CederAuxEvenements();
+  return {};
+}
+IssueRequete Autre(Console& console) {
+  console.fenetre.AjouterLigne("autre requête");
+  return {};
+}
+IssueRequete SortieEcoute(Console&) { return {}; }
 
 TEST(ExecuterGestionnaire, ARefusedClickLeavesTheStatusLineWhenTheRequestEnds) {
   const struct {

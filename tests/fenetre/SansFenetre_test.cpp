@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "console/FichiersConsole.h"
+#include "headless/Campagne.h"
 #include "headless/FenetreTexte.h"
 #include "headless/RequetesScriptees.h"
 #include "link/Liaison.h"
@@ -99,7 +100,9 @@ TEST(SansFenetre, GivesTheSameLinesStatusAndFilesAsTheWindow) {
 
   Poste<FenetreTexte> texte(scenario);
   std::ostringstream sortie;
-  ExecuterScript(texte.console, texte.fenetre, *requetes, false, sortie, sortie);
+  ReglagesCampagne reglages;
+  reglages.raconter = true;
+  ExecuterCampagne(texte.console, texte.fenetre, *requetes, reglages, sortie);
 
   Poste<FenPresentation> fenetre(scenario);
   fenetre.fenetre.AttacherConsole(fenetre.console);
@@ -119,7 +122,7 @@ TEST(SansFenetre, GivesTheSameLinesStatusAndFilesAsTheWindow) {
       static_cast<QLineEdit*>(trouver("TextPrix"))->setText(QString::fromStdString(*r.prix));
       QTest::mouseClick(trouver("cmdSetPrix"), Qt::LeftButton);
     }
-    QTest::mouseClick(trouver(TrouverFamille(r.famille)->bouton), Qt::LeftButton);
+    QTest::mouseClick(trouver(BoutonDeFamille(r.famille)->nom), Qt::LeftButton);
   }
 
   std::vector<std::string> lignes;

@@ -16,7 +16,7 @@ TEST(RequetesScriptees, ReadsAListOrAFileAndNamesWhatItCannotRead) {
       {"switch,consultation", "switch//// consultation//// "},
       {"# essai\nswitch ecran=non mode=vente prix=250 dossier=12\n\n  consultation mode=vidéo\n",
        "switch/250/12/0/1 consultation////0 "},
-      {"switch,bogus", "requête 2 : requête inconnue « bogus » (connues : switch, consultation"},
+      {"switch,bogus", "requête 2 : requête inconnue « bogus » (connues : switch, prix, validite"},
       {"switch couleur=rouge\n", "ligne 1 : entrée « couleur=rouge » incomprise"},
       {"switch ecran=peut-etre\n", "ligne 1 : entrée « ecran=peut-etre » incomprise"},
       {"maintenance duree=-1\n", "ligne 1 : entrée « duree=-1 » incomprise"},

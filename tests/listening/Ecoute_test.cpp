@@ -102,7 +102,7 @@ TEST(Ecoute, EachListenerEndsOnItsOwnMarkOrAtItsLimit) {
        "",
        0,
        2,
-       "EcouterDemEnr longueur « X1Z » de la réponse illisible"},
+       "Écoute de la demande d’enregistrement : longueur « X1Z » de la réponse illisible"},
       {"restart: fifth EOT", EcouterDemarrage, {kAff, cinqEot}, kAff + cinqEot, 0, 2, ""},
       {"restart: four EOTs",
        EcouterDemarrage,
@@ -134,7 +134,7 @@ TEST(Ecoute, EachListenerEndsOnItsOwnMarkOrAtItsLimit) {
        "",
        0,
        1,
-       "EcouterDemVAl la ligne série est fermée ou perdue",
+       "Écoute de la demande de validité : la ligne série est fermée ou perdue",
        true},
   };
   for (const Cas& c : cas) {
@@ -222,7 +222,8 @@ TEST(Ecoute, EachTeleCollectionListeningHasAReportFileOfItsOwnAndAcknowledgesFir
     }
     EXPECT_EQ(banc.fenetre.boites.size(), c.fichiers.empty() ? 2u : 0u);
     for (const auto& b : banc.fenetre.boites) {
-      EXPECT_EQ(b.texte, "EcouterDemTC " + banc.dossier.Fichier("Telec/31-12-2023-85800.txt") +
+      EXPECT_EQ(b.texte, "Écoute de la télécollecte : " +
+                             banc.dossier.Fichier("Telec/31-12-2023-85800.txt") +
                              " : fichier impossible à ouvrir : " + DecrireErreur(ENOTDIR));
     }
   }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "base/Texte.h"
+#include "console/Gestionnaires.h"
 #include "link/Trame.h"
 #include "requests/TeleParametres.h"
 #include "requests/Telecollecte.h"
@@ -161,7 +162,7 @@ void ScripterReponse(essai::PortScripte& port, const std::string& trame) {
 
 TEST(DemandesRapport, EachOutcomeGivesItsLineAndStatus) {
   struct Cas {
-    void (*clic)(Console&);
+    Gestionnaire clic;
     const char* message;
     std::string reponse;  // empty: the terminal is not ready
     std::string ligne;

@@ -6,6 +6,7 @@
 #include <locale>
 
 #include "base/Texte.h"
+#include "console/Gestionnaires.h"
 #include "link/Trame.h"
 #include "listening/Ecoute.h"
 #include "requests/PisteIso2.h"
@@ -62,7 +63,7 @@ struct BancHorloge : essai::Banc {
 
 TEST(ServicesTerminal, EachSendsItsMessageAndShowsItsVerdict) {
   struct Cas {
-    void (*clic)(Console&);
+    Gestionnaire clic;
     std::string reponse;  // empty: the terminal is not ready
     std::string message;
     std::vector<std::string> lignes;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "base/Horloge.h"
+#include "console/Gestionnaires.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "link/Trame.h"
@@ -139,7 +140,7 @@ TEST(Executable, ADeviceThatIsNoSerialLineIsRefused) {
 }
 
 TEST(Executable, ReplaysARecordedLineAndTellsWhereTheConsoleDiffers) {
-  using Requete = void (*)(Console&);
+  using Requete = Gestionnaire;
   essai::DossierTemporaire dossier;
   const std::string trace = dossier.Fichier("ligne.trace");
   std::vector<std::string> enregistrees;

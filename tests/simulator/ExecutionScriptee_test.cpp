@@ -5,7 +5,10 @@
 #include <functional>
 #include <sstream>
 
+#include "app/ExecutionCampagne.h"
+#include "app/OptionsLigne.h"
 #include "base/Horloge.h"
+#include "base/Texte.h"
 #include "console/FichiersConsole.h"
 #include "headless/FenetreTexte.h"
 #include "headless/RequetesScriptees.h"
@@ -72,6 +75,9 @@ TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
     int code;
     std::string sortie;   // a piece of the text output
     std::string erreurs;  // what the error stream says
+    // A piece of the failing request's JSON record, and a text no account may show.
+    std::string json = {};
+    std::string jamais = {};
   };
   const Cas cas[] = {
       // Every family but maintenance listening, which the next rows end by duree.
@@ -93,9 +99,14 @@ TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
        "validite\nannulation\nvalidite mode=vente\n"
        "maintenance duree=0.3\n",
        0, "    afficheur :\n      INSEREZ CARTE   \n      12.50 EUR", ""},
+      // Its record holds its own result line, not the step before's.
       {"paiement.validite=9", "prix,validite,switch", 12,
        "[2] validite : ÉCHEC — Carte refusée DemVal Cause: ",
-       "requête 2 en échec (validite : Carte refusée DemVal Cause: "},
+       "requête 2 en échec (validite : Carte refusée DemVal Cause: ",
+       "\"resultat\":\"Demande de Validité = Erreur n°2\""},
+      // The line hung up while the validity listened: a lost line, never a refused card.
+      {"faute.etape=4;faute.raccrocher=oui", "validite", 11, "[1] validite : ÉCHEC — port 1 (",
+       "requête 1 en échec (validite : port 1 (", "\"issue\":\"ligne-perdue\"", "Carte refusée"},
       // The status line it emptied is no reason: its line is.
       {"bruit=\\x15", "validite", 11, "[1] validite : ÉCHEC — Demande de Validité = Erreur n°-700",
        "requête 1 en échec (validite : Demande de Validité = Erreur n°-700)\n"},
@@ -111,14 +122,16 @@ TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
       scenario.rafale = true;
       scenario.soins.pause = 0;
       std::string erreur;
-      if (!k.cle.empty()) {
-        const auto egal = k.cle.find('=');
-        ASSERT_TRUE(simulateur::AppliquerCle(scenario, k.cle.substr(0, egal),
-                                             k.cle.substr(egal + 1), erreur));
+      for (const std::string_view cle : Decouper(k.cle, ";")) {
+        if (cle.empty()) continue;
+        const auto egal = cle.find('=');
+        ASSERT_TRUE(simulateur::AppliquerCle(scenario, std::string(cle.substr(0, egal)),
+                                             std::string(cle.substr(egal + 1)), erreur));
       }
       simulateur::TerminalSimule terminal(scenario);
       TablePorts table;
-      table.Associer(1, terminal.OuvrirPseudoTerminal(erreur));
+      const std::string chemin = terminal.OuvrirPseudoTerminal(erreur);
+      table.Associer(1, chemin);
       terminal.Demarrer();
       std::ostringstream sortie, erreurs;
       essai::DossierTemporaire dossier;
@@ -132,9 +145,21 @@ TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
       const auto requetes = LireScript(k.script, erreur);
       ASSERT_TRUE(requetes) << erreur;
 
-      EXPECT_EQ(ExecuterScript(console, fenetre, *requetes, json, sortie, erreurs), k.code)
+      // The road main takes: the records go through the campaign's journal.
+      const std::vector<std::string> arguments = {
+          "--headless", "--port", "1=" + chemin, "--run", k.script, json ? "--json" : "--verbose"};
+      const auto lecture = LireOptions(arguments);
+      const auto& options = lecture.options;
+      ASSERT_TRUE(options) << lecture.erreur;
+      EXPECT_EQ(ExecuterSansFenetre(*options, console, fenetre, *requetes, dossier.Chemin(), "",
+                                    sortie, erreurs),
+                k.code)
           << k.script;
       EXPECT_EQ(erreurs.str().substr(0, k.erreurs.size()), k.erreurs);
+      if (!k.jamais.empty()) {
+        EXPECT_EQ(sortie.str().find(k.jamais), std::string::npos) << sortie.str();
+        EXPECT_EQ(erreurs.str().find(k.jamais), std::string::npos) << erreurs.str();
+      }
       if (!json) {
         EXPECT_NE(sortie.str().find(k.sortie), std::string::npos) << sortie.str();
         continue;
@@ -143,11 +168,16 @@ TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
       std::size_t n = 0;
       for (std::string ligne; std::getline(lignes, ligne); ++n) {
         EXPECT_TRUE(EstJson(ligne)) << ligne;
+        // The summary closes the run.
+        if (n == requetes->size()) continue;
         const bool echec = k.code == 10 + static_cast<int>(n) + 1;
         EXPECT_NE(ligne.find(echec ? "\"reussie\":false" : "\"reussie\":true"), std::string::npos)
             << ligne;
+        if (echec && !k.json.empty()) {
+          EXPECT_NE(ligne.find(k.json), std::string::npos) << ligne;
+        }
       }
-      EXPECT_EQ(n, requetes->size());
+      EXPECT_EQ(n, requetes->size() + 1);
     }
   }
 }

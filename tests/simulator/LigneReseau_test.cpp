@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "console/Demarrage.h"
+#include "headless/Campagne.h"
 #include "headless/RequetesScriptees.h"
 #include "link/PortAiguillage.h"
 #include "link/PortTrace.h"
@@ -78,17 +79,20 @@ TEST(LigneReseau, EveryRequestGoesAsOnThePseudoTerminalItself) {
   const auto executer = [](Ligne ligne, const std::string& script) {
     Poste p(ligne);
     std::string erreur;
-    p.sortie << ExecuterScript(p.console, p.fenetre, *LireScript(script, erreur), false, p.sortie,
-                               p.sortie);
+    ReglagesCampagne reglages;
+    reglages.raconter = true;
+    const auto campagne =
+        ExecuterCampagne(p.console, p.fenetre, *LireScript(script, erreur), reglages, p.sortie);
+    p.sortie << CodeSortie(campagne.executions, p.sortie);
     for (const auto& f : std::filesystem::recursive_directory_iterator(p.dossier.Chemin())) {
       if (f.is_regular_file())
         p.sortie << f.path().filename() << essai::LireTout(f.path().string());
     }
     return MasquerHeures(p.sortie.str());
   };
-  for (const FamilleScriptee& famille : FamillesScriptees()) {
-    const std::string script =
-        std::string(famille.nom) + (famille.dureeEcoute > 0 ? " duree=0.3\n" : " prix=1250\n");
+  for (const BoutonConsole* famille : FamillesRequetes()) {
+    const std::string script = std::string(famille->famille) +
+                               (famille->dureeEcoute > 0 ? " duree=0.3\n" : " prix=1250\n");
     const std::string directe = executer(Ligne::PseudoTerminal, script);
     EXPECT_EQ(executer(Ligne::Rfc2217, script), directe) << script;
     EXPECT_EQ(executer(Ligne::Tcp, script), directe) << script;
