@@ -187,6 +187,7 @@ int main(int argc, char** argv) {
   zef30::EtatConsole etat;
   etat.NumeroPortCom = numeroLigne;
   zef30::Liaison liaison(port, horloge, etat.NumeroPortCom);
+  liaison.NommerLigne([&table](int numero) { return table.Chemin(numero); });
 
   if (options.sansFenetre) {
     // No QApplication: nothing of Qt is started, no display or platform plugin is needed.

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "link/TraceLigne.h"
 #include "link/Trame.h"
 
 namespace zef30 {
@@ -16,6 +17,10 @@ Liaison::Liaison(PortSerie& port, const Horloge& horloge, const std::int32_t& nu
 
 void Liaison::SurErreurPort(std::function<void(const std::string&)> signaler) {
   signalerErreurPort_ = std::move(signaler);
+}
+
+void Liaison::NommerLigne(std::function<std::string(int)> nommer) {
+  nommerLigne_ = std::move(nommer);
 }
 
 bool Liaison::OuvrirPort() {
@@ -84,14 +89,44 @@ std::string Liaison::EchangerAvecLecture(std::string_view message, double delaiE
   const auto reponseEot = OuvrirEchange(message, delaiEnq);
   if (!reponseEot || *reponseEot != std::string(1, ENQ)) return std::string(ERR_MESSAGE);
   std::string reponse = lireReponse();
-  // The terminal's closing character is awaited but not looked at.
-  EnvoyerTrame(std::string(1, ACK), 1, kDelaiReponse);
+  TerminerEchange();
   return reponse;
+}
+
+void Liaison::TerminerEchange() { EnvoyerTrame(std::string(1, ACK), 1, kDelaiReponse); }
+
+std::string Liaison::AttendreFermeture(double delai) {
+  const std::string lu =
+      AttendreLecture(Horloge::Plus(horloge_.Maintenant(), delai)).value_or(std::string());
+  LignePerdue();
+  return lu;
 }
 
 bool Liaison::AttendreTerminalPret() {
   if (!OuvrirPort()) return false;
-  return EnvoyerTrame(std::string(1, ENQ), 1, kDelaiReponse) == std::string(1, ACK);
+  const std::string lu = EnvoyerTrame(std::string(1, ENQ), 1, kDelaiReponse);
+  if (lu == std::string(1, ACK)) return true;
+  // A lost line has said so already.
+  if (!LignePerdue() && port_.EstOuvert() && signalerErreurPort_) {
+    signalerErreurPort_(DecrireSondeManquee(lu));
+  }
+  return false;
+}
+
+std::string Liaison::DecrireSondeManquee(std::string_view lu) const {
+  if (lu.empty()) {
+    const std::string ligne = nommerLigne_ ? nommerLigne_(numeroPortCom_) : std::string();
+    return "pas de réponse en " + std::to_string(static_cast<int>(kDelaiReponse)) + " s sur " +
+           (ligne.empty() ? "le port " + std::to_string(numeroPortCom_) : ligne);
+  }
+  // One handshake character is named bare, as people say it; more, as the trace shows them.
+  constexpr char kNommes[] = {STX, ETX, EOT, ENQ, ACK, DLE, NAK, ETB};
+  std::string recu = TexteLisible(lu);
+  if (lu.size() == 1 &&
+      std::string_view(kNommes, sizeof kNommes).find(lu[0]) != std::string_view::npos) {
+    recu = recu.substr(1, recu.size() - 2);
+  }
+  return "pas prêt : reçu " + recu + " au lieu de ACK";
 }
 
 void Liaison::EnvoyerCaractere(char caractere) { port_.Ecrire(std::string_view(&caractere, 1)); }

@@ -21,9 +21,11 @@ class Liaison {
   // first request takes effect; once open, the port is never re-configured.
   Liaison(PortSerie& port, const Horloge& horloge, const std::int32_t& numeroPortCom);
 
-  // Told why the port could not be opened (device and the system's reason), or that its line
-  // was lost.
+  // Told why the port could not be opened (device and the system's reason), that its line
+  // was lost, or what came instead of the terminal's ACK to the readiness probe.
   void SurErreurPort(std::function<void(const std::string&)> signaler);
+  // The device behind a port number, named when the terminal is silent ("/dev/ttyS0").
+  void NommerLigne(std::function<std::string(int numero)> nommer);
 
   // Makes sure the port is open, opening it again if its line was lost. Each request begins here
   // (through the readiness probe), as do the listeners.
@@ -40,8 +42,16 @@ class Liaison {
   // The request/answer exchange: the answer frame exactly as received, or ERR_MESSAGE.
   std::string Echanger(std::string_view message, int attendu, double delai);
 
-  // The readiness probe: ENQ answered by ACK alone.
+  // The readiness probe: ENQ answered by ACK alone. Anything else is told through
+  // SurErreurPort: what came in its place, or the silence and the line it was waited for on.
   bool AttendreTerminalPret();
+
+  // The end of an exchange: the console's last ACK, then the terminal's closing character,
+  // awaited within 10 s and not looked at. Nothing of the exchange is on its way afterwards.
+  void TerminerEchange();
+  // The closing character that an ACK already sent calls for: awaited within `delai` seconds,
+  // nothing sent and nothing discarded; what came (empty when nothing did).
+  std::string AttendreFermeture(double delai);
 
   // What a read by the length field returns: what was read, and the count of its second wait.
   struct LectureTrame {
@@ -100,6 +110,8 @@ class Liaison {
 
  private:
   bool OuvrirSiFerme();
+  // Why the probe failed, `lu` being what answered it.
+  std::string DecrireSondeManquee(std::string_view lu) const;
   void DefinirTaille(int taille) { port_.DefinirTailleLecture(taille_ = taille); }
   // Opens the port if need be, discards what is waiting and sends; the deadline `delai` seconds
   // after the send, or nullopt when there was nothing to send or no port to send it on.
@@ -116,6 +128,7 @@ class Liaison {
   const Horloge& horloge_;
   const std::int32_t& numeroPortCom_;
   std::function<void(const std::string&)> signalerErreurPort_;
+  std::function<std::string(int)> nommerLigne_;
   bool enService_ = false;  // the link opened the port and has not seen it close
   bool perdue_ = false;
   int taille_ = 0;  // the read size a listener asked for

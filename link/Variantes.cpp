@@ -9,6 +9,7 @@ namespace zef30 {
 
 namespace {
 constexpr int kTailleEntete = 6;
+constexpr int kTailleReponseCourte = kTailleEntete + 23;
 const std::string kAck(1, ACK);
 }  // namespace
 
@@ -28,7 +29,9 @@ Liaison::LectureTrame Liaison::EnvoyerTrameParLongueur(LectureParLongueur lectur
   if (lus >= kTailleEntete) {
     const auto longueur = LireLongueurTrame(premier);
     if (lecture == LectureParLongueur::BlocCourt && Caractere(premier, 7) == "9") {
-      reste = 23;
+      // The short answer is 29 characters whatever its length field says: 23 after a first
+      // part of six, fewer when the first part already holds more of it.
+      reste = kTailleReponseCourte - lus;
     } else if (longueur) {
       reste = *longueur + kSupplementTrame - lus;
       // A frame longer than one block comes in two, and the second is sent only after the next
@@ -91,10 +94,14 @@ std::string Liaison::EchangerValiditeForfait(std::string_view message, double de
     const auto longueur = LireLongueurTrame(bloc1);
     if (!longueur) return std::string(ERR_MESSAGE);
     // Every position the flat-amount validity reads lies in the first block; only a very long
-    // answer is worth a second read, and then nothing is trimmed from either block.
+    // answer is worth keeping whole, and then nothing is trimmed from either block.
     const int second = TailleSecondBloc(*longueur);
+    if (second <= 0) return bloc1;
+    // The second block is read all the same: left to arrive after the last ACK, it would answer
+    // the next request's probe.
+    const std::string bloc2 = EnvoyerTrame(kAck, second, kDelaiReponse);
     if (second <= kMaxUnBloc) return bloc1;
-    return bloc1 + EnvoyerTrame(kAck, second, kDelaiReponse);
+    return bloc1 + bloc2;
   });
 }
 

@@ -24,8 +24,9 @@ bool OuvrirAvecEnq(Console& console, std::string_view message, double delaiEnq) 
   return reponse && *reponse == std::string(1, ENQ);
 }
 
-// The last ACK of an exchange; the terminal's closing character is not looked at.
-void AcquitterFin(Console& console) { console.liaison.EnvoyerTrame(kAck, 1, kDelaiReponse); }
+// A terminal sends its closing character on the ACK of its answer frame; one that waits for a
+// second ACK gets it after this long.
+constexpr double kAttenteFermeture = 2.0;
 
 // The answer frame of the direct tele-collection read: the marker "j019" (two acquirers) or
 // "j012" (one) of the terminal's "Aj" answer, found from the end of what was received; "j019"
@@ -150,16 +151,21 @@ std::string EchangerDemVal(Console& console, std::string_view message, double de
 std::string EchangerDemISO2(Console& console, std::string_view message, double delaiEnq,
                             bool ecouter) {
   if (!OuvrirAvecEnq(console, message, delaiEnq)) return std::string(ERR_MESSAGE);
-  std::string reponse;
-  if (ecouter) {
-    reponse = EcouterDemISO2(console);
-  } else {
-    reponse =
-        console.liaison
-            .EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Bloc, kAck, 52, kDelaiReponse)
+  Liaison& liaison = console.liaison;
+  if (!ecouter) {
+    const std::string reponse =
+        liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Bloc, kAck, 52, kDelaiReponse)
             .lu;
+    liaison.TerminerEchange();
+    return reponse;
   }
-  AcquitterFin(console);
+  const std::string reponse = EcouterDemISO2(console);
+  // An answer ended by ETX was acknowledged by the listener: its closing character is already
+  // on its way, and a second ACK sent at once would cross it. One ended by ETB was not.
+  const bool acquittee = reponse.size() >= 2 && reponse[reponse.size() - 2] == ETX;
+  if (!acquittee || liaison.AttendreFermeture(kAttenteFermeture).empty()) {
+    liaison.TerminerEchange();
+  }
   return reponse;
 }
 
@@ -172,7 +178,7 @@ std::string EchangerDemVal2(Console& console, std::string_view message, double d
       reponse += console.liaison.EnvoyerTrame(kAck, second, kDelaiReponse);
     }
   }
-  AcquitterFin(console);
+  console.liaison.TerminerEchange();
   return reponse;
 }
 

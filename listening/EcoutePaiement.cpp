@@ -35,11 +35,11 @@ class EcouteurPaiement : public Ecouteur {
       // "EFF" once the terminal has blanked its display: "D" and 32 blanks.
       etatAffichage_ = Extraire(trame, 2, 33) == "D" + std::string(32, ' ') ? "EFF" : "MESS";
     }
-    return TraiterReponse(ecoute, trame);
+    return TraiterReponse(ecoute, trame, true);
   }
 
   bool SurBloc(Ecoute& ecoute, const std::string& trame) override {
-    return TraiterReponse(ecoute, trame);
+    return TraiterReponse(ecoute, trame, false);
   }
 
   bool ApresPassage(Ecoute& ecoute) override {
@@ -55,8 +55,9 @@ class EcouteurPaiement : public Ecouteur {
   std::string Resultat(const Ecoute&) const override { return reponse_; }
 
  protected:
-  // The answer frame, and a second block read on when its length field calls for one.
-  virtual bool TraiterReponse(Ecoute& ecoute, const std::string& trame) = 0;
+  // The answer frame, and a second block read on when its length field calls for one;
+  // `acquittee` when the listener has acknowledged it already.
+  virtual bool TraiterReponse(Ecoute& ecoute, const std::string& trame, bool acquittee) = 0;
 
   void LireSecondBloc(Ecoute& ecoute, const std::string& trame, int taille) {
     Liaison& liaison = ecoute.console.liaison;
@@ -104,7 +105,7 @@ class EcouteurValidite final : public EcouteurPaiement {
   }
 
  private:
-  bool TraiterReponse(Ecoute& ecoute, const std::string& trame) override {
+  bool TraiterReponse(Ecoute& ecoute, const std::string& trame, bool) override {
     if (!EstReponse(trame, "Ak")) return false;
     const auto longueur = LireLongueurTrame(trame);
     const int taille = longueur ? TailleSecondBloc(*longueur) : kTailleBlocMax;
@@ -123,10 +124,13 @@ class EcouteurEnregistrement final : public EcouteurPaiement {
   EcouteurEnregistrement() : EcouteurPaiement("Écoute de la demande d’enregistrement") {}
 
  private:
-  bool TraiterReponse(Ecoute& ecoute, const std::string& trame) override {
+  bool TraiterReponse(Ecoute& ecoute, const std::string& trame, bool acquittee) override {
     if (!EstReponse(trame, "Al")) return false;
     if (Caractere(trame, 7) == "9") {
       reponse_ = trame;
+      // The refusal ends the listening at once, but the terminal closes it on that ACK: its
+      // last character is taken off the line, or it would answer the next request's probe.
+      if (acquittee) ecoute.Attendre(kDelaiReponse);
       return true;
     }
     const auto longueur = LireLongueurTrame(trame);

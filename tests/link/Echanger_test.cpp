@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -172,19 +173,33 @@ TEST(Echanger, UnreadableLengthInTheFirstBlockFails) {
   EXPECT_EQ(banc.port.Ecritures().back().octets, kAck) << "the line is still closed";
 }
 
-TEST(AttendreTerminalPret, OnlyAckAloneMeansReady) {
-  Banc pret;
-  pret.port.Repondre(kAck);
-  EXPECT_TRUE(pret.liaison.AttendreTerminalPret());
-  EXPECT_EQ(pret.port.Ligne(), kEnq);
-
-  Banc bavard;
-  bavard.port.Repondre(kAck + "x");
-  EXPECT_FALSE(bavard.liaison.AttendreTerminalPret());
-
-  Banc muet;
-  EXPECT_FALSE(muet.liaison.AttendreTerminalPret());
-  EXPECT_DOUBLE_EQ(muet.horloge.Ecoule(), 10.0);
+TEST(AttendreTerminalPret, OnlyAckAloneMeansReadyAndAnythingElseIsSaid) {
+  struct Cas {
+    std::optional<std::string> reponse;  // none: silence
+    bool nommer;                         // the line's device is known
+    bool pret;
+    std::string dit;  // what the operator is told; empty: nothing
+  };
+  const Cas cas[] = {
+      {kAck, true, true, ""},
+      {kAck + "x", true, false, "pas prêt : reçu <ACK>x au lieu de ACK"},
+      {kEot, true, false, "pas prêt : reçu EOT au lieu de ACK"},
+      {std::string("A"), true, false, "pas prêt : reçu A au lieu de ACK"},
+      {std::nullopt, true, false, "pas de réponse en 10 s sur /dev/ttyS0"},
+      {std::nullopt, false, false, "pas de réponse en 10 s sur le port 1"},
+  };
+  for (const Cas& k : cas) {
+    Banc banc;
+    std::string dit;
+    banc.liaison.SurErreurPort([&dit](const std::string& texte) { dit = texte; });
+    if (k.nommer)
+      banc.liaison.NommerLigne([](int n) { return "/dev/ttyS" + std::to_string(n - 1); });
+    if (k.reponse) banc.port.Repondre(*k.reponse);
+    EXPECT_EQ(banc.liaison.AttendreTerminalPret(), k.pret) << k.dit;
+    EXPECT_EQ(banc.port.Ligne(), kEnq);
+    EXPECT_EQ(dit, k.dit);
+    EXPECT_DOUBLE_EQ(banc.horloge.Ecoule(), k.reponse ? 0.0 : 10.0) << k.dit;
+  }
 }
 
 TEST(OuvrirPort, ThePortChosenBeforeTheFirstRequestStaysOpen) {

@@ -139,9 +139,10 @@ TEST(PisteIso2, ListenedToOrReadDirectlyTheAnswerGivesTheSameOutcome) {
       essai::Banc banc;
       banc.fenetre.ecranHote = ecouter;
       const std::string reponse = EncadrerMessage(simulateur::MessageReponse("AG", c.donnees));
-      // The listener also acknowledges the answer before the exchange's last ACK.
+      // The listener acknowledges the answer itself, and the terminal closes on that ACK: the
+      // exchange then sends no second one.
       if (ecouter) {
-        Scripter(banc.port, {kAffichage, reponse, "", "\x04"});
+        Scripter(banc.port, {kAffichage, reponse, "\x04"});
       } else {
         Scripter(banc.port, {reponse, "\x04"});
       }
@@ -156,6 +157,16 @@ TEST(PisteIso2, ListenedToOrReadDirectlyTheAnswerGivesTheSameOutcome) {
       EXPECT_LT(banc.horloge.Ecoule(), 1.0);
     }
   }
+  // A terminal that closes only on a second ACK still gets it, once its closing character has
+  // not come on the first.
+  essai::Banc banc;
+  banc.fenetre.ecranHote = true;
+  Scripter(banc.port,
+           {EncadrerMessage(simulateur::MessageReponse("AG", "000" + piste)), "", "\x04"});
+  Command5_Click(banc.console);
+  EXPECT_EQ(banc.fenetre.lignes, std::vector<std::string>{"Demande de piste ISO = OK"});
+  EXPECT_EQ(banc.port.Ecritures().back().octets, kAck);
+  EXPECT_DOUBLE_EQ(banc.horloge.Ecoule(), 2.0);
 }
 
 TEST(Telecollecte, ListenedToOrReadDirectlyTheSameAnswerGivesTheSameVerdict) {

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -240,6 +241,83 @@ TEST(Executable, ACampaignEndsCleanlyOnItsDurationOrCtrlC) {
     const std::string texte((std::istreambuf_iterator<char>(junit)), {});
     EXPECT_EQ(texte.find("failures=\"0\""),
               k.rapports ? texte.find("failures=") : std::string::npos);
+  }
+}
+
+// Every family, its refusals included, followed by a card switch, back to back in one headless
+// run at line speed and in bursts: whatever the exchange before, the switch gets its own answer.
+// Nothing of one exchange may still be on its way when the next probe goes out.
+TEST(Executable, EverySwitchAfterAnyFamilyGetsItsOwnAnswer) {
+  const std::vector<std::string> rapides = {
+      "--sim", "paiement.pause-carte=0",   "--sim", "paiement.pause-code=0",
+      "--sim", "paiement.pause-reponse=0", "--sim", "pause=0"};
+  const std::vector<std::string> refus = {
+      "--sim", "paiement.validite=9", "--sim", "tc.statut=1",   "--sim", "rapport.statut=1",
+      "--sim", "teleparam.statut=1",  "--sim", "iso2.statut=1", "--sim", "heure.verdict=1",
+      "--sim", "vitesse.verdict=1"};
+  // Without "Ecran Hote" the terminal keeps its display and shows no screen while it reads.
+  const std::vector<std::string> sansEcran = {
+      "--sim", "paiement.ecran-hote=non", "--sim", "iso2.ecrans=0", "--sim", "tc.ecrans=0"};
+  const std::string familles[] = {"consultation",
+                                  "prix",
+                                  "validite",
+                                  "liste-dossiers",
+                                  "info-dossier",
+                                  "enregistrement",
+                                  "annulation",
+                                  "validite mode=vente",
+                                  "annulation",
+                                  "telecollecte",
+                                  "etat-telecollecte",
+                                  "etat-teleparam",
+                                  "iso2",
+                                  "heure",
+                                  "redemarrage",
+                                  "vitesse",
+                                  "maintenance duree=0.2"};
+  struct Cas {
+    const char* nom;
+    bool ecouter;
+    bool refuser;
+  };
+  for (const Cas& k : {Cas{"écoute", true, false}, Cas{"écoute, refus", true, true},
+                       Cas{"sans écoute", false, false}, Cas{"sans écoute, refus", false, true}}) {
+    for (const std::string rythme : {"ligne", "rafale"}) {
+      essai::DossierTemporaire dossier;
+      const std::string script = dossier.Chemin() + "/script.txt";
+      int switchs = 0;
+      {
+        std::ofstream fichier(script);
+        for (const std::string& famille : familles) {
+          // The direct tele-collection read ends on 11 s of quiet: the listened one is enough.
+          if (!k.ecouter && famille == "telecollecte") continue;
+          const bool ecran = famille.starts_with("validite") || famille == "enregistrement" ||
+                             famille == "annulation" || famille == "iso2";
+          fichier << famille << (ecran && !k.ecouter ? " ecran=non" : "") << "\nswitch\n";
+          ++switchs;
+        }
+      }
+      std::vector<std::string> arguments = {"--headless",     "--simulator",     "--data-dir",
+                                            dossier.Chemin(), "--run",           script,
+                                            "--sim",          "rythme=" + rythme};
+      arguments.insert(arguments.end(), rapides.begin(), rapides.end());
+      if (k.refuser) arguments.insert(arguments.end(), refus.begin(), refus.end());
+      if (!k.ecouter) arguments.insert(arguments.end(), sansEcran.begin(), sansEcran.end());
+      Programme console(arguments, ZEF30_CONSOLE);
+      ASSERT_TRUE(console.Lance());
+      ASSERT_GE(console.AttendreFin(60000), 0) << k.nom << " " << rythme;
+      const std::string sortie = console.Tout(false);
+      std::istringstream lignes(sortie);
+      int reussis = 0;
+      for (std::string ligne; std::getline(lignes, ligne);) {
+        if (ligne.find("] switch : ") == std::string::npos) continue;
+        EXPECT_NE(ligne.find("réussie — Demande de Switch = Carte présente"), std::string::npos)
+            << k.nom << " " << rythme << ": " << ligne << "\n"
+            << sortie;
+        ++reussis;
+      }
+      EXPECT_EQ(reussis, switchs) << k.nom << " " << rythme << "\n" << sortie;
+    }
   }
 }
 
