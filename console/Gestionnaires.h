@@ -12,6 +12,12 @@ using Gestionnaire = void (*)(Console&);
 // listener (`pendantUneRequete`, "Sortie Ecoute") always gets through. True when it ran.
 // When the request ends, a refusal still on the status line gives way to what the request had
 // shown there before the refusal (its own status; an empty line when the line was empty).
+// Once the handler has ended, what the operator did while it ran and the window has not yet
+// handled is dropped (Fenetre::RefuserSaisiesEnAttente), never run after it.
 bool ExecuterGestionnaire(Console& console, Gestionnaire gestionnaire, bool pendantUneRequete);
+
+// A click or a key the window did not take while a request holds the line: the status line says
+// so, until the request ends.
+void SignalerSaisieRefusee(Console& console);
 
 }  // namespace zef30

@@ -11,8 +11,12 @@ constexpr std::string_view kParametresLigne = "9600,N,8,1";
 constexpr int kEnvoisMax = 3;
 }  // namespace
 
-Liaison::Liaison(PortSerie& port, const Horloge& horloge, const std::int32_t& numeroPortCom)
-    : port_(port), horloge_(horloge), numeroPortCom_(numeroPortCom) {}
+Liaison::Liaison(PortSerie& port, const Horloge& horloge, int numeroPort)
+    : port_(port), horloge_(horloge), numeroPort_(numeroPort) {}
+
+void Liaison::ChoisirPort(int numero) {
+  if (!portFixe_) numeroPort_ = numero;
+}
 
 void Liaison::SurErreurPort(std::function<void(const std::string&)> signaler) {
   signalerErreurPort_ = std::move(signaler);
@@ -25,11 +29,12 @@ bool Liaison::OuvrirPort() {
 
 bool Liaison::OuvrirSiFerme() {
   if (port_.EstOuvert()) return true;
-  if (!port_.Ouvrir(numeroPortCom_, kParametresLigne)) {
+  if (!port_.Ouvrir(numeroPort_, kParametresLigne)) {
     if (signalerErreurPort_) signalerErreurPort_(port_.DerniereErreur());
     return false;
   }
   enService_ = true;
+  portFixe_ = true;
   port_.DefinirTailleLecture(0);
   port_.Lire();
   return true;

@@ -303,7 +303,7 @@ TEST_F(ConsoleSurPseudoTerminal, TheLineIsGivenBackAsFoundAfterTheScanAndAfterUs
   ASSERT_TRUE(essai::ReglerCommeUnAutre(autre));
   const std::string trouves = essai::Reglages(autre);
   ConsoleReelle& c = *console_;
-  EXPECT_EQ(DemarrerConsole(c.etat, c.port).at(0), "1");
+  EXPECT_EQ(DemarrerConsole(c.etat, c.liaison, c.port).at(0), "1");
   EXPECT_EQ(essai::Reglages(autre), trouves) << "after the scan";
   EXPECT_EQ(c.Switch(), "Demande de Switch = Carte présente");
   c.port.Fermer();
