@@ -20,6 +20,7 @@
 #include "bench/TempsProcesseur.h"
 #include "console/FichiersConsole.h"
 #include "link/PortPosix.h"
+#include "link/PortRelais.h"
 #include "link/PortTrace.h"
 #include "link/Trame.h"
 #include "listening/EcouteMaintenance.h"
@@ -54,24 +55,14 @@ QApplication& Application() {
 
 // The port on the line, noting when the console reads the check character of each display
 // frame.
-class PortChronometre final : public PortSerie {
+class PortChronometre final : public PortRelais {
  public:
-  explicit PortChronometre(PortSerie& port) : port_(port) {}
-  bool Ouvrir(int n, std::string_view p) override { return port_.Ouvrir(n, p); }
-  bool EstOuvert() const override { return port_.EstOuvert(); }
-  void Fermer() override { port_.Fermer(); }
-  std::string DerniereErreur() const override { return port_.DerniereErreur(); }
-  bool Essayer(int n) override { return port_.Essayer(n); }
-  void DefinirTailleLecture(int taille) override { port_.DefinirTailleLecture(taille); }
-  void Ecrire(std::string_view octets) override { port_.Ecrire(octets); }
-  int NombreEnAttente() override { return port_.NombreEnAttente(); }
+  explicit PortChronometre(PortSerie& port) : PortRelais(port) {}
   std::string Lire() override {
-    std::string lu = port_.Lire();
+    std::string lu = PortRelais::Lire();
     for (const char c : lu) Suivre(c);
     return lu;
   }
-  void AttendreAuMoins(int n, Horloge::Instant e) override { port_.AttendreAuMoins(n, e); }
-  int Descripteur() const override { return port_.Descripteur(); }
 
   // When the check character of each display frame was read.
   std::vector<Montre::time_point> affichages;
@@ -92,7 +83,6 @@ class PortChronometre final : public PortSerie {
     precedent_ = c;
   }
 
-  PortSerie& port_;
   char precedent_ = 0;
   char type_ = 0;
   int position_ = -1;  // in the frame since its STX; -1 out of a frame
@@ -198,7 +188,8 @@ BENCHMARK(BM_EcouteSurLigneMuette)->Iterations(1)->UseRealTime()->Unit(benchmark
 // The console as the program assembles it for its window: the line, its trace in front (each
 // frame in words for F12's Trace window, which stays closed), the window offscreen and shown.
 // The simulated terminal answers a validity request with `trames` display frames back to back
-// at 9600 bauds, then its answer. The same source builds at commits of before the decoder.
+// at 9600 bauds, then its answer. The source builds in a checkout of before the decoder too
+// (with link/PortRelais.h copied there), for figures side by side.
 struct PostePaiement {
   explicit PostePaiement(int trames) {
     terminal.AjouterFamille("AK0290", [trames](std::string_view, const simulateur::Scenario&) {

@@ -5,7 +5,7 @@
 namespace zef30 {
 
 void PortFenetre::AttendreAuMoins(int nombre, Horloge::Instant echeance) {
-  fenetre_.AttendreLigne(port_, nombre, echeance);
+  fenetre_.AttendreLigne(Relaye(), nombre, echeance);
 }
 
 }  // namespace zef30
