@@ -19,6 +19,7 @@
 
 #include "bench/TempsProcesseur.h"
 #include "console/FichiersConsole.h"
+#include "headless/FenetreTexte.h"
 #include "link/PortPosix.h"
 #include "link/PortRelais.h"
 #include "link/PortTrace.h"
@@ -92,7 +93,7 @@ class PortChronometre final : public PortRelais {
 // The window, noting when each new text of PanelAnnulation is set.
 class FenetreChronometree final : public Fenetre {
  public:
-  explicit FenetreChronometree(FenPresentation& f) : f_(f) {}
+  explicit FenetreChronometree(Fenetre& f) : f_(f) {}
   void AjouterLigne(const std::string& l) override { f_.AjouterLigne(l); }
   void AfficherEtat(const std::string& c, const std::string& m) override { f_.AfficherEtat(c, m); }
   std::string LireEtat() const override { return f_.LireEtat(); }
@@ -128,7 +129,7 @@ class FenetreChronometree final : public Fenetre {
   std::vector<Montre::time_point> affichages;
 
  private:
-  FenPresentation& f_;
+  Fenetre& f_;
 };
 
 // The window over a console whose port 1 is the simulated terminal's line.
@@ -191,7 +192,8 @@ BENCHMARK(BM_EcouteSurLigneMuette)->Iterations(1)->UseRealTime()->Unit(benchmark
 // at 9600 bauds, then its answer. The source builds in a checkout of before the decoder too
 // (with link/PortRelais.h copied there), for figures side by side.
 struct PostePaiement {
-  explicit PostePaiement(int trames) {
+  // `avecFenetre` false: the window's interface is the text front-end's, no Qt window is made.
+  PostePaiement(int trames, bool avecFenetre) : fenetre(ChoisirFenetre(avecFenetre)) {
     terminal.AjouterFamille("AK0290", [trames](std::string_view, const simulateur::Scenario&) {
       simulateur::Deroulement d = simulateur::FluxAffichages(trames);
       const simulateur::Deroulement reponse =
@@ -204,7 +206,11 @@ struct PostePaiement {
 #if __has_include("requests/DecodeurTrames.h")
     trace.Decoder(DecodeurPourTrace(decodeur));
 #endif
-    qt.show();
+    if (avecFenetre) qt.show();
+  }
+  Fenetre& ChoisirFenetre(bool avecFenetre) {
+    if (avecFenetre) return qt;
+    return texte;
   }
   ~PostePaiement() {
     std::error_code ignore;
@@ -228,7 +234,8 @@ struct PostePaiement {
   EtatConsole etat;
   Liaison liaison{trace, horloge, etat.NumeroPortCom};
   FenPresentation qt;
-  FenetreChronometree fenetre{qt};
+  FenetreTexte texte;
+  FenetreChronometree fenetre;
   FichiersConsole fichiers{dossier, fenetre};
   Console console{etat, liaison, fenetre, fichiers};
   FenTrace fenTrace{trace};
@@ -246,7 +253,7 @@ double TempsProcesseurFil() {
 // on the frame is in it), and the console thread's share of a core meanwhile.
 void BM_FluxAffichages(benchmark::State& etat) {
   constexpr int kTrames = 259;  // 37 characters of 10 bits each at 9600 bauds: about 10 s
-  PostePaiement poste(kTrames);
+  PostePaiement poste(kTrames, etat.range(0) != 0);
   for (auto _ : etat) {
     poste.chrono.affichages.clear();
     poste.fenetre.affichages.clear();
@@ -271,7 +278,14 @@ void BM_FluxAffichages(benchmark::State& etat) {
     etat.counters["cpu_console_pct"] = 100 * part;
   }
 }
-BENCHMARK(BM_FluxAffichages)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+// 1: in the Qt window; 0: through the text front-end's window interface, for what the Qt window
+// adds.
+BENCHMARK(BM_FluxAffichages)
+    ->Arg(1)
+    ->Arg(0)
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
 
 // 30 s of maintenance listening in the Qt window while the terminal sends "A" without a pause
 // at 9600 bauds: the console thread's processor time per second over the first and the last
