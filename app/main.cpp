@@ -113,13 +113,16 @@ int main(int argc, char** argv) {
                                 *options.fichierSvg, std::cout, std::cerr);
   }
 
-  std::string dossier = zef30::DossierDonneesParDefaut(DossierExecutable(), std::getenv);
+  // With --data-dir, that folder alone: nothing is tried in the program's own.
+  std::string dossier;
   if (options.dossierDonnees) {
     std::error_code erreur;
     if (!std::filesystem::is_directory(*options.dossierDonnees, erreur)) {
       return Refuser("--data-dir " + *options.dossierDonnees + " : ce n’est pas un dossier");
     }
     dossier = *options.dossierDonnees;
+  } else {
+    dossier = zef30::DossierDonneesParDefaut(DossierExecutable(), std::getenv);
   }
 
   std::optional<std::vector<zef30::RequeteScriptee>> requetes;
@@ -201,6 +204,6 @@ int main(int argc, char** argv) {
   }
 
 #ifdef ZEF30_FENETRE
-  return zef30::ExecuterFenetre(argc, argv, kProgramme, etat, liaison, port, dossier);
+  return zef30::ExecuterFenetre(argc, argv, kProgramme, etat, horloge, port, dossier);
 #endif
 }

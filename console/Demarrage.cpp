@@ -13,15 +13,17 @@ std::vector<std::string> RecenserPortsCom(PortSerie& port) {
   return trouves;
 }
 
-std::vector<std::string> DemarrerConsole(EtatConsole& etat, PortSerie& port) {
+std::vector<std::string> DemarrerConsole(EtatConsole& etat, Liaison& liaison, PortSerie& port) {
   etat.NumeroPortCom = 1;
+  liaison.ChoisirPort(etat.NumeroPortCom);
   return RecenserPortsCom(port);
 }
 
-void Combo1_Click(EtatConsole& etat, std::string_view entree) {
+void Combo1_Click(EtatConsole& etat, Liaison& liaison, std::string_view entree) {
   const auto numero = LireEntierStrict(entree);
   if (!numero || *numero < TablePorts::kPremier || *numero > TablePorts::kDernier) return;
   etat.NumeroPortCom = *numero;
+  liaison.ChoisirPort(etat.NumeroPortCom);
 }
 
 }  // namespace zef30

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "console/EtatConsole.h"
+#include "link/Liaison.h"
 #include "link/PortSerie.h"
 
 namespace zef30 {
@@ -16,10 +17,11 @@ std::vector<std::string> RecenserPortsCom(PortSerie& port);
 
 // Start-up of the console below the window: port 1 until the operator picks another, and the
 // ports found by the scan for the window's list. The port stays closed until the first request.
-std::vector<std::string> DemarrerConsole(EtatConsole& etat, PortSerie& port);
+std::vector<std::string> DemarrerConsole(EtatConsole& etat, Liaison& liaison, PortSerie& port);
 
-// The operator picked an entry of the port list: it becomes the port the first request opens.
-// An entry that is not a port number (empty, letters, beyond 1..20) changes nothing.
-void Combo1_Click(EtatConsole& etat, std::string_view entree);
+// The operator picked an entry of the port list: it becomes the port the first request opens;
+// once a request has opened the port, the link keeps it (Liaison::ChoisirPort). An entry that
+// is not a port number (empty, letters, beyond 1..20) changes nothing.
+void Combo1_Click(EtatConsole& etat, Liaison& liaison, std::string_view entree);
 
 }  // namespace zef30

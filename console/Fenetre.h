@@ -73,6 +73,10 @@ class Fenetre {
   virtual void DonnerIndice(const std::string&) {}
   // Lets the window handle its waiting events (clicks included), as listeners do between polls.
   virtual void CederAuxEvenements() = 0;
+  // At the end of a request: the clicks and keys that came while it ran and that the window has
+  // not handled yet are dropped, so that none starts a request after it. A window without an
+  // event queue of its own has nothing to drop.
+  virtual void RefuserSaisiesEnAttente() {}
   // A listener's wait: handles the window's events while it waits until a character is waiting
   // on `port`, a window event has been handled (the operator's click), or `echeance` (on the
   // port's clock) has come, whichever is first. It never spins: a quiet line and an idle window

@@ -169,6 +169,16 @@ int RemplacerFichier(const std::string& chemin, std::string_view contenu, std::s
   return 0;
 }
 
+int EcrireEnPlace(int fd, std::string_view contenu) {
+  const int mode = ::fcntl(fd, F_GETFL);
+  if (mode < 0) return errno;
+  if ((mode & O_ACCMODE) == O_RDONLY) return EBADF;
+  int erreur = EcrireTout(fd, contenu, 0).erreur;
+  if (erreur == 0 && ::ftruncate(fd, static_cast<off_t>(contenu.size())) != 0) erreur = errno;
+  if (erreur == 0 && ::fsync(fd) != 0) erreur = errno;
+  return erreur;
+}
+
 void RetirerCopiesAbandonnees(const std::string& chemin) {
   const std::string dossier = DossierDe(chemin);
   const std::string prefixe = chemin.substr(chemin.rfind('/') + 1) + ".";

@@ -52,6 +52,12 @@ bool EcrireIniString(Fenetre& fenetre, const std::string& fichierIni, const std:
 int RemplacerFichier(const std::string& chemin, std::string_view contenu,
                      std::string* raison = nullptr);
 
+// The whole text written in place of what the file open for writing at `fd` holds, then forced
+// to the disk: for a file whose folder refuses the new file that RemplacerFichier puts beside
+// it. The text goes in one write before the file is cut to its length, so a reader sees the old
+// text or the new one, with at worst the end of the old one after it. 0, or the error number.
+int EcrireEnPlace(int fd, std::string_view contenu);
+
 // Removes the copies that consoles killed while replacing `chemin` left beside it (named
 // after `chemin`, the process and ".tmp"): those of a process that no longer runs.
 void RetirerCopiesAbandonnees(const std::string& chemin);

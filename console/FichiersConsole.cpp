@@ -154,7 +154,9 @@ std::string FichiersConsole::NouveauNumeroDossier() {
     } else {
       erreur = compteur.Erreur() != 0 ? compteur.Erreur() : EBUSY;
     }
-    if (erreur == 0 && refus.empty() && !EstAuFormatProfil(contenu)) {
+    // The console's own counter file keeps counting whatever else it holds; through a link,
+    // only a counter is written: the link may lead to any file of the system.
+    if (erreur == 0 && refus.empty() && chemin != lien && !EstAuFormatProfil(contenu)) {
       refus = "pas au format d’un fichier de réglages, il n’est pas modifié";
     }
     const bool ecrire = erreur == 0 && refus.empty();
@@ -163,7 +165,15 @@ std::string FichiersConsole::NouveauNumeroDossier() {
       copiesRetirees_ = true;
     }
     texte = CompterDossier(ecrire ? LireEntierDansIni(contenu, kSection, kCle, 0) : 0);
-    if (ecrire) erreur = EcrireValeurIni(chemin, contenu, kSection, kCle, texte);
+    if (ecrire) {
+      const std::string nouveau = ModifierIni(contenu, kSection, kCle, texte);
+      erreur = RemplacerFichier(chemin, nouveau);
+      // A folder that refuses the new file beside the counter (read-only, or not ours) while
+      // the counter itself may be written: written in place, still under the lock.
+      if (erreur == EACCES || erreur == EPERM || erreur == EROFS) {
+        if (EcrireEnPlace(compteur.Descripteur(), nouveau) == 0) erreur = 0;
+      }
+    }
   }
   if (!refus.empty()) fenetre_.AjouterLigne(LigneEcritureImpossible(chemin, refus));
   // The operator's box waits for OK with the lock given back: another console goes on meanwhile.

@@ -32,15 +32,22 @@ class GestionnaireEnCours {
 
 }  // namespace
 
+void SignalerSaisieRefusee(Console& console) {
+  if (!console.etat.EtatAvantRefus) console.etat.EtatAvantRefus = console.fenetre.LireEtat();
+  console.fenetre.AfficherEtat(kContexteRefus, kRefus);
+}
+
 std::optional<IssueRequete> ExecuterGestionnaire(Console& console, Gestionnaire gestionnaire,
                                                  bool pendantUneRequete) {
   if (console.etat.GestionnairesEnCours > 0 && !pendantUneRequete) {
-    if (!console.etat.EtatAvantRefus) console.etat.EtatAvantRefus = console.fenetre.LireEtat();
-    console.fenetre.AfficherEtat(kContexteRefus, kRefus);
+    SignalerSaisieRefusee(console);
     return std::nullopt;
   }
   const GestionnaireEnCours enCours(console);
-  return gestionnaire(console);
+  IssueRequete issue = gestionnaire(console);
+  // Only the handler the window started: one that a listener let through ends inside it.
+  if (console.etat.GestionnairesEnCours == 1) console.fenetre.RefuserSaisiesEnAttente();
+  return issue;
 }
 
 }  // namespace zef30

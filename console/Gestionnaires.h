@@ -17,7 +17,13 @@ using Gestionnaire = IssueRequete (*)(Console&);
 // nullopt when the click was not taken.
 // When the request ends, a refusal still on the status line gives way to what the request had
 // shown there before the refusal (its own status; an empty line when the line was empty).
+// Once the handler has ended, what the operator did while it ran and the window has not yet
+// handled is dropped (Fenetre::RefuserSaisiesEnAttente), never run after it.
 std::optional<IssueRequete> ExecuterGestionnaire(Console& console, Gestionnaire gestionnaire,
                                                  bool pendantUneRequete);
+
+// A click or a key the window did not take while a request holds the line: the status line says
+// so, until the request ends.
+void SignalerSaisieRefusee(Console& console);
 
 }  // namespace zef30

@@ -12,8 +12,12 @@ constexpr std::string_view kParametresLigne = "9600,N,8,1";
 constexpr int kEnvoisMax = 3;
 }  // namespace
 
-Liaison::Liaison(PortSerie& port, const Horloge& horloge, const std::int32_t& numeroPortCom)
-    : port_(port), horloge_(horloge), numeroPortCom_(numeroPortCom) {}
+Liaison::Liaison(PortSerie& port, const Horloge& horloge, int numeroPort)
+    : port_(port), horloge_(horloge), numeroPort_(numeroPort) {}
+
+void Liaison::ChoisirPort(int numero) {
+  if (!portFixe_) numeroPort_ = numero;
+}
 
 void Liaison::SurErreurPort(std::function<void(const std::string&)> signaler) {
   signalerErreurPort_ = std::move(signaler);
@@ -30,11 +34,12 @@ bool Liaison::OuvrirPort() {
 
 bool Liaison::OuvrirSiFerme() {
   if (port_.EstOuvert()) return true;
-  if (!port_.Ouvrir(numeroPortCom_, kParametresLigne)) {
+  if (!port_.Ouvrir(numeroPort_, kParametresLigne)) {
     if (signalerErreurPort_) signalerErreurPort_(port_.DerniereErreur());
     return false;
   }
   enService_ = true;
+  portFixe_ = true;
   port_.DefinirTailleLecture(0);
   port_.Lire();
   return true;
@@ -115,9 +120,9 @@ bool Liaison::AttendreTerminalPret() {
 
 std::string Liaison::DecrireSondeManquee(std::string_view lu) const {
   if (lu.empty()) {
-    const std::string ligne = nommerLigne_ ? nommerLigne_(numeroPortCom_) : std::string();
+    const std::string ligne = nommerLigne_ ? nommerLigne_(numeroPort_) : std::string();
     return "pas de réponse en " + std::to_string(static_cast<int>(kDelaiReponse)) + " s sur " +
-           (ligne.empty() ? "le port " + std::to_string(numeroPortCom_) : ligne);
+           (ligne.empty() ? "le port " + std::to_string(numeroPort_) : ligne);
   }
   // One handshake character is named bare, as people say it; more, as the trace shows them.
   constexpr char kNommes[] = {STX, ETX, EOT, ENQ, ACK, DLE, NAK, ETB};

@@ -17,9 +17,13 @@ inline constexpr double kDelaiReponse = 10.0;
 // The terminal link: the port, its opening on first use, and the request/answer handshake.
 class Liaison {
  public:
-  // `numeroPortCom` is read each time the port has to be opened, so a choice made before the
-  // first request takes effect; once open, the port is never re-configured.
-  Liaison(PortSerie& port, const Horloge& horloge, const std::int32_t& numeroPortCom);
+  // `numeroPort`: the port the first opening takes, until ChoisirPort says another.
+  Liaison(PortSerie& port, const Horloge& horloge, int numeroPort);
+
+  // The operator's choice of port: it holds until the port has once been opened. From then on
+  // the link keeps the line it opened, and opens that one again after a loss: a later choice
+  // has no effect, whatever the window shows.
+  void ChoisirPort(int numero);
 
   // Told why the port could not be opened (device and the system's reason), that its line
   // was lost, or what came instead of the terminal's ACK to the readiness probe.
@@ -126,7 +130,8 @@ class Liaison {
 
   PortSerie& port_;
   const Horloge& horloge_;
-  const std::int32_t& numeroPortCom_;
+  int numeroPort_;
+  bool portFixe_ = false;  // opened once: the choice is made for the run
   std::function<void(const std::string&)> signalerErreurPort_;
   std::function<std::string(int)> nommerLigne_;
   bool enService_ = false;  // the link opened the port and has not seen it close

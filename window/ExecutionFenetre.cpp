@@ -5,21 +5,28 @@
 
 #include "console/Console.h"
 #include "console/FichiersConsole.h"
+#include "link/Liaison.h"
 #include "window/FenPresentation.h"
 #include "window/FenTrace.h"
 #include "window/MiseAEcran.h"
+#include "window/PortFenetre.h"
 #include "window/TraductionsQt.h"
 
 namespace zef30 {
 
 int ExecuterFenetre(int& argc, char** argv, const char* programme, EtatConsole& etat,
-                    Liaison& liaison, PortTrace& trace, const std::string& dossier) {
+                    const Horloge& horloge, PortTrace& trace, const std::string& dossier) {
   QApplication application(argc, argv);
   // Desktops find the console's entry and icon by this name.
   QApplication::setDesktopFileName(QString::fromLatin1(programme));
   const auto traductions = ChargerTraductionsQt(QLocale::system());
   if (traductions) QApplication::installTranslator(traductions.get());
   FenPresentation fenetre;
+  // The link's waits are the window's: it repaints, a close is heard, the operator's clicks
+  // during a request are dropped.
+  PortFenetre ligne(trace, fenetre);
+  Liaison liaison(ligne, horloge, etat.NumeroPortCom);
+  fenetre.AttacherLigne(ligne);
   FichiersConsole fichiers(dossier, fenetre);
   Console console{etat, liaison, fenetre, fichiers};
   SignalerErreursPort(liaison, fenetre);

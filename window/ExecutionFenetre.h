@@ -2,16 +2,17 @@
 
 #include <string>
 
+#include "base/Horloge.h"
 #include "console/EtatConsole.h"
-#include "link/Liaison.h"
 #include "link/PortTrace.h"
 
 namespace zef30 {
 
-// The console in its window: the Qt application, the window "Test ZEF30" on `etat` and
-// `liaison` with the console's files in `dossier`, and F12's Trace window on `trace`. Returns the
-// application's exit code once the window is closed.
+// The console in its window: the Qt application, the window "Test ZEF30" on `etat` with the
+// console's files in `dossier`, its link on `trace` (timed by `horloge`) waiting in the window's
+// event loop, and F12's Trace window on `trace`. Returns the application's exit code once the
+// window is closed.
 int ExecuterFenetre(int& argc, char** argv, const char* programme, EtatConsole& etat,
-                    Liaison& liaison, PortTrace& trace, const std::string& dossier);
+                    const Horloge& horloge, PortTrace& trace, const std::string& dossier);
 
 }  // namespace zef30

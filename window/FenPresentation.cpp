@@ -27,8 +27,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <functional>
+#include <utility>
 
 #include "console/Demarrage.h"
+#include "console/Gestionnaires.h"
 #include "console/ListeDossiers.h"
 #include "requests/BoutonsConsole.h"
 
@@ -139,6 +142,54 @@ void AjusterPoliceDesLegendes(QWidget* fenetre) {
   }
 }
 
+// What the operator does with the pointer and the keyboard, in any window of the program.
+bool EstSaisie(QEvent::Type type) {
+  switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TouchCancel:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Keeps the operator's clicks and keys from every control of the program while `refuser` says
+// so; `signaler` is told of each press, once.
+class FiltreSaisies final : public QObject {
+ public:
+  FiltreSaisies(QObject* parent, std::function<bool()> refuser, std::function<void()> signaler)
+      : QObject(parent), refuser_(std::move(refuser)), signaler_(std::move(signaler)) {}
+
+ protected:
+  bool eventFilter(QObject* objet, QEvent* evenement) override {
+    if (!EstSaisie(evenement->type()) || !refuser_()) {
+      return QObject::eventFilter(objet, evenement);
+    }
+    const auto type = evenement->type();
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
+        type == QEvent::KeyPress) {
+      signaler_();
+    }
+    return true;
+  }
+
+ private:
+  std::function<bool()> refuser_;
+  std::function<void()> signaler_;
+};
+
 }  // namespace
 
 FenPresentation::FenPresentation(QWidget* parent) : QWidget(parent) {
@@ -155,6 +206,11 @@ FenPresentation::FenPresentation(QWidget* parent) : QWidget(parent) {
   ConstruireControles();
   AjusterPoliceDesLegendes(this);
   BrancherEnregistrement();
+  QCoreApplication::instance()->installEventFilter(new FiltreSaisies(
+      this, [this] { return saisiesRefusees_ > 0; },
+      [this] {
+        if (console_ != nullptr) SignalerSaisieRefusee(*console_);
+      }));
 }
 
 FenPresentation::~FenPresentation() {
@@ -226,10 +282,20 @@ void FenPresentation::ConstruireControles() {
   // Only an entry of the list chooses the port: what is typed is never added to the list, and
   // Enter after typing does not choose the entry that happens to bear the same text.
   Combo1_->setInsertPolicy(QComboBox::NoInsert);
+  Combo1_->setCompleter(nullptr);
   Combo1_->lineEdit()->installEventFilter(this);
   connect(Combo1_, &QComboBox::activated, this, [this](int index) {
     if (console_ == nullptr || index < 0) return;
-    Combo1_Click(console_->etat, Combo1_->itemText(index).toStdString());
+    // The box also picks the entry that bears the text typed into it when it loses the focus:
+    // that is no pick, and the box shows again the port chosen.
+    if (Combo1_->lineEdit()->isModified()) {
+      Combo1_->setCurrentIndex(portChoisi_);
+      if (portChoisi_ < 0) Combo1_->clearEditText();
+      Combo1_->lineEdit()->setModified(false);
+      return;
+    }
+    portChoisi_ = index;
+    Combo1_Click(console_->etat, console_->liaison, Combo1_->itemText(index).toStdString());
   });
 
   auto* picture = Placer<QLabel>(this, "Picture1", 160, 672, 305, 65);
@@ -270,11 +336,16 @@ void FenPresentation::Executer(Gestionnaire gestionnaire, bool pendantUneRequete
 
 void FenPresentation::AttacherConsole(Console& console) { console_ = &console; }
 
+void FenPresentation::AttacherLigne(PortSerie& ligne) { ligne_ = &ligne; }
+
+void FenPresentation::DefinirSortie(std::function<void()> sortir) { sortir_ = std::move(sortir); }
+
 void FenPresentation::Form_Load(PortSerie& port) {
   if (console_ == nullptr) return;
-  const auto ports = DemarrerConsole(console_->etat, port);
+  const auto ports = DemarrerConsole(console_->etat, console_->liaison, port);
   Combo1_->clear();
   for (const auto& port : ports) Combo1_->addItem(EnQString(port));
+  portChoisi_ = -1;
   Combo1_->setCurrentIndex(-1);
   Combo1_->clearEditText();
   PanelAnnulation_->setText(QString());
@@ -283,10 +354,16 @@ void FenPresentation::Form_Load(PortSerie& port) {
 void FenPresentation::closeEvent(QCloseEvent* evenement) {
   evenement->accept();
   // Closing the window ends the program whatever runs. A handler still running has the line and
-  // may wait for minutes; nothing it holds needs saving (files are written as they go).
+  // may wait for minutes: the line is given back as it was found, with the last of its trace
+  // written out; the other files are whole as they are written.
   if (console_ != nullptr && console_->etat.GestionnairesEnCours > 0) {
+    if (ligne_ != nullptr) ligne_->Fermer();
     std::fflush(nullptr);
-    std::_Exit(0);
+    if (sortir_) {
+      sortir_();
+    } else {
+      std::_Exit(0);
+    }
   }
 }
 
@@ -444,20 +521,20 @@ void FenPresentation::AjouterTexte(ZoneTexte zone, const std::string& texte) {
   txtSelection_->ensureCursorVisible();
 }
 
-void FenPresentation::AttendreLigneOuEvenement(PortSerie& port, Horloge::Instant echeance) {
+void FenPresentation::Dormir(PortSerie& port, int nombre, Horloge::Instant echeance) {
   const int fd = port.Descripteur();
   if (fd < 0) {
     // A port that is no system line keeps its own time: it waits by itself.
     QCoreApplication::processEvents();
-    port.AttendreAuMoins(1, echeance);
+    port.AttendreAuMoins(nombre, echeance);
     return;
   }
   // Awake again by the moment the port has work of its own due (the line trace's next writing):
-  // the listener then asks the port again, and waits on.
+  // the caller then asks the port again, and waits on.
   if (const auto reveil = port.ReveilAvant()) echeance = std::min(echeance, *reveil);
   const auto reste =
       std::chrono::ceil<std::chrono::milliseconds>(echeance - std::chrono::steady_clock::now());
-  if (port.NombreEnAttente() > 0 || reste.count() <= 0) {
+  if (port.NombreEnAttente() >= nombre || reste.count() <= 0) {
     // Nothing to sleep for: what the window has waiting, the operator's clicks included.
     QCoreApplication::processEvents();
     return;
@@ -470,6 +547,32 @@ void FenPresentation::AttendreLigneOuEvenement(PortSerie& port, Horloge::Instant
   echeanceAtteinte.setTimerType(Qt::PreciseTimer);
   echeanceAtteinte.start(reste);
   QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void FenPresentation::AttendreLigneOuEvenement(PortSerie& port, Horloge::Instant echeance) {
+  Dormir(port, 1, echeance);
+}
+
+void FenPresentation::AttendreLigne(PortSerie& port, int nombre, Horloge::Instant echeance) {
+  ++saisiesRefusees_;
+  if (port.Descripteur() < 0) {
+    Dormir(port, nombre, echeance);
+  } else {
+    for (;;) {
+      // What came: taken in, a line gone found out, the trace's due writing done.
+      port.AttendreAuMoins(nombre, std::chrono::steady_clock::now());
+      if (!port.EstOuvert() || port.NombreEnAttente() >= nombre) break;
+      if (std::chrono::steady_clock::now() >= echeance) break;
+      Dormir(port, nombre, echeance);
+    }
+  }
+  --saisiesRefusees_;
+}
+
+void FenPresentation::RefuserSaisiesEnAttente() {
+  ++saisiesRefusees_;
+  QCoreApplication::processEvents();
+  --saisiesRefusees_;
 }
 
 }  // namespace zef30

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,6 +32,10 @@ class FenPresentation final : public QWidget, public Fenetre {
 
   // The console the clicks act on; until then a click does nothing.
   void AttacherConsole(Console& console);
+  // The line a close gives back (closed, its trace written out) when it ends the console while a
+  // request runs; `sortir` ends the program then (the process ends at once without it).
+  void AttacherLigne(PortSerie& ligne);
+  void DefinirSortie(std::function<void()> sortir);
   // Start-up: port 1, the port list from the scan of `port` (the console's), the display panel's
   // caption cleared.
   void Form_Load(PortSerie& port);
@@ -55,6 +60,12 @@ class FenPresentation final : public QWidget, public Fenetre {
   void AjouterTexte(ZoneTexte zone, const std::string& texte) override;
   void DefinirCouleurFond(Panneau panneau, std::optional<Couleur> couleur) override;
   void AttendreLigneOuEvenement(PortSerie& port, Horloge::Instant echeance) override;
+  void RefuserSaisiesEnAttente() override;
+  // The link's wait while a request runs (PortFenetre): until `nombre` characters are waiting
+  // on `port`, its line is gone or `echeance` has come. Meanwhile the window repaints and a
+  // close ends the console, but nothing the operator clicks or types reaches a control: it is
+  // dropped, and the status line says it was not taken.
+  void AttendreLigne(PortSerie& port, int nombre, Horloge::Instant echeance);
 
  protected:
   void closeEvent(QCloseEvent* evenement) override;
@@ -67,6 +78,10 @@ class FenPresentation final : public QWidget, public Fenetre {
   // while one runs; a handler that fails must not take the console down with it.
   void Executer(Gestionnaire gestionnaire, bool pendantUneRequete);
   QLabel* LabelDe(Panneau panneau) const;
+  // One sleep in the window's event loop: until the line has a character, `echeance` (or the
+  // moment the port has work due) has come, or an event of the window has been handled. When
+  // `nombre` characters are already waiting or the time is up, only what is waiting is handled.
+  void Dormir(PortSerie& port, int nombre, Horloge::Instant echeance);
 
   // Keeping the text of txtSelection in a file: Ctrl+S and the box's own menu.
   void BrancherEnregistrement();
@@ -75,7 +90,13 @@ class FenPresentation final : public QWidget, public Fenetre {
   void EnregistrerEnTicket();
 
   Console* console_ = nullptr;
+  PortSerie* ligne_ = nullptr;
+  std::function<void()> sortir_;
   int pointeursOccupes_ = 0;
+  // While more than zero, the operator's clicks and keys are dropped (a request holds the line).
+  int saisiesRefusees_ = 0;
+  // The entry of Combo1 the operator last picked; -1 before the first.
+  int portChoisi_ = -1;
 
   QPlainTextEdit* txtSelection_ = nullptr;
   QListWidget* List1_ = nullptr;

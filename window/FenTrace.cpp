@@ -113,6 +113,18 @@ void FenTrace::MontrerDetail() {
 }
 
 void FenTrace::Recevoir(const EnregistrementTrace& enregistrement, bool remplace) {
+  // Closed, the window only keeps the record: a flood of frames is read with nobody to look at
+  // the trace, and each frame would otherwise wait for its line to be made and laid out.
+  if (!isVisible()) {
+    if (remplace && !lignes_.empty()) {
+      lignes_.back() = Ligne{enregistrement, {}};
+    } else {
+      lignes_.push_back(Ligne{enregistrement, {}});
+      if (lignes_.size() > static_cast<std::size_t>(kEnregistrementsMax)) lignes_.pop_front();
+    }
+    enRetard_ = true;
+    return;
+  }
   Ligne ligne{enregistrement, Texte(enregistrement)};
   const bool etaitMontree = remplace && !lignes_.empty() && Montree(lignes_.back());
   if (remplace && !lignes_.empty()) {
@@ -132,7 +144,16 @@ void FenTrace::Recevoir(const EnregistrementTrace& enregistrement, bool remplace
   }
 }
 
+void FenTrace::showEvent(QShowEvent* evenement) {
+  QWidget::showEvent(evenement);
+  if (enRetard_) Redessiner();
+}
+
 void FenTrace::Redessiner() {
+  enRetard_ = false;
+  for (Ligne& ligne : lignes_) {
+    if (ligne.texte.empty()) ligne.texte = Texte(ligne.enregistrement);
+  }
   QString tout;
   for (const Ligne& ligne : lignes_) {
     if (Montree(ligne)) tout += QString::fromStdString(ligne.texte) + QLatin1Char('\n');

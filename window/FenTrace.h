@@ -33,12 +33,18 @@ class FenTrace final : public QWidget {
   enum Filtre { Tout, SansAffichage, AffichageSeul };
   struct Ligne {
     EnregistrementTrace enregistrement;
-    std::string texte;
+    std::string texte;  // empty until the window shows it
   };
 
+ protected:
+  // What came while the window was closed is written out when it opens, not as it came.
+  void showEvent(QShowEvent* evenement) override;
+
+ private:
   void Recevoir(const EnregistrementTrace& enregistrement, bool remplace);
   bool Montree(const Ligne& ligne) const;
   std::string Texte(const EnregistrementTrace& enregistrement) const;
+  // Every record shown again, the texts of those not written yet made first.
   void Redessiner();
   void DemanderEnregistrement();
   void DemanderDiagramme();
@@ -52,6 +58,8 @@ class FenTrace final : public QWidget {
   QComboBox* filtre_ = nullptr;
   QCheckBox* noms_ = nullptr;
   QPlainTextEdit* detail_ = nullptr;
+  // Records came while the window was closed: the list is written again when it opens.
+  bool enRetard_ = false;
 };
 
 // F12 in `principale` opens the Trace window (or brings it to the front), without a control more.

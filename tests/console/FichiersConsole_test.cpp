@@ -151,9 +151,29 @@ TEST_F(FichiersConsoleTest, PremierNumeroPuisLesSuivants) {
 }
 
 TEST_F(FichiersConsoleTest, ValeurTapeeALaMainEtAutresLignesGardees) {
-  EcrireTout(Compteur(), "[Poste]\nNom=caisse 2\n[dossier]\nno = 41\n");
-  EXPECT_EQ(fichiers.NouveauNumeroDossier(), "42");
-  EXPECT_EQ(LireTout(Compteur()), "[Poste]\r\nNom=caisse 2\r\n[dossier]\r\nno=42\r\n");
+  struct Cas {
+    std::string avant;
+    std::string numero;
+    std::string apres;
+  };
+  const Cas cas[] = {
+      {"[Poste]\nNom=caisse 2\n[dossier]\nno = 41\n", "42",
+       "[Poste]\r\nNom=caisse 2\r\n[dossier]\r\nno=42\r\n"},
+      // Not in the profile format, but the console's own file: it counts on, from one run to
+      // the next, its lines kept.
+      {"notes du poste\nsans section\n", "1",
+       "notes du poste\r\nsans section\r\n\r\n[Dossier]\r\nNo=1\r\n"},
+      {"notes du poste\r\nsans section\r\n\r\n[Dossier]\r\nNo=1\r\n", "2",
+       "notes du poste\r\nsans section\r\n\r\n[Dossier]\r\nNo=2\r\n"},
+  };
+  for (const Cas& c : cas) {
+    EcrireTout(Compteur(), c.avant);
+    FichiersConsole run(dossier.Chemin(), fenetre, horloge, std::locale::classic());
+    EXPECT_EQ(run.NouveauNumeroDossier(), c.numero) << c.avant;
+    EXPECT_EQ(LireTout(Compteur()), c.apres);
+  }
+  EXPECT_TRUE(fenetre.lignes.empty());
+  EXPECT_TRUE(fenetre.boites.empty());
 }
 
 TEST_F(FichiersConsoleTest, DeuxConsolesALaFoisNeDonnentJamaisLeMemeNumero) {
@@ -470,6 +490,35 @@ TEST_F(FichiersConsoleTest, UnDossierPleinOuEnLectureSeuleDonneUneLigneEtLaConso
     EXPECT_EQ(fin, 0) << c.nom;
     EXPECT_EQ(recu, attendu + "1\n2\njournal:0\nfin\n") << c.nom;
   }
+}
+
+// A folder that takes no new file, around a counter that may be written (a counter mounted
+// there on its own): the counter is written in place.
+TEST_F(FichiersConsoleTest, UnDossierEnLectureSeuleAutourDUnCompteurEcrivableCompteEnPlace) {
+  const std::string ferme = dossier.Fichier("ferme");
+  ASSERT_EQ(::mkdir(ferme.c_str(), 0777), 0);
+  const std::string compteur = ferme + "/ZEF30numDossier.ini";
+  constexpr int kPasDeMontage = 77;
+  Enfant console([&](int fd) {
+    if (!MonterDossier(ferme, 0, "size=64k")) return kPasDeMontage;
+    EcrireTout(compteur, "[Dossier]\r\nNo=41\r\n");
+    if (::mount(compteur.c_str(), compteur.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
+        ::mount(nullptr, ferme.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) {
+      return kPasDeMontage;
+    }
+    FenetreMemoire sienne;
+    FichiersConsole siens(ferme, sienne, horloge, std::locale::classic());
+    std::string sortie = siens.NouveauNumeroDossier() + "\n";
+    sortie += siens.NouveauNumeroDossier() + "\n";
+    sortie += LireTout(compteur);
+    sortie += "boites:" + std::to_string(sienne.boites.size()) + "\n";
+    return Envoyer(fd, sortie + "fin\n") ? 0 : 1;
+  });
+  const std::string recu = console.Lire(1000, std::chrono::seconds(30));
+  const int fin = console.Attendre();
+  if (fin == kPasDeMontage) GTEST_SKIP() << "pas de montage permis ici";
+  EXPECT_EQ(fin, 0);
+  EXPECT_EQ(recu, "42\n43\n[Dossier]\r\nNo=43\r\nboites:0\nfin\n");
 }
 
 TEST(SauvegardeTexte, ChaqueFinDeLigneDevientCRLF) {

@@ -85,15 +85,25 @@ TEST_F(ChoixPort, APortPickedBeforeTheFirstRequestIsTheOneItOpensAndKeeps) {
 }
 
 TEST_F(ChoixPort, TextTypedInTheListChoosesNothing) {
+  poste.fenetre.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&poste.fenetre));
   QLineEdit* saisie = Combo()->lineEdit();
-  for (const char* tape : {"25", "7", "abc"}) {
+  auto* ailleurs = poste.Trouver<QLineEdit>("TextPrix");
+  for (const char* tape : {"25", "7", "abc", "3"}) {
     saisie->clear();
     saisie->setFocus();
     QTest::keyClicks(saisie, QString::fromLatin1(tape));
     QTest::keyClick(saisie, Qt::Key_Return);
+    // Leaving the box with a port number typed into it chooses nothing either.
+    ailleurs->setFocus();
+    EXPECT_FALSE(saisie->hasFocus()) << tape;
     EXPECT_EQ(poste.etat.NumeroPortCom, 1) << tape;
     EXPECT_EQ(Combo()->count(), 20) << tape;
   }
+  ScripterCartePresente(poste.port);
+  Demander();
+  EXPECT_EQ(DerniereLigne(poste), "Demande de Switch = Carte présente");
+  EXPECT_EQ(poste.port.DernierNumeroOuvert(), 1);
 }
 
 TEST_F(ChoixPort, AClickWhileARequestHoldsTheLineIsDropped) {

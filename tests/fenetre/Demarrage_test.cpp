@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "link/Liaison.h"
 #include "tests/support/HorlogeVirtuelle.h"
 
 namespace zef30 {
@@ -20,8 +21,9 @@ class PortsMachine final : public PortSerie {
     essais.push_back(numero);
     return presents_.count(numero) != 0;
   }
-  bool Ouvrir(int, std::string_view) override {
+  bool Ouvrir(int numero, std::string_view) override {
     ++ouvertures;
+    ouverts.push_back(numero);
     ouvert_ = true;
     return true;
   }
@@ -38,6 +40,7 @@ class PortsMachine final : public PortSerie {
   void AttendreAuMoins(int, Horloge::Instant) override {}
 
   std::vector<int> essais;
+  std::vector<int> ouverts;
   int ouvertures = 0;
   int fermetures = 0;
 
@@ -59,24 +62,38 @@ TEST(RecenserPortsCom, ListsThePortsThereInIncreasingOrderWithoutOpeningAny) {
 
 TEST(RecenserPortsCom, AMachineWithoutPortsGivesAnEmptyListAndPortOne) {
   PortsMachine port({});
+  HorlogeVirtuelle horloge;
   EtatConsole etat;
   etat.NumeroPortCom = 7;
-  EXPECT_TRUE(DemarrerConsole(etat, port).empty());
+  Liaison liaison(port, horloge, 7);
+  EXPECT_TRUE(DemarrerConsole(etat, liaison, port).empty());
   EXPECT_EQ(etat.NumeroPortCom, 1);
   EXPECT_EQ(port.essais.size(), 20u);
   EXPECT_EQ(port.fermetures, 0);
+  EXPECT_TRUE(liaison.OuvrirPort());
+  EXPECT_EQ(port.ouverts, std::vector<int>{1});
 }
 
-TEST(Combo1_Click, OnlyAPortNumberOfTheListChangesThePort) {
+TEST(Combo1_Click, OnlyAPortNumberOfTheListChangesThePortUntilItIsOpened) {
+  PortsMachine port({});
+  HorlogeVirtuelle horloge;
   EtatConsole etat;
-  Combo1_Click(etat, "3");
+  Liaison liaison(port, horloge, 1);
+  Combo1_Click(etat, liaison, "3");
   EXPECT_EQ(etat.NumeroPortCom, 3);
-  Combo1_Click(etat, "20");
+  Combo1_Click(etat, liaison, "20");
   EXPECT_EQ(etat.NumeroPortCom, 20);
   for (const char* entree : {"", "abc", "0", "21", "-1", " 3", "99999999999", "3\n"}) {
-    Combo1_Click(etat, entree);
+    Combo1_Click(etat, liaison, entree);
     EXPECT_EQ(etat.NumeroPortCom, 20) << '"' << entree << '"';
   }
+  EXPECT_TRUE(liaison.OuvrirPort());
+  // A line lost, then another pick: the line that comes back is the one the console opened.
+  port.Fermer();
+  Combo1_Click(etat, liaison, "4");
+  EXPECT_EQ(etat.NumeroPortCom, 4);
+  EXPECT_TRUE(liaison.OuvrirPort());
+  EXPECT_EQ(port.ouverts, (std::vector<int>{20, 20}));
 }
 
 }  // namespace

@@ -106,6 +106,9 @@ TEST(FenTrace, ShowsTheSelectedFramesInWordsAndSavesTheExchangesChart) {
   salve("\x04", "");
   salve("\x05", "\x06");
   salve(EncadrerMessage("AA000"), "\x06" + EncadrerMessage("Aa0040100") + "\x04");
+  // What came while the window was closed is all there once it opens.
+  fenTrace.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&fenTrace));
 
   auto* texte = fenTrace.findChild<QPlainTextEdit*>("texteTrace");
   QTextCursor curseur(texte->document()->findBlockByNumber(4));

@@ -9,6 +9,7 @@
 #include "console/EtatConsole.h"
 #include "console/FichiersConsole.h"
 #include "link/Liaison.h"
+#include "link/PortRelais.h"
 #include "tests/support/PortScripte.h"
 #include "window/FenPresentation.h"
 
@@ -16,31 +17,15 @@ namespace zef30::essai {
 
 // The scripted port seen through a spy: `surEcriture` runs at each write of the console, which is
 // how a test acts while a request holds the line.
-class PortEspion final : public PortSerie {
+class PortEspion final : public PortRelais {
  public:
-  explicit PortEspion(PortScripte& port) : port_(port) {}
-  bool Ouvrir(int numero, std::string_view parametres) override {
-    return port_.Ouvrir(numero, parametres);
-  }
-  bool EstOuvert() const override { return port_.EstOuvert(); }
-  void Fermer() override { port_.Fermer(); }
-  std::string DerniereErreur() const override { return port_.DerniereErreur(); }
-  bool Essayer(int numero) override { return port_.Essayer(numero); }
-  void DefinirTailleLecture(int taille) override { port_.DefinirTailleLecture(taille); }
+  explicit PortEspion(PortScripte& port) : PortRelais(port) {}
   void Ecrire(std::string_view octets) override {
-    port_.Ecrire(octets);
+    PortRelais::Ecrire(octets);
     if (surEcriture) surEcriture();
-  }
-  int NombreEnAttente() override { return port_.NombreEnAttente(); }
-  std::string Lire() override { return port_.Lire(); }
-  void AttendreAuMoins(int nombre, Horloge::Instant echeance) override {
-    port_.AttendreAuMoins(nombre, echeance);
   }
 
   std::function<void()> surEcriture;
-
- private:
-  PortScripte& port_;
 };
 
 // The real window over a whole console on a scripted port, started as the program starts it.

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -27,6 +28,7 @@
 #include "simulator/Deroulement.h"
 #include "simulator/TraficEcoute.h"
 #include "window/FenPresentation.h"
+#include "window/PortFenetre.h"
 
 namespace zef30 {
 namespace {
@@ -64,6 +66,7 @@ struct PosteSimule {
   PosteSimule() {
     SignalerErreursPort(liaison, fenetre);
     fenetre.AttacherConsole(console);
+    fenetre.AttacherLigne(ligneFenetre);
     fenetre.Form_Load(port);
     fenetre.show();
   }
@@ -88,8 +91,9 @@ struct PosteSimule {
   HorlogeSysteme horloge;
   PortPosix port{PortUnVers(ligne)};
   EtatConsole etat;
-  Liaison liaison{port, horloge, etat.NumeroPortCom};
   FenPresentation fenetre;
+  PortFenetre ligneFenetre{port, fenetre};
+  Liaison liaison{ligneFenetre, horloge, etat.NumeroPortCom};
   FichiersConsole fichiers{dossier.chemin, fenetre};
   Console console{etat, liaison, fenetre, fichiers};
 };
@@ -113,6 +117,65 @@ TEST(FenetreSurTerminalSimule, AClickOnTheSwitchButtonAsksTheTerminal) {
   EXPECT_EQ(poste.Lignes()[1], "Demande de Switch = Carte non-présente");
   EXPECT_EQ(poste.Trouver<QListWidget>("List1")->currentRow(), 1);
   EXPECT_EQ(poste.port.Table().Chemin(1), poste.ligne);
+}
+
+// While a card switch holds the line without listening, clicks on other request buttons (made
+// in the window, and queued as the window system queues what it has not handed over yet) are
+// not taken, and none runs once the switch is over: the terminal hears one request only.
+TEST(FenetreSurTerminalSimule, ClicksDuringAPlainExchangeAreDroppedNeverRunAfter) {
+  PosteSimule poste;
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&poste.fenetre));
+  ASSERT_TRUE(poste.Trouver<QCheckBox>("Check1")->isChecked());
+  int pendant = 0;
+  QString etatPendant;
+  QTimer::singleShot(0, [&] {
+    pendant = poste.etat.GestionnairesEnCours;
+    poste.Cliquer("cmdDemConsult");
+    poste.Cliquer("Command2");
+    etatPendant = poste.Trouver<QLineEdit>("Text1")->text();
+    auto* bouton = poste.Trouver<QPushButton>("cmdDemVal");
+    const QPointF centre = QRectF(bouton->rect()).center();
+    const QPointF ecran = bouton->mapToGlobal(centre);
+    QCoreApplication::postEvent(bouton, new QMouseEvent(QEvent::MouseButtonPress, centre, ecran,
+                                                        Qt::LeftButton, Qt::LeftButton, {}));
+    QCoreApplication::postEvent(bouton, new QMouseEvent(QEvent::MouseButtonRelease, centre, ecran,
+                                                        Qt::LeftButton, Qt::NoButton, {}));
+  });
+  poste.Cliquer("cmdDemSwi");
+  QCoreApplication::processEvents();
+
+  EXPECT_EQ(pendant, 1) << "the clicks came while the switch ran";
+  EXPECT_NE(etatPendant.indexOf(QStringLiteral("non pris en compte")), -1)
+      << etatPendant.toStdString();
+  EXPECT_EQ(poste.Lignes(), std::vector<std::string>{"Demande de Switch = Carte présente"});
+  const std::string recu = poste.terminal.Recu();
+  for (const char* autre : {"AJ00202", "AS", "AK"}) {
+    EXPECT_EQ(recu.find(autre), std::string::npos) << autre;
+  }
+  // The refusal gave way to what the switch showed.
+  EXPECT_EQ(poste.Trouver<QLineEdit>("Text1")->text().indexOf(QStringLiteral("non pris")), -1);
+  EXPECT_TRUE(poste.terminal.AttendreRequetesServies(1, std::chrono::seconds(5)));
+  EXPECT_EQ(poste.terminal.RequetesServies(), 1);
+}
+
+// Closing the window while a plain exchange waits on the terminal ends the console there and
+// then, the line given back first.
+TEST(FenetreSurTerminalSimule, ClosingTheWindowDuringAnExchangeEndsTheConsoleAtOnce) {
+  PosteSimule poste;
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&poste.fenetre));
+  int sorties = 0;
+  bool ligneRendue = false;
+  int enCours = 0;
+  poste.fenetre.DefinirSortie([&] {
+    ++sorties;
+    ligneRendue = !poste.port.EstOuvert();
+    enCours = poste.etat.GestionnairesEnCours;
+  });
+  QTimer::singleShot(0, [&] { poste.fenetre.close(); });
+  poste.Cliquer("cmdDemSwi");
+  EXPECT_EQ(sorties, 1);
+  EXPECT_TRUE(ligneRendue);
+  EXPECT_EQ(enCours, 1) << "during the switch, not after it";
 }
 
 TEST(FenetreSurTerminalSimule, AClickOnConsultationListsTheTerminalAndShowsItsAnswer) {

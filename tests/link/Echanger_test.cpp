@@ -204,10 +204,10 @@ TEST(AttendreTerminalPret, OnlyAckAloneMeansReadyAndAnythingElseIsSaid) {
 
 TEST(OuvrirPort, ThePortChosenBeforeTheFirstRequestStaysOpen) {
   Banc banc;
-  banc.etat.NumeroPortCom = 3;
+  banc.liaison.ChoisirPort(3);
   banc.port.Repondre(kAck);
   EXPECT_TRUE(banc.liaison.AttendreTerminalPret());
-  banc.etat.NumeroPortCom = 4;
+  banc.liaison.ChoisirPort(4);
   banc.port.Repondre(kAck);
   EXPECT_TRUE(banc.liaison.AttendreTerminalPret());
   EXPECT_EQ(banc.port.DernierNumeroOuvert(), 3);

@@ -286,9 +286,11 @@ TEST_F(ConsoleSurPseudoTerminal, NonsenseFromTheConsoleLeavesTheTerminalServing)
 
 TEST_F(ConsoleSurPseudoTerminal, TrafficOfItsOwnReachesTheConsole) {
   const std::string affichage = simulateur::TrameAffichage("INSEREZ", "VOTRE CARTE");
-  terminal_.EmettreSpontanement({{kEnq, 0, false}, {affichage}});
   PortPosix& port = console_->port;
+  // The line open first: opening it discards what was waiting, which would be the ENQ of a
+  // terminal quicker than the console.
   ASSERT_TRUE(console_->liaison.OuvrirPort());
+  terminal_.EmettreSpontanement({{kEnq, 0, false}, {affichage}});
   port.AttendreAuMoins(1, std::chrono::steady_clock::now() + 5s);
   EXPECT_EQ(port.Lire(), kEnq);
   port.Ecrire(kAck);
@@ -303,7 +305,7 @@ TEST_F(ConsoleSurPseudoTerminal, TheLineIsGivenBackAsFoundAfterTheScanAndAfterUs
   ASSERT_TRUE(essai::ReglerCommeUnAutre(autre));
   const std::string trouves = essai::Reglages(autre);
   ConsoleReelle& c = *console_;
-  EXPECT_EQ(DemarrerConsole(c.etat, c.port).at(0), "1");
+  EXPECT_EQ(DemarrerConsole(c.etat, c.liaison, c.port).at(0), "1");
   EXPECT_EQ(essai::Reglages(autre), trouves) << "after the scan";
   EXPECT_EQ(c.Switch(), "Demande de Switch = Carte présente");
   c.port.Fermer();
