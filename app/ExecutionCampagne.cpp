@@ -1,10 +1,13 @@
 #include "app/ExecutionCampagne.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <map>
@@ -28,17 +31,31 @@ namespace {
 
 // Beyond the longest wait of a request (a tele-collection's), a line that says nothing is hung.
 constexpr double kSilenceRequete = 900 + 60;
+// A line's process is told its parent's number by it, to end with it.
+constexpr const char* kVariableParent = "ZEF30_PROCESSUS_CAMPAGNE";
 // In each line's folder: what its process said on its error stream.
 constexpr const char* kErreursLigne = "erreurs.txt";
 
-// When a campaign began, as JUnit writes it; its journal is named after it.
-constexpr const char* kHorodatage = "%Y-%m-%dT%H:%M:%S";
+// The exit code of a campaign stopped before its end (Ctrl-C, its standard output closed), as a
+// shell gives a program Ctrl-C ended.
+constexpr int kCodeInterrompue = 130;
 
-std::string MomentMural(const char* format) {
+// When a campaign began: as JUnit writes it (its journal is named after it), and as people read
+// it; one moment for both.
+struct DebutMural {
+  std::string horodatage;
+  std::string texte;
+};
+
+DebutMural MaintenantMural() {
   const std::tm maintenant = HorlogeMuraleSysteme().MaintenantLocal();
+  DebutMural debut;
   char texte[32];
-  std::strftime(texte, sizeof texte, format, &maintenant);
-  return texte;
+  std::strftime(texte, sizeof texte, "%Y-%m-%dT%H:%M:%S", &maintenant);
+  debut.horodatage = texte;
+  std::strftime(texte, sizeof texte, "%Y-%m-%d %H:%M:%S", &maintenant);
+  debut.texte = texte;
+  return debut;
 }
 
 // What the line of port `ligne` is, and the serial number its terminal gave in a consultation.
@@ -74,7 +91,7 @@ ReglagesCampagne Reglages(const OptionsConsole& options, const std::locale& loca
 
 // What the end of the run says, its records read back from `journal`.
 SortiesCampagne Sorties(const OptionsConsole& options, const std::locale& locale,
-                        const std::string& horodatage, const JournalCampagne& journal) {
+                        const DebutMural& debut, const JournalCampagne& journal) {
   SortiesCampagne sorties;
   sorties.enregistrements = journal.Chemin();
   sorties.json = options.json;
@@ -83,8 +100,8 @@ SortiesCampagne Sorties(const OptionsConsole& options, const std::locale& locale
   sorties.tableau = c.repetitionsDonnees || c.duree || !c.lignes.empty();
   sorties.junit = c.junit;
   sorties.rapport = options.campagne.rapport;
-  sorties.horodatage = horodatage;
-  sorties.description.debut = MomentMural("%Y-%m-%d %H:%M:%S");
+  sorties.horodatage = debut.horodatage;
+  sorties.description.debut = debut.texte;
   sorties.description.console = "zef30-console " ZEF30_VERSION;
   sorties.description.script = options.script.value_or("");
   std::vector<int> lignes = options.campagne.lignes;
@@ -99,6 +116,35 @@ int Progression(const OptionsConsole& options, const std::vector<RequeteScriptee
   const auto& c = options.campagne;
   if (c.duree && !c.repetitionsDonnees) return 0;
   return c.repetitions * static_cast<int>(requetes.size());
+}
+
+// How the campaign ended besides its runs, said on `erreurs` when it was stopped.
+FinCampagne Fin(const JournalCampagne& journal, bool interrompue, bool sortieFermee, int prevues,
+                std::ostream& erreurs) {
+  FinCampagne fin;
+  fin.interrompue = interrompue || sortieFermee;
+  fin.arret = sortieFermee ? "sortie standard fermée" : "Ctrl-C";
+  fin.prevues = prevues;
+  fin.journal = journal.Chemin();
+  fin.erreurJournal = journal.Erreur();
+  fin.horsJournal = journal.HorsFichier();
+  fin.perdues = journal.Perdues();
+  FinCampagne dite = fin;
+  dite.horsJournal = dite.perdues = 0;
+  for (const auto& phrase : PhrasesFin(dite, journal.Nombre()))
+    erreurs << "zef30-console : " << phrase << std::endl;
+  return fin;
+}
+
+// The first failure's code; otherwise 130 for a campaign stopped before its end, 3 for a line
+// that did not end by itself, 1 for a record or a report that could not be written.
+int CodeFin(const JournalCampagne& journal, const FinCampagne& fin, bool lignesEntieres,
+            bool rapportsEcrits, std::ostream& erreurs) {
+  const int code = CodeSortie(journal.PremierEchec(), erreurs);
+  if (code != 0) return code;
+  if (fin.interrompue) return kCodeInterrompue;
+  if (!lignesEntieres) return 3;
+  return rapportsEcrits && journal.HorsFichier() == 0 ? 0 : 1;
 }
 
 double SilenceMaximal(const std::vector<RequeteScriptee>& requetes) {
@@ -129,14 +175,33 @@ ProcessusLigne Lancer(const std::vector<std::string>& arguments, int ligne,
   std::vector<std::string> copies = arguments;
   for (auto& a : copies) argv.push_back(a.data());
   argv.push_back(nullptr);
+  // Its own process group: Ctrl-C at the terminal reaches this process alone, which passes the
+  // stop on to every line once (a line given two would end at once, its request cut). The
+  // script was read here already: a line reads nothing on standard input.
+  posix_spawnattr_t attributs;
+  posix_spawnattr_init(&attributs);
+  posix_spawnattr_setpgroup(&attributs, 0);
+  posix_spawnattr_setflags(&attributs, POSIX_SPAWN_SETPGROUP);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, tube[1], STDOUT_FILENO);
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, erreurs.c_str(),
                                    O_WRONLY | O_CREAT | O_APPEND, 0644);
+  // It ends with this process, however this one ends (SIGKILL included): see main.
+  std::vector<std::string> environnement;
+  for (char** v = environ; v != nullptr && *v != nullptr; ++v) {
+    if (!std::string_view(*v).starts_with(kVariableParent + std::string("=")))
+      environnement.emplace_back(*v);
+  }
+  environnement.push_back(kVariableParent + std::string("=") + std::to_string(::getpid()));
+  std::vector<char*> envp;
+  for (auto& v : environnement) envp.push_back(v.data());
+  envp.push_back(nullptr);
   const int erreur =
-      ::posix_spawn(&p.pid, "/proc/self/exe", &actions, nullptr, argv.data(), environ);
+      ::posix_spawn(&p.pid, "/proc/self/exe", &actions, &attributs, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributs);
   ::close(tube[1]);
   if (erreur != 0) {
     ::close(tube[0]);
@@ -157,6 +222,17 @@ void ArreterEnDouceurSiCampagne(const OptionsCampagne& c) {
 
 }  // namespace
 
+void SuivreCampagneParente() {
+  const char* parent = std::getenv(kVariableParent);
+  if (parent == nullptr) return;
+  const auto numero = LireEntierStrict(parent);
+  ::unsetenv(kVariableParent);
+  if (!numero) return;
+  (void)::prctl(PR_SET_PDEATHSIG, SIGTERM);
+  // Its campaign may have ended before it asked.
+  if (::getppid() != static_cast<pid_t>(*numero)) ::raise(SIGTERM);
+}
+
 int ExecuterSansFenetre(const OptionsConsole& options, Console& console, FenetreTexte& fenetre,
                         const std::vector<RequeteScriptee>& requetes, const std::string& dossier,
                         const std::string& trace, std::ostream& sortie, std::ostream& erreurs) {
@@ -175,23 +251,67 @@ int ExecuterSansFenetre(const OptionsConsole& options, Console& console, Fenetre
   ProgressionCampagne progression(erreurs, !options.json && ::isatty(STDERR_FILENO) == 1,
                                   console.liaison.HorlogeLiaison(), Progression(options, requetes),
                                   options.campagne.duree, locale);
-  const std::string horodatage = MomentMural(kHorodatage);
-  JournalCampagne journal(CheminJournal(dossier, horodatage));
+  FluxSousProgression flux(sortie.rdbuf(), progression);
+  std::ostream dite(&flux);
+  const DebutMural debut = MaintenantMural();
+  JournalCampagne journal(CheminJournal(dossier, debut.horodatage), &erreurs);
+  // A closed standard output (`| head -1`) ends the campaign as a first Ctrl-C does: after the
+  // request under way, with its reports written.
+  bool fermee = false;
+  const auto arret = [&] {
+    fermee = fermee || !dite.good();
+    return ArretDemande() || fermee;
+  };
   const auto campagne = ExecuterCampagne(
-      console, fenetre, requetes, reglages, sortie, [] { return ArretDemande(); },
+      console, fenetre, requetes, reglages, dite, arret,
       [&](const ExecutionRequete& e) { progression.Noter(e); }, &journal);
   progression.Terminer();
-  if (campagne.interrompue) {
-    erreurs << "arrêtée par Ctrl-C après " << journal.Nombre() << " requêtes" << std::endl;
-  }
-  SortiesCampagne sorties = Sorties(options, locale, horodatage, journal);
+  fermee = fermee || !dite.good();
+  SortiesCampagne sorties = Sorties(options, locale, debut, journal);
+  sorties.fin = Fin(journal, campagne.interrompue, fermee, Progression(options, requetes), erreurs);
   sorties.dossiers = {dossier};
   if (!trace.empty()) sorties.traces = {trace};
   FenetreTexte fenetreRapports;
-  const bool ecrits =
-      ConclureCampagne(journal.Parcours(), sorties, fenetreRapports, sortie, erreurs);
-  const int code = CodeSortie(journal.PremierEchec(), erreurs);
-  return code == 0 && !ecrits ? 1 : code;
+  const bool ecrits = ConclureCampagne(journal.Parcours(), sorties, fenetreRapports, dite, erreurs);
+  return CodeFin(journal, sorties.fin, true, ecrits, erreurs);
+}
+
+int RefaireRapports(const OptionsConsole& options, std::ostream& sortie, std::ostream& erreurs) {
+  const std::string& chemin = *options.campagne.depuisJournal;
+  std::string erreur;
+  const auto journal = LireJournal(chemin, erreur);
+  if (!journal) {
+    erreurs << "zef30-console : --report-from " << erreur << std::endl;
+    return 2;
+  }
+  SortiesCampagne sorties;
+  sorties.locale = LocaleUtilisateur();
+  sorties.tableau = true;
+  sorties.junit = options.campagne.junit;
+  sorties.rapport = options.campagne.rapport;
+  sorties.enregistrements = chemin;
+  // When it began, from the journal's name ("campagne-2026-12-08_23-10-00.jsonl").
+  const std::string nom = chemin.substr(chemin.find_last_of('/') + 1);
+  if (nom.starts_with("campagne-") && nom.size() >= 28) {
+    std::string moment = nom.substr(9, 19);
+    moment[10] = 'T';
+    moment[13] = moment[16] = ':';
+    sorties.horodatage = moment;
+    moment[10] = ' ';
+    sorties.description.debut = moment;
+  }
+  sorties.description.console = "zef30-console " ZEF30_VERSION;
+  sorties.description.terminaux.push_back("rapport refait du journal " + chemin);
+  const ExecutionRequete* premier = nullptr;
+  std::optional<ExecutionRequete> echec;
+  (*journal)([&](const ExecutionRequete& e) {
+    if (!e.reussie && (!echec || e.debut < echec->debut)) echec = e;
+  });
+  if (echec) premier = &*echec;
+  FenetreTexte fenetre;
+  const bool ecrits = ConclureCampagne(*journal, sorties, fenetre, sortie, erreurs);
+  const int code = CodeSortie(premier, erreurs);
+  return code != 0 ? code : ecrits ? 0 : 1;
 }
 
 int ExecuterLignes(const OptionsConsole& options, const std::vector<std::string>& arguments,
@@ -216,40 +336,49 @@ int ExecuterLignes(const OptionsConsole& options, const std::vector<std::string>
     }
     processus.push_back(p);
   }
-  const std::string horodatage = MomentMural(kHorodatage);
-  JournalCampagne journal(CheminJournal(dossier, horodatage));
+  const DebutMural debut = MaintenantMural();
+  JournalCampagne journal(CheminJournal(dossier, debut.horodatage), &erreurs);
   HorlogeSysteme horloge;
   ProgressionCampagne progression(erreurs, !options.json && ::isatty(STDERR_FILENO) == 1, horloge,
                                   Progression(options, requetes), options.campagne.duree, locale);
+  FluxSousProgression flux(sortie.rdbuf(), progression);
+  std::ostream dite(&flux);
+  bool fermee = false;
   const auto bilans = RassemblerLignes(
       processus, horloge, SilenceMaximal(requetes),
       [&](const ExecutionRequete& e) {
         if (options.json) {
-          sortie << EnJson(e, nullptr) << std::endl;
+          dite << EnJson(e, nullptr) << std::endl;
         } else {
-          progression.Terminer();
-          sortie << "ligne " << e.ligne << " · " << LigneRequete(e, locale) << std::endl;
+          dite << "ligne " << e.ligne << " · " << LigneRequete(e, locale) << std::endl;
         }
         progression.Noter(e);
       },
-      &journal);
+      &journal,
+      [&] {
+        fermee = fermee || !dite.good();
+        return ArretDemande() || fermee;
+      });
   progression.Terminer();
   bool entieres = processus.size() == options.campagne.lignes.size();
+  bool interrompue = ArretDemande();
   for (const auto& bilan : bilans) {
+    interrompue = interrompue || bilan.interrompue;
     if (bilan.fin.empty()) continue;
     entieres = false;
     erreurs << "ligne " << bilan.ligne << " : " << bilan.fin << " (voir "
             << AjouterSeparateur(DossierLigne(dossier, bilan.ligne)) << kErreursLigne << ")"
             << std::endl;
   }
-  SortiesCampagne sorties = Sorties(options, locale, horodatage, journal);
+  SortiesCampagne sorties = Sorties(options, locale, debut, journal);
+  sorties.fin = Fin(
+      journal, interrompue, fermee,
+      Progression(options, requetes) * static_cast<int>(options.campagne.lignes.size()), erreurs);
   sorties.dossiers = dossiers;
   sorties.traces = traces;
   FenetreTexte fenetre;
-  const bool ecrits = ConclureCampagne(journal.Parcours(), sorties, fenetre, sortie, erreurs);
-  const int code = CodeSortie(journal.PremierEchec(), erreurs);
-  if (code != 0) return code;
-  return !entieres ? 3 : ecrits ? 0 : 1;
+  const bool ecrits = ConclureCampagne(journal.Parcours(), sorties, fenetre, dite, erreurs);
+  return CodeFin(journal, sorties.fin, entieres, ecrits, erreurs);
 }
 
 }  // namespace zef30

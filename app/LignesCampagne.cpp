@@ -34,8 +34,15 @@ void LireLignes(Suivi& s, const std::function<void(const ExecutionRequete&)>& su
                 JournalCampagne* journal) {
   std::size_t debut = 0;
   for (std::size_t fin; (fin = s.tampon.find('\n', debut)) != std::string::npos; debut = fin + 1) {
-    auto execution = LireExecutionJson(std::string_view(s.tampon).substr(debut, fin - debut));
-    if (!execution) continue;  // the line's summary, or what is not a record
+    const std::string_view ligne = std::string_view(s.tampon).substr(debut, fin - debut);
+    auto execution = LireExecutionJson(ligne);
+    if (!execution) {
+      // The line's summary says whether it was stopped before its end.
+      if (ligne.find("\"resume\":true") != std::string_view::npos &&
+          ligne.find("\"interrompue\":true") != std::string_view::npos)
+        s.bilan.interrompue = true;
+      continue;
+    }
     execution->ligne = s.processus.ligne;
     if (suivi) suivi(*execution);
     if (journal != nullptr) {
@@ -67,8 +74,10 @@ void Recolter(Suivi& s, int options) {
 std::vector<BilanLigne> RassemblerLignes(const std::vector<ProcessusLigne>& processus,
                                          const Horloge& horloge, double silenceMaximal,
                                          const std::function<void(const ExecutionRequete&)>& suivi,
-                                         JournalCampagne* journal) {
+                                         JournalCampagne* journal,
+                                         const std::function<bool()>& arret) {
   std::vector<Suivi> lignes;
+  bool arretTransmis = false;
   for (const auto& p : processus) {
     Suivi s;
     s.processus = p;
@@ -89,6 +98,12 @@ std::vector<BilanLigne> RassemblerLignes(const std::vector<ProcessusLigne>& proc
       reste = reste || s.ouvert || !s.termine;
     }
     if (!reste) break;
+    if (!arretTransmis && arret && arret()) {
+      arretTransmis = true;
+      for (auto& s : lignes) {
+        if (!s.termine) ::kill(s.processus.pid, SIGINT);
+      }
+    }
     // Wakes at least every second for the silences and the processes to reap.
     const int pret = ::poll(attentes.data(), attentes.size(), 200);
     if (pret < 0 && errno != EINTR) break;

@@ -1,9 +1,15 @@
 #include "app/OptionsCampagne.h"
 
-#include <algorithm>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
+
+#include "app/OptionsLigne.h"
 #include "base/Texte.h"
 #include "headless/Campagne.h"
+#include "link/FichierRegulier.h"
 #include "link/TablePorts.h"
 
 namespace zef30 {
@@ -17,7 +23,7 @@ constexpr double kDureeMaximale = 31 * 86'400.0;
 
 bool OptionCampagneAvecValeur(const std::string& nom) {
   return nom == "--repeat" || nom == "--for" || nom == "--lines" || nom == "--junit" ||
-         nom == "--report";
+         nom == "--report" || nom == "--report-from";
 }
 
 std::optional<std::string> LireOptionCampagne(OptionsCampagne& options, const std::string& nom,
@@ -54,7 +60,9 @@ std::optional<std::string> LireOptionCampagne(OptionsCampagne& options, const st
     }
     if (options.lignes.empty()) return std::string("--lines demande des numéros de port");
   } else {
-    auto& champ = nom == "--junit" ? options.junit : options.rapport;
+    auto& champ = nom == "--junit"    ? options.junit
+                  : nom == "--report" ? options.rapport
+                                      : options.depuisJournal;
     if (valeur->empty()) return nom + " demande un fichier";
     champ = *valeur;
   }
@@ -62,10 +70,54 @@ std::optional<std::string> LireOptionCampagne(OptionsCampagne& options, const st
 }
 
 std::string VerifierOptionsCampagne(const OptionsCampagne& options, bool sansFenetre) {
+  if (options.depuisJournal) {
+    if (sansFenetre || options.repetitionsDonnees || options.duree || !options.lignes.empty() ||
+        options.bavard) {
+      return "--report-from refait les rapports d’un journal : seuls --junit et --report vont "
+             "avec lui";
+    }
+    return {};
+  }
   const bool donnee = options.repetitionsDonnees || options.duree || !options.lignes.empty() ||
                       options.junit || options.rapport || options.bavard;
   if (donnee && !sansFenetre) {
     return "--repeat, --for, --lines, --junit, --report et --verbose vont avec --headless";
+  }
+  return {};
+}
+
+std::string VerifierFichiersSortie(const std::vector<std::pair<std::string, std::string>>& fichiers,
+                                   const std::vector<std::pair<std::string, std::string>>& lus) {
+  namespace fs = std::filesystem;
+  // The same file under two names (a "./", a "..", a link to it) is one file.
+  const auto canonique = [](const std::string& chemin) {
+    std::error_code erreur;
+    return fs::weakly_canonical(fs::absolute(chemin, erreur), erreur).lexically_normal().string();
+  };
+  std::vector<std::pair<std::string, std::string>> vus;  // option, the file as the system has it
+  for (const auto& [option, chemin] : lus) vus.emplace_back(option, canonique(chemin));
+  for (const auto& [option, chemin] : fichiers) {
+    const std::string dossier = DossierDe(chemin);
+    std::error_code erreur;
+    if (!fs::is_directory(dossier, erreur)) {
+      return option + " " + chemin + " : le dossier " + dossier + " n’existe pas";
+    }
+    if (::access(dossier.c_str(), W_OK | X_OK) != 0) {
+      return option + " " + chemin + " : le dossier " + dossier +
+             " ne peut pas être écrit : " + DecrireErreur(errno);
+    }
+    struct stat etat {};
+    if (::lstat(chemin.c_str(), &etat) == 0 && !S_ISREG(etat.st_mode)) {
+      return option + " " + chemin + " : " + NatureNonReguliere(etat.st_mode);
+    }
+    const std::string sien = canonique(chemin);
+    for (const auto& [autre, vu] : vus) {
+      if (vu == sien) {
+        return option + " " + chemin + " : le même fichier que " + autre +
+               " (chacun le remplacerait)";
+      }
+    }
+    vus.emplace_back(option, sien);
   }
   return {};
 }
@@ -80,7 +132,14 @@ std::string AideCampagne() {
          "  --lines 1,2,3       le script sur chaque port en même temps, un processus par\n"
          "                      ligne, chacune dans DOSSIER/ligne-N\n"
          "  --junit FICHIER     un rapport JUnit XML : une suite par ligne, un cas par requête\n"
-         "  --report FICHIER    une page HTML : résumé, durées de chaque requête, échecs\n";
+         "  --report FICHIER    une page HTML : résumé, durées de chaque requête, échecs\n"
+         "  --report-from JOURNAL.jsonl\n"
+         "                      le résumé, et avec --junit et --report les rapports, refaits\n"
+         "                      du journal d’une campagne (après un arrêt, un disque plein)\n"
+         "  Une campagne finit avec le code de la première requête en échec (10 + son rang,\n"
+         "  250 au plus), sinon 130 si elle a été arrêtée avant sa fin (Ctrl-C, sortie\n"
+         "  standard fermée), 3 si une ligne ne s’est pas terminée d’elle-même, 1 si une\n"
+         "  requête n’a pu être écrite au journal ou un rapport dans son fichier.\n";
 }
 
 }  // namespace zef30

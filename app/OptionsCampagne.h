@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zef30 {
@@ -13,7 +14,8 @@ struct OptionsCampagne {
   std::vector<int> lignes;             // --lines 1,2,3: port numbers, one process a line
   std::optional<std::string> junit;    // --junit FILE
   std::optional<std::string> rapport;  // --report FILE.html
-  bool bavard = false;                 // --verbose: the whole story of each request
+  std::optional<std::string> depuisJournal;  // --report-from JOURNAL.jsonl
+  bool bavard = false;                       // --verbose: the whole story of each request
   bool repetitionsDonnees = false;
 };
 
@@ -27,6 +29,15 @@ std::optional<std::string> LireOptionCampagne(OptionsCampagne& options, const st
 
 // What is wrong with these options together with the others, or an empty text.
 std::string VerifierOptionsCampagne(const OptionsCampagne& options, bool sansFenetre);
+
+// What is wrong with the files a run will write besides its data folder (option name and path:
+// --trace, --junit, --report), checked before anything is sent: each one's folder is there and
+// can be written, what stands at its name (when something does) is a regular file, not a link,
+// a pipe or a folder, and no two of them are the same file, nor one of the files `lus` the run
+// reads (option and path too). Empty when all is well.
+std::string VerifierFichiersSortie(
+    const std::vector<std::pair<std::string, std::string>>& fichiers,
+    const std::vector<std::pair<std::string, std::string>>& lus = {});
 
 // Their lines of --help.
 std::string AideCampagne();

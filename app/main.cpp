@@ -93,6 +93,11 @@ int main(int argc, char** argv) {
   // A file grown past the size limit set for the session fails its write, which the console
   // reports on a result line, instead of ending the console.
   std::signal(SIGXFSZ, SIG_IGN);
+  // A reader that goes away (`| head -1`) makes a write fail, which a campaign takes as a stop:
+  // it ends after the request under way, its journal and reports written.
+  std::signal(SIGPIPE, SIG_IGN);
+  // A line's process of a campaign ends with its campaign.
+  zef30::SuivreCampagneParente();
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   const auto lecture = zef30::LireOptions(arguments);
   if (!lecture.options) return Refuser(lecture.erreur);
@@ -113,6 +118,22 @@ int main(int argc, char** argv) {
                                 *options.fichierSvg, std::cout, std::cerr);
   }
 
+  // Every file the run writes besides its data folder, checked before anything is sent: a report
+  // that cannot be written is said now, not after a campaign of hours.
+  {
+    std::vector<std::pair<std::string, std::string>> fichiers, lus;
+    if (options.fichierTrace) fichiers.emplace_back("--trace", *options.fichierTrace);
+    if (options.campagne.junit) fichiers.emplace_back("--junit", *options.campagne.junit);
+    if (options.campagne.rapport) fichiers.emplace_back("--report", *options.campagne.rapport);
+    if (options.campagne.depuisJournal)
+      lus.emplace_back("--report-from", *options.campagne.depuisJournal);
+    if (const std::string erreur = zef30::VerifierFichiersSortie(fichiers, lus); !erreur.empty())
+      return Refuser(erreur);
+  }
+  if (options.campagne.depuisJournal) {
+    return zef30::RefaireRapports(options, std::cout, std::cerr);
+  }
+
   // With --data-dir, that folder alone: nothing is tried in the program's own.
   std::string dossier;
   if (options.dossierDonnees) {
@@ -123,6 +144,11 @@ int main(int argc, char** argv) {
     dossier = *options.dossierDonnees;
   } else {
     dossier = zef30::DossierDonneesParDefaut(DossierExecutable(), std::getenv);
+  }
+  if (options.sansFenetre && !zef30::TesterEcritureRepertoire(dossier)) {
+    std::cerr << kProgramme << " : le dossier de données " << dossier
+              << " ne peut pas être écrit : ni le journal de la campagne, ni ZEF30test.txt, ni "
+                 "les tickets, ni le compteur de dossiers n’y iront\n";
   }
 
   std::optional<std::vector<zef30::RequeteScriptee>> requetes;

@@ -9,7 +9,8 @@ namespace zef30 {
 
 bool ConclureCampagne(const ParcoursExecutions& executions, const SortiesCampagne& sorties,
                       FenetreTexte& fenetre, std::ostream& sortie, std::ostream& erreurs) {
-  const ResumeCampagne resume = ResumerCampagne(executions);
+  ResumeCampagne resume = ResumerCampagne(executions);
+  resume.fin = sorties.fin;
   bool ecrits = true;
   std::vector<std::string> rapports;
   const auto ecrire = [&](const std::optional<std::string>& chemin, const std::string& texte,
@@ -22,7 +23,7 @@ bool ConclureCampagne(const ParcoursExecutions& executions, const SortiesCampagn
     ecrits = false;
     if (!fenetre.Lignes().empty()) erreurs << fenetre.Lignes().back() << std::endl;
   };
-  ecrire(sorties.junit, RapportJunit(executions, sorties.horodatage), "JUnit");
+  ecrire(sorties.junit, RapportJunit(executions, sorties.horodatage, sorties.fin), "JUnit");
   ecrire(sorties.rapport, RapportHtml(executions, resume, sorties.description), "rapport HTML");
   if (sorties.json) {
     sortie << JsonResume(resume) << std::endl;

@@ -24,6 +24,7 @@ struct SortiesCampagne {
   std::optional<std::string> rapport;  // --report FILE.html
   std::string horodatage;              // when it began, "2026-12-08T23:10:00", for JUnit
   DescriptionCampagne description;
+  FinCampagne fin;  // how it ended: stopped before its end, runs its journal lacks
 };
 
 // The end of a run, for one line or several: the summary (text, or one last JSON object), the

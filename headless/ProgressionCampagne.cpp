@@ -9,8 +9,9 @@ namespace zef30 {
 namespace {
 
 constexpr double kIntervalle = 0.1;
-// A terminal line wider than this would wrap, and the next redraw would leave its start behind.
-constexpr std::size_t kCaracteresMax = 200;
+// A terminal line wider than this would wrap, and the next redraw would leave its start behind:
+// the line fits the narrowest terminal, 80 columns, with the cursor after it.
+constexpr std::size_t kCaracteresMax = 79;
 
 }  // namespace
 
@@ -39,11 +40,30 @@ void ProgressionCampagne::Noter(const ExecutionRequete& e) {
   if (montree_ && maintenant < Horloge::Plus(*montree_, kIntervalle)) return;
   montree_ = maintenant;
   sortie_ << "\r" << Ligne() << "\x1b[K" << std::flush;
+  affichee_ = true;
 }
 
 void ProgressionCampagne::Terminer() {
   if (active_ && montree_) sortie_ << "\r\x1b[K" << std::flush;
+  affichee_ = false;
 }
+
+void ProgressionCampagne::Effacer() {
+  if (affichee_) Terminer();
+}
+
+FluxSousProgression::int_type FluxSousProgression::overflow(int_type c) {
+  if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+  progression_.Effacer();
+  return dessous_->sputc(traits_type::to_char_type(c));
+}
+
+std::streamsize FluxSousProgression::xsputn(const char* octets, std::streamsize n) {
+  progression_.Effacer();
+  return dessous_->sputn(octets, n);
+}
+
+int FluxSousProgression::sync() { return dessous_->pubsync(); }
 
 std::string ProgressionCampagne::Ligne() const {
   std::string ligne;
@@ -67,7 +87,11 @@ std::string ProgressionCampagne::Ligne() const {
   std::size_t caracteres = 0;
   for (std::size_t i = 0; i < ligne.size(); ++i) {
     if ((static_cast<unsigned char>(ligne[i]) & 0xC0) != 0x80 && ++caracteres > kCaracteresMax) {
-      return ligne.substr(0, i) + "…";
+      // The ellipsis takes the last column.
+      std::size_t j = i;
+      while (j > 0 && (static_cast<unsigned char>(ligne[--j]) & 0xC0) == 0x80) {
+      }
+      return ligne.substr(0, j) + "…";
     }
   }
   return ligne;

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <ostream>
+#include <streambuf>
 #include <string>
 
 #include "base/Horloge.h"
@@ -25,6 +26,8 @@ class ProgressionCampagne {
   void Noter(const ExecutionRequete& execution);
   // Wipes the line, so that what comes next starts on a clean one.
   void Terminer();
+  // The same, only when the line is shown: before anything else is written on the terminal.
+  void Effacer();
   // The line as it would be shown now.
   std::string Ligne() const;
 
@@ -43,8 +46,27 @@ class ProgressionCampagne {
   std::locale locale_;
   Horloge::Instant depart_;
   std::optional<Horloge::Instant> montree_;
+  bool affichee_ = false;
   std::map<int, Compte> lignes_;
   std::string dernierEchec_;
+};
+
+// A stream that wipes the live line before each thing written through it goes on to
+// `dessous`: a result line on standard output never runs on after the live line on the same
+// terminal row. Its errors (a closed pipe) are `dessous`'s.
+class FluxSousProgression : public std::streambuf {
+ public:
+  FluxSousProgression(std::streambuf* dessous, ProgressionCampagne& progression)
+      : dessous_(dessous), progression_(progression) {}
+
+ protected:
+  int_type overflow(int_type c) override;
+  std::streamsize xsputn(const char* octets, std::streamsize n) override;
+  int sync() override;
+
+ private:
+  std::streambuf* dessous_;
+  ProgressionCampagne& progression_;
 };
 
 }  // namespace zef30

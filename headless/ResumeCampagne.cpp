@@ -130,11 +130,40 @@ ResumeCampagne ResumerCampagne(const ParcoursExecutions& parcourir) {
   return resume;
 }
 
+std::string NombreRequetes(int nombre) {
+  return std::to_string(nombre) + (nombre > 1 ? " requêtes" : " requête");
+}
+
+std::vector<std::string> PhrasesFin(const FinCampagne& fin, int faites) {
+  std::vector<std::string> phrases;
+  if (fin.interrompue) {
+    std::string phrase =
+        "campagne interrompue après " +
+        (fin.prevues > 0 ? std::to_string(faites) + " de " + std::to_string(fin.prevues)
+                         : NombreRequetes(faites));
+    if (!fin.arret.empty()) phrase += " (" + fin.arret + ")";
+    phrases.push_back(phrase);
+  }
+  if (fin.horsJournal > 0) {
+    phrases.push_back(NombreRequetes(fin.horsJournal) + " sur " + std::to_string(faites) +
+                      (fin.horsJournal > 1 ? " manquent" : " manque") + " au journal " +
+                      fin.journal + " (" + fin.erreurJournal + ")");
+  }
+  if (fin.perdues > 0) {
+    phrases.push_back(NombreRequetes(fin.perdues) +
+                      (fin.perdues > 1 ? " comptées mais absentes" : " comptée mais absente") +
+                      " des rapports");
+  }
+  return phrases;
+}
+
 std::string TexteResume(const ResumeCampagne& r, const std::locale& locale, bool tableau) {
-  std::string texte = std::to_string(r.requetes) + (r.requetes > 1 ? " requêtes, " : " requête, ") +
-                      std::to_string(r.reussies) + (r.reussies > 1 ? " réussies, " : " réussie, ") +
-                      std::to_string(r.requetes - r.reussies) + " en échec, en " +
+  const int faites = r.requetes + r.fin.perdues;
+  std::string texte = NombreRequetes(faites) + ", " + std::to_string(r.reussies) +
+                      (r.reussies > 1 ? " réussies, " : " réussie, ") +
+                      std::to_string(faites - r.reussies) + " en échec, en " +
                       FormaterSecondes(r.duree, locale) + "\n";
+  for (const auto& phrase : PhrasesFin(r.fin, faites)) texte += phrase + "\n";
   if (!tableau) return texte;
   std::size_t largeur = 7;
   for (const auto& f : r.familles) largeur = std::max(largeur, f.famille.size());
@@ -158,10 +187,20 @@ std::string TexteResume(const ResumeCampagne& r, const std::locale& locale, bool
 }
 
 std::string JsonResume(const ResumeCampagne& r) {
-  std::string json = "{\"resume\":true,\"requetes\":" + std::to_string(r.requetes) +
+  const int faites = r.requetes + r.fin.perdues;
+  std::string json = "{\"resume\":true,\"requetes\":" + std::to_string(faites) +
                      ",\"reussies\":" + std::to_string(r.reussies) +
-                     ",\"echecs\":" + std::to_string(r.requetes - r.reussies) +
-                     ",\"duree\":" + SecondesMachine(r.duree) + ",\"familles\":[";
+                     ",\"echecs\":" + std::to_string(faites - r.reussies) +
+                     ",\"duree\":" + SecondesMachine(r.duree);
+  if (r.fin.interrompue) {
+    json += ",\"interrompue\":true,\"arret\":" + EnChaineJson(r.fin.arret) +
+            ",\"prevues\":" + std::to_string(r.fin.prevues);
+  }
+  if (r.fin.horsJournal > 0) {
+    json += ",\"hors_journal\":" + std::to_string(r.fin.horsJournal) +
+            ",\"perdues\":" + std::to_string(r.fin.perdues);
+  }
+  json += ",\"familles\":[";
   bool premiere = true;
   for (const auto& f : r.familles) {
     json += std::string(premiere ? "" : ",") + "{\"requete\":" + EnChaineJson(f.famille);

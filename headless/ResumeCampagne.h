@@ -31,6 +31,26 @@ struct ResumeFamille {
   FiguresDurees durees;
 };
 
+// How a campaign ended, besides what its runs say: stopped before its end, or with runs its
+// journal does not hold.
+struct FinCampagne {
+  bool interrompue = false;
+  std::string arret;          // what stopped it: "Ctrl-C", "sortie standard fermée"
+  int prevues = 0;            // the runs planned (every line together); 0 when no count was set
+  std::string journal;        // the journal's file
+  std::string erreurJournal;  // why it stopped taking records; empty when it took them all
+  int horsJournal = 0;        // runs the journal's file does not hold
+  int perdues = 0;            // runs no report holds, only counted
+};
+
+// "1 requête", "2 requêtes" (0 takes the singular too, as French does).
+std::string NombreRequetes(int nombre);
+
+// What is said of such an end, a sentence a line ("campagne interrompue après 46 de 500
+// (Ctrl-C)"), for runs done in all: empty for a campaign that ran to its end with every run in
+// its journal.
+std::vector<std::string> PhrasesFin(const FinCampagne& fin, int faites);
+
 struct ResumeCampagne {
   int requetes = 0;
   int reussies = 0;
@@ -39,6 +59,7 @@ struct ResumeCampagne {
   // Each family in the order it first ran: per line when there are several lines, then over all
   // of them.
   std::vector<ResumeFamille> familles;
+  FinCampagne fin;  // set by whoever knows how the campaign ended
 };
 
 // The summary of the runs, read back once for the counts and once a family for its durations.

@@ -4,9 +4,18 @@
 #include "headless/JournalCampagne.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
 #include <set>
+#include <sstream>
 
 #include "base/Texte.h"
 #include "headless/RapportHtml.h"
@@ -65,12 +74,107 @@ TEST(JournalCampagne, ReadBackGivesWhatTheRecordsInMemoryGive) {
     EXPECT_EQ(RapportJunit(journal.Parcours(), "t"), RapportJunit(parDebut, "t"));
     EXPECT_EQ(Lignes(RapportHtml(journal.Parcours(), lu, {})),
               Lignes(RapportHtml(parDebut, attendu, {})));
-    EXPECT_EQ(journal.Chemin(), k.chemin.starts_with("/nonexistent") ? "" : chemin);
-    // Another campaign of the same second keeps this one's journal and writes its own.
-    if (!journal.Chemin().empty()) {
+    // A folder that cannot take it: a temporary file of its own, said.
+    EXPECT_EQ(journal.Temporaire(), k.chemin.starts_with("/nonexistent"));
+    if (journal.Temporaire()) {
+      EXPECT_NE(journal.Chemin().find("zef30-campagne-"), std::string::npos);
+      std::remove(journal.Chemin().c_str());
+    } else {
+      EXPECT_EQ(journal.Chemin(), chemin);
+      // Another campaign of the same second keeps this one's journal and writes its own.
       EXPECT_EQ(JournalCampagne(chemin).Chemin(), dossier.Fichier("journal-essai-2.jsonl"));
+      // Kept, it gives the same reports again (--report-from).
+      std::string erreur;
+      const auto relu = LireJournal(chemin, erreur);
+      ASSERT_TRUE(relu) << erreur;
+      EXPECT_EQ(RapportJunit(*relu, "t"), RapportJunit(parDebut, "t"));
     }
     EXPECT_EQ(journal.Nombre(), static_cast<int>(k.runs.size()));
+  }
+}
+
+// Every line of the file at `chemin` is a whole record; their count.
+int RecordsEntiers(const std::string& chemin) {
+  std::ifstream fichier(chemin);
+  int entiers = 0;
+  for (std::string ligne; std::getline(fichier, ligne);) {
+    if (!LireExecutionJson(ligne)) return -1;
+    ++entiers;
+  }
+  return entiers;
+}
+
+// Writes 40 runs to a journal at `chemin` under a file size limit of `limite` bytes, and gives 0
+// when it was told `dit`, every run is counted and read back, the file holding whole records
+// only and some runs not. (Under the limit, nothing it would say on stderr could get out.)
+int EcrireSousLimite(const std::string& chemin, rlim_t limite, const std::string& dit) {
+  const rlimit bornes{limite, limite};
+  ::setrlimit(RLIMIT_FSIZE, &bornes);
+  std::signal(SIGXFSZ, SIG_IGN);
+  std::ostringstream erreurs;
+  JournalCampagne journal(chemin, &erreurs);
+  for (int i = 0; i < 40; ++i) journal.Ajouter(Execution("switch", 0, 5));
+  int lues = 0;
+  journal.Parcours()([&](const ExecutionRequete&) { ++lues; });
+  const int dansLeFichier = RecordsEntiers(chemin);
+  const bool bon = erreurs.str().find(dit) != std::string::npos && journal.Nombre() == 40 &&
+                   lues == 40 && dansLeFichier >= 0 &&
+                   dansLeFichier + journal.HorsFichier() == 40 && journal.HorsFichier() > 0 &&
+                   journal.Perdues() == 0;
+  return bon ? 0 : 1;
+}
+
+// A file that takes no more (a size limit here, a full disk elsewhere: the same failed write)
+// loses no run: the failure is said at once, the file keeps whole records only, and the reports
+// still hold every run and say how many the file lacks.
+TEST(JournalCampagne, AFileThatTakesNoMoreLosesNoRunAndSaysSo) {
+  struct Cas {
+    rlim_t limite;  // RLIMIT_FSIZE of the process writing, in bytes
+    const char* dit;
+  };
+  const Cas cas[] = {
+      // Some records in, then one cut and taken back.
+      {1500, "écriture impossible : fichier trop grand"},
+      // Not one.
+      {0, "écriture impossible : fichier trop grand"},
+  };
+  for (const Cas& k : cas) {
+    essai::DossierTemporaire dossier;
+    const std::string chemin = dossier.Fichier("j.jsonl");
+    // In a process of its own, whose size limit nothing else shares.
+    EXPECT_EXIT(std::_Exit(EcrireSousLimite(chemin, k.limite, k.dit)), ::testing::ExitedWithCode(0),
+                "");
+  }
+}
+
+// Killed at any moment, the campaign's journal holds whole records only.
+TEST(JournalCampagne, AKilledCampaignLeavesWholeRecords) {
+  for (const int signal : {SIGTERM, SIGKILL}) {
+    essai::DossierTemporaire dossier;
+    const std::string chemin = dossier.Fichier("j.jsonl");
+    int tube[2];
+    ASSERT_EQ(::pipe(tube), 0);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      ::close(tube[0]);
+      JournalCampagne journal(chemin);
+      ExecutionRequete e = Execution("validite", 0, 5, "Carte refusée");
+      e.ligneResultat = std::string(3000, 'x');  // records that cross the 4 KiB of a buffer
+      for (int i = 0;; ++i) {
+        journal.Ajouter(e);
+        if (i == 20 && ::write(tube[1], "p", 1) != 1) std::_Exit(2);
+      }
+    }
+    ::close(tube[1]);
+    char pret = 0;
+    pollfd attente{tube[0], POLLIN, 0};
+    ASSERT_EQ(::poll(&attente, 1, 10000), 1);
+    ASSERT_EQ(::read(tube[0], &pret, 1), 1);
+    ::kill(pid, signal);
+    ::waitpid(pid, nullptr, 0);
+    ::close(tube[0]);
+    EXPECT_GT(RecordsEntiers(chemin), 20) << signal;
   }
 }
 

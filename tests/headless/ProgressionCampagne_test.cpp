@@ -25,8 +25,8 @@ TEST(ProgressionCampagne, ShowsEveryLineAtMostTenTimesASecondAndOnlyOnATerminal)
         {0.05, essai::Execution("switch", 2, 40, "Pas de réponse")},
         {0.1, essai::Execution("switch", 1, 30)}},
        2,
-       "ligne 1 2/4 ✓2 ✗0 · ligne 2 1/4 ✓0 ✗1 · 0.030 s/requête · reste 59.9 s · dernier échec : "
-       "ligne 2 switch #"},
+       // Cut to 80 columns, the cursor's included.
+       "ligne 1 2/4 ✓2 ✗0 · ligne 2 1/4 ✓0 ✗1 · 0.030 s/requête · reste 59.9 s · derni…"},
   };
   for (const Cas& k : cas) {
     HorlogeVirtuelle horloge;
@@ -39,12 +39,18 @@ TEST(ProgressionCampagne, ShowsEveryLineAtMostTenTimesASecondAndOnlyOnATerminal)
       horloge.Avancer(attente);
       progression.Noter(run);
     }
+    // A result line written on the same terminal wipes the line first.
+    FluxSousProgression flux(sortie.rdbuf(), progression);
+    std::ostream(&flux) << "[9] switch\n";
+    EXPECT_EQ(sortie.str().find("[9]"), sortie.str().size() - 11);
+    EXPECT_EQ(sortie.str().rfind("\x1b[K[9]") != std::string::npos, k.active);
     progression.Terminer();
     std::size_t dessins = 0;
     for (std::size_t i = 0; (i = sortie.str().find("\x1b[K", i)) != std::string::npos; ++i)
       ++dessins;
-    EXPECT_EQ(dessins, k.active ? k.dessins + 1u : 0u);  // and once wiped at the end
-    EXPECT_EQ(progression.Ligne().substr(0, k.ligne.size()), k.ligne);
+    // Wiped before the result line, and at the end.
+    EXPECT_EQ(dessins, k.active ? k.dessins + 2u : 0u);
+    EXPECT_EQ(progression.Ligne(), k.ligne);
   }
 }
 

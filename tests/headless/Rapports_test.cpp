@@ -8,6 +8,7 @@
 #include "base/Texte.h"
 #include "headless/RapportHtml.h"
 #include "headless/RapportJunit.h"
+#include "headless/ResumeCampagne.h"
 #include "tests/support/Executions.h"
 
 namespace zef30 {
@@ -87,30 +88,63 @@ TEST(Rapports, JunitParsesWithFailuresAndTheChartHasAMarkPerRun) {
   struct Cas {
     std::vector<ExecutionRequete> runs;
     std::vector<std::string> suites;  // name and test count of each
+    FinCampagne fin = {};
+    std::vector<std::string> erreurs = {};  // the messages of the cases that are no run
+    std::vector<std::string> reperes = {};  // the ticks of the durations' axis, when checked
   };
+  FinCampagne interrompue;
+  interrompue.interrompue = true;
+  interrompue.arret = "Ctrl-C";
+  interrompue.prevues = 10;
+  FinCampagne pleine;
+  pleine.journal = "j.jsonl";
+  pleine.erreurJournal = "plus de place";
+  pleine.horsJournal = 1;
   const Cas cas[] = {
       {{Execution("switch", 0, 20), Execution("validite", 0, 900, refus.c_str()),
         Execution("consultation", 0, 110)},
-       {"zef30-console 3"}},
+       {"zef30-console 3"},
+       {},
+       {},
+       // Round values at every scale, from the decade under the shortest to the one over the
+       // longest.
+       {"10 ms", "20 ms", "50 ms", "0.1 s", "0.2 s", "0.5 s", "1 s"}},
+      // Stopped before its end, and with runs its journal lacks: each said as an error.
+      // Over more than four decades, the decades alone.
+      {{Execution("switch", 0, 2), Execution("maintenance", 0, 50000)},
+       {"zef30-console 3"},
+       interrompue,
+       {"campagne interrompue après 2 de 10 (Ctrl-C)"},
+       {"1 ms", "10 ms", "0.1 s", "1 s", "10 s", "100 s"}},
+      {{Execution("switch", 0, 20), Execution("switch", 0, 20), Execution("switch", 0, 20)},
+       {"zef30-console 4"},
+       pleine,
+       {"1 requête sur 3 manque au journal j.jsonl (plus de place)"}},
       {{Execution("switch", 1, 20), Execution("switch", 2, 25, "Pas de réponse"),
         Execution("switch", 1, 18), Execution("validite", 2, 40)},
        {"ligne 1 2", "ligne 2 2"}},
       {{}, {}},
   };
   for (const Cas& k : cas) {
-    const auto junit = LireXml(RapportJunit(k.runs, "2026-12-08T23:10:00"));
+    const auto junit = LireXml(RapportJunit(k.runs, "2026-12-08T23:10:00", k.fin));
     ASSERT_TRUE(junit) << RapportJunit(k.runs, "");
     EXPECT_EQ(junit->nom, "testsuites");
     std::vector<const Element*> suites, cases, echecs;
     junit->Trouver("testsuite", suites);
     junit->Trouver("testcase", cases);
     junit->Trouver("failure", echecs);
+    std::vector<const Element*> erreurs;
+    junit->Trouver("error", erreurs);
+    std::vector<std::string> messages;
+    for (const auto* e : erreurs) messages.push_back(e->attributs.at("message"));
+    EXPECT_EQ(messages, k.erreurs);
+    EXPECT_EQ(junit->attributs.at("errors"), std::to_string(k.erreurs.size()));
     std::vector<std::string> dites;
     for (const auto* s : suites)
       dites.push_back(s->attributs.at("name") + " " + s->attributs.at("tests"));
     EXPECT_EQ(dites, k.suites);
-    EXPECT_EQ(junit->attributs.at("tests"), std::to_string(k.runs.size()));
-    EXPECT_EQ(cases.size(), k.runs.size());
+    EXPECT_EQ(junit->attributs.at("tests"), std::to_string(k.runs.size() + k.erreurs.size()));
+    EXPECT_EQ(cases.size(), k.runs.size() + k.erreurs.size());
     std::size_t attendus = 0;
     for (const auto& e : k.runs) attendus += e.reussie ? 0 : 1;
     EXPECT_EQ(junit->attributs.at("failures"), std::to_string(attendus));
@@ -121,14 +155,32 @@ TEST(Rapports, JunitParsesWithFailuresAndTheChartHasAMarkPerRun) {
                 "Carte refusée DemVal Cause: 05 &lt;&lt;STX&gt;&gt; &amp; &quot;x&quot;");
     }
 
-    const std::string html = RapportHtml(k.runs, ResumerCampagne(k.runs), {});
-    const auto debut = html.find("<svg"), fin = html.find("</svg>");
-    ASSERT_NE(fin, std::string::npos);
-    const auto svg = LireXml(std::string_view(html).substr(debut, fin + 6 - debut));
-    ASSERT_TRUE(svg);
-    std::vector<const Element*> marques;
-    svg->Trouver("circle", marques);
-    EXPECT_EQ(marques.size(), k.runs.size());
+    ResumeCampagne resume = ResumerCampagne(k.runs);
+    resume.fin = k.fin;
+    const std::string html = RapportHtml(k.runs, resume, {});
+    for (const auto& erreur : k.erreurs) EXPECT_NE(html.find(erreur), std::string::npos) << erreur;
+    // The durations, then the campaign over time: each chart a mark per run.
+    std::size_t debut = 0;
+    for (int graphique = 0; graphique < 2; ++graphique) {
+      debut = html.find("<svg", debut);
+      const auto fin = html.find("</svg>", debut);
+      ASSERT_NE(fin, std::string::npos);
+      const auto svg = LireXml(std::string_view(html).substr(debut, fin + 6 - debut));
+      ASSERT_TRUE(svg);
+      std::vector<const Element*> marques;
+      svg->Trouver("circle", marques);
+      EXPECT_EQ(marques.size(), k.runs.size());
+      if (graphique == 0 && !k.reperes.empty()) {
+        std::vector<std::string> reperes;
+        for (std::size_t i = html.find("class=\"axe\"", debut); i < fin;
+             i = html.find("class=\"axe\"", i + 1)) {
+          const auto texte = html.find('>', i) + 1;
+          reperes.push_back(html.substr(texte, html.find('<', texte) - texte));
+        }
+        EXPECT_EQ(reperes, k.reperes);
+      }
+      debut = fin;
+    }
     // Self-contained: nothing fetched from elsewhere, nothing run.
     for (const char* ailleurs : {"<script", "src=", "href=", "@import"})
       EXPECT_EQ(html.find(ailleurs), std::string::npos) << ailleurs;

@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -199,25 +200,48 @@ TEST(Executable, ReplaysARecordedLineAndTellsWhereTheConsoleDiffers) {
   }
 }
 
-// A campaign ends by its duration, or on a first Ctrl-C after the request under way, with its
-// reports written; a second Ctrl-C ends it at once.
+// A campaign ends by its duration, or on a first Ctrl-C (to it alone, even over several lines) or
+// a closed standard output after the request under way, with its reports written and its
+// interruption said, in its exit code too; a second Ctrl-C ends it at once.
 TEST(Executable, ACampaignEndsCleanlyOnItsDurationOrCtrlC) {
+  enum class Arret { Aucun, CtrlC, DeuxCtrlC, SortieFermee };
   struct Cas {
     std::vector<std::string> arguments;
     std::string script;
-    int ctrlC;  // sent once the first request has been told, in the listening after it
+    Arret arret;  // once the first request has been told, in the listening after it
     int code;
     bool rapports;
+    // How JUnit's error ends, after "campagne interrompue après N" (the stop may come before the
+    // listening begins, or during it).
+    std::string interruption = {};
   };
   const Cas cas[] = {
-      {{"--for", "0.3s"}, "switch\n", 0, 0, true},
-      {{"--repeat", "0"}, "switch\nmaintenance duree=1\n", 1, 0, true},
+      {{"--for", "0.3s"}, "switch\n", Arret::Aucun, 0, true},
+      {{"--repeat", "0"}, "switch\nmaintenance duree=1\n", Arret::CtrlC, 130, true, "(Ctrl-C)"},
+      {{"--repeat", "500"},
+       "switch\nmaintenance duree=1\n",
+       Arret::CtrlC,
+       130,
+       true,
+       " de 1000 (Ctrl-C)"},
       // A listening that outlasts the two Ctrl-C however loaded the machine.
-      {{"--repeat", "0"}, "switch\nmaintenance duree=60\n", 2, 128 + SIGINT, false},
+      {{"--repeat", "0"}, "switch\nmaintenance duree=60\n", Arret::DeuxCtrlC, 128 + SIGINT, false},
+      // The parent alone told: it tells its lines.
+      {{"--lines", "1,2", "--repeat", "0"},
+       "switch\nmaintenance duree=1\n",
+       Arret::CtrlC,
+       130,
+       true,
+       "(Ctrl-C)"},
+      {{"--repeat", "0"},
+       "switch\nmaintenance duree=1\n",
+       Arret::SortieFermee,
+       130,
+       true,
+       "(sortie standard fermée)"},
   };
   for (const Cas& k : cas) {
     essai::DossierTemporaire dossier;
-    // The Ctrl-C come while the listening after the first request runs.
     std::ofstream(dossier.Fichier("script.txt")) << k.script;
     std::vector<std::string> arguments = {
         "--headless", "--simulator",    "--run",   dossier.Fichier("script.txt"),
@@ -225,22 +249,27 @@ TEST(Executable, ACampaignEndsCleanlyOnItsDurationOrCtrlC) {
     arguments.insert(arguments.end(), k.arguments.begin(), k.arguments.end());
     Programme console(arguments, ZEF30_CONSOLE);
     ASSERT_TRUE(console.Lance());
-    if (k.ctrlC > 0) {
-      ASSERT_TRUE(console.AttendreSortie("\n[1] switch : réussie", 10000));
-      // The second once the first has been heard, as an operator's would come.
-      for (int i = 0; i < k.ctrlC; ++i) {
-        console.Signaler(SIGINT);
-        if (i == 0) {
-          EXPECT_TRUE(console.AttendreSortie("Ctrl-C encore", 10000, true));
-        }
-      }
+    if (k.arret != Arret::Aucun) {
+      ASSERT_TRUE(console.AttendreSortie("[1] switch : réussie", 20000));
     }
-    EXPECT_EQ(console.AttendreFin(10000), k.code);
+    if (k.arret == Arret::SortieFermee) console.FermerSortie();
+    if (k.arret == Arret::CtrlC || k.arret == Arret::DeuxCtrlC) {
+      console.Signaler(SIGINT);
+      EXPECT_TRUE(console.AttendreSortie("Ctrl-C encore", 10000, true));
+      // The second once the first has been heard, as an operator's would come.
+      if (k.arret == Arret::DeuxCtrlC) console.Signaler(SIGINT);
+    }
+    EXPECT_EQ(console.AttendreFin(20000), k.code) << k.arguments.front();
     std::ifstream junit(dossier.Fichier("junit.xml"));
     EXPECT_EQ(junit.is_open(), k.rapports);
     const std::string texte((std::istreambuf_iterator<char>(junit)), {});
     EXPECT_EQ(texte.find("failures=\"0\""),
               k.rapports ? texte.find("failures=") : std::string::npos);
+    const auto dit = texte.find("<error message=\"campagne interrompue après ");
+    EXPECT_EQ(dit != std::string::npos, !k.interruption.empty()) << texte;
+    if (dit != std::string::npos) {
+      EXPECT_NE(texte.find(k.interruption + "\"", dit), std::string::npos) << texte;
+    }
   }
 }
 
@@ -319,6 +348,35 @@ TEST(Executable, EverySwitchAfterAnyFamilyGetsItsOwnAnswer) {
       EXPECT_EQ(reussis, switchs) << k.nom << " " << rythme << "\n" << sortie;
     }
   }
+}
+
+// Every file a run writes is checked before anything is sent: one file for two of them, or one
+// that cannot be written, ends the run with code 2 and a line, the line untouched.
+TEST(Executable, OutputFilesAreCheckedBeforeTheFirstRequest) {
+  essai::DossierTemporaire dossier;
+  const std::string x = dossier.Fichier("x");
+  ASSERT_EQ(::mkfifo(dossier.Fichier("tube").c_str(), 0600), 0);
+  struct Cas {
+    std::vector<std::string> arguments;
+    std::string dit;
+  };
+  const Cas cas[] = {
+      {{"--trace", x, "--junit", x, "--report", x},
+       "--junit " + x + " : le même fichier que --trace"},
+      {{"--junit", "/nonexistent-zef30/j.xml"}, "le dossier /nonexistent-zef30 n’existe pas"},
+      {{"--report", dossier.Fichier("tube")}, "tube nommé, pas un fichier ordinaire"},
+  };
+  for (const Cas& k : cas) {
+    std::vector<std::string> arguments = {"--headless", "--simulator", "--run",
+                                          "switch",     "--data-dir",  dossier.Chemin()};
+    arguments.insert(arguments.end(), k.arguments.begin(), k.arguments.end());
+    Programme console(arguments, ZEF30_CONSOLE);
+    ASSERT_TRUE(console.Lance());
+    EXPECT_EQ(console.AttendreFin(10000), 2);
+    EXPECT_NE(console.Tout(true).find(k.dit), std::string::npos) << k.dit;
+    EXPECT_EQ(console.Tout(false), "");
+  }
+  EXPECT_FALSE(std::ifstream(x).is_open());
 }
 
 }  // namespace

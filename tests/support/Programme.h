@@ -49,6 +49,11 @@ class Programme {
 
   bool Lance() const { return pid_ > 0 && pidfd_ >= 0; }
   void Signaler(int signal) const { ::kill(pid_, signal); }
+  // Its reader goes away, as `| head -1` does: its next write on stdout fails.
+  void FermerSortie() {
+    if (sortie_[0] >= 0) ::close(sortie_[0]);
+    sortie_[0] = -1;
+  }
 
   // The exit code once the program has ended, within `limiteMs`; -1 when it has not.
   int AttendreFin(int limiteMs) {
