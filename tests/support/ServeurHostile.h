@@ -22,8 +22,8 @@ namespace zef30::essai {
 class ServeurHostile {
  public:
   struct Conduite {
-    std::string debut;
-    std::string motif;        // empty: nothing more
+    std::string debut = {};
+    std::string motif = {};   // empty: nothing more
     bool lit = true;          // reads what the console sends
     bool fermer = false;      // closes right after `debut`
     double debit = 0;         // bytes a second; 0: as fast as it goes
@@ -76,13 +76,15 @@ class ServeurHostile {
     }
     std::string rafale;
     while (!conduite_.motif.empty() && rafale.size() < 64 * 1024) rafale += conduite_.motif;
+    std::size_t position = 0;
     const auto debut = std::chrono::steady_clock::now();
     const auto ecoule = [&] {
       return std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
     };
     while (!arret_ && (conduite_.duree <= 0 || ecoule() < conduite_.duree)) {
       // At a given rate, what is due by now; otherwise as much as the connection takes.
-      std::size_t du = rafale.size();
+      // Where the pattern stands: a burst cut short goes on where it stopped.
+      std::size_t du = rafale.size() - position;
       int attenteMs = 20;
       if (conduite_.debit > 0) {
         const double permis = conduite_.debit * ecoule() - static_cast<double>(envoyes_);
@@ -99,9 +101,12 @@ class ServeurHostile {
         if (n > 0) recus_ += static_cast<std::size_t>(n);
       }
       if ((attente.revents & POLLOUT) && du > 0) {
-        const ssize_t n = ::send(prise, rafale.data(), du, MSG_DONTWAIT | MSG_NOSIGNAL);
+        const ssize_t n = ::send(prise, rafale.data() + position, du, MSG_DONTWAIT | MSG_NOSIGNAL);
         if (n < 0 && errno != EAGAIN) break;
-        if (n > 0) envoyes_ += static_cast<std::size_t>(n);
+        if (n > 0) {
+          envoyes_ += static_cast<std::size_t>(n);
+          position = (position + static_cast<std::size_t>(n)) % rafale.size();
+        }
       }
       if (attente.revents & (POLLHUP | POLLERR)) break;
     }
