@@ -1,6 +1,11 @@
 #include "app/ScriptDeRun.h"
 
-#include <fstream>
+#include <fcntl.h>
+
+#include <cerrno>
+
+#include "base/Texte.h"
+#include "link/FichierRegulier.h"
 
 namespace zef30 {
 
@@ -42,18 +47,27 @@ std::optional<std::vector<RequeteScriptee>> LireScriptDeRun(const std::string& v
                                                             std::string& erreur) {
   const SourceScript source = SourceDuScript(valeur);
   if (source == SourceScript::Noms) return LireScript(valeur, erreur);
-  std::ifstream fichier;
-  if (source == SourceScript::Fichier) {
-    fichier.open(valeur, std::ios::binary);
-    if (!fichier) {
-      erreur = valeur + " : fichier illisible";
-      return std::nullopt;
-    }
-  }
   const std::string nom = source == SourceScript::Fichier ? valeur : "entrée standard";
-  auto texte = LireTout(source == SourceScript::Fichier ? fichier : entreeStandard, erreur);
-  // Read as lines even when it holds one line without its end, or nothing.
-  auto requetes = texte ? LireScript(*texte + "\n", erreur) : std::nullopt;
+  std::optional<std::string> texte;
+  if (source == SourceScript::Fichier) {
+    // Opened without waiting: a pipe or a device at that name is refused, never waited on
+    // (standard input, "-", is the way to read a pipe).
+    FichierRegulier fichier(valeur, O_RDONLY, 0, DernierLien::Suivi);
+    std::string contenu;
+    const int lu = fichier.LireTout(contenu, kTailleScriptMax);
+    if (lu == 0) {
+      texte = std::move(contenu);
+    } else {
+      erreur = fichier.NonRegulier() ? fichier.Raison()
+               : lu == EFBIG         ? std::string("script trop grand (plus de 1 Mio)")
+                                     : "fichier illisible";
+    }
+  } else {
+    texte = LireTout(entreeStandard, erreur);
+  }
+  // Read as lines even when it holds one line without its end, or nothing; a byte order mark
+  // in front is no part of the first request.
+  auto requetes = texte ? LireScript(std::string(SansBom(*texte)) + "\n", erreur) : std::nullopt;
   if (!requetes) erreur = nom + " : " + erreur;
   return requetes;
 }

@@ -225,6 +225,7 @@ int main(int argc, char** argv) {
     zef30::FichiersConsole fichiers(dossier, fenetre);
     zef30::Console console{etat, liaison, fenetre, fichiers};
     zef30::SignalerErreursPort(liaison, fenetre);
+    zef30::SignalerEchecTrace(port, fenetre, std::cerr);
     return zef30::ExecuterSansFenetre(options, console, fenetre, *requetes, dossier, port.Fichier(),
                                       std::cout, std::cerr);
   }

@@ -139,7 +139,73 @@ std::string Citer(std::string_view mot) {
     fin += longueur == 0 ? 1 : longueur;
   }
   // Only what is quoted is converted: a word of megabytes costs no more than a short one.
-  return VersUtf8Valide(mot.substr(0, fin)) + (fin < mot.size() ? "…" : "");
+  return NommerControles(VersUtf8Valide(mot.substr(0, fin))) + (fin < mot.size() ? "…" : "");
+}
+
+namespace {
+
+// The names of the control characters of the line's handshake.
+const char* NomControle(unsigned char octet) {
+  switch (octet) {
+    case 0x02:
+      return "STX";
+    case 0x03:
+      return "ETX";
+    case 0x04:
+      return "EOT";
+    case 0x05:
+      return "ENQ";
+    case 0x06:
+      return "ACK";
+    case 0x10:
+      return "DLE";
+    case 0x15:
+      return "NAK";
+    case 0x17:
+      return "ETB";
+    default:
+      return nullptr;
+  }
+}
+
+// Control characters by name or as <HH>; bytes from 0x7F up the same when `ascii`.
+std::string Lisible(std::string_view octets, bool ascii) {
+  std::string texte;
+  texte.reserve(octets.size());
+  for (const char c : octets) {
+    const auto octet = static_cast<unsigned char>(c);
+    if (const char* nom = NomControle(octet)) {
+      texte += '<';
+      texte += nom;
+      texte += '>';
+    } else if (octet >= 0x20 && (octet < 0x7F || !ascii)) {
+      texte += c;
+    } else {
+      texte += '<';
+      AjouterHexa(texte, octet);
+      texte += '>';
+    }
+  }
+  return texte;
+}
+
+}  // namespace
+
+void AjouterHexa(std::string& texte, unsigned char octet) {
+  // A trace's record grows by these at every byte, so no formatting call.
+  constexpr std::string_view kChiffres = "0123456789ABCDEF";
+  texte += kChiffres[octet >> 4];
+  texte += kChiffres[octet & 0x0F];
+}
+
+std::string TexteLisible(std::string_view octets) { return Lisible(octets, true); }
+
+std::string NommerControles(std::string_view texte) { return Lisible(texte, false); }
+
+std::string_view SansBom(std::string_view texte) {
+  constexpr std::string_view kBom = "\xEF\xBB\xBF";
+  if (texte.starts_with(kBom)) texte.remove_prefix(kBom.size());
+  return texte;
 }
 
 std::optional<std::int32_t> LireEntierStrict(std::string_view texte) {

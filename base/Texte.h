@@ -33,8 +33,21 @@ std::string Cp1252VersUtf8(std::string_view octets);
 // byte is taken as Windows-1252, the terminal's own.
 std::string VersUtf8Valide(std::string_view octets);
 // A word given by the operator or a file, as a message quotes it: in UTF-8 (VersUtf8Valide), its
-// first 40 characters, then "…" when there were more, whatever its length.
+// first 40 characters, then "…" when there were more, whatever its length; its control
+// characters named (NommerControles), so that a quote is one line and shows what is there.
 std::string Citer(std::string_view mot);
+
+// Bytes as people read them: printable ASCII as it is, control characters of the line's
+// handshake by their names (<STX>, <ACK>...), any other byte as <HH>.
+std::string TexteLisible(std::string_view octets);
+// The same for a UTF-8 text meant for people: only control characters are named, every other
+// byte is left as it is.
+std::string NommerControles(std::string_view texte);
+// Two hexadecimal digits of `octet`, added at the end of `texte`.
+void AjouterHexa(std::string& texte, unsigned char octet);
+
+// `texte` without the UTF-8 byte order mark some editors put in front of a file.
+std::string_view SansBom(std::string_view texte);
 
 // A whole number made of decimal digits only (no blank, no sign), within 32 bits.
 std::optional<std::int32_t> LireEntierStrict(std::string_view texte);

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 
 #include "console/EtatConsole.h"
 #include "console/Fenetre.h"
 #include "link/Liaison.h"
+#include "link/PortTrace.h"
 
 namespace zef30 {
 
@@ -23,6 +25,15 @@ struct Console {
 inline void SignalerErreursPort(Liaison& liaison, Fenetre& fenetre) {
   liaison.SurErreurPort(
       [&fenetre](const std::string& raison) { fenetre.AfficherEtat("Ligne", raison); });
+}
+
+// A trace file that can no longer be written (a full disk) is said once, on the status line and
+// on `erreurs`; the line goes on.
+inline void SignalerEchecTrace(PortTrace& trace, Fenetre& fenetre, std::ostream& erreurs) {
+  trace.SurEchecEcriture([&fenetre, &erreurs](const std::string& raison) {
+    erreurs << raison << std::endl;
+    fenetre.AfficherEtat("Trace", raison);
+  });
 }
 
 }  // namespace zef30

@@ -129,6 +129,21 @@ FichierRegulier::Ecriture EcrireTout(int fd, std::string_view octets, std::optio
   return ecriture;
 }
 
+int FichierRegulier::LireTout(std::string& contenu, std::size_t tailleMax) {
+  contenu.clear();
+  if (fd_ < 0) return erreur_ != 0 ? erreur_ : EBADF;
+  char morceau[4096];
+  for (;;) {
+    const ssize_t lus = ::pread(fd_, morceau, sizeof morceau, static_cast<off_t>(contenu.size()));
+    if (lus < 0 && errno == EINTR) continue;
+    if (lus < 0) return errno;
+    if (lus == 0) return 0;
+    // A file that grows while it is read stops at the bound too.
+    if (contenu.size() + static_cast<std::size_t>(lus) > tailleMax) return EFBIG;
+    contenu.append(morceau, static_cast<std::size_t>(lus));
+  }
+}
+
 int FichierRegulier::Fermer() {
   if (fd_ < 0) return 0;
   const int resultat = ::close(std::exchange(fd_, -1));

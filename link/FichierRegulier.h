@@ -50,6 +50,9 @@ class FichierRegulier {
   // that does not complete gives the file back the size it had before, so no torn record stays.
   // Under an exclusive lock of the file, which other consoles writing it take too.
   Ecriture AjouterEnregistrement(std::string_view octets);
+  // The whole file, read from its start: 0, EFBIG when it holds more than `tailleMax` bytes
+  // (nothing more is read), or the system's error number.
+  int LireTout(std::string& contenu, std::size_t tailleMax);
   // Closes the file: 0, or the system's error number of the close.
   int Fermer();
   // The descriptor, handed over to the caller who closes it.

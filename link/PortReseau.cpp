@@ -5,6 +5,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/timerfd.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <cstring>
 
 #include "base/Texte.h"
+#include "link/FichierRegulier.h"
 #include "link/PortPosix.h"
 
 namespace zef30 {
@@ -152,10 +154,14 @@ std::optional<AdresseReseau> LireAdresseReseau(std::string_view chemin, std::str
   return adresse;
 }
 
-PortReseau::PortReseau(TablePorts table, std::chrono::milliseconds delaiConnexion)
-    : table_(std::move(table)), delaiConnexion_(delaiConnexion) {}
+PortReseau::PortReseau(TablePorts table, std::chrono::milliseconds delaiConnexion,
+                       std::chrono::milliseconds delaiRefus)
+    : table_(std::move(table)), delaiConnexion_(delaiConnexion), delaiRefus_(delaiRefus) {}
 
-PortReseau::~PortReseau() { Fermer(); }
+PortReseau::~PortReseau() {
+  Fermer();
+  if (minuterie_ >= 0) ::close(minuterie_);
+}
 
 bool PortReseau::Essayer(int numero) {
   std::string erreur;
@@ -172,7 +178,14 @@ bool PortReseau::Ouvrir(int numero, std::string_view parametres) {
   if (adresse && adresse->telnet && LireVitesse(parametres) != 9600) {
     erreur = "réglages de ligne non pris en charge « " + std::string(parametres) + " »";
   }
-  const int fd = erreur.empty() ? Connecter(*adresse, delaiConnexion_, erreur) : -1;
+  int fd = erreur.empty() ? Connecter(*adresse, delaiConnexion_, erreur) : -1;
+  if (fd >= 0) {
+    if (auto refus = Refus(fd, adresse->telnet)) {
+      ::close(fd);
+      fd = -1;
+      erreur = "refusé par le serveur" + *refus;
+    }
+  }
   if (fd < 0) {
     erreur_ = entete + erreur;
     return false;
@@ -187,31 +200,100 @@ bool PortReseau::Ouvrir(int numero, std::string_view parametres) {
   return fd_ >= 0;
 }
 
+std::optional<std::string> PortReseau::Refus(int fd, bool telnet) const {
+  // Only its close is waited for: what it sent stays in the socket, to be read as ever when the
+  // server serves. A server that refuses says why in a line of text, Telnet commands around it.
+  const auto echeance = std::chrono::steady_clock::now() + delaiRefus_;
+  for (;;) {
+    const int ms = MillisecondesAvant(echeance);
+    if (ms <= 0) return std::nullopt;
+    pollfd attente{fd, POLLRDHUP, 0};
+    const int pret = ::poll(&attente, 1, ms);
+    if (pret < 0 && errno == EINTR) continue;
+    if (pret <= 0) return std::nullopt;
+    char octets[1024];
+    const ssize_t lus = ::recv(fd, octets, sizeof octets, MSG_PEEK | MSG_DONTWAIT);
+    const std::string_view recu(octets, lus > 0 ? static_cast<std::size_t>(lus) : 0);
+    std::string texte, reponses;
+    if (telnet) {
+      FiltreTelnet().Recevoir(recu, texte, reponses);
+    } else {
+      texte = recu;
+    }
+    return MotDuServeur(texte);
+  }
+}
+
 void PortReseau::Rendre() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+  envoi_.clear();
+  repos_.reset();
+}
+
+int PortReseau::Descripteur() const { return repos_ ? minuterie_ : fd_; }
+
+void PortReseau::Reposer(Horloge::Instant fin) {
+  if (minuterie_ < 0) minuterie_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+  // Without a timer to wake the window, the pause is skipped: reading on costs processor time,
+  // never a wait.
+  if (minuterie_ < 0) return;
+  const auto depuisLeDebut = fin.time_since_epoch();
+  const auto s = std::chrono::duration_cast<std::chrono::seconds>(depuisLeDebut);
+  const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(depuisLeDebut - s);
+  itimerspec quand{};
+  quand.it_value.tv_sec = s.count();
+  quand.it_value.tv_nsec = ns.count();
+  if (quand.it_value.tv_sec == 0 && quand.it_value.tv_nsec == 0) quand.it_value.tv_nsec = 1;
+  if (::timerfd_settime(minuterie_, TFD_TIMER_ABSTIME, &quand, nullptr) == 0) repos_ = fin;
 }
 
 void PortReseau::Envoyer(std::string_view octets) {
-  if (fd_ >= 0 && !EcrireSurLigne(fd_, octets, true)) Perdre(RaisonReseau(errno));
+  if (fd_ < 0) return;
+  if (envoi_.size() + octets.size() > kEnvoiMax) {
+    Perdre("le serveur ne lit plus");
+    return;
+  }
+  envoi_.append(octets);
+  const auto ecriture = EcrireTout(fd_, envoi_, std::nullopt, true);
+  envoi_.erase(0, ecriture.ecrits);
+  if (ecriture.erreur != 0 && ecriture.erreur != EAGAIN && ecriture.erreur != EWOULDBLOCK) {
+    Perdre(RaisonReseau(ecriture.erreur));
+  }
 }
 
 bool PortReseau::Remplir(std::size_t voulus) {
-  char morceau[4096];
+  if (!envoi_.empty()) Envoyer({});
+  if (fd_ < 0) return false;
+  const auto maintenant = std::chrono::steady_clock::now();
+  if (repos_ && maintenant < *repos_) return true;
+  repos_.reset();
   std::string reponses;
+  std::size_t lusEnTout = 0;
+  recu_.resize(16 * 1024);
   while (tampon_.size() < voulus) {
-    // Never more than is wanted: Telnet commands only make the terminal's share smaller.
-    const std::size_t n = std::min(sizeof morceau, voulus - tampon_.size());
-    const ssize_t lus = ::recv(fd_, morceau, n, 0);
+    if (lusEnTout >= kLectureMax) {
+      // The server sends faster than any terminal: it waits for the pause to end.
+      Reposer(maintenant + kRepos);
+      break;
+    }
+    // Never more terminal bytes in hand than the buffer's bound: Telnet commands only make the
+    // terminal's share smaller.
+    const std::size_t n = std::min(
+        {recu_.size(), kTamponMax - std::min(kTamponMax, tampon_.size()), kLectureMax - lusEnTout});
+    if (n == 0) break;
+    const ssize_t lus = ::recv(fd_, recu_.data(), n, MSG_DONTWAIT);
     if (lus > 0) {
-      const std::string_view recu(morceau, static_cast<std::size_t>(lus));
+      lusEnTout += static_cast<std::size_t>(lus);
+      const std::string_view recu(recu_.data(), static_cast<std::size_t>(lus));
       const std::size_t avant = tampon_.size();
       if (telnet_) {
         filtre_.Recevoir(recu, tampon_, reponses);
       } else {
         tampon_.append(recu);
       }
-      derniers_ += std::string_view(tampon_).substr(avant);
+      const std::string_view nouveaux = std::string_view(tampon_).substr(avant);
+      derniers_ += nouveaux.substr(nouveaux.size() - std::min(nouveaux.size(), kDerniersMax));
       if (derniers_.size() > kDerniersMax) derniers_.erase(0, derniers_.size() - kDerniersMax);
       continue;
     }

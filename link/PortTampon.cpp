@@ -64,12 +64,14 @@ void PortTampon::AttendreAuMoins(int nombre, Horloge::Instant echeance) {
     if (!Recueillir(voulus) || EnMain() >= std::min(voulus, kTamponMax)) return;
     const int ms = MillisecondesAvant(echeance);
     if (ms <= 0) return;
-    pollfd attente{fd_, POLLIN, 0};
+    // The line's descriptor, or the one a port that pauses gives instead.
+    const int fd = Descripteur();
+    pollfd attente{fd, static_cast<short>(POLLIN | (AEnvoyer() ? POLLOUT : 0)), 0};
     const int pret = ::poll(&attente, 1, ms);
     if (pret < 0 && errno != EINTR) return;
     // A hung-up line or a closed connection stays readable and would wake poll() at once,
     // forever: take what the system still holds, then the line is gone.
-    if (pret > 0 && (attente.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+    if (pret > 0 && fd == fd_ && (attente.revents & (POLLHUP | POLLERR | POLLNVAL))) {
       if (Recueillir(kTamponMax)) Perdre(RaisonCoupure(attente.revents));
       return;
     }

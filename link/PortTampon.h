@@ -55,6 +55,9 @@ class PortTampon : public PortSerie {
   virtual void Rendre() = 0;
   // Why the line is gone when poll() says it hung up or failed.
   virtual std::string RaisonCoupure(short evenements) const = 0;
+  // Whether bytes wait to go out: a wait then wakes when the line takes some, and any operation
+  // sends them.
+  virtual bool AEnvoyer() const { return false; }
 
   int tailleLecture_ = 0;
 };

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "link/FichierRegulier.h"
@@ -41,13 +42,28 @@ bool PortTrace::EcrireDans(const std::string& chemin, std::string& erreur) {
   if (fd_ >= 0) ::close(fd_);
   fd_ = fd;
   chemin_ = chemin;
+  echec_.clear();
   finFichier_ = fin + static_cast<long long>(entete_.size()) + 1;
   debutDernier_ = -1;
   return true;
 }
 
 bool PortTrace::Ouvrir(int numero, std::string_view parametres) {
-  return port_.Ouvrir(numero, parametres);
+  if (port_.Ouvrir(numero, parametres)) return true;
+  // Why the line is not there (a server's refusal in its own words among others) is a note of
+  // the trace, never bytes of the terminal.
+  Noter(port_.DerniereErreur());
+  return false;
+}
+
+void PortTrace::Noter(const std::string& texte) {
+  if (fd_ < 0 || texte.empty()) return;
+  // The record before is complete: nothing is written again over the note.
+  Publier();
+  enCours_ = false;
+  debutDernier_ = -1;
+  EcrireLigne("# " + NommerControles(texte) + "\n", false);
+  debutDernier_ = -1;
 }
 
 void PortTrace::Fermer() {
@@ -161,9 +177,26 @@ void PortTrace::Rattraper() {
 void PortTrace::EcrireLigne(const std::string& ligne, bool remplace) {
   if (fd_ < 0) return;
   const long long position = remplace && debutDernier_ >= 0 ? debutDernier_ : finFichier_;
-  if (EcrireTout(fd_, ligne, position).erreur != 0) return;
+  if (const int erreur = EcrireTout(fd_, ligne, position).erreur; erreur != 0) {
+    ArreterFichier(position, erreur);
+    return;
+  }
   debutDernier_ = position;
   finFichier_ = position + static_cast<long long>(ligne.size());
+}
+
+void PortTrace::ArreterFichier(long long position, int erreur) {
+  // What went of the record is taken back: a record written again over itself is not whole
+  // until its last byte. The note needs a few bytes, which a full disk may still refuse.
+  const std::string raison = "écriture impossible : " + DecrireErreur(erreur);
+  const std::string note = "# trace arrêtée ici, " + raison + "\n";
+  if (::ftruncate(fd_, position) == 0 && EcrireTout(fd_, note, position).erreur != 0) {
+    (void)::ftruncate(fd_, position);
+  }
+  ::close(fd_);
+  fd_ = -1;
+  echec_ = chemin_ + " : trace arrêtée, " + raison;
+  if (signalerEchec_) signalerEchec_(echec_);
 }
 
 }  // namespace zef30

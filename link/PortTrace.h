@@ -43,6 +43,14 @@ class PortTrace final : public PortSerie {
 
   // Records go to `chemin` too, appended after what it holds. False, with the reason in words.
   bool EcrireDans(const std::string& chemin, std::string& erreur);
+  // Told once, in words, when the file refuses a write (a full disk, a file over its size
+  // limit): the file then ends at the last whole record, with a note that says why, and
+  // nothing more is written to it; the line and the observer go on as before.
+  void SurEchecEcriture(std::function<void(const std::string&)> signaler) {
+    signalerEchec_ = std::move(signaler);
+  }
+  // That failure, or empty.
+  const std::string& EchecEcriture() const { return echec_; }
   const std::string& Fichier() const { return chemin_; }
   const std::string& Entete() const { return entete_; }
   void Observer(Observateur observateur) { observateur_ = std::move(observateur); }
@@ -71,6 +79,10 @@ class PortTrace final : public PortSerie {
   // The same once the last writing is kDelaiEcriture old.
   void Rattraper();
   void EcrireLigne(const std::string& ligne, bool remplace);
+  // A line of the file that is no record ("# ..."), after the last record.
+  void Noter(const std::string& texte);
+  // A write refused with `erreur` at `position`: the file cut back there, the recording ended.
+  void ArreterFichier(long long position, int erreur);
 
   PortSerie& port_;
   const Horloge& horloge_;
@@ -79,6 +91,8 @@ class PortTrace final : public PortSerie {
   std::string chemin_;
   Observateur observateur_;
   DecodeurTrace decodeur_;
+  std::function<void(const std::string&)> signalerEchec_;
+  std::string echec_;
   int fd_ = -1;
   long long finFichier_ = 0;     // where the next record goes
   long long debutDernier_ = -1;  // where the last record begins, while it may still grow

@@ -25,10 +25,17 @@ struct LigneARendre {
 };
 LigneARendre ligneARendre;
 
+// Every signal sent to the console whose default action ends it: the operator's, the session's,
+// the timers' and limits' ones, and those left to programs. (The faults of the program itself,
+// SIGSEGV and its kind, keep their own end.)
 sigset_t SignauxDeFin() {
   sigset_t ensemble;
   sigemptyset(&ensemble);
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&ensemble, signal);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGXCPU,
+                           SIGVTALRM, SIGPROF, SIGIO, SIGPWR, SIGSTKFLT}) {
+    sigaddset(&ensemble, signal);
+  }
+  for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) sigaddset(&ensemble, signal);
   return ensemble;
 }
 
@@ -71,7 +78,14 @@ void TerminerSurSignaux() {
   action.sa_mask = SignauxDeFin();
   // A thread that only passes the signal on goes on with what it was doing.
   action.sa_flags = SA_RESTART;
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+  for (int signal = 1; signal < NSIG; ++signal) {
+    if (sigismember(&action.sa_mask, signal) == 1) ::sigaction(signal, &action, nullptr);
+  }
+  // A closed socket or pipe is a failed write, which its writer reports; a file grown past the
+  // size limit set for the session fails its write likewise, instead of ending the console.
+  // Ignored signals stay ignored across the hand-over to the window's program.
+  ::signal(SIGPIPE, SIG_IGN);
+  ::signal(SIGXFSZ, SIG_IGN);
 }
 
 void ArreterEnDouceurSurSigint() { ligneARendre.arretEnDouceur = 1; }

@@ -5,14 +5,17 @@
 
 namespace zef30 {
 
-// SIGINT, SIGTERM and SIGHUP end the console at once, window or not, with the exit code
-// 128 + the signal: the request under way is abandoned, and the line the console holds
-// (ConfierLigne) is first given back as it was found: its settings, its exclusive mode, its low
-// latency. The end comes on the main thread between two of its system calls, and every record
-// the console writes goes out in one write (the counter in a file renamed into place), so no
-// file is left with a torn record. Other threads (the simulated terminal's, the window
+// SIGINT, SIGTERM, SIGHUP and every other signal whose default action ends a program (SIGQUIT,
+// SIGUSR1, SIGALRM, SIGXCPU, SIGPROF, the real-time ones...) end the console at once, window or
+// not, with the exit code 128 + the signal: the request under way is abandoned, and the line the
+// console holds (ConfierLigne) is first given back as it was found: its settings, its exclusive
+// mode, its low latency. The end comes on the main thread between two of its system calls, and
+// every record the console writes goes out in one write (the counter in a file renamed into place),
+// so no file is left with a torn record. Other threads (the simulated terminal's, the window
 // system's) pass the signal on to the main thread rather than end the console themselves.
-// Installed once, by the program, before it starts any thread.
+// SIGPIPE and SIGXFSZ are ignored: a write to a closed socket or pipe, or past the session's file
+// size limit, fails and is reported by its writer. Installed once, by the program, before it
+// starts any thread.
 void TerminerSurSignaux();
 
 // From now on, for a campaign that must end with its reports written: the first SIGINT (Ctrl-C)

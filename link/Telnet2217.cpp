@@ -60,21 +60,17 @@ std::string FiltreTelnet::Echapper(std::string_view octets) {
 
 void FiltreTelnet::Negocier(std::uint8_t verbe, std::uint8_t option, std::string& reponses) {
   Option& o = options_[option];
-  const bool acceptee = Acceptee(option);
-  // An option already in the state asked for is not acknowledged again: no endless exchange.
-  if (verbe == kDo && acceptee) {
-    if (!o.chezNous) reponses += Commande(kWill, option);
-    o.chezNous = true;
-  } else if (verbe == kWill && acceptee) {
-    if (!o.chezLui) reponses += Commande(kDo, option);
-    o.chezLui = true;
-  } else if (verbe == kDo || (verbe == kDont && o.chezNous)) {
-    reponses += Commande(kWont, option);
-    o.chezNous = false;
-  } else if (verbe == kWill || (verbe == kWont && o.chezLui)) {
-    reponses += Commande(kDont, option);
-    o.chezLui = false;
-  }
+  const bool nous = verbe == kDo || verbe == kDont;  // about what we do, or what the server does
+  bool& actif = nous ? o.chezNous : o.chezLui;
+  bool& repondu = nous ? o.reponduNous : o.reponduLui;
+  // An option already in the state asked for is not acknowledged again, and a side answered once
+  // is left as it was told: a server that asks again and again gets nothing more.
+  const bool voulu = (verbe == kDo || verbe == kWill) && Acceptee(option);
+  const bool refus = (verbe == kDo || verbe == kWill) && !voulu;
+  if (repondu || (voulu == actif && !refus)) return;
+  repondu = true;
+  actif = voulu;
+  reponses += Commande(nous ? (voulu ? kWill : kWont) : (voulu ? kDo : kDont), option);
 }
 
 void FiltreTelnet::Recevoir(std::string_view recu, std::string& donnees, std::string& reponses) {
@@ -97,6 +93,7 @@ void FiltreTelnet::Recevoir(std::string_view recu, std::string& donnees, std::st
           etat_ = Etat::Option;
         } else if (octet == kSb) {
           etat_ = Etat::Sous;
+          dansSous_ = 0;
         }  // any other command (NOP, GA, DM...) carries nothing for the terminal
         break;
       case Etat::Option:
@@ -107,9 +104,11 @@ void FiltreTelnet::Recevoir(std::string_view recu, std::string& donnees, std::st
       // through and dropped, whatever their length.
       case Etat::Sous:
         if (octet == kIacOctet) etat_ = Etat::SousCommande;
+        if (++dansSous_ >= kSousNegociationMax) etat_ = Etat::Donnees;
         break;
       case Etat::SousCommande:
         etat_ = octet == kSe ? Etat::Donnees : Etat::Sous;
+        if (++dansSous_ >= kSousNegociationMax) etat_ = Etat::Donnees;
         break;
     }
   }

@@ -10,36 +10,6 @@ namespace zef30 {
 
 namespace {
 
-const char* NomControle(unsigned char octet) {
-  switch (octet) {
-    case STX:
-      return "STX";
-    case ETX:
-      return "ETX";
-    case EOT:
-      return "EOT";
-    case ENQ:
-      return "ENQ";
-    case ACK:
-      return "ACK";
-    case DLE:
-      return "DLE";
-    case NAK:
-      return "NAK";
-    case ETB:
-      return "ETB";
-    default:
-      return nullptr;
-  }
-}
-
-// Two hexadecimal digits: a record grows by these at every byte, so no formatting call.
-void AjouterHexa(std::string& texte, unsigned char octet) {
-  constexpr std::string_view kChiffres = "0123456789ABCDEF";
-  texte += kChiffres[octet >> 4];
-  texte += kChiffres[octet & 0x0F];
-}
-
 std::string Hexa(unsigned char octet) {
   std::string texte;
   AjouterHexa(texte, octet);
@@ -80,32 +50,7 @@ std::optional<std::string> LireHexa(std::string_view texte) {
   return octets;
 }
 
-// Control characters by name or as <HH>; bytes from 0x7F up the same when `ascii`.
-std::string Lisible(std::string_view octets, bool ascii) {
-  std::string texte;
-  texte.reserve(octets.size());
-  for (const char c : octets) {
-    const auto octet = static_cast<unsigned char>(c);
-    if (const char* nom = NomControle(octet)) {
-      texte += '<';
-      texte += nom;
-      texte += '>';
-    } else if (octet >= 0x20 && (octet < 0x7F || !ascii)) {
-      texte += c;
-    } else {
-      texte += '<';
-      AjouterHexa(texte, octet);
-      texte += '>';
-    }
-  }
-  return texte;
-}
-
 }  // namespace
-
-std::string TexteLisible(std::string_view octets) { return Lisible(octets, true); }
-
-std::string NommerControles(std::string_view texte) { return Lisible(texte, false); }
 
 std::string EnHexa(std::string_view octets) {
   std::string texte;

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Texte.h"
+
 namespace zef30 {
 
 // Which way bytes went on the line.
@@ -35,12 +37,7 @@ using DecodeurTrace = std::function<std::string(std::string_view trame, Sens sen
 // the records, so that a trace with them reads as one without.
 inline constexpr std::string_view kMarqueDecodage = "#= ";
 
-// Bytes as people read them: printable ASCII as it is, control characters of the handshake by
-// their names (<STX>, <ACK>...), any other byte as <HH>.
-std::string TexteLisible(std::string_view octets);
-// The same for a UTF-8 text meant for people: only control characters are named, every other
-// byte is left as it is.
-std::string NommerControles(std::string_view texte);
+// Bytes as people read them (TexteLisible, NommerControles): base/Texte.h.
 // "02 41 41 ..."
 std::string EnHexa(std::string_view octets);
 // The same, added at the end of `texte` (hexadecimal of earlier bytes, or empty).

@@ -1,13 +1,16 @@
 #include "simulator/LectureScenario.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <array>
-#include <fstream>
+#include <cerrno>
 #include <iterator>
 #include <optional>
 #include <vector>
 
 #include "base/Texte.h"
+#include "link/FichierRegulier.h"
 #include "simulator/CleScenario.h"
 #include "simulator/ClesPaiement.h"
 #include "simulator/ClesSoins.h"
@@ -20,7 +23,8 @@ namespace {
 
 constexpr std::size_t kTailleFichierMax = 1024 * 1024;
 
-std::string Cite(std::string_view texte) { return "« " + std::string(texte) + " »"; }
+// Control characters named, as the line trace shows them: a quote stays one line.
+std::string Cite(std::string_view texte) { return "« " + NommerControles(texte) + " »"; }
 
 std::optional<std::string> Choix(std::string_view valeur,
                                  const std::vector<std::string_view>& permis, int& choisi) {
@@ -252,25 +256,19 @@ bool LireTexteScenario(std::string_view texte, std::string_view nom, Scenario& s
 }
 
 bool LireFichierScenario(const std::string& chemin, Scenario& scenario, std::string& erreur) {
-  std::ifstream fichier(chemin, std::ios::binary);
-  if (!fichier) {
-    erreur = chemin + " : fichier de scénario illisible";
-    return false;
-  }
+  // Opened without waiting: a pipe or a device at that name is refused, never waited on.
+  FichierRegulier fichier(chemin, O_RDONLY, 0, DernierLien::Suivi);
   std::string texte;
-  char morceau[4096];
-  while (fichier.read(morceau, sizeof morceau) || fichier.gcount() > 0) {
-    texte.append(morceau, static_cast<std::size_t>(fichier.gcount()));
-    if (texte.size() > kTailleFichierMax) {
-      erreur = chemin + " : fichier de scénario trop grand (plus de 1 Mio)";
-      return false;
-    }
-  }
-  if (fichier.bad()) {
-    erreur = chemin + " : fichier de scénario illisible";
+  const int lu = fichier.LireTout(texte, kTailleFichierMax);
+  if (lu != 0) {
+    erreur = chemin + " : fichier de scénario " +
+             (fichier.NonRegulier() ? "illisible : " + fichier.Raison()
+              : lu == EFBIG         ? std::string("trop grand (plus de 1 Mio)")
+                                    : std::string("illisible"));
     return false;
   }
-  return LireTexteScenario(texte, chemin, scenario, erreur);
+  // A byte order mark in front is no part of the first key.
+  return LireTexteScenario(SansBom(texte), chemin, scenario, erreur);
 }
 
 bool ComposerScenario(const std::string& fichier,

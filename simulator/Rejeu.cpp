@@ -87,7 +87,7 @@ std::string Rejeu::Position() const {
 }
 
 int JouerRejeu(int fd, Rejeu& rejeu, double silenceMax, const std::atomic<bool>& arret,
-               std::ostream& compteRendu) {
+               std::ostream& compteRendu, GardeExclusivite* garde) {
   using Horloge = std::chrono::steady_clock;
   const auto apres = [](double secondes) {
     return Horloge::now() +
@@ -101,15 +101,19 @@ int JouerRejeu(int fd, Rejeu& rejeu, double silenceMax, const std::atomic<bool>&
       if (arret) return false;
       const auto reste =
           std::chrono::duration_cast<std::chrono::milliseconds>(echeance - Horloge::now());
-      pollfd attente{fd, POLLIN, 0};
-      const int pret =
-          ::poll(&attente, 1, static_cast<int>(std::clamp<long long>(reste.count() + 1, 0, 50)));
+      int ms = static_cast<int>(std::clamp<long long>(reste.count() + 1, 0, 50));
+      const int regard = garde ? garde->DelaiMs(Horloge::now()) : -1;
+      if (regard >= 0) ms = std::min(ms, regard);
+      pollfd attentes[2] = {{fd, POLLIN, 0}, {garde ? garde->Descripteur() : -1, POLLIN, 0}};
+      const int pret = ::poll(attentes, 2, ms);
+      if (garde) garde->Examiner((attentes[1].revents & POLLIN) != 0, Horloge::now());
+      const pollfd& attente = attentes[0];
       if (pret > 0 && (attente.revents & POLLIN)) {
         char morceau[512];
         const ssize_t n = ::read(fd, morceau, sizeof morceau);
         if (n > 0) recus.append(morceau, static_cast<std::size_t>(n));
         if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
-      } else if (pret > 0) {
+      } else if (attente.revents != 0) {
         return false;  // hang-up with nothing to read
       }
       if (Horloge::now() >= echeance || (premiersOctets && !recus.empty())) return true;

@@ -10,6 +10,7 @@
 
 #include "link/TraceLigne.h"
 #include "simulator/Protocole.h"
+#include "simulator/PseudoTerminal.h"
 
 namespace zef30::simulateur {
 
@@ -46,7 +47,9 @@ class Rejeu {
 // Plays `rejeu` on the line `fd` until it is done, a console byte differs, the console keeps
 // silent for `silenceMax` seconds where the recording waits for it, or `arret` is set. Tells
 // what happened on `compteRendu` in one line; returns 0 when the console matched to the end.
+// With `garde`, the watch of the console's side of a pseudo-terminal runs all along, as it does
+// for the simulated terminal: a console killed holding the line leaves it to the next.
 int JouerRejeu(int fd, Rejeu& rejeu, double silenceMax, const std::atomic<bool>& arret,
-               std::ostream& compteRendu);
+               std::ostream& compteRendu, GardeExclusivite* garde = nullptr);
 
 }  // namespace zef30::simulateur

@@ -89,6 +89,9 @@ bool LireTrameScenario(std::string_view valeur, std::string& trame) {
   return true;
 }
 
+// The shortest period of the terminal's own traffic, in seconds.
+constexpr double kPeriodeSpontaneMin = 0.1;
+
 std::optional<std::optional<std::string>> AppliquerCleEcoute(Scenario& scenario,
                                                              std::string_view cle,
                                                              std::string_view valeur) {
@@ -115,7 +118,14 @@ std::optional<std::optional<std::string>> AppliquerCleEcoute(Scenario& scenario,
     return Probleme();
   }
   if (cle == "spontane-periode") {
-    return LireSecondes(valeur, 3600, scenario.periodeSpontane);
+    // A period shorter than the traffic it repeats would keep the terminal busy for nothing.
+    double periode = 0;
+    if (auto probleme = LireSecondes(valeur, 3600, periode)) return probleme;
+    if (periode > 0 && periode < kPeriodeSpontaneMin) {
+      return Probleme("0 (non) ou un nombre de secondes de 0.1 à 3600 attendu");
+    }
+    scenario.periodeSpontane = periode;
+    return Probleme();
   }
   return std::nullopt;
 }
@@ -127,7 +137,8 @@ std::string AideScenarioEcoute() {
          "  etb.DEBUT=MESSAGE                 réponse en un bloc fini par DLE ETB\n"
          "  spontane=TRAME                    trafic propre (mode maintenance) : ENQ puis ces\n"
          "                                    trames, chacune sur un ACK\n"
-         "  spontane-periode=SECONDES         le rejouer à cet intervalle, ligne libre (0 : non)\n"
+         "  spontane-periode=SECONDES         le rejouer à cet intervalle, ligne libre (0 : non ;\n"
+         "                                    0.1 au moins)\n"
          "  TRAME : affichage:L1|L2, trame:MESSAGE, bloc:MESSAGE (fin ETB) ou octets:OCTETS.\n";
 }
 

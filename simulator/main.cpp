@@ -59,7 +59,9 @@ int Rejouer(const zef30::simulateur::OptionsSimulateur& options, const sigset_t&
     arret = true;
   });
   Rejeu rejeu(std::move(*enregistrements), options.pausesComprimees);
-  const int code = JouerRejeu(ligne.maitre, rejeu, kSilenceMaxRejeu, arret, std::cout);
+  GardeExclusivite garde;
+  if (ligne.esclave >= 0) garde.Surveiller(ligne.chemin, ligne.esclave);
+  const int code = JouerRejeu(ligne.maitre, rejeu, kSilenceMaxRejeu, arret, std::cout, &garde);
   if (!arret) pthread_kill(signaux.native_handle(), SIGTERM);
   signaux.join();
   for (int fd : {ligne.maitre, ligne.esclave}) {

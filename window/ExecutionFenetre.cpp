@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <iostream>
 
 #include "console/Console.h"
 #include "console/FichiersConsole.h"
@@ -30,6 +31,7 @@ int ExecuterFenetre(int& argc, char** argv, const char* programme, EtatConsole& 
   FichiersConsole fichiers(dossier, fenetre);
   Console console{etat, liaison, fenetre, fichiers};
   SignalerErreursPort(liaison, fenetre);
+  SignalerEchecTrace(trace, fenetre, std::cerr);
 
   fenetre.AttacherConsole(console);
   fenetre.Form_Load(trace);

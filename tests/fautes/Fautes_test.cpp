@@ -21,6 +21,7 @@
 #include "console/FichiersConsole.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
+#include "link/PortReseau.h"
 #include "link/PortTrace.h"
 #include "link/TraceLigne.h"
 #include "requests/Consultation.h"
@@ -39,6 +40,7 @@
 #include "simulator/TraficEcoute.h"
 #include "tests/support/DossierTemporaire.h"
 #include "tests/support/FenetreMemoire.h"
+#include "tests/support/ServeurHostile.h"
 
 namespace zef30 {
 namespace {
@@ -579,6 +581,98 @@ TEST(FautesSurLaLigne, DemandeDeSwitch) {
     EXPECT_LT(std::chrono::steady_clock::now() - suivante, 9s) << faute.nom;
     EXPECT_EQ(PremiereLigne(fenetre), raccroche ? rompue : saine) << faute.nom << " puis sain";
   }
+}
+
+// A serial device server that floods the line with Telnet commands, asks for options again and
+// again, never ends a subnegotiation, reads nothing, or refuses the connection: every wait still
+// ends at its deadline, the commands never reach the link as the terminal's bytes, the answers
+// owed to the server stay bounded, and a refusal is one message.
+TEST(FautesDuServeur, LaLigneReseauResteMaitresse) {
+  using Conduite = essai::ServeurHostile::Conduite;
+  std::string toutes;  // every option asked for, both ways
+  for (int option = 0; option < 256; ++option) {
+    toutes += std::string{'\xFF', '\xFD', static_cast<char>(option)};
+    toutes += std::string{'\xFF', '\xFB', static_cast<char>(option)};
+  }
+  const std::string refus = "Port already in use\r\n";
+  struct Cas {
+    std::string nom;
+    Conduite conduite;
+    std::string erreur;       // the port's error at the end; "%": the server's address
+    std::size_t donnees = 0;  // terminal bytes the wait finds, at least
+    bool ecrire = false;      // the console writes without end
+  };
+  const Cas cas[] = {
+      {"NOP sans fin", {.motif = "\xFF\xF1"}, ""},
+      {"DO sans fin, rien lu", {.motif = "\xFF\xFD\x18", .lit = false}, ""},
+      {"toutes les options sans fin", {.motif = toutes}, ""},
+      {"sous-négociation jamais finie",
+       {.debut = "\xFF\xFA\x2C" + std::string(FiltreTelnet::kSousNegociationMax + 9, '\x01')},
+       "",
+       10},
+      {"refus d’un second opérateur",
+       {.debut = refus, .fermer = true},
+       "port 1 (%) : refusé par le serveur : « Port already in use »"},
+      {"refus en Telnet",
+       {.debut = "\xFF\xFB\x03\xFF\xFB\x01" + refus, .fermer = true},
+       "port 1 (%) : refusé par le serveur : « Port already in use »"},
+      {"ne lit plus rien",
+       {.lit = false, .tamponReception = 4096},
+       "port 1 (%) : ligne perdue : le serveur ne lit plus",
+       0,
+       true},
+  };
+  for (const Cas& c : cas) {
+    SCOPED_TRACE(c.nom);
+    essai::ServeurHostile serveur(c.conduite);
+    TablePorts table;
+    table.Associer(1, serveur.Url(true));
+    PortReseau port(table);
+    std::string erreur = c.erreur;
+    if (const auto ici = erreur.find('%'); ici != std::string::npos) {
+      erreur.replace(ici, 1, serveur.Url(true));
+    }
+    const bool ouvert = port.Ouvrir(1, "9600,N,8,1");
+    EXPECT_EQ(ouvert, erreur.find("refusé") == std::string::npos);
+    if (ouvert && c.ecrire) {
+      const std::string morceau(64 * 1024, 'A');
+      for (int i = 0; i < 10'000 && port.EstOuvert(); ++i) port.Ecrire(morceau);
+    } else if (ouvert) {
+      port.DefinirTailleLecture(1);
+      const auto echeance = std::chrono::steady_clock::now() + 300ms;
+      port.AttendreAuMoins(1 + static_cast<int>(c.donnees), echeance);
+      // Past its deadline by no more than the work of one read (generous on a loaded machine).
+      EXPECT_LT(std::chrono::steady_clock::now(), echeance + 1s);
+      EXPECT_GE(port.NombreEnAttente(), static_cast<int>(c.donnees));
+      if (c.donnees == 0) {
+        EXPECT_EQ(port.NombreEnAttente(), 0);
+      }
+    }
+    EXPECT_EQ(port.DerniereErreur(), erreur);
+    port.Fermer();
+    // What the console sent: its opening, and at most one answer a side of each option.
+    EXPECT_LE(serveur.Recus(),
+              c.ecrire ? ~std::size_t{0} : FiltreTelnet::Ouverture().size() + 1536);
+  }
+}
+
+// A card switch through a server that floods Telnet commands ends with the probe's time-out, as
+// on a silent line.
+TEST(FautesDuServeur, UneRequeteSousUnFlotDeCommandesFinitASonDelai) {
+  essai::ServeurHostile serveur({.motif = "\xFF\xF1"});
+  TablePorts table;
+  table.Associer(1, serveur.Url(true));
+  PortReseau port(table);
+  HorlogeSysteme horloge;
+  EtatConsole etat;
+  Liaison liaison(port, horloge, etat.NumeroPortCom);
+  essai::FenetreMemoire fenetre;
+  FichiersConsole fichiers("/nonexistent-zef30", fenetre);
+  Console console{etat, liaison, fenetre, fichiers};
+  const auto debut = std::chrono::steady_clock::now();
+  cmdDemSwi_Click(console);
+  EXPECT_LT(std::chrono::steady_clock::now() - debut, 12s);
+  EXPECT_EQ(PremiereLigne(fenetre), "Demande de Switch = Erreur n°-400");
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <map>
 #include <sstream>
@@ -105,6 +106,8 @@ TEST(LireScriptDeRun, TellsNamesFromAFileByTheValueAlone) {
   essai::DossierTemporaire dossier;
   const std::string script = dossier.Fichier("script");
   essai::EcrireTout(script, "heure\n# commentaire\nswitch");
+  const std::string tube = dossier.Fichier("tube");
+  ASSERT_EQ(::mkfifo(tube.c_str(), 0600), 0);
   const struct {
     std::string valeur, entree;
     std::vector<std::string> familles;
@@ -114,7 +117,12 @@ TEST(LireScriptDeRun, TellsNamesFromAFileByTheValueAlone) {
       {"-", "validite ecran=non\nswitch", {"validite", "switch"}, ""},
       {"-", "", {}, "entrée standard : aucune requête à faire"},
       {"absent.txt", "", {}, "absent.txt : fichier illisible"},
-      {dossier.Chemin(), "", {}, dossier.Chemin() + " : script illisible"},
+      // What is not a regular file is refused without waiting for a writer.
+      {dossier.Chemin(), "", {}, dossier.Chemin() + " : dossier, pas un fichier ordinaire"},
+      {tube, "", {}, tube + " : tube nommé, pas un fichier ordinaire"},
+      // An editor's byte order mark is no part of the first name; a NUL is shown, not sent.
+      {"-", "\xEF\xBB\xBFswitch", {"switch"}, ""},
+      {"-", std::string("sw\0tch", 6), {}, "entrée standard : requête 1 : requête inconnue « sw<00>tch »"},
       // Neither "/" nor ".txt": a name, whatever the disk holds.
       {"script", "", {}, "requête 1 : requête inconnue « script »"},
   };

@@ -4,8 +4,11 @@
 #include "link/PortTrace.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <string>
+#include <vector>
 
 #include "tests/support/DossierTemporaire.h"
 #include "tests/support/PortScripte.h"
@@ -142,6 +145,59 @@ TEST(PortTrace, WritesEachFrameInWordsUnderItsRecordForReadersToSkip) {
   ASSERT_EQ(lus->size(), 3u);
   EXPECT_EQ((*lus)[1].octets, std::string("\x06\x02"
                                           "Aa0040100\x10\x03\x06\x04"));
+}
+
+// A file that refuses a write (a full disk; here a file size limit, as the console's program
+// takes it): the trace ends at the last whole record, the failure is told once, and the line and
+// the observer go on.
+TEST(PortTrace, AFileThatRefusesAWriteEndsAtAWholeRecordAndIsToldOnce) {
+  for (const std::size_t place : {40u, 300u}) {
+    SCOPED_TRACE(place);
+    essai::DossierTemporaire dossier;
+    const std::string chemin = dossier.Fichier("trace.txt");
+    essai::HorlogeVirtuelle horloge;
+    essai::PortScripte port(horloge);
+    PortTrace trace(port, horloge, "08/12/2026 06:27:15");
+    std::string erreur;
+    ASSERT_TRUE(trace.EcrireDans(chemin, erreur)) << erreur;
+    std::vector<std::string> dits;
+    trace.SurEchecEcriture([&](const std::string& raison) { dits.push_back(raison); });
+    int observes = 0;
+    trace.Observer([&](const EnregistrementTrace&, bool remplace) { observes += !remplace; });
+
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limite{};
+    ::getrlimit(RLIMIT_FSIZE, &limite);
+    const rlimit avant = limite;
+    limite.rlim_cur = essai::LireTout(chemin).size() + place;
+    ::setrlimit(RLIMIT_FSIZE, &limite);
+    for (int i = 0; i < 20; ++i) {
+      horloge.Avancer(1);
+      trace.Ecrire("\x05");
+      horloge.Avancer(1);
+      port.Arriver(std::string("\x06\x02") + "Aa0040100\x10\x03\x06");
+      trace.Lire();
+    }
+    trace.Fermer();
+    ::setrlimit(RLIMIT_FSIZE, &avant);
+
+    EXPECT_EQ(observes, 40);
+    EXPECT_EQ(port.Ligne(), std::string(20, '\x05'));
+    ASSERT_EQ(dits.size(), 1u);
+    EXPECT_EQ(dits[0], chemin + " : trace arrêtée, écriture impossible : File too large");
+    EXPECT_EQ(trace.EchecEcriture(), dits[0]);
+    const std::string fichier = essai::LireTout(chemin);
+    EXPECT_LE(fichier.size(), limite.rlim_cur);
+    EXPECT_TRUE(fichier.ends_with("\n")) << fichier;
+    const auto lus = LireTrace(fichier, erreur);
+    ASSERT_TRUE(lus) << erreur << "\n" << fichier;
+    EXPECT_LT(lus->size(), 40u);
+    // Where there was room for it, the note says why the trace ends there.
+    if (place >= 300) {
+      EXPECT_TRUE(fichier.ends_with("# trace arrêtée ici, écriture impossible : File too large\n"))
+          << fichier;
+    }
+  }
 }
 
 }  // namespace

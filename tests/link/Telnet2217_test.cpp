@@ -21,15 +21,23 @@ TEST(Telnet2217, KeepsTheTerminalsBytesAndAnswersTheServer) {
       {{"\xFF\xFD\x00\xFF\xFB\x00\xFF\xFD\x03\xFF\xFB\x03\xFF\xFD\x2C\xFF\xFB\x2C"s},
        "",
        "\xFF\xFD\x2C"s},
-      // Other options are refused, once; a refusal of ours is answered and can be taken back.
+      // Other options are refused, once however often they are asked; a refusal of ours is
+      // answered, and a side once answered is never negotiated again (no endless exchange).
       {{"\xFF\xFB\x01\xFF\xFD\x18"s, "\xFF\xFE\x18\xFF\xFC\x01"s}, "", "\xFF\xFE\x01\xFF\xFC\x18"s},
+      {{"\xFF\xFD\x18\xFF\xFD\x18\xFF\xFB\x18"s, "\xFF\xFD\x18\xFF\xFB\x18\xFF\xFD"s, "\x18"s},
+       "",
+       "\xFF\xFC\x18\xFF\xFE\x18"s},
       {{"\xFF\xFE\x00\xFF\xFD\x00\xFF\xFC\x03\xFF"s, "\xFB"s, "\x03"s},
        "",
-       "\xFF\xFC\x00\xFF\xFB\x00\xFF\xFE\x03\xFF\xFD\x03"s},
+       "\xFF\xFC\x00\xFF\xFE\x03"s},
       // Notifications and the echo of our settings, whatever their cut and content; other commands.
       {{"x\xFF\xFA\x2C\x6B"s, "\x00\xFF"s,
         "\xF0y\xFF\xFA\x2C\x65\x00\xFF\xFF\x80\xFF\xF0z\xFF\xF1!\xFF\xF9"s},
        "xyz!",
+       ""},
+      // A subnegotiation never ended is cut at its bound and dropped; the terminal's bytes follow.
+      {{"a\xFF\xFA"s + std::string(FiltreTelnet::kSousNegociationMax - 1, '\x2C'), "\xFF"s, "b"s},
+       "ab",
        ""},
   };
   for (const auto& k : cas) {

@@ -70,10 +70,12 @@ TEST(Executable, ServesOnItsPseudoTerminalAndEndsCleanlyOnSigterm) {
 
 // A console ended by a signal in the middle of a request ends with 128 + the signal, and the next
 // console opens the same line and is served. The operator's and the session's signals give the
-// line back as it was found; after SIGKILL, which nothing can catch, the simulated terminal
+// line back as it was found, and so does every other signal whose default action ends a
+// program; after SIGKILL, which nothing can catch, the simulated terminal
 // lifts the exclusive mode left behind.
 TEST(Executable, AConsoleEndedBySignalLeavesItsLineToTheNext) {
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
+  for (const int signal :
+       {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGALRM, SIGXCPU, SIGPROF, SIGRTMIN, SIGKILL}) {
     const bool rendueParLaConsole = signal != SIGKILL;
     simulateur::Scenario scenario;
     scenario.sonde = simulateur::ReponseSonde::Silence;

@@ -1,6 +1,7 @@
 #include "simulator/LectureScenario.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -101,6 +102,11 @@ TEST(LectureScenario, ABadLineIsNamedAndNothingOfTheTextIsKept) {
       {"reponse.=Aa000", "le début du message de la requête manque"},
       {"\n\nrien ici\n", "s.txt:3: « clé=valeur » attendu, pas « rien ici »"},
       {"inconnue=1", "s.txt:1: clé inconnue « inconnue » (voir --help)"},
+      // A period that would keep the terminal sending without a pause.
+      {"spontane-periode=0.000001", "refusée pour « spontane-periode » : 0 (non) ou un nombre"},
+      // Control characters of the text are named, as the line trace names them.
+      {std::string("na\0ks=1\x05", 8), "clé inconnue « na<00>ks »"},
+      {"naks=1\x05", "valeur « 1<ENQ> » refusée pour « naks »"},
   };
   for (const Cas& c : cas) {
     Scenario s;
@@ -172,6 +178,16 @@ TEST_F(FichierScenario, FileErrorsAreOneLineNamingTheFileAndLine) {
 
   EXPECT_FALSE(AnalyserLigneCommande({"--scenario=" + dossier_}, options, erreur));
   EXPECT_NE(erreur.find(dossier_), std::string::npos) << erreur;
+
+  // A pipe is refused without waiting for a writer; a byte order mark is skipped.
+  const std::string tube = dossier_ + "/tube";
+  ASSERT_EQ(::mkfifo(tube.c_str(), 0600), 0);
+  EXPECT_FALSE(AnalyserLigneCommande({"--scenario=" + tube}, options, erreur));
+  EXPECT_EQ(erreur, tube + " : fichier de scénario illisible : tube nommé, pas un fichier ordinaire");
+  ::unlink(tube.c_str());
+  Ecrire("\xEF\xBB\xBFnaks=3\n");
+  ASSERT_TRUE(AnalyserLigneCommande({"--scenario=" + chemin_}, options, erreur)) << erreur;
+  EXPECT_EQ(options.scenario.naks, 3);
 }
 
 TEST(LigneCommande, BadArgumentsAreRefusedWithOneLine) {

@@ -43,7 +43,8 @@ class Ser2net {
                      "/usr/sbin/ser2net");
     TablePorts table;
     table.Associer(1, "tcp://127.0.0.1:" + std::to_string(ports_[2]));
-    PortReseau sonde(table);
+    // Connected is listening: ser2net's end of a connection to /dev/null is no refusal to wait for.
+    PortReseau sonde(table, std::chrono::seconds(5), std::chrono::milliseconds(0));
     for (int essai = 0; serveur_->Lance() && essai < 1000; ++essai) {
       if (sonde.Ouvrir(1, "")) return true;
       if (serveur_->AttendreFin(5) >= 0) return false;  // a few ms more, unless it has ended
