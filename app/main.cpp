@@ -1,7 +1,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -88,14 +87,10 @@ std::string DebutMural() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Before any thread: SIGINT, SIGTERM and SIGHUP end the console with its line given back.
+  // Before any thread: every signal that would end the console gives its line back first; SIGPIPE
+  // and SIGXFSZ are ignored, so a reader gone away (`| head -1`) or a file past the session's size
+  // limit is a failed write, which the console says (a campaign takes a closed output as a stop).
   zef30::TerminerSurSignaux();
-  // A file grown past the size limit set for the session fails its write, which the console
-  // reports on a result line, instead of ending the console.
-  std::signal(SIGXFSZ, SIG_IGN);
-  // A reader that goes away (`| head -1`) makes a write fail, which a campaign takes as a stop:
-  // it ends after the request under way, its journal and reports written.
-  std::signal(SIGPIPE, SIG_IGN);
   // A line's process of a campaign ends with its campaign.
   zef30::SuivreCampagneParente();
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
