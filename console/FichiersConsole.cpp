@@ -135,6 +135,17 @@ std::string FichiersConsole::EnregistrerTicket(const std::string& ch) {
   return CheminFichier(nom);
 }
 
+std::string FichiersConsole::IndiceDossierDejaConnu() {
+  if (indiceDossierDonne_) return {};
+  indiceDossierDonne_ = true;
+  const std::string numero = dernierDossier_ ? std::to_string(*dernierDossier_) : "donné";
+  const std::string cle = "[" + std::string(kSection) + "] " + kCle + "=…";
+  return "le terminal connaît déjà le dossier " + numero + " : il garde ses dossiers, et le " +
+         "compteur " + CheminFichier(kCompteur) + " repart d’un numéro qu’il a déjà vu (un " +
+         "dossier de données neuf face au même terminal) ; reprenez le --data-dir de ses runs " +
+         "d’avant, ou mettez dans ce compteur un numéro au-delà des siens (" + cle + ")";
+}
+
 std::string FichiersConsole::NouveauNumeroDossier() {
   const std::string lien = CheminFichier(kCompteur);
   // A counter shared through a link (one counter for two benches) is counted at its target,

@@ -44,6 +44,9 @@ class FichiersConsole {
   // sharing the folder or, through links, the counter. A counter that is not a settings file is
   // never rewritten.
   std::string NouveauNumeroDossier();
+  // What to tell, the first time in a run, of a terminal that already holds the dossier number
+  // the counter just gave (its own dossiers outlive a fresh data folder); empty after that.
+  std::string IndiceDossierDejaConnu();
   // The path of the receipt file of the current minute.
   std::string CheminTicket() const;
   // Appends `ch` to the receipt file named after the current day and minute. The file's path,
@@ -70,6 +73,7 @@ class FichiersConsole {
   // The last number handed out in this run.
   std::optional<std::int32_t> dernierDossier_;
   bool copiesRetirees_ = false;
+  bool indiceDossierDonne_ = false;
 };
 
 // The result line of a file that could not be written: its path and the system's reason, or

@@ -62,6 +62,11 @@ std::int16_t DemanderValidite(Console& console, bool ecouter) {
   }
   console.fenetre.AfficherEtat(kRefus, Cp1252VersUtf8(*reponse));
   ExpliquerRefus(console.fenetre, *reponse, Message::ReponseValidite);
+  if (statut == "F") {
+    if (const std::string indice = console.fichiers.IndiceDossierDejaConnu(); !indice.empty()) {
+      console.fenetre.DonnerIndice(indice);
+    }
+  }
   return statut == "1" || statut == "9" || statut == "F" ? 2 : 1;
 }
 

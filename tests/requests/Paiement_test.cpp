@@ -103,6 +103,13 @@ TEST(Paiement, ValidityShowsCardAndReceiptOrWhyItWasRefused) {
     Scripter(banc, ReponseValidite(c.etat));
     cmdDemVal_Click(banc.console);
     EXPECT_EQ(banc.fenetre.lignes.at(0), "Demande de Validité = " + c.resultat) << c.etat;
+    // A dossier the terminal already holds: a fresh counter facing the same terminal, said once.
+    const bool dejaConnu = c.etat == "F00" && !c.venteMode;
+    ASSERT_EQ(banc.fenetre.indices.size(), dejaConnu ? 1u : 0u) << c.etat;
+    if (dejaConnu) {
+      EXPECT_NE(banc.fenetre.indices[0].find("ZEF30numDossier.ini"), std::string::npos);
+      EXPECT_NE(banc.fenetre.indices[0].find("--data-dir"), std::string::npos);
+    }
     EXPECT_EQ(banc.fenetre.etat, c.statut) << c.etat;
     EXPECT_EQ(banc.fenetre.numeroCarte, c.carte) << c.etat;
     EXPECT_EQ(banc.fenetre.dateValidite_, c.carte.empty() ? "" : "07/29") << c.etat;
@@ -113,6 +120,11 @@ TEST(Paiement, ValidityShowsCardAndReceiptOrWhyItWasRefused) {
     if (!c.carte.empty()) {
       EXPECT_NE(ticket.find("AUTO: A1B2C3"), std::string::npos);
       EXPECT_NE(banc.Journal().find(ticket), std::string::npos);
+    }
+    if (dejaConnu) {
+      Scripter(banc, ReponseValidite(c.etat));
+      cmdDemVal_Click(banc.console);
+      EXPECT_EQ(banc.fenetre.indices.size(), 1u);
     }
   }
 }

@@ -48,6 +48,7 @@ class FenetreMemoire final : public FenetreEnregistree {
     boites.push_back({titre, texte});
     if (surBoite) surBoite();
   }
+  void DonnerIndice(const std::string& texte) override { indices.push_back(texte); }
   void CederAuxEvenements() override {
     ++cessions;
     if (surCession) surCession();
@@ -64,6 +65,7 @@ class FenetreMemoire final : public FenetreEnregistree {
   std::map<Panneau, std::optional<Couleur>> fonds;
   std::vector<bool> pointeurs;
   std::vector<Boite> boites;
+  std::vector<std::string> indices;
   int cessions = 0;
   // Played at each yield, a listener's waits included (which then let the scripted line advance
   // the virtual clock): how a test clicks "Sortie Ecoute" while a listener runs.
