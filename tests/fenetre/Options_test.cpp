@@ -122,7 +122,9 @@ TEST(LireScriptDeRun, TellsNamesFromAFileByTheValueAlone) {
       {tube, "", {}, tube + " : tube nommé, pas un fichier ordinaire"},
       // An editor's byte order mark is no part of the first name; a NUL is shown, not sent.
       {"-", "\xEF\xBB\xBFswitch", {"switch"}, ""},
-      {"-", std::string("sw\0tch", 6), {},
+      {"-",
+       std::string("sw\0tch", 6),
+       {},
        "entrée standard : ligne 1 : requête inconnue « sw<00>tch »"},
       // Neither "/" nor ".txt": a name, whatever the disk holds.
       {"script", "", {}, "requête 1 : requête inconnue « script »"},

@@ -183,7 +183,8 @@ TEST_F(FichierScenario, FileErrorsAreOneLineNamingTheFileAndLine) {
   const std::string tube = dossier_ + "/tube";
   ASSERT_EQ(::mkfifo(tube.c_str(), 0600), 0);
   EXPECT_FALSE(AnalyserLigneCommande({"--scenario=" + tube}, options, erreur));
-  EXPECT_EQ(erreur, tube + " : fichier de scénario illisible : tube nommé, pas un fichier ordinaire");
+  EXPECT_EQ(erreur,
+            tube + " : fichier de scénario illisible : tube nommé, pas un fichier ordinaire");
   ::unlink(tube.c_str());
   Ecrire("\xEF\xBB\xBFnaks=3\n");
   ASSERT_TRUE(AnalyserLigneCommande({"--scenario=" + chemin_}, options, erreur)) << erreur;
