@@ -6,13 +6,12 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "link/FichierRegulier.h"
 #include "link/PortPosix.h"
 #include "link/TraceLigne.h"
 #include "simulator/LigneCommande.h"
@@ -24,6 +23,8 @@ namespace {
 
 // How long the replay waits for the console where the recording says it spoke.
 constexpr double kSilenceMaxRejeu = 60;
+// A replay holds its whole trace in memory: past this, narrow the trace first.
+constexpr std::size_t kTailleRejeuMax = 256u << 20;
 
 int Echouer(const std::string& raison) {
   std::cerr << "zef30-simulator : " << raison << "\n";
@@ -34,10 +35,15 @@ int Echouer(const std::string& raison) {
 // is done, the console differs, or a signal of `fin` comes.
 int Rejouer(const zef30::simulateur::OptionsSimulateur& options, const sigset_t& fin) {
   using namespace zef30::simulateur;
-  std::ifstream fichier(options.fichierRejeu, std::ios::binary);
-  if (!fichier) return Echouer(options.fichierRejeu + " : trace illisible");
-  const std::string texte((std::istreambuf_iterator<char>(fichier)),
-                          std::istreambuf_iterator<char>());
+  // Opened without waiting: a pipe or a device at that name is refused, never waited on.
+  zef30::FichierRegulier fichier(options.fichierRejeu, O_RDONLY, 0, zef30::DernierLien::Suivi);
+  std::string texte;
+  if (const int lu = fichier.LireTout(texte, kTailleRejeuMax); lu != 0) {
+    return Echouer(options.fichierRejeu + " : trace illisible" +
+                   (fichier.NonRegulier() ? " : " + fichier.Raison()
+                    : lu == EFBIG         ? std::string(" : plus de 256 Mio")
+                                          : std::string()));
+  }
   std::string erreur;
   auto enregistrements = zef30::LireTrace(texte, erreur);
   if (!enregistrements) return Echouer(options.fichierRejeu + " : " + erreur);
