@@ -126,7 +126,10 @@ std::string Liaison::DecrireSondeManquee(std::string_view lu) const {
   }
   // One handshake character is named bare, as people say it; more, as the trace shows them.
   constexpr char kNommes[] = {STX, ETX, EOT, ENQ, ACK, DLE, NAK, ETB};
-  std::string recu = TexteLisible(lu);
+  // A terminal (or a server) that pours out characters: the first ones tell what came.
+  constexpr std::size_t kMontres = 32;
+  std::string recu = TexteLisible(lu.substr(0, kMontres));
+  if (lu.size() > kMontres) recu += "… (" + std::to_string(lu.size()) + " caractères)";
   if (lu.size() == 1 &&
       std::string_view(kNommes, sizeof kNommes).find(lu[0]) != std::string_view::npos) {
     recu = recu.substr(1, recu.size() - 2);

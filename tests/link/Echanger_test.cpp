@@ -185,6 +185,8 @@ TEST(AttendreTerminalPret, OnlyAckAloneMeansReadyAndAnythingElseIsSaid) {
       {kAck + "x", true, false, "pas prêt : reçu <ACK>x au lieu de ACK"},
       {kEot, true, false, "pas prêt : reçu EOT au lieu de ACK"},
       {std::string("A"), true, false, "pas prêt : reçu A au lieu de ACK"},
+      {std::string(5000, 'x'), true, false,
+       "pas prêt : reçu " + std::string(32, 'x') + "… (5000 caractères) au lieu de ACK"},
       {std::nullopt, true, false, "pas de réponse en 10 s sur /dev/ttyS0"},
       {std::nullopt, false, false, "pas de réponse en 10 s sur le port 1"},
   };
