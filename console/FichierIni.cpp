@@ -19,7 +19,6 @@ namespace {
 
 // A settings file is a few lines; anything larger is not one of ours and is left alone.
 constexpr std::size_t kTailleMaximale = 1 << 20;
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
 constexpr int kEssaisNomTemporaire = 100;
 
 bool EstBlanc(char c) { return c == ' ' || c == '\t'; }
@@ -48,7 +47,7 @@ struct LigneLue {
 };
 
 std::string_view SansBom(std::string_view ligne, bool premiere) {
-  return premiere && ligne.starts_with(kBom) ? ligne.substr(kBom.size()) : ligne;
+  return premiere ? zef30::SansBom(ligne) : ligne;
 }
 
 LigneLue AnalyserLigne(std::string_view ligne, bool premiere) {
@@ -210,18 +209,7 @@ int LireContenu(int fd, std::string& contenu) {
   struct stat etat {};
   if (::fstat(fd, &etat) != 0) return errno;
   if (static_cast<std::uintmax_t>(etat.st_size) > kTailleMaximale) return EFBIG;
-  char tampon[4096];
-  for (;;) {
-    const ssize_t lus = ::pread(fd, tampon, sizeof tampon, static_cast<off_t>(contenu.size()));
-    if (lus < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    if (lus == 0) return 0;
-    // A file that grows while it is read stops at the size of a settings file.
-    if (contenu.size() + static_cast<std::size_t>(lus) > kTailleMaximale) return EFBIG;
-    contenu.append(tampon, static_cast<std::size_t>(lus));
-  }
+  return LireToutDescripteur(fd, contenu, kTailleMaximale);
 }
 
 bool EstAuFormatProfil(std::string_view contenu) {

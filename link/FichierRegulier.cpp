@@ -130,11 +130,18 @@ FichierRegulier::Ecriture EcrireTout(int fd, std::string_view octets, std::optio
 }
 
 int FichierRegulier::LireTout(std::string& contenu, std::size_t tailleMax) {
+  if (fd_ < 0) {
+    contenu.clear();
+    return erreur_ != 0 ? erreur_ : EBADF;
+  }
+  return LireToutDescripteur(fd_, contenu, tailleMax);
+}
+
+int LireToutDescripteur(int fd, std::string& contenu, std::size_t tailleMax) {
   contenu.clear();
-  if (fd_ < 0) return erreur_ != 0 ? erreur_ : EBADF;
   char morceau[4096];
   for (;;) {
-    const ssize_t lus = ::pread(fd_, morceau, sizeof morceau, static_cast<off_t>(contenu.size()));
+    const ssize_t lus = ::pread(fd, morceau, sizeof morceau, static_cast<off_t>(contenu.size()));
     if (lus < 0 && errno == EINTR) continue;
     if (lus < 0) return errno;
     if (lus == 0) return 0;

@@ -78,6 +78,10 @@ FichierRegulier::Ecriture EcrireTout(int fd, std::string_view octets,
 // nommé"...), with ", pas un fichier ordinaire"; empty for a regular file.
 std::string NatureNonReguliere(mode_t mode);
 
+// The whole file behind `fd`, read from its start whatever its offset: 0, EFBIG when it holds
+// more than `tailleMax` bytes (nothing more is read), or the system's error number.
+int LireToutDescripteur(int fd, std::string& contenu, std::size_t tailleMax);
+
 // The system's own description of an error number.
 std::string DecrireErreur(int numeroErreur);
 
