@@ -227,7 +227,13 @@ TEST(Executable, ACampaignEndsCleanlyOnItsDurationOrCtrlC) {
        true,
        " de 1000 (Ctrl-C)"},
       // A listening that outlasts the two Ctrl-C however loaded the machine.
-      {{"--repeat", "0"}, "switch\nmaintenance duree=60\n", Arret::DeuxCtrlC, 128 + SIGINT, false},
+      // Its story tells when the listening has begun: a Ctrl-C between two requests would end the
+      // campaign softly before the second came.
+      {{"--repeat", "0", "--verbose"},
+       "switch\nmaintenance duree=60\n",
+       Arret::DeuxCtrlC,
+       128 + SIGINT,
+       false},
       // The parent alone told: it tells its lines.
       {{"--lines", "1,2", "--repeat", "0"},
        "switch\nmaintenance duree=1\n",
@@ -252,7 +258,8 @@ TEST(Executable, ACampaignEndsCleanlyOnItsDurationOrCtrlC) {
     Programme console(arguments, ZEF30_CONSOLE);
     ASSERT_TRUE(console.Lance());
     if (k.arret != Arret::Aucun) {
-      ASSERT_TRUE(console.AttendreSortie("[1] switch : réussie", 20000));
+      ASSERT_TRUE(console.AttendreSortie(
+          k.arret == Arret::DeuxCtrlC ? "écoute : EN ECOUTE" : "[1] switch : réussie", 20000));
     }
     if (k.arret == Arret::SortieFermee) console.FermerSortie();
     if (k.arret == Arret::CtrlC || k.arret == Arret::DeuxCtrlC) {
