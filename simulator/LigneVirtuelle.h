@@ -29,7 +29,7 @@ class LigneVirtuelle final : public LigneMemoire {
   // Traffic the terminal starts by itself, played as soon as the line is idle.
   void EmettreSpontanement(Deroulement deroulement);
 
-  std::string Recu() const { return recu_; }  // everything the console wrote
+  std::string Recu() const { return recu_; }     // everything the console wrote
   std::string Emis() const { return Arrive(); }  // everything the terminal sent
   // A virtual line fails in one way only: the terminal hung up. It stays so.
   bool Raccrochee() const { return !erreur_.empty(); }
