@@ -18,12 +18,11 @@
 #include "base/Horloge.h"
 #include "base/HorlogeMurale.h"
 #include "console/Console.h"
-#include "console/EtatConsole.h"
 #include "console/FichiersConsole.h"
+#include "console/Poste.h"
 #include "headless/FenetreTexte.h"
 #include "headless/LectureTrace.h"
 #include "headless/RequetesScriptees.h"
-#include "link/Liaison.h"
 #include "link/PortAiguillage.h"
 #include "link/PortTrace.h"
 #include "link/Signaux.h"
@@ -208,24 +207,21 @@ int main(int argc, char** argv) {
     std::string erreur;
     if (!port.EcrireDans(*options.fichierTrace, erreur)) return Refuser("--trace " + erreur);
   }
-  zef30::EtatConsole etat;
-  etat.NumeroPortCom = numeroLigne;
-  zef30::Liaison liaison(port, horloge, etat.NumeroPortCom);
-  liaison.NommerLigne([&table](int numero) { return table.Chemin(numero); });
 
   if (options.sansFenetre) {
     // No QApplication: nothing of Qt is started, no display or platform plugin is needed.
     // The whole story with --verbose; otherwise the run tells a line a request itself.
     zef30::FenetreTexte fenetre(options.json || !options.campagne.bavard ? nullptr : &std::cout);
-    zef30::FichiersConsole fichiers(dossier, fenetre);
-    zef30::Console console{etat, liaison, fenetre, fichiers};
-    zef30::SignalerErreursPort(liaison, fenetre);
+    zef30::Poste poste(port, horloge, fenetre, dossier);
+    poste.ChoisirPort(numeroLigne);
+    poste.liaison.NommerLigne([&table](int numero) { return table.Chemin(numero); });
+    zef30::SignalerErreursPort(poste.liaison, fenetre);
     zef30::SignalerEchecTrace(port, fenetre, std::cerr);
-    return zef30::ExecuterSansFenetre(options, console, fenetre, *requetes, dossier, port.Fichier(),
-                                      std::cout, std::cerr);
+    return zef30::ExecuterSansFenetre(options, poste.console, fenetre, *requetes, dossier,
+                                      port.Fichier(), std::cout, std::cerr);
   }
 
 #ifdef ZEF30_FENETRE
-  return zef30::ExecuterFenetre(argc, argv, kProgramme, etat, horloge, port, dossier);
+  return zef30::ExecuterFenetre(argc, argv, kProgramme, numeroLigne, horloge, port, dossier);
 #endif
 }

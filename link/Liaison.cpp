@@ -12,8 +12,7 @@ constexpr std::string_view kParametresLigne = "9600,N,8,1";
 constexpr int kEnvoisMax = 3;
 }  // namespace
 
-Liaison::Liaison(PortSerie& port, const Horloge& horloge, int numeroPort)
-    : port_(port), horloge_(horloge), numeroPort_(numeroPort) {}
+Liaison::Liaison(PortSerie& port, const Horloge& horloge) : port_(port), horloge_(horloge) {}
 
 void Liaison::ChoisirPort(int numero) {
   if (!portFixe_) numeroPort_ = numero;

@@ -9,7 +9,7 @@
 #include "app/OptionsLigne.h"
 #include "base/Horloge.h"
 #include "base/Texte.h"
-#include "console/FichiersConsole.h"
+#include "console/Poste.h"
 #include "headless/FenetreTexte.h"
 #include "headless/RequetesScriptees.h"
 #include "link/Liaison.h"
@@ -143,11 +143,9 @@ TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
       essai::DossierTemporaire dossier;
       HorlogeSysteme horloge;
       PortPosix port(table);
-      EtatConsole etat;
-      Liaison liaison(port, horloge, etat.NumeroPortCom);
       FenetreTexte fenetre(json ? nullptr : &sortie);
-      FichiersConsole fichiers(dossier.Chemin(), fenetre);
-      Console console{etat, liaison, fenetre, fichiers};
+      Poste poste(port, horloge, fenetre, dossier.Chemin());
+      Console& console = poste.console;
       const auto requetes = LireScript(k.script, erreur);
       ASSERT_TRUE(requetes) << erreur;
 
