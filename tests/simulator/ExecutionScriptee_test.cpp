@@ -5,11 +5,11 @@
 #include <functional>
 #include <sstream>
 
-#include "app/ExecutionCampagne.h"
 #include "app/OptionsLigne.h"
 #include "base/Horloge.h"
 #include "base/Texte.h"
 #include "console/Poste.h"
+#include "headless/ExecutionCampagne.h"
 #include "headless/FenetreTexte.h"
 #include "headless/RequetesScriptees.h"
 #include "link/Liaison.h"
@@ -156,7 +156,7 @@ TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
       const auto& options = lecture.options;
       ASSERT_TRUE(options) << lecture.erreur;
       EXPECT_EQ(ExecuterSansFenetre(*options, console, fenetre, *requetes, dossier.Chemin(), "",
-                                    sortie, erreurs),
+                                    MaintenantMural(), sortie, erreurs),
                 k.code)
           << k.script;
       EXPECT_EQ(erreurs.str().substr(0, k.erreurs.size()), k.erreurs);
