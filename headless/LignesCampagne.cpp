@@ -13,10 +13,12 @@
 
 namespace zef30 {
 
+using namespace std::chrono_literals;
+
 namespace {
 
 // After SIGTERM, the seconds a hung line has to end before SIGKILL.
-constexpr double kDelaiApresSigterm = 5;
+constexpr Horloge::Secondes kDelaiApresSigterm = 5s;
 // A record is some hundreds of bytes; a line of more is not one of ours, and is dropped.
 constexpr std::size_t kLigneMaximale = 1 << 20;
 
@@ -125,7 +127,8 @@ std::vector<BilanLigne> RassemblerLignes(const std::vector<ProcessusLigne>& proc
     const Horloge::Instant maintenant = horloge.Maintenant();
     for (auto& s : lignes) {
       if (s.termine) continue;
-      if (!s.sigterm && maintenant >= Horloge::Plus(s.nouvelle, silenceMaximal)) {
+      if (!s.sigterm &&
+          maintenant >= Horloge::Plus(s.nouvelle, Horloge::Secondes(silenceMaximal))) {
         s.bilan.fin = "sans nouvelle depuis " +
                       FormaterSecondes(silenceMaximal, std::locale::classic()) + " : arrêtée";
         ::kill(s.processus.pid, SIGTERM);

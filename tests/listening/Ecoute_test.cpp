@@ -211,7 +211,7 @@ TEST(Ecoute, EachTeleCollectionListeningHasAReportFileOfItsOwnAndAcknowledgesFir
     banc.port.Ouvrir(1, "");
     if (c.fichiers.empty()) EcrireTout(banc.dossier.Fichier("Telec"), "");
     for (int ecoute = 0; ecoute < 2; ++ecoute) {
-      banc.horloge.Avancer(ecoute * c.pause);
+      banc.horloge.Avancer(Horloge::Secondes(ecoute * c.pause));
       banc.Repondre({kAj, kAff, "x"});
       EcouterDemTC(banc.console);
     }
