@@ -1,5 +1,3 @@
-#include "simulator/TerminalSimule.h"
-
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -26,6 +24,7 @@
 #include "link/TablePorts.h"
 #include "link/Trame.h"
 #include "simulator/Deroulement.h"
+#include "simulator/TerminalSimule.h"
 #include "simulator/TraficEcoute.h"
 #include "window/FenPresentation.h"
 #include "window/PortFenetre.h"
