@@ -30,6 +30,7 @@
 #include <functional>
 #include <utility>
 
+#include "base/ErreursSysteme.h"
 #include "console/Demarrage.h"
 #include "console/Gestionnaires.h"
 #include "console/ListeDossiers.h"
@@ -330,7 +331,7 @@ void FenPresentation::Executer(Gestionnaire gestionnaire, bool pendantUneRequete
     ExecuterGestionnaire(*console_, gestionnaire, pendantUneRequete);
   } catch (const std::exception& erreur) {
     // A handler that fails must not take the console down with it.
-    BoiteMessage("Test ZEF30", erreur.what());
+    BoiteMessage("Test ZEF30", DecrireException(erreur));
   }
 }
 
