@@ -237,6 +237,7 @@ int ExecuterSansFenetre(const OptionsConsole& options, Console& console, Fenetre
                         const std::vector<RequeteScriptee>& requetes, const std::string& dossier,
                         const std::string& trace, std::ostream& sortie, std::ostream& erreurs) {
   ArreterEnDouceurSiCampagne(options.campagne);
+  DireArretSurSignal();
   const int numero = console.etat.NumeroPortCom;
   // Neither a port nor the simulated terminal: the machine's own port, which may well be no
   // terminal at all. Said before anything is sent there.

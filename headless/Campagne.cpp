@@ -7,6 +7,7 @@
 
 #include "base/Texte.h"
 #include "headless/JournalCampagne.h"
+#include "link/Signaux.h"
 #include "link/TraceLigne.h"
 
 namespace zef30 {
@@ -100,6 +101,8 @@ ResultatCampagne ExecuterCampagne(Console& console, FenetreTexte& fenetre,
       ExecutionRequete& e = faite.execution;
       e.rang = rang;
       e.ligne = reglages.ligne;
+      // Before it is told: a signal that comes once its line is out names it.
+      NoterRequeteFinie(rang);
       if (reglages.json) {
         sortie << EnJson(e, &faite.releve) << std::endl;
       } else if (reglages.raconter) {
