@@ -1,5 +1,7 @@
 #include "app/OptionsLigne.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -13,6 +15,29 @@
 namespace zef30 {
 
 namespace {
+
+// What is wrong with a line given as "scheme://…" whose scheme the console does not speak: a
+// path of this machine never starts so, and taking it for one would only say "no such file".
+std::string RefuserSchema(std::string_view chemin) {
+  const auto separateur = chemin.find("://");
+  if (separateur == std::string_view::npos || separateur == 0) return {};
+  const std::string_view schema = chemin.substr(0, separateur);
+  const bool lettres =
+      std::isalpha(static_cast<unsigned char>(schema.front())) != 0 &&
+      std::all_of(schema.begin(), schema.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '+' || c == '-' || c == '.';
+      });
+  if (!lettres || EstAdresseReseau(chemin)) return {};
+  std::string minuscules(schema);
+  for (char& c : minuscules) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (minuscules == "telnet") {
+    return "« " + Citer(chemin) +
+           " » : utilisez rfc2217:// (Telnet avec le contrôle du port série) ou tcp://";
+  }
+  return "schéma « " + Citer(schema) +
+         ":// » inconnu : utilisez rfc2217:// (Telnet avec le "
+         "contrôle du port série) ou tcp://";
+}
 
 // "N=PATH" maps port N; anything else is a path for port 1.
 std::string AssocierPort(OptionsConsole& options, const std::string& valeur) {
@@ -32,6 +57,7 @@ std::string AssocierPort(OptionsConsole& options, const std::string& valeur) {
   }
   if (chemin.empty())
     return "--port : il faut un chemin de ligne (--port N=CHEMIN ou --port CHEMIN)";
+  if (const std::string refus = RefuserSchema(chemin); !refus.empty()) return "--port : " + refus;
   if (std::string erreur; EstAdresseReseau(chemin) && !LireAdresseReseau(chemin, erreur)) {
     return "--port : " + erreur;
   }
