@@ -97,7 +97,11 @@ ResultatCampagne ExecuterCampagne(Console& console, FenetreTexte& fenetre,
       if (!reglages.json && reglages.raconter) {
         sortie << "[" << rang << "] " << famille->famille << std::endl;
       }
-      RequeteFaite faite = ExecuterRequete(console, fenetre, requete, *famille);
+      // Said once, on the first turn: the turns after it run the same script.
+      const auto avertir = [&](const std::string& avertissement) {
+        if (tour == 0 && !reglages.json) sortie << avertissement << std::endl;
+      };
+      RequeteFaite faite = ExecuterRequete(console, fenetre, requete, *famille, avertir);
       ExecutionRequete& e = faite.execution;
       e.rang = rang;
       e.ligne = reglages.ligne;
