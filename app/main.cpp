@@ -190,6 +190,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     table.Associer(numeroLigne, chemin);
+    table.Decrire(numeroLigne, "terminal simulé");
     simulateur->Demarrer();
     if (!options.json) {
       std::cout << kProgramme << " : terminal simulé sur " << chemin << " (port " << numeroLigne
