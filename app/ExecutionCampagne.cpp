@@ -248,7 +248,8 @@ int ExecuterSansFenetre(const OptionsConsole& options, Console& console, Fenetre
   fenetre.SuivreEcoutes(erreurs, console.liaison.HorlogeLiaison(),
                         !options.json && ::isatty(STDERR_FILENO) == 1);
   const std::locale locale = LocaleUtilisateur();
-  const ReglagesCampagne reglages = Reglages(options, locale);
+  ReglagesCampagne reglages = Reglages(options, locale);
+  reglages.avertissements = &erreurs;
   ProgressionCampagne progression(erreurs, !options.json && ::isatty(STDERR_FILENO) == 1,
                                   console.liaison.HorlogeLiaison(), Progression(options, requetes),
                                   options.campagne.duree, locale);

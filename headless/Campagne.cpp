@@ -99,7 +99,12 @@ ResultatCampagne ExecuterCampagne(Console& console, FenetreTexte& fenetre,
       }
       // Said once, on the first turn: the turns after it run the same script.
       const auto avertir = [&](const std::string& avertissement) {
-        if (tour == 0 && !reglages.json) sortie << avertissement << std::endl;
+        if (tour != 0) return;
+        if (!reglages.json) {
+          sortie << avertissement << std::endl;
+        } else if (reglages.avertissements != nullptr) {
+          *reglages.avertissements << "zef30-console : " << avertissement << std::endl;
+        }
       };
       RequeteFaite faite = ExecuterRequete(console, fenetre, requete, *famille, avertir);
       ExecutionRequete& e = faite.execution;
