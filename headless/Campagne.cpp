@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "base/Texte.h"
+#include "headless/AttentesPlan.h"
 #include "headless/JournalCampagne.h"
 #include "link/Signaux.h"
 #include "link/TraceLigne.h"
@@ -110,6 +111,7 @@ ResultatCampagne ExecuterCampagne(Console& console, FenetreTexte& fenetre,
       ExecutionRequete& e = faite.execution;
       e.rang = rang;
       e.ligne = reglages.ligne;
+      JugerEtape(e, requete.attentes, faite.releve);
       // Before it is told: a signal that comes once its line is out names it.
       NoterRequeteFinie(rang);
       if (reglages.json) {

@@ -104,10 +104,16 @@ std::optional<std::vector<RequeteScriptee>> LireScript(std::string_view texte,
     const std::string_view ligne = SansBlancs(brut, " \t\r");
     if (!liste && (ligne.empty() || ligne.front() == '#')) continue;
     RequeteScriptee requete;
-    if (!LireRequete(ligne, requete, erreur)) {
+    // The request, then what its step expects after "=>", when it says.
+    const auto fleche = ligne.find("=>");
+    std::optional<std::vector<Condition>> attentes;
+    if (!LireRequete(ligne.substr(0, fleche), requete, erreur) ||
+        (fleche != std::string_view::npos &&
+         !(attentes = LireAttentes(ligne.substr(fleche + 2), erreur)))) {
       erreur = (liste ? "requête " : "ligne ") + std::to_string(numero) + " : " + erreur;
       return std::nullopt;
     }
+    if (attentes) requete.attentes = std::move(*attentes);
     requetes.push_back(std::move(requete));
   }
   if (requetes.empty()) {
@@ -187,6 +193,7 @@ RequeteFaite ExecuterRequete(Console& console, FenetreTexte& fenetre,
   e.ligneEtat = DernierEtat(faite.releve);
   e.numeroSerie = issue->numeroSerie;
   e.ecouteSurLimite = issue->ecouteSurLimite;
+  e.code = issue->code;
   return faite;
 }
 
