@@ -208,4 +208,13 @@ std::string DireEcarts(const std::vector<ConditionJugee>& conditions) {
   return dit;
 }
 
+std::string DireConditions(const std::vector<ConditionJugee>& conditions) {
+  std::string dit;
+  for (const ConditionJugee& c : conditions) {
+    dit += (c.tenue ? "✓ " : "✗ ") + c.condition +
+           (c.tenue ? "" : " — obtenu : « " + c.obtenu + " »") + "\n";
+  }
+  return dit;
+}
+
 }  // namespace zef30

@@ -47,4 +47,8 @@ void JugerEtape(ExecutionRequete& execution, const std::vector<Condition>& atten
 // présente »" for each condition that did not hold, separated by " — ".
 std::string DireEcarts(const std::vector<ConditionJugee>& conditions);
 
+// Every condition, one a line: "✓ réussie", "✗ résultat contient « Carte absente » — obtenu :
+// « Demande de Switch = Carte présente »".
+std::string DireConditions(const std::vector<ConditionJugee>& conditions);
+
 }  // namespace zef30

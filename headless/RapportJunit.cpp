@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "headless/AttentesPlan.h"
 #include "headless/TexteXml.h"
 
 namespace zef30 {
@@ -92,7 +93,8 @@ std::string RapportJunit(const ParcoursExecutions& parcourir, const std::string&
         return;
       }
       xml += ">\n      <failure" + Attribut("message", e.raison) + Attribut("type", "ÉCHEC") + ">" +
-             EchapperXml("résultat : " + e.ligneResultat + "\nétat : " + e.ligneEtat) +
+             EchapperXml(DireConditions(e.conditions) + "résultat : " + e.ligneResultat +
+                         "\nétat : " + e.ligneEtat) +
              "</failure>\n    </testcase>\n";
     });
     for (const std::string& phrase : phrases[ligne]) {

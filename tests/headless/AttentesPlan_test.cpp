@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "headless/FenetreTexte.h"
+#include "headless/RapportHtml.h"
+#include "headless/RapportJunit.h"
 #include "headless/RequetesScriptees.h"
 #include "tests/support/Executions.h"
 
@@ -118,6 +120,36 @@ TEST(AttentesPlan, AStepPassesWhenEveryConditionHoldsWhateverItsRequestGave) {
     ASSERT_TRUE(relu);
     EXPECT_EQ(EnJson(*relu, nullptr), EnJson(e, nullptr));
   }
+}
+
+// The reports say of each judged step what it expected; what did not hold is marked, with what
+// came instead.
+TEST(AttentesPlan, ReportsSayWhatWasExpectedAndWhatCame) {
+  ExecutionRequete tenue = essai::Execution("switch", 0, 20);
+  tenue.conditions = {{"réussie", true, "réussie"}};
+  ExecutionRequete manquee = essai::Execution("switch", 0, 20, "attendu : x");
+  manquee.conditions = {{"réussie", true, "réussie"},
+                        {"résultat contient « Carte absente »", false, "Carte <présente>"}};
+  const std::vector<ExecutionRequete> runs = {tenue, manquee, essai::Execution("switch", 0, 20)};
+  const std::string html = RapportHtml(runs, ResumerCampagne(runs), {});
+  const std::string junit = RapportJunit(runs, "t");
+  const struct {
+    const std::string& rapport;
+    std::string dit;
+  } cas[] = {
+      {html, "<h2>Étapes du plan</h2>"},
+      {html, "<td>conforme</td><td><span>réussie</span></td>"},
+      {html,
+       "<td>NON CONFORME</td><td><span>réussie</span><br><span class=\"manque\">résultat "
+       "contient « Carte absente » — obtenu : « Carte &lt;présente&gt; »</span></td>"},
+      {junit,
+       "✓ réussie\n✗ résultat contient « Carte absente » — obtenu : « Carte &lt;présente&gt; "
+       "»\nrésultat : "},
+  };
+  for (const auto& k : cas) EXPECT_NE(k.rapport.find(k.dit), std::string::npos) << k.dit;
+  // The step that expected nothing is in no table of steps.
+  EXPECT_EQ(html.find("switch #" + std::to_string(runs[2].rang) + "</td><td>conforme"),
+            std::string::npos);
 }
 
 }  // namespace
