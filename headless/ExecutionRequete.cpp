@@ -189,6 +189,7 @@ std::string EnJson(const ExecutionRequete& e, const Releve* releve) {
                      ",\"reussie\":" + (e.reussie ? "true" : "false") +
                      ",\"issue\":" + EnChaineJson(NomGenreIssue(GenreEcrit(e)));
   if (e.ligne != 0) json += ",\"ligne\":" + std::to_string(e.ligne);
+  if (!e.titre.empty()) json += ",\"titre\":" + EnChaineJson(e.titre);
   // To the nanosecond, so that the record read back is the same.
   json += ",\"debut\":" + SecondesMachine(SecondesDe(e.debut), 9) +
           ",\"fin\":" + SecondesMachine(SecondesDe(e.fin), 9) +
@@ -219,6 +220,10 @@ std::string EnJson(const ExecutionRequete& e, const Releve* releve) {
   return json + "}";
 }
 
+std::string NomEtape(const ExecutionRequete& e) {
+  return (e.titre.empty() ? "" : e.titre + " — ") + e.famille + " #" + std::to_string(e.rang);
+}
+
 ParcoursExecutions Parcourir(const std::vector<ExecutionRequete>& executions) {
   return [&executions](const LecteurExecutions& lire) {
     for (const auto& e : executions) lire(e);
@@ -241,6 +246,7 @@ std::optional<ExecutionRequete> LireExecutionJson(std::string_view ligne) {
   e.rang = *rang;
   e.ligne = numeroLigne.value_or(0);
   e.famille = champ("requete");
+  e.titre = champ("titre");
   e.debut = InstantDe(*debut);
   e.fin = InstantDe(*fin);
   e.reussie = champ("reussie") == "true";

@@ -25,8 +25,9 @@ struct ConditionJugee {
 // request ends.
 struct ExecutionRequete {
   std::string famille;
-  int rang = 0;   // its place in the run, from 1, over every turn of the script
-  int ligne = 0;  // the port number of its line in a campaign over several lines, 0 otherwise
+  int rang = 0;       // its place in the run, from 1, over every turn of the script
+  int ligne = 0;      // the port number of its line in a campaign over several lines, 0 otherwise
+  std::string titre;  // what its plan names its step; empty: nothing
   // On the monotonic clock: from the click to the result.
   Horloge::Instant debut{};
   Horloge::Instant fin{};
@@ -47,6 +48,9 @@ struct ExecutionRequete {
 
   double Duree() const { return std::chrono::duration<double>(fin - debut).count(); }
 };
+
+// How reports name it: "validite #3", or with its step's title "Refus — validite #3".
+std::string NomEtape(const ExecutionRequete& execution);
 
 // The records of a run, given one at a time to the reader, in the order they were made: read
 // back from a file that holds them, or from memory. Each call goes through all of them again.

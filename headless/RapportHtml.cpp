@@ -89,9 +89,8 @@ std::string NomBandeSvg(int haut, int bande, const ResumeFamille& f) {
 std::string Marque(const ExecutionRequete& e, double x, double y) {
   return std::string("<circle class=\"") + (e.reussie ? "ok" : "echec") + "\" cx=\"" + Nombre(x) +
          "\" cy=\"" + Nombre(y) + "\" r=\"3\"><title>" +
-         EchapperXml(e.famille + " #" + std::to_string(e.rang) +
-                     (e.ligne != 0 ? ", ligne " + std::to_string(e.ligne) : "") + " : " +
-                     Secondes(e.Duree()) + (e.reussie ? "" : " — " + e.raison)) +
+         EchapperXml(NomEtape(e) + (e.ligne != 0 ? ", ligne " + std::to_string(e.ligne) : "") +
+                     " : " + Secondes(e.Duree()) + (e.reussie ? "" : " — " + e.raison)) +
          "</title></circle>\n";
 }
 
@@ -283,8 +282,7 @@ std::string RapportHtml(const ParcoursExecutions& parcourir, const ResumeCampagn
     if (e.conditions.empty()) return;
     if (++jugees > kEtapesMontrees) return;
     ++montrees;
-    etapes += "<tr>" + Cellule(e.ligne == 0 ? "" : std::to_string(e.ligne)) +
-              Cellule(e.famille + " #" + std::to_string(e.rang)) +
+    etapes += "<tr>" + Cellule(e.ligne == 0 ? "" : std::to_string(e.ligne)) + Cellule(NomEtape(e)) +
               Cellule(e.reussie ? "conforme" : "NON CONFORME") + CelluleConditions(e.conditions) +
               Cellule(Secondes(e.Duree()), true) + "</tr>\n";
   });
@@ -318,10 +316,9 @@ std::string RapportHtml(const ParcoursExecutions& parcourir, const ResumeCampagn
     html +=
         "<tr>" +
         Cellule("+" + Secondes(std::chrono::duration<double>(e->debut - origine).count()), true) +
-        Cellule(e->ligne == 0 ? "" : std::to_string(e->ligne)) +
-        Cellule(e->famille + " #" + std::to_string(e->rang)) + Cellule(e->raison) +
-        Cellule(e->ligneResultat) + Cellule(e->ligneEtat) + CelluleConditions(e->conditions) +
-        "</tr>\n";
+        Cellule(e->ligne == 0 ? "" : std::to_string(e->ligne)) + Cellule(NomEtape(*e)) +
+        Cellule(e->raison) + Cellule(e->ligneResultat) + Cellule(e->ligneEtat) +
+        CelluleConditions(e->conditions) + "</tr>\n";
   }
   return html + "</table>\n</body>\n</html>\n";
 }

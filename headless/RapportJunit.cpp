@@ -86,8 +86,8 @@ std::string RapportJunit(const ParcoursExecutions& parcourir, const std::string&
     // One line's cases at a time, read back in the order they ran.
     parcourir([&, ligne = ligne](const ExecutionRequete& e) {
       if (e.ligne != ligne) return;
-      xml += "    <testcase" + Attribut("name", e.famille + " #" + std::to_string(e.rang)) +
-             Attribut("classname", e.famille) + Attribut("time", SecondesMachine(e.Duree()));
+      xml += "    <testcase" + Attribut("name", NomEtape(e)) + Attribut("classname", e.famille) +
+             Attribut("time", SecondesMachine(e.Duree()));
       if (e.reussie) {
         xml += "/>\n";
         return;

@@ -99,11 +99,21 @@ std::optional<std::vector<RequeteScriptee>> LireScript(std::string_view texte,
   std::vector<RequeteScriptee> requetes;
   const bool liste = texte.find('\n') == std::string_view::npos;
   int numero = 0;
+  // A comment names the steps after it, up to the next; of a block of comments, its first line.
+  std::string titre;
+  bool commentaires = false;
   for (const std::string_view brut : liste ? Decouper(texte, ",") : DecouperLignes(texte)) {
     ++numero;
     const std::string_view ligne = SansBlancs(brut, " \t\r");
-    if (!liste && (ligne.empty() || ligne.front() == '#')) continue;
+    if (!liste && (ligne.empty() || ligne.front() == '#')) {
+      const std::string_view dit = ligne.empty() ? "" : SansBlancs(ligne.substr(1), " \t#");
+      if (!commentaires && !dit.empty()) titre = VersUtf8Valide(dit);
+      commentaires = !ligne.empty();
+      continue;
+    }
+    commentaires = false;
     RequeteScriptee requete;
+    requete.titre = titre;
     // The request, then what its step expects after "=>", when it says.
     const auto fleche = ligne.find("=>");
     std::optional<std::vector<Condition>> attentes;

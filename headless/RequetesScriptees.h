@@ -25,6 +25,7 @@ struct RequeteScriptee {
   std::optional<bool> modeVente;       // Option1 "Mode Vente" (false: "Mode Vidéo")
   std::optional<double> duree;         // seconds before "Sortie Ecoute" is clicked
   std::vector<Condition> attentes;     // after "=>": what its step expects; none, as it ends
+  std::string titre;                   // of the comment that names its step; empty: none
 };
 
 // A script: the lines of a file ("validite prix=1250 dossier=12 ecran=oui mode=video",

@@ -122,6 +122,30 @@ TEST(AttentesPlan, AStepPassesWhenEveryConditionHoldsWhateverItsRequestGave) {
   }
 }
 
+// A comment names the steps that follow it in the reports, up to the next comment.
+TEST(AttentesPlan, ACommentNamesTheStepsThatFollow) {
+  const struct {
+    std::string plan, titres;  // each step's title, "-" for none
+  } cas[] = {
+      {"switch\n# Refus\nvalidite\nswitch\n", "- Refus Refus"},
+      {"# Refus\n# la carte 2\nvalidite\n\n#   Switch  \nswitch\n", "Refus Switch"},
+      {"# Refus\nvalidite\n#\nswitch\n", "Refus Refus"},
+      {"## Refus \xE9tranger\nvalidite\n", "Refus étranger"},
+      {"switch,validite", "- -"},
+  };
+  for (const auto& k : cas) {
+    std::string erreur, titres;
+    for (const auto& r : LireScript(k.plan, erreur).value_or(std::vector<RequeteScriptee>{}))
+      titres += (titres.empty() ? "" : " ") + (r.titre.empty() ? "-" : r.titre);
+    EXPECT_EQ(titres, k.titres) << k.plan << erreur;
+  }
+  ExecutionRequete e = essai::Execution("validite", 0, 5);
+  e.titre = "Refus";
+  EXPECT_NE(RapportJunit({e}, "t").find("name=\"Refus — validite #" + std::to_string(e.rang)),
+            std::string::npos);
+  EXPECT_EQ(LireExecutionJson(EnJson(e, nullptr))->titre, "Refus");
+}
+
 // The reports say of each judged step what it expected; what did not hold is marked, with what
 // came instead.
 TEST(AttentesPlan, ReportsSayWhatWasExpectedAndWhatCame) {
