@@ -24,11 +24,11 @@
 #include "headless/LectureTrace.h"
 #include "headless/RequetesScriptees.h"
 #include "link/Liaison.h"
+#include "link/NommeurTrames.h"
 #include "link/PortAiguillage.h"
 #include "link/PortTrace.h"
 #include "link/Signaux.h"
 #include "link/TablePorts.h"
-#include "requests/DecodeurTrames.h"
 #include "simulator/LectureScenario.h"
 #include "simulator/TerminalSimule.h"
 #ifdef ZEF30_FENETRE

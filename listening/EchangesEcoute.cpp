@@ -6,10 +6,10 @@
 #include <string_view>
 
 #include "base/Texte.h"
-#include "link/Trame.h"
 #include "listening/Ecoute.h"
 #include "listening/EcoutePaiement.h"
 #include "listening/EcouteTerminal.h"
+#include "protocol/Trame.h"
 
 namespace zef30 {
 

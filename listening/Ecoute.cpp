@@ -4,7 +4,7 @@
 #include <chrono>
 
 #include "base/Texte.h"
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 
 namespace zef30 {
 

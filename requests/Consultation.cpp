@@ -1,8 +1,8 @@
 #include "requests/Consultation.h"
 
 #include "base/Texte.h"
-#include "link/Trame.h"
-#include "requests/DispositionsMessages.h"
+#include "protocol/DispositionsMessages.h"
+#include "protocol/Trame.h"
 #include "requests/LigneResultat.h"
 
 namespace zef30 {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "link/Trame.h"
-#include "requests/DecodeurTrames.h"
+#include "link/NommeurTrames.h"
+#include "protocol/Trame.h"
 
 namespace zef30 {
 

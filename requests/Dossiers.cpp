@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/Texte.h"
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 #include "receipts/Tickets.h"
 #include "requests/LigneResultat.h"
 #include "requests/Paiement.h"

@@ -4,10 +4,10 @@
 
 #include "base/Texte.h"
 #include "listening/EchangesEcoute.h"
+#include "protocol/TablesResultats.h"
 #include "receipts/Tickets.h"
 #include "requests/LigneResultat.h"
 #include "requests/Paiement.h"
-#include "requests/TablesResultats.h"
 #include "requests/Validite.h"
 
 namespace zef30 {

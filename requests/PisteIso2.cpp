@@ -3,9 +3,9 @@
 #include <string>
 
 #include "base/Texte.h"
-#include "link/Trame.h"
 #include "listening/EchangesEcoute.h"
-#include "requests/DispositionsMessages.h"
+#include "protocol/DispositionsMessages.h"
+#include "protocol/Trame.h"
 #include "requests/LigneResultat.h"
 
 namespace zef30 {

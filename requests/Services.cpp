@@ -5,7 +5,7 @@
 #include "base/Texte.h"
 #include "console/FichiersConsole.h"
 #include "listening/EchangesEcoute.h"
-#include "requests/DispositionsMessages.h"
+#include "protocol/DispositionsMessages.h"
 #include "requests/LigneResultat.h"
 
 namespace zef30 {

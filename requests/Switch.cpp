@@ -3,8 +3,8 @@
 #include <string>
 
 #include "base/Texte.h"
-#include "link/Trame.h"
-#include "requests/DispositionsMessages.h"
+#include "protocol/DispositionsMessages.h"
+#include "protocol/Trame.h"
 #include "requests/LigneResultat.h"
 
 namespace zef30 {

@@ -3,7 +3,7 @@
 #include "base/Texte.h"
 #include "console/FichiersConsole.h"
 #include "listening/EchangesEcoute.h"
-#include "requests/DispositionsMessages.h"
+#include "protocol/DispositionsMessages.h"
 #include "requests/LigneResultat.h"
 #include "requests/RapportsTerminal.h"
 
@@ -44,14 +44,6 @@ long SuiteBlocTelecollecte(std::string_view reponse, long o, std::string& texte,
   return kTailleBloc + kTailleRemise * remises;
 }
 }  // namespace
-
-std::string TraduireCodeTelecollecte(std::string_view code) {
-  if (code == "0") return "télécollecte OK";
-  if (code == "1") return "télécollecte incomplète";
-  if (code == "2") return kAppelErrone;
-  if (code == "3") return kPasDAppel;
-  return {};
-}
 
 std::string ConstruireRapportTelecollecte(std::string_view reponse, const FormatMontant& format) {
   return ConstruireRapport(reponse, [&](std::string_view r, long o, std::string& texte) {

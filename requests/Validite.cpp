@@ -6,10 +6,10 @@
 #include "base/Texte.h"
 #include "console/FichiersConsole.h"
 #include "listening/EchangesEcoute.h"
+#include "protocol/TablesResultats.h"
 #include "receipts/Tickets.h"
 #include "requests/LigneResultat.h"
 #include "requests/Paiement.h"
-#include "requests/TablesResultats.h"
 
 namespace zef30 {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/Texte.h"
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 #include "simulator/MemoirePaiement.h"
 
 namespace zef30::simulateur {

@@ -24,7 +24,7 @@
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "link/TablePorts.h"
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 #include "simulator/Deroulement.h"
 #include "simulator/TraficEcoute.h"
 #include "window/FenPresentation.h"

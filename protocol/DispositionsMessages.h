@@ -135,6 +135,10 @@ std::string TraduireEtatFichier(const std::string& code);
 // An ISO 2 read's status digit: "0" the track was read, "1" to "9" why not.
 std::string TraduireEtatIso2(const std::string& code);
 
+// Whether a display frame is one whose first line the validity listener hides: it may hold what
+// the card holder types.
+bool AffichageDeCode(std::string_view trame);
+
 // A card number as people may see it: its first six and last four digits, the rest as "•", in
 // groups of four ("4970 10•• •••• 1234"); a number shorter than eleven shows only "•".
 std::string MasquerCarte(std::string_view numero);

@@ -1,11 +1,10 @@
-#include "requests/DispositionsMessages.h"
+#include "protocol/DispositionsMessages.h"
 
 #include <algorithm>
 
 #include "base/Texte.h"
-#include "link/Trame.h"
-#include "requests/TablesResultats.h"
-#include "requests/Telecollecte.h"
+#include "protocol/TablesResultats.h"
+#include "protocol/Trame.h"
 
 namespace zef30 {
 
@@ -292,6 +291,11 @@ std::string ComposerMessage(const Disposition& disposition,
     message.replace(debut, valeur.size(), valeur);
   }
   return message;
+}
+
+bool AffichageDeCode(std::string_view trame) {
+  return trame.find("EUR") != std::string_view::npos &&
+         trame.find("CODE") != std::string_view::npos;
 }
 
 std::string MasquerCarte(std::string_view numero) {
