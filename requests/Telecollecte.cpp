@@ -52,8 +52,8 @@ std::string ConstruireRapportTelecollecte(std::string_view reponse, const Format
 }
 
 std::optional<std::string> JugerTelecollecte(std::string_view reponse) {
-  const Disposition& d = DispositionDe(Message::ReponseTelecollecte);
-  const auto champ = [&](std::string_view nom) { return LireChamp(d, nom, reponse); };
+  constexpr auto kReponse = Message::ReponseTelecollecte;
+  const auto champ = [&](NomChamp<kReponse> nom) { return LireChamp<kReponse>(nom, reponse); };
   const std::string nombre = champ("nombre d’acquéreurs");
   const bool deux = nombre == "02";
   const std::string code1 = champ("code 1");
