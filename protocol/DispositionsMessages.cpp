@@ -22,6 +22,7 @@ std::string TraduireSuite(const std::string& code) {
 std::string TraduireTelecollecte(const std::string& code) { return TraduireCodeTelecollecte(code); }
 
 void dispositions::ChampInconnu(std::string_view) {}
+void recu::ChampRecuInconnu(std::string_view) {}
 
 const TableDispositions& DispositionsConsole() {
   static const TableDispositions table(dispositions::kTable.begin(), dispositions::kTable.end());

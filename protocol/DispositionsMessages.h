@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "protocol/Recu.h"
 #include "protocol/TablesResultats.h"
 #include "protocol/Trame.h"
 
@@ -66,6 +67,10 @@ class ListeFixe {
   constexpr const T* end() const { return elements_.data() + taille_; }
   constexpr std::size_t size() const { return taille_; }
   constexpr bool empty() const { return taille_ == 0; }
+  constexpr void Ajouter(const T& element) {
+    if (taille_ == N) throw "ListeFixe: plus d’éléments que de place";
+    elements_[taille_++] = element;
+  }
   constexpr T& front() { return elements_[0]; }
   constexpr const T& front() const { return elements_[0]; }
 
@@ -146,6 +151,8 @@ struct Disposition {
   std::string_view demande = {};
   // An answer whose data length L is always the same: that length (0: it varies).
   long longueur = 0;
+  // An accepted payment answer: where the merchant receipt it carries begins (0: none).
+  long recu = 0;
   ChampsMessage champs = {};
   ListeFixe<GroupeChamps, 1> groupes = {};
 };
@@ -160,11 +167,19 @@ inline constexpr ChampMessage kStatutVerdict{
 inline constexpr ChampMessage kNombreBlocs{
     .nom = "nombre de blocs", .position = 10, .longueur = 2, .lecture = L::Nombre};
 
-// The status and the card of a payment answer, wherever its form puts them.
-constexpr ChampsMessage ChampsCarte(TexteCode statut, long carte, long date) {
-  return {{.nom = "statut", .position = 7, .longueur = 1, .lecture = L::Code, .texte = statut},
-          {.nom = "carte", .position = carte, .longueur = 16, .lecture = L::Carte},
-          {.nom = "fin de validité", .position = date, .longueur = 4, .lecture = L::Date}};
+// A payment answer's card and its end of validity, read where its receipt holds them.
+constexpr Disposition AvecCarte(Disposition d) {
+  constexpr ZoneRecu carte = Recu(FormeRecu::Enregistrement, "carte");
+  constexpr ZoneRecu fin = Recu(FormeRecu::Enregistrement, "fin de validité");
+  d.champs.Ajouter({.nom = "carte",
+                    .position = d.recu + carte.position,
+                    .longueur = carte.longueur,
+                    .lecture = Lecture::Carte});
+  d.champs.Ajouter({.nom = "fin de validité",
+                    .position = d.recu + fin.position,
+                    .longueur = fin.longueur,
+                    .lecture = Lecture::Date});
+  return d;
 }
 
 constexpr ChampMessage Code(std::string_view nom, long position, long longueur, TexteCode texte) {
@@ -249,40 +264,40 @@ inline constexpr std::array kTable = {
         .debut = "AL011",
         .longueurDemande = 29,
         .champs = {Montant(6), Devise(14), Nombre("dossier", 17, 12), Fixe("fin", 29, "1")}},
-    Disposition{.message = M::ReponseEnregistrement,
-                .nom = "Al réponse d’enregistrement (dossier)",
-                .reponse = true,
-                .debut = "Al",
-                .longueurDemande = 29,
-                .demande = "AL011",
-                .champs = ChampsCarte(&TraduireEtatDemEnr, 188, 211)},
+    AvecCarte({.message = M::ReponseEnregistrement,
+               .nom = "Al réponse d’enregistrement (dossier)",
+               .reponse = true,
+               .debut = "Al",
+               .longueurDemande = 29,
+               .demande = "AL011",
+               .recu = 29,
+               .champs = {Code("statut", 7, 1, &TraduireEtatDemEnr)}}),
     Disposition{.message = M::DemandeEnregistrementSimple,
                 .nom = "AL enregistrement",
                 .debut = "AL011",
                 .longueurDemande = 16,
                 .champs = {Montant(6), Devise(14)}},
-    Disposition{.message = M::ReponseEnregistrementSimple,
-                .nom = "Al réponse d’enregistrement",
-                .reponse = true,
-                .debut = "Al",
-                .longueurDemande = 16,
-                .demande = "AL011",
-                .champs = ChampsCarte(&TraduireEtatDemEnr, 176, 199)},
+    AvecCarte({.message = M::ReponseEnregistrementSimple,
+               .nom = "Al réponse d’enregistrement",
+               .reponse = true,
+               .debut = "Al",
+               .longueurDemande = 16,
+               .demande = "AL011",
+               .recu = 17,
+               .champs = {Code("statut", 7, 1, &TraduireEtatDemEnr)}}),
     Disposition{.message = M::DemandeValidite,
                 .nom = "AK validité (dossier)",
                 .debut = "AK0290",
                 .champs = {Montant(7), Fixe("forme", 15, "10"), Devise(17), Fixe("type", 20, "2D"),
                            Nombre("dossier", 22, 12), Fixe("fin", 34, "1")}},
-    Disposition{
-        .message = M::ReponseValidite,
-        .nom = "Ak réponse de validité",
-        .reponse = true,
-        .debut = "Ak",
-        .demande = "AK0290",
-        .champs = {Code("statut", 7, 1, &TraduireEtatDemVal),
-                   Code("diagnostic", 8, 2, &TraduireDiagnostic),
-                   {.nom = "carte", .position = 193, .longueur = 16, .lecture = L::Carte},
-                   {.nom = "fin de validité", .position = 216, .longueur = 4, .lecture = L::Date}}},
+    AvecCarte({.message = M::ReponseValidite,
+               .nom = "Ak réponse de validité",
+               .reponse = true,
+               .debut = "Ak",
+               .demande = "AK0290",
+               .recu = 34,
+               .champs = {Code("statut", 7, 1, &TraduireEtatDemVal),
+                          Code("diagnostic", 8, 2, &TraduireDiagnostic)}}),
     Disposition{
         .message = M::DemandeValiditeForfait,
         .nom = "AK validité (forfait)",
@@ -348,16 +363,13 @@ inline constexpr std::array kTable = {
                 .nom = "AJ information de dossier",
                 .debut = "AJ01408",
                 .champs = {Nombre("dossier", 8, 12)}},
-    Disposition{
-        .message = M::ReponseInfoDossier,
-        .nom = "Aj information de dossier",
-        .reponse = true,
-        .debut = "Aj",
-        .demande = "AJ01408",
-        .champs = {kStatutVerdict,
-                   Code("dossier", 10, 1, &TraduireDossierTrouve),
-                   {.nom = "carte", .position = 191, .longueur = 16, .lecture = L::Carte},
-                   {.nom = "fin de validité", .position = 214, .longueur = 4, .lecture = L::Date}}},
+    AvecCarte({.message = M::ReponseInfoDossier,
+               .nom = "Aj information de dossier",
+               .reponse = true,
+               .debut = "Aj",
+               .demande = "AJ01408",
+               .recu = 32,
+               .champs = {kStatutVerdict, Code("dossier", 10, 1, &TraduireDossierTrouve)}}),
     Disposition{.message = M::DemandePisteIso2, .nom = "AG piste ISO 2", .debut = "AG000"},
     Disposition{.message = M::ReponsePisteIso2,
                 .nom = "Ag réponse de piste ISO 2",
@@ -478,6 +490,14 @@ consteval long LongueurDonnees() {
 template <Message M>
 consteval int LongueurTrame() {
   return static_cast<int>(LongueurDonnees<M>()) + kSupplementTrame;
+}
+
+// Where the receipt of message M's accepted answer begins, counted from its STX.
+template <Message M>
+consteval long DebutRecu() {
+  static_assert(dispositions::kTable[static_cast<std::size_t>(M)].recu > 0,
+                "this answer carries no receipt");
+  return dispositions::kTable[static_cast<std::size_t>(M)].recu;
 }
 
 // A message as its layout writes it: its head, then every field at its place, from `valeurs` by

@@ -114,8 +114,7 @@ std::int16_t DemanderInfoDossier(Console& console) {
       LireChamp<kReponse>("dossier", reponse) != "1") {
     return 1;
   }
-  constexpr long kDebut = 32;
-  etat.TexteTicket = ConstruireTicketDossier(reponse, kDebut);
+  etat.TexteTicket = ConstruireTicketDossier(reponse, DebutRecu<Message::ReponseInfoDossier>());
   // The card of this dossier, not whatever an earlier payment left in the boxes.
   ReleverCarte(etat, reponse, d);
   return 0;

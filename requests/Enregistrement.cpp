@@ -48,7 +48,8 @@ std::int16_t DemanderEnregistrement(Console& console, bool ecouter) {
   const std::string statut = LireChamp<Message::ReponseEnregistrement>("statut", reponse);
   if (statut == "0") {
     ReleverCarte(console.etat, reponse, d);
-    console.etat.TexteTicket = ConstruireTicketEnregistrement(reponse, 29);
+    console.etat.TexteTicket =
+        ConstruireTicketEnregistrement(reponse, DebutRecu<Message::ReponseEnregistrement>());
     return 0;
   }
   if (statut == "6") {
