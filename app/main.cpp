@@ -24,7 +24,6 @@
 #include "headless/LectureTrace.h"
 #include "headless/RequetesScriptees.h"
 #include "link/Liaison.h"
-#include "link/NommeurTrames.h"
 #include "link/PortAiguillage.h"
 #include "link/PortTrace.h"
 #include "link/Signaux.h"
@@ -200,10 +199,9 @@ int main(int argc, char** argv) {
   // A device of this machine, or a line served over the network, as each number is mapped.
   zef30::PortAiguillage ligne(table);
   // The tap is always there, for the Trace window; it writes a file only with --trace. Each
-  // frame goes into it in words too, from the layouts of the requests.
-  zef30::DecodeurTrames decodeur;
+  // frame goes into it in words too, from the layouts of the messages.
   zef30::PortTrace port(ligne, horloge, DebutMural());
-  port.Decoder(zef30::DecodeurPourTrace(decodeur));
+  port.NommerTrames();
   if (options.fichierTrace) {
     std::string erreur;
     if (!port.EcrireDans(*options.fichierTrace, erreur)) return Refuser("--trace " + erreur);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <map>
 
-#include "headless/TexteXml.h"
+#include "base/Xml.h"
 
 namespace zef30 {
 
