@@ -77,6 +77,18 @@ std::string ComposerMessage(const Disposition& disposition, std::span<const Vale
   return message;
 }
 
+void EcrireChamp(std::string& donnees, const ChampMessage& champ, long decalage,
+                 std::string_view valeur) {
+  constexpr long kDebutDonnees = 7;
+  const auto debut =
+      static_cast<std::size_t>(std::max(0L, decalage + champ.position - kDebutDonnees));
+  const auto longueur = static_cast<std::size_t>(champ.longueur);
+  if (donnees.size() < debut + longueur) donnees.resize(debut + longueur, ' ');
+  const std::string_view ajuste = valeur.substr(0, std::min(valeur.size(), longueur));
+  donnees.replace(debut, ajuste.size(), ajuste);
+  donnees.replace(debut + ajuste.size(), longueur - ajuste.size(), longueur - ajuste.size(), ' ');
+}
+
 bool AffichageDeCode(std::string_view trame) {
   return trame.find("EUR") != std::string_view::npos &&
          trame.find("CODE") != std::string_view::npos;
