@@ -70,7 +70,4 @@ std::string CheminJournal(const std::string& dossier, const std::string& horodat
 // are gone through; the reason in `erreur` when it cannot be read.
 std::optional<ParcoursExecutions> LireJournal(const std::string& chemin, std::string& erreur);
 
-// A write's failure as people read it: "plus de place", "fichier trop grand"…
-std::string RaisonEcriture(int numeroErreur);
-
 }  // namespace zef30

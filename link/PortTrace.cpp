@@ -36,7 +36,7 @@ bool PortTrace::EcrireDans(const std::string& chemin, std::string& erreur) {
   }
   const off_t fin = ::lseek(fd, 0, SEEK_END);
   if (fin < 0 || EcrireTout(fd, entete_ + "\n", fin).erreur != 0) {
-    erreur = chemin + " : trace impossible à écrire : " + std::strerror(errno);
+    erreur = chemin + " : trace impossible à écrire : " + DecrireErreur(errno);
     ::close(fd);
     return false;
   }

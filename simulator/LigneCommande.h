@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/OptionsDecrites.h"
 #include "simulator/Scenario.h"
 
 namespace zef30::simulateur {
@@ -22,6 +23,10 @@ struct OptionsSimulateur {
 // sense or the scenario file cannot be read.
 bool AnalyserLigneCommande(const std::vector<std::string>& arguments, OptionsSimulateur& options,
                            std::string& erreur);
+
+// Every option of zef30-simulator, described once: --help and the manual page are made from it.
+std::vector<OptionDecrite> OptionsSimulateurDecrites();
+Synopsis SynopsisSimulateur();
 
 std::string TexteAide();
 
