@@ -5,19 +5,9 @@
 #include <utility>
 #include <vector>
 
-namespace zef30 {
+#include "headless/CommandeSansFenetre.h"
 
-// The options of a headless run that make it a campaign, and how it is told.
-struct OptionsCampagne {
-  int repetitions = 1;                 // --repeat N: turns of the script; 0 until --for or Ctrl-C
-  std::optional<double> duree;         // --for DURÉE, in seconds
-  std::vector<int> lignes;             // --lines 1,2,3: port numbers, one process a line
-  std::optional<std::string> junit;    // --junit FILE
-  std::optional<std::string> rapport;  // --report FILE.html
-  std::optional<std::string> depuisJournal;  // --report-from JOURNAL.jsonl
-  bool bavard = false;                       // --verbose: the whole story of each request
-  bool repetitionsDonnees = false;
-};
+namespace zef30 {
 
 // Whether `nom` is one of these options and takes a value.
 bool OptionCampagneAvecValeur(const std::string& nom);

@@ -19,7 +19,7 @@
 #include "base/Horloge.h"
 #include "console/Console.h"
 #include "console/Demarrage.h"
-#include "console/FichiersConsole.h"
+#include "console/Poste.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "protocol/Trame.h"
@@ -61,9 +61,7 @@ struct DossierTemporaire {
 // A whole console whose port 1 is `chemin`, on the system's clock.
 struct ConsoleReelle {
   explicit ConsoleReelle(const std::string& chemin)
-      : port(PortUn(chemin)),
-        liaison(port, horloge, etat.NumeroPortCom),
-        fichiers(dossier.chemin, fenetre) {
+      : port(PortUn(chemin)), poste(port, horloge, fenetre, dossier.chemin) {
     SignalerErreursPort(liaison, fenetre);
   }
 
@@ -76,12 +74,12 @@ struct ConsoleReelle {
 
   DossierTemporaire dossier;
   HorlogeSysteme horloge;
-  EtatConsole etat;
   PortPosix port;
-  Liaison liaison;
   essai::FenetreMemoire fenetre;
-  FichiersConsole fichiers;
-  Console console{etat, liaison, fenetre, fichiers};
+  Poste poste;
+  EtatConsole& etat = poste.etat;
+  Liaison& liaison = poste.liaison;
+  Console& console = poste.console;
 };
 
 // The simulated terminal on its thread and a console on its pseudo-terminal.
@@ -325,17 +323,28 @@ TEST_F(ConsoleSurPseudoTerminal, ALineHeldByOneConsoleIsRefusedToAnother) {
   console_->port.Fermer();
   EXPECT_EQ(seconde.Switch(), "Demande de Switch = Carte présente") << "once the first let it go";
   seconde.port.Fermer();
+}
 
-  // Exclusive mode that nobody's lock goes with is told in words that say how to free the line.
-  const int sansVerrou = ::open(chemin_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+// Exclusive mode that nobody's lock goes with is told in words that say how to free the line.
+// On a pseudo-terminal of its own: the simulated terminal lifts such a mode after a close, as a
+// console that died would have left it.
+TEST(LigneExclusive, SansVerrouEstDiteAvecLaFaconDeLaLiberer) {
+  const int maitre = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(maitre, 0);
+  ASSERT_EQ(::grantpt(maitre), 0);
+  ASSERT_EQ(::unlockpt(maitre), 0);
+  const std::string chemin = ::ptsname(maitre);
+  const int sansVerrou = ::open(chemin.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
   ASSERT_EQ(::ioctl(sansVerrou, TIOCEXCL), 0);
-  EXPECT_EQ(seconde.Switch(), "Demande de Switch = Erreur n°-400");
-  EXPECT_EQ(seconde.fenetre.etat,
-            "Ligne port 1 (" + chemin_ +
+  ConsoleReelle console(chemin);
+  EXPECT_EQ(console.Switch(), "Demande de Switch = Erreur n°-400");
+  EXPECT_EQ(console.fenetre.etat,
+            "Ligne port 1 (" + chemin +
                 ") : ligne en mode exclusif sans verrou : un programme qui ne la verrouille pas "
                 "la tient, ou l’a laissée ainsi en s’arrêtant ; « fuser -v " +
-                chemin_ + " » nomme ceux qui l’ont ouverte : fermez-les pour la libérer");
+                chemin + " » nomme ceux qui l’ont ouverte : fermez-les pour la libérer");
   ::close(sansVerrou);
+  ::close(maitre);
 }
 
 // A terminal on a new pseudo-terminal behind `lien`, as an adapter plugged in.
