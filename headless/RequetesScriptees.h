@@ -9,6 +9,7 @@
 
 #include "console/Console.h"
 #include "console/Gestionnaires.h"
+#include "headless/AttentesPlan.h"
 #include "headless/ExecutionRequete.h"
 #include "headless/FenetreTexte.h"
 #include "requests/BoutonsConsole.h"
@@ -23,10 +24,13 @@ struct RequeteScriptee {
   std::optional<bool> ecranHote;       // Check1 "Ecran Hote"
   std::optional<bool> modeVente;       // Option1 "Mode Vente" (false: "Mode Vidéo")
   std::optional<double> duree;         // seconds before "Sortie Ecoute" is clicked
+  std::vector<Condition> attentes;     // after "=>": what its step expects; none, as it ends
+  std::string titre;                   // of the comment that names its step; empty: none
 };
 
 // A script: the lines of a file ("validite prix=1250 dossier=12 ecran=oui mode=video",
-// "maintenance duree=30", blank lines and # comments skipped), or, when `texte` holds no line end,
+// "maintenance duree=30", blank lines and # comments skipped, each perhaps followed by "=>" and
+// its step's conditions), or, when `texte` holds no line end,
 // names separated by commas. nullopt, with the place and the reason in `erreur`, for an unknown
 // family or input.
 std::optional<std::vector<RequeteScriptee>> LireScript(std::string_view texte, std::string& erreur);
