@@ -89,9 +89,9 @@ Synopsis SynopsisConsole() {
   return {
       {"[--port N=CHEMIN]... [--port CHEMIN] [--data-dir DOSSIER]",
        "[--simulator [--sim CLÉ=VALEUR]... [--sim-scenario FICHIER]]",
-       "[--trace FICHIER] [--headless --run REQUÊTES|FICHIER|- [--json] [--sans-operateur]]",
+       "[--trace FICHIER] [--headless --run REQUÊTES|FICHIER|- [--json]]",
        "[--verbose] [--repeat N] [--for DURÉE] [--lines N,N...]",
-       "[--junit FICHIER] [--report FICHIER.html]"},
+       "[--junit FICHIER] [--report FICHIER.html] [--sans-operateur]"},
       {"--report-from JOURNAL.jsonl [--junit FICHIER] [--report FICHIER.html]"},
       {"--decode TRACE"},
       {"--chart TRACE [--from T] [--to T] -o FICHIER.svg"},
