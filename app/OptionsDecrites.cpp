@@ -54,6 +54,11 @@ std::vector<OptionDecrite> OptionsConsoleDecrites() {
        "exemple « switch => réussie ; résultat contient \"Carte présente\" » ; un commentaire "
        "« # titre » nomme les étapes qui le suivent"},
       {"--run", "-", "le script lu sur l’entrée standard"},
+      {"--sans-operateur", "",
+       "les étapes « opérateur \"TEXTE\" » d’un plan, et celles marquées « # opérateur », sautées "
+       "(JUnit : skipped) ; sans elle, un plan qui en a est refusé quand l’entrée standard n’est "
+       "pas un terminal (sur un terminal : le texte, puis Entrée pour continuer, Ctrl-C pour "
+       "arrêter)"},
       {"--json", "", "un objet JSON par requête, une ligne chacun, puis le résumé"},
       {"--verbose", "",
        "tout ce que montre chaque requête (sinon : une ligne par requête, puis un résumé)"},
@@ -86,7 +91,7 @@ Synopsis SynopsisConsole() {
        "[--simulator [--sim CLÉ=VALEUR]... [--sim-scenario FICHIER]]",
        "[--trace FICHIER] [--headless --run REQUÊTES|FICHIER|- [--json]]",
        "[--verbose] [--repeat N] [--for DURÉE] [--lines N,N...]",
-       "[--junit FICHIER] [--report FICHIER.html]"},
+       "[--junit FICHIER] [--report FICHIER.html] [--sans-operateur]"},
       {"--report-from JOURNAL.jsonl [--junit FICHIER] [--report FICHIER.html]"},
       {"--decode TRACE"},
       {"--chart TRACE [--from T] [--to T] -o FICHIER.svg"},

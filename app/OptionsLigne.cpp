@@ -113,7 +113,8 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
                               OptionLectureTrace(nom) || OptionCampagneAvecValeur(nom);
     // An option that is none of these says so, whatever follows it.
     const bool sansValeur = nom == "--simulator" || nom == "--headless" || nom == "--json" ||
-                            nom == "--help" || nom == "-h" || nom == "--version";
+                            nom == "--sans-operateur" || nom == "--help" || nom == "-h" ||
+                            nom == "--version";
     if (attendValeur && !valeur) {
       if (i + 1 >= arguments.size()) return {std::nullopt, nom + " demande une valeur"};
       valeur = arguments[++i];
@@ -154,6 +155,8 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
       options.sansFenetre = true;
     } else if (nom == "--json") {
       options.json = true;
+    } else if (nom == "--sans-operateur") {
+      options.sansOperateur = true;
     } else if (nom == "--help" || nom == "-h") {
       options.aide = true;
     } else if (nom == "--version") {

@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "base/Texte.h"
+#include "headless/InclusionsPlan.h"
 #include "link/FichierRegulier.h"
 
 namespace zef30 {
@@ -32,6 +33,19 @@ std::optional<std::string> LireTout(std::istream& entree, std::string& erreur) {
   return texte;
 }
 
+// Opened without waiting: a pipe or a device at that name is refused, never waited on
+// (standard input, "-", is the way to read a pipe).
+std::optional<std::string> LireFichierScript(const std::string& chemin, std::string& erreur) {
+  FichierRegulier fichier(chemin, O_RDONLY, 0, DernierLien::Suivi);
+  std::string contenu;
+  const int lu = fichier.LireTout(contenu, kTailleScriptMax);
+  if (lu == 0) return contenu;
+  erreur = fichier.NonRegulier() ? fichier.Raison()
+           : lu == EFBIG         ? std::string("script trop grand (plus de 1 Mio)")
+                                 : "fichier illisible";
+  return std::nullopt;
+}
+
 }  // namespace
 
 SourceScript SourceDuScript(std::string_view valeur) {
@@ -50,24 +64,16 @@ std::optional<std::vector<RequeteScriptee>> LireScriptDeRun(const std::string& v
   const std::string nom = source == SourceScript::Fichier ? valeur : "entrée standard";
   std::optional<std::string> texte;
   if (source == SourceScript::Fichier) {
-    // Opened without waiting: a pipe or a device at that name is refused, never waited on
-    // (standard input, "-", is the way to read a pipe).
-    FichierRegulier fichier(valeur, O_RDONLY, 0, DernierLien::Suivi);
-    std::string contenu;
-    const int lu = fichier.LireTout(contenu, kTailleScriptMax);
-    if (lu == 0) {
-      texte = std::move(contenu);
-    } else {
-      erreur = fichier.NonRegulier() ? fichier.Raison()
-               : lu == EFBIG         ? std::string("script trop grand (plus de 1 Mio)")
-                                     : "fichier illisible";
-    }
+    texte = LireFichierScript(valeur, erreur);
   } else {
     texte = LireTout(entreeStandard, erreur);
   }
   // Read as lines even when it holds one line without its end, or nothing; a byte order mark
   // in front is no part of the first request.
-  auto requetes = texte ? LireScript(std::string(SansBom(*texte)) + "\n", erreur) : std::nullopt;
+  auto requetes =
+      texte ? LirePlan(std::string(SansBom(*texte)) + "\n",
+                       source == SourceScript::Fichier ? valeur : "-", LireFichierScript, erreur)
+            : std::nullopt;
   if (!requetes) erreur = nom + " : " + erreur;
   return requetes;
 }

@@ -17,6 +17,7 @@
 #include "console/Console.h"
 #include "console/FichiersConsole.h"
 #include "console/Poste.h"
+#include "headless/Campagne.h"
 #include "headless/ExecutionCampagne.h"
 #include "headless/FenetreTexte.h"
 #include "headless/LectureTrace.h"
@@ -140,6 +141,11 @@ int main(int argc, char** argv) {
     std::string erreur;
     requetes = zef30::LireScriptDeRun(*options.script, std::cin, erreur);
     if (!requetes) return Refuser("--run : " + erreur);
+    // Standard input is the operator's only when the plan was not read from it.
+    const bool terminal = ::isatty(STDIN_FILENO) == 1 && *options.script != "-";
+    erreur = zef30::RefusOperateur(*requetes, options.sansOperateur, terminal,
+                                   options.campagne.lignes.size() > 1);
+    if (!erreur.empty()) return Refuser("--run : " + erreur);
   }
   zef30::simulateur::Scenario scenario;
   if (std::string erreur;

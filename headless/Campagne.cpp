@@ -66,11 +66,14 @@ std::optional<double> LireDuree(std::string_view texte) {
 }
 
 std::string LigneRequete(const ExecutionRequete& e, const std::locale& locale) {
-  std::string dit = e.reussie ? e.ligneResultat : e.raison;
+  std::string dit = e.reussie && !e.sautee ? e.ligneResultat : e.raison;
   if (e.reussie && dit.empty()) dit = e.ligneEtat;
   std::string ligne = "[" + std::to_string(e.rang) + "] " +
                       (e.titre.empty() ? "" : NommerControles(e.titre) + " — ") + e.famille +
-                      " : " + (e.reussie ? "réussie" : "ÉCHEC");
+                      " : " +
+                      (e.sautee    ? "sautée"
+                       : e.reussie ? "réussie"
+                                   : "ÉCHEC");
   if (!dit.empty()) ligne += " — " + NommerControles(dit);
   if (e.ecouteSurLimite) ligne += " — " + std::string(kEcouteSurLimite);
   return ligne + " (" + FormaterSecondes(e.Duree(), locale) + ")";
@@ -94,6 +97,13 @@ ResultatCampagne ExecuterCampagne(Console& console, FenetreTexte& fenetre,
   for (int tour = 0; reglages.repetitions == 0 || tour < reglages.repetitions; ++tour) {
     for (const RequeteScriptee& requete : requetes) {
       const BoutonConsole* famille = BoutonDeFamille(requete.famille);
+      if (requete.operateur && !reglages.sansOperateur && reglages.operateur) {
+        if (fini()) return resultat;
+        if (!reglages.operateur(*requete.operateur)) {
+          resultat.interrompue = true;
+          return resultat;
+        }
+      }
       if (famille == nullptr) continue;  // LireScript lets none through
       if (fini()) return resultat;
       ++rang;
@@ -109,12 +119,22 @@ ResultatCampagne ExecuterCampagne(Console& console, FenetreTexte& fenetre,
           *reglages.avertissements << "zef30-console : " << avertissement << std::endl;
         }
       };
-      RequeteFaite faite = ExecuterRequete(console, fenetre, requete, *famille, avertir);
+      // Marked for the operator, who is not there: a record that says so, nothing sent.
+      RequeteFaite faite;
+      if (reglages.sansOperateur && requete.pourOperateur) {
+        faite.execution.famille = famille->famille;
+        faite.execution.debut = faite.execution.fin = horloge.Maintenant();
+        faite.execution.reussie = faite.execution.sautee = true;
+        faite.execution.genre = GenreIssue::PasPrete;
+        faite.execution.raison = "sans opérateur (--sans-operateur)";
+      } else {
+        faite = ExecuterRequete(console, fenetre, requete, *famille, avertir);
+      }
       ExecutionRequete& e = faite.execution;
       e.rang = rang;
       e.ligne = reglages.ligne;
       e.titre = requete.titre;
-      JugerEtape(e, requete.attentes, faite.releve);
+      if (!e.sautee) JugerEtape(e, requete.attentes, faite.releve);
       // Before it is told: a signal that comes once its line is out names it.
       NoterRequeteFinie(rang);
       if (reglages.json) {
@@ -140,6 +160,19 @@ ResultatCampagne ExecuterCampagne(Console& console, FenetreTexte& fenetre,
     if (reglages.repetitions != 1) fenetre.lignes.clear();
   }
   return resultat;
+}
+
+std::string RefusOperateur(const std::vector<RequeteScriptee>& requetes, bool sansOperateur,
+                           bool terminal, bool plusieursLignes) {
+  const auto etape = std::find_if(requetes.begin(), requetes.end(),
+                                  [](const RequeteScriptee& r) { return r.operateur.has_value(); });
+  if (etape == requetes.end() || sansOperateur) return {};
+  const std::string dite = "une étape de l’opérateur (« " + *etape->operateur + " »)";
+  if (plusieursLignes) return dite + " ne va pas avec --lines (--sans-operateur la saute)";
+  if (terminal) return {};
+  return dite +
+         " attend quelqu’un, et l’entrée standard n’est pas un terminal "
+         "(--sans-operateur la saute)";
 }
 
 int CodeSortie(const std::vector<ExecutionRequete>& executions, std::ostream& erreurs) {

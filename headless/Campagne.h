@@ -27,6 +27,11 @@ struct ReglagesCampagne {
   std::locale locale = std::locale::classic();  // the decimal separator of the durations told
   // Where a warning goes with `json`, which keeps `sortie` for its objects; none: not said.
   std::ostream* avertissements = nullptr;
+  // At an operator step, its text: true once the person says to go on, false to end the plan as
+  // a stop does. None: the step is passed over.
+  std::function<bool(const std::string&)> operateur;
+  // Operator steps left out, and the steps marked for one recorded as skipped.
+  bool sansOperateur = false;
 };
 
 class JournalCampagne;
@@ -47,6 +52,11 @@ ResultatCampagne ExecuterCampagne(Console& console, FenetreTexte& fenetre,
                                   const std::function<bool()>& arret = {},
                                   const std::function<void(const ExecutionRequete&)>& suivi = {},
                                   JournalCampagne* journal = nullptr);
+
+// Why the plan cannot run as it is, or empty: it has operator steps, nobody at a `terminal` to
+// answer them, and no `sansOperateur`; or it has them and runs over several lines at once.
+std::string RefusOperateur(const std::vector<RequeteScriptee>& requetes, bool sansOperateur,
+                           bool terminal, bool plusieursLignes);
 
 // 0 when every request succeeded, otherwise 10 + the rank of the first that did not in
 // `executions`' order (at most 250), named on `erreurs`.

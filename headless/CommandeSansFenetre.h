@@ -31,6 +31,8 @@ struct CommandeSansFenetre {
   // --run: the requests' source, as given.
   std::optional<std::string> script;
   bool json = false;
+  // --sans-operateur: a plan's operator steps, and the steps marked for one, are skipped.
+  bool sansOperateur = false;
   OptionsCampagne campagne;  // --repeat, --for, --lines, --junit, --report, --verbose
 
   // The devices behind the port numbers, as `ports` maps them.

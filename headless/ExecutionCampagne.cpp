@@ -1,12 +1,14 @@
 #include "headless/ExecutionCampagne.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -94,7 +96,10 @@ SortiesCampagne Sorties(const CommandeSansFenetre& options, const std::locale& l
 int Progression(const CommandeSansFenetre& options, const std::vector<RequeteScriptee>& requetes) {
   const auto& c = options.campagne;
   if (c.duree && !c.repetitionsDonnees) return 0;
-  return c.repetitions * static_cast<int>(requetes.size());
+  // Operator steps send nothing and make no record.
+  return c.repetitions *
+         static_cast<int>(std::count_if(requetes.begin(), requetes.end(),
+                                        [](const RequeteScriptee& r) { return !r.operateur; }));
 }
 
 // How the campaign ended besides its runs, said on `erreurs` when it was stopped.
@@ -191,6 +196,26 @@ ProcessusLigne Lancer(const std::vector<std::string>& arguments, int ligne,
   return p;
 }
 
+// Tells the operator what to do, on `erreurs`, and waits for Enter on standard input: false for
+// Ctrl-C or the end of that input.
+bool AttendreOperateur(const std::string& texte, std::ostream& erreurs) {
+  erreurs << "opérateur : " << NommerControles(texte) << "\n  (Entrée pour continuer, Ctrl-C pour "
+          << "arrêter le plan)" << std::endl;
+  pollfd entree{STDIN_FILENO, POLLIN, 0};
+  for (;;) {
+    // Ctrl-C interrupts the wait (a read would be restarted after it).
+    if (::poll(&entree, 1, -1) < 0) {
+      if (errno == EINTR && !ArretDemande()) continue;
+      return false;
+    }
+    char c = 0;
+    const ssize_t lu = ::read(STDIN_FILENO, &c, 1);
+    if (lu < 0 && errno == EINTR) continue;
+    if (lu <= 0) return false;
+    if (c == '\n') return true;
+  }
+}
+
 // A campaign, or a run whose reports must be written, ends on a first Ctrl-C after the request
 // under way; a plain run ends at once, as the window does.
 void ArreterEnDouceurSiCampagne(const OptionsCampagne& c) {
@@ -241,6 +266,16 @@ int ExecuterSansFenetre(const CommandeSansFenetre& options, Console& console, Fe
   const std::locale locale = LocaleUtilisateur();
   ReglagesCampagne reglages = Reglages(options, locale);
   reglages.avertissements = &erreurs;
+  reglages.sansOperateur = options.sansOperateur;
+  const bool operateur = std::any_of(requetes.begin(), requetes.end(),
+                                     [](const RequeteScriptee& r) { return r.operateur; });
+  if (operateur && !options.sansOperateur) {
+    // Ctrl-C while the operator is asked ends the plan with its reports, as a campaign's does.
+    ArreterEnDouceurSurSigint();
+    reglages.operateur = [&erreurs](const std::string& texte) {
+      return AttendreOperateur(texte, erreurs);
+    };
+  }
   ProgressionCampagne progression(erreurs, !options.json && ::isatty(STDERR_FILENO) == 1,
                                   console.liaison.HorlogeLiaison(), Progression(options, requetes),
                                   options.campagne.duree, locale);

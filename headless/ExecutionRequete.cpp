@@ -198,6 +198,7 @@ std::string EnJson(const ExecutionRequete& e, const Releve* releve) {
           ",\"etat\":" + EnChaineJson(e.ligneEtat);
   if (!e.numeroSerie.empty()) json += ",\"serie\":" + EnChaineJson(e.numeroSerie);
   if (e.ecouteSurLimite) json += ",\"ecouteSurLimite\":true";
+  if (e.sautee) json += ",\"sautee\":true";
   if (e.code) json += ",\"code\":" + std::to_string(*e.code);
   if (!e.conditions.empty()) {
     std::string conditions;
@@ -276,6 +277,7 @@ std::optional<ExecutionRequete> LireExecutionJson(std::string_view ligne) {
   }
   e.numeroSerie = champ("serie");
   e.ecouteSurLimite = champ("ecouteSurLimite") == "true";
+  e.sautee = champ("sautee") == "true";
   e.raison = champ("raison");
   e.ligneResultat = champ("resultat");
   e.ligneEtat = champ("etat");

@@ -42,6 +42,8 @@ struct ExecutionRequete {
   std::string numeroSerie;    // the terminal's serial number, when it read it
   // Its listening ended on its time limit, not on the terminal's end of the exchange.
   bool ecouteSurLimite = false;
+  // Not run: a step for the operator, in a plan run without one (--sans-operateur).
+  bool sautee = false;
   std::optional<int> code;  // its numeric result, when it has one
   // What its step expected, judged; empty for a step that expected nothing.
   std::vector<ConditionJugee> conditions;

@@ -14,12 +14,14 @@ namespace {
 struct CompteSuite {
   int tests = 0;
   int echecs = 0;
+  int sautees = 0;
   Horloge::Instant debut = Horloge::Instant::max();
   Horloge::Instant fin = Horloge::Instant::min();
 
   void Ajouter(const ExecutionRequete& e) {
     ++tests;
     if (!e.reussie) ++echecs;
+    if (e.sautee) ++sautees;
     debut = std::min(debut, e.debut);
     fin = std::max(fin, e.fin);
   }
@@ -80,7 +82,8 @@ std::string RapportJunit(const ParcoursExecutions& parcourir, const std::string&
   for (const auto& [ligne, compte] : suites) {
     xml += "  <testsuite" +
            Attribut("name", ligne == 0 ? "zef30-console" : "ligne " + std::to_string(ligne)) +
-           Comptes(compte, static_cast<int>(phrases[ligne].size())) + Attribut("skipped", "0") +
+           Comptes(compte, static_cast<int>(phrases[ligne].size())) +
+           Attribut("skipped", std::to_string(compte.sautees)) +
            Attribut("time", SecondesMachine(compte.Etendue())) + Attribut("timestamp", horodatage) +
            Attribut("id", std::to_string(id++)) + ">\n";
     // One line's cases at a time, read back in the order they ran.
@@ -88,6 +91,10 @@ std::string RapportJunit(const ParcoursExecutions& parcourir, const std::string&
       if (e.ligne != ligne) return;
       xml += "    <testcase" + Attribut("name", NomEtape(e)) + Attribut("classname", e.famille) +
              Attribut("time", SecondesMachine(e.Duree()));
+      if (e.sautee) {
+        xml += ">\n      <skipped" + Attribut("message", e.raison) + "/>\n    </testcase>\n";
+        return;
+      }
       if (e.reussie) {
         xml += "/>\n";
         return;

@@ -92,10 +92,49 @@ bool LireRequete(std::string_view texte, RequeteScriptee& requete, std::string& 
   return true;
 }
 
+bool TitreOperateur(std::string_view titre) {
+  return titre == "opérateur" || titre.starts_with("opérateur ") || titre == "operateur" ||
+         titre.starts_with("operateur ");
+}
+
+// `inclure CHEMIN` or `opérateur "TEXTE"`: true once its steps are in `requetes`, false with the
+// reason in `erreur`; nullopt for a request's line.
+std::optional<bool> LireMotDePlan(std::string_view ligne, RequeteScriptee& requete,
+                                  const LecteurInclusion& inclure,
+                                  std::vector<RequeteScriptee>& requetes, std::string& erreur) {
+  const auto blanc = ligne.find_first_of(" \t");
+  const std::string_view mot = ligne.substr(0, blanc);
+  const std::string_view reste =
+      blanc == std::string_view::npos ? "" : SansBlancs(ligne.substr(blanc), " \t");
+  if (mot == "inclure") {
+    if (reste.empty()) {
+      erreur = "inclure : quel plan ?";
+      return false;
+    }
+    if (!inclure) {
+      erreur = "inclure : seulement dans un plan lu d’un fichier";
+      return false;
+    }
+    auto inclues = inclure(reste, erreur);
+    if (!inclues) return false;
+    for (auto& r : *inclues) requetes.push_back(std::move(r));
+    return true;
+  }
+  if (mot != "opérateur" && mot != "operateur") return std::nullopt;
+  if (reste.size() < 2 || reste.front() != '"' || reste.back() != '"') {
+    erreur = "opérateur : le texte à dire, entre guillemets : opérateur \"Insérez la carte\"";
+    return false;
+  }
+  requete.famille = "opérateur";
+  requete.operateur = VersUtf8Valide(reste.substr(1, reste.size() - 2));
+  requetes.push_back(std::move(requete));
+  return true;
+}
+
 }  // namespace
 
-std::optional<std::vector<RequeteScriptee>> LireScript(std::string_view texte,
-                                                       std::string& erreur) {
+std::optional<std::vector<RequeteScriptee>> LireScript(std::string_view texte, std::string& erreur,
+                                                       const LecteurInclusion& inclure) {
   std::vector<RequeteScriptee> requetes;
   const bool liste = texte.find('\n') == std::string_view::npos;
   int numero = 0;
@@ -114,6 +153,14 @@ std::optional<std::vector<RequeteScriptee>> LireScript(std::string_view texte,
     commentaires = false;
     RequeteScriptee requete;
     requete.titre = titre;
+    requete.pourOperateur = TitreOperateur(titre);
+    if (const auto lue = !liste ? LireMotDePlan(ligne, requete, inclure, requetes, erreur)
+                                : std::optional<bool>();
+        lue) {
+      if (*lue) continue;
+      erreur = "ligne " + std::to_string(numero) + " : " + erreur;
+      return std::nullopt;
+    }
     // The request, then what its step expects after "=>", when it says.
     const auto fleche = ligne.find("=>");
     std::optional<std::vector<Condition>> attentes;

@@ -26,14 +26,24 @@ struct RequeteScriptee {
   std::optional<double> duree;         // seconds before "Sortie Ecoute" is clicked
   std::vector<Condition> attentes;     // after "=>": what its step expects; none, as it ends
   std::string titre;                   // of the comment that names its step; empty: none
+  // `opérateur "TEXTE"`: no request, but what a person at the terminal must do before the next.
+  std::optional<std::string> operateur;
+  bool pourOperateur = false;  // under a "# opérateur" comment: it needs that person too
 };
+
+// The steps of a plan that `inclure CHEMIN` brings in, its path as written; nullopt, with the
+// reason in `erreur`, when they cannot be had.
+using LecteurInclusion =
+    std::function<std::optional<std::vector<RequeteScriptee>>(std::string_view, std::string&)>;
 
 // A script: the lines of a file ("validite prix=1250 dossier=12 ecran=oui mode=video",
 // "maintenance duree=30", blank lines and # comments skipped, each perhaps followed by "=>" and
 // its step's conditions), or, when `texte` holds no line end,
-// names separated by commas. nullopt, with the place and the reason in `erreur`, for an unknown
-// family or input.
-std::optional<std::vector<RequeteScriptee>> LireScript(std::string_view texte, std::string& erreur);
+// names separated by commas. In lines, `inclure CHEMIN` puts the steps `inclure` gives there
+// (refused when none is given). nullopt, with the place and the reason in `erreur`, for an
+// unknown family or input.
+std::optional<std::vector<RequeteScriptee>> LireScript(std::string_view texte, std::string& erreur,
+                                                       const LecteurInclusion& inclure = {});
 
 // Gives the window the request's inputs, as the operator would type and tick them.
 void AppliquerEntrees(Console& console, FenetreTexte& fenetre, const RequeteScriptee& requete);

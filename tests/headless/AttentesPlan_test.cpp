@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "headless/FenetreTexte.h"
+#include "headless/InclusionsPlan.h"
 #include "headless/RapportHtml.h"
 #include "headless/RapportJunit.h"
 #include "headless/RequetesScriptees.h"
@@ -144,6 +147,62 @@ TEST(AttentesPlan, ACommentNamesTheStepsThatFollow) {
   EXPECT_NE(RapportJunit({e}, "t").find("name=\"Refus — validite #" + std::to_string(e.rang)),
             std::string::npos);
   EXPECT_EQ(LireExecutionJson(EnJson(e, nullptr))->titre, "Refus");
+}
+
+// A plan brings in others by their path from it, never itself, never beyond a depth; what it or
+// they say wrong names the file and the line, before anything is sent. Operator steps are kept
+// with their text, and the steps under "# opérateur" are marked.
+TEST(AttentesPlan, IncludedPlansAndOperatorStepsAreReadOrRefusedByName) {
+  std::map<std::string, std::string> fichiers = {
+      {"p/commun.txt", "switch\ninclure sous/fin.txt\n"},
+      {"p/sous/fin.txt", "consultation\n"},
+      {"p/soi.txt", "inclure soi.txt\n"},
+      {"p/a.txt", "switch\ninclure b.txt\n"},
+      {"p/b.txt", "\ninclure ./a.txt\n"},
+      {"p/faux.txt", "switch\nbogus\n"},
+  };
+  std::string profond = "p/n0.txt";
+  for (int n = 0; n < 10; ++n)
+    fichiers["p/n" + std::to_string(n) + ".txt"] = "inclure n" + std::to_string(n + 1) + ".txt\n";
+  const LecteurFichier lire = [&](const std::string& chemin, std::string& erreur) {
+    const auto f = fichiers.find(chemin);
+    if (f != fichiers.end()) return std::optional<std::string>(f->second);
+    erreur = "fichier illisible";
+    return std::optional<std::string>();
+  };
+  const struct {
+    std::string plan, lu;  // the plan at p/plan.txt; its steps, or the start of its error
+  } cas[] = {
+      {"inclure commun.txt\nheure\n", "switch consultation heure"},
+      {"inclure  sous/../commun.txt  \n", "switch consultation"},
+      {"# opérateur\nopérateur \"Insérez la carte 2\"\nvalidite\n# fin\nswitch\n",
+       "opérateur(Insérez la carte 2)* validite* switch"},
+      {"switch\ninclure soi.txt\n",
+       "ligne 2 : p/soi.txt : ligne 1 : inclusion en boucle : p/plan.txt → p/soi.txt → p/soi.txt"},
+      {"inclure a.txt\n",
+       "ligne 1 : p/a.txt : ligne 2 : p/b.txt : ligne 2 : inclusion en boucle : "
+       "p/plan.txt → p/a.txt → p/b.txt → p/a.txt"},
+      {"inclure plan.txt\n", "ligne 1 : inclusion en boucle : p/plan.txt → p/plan.txt"},
+      {"inclure " + profond.substr(2) + "\n", "ligne 1 : p/n0.txt : ligne 1 : p/n1.txt"},
+      {"switch\n\ninclure absent.txt\n", "ligne 3 : p/absent.txt : fichier illisible"},
+      {"inclure faux.txt\n", "ligne 1 : p/faux.txt : ligne 2 : requête inconnue « bogus »"},
+      {"inclure\n", "ligne 1 : inclure : quel plan ?"},
+      {"opérateur Insérez\n", "ligne 1 : opérateur : le texte à dire, entre guillemets"},
+      {"opérateur \"\n", "ligne 1 : opérateur : le texte à dire"},
+  };
+  for (const auto& k : cas) {
+    std::string erreur, lu;
+    const auto requetes = LirePlan(k.plan, "p/plan.txt", lire, erreur);
+    for (const auto& r : requetes.value_or(std::vector<RequeteScriptee>{}))
+      lu += (lu.empty() ? "" : " ") + r.famille + (r.operateur ? "(" + *r.operateur + ")" : "") +
+            (r.pourOperateur ? "*" : "");
+    EXPECT_EQ(requetes ? lu : erreur.substr(0, k.lu.size()), k.lu) << k.plan;
+  }
+  std::string erreur;
+  EXPECT_FALSE(LirePlan("inclure n0.txt\n", "p/plan.txt", lire, erreur));
+  EXPECT_NE(erreur.find("inclusions trop profondes (plus de 8)"), std::string::npos) << erreur;
+  EXPECT_FALSE(LireScript("inclure commun.txt\n", erreur));
+  EXPECT_EQ(erreur, "ligne 1 : inclure : seulement dans un plan lu d’un fichier");
 }
 
 // The reports say of each judged step what it expected; what did not hold is marked, with what

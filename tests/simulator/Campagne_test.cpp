@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "console/Poste.h"
+#include "headless/ExecutionRequete.h"
 #include "link/Liaison.h"
 #include "simulator/LigneVirtuelle.h"
 #include "tests/support/DossierTemporaire.h"
@@ -74,6 +75,82 @@ TEST(Campagne, EndsAfterItsTurnsItsDurationOrTheStop) {
       EXPECT_EQ(EnJson(*relue, nullptr), EnJson(e, nullptr));
     }
   }
+}
+
+// A plan's operator steps: the person is told each text and the plan goes on when they say so,
+// or ends there as a stop does; without anyone (--sans-operateur) the steps marked for them are
+// recorded as skipped, nothing sent, and the plan that needs someone is refused when nobody can
+// answer.
+TEST(Campagne, OperatorStepsWaitForThePersonOrAreSkippedWithoutOne) {
+  const std::string plan =
+      "switch\n# opérateur : carte 2\nopérateur \"Insérez la carte 2\"\nconsultation\n"
+      "# fin\nheure\n";
+  const struct {
+    bool sansOperateur;
+    int reponses;        // how many times the person says to go on; then they stop
+    std::string dits;    // the texts told to the person
+    std::string faites;  // each record: family, "~" when skipped
+    bool interrompue;
+  } cas[] = {
+      {false, 1, "Insérez la carte 2", "switch consultation heure", false},
+      {false, 0, "Insérez la carte 2", "switch", true},
+      {true, 0, "", "switch consultation~ heure", false},
+  };
+  for (const auto& k : cas) {
+    essai::DossierTemporaire dossier;
+    simulateur::LigneVirtuelle ligne;
+    FenetreTexte fenetre;
+    Poste poste(ligne, ligne.HorlogeLigne(), fenetre, dossier.Chemin());
+    std::string erreur;
+    const auto requetes = LireScript(plan, erreur);
+    ASSERT_TRUE(requetes) << erreur;
+    ReglagesCampagne reglages;
+    reglages.sansOperateur = k.sansOperateur;
+    std::string dits;
+    int reponses = k.reponses;
+    reglages.operateur = [&](const std::string& texte) {
+      dits += texte;
+      return reponses-- > 0;
+    };
+    std::ostringstream sortie;
+    const auto campagne = ExecuterCampagne(poste.console, fenetre, *requetes, reglages, sortie);
+    std::string faites;
+    for (const auto& e : campagne.executions) {
+      faites += (faites.empty() ? "" : " ") + e.famille + (e.sautee ? "~" : "");
+      EXPECT_TRUE(e.reussie) << e.famille << " " << e.raison;
+    }
+    EXPECT_EQ(dits, k.dits);
+    EXPECT_EQ(faites, k.faites);
+    EXPECT_EQ(campagne.interrompue, k.interrompue);
+    if (k.sansOperateur) {
+      EXPECT_NE(sortie.str().find("[2] opérateur : carte 2 — consultation : sautée"),
+                std::string::npos)
+          << sortie.str();
+      const auto relue = LireExecutionJson(EnJson(campagne.executions[1], nullptr));
+      EXPECT_TRUE(relue && relue->sautee);
+    }
+  }
+  std::string erreur;
+  const auto requetes = LireScript(plan, erreur);
+  ASSERT_TRUE(requetes) << erreur;
+  const struct {
+    bool sansOperateur, terminal, plusieursLignes;
+    std::string refus;  // the start of it; empty: none
+  } refus[] = {
+      {false, true, false, ""},
+      {true, false, false, ""},
+      {true, false, true, ""},
+      {false, false, false, "une étape de l’opérateur (« Insérez la carte 2 ») attend quelqu’un"},
+      {false, true, true,
+       "une étape de l’opérateur (« Insérez la carte 2 ») ne va pas avec --lines"},
+  };
+  for (const auto& k : refus) {
+    const std::string dit =
+        RefusOperateur(*requetes, k.sansOperateur, k.terminal, k.plusieursLignes);
+    EXPECT_EQ(dit.substr(0, k.refus.size()), k.refus);
+    EXPECT_EQ(dit.empty(), k.refus.empty()) << dit;
+  }
+  EXPECT_EQ(RefusOperateur(*LireScript("switch", erreur), false, false, true), "");
 }
 
 }  // namespace
