@@ -237,10 +237,8 @@ std::string RapportHtml(const ParcoursExecutions& parcourir, const ResumeCampagn
       "text.echelle{font-size:10px;fill:#777}\n"
       "text.axe{font-size:11px;text-anchor:middle}\ntext.bande{font-size:12px;text-anchor:end}\n"
       "</style>\n</head>\n<body>\n<h1>Campagne de test ZEF30</h1>\n<p>Début : " +
-      EchapperXml(d.debut) + " · durée : " + Secondes(r.duree) + " · " +
-      NombreRequetes(r.requetes + r.fin.perdues) + ", " + std::to_string(r.reussies) +
-      (r.reussies > 1 ? " réussies, " : " réussie, ") +
-      std::to_string(r.requetes + r.fin.perdues - r.reussies) + " en échec</p>\n";
+      EchapperXml(d.debut) + " · durée : " + Secondes(r.duree) + " · " + CompterIssues(r) +
+      "</p>\n";
   for (const auto& phrase : PhrasesFin(r.fin, r.requetes + r.fin.perdues)) {
     html += "<p class=\"alerte\">" + EchapperXml(phrase) + "</p>\n";
   }
@@ -261,7 +259,7 @@ std::string RapportHtml(const ParcoursExecutions& parcourir, const ResumeCampagn
                                      : std::to_string(f.ligne)) +
             Cellule(std::to_string(f.executions), true) +
             Cellule(std::to_string(f.reussies), true) +
-            Cellule(std::to_string(f.executions - f.reussies), true) +
+            Cellule(std::to_string(f.executions - f.reussies - f.sautees), true) +
             Cellule(Secondes(f.durees.minimum), true) + Cellule(Secondes(f.durees.mediane), true) +
             Cellule(Secondes(f.durees.p95), true) + Cellule(Secondes(f.durees.maximum), true) +
             Cellule(raisons) + "</tr>\n";

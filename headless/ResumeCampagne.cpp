@@ -40,6 +40,10 @@ class Groupes {
     ResumeFamille& f = familles_[place->second];
     premiers_[place->second] = std::min(premiers_[place->second], e.debut);
     ++f.executions;
+    if (e.sautee) {
+      ++f.sautees;
+      return;
+    }
     if (e.reussie) {
       ++f.reussies;
       return;
@@ -110,7 +114,11 @@ ResumeCampagne ResumerCampagne(const ParcoursExecutions& parcourir) {
     if (std::find(resume.lignes.begin(), resume.lignes.end(), e.ligne) == resume.lignes.end())
       resume.lignes.push_back(e.ligne);
     ++resume.requetes;
-    if (e.reussie) ++resume.reussies;
+    if (e.sautee) {
+      ++resume.sautees;
+    } else if (e.reussie) {
+      ++resume.reussies;
+    }
     debut = std::min(debut, e.debut);
     fin = std::max(fin, e.fin);
     parLigne.Ajouter(e, e.ligne);
@@ -157,12 +165,19 @@ std::vector<std::string> PhrasesFin(const FinCampagne& fin, int faites) {
   return phrases;
 }
 
+std::string CompterIssues(const ResumeCampagne& r) {
+  const int faites = r.requetes + r.fin.perdues;
+  return NombreRequetes(faites) + ", " + std::to_string(r.reussies) +
+         (r.reussies > 1 ? " réussies, " : " réussie, ") +
+         (r.sautees == 0
+              ? ""
+              : std::to_string(r.sautees) + (r.sautees > 1 ? " sautées, " : " sautée, ")) +
+         std::to_string(faites - r.reussies - r.sautees) + " en échec";
+}
+
 std::string TexteResume(const ResumeCampagne& r, const std::locale& locale, bool tableau) {
   const int faites = r.requetes + r.fin.perdues;
-  std::string texte = NombreRequetes(faites) + ", " + std::to_string(r.reussies) +
-                      (r.reussies > 1 ? " réussies, " : " réussie, ") +
-                      std::to_string(faites - r.reussies) + " en échec, en " +
-                      FormaterSecondes(r.duree, locale) + "\n";
+  std::string texte = CompterIssues(r) + ", en " + FormaterSecondes(r.duree, locale) + "\n";
   for (const auto& phrase : PhrasesFin(r.fin, faites)) texte += phrase + "\n";
   if (!tableau) return texte;
   std::size_t largeur = 7;
@@ -176,7 +191,7 @@ std::string TexteResume(const ResumeCampagne& r, const std::locale& locale, bool
         Colonne(f.famille, largeur) +
         (r.lignes.empty() ? "" : Colonne(f.ligne == 0 ? "toutes" : std::to_string(f.ligne), 6)) +
         Colonne(std::to_string(f.executions), 6) + Colonne(std::to_string(f.reussies), 8) +
-        Colonne(std::to_string(f.executions - f.reussies), 6) + s(f.durees.minimum) +
+        Colonne(std::to_string(f.executions - f.reussies - f.sautees), 6) + s(f.durees.minimum) +
         s(f.durees.mediane) + s(f.durees.p95) + FormaterSecondes(f.durees.maximum, locale);
     texte += ligne + "\n";
     for (const auto& [raison, fois] : f.echecs) {
@@ -190,7 +205,8 @@ std::string JsonResume(const ResumeCampagne& r) {
   const int faites = r.requetes + r.fin.perdues;
   std::string json = "{\"resume\":true,\"requetes\":" + std::to_string(faites) +
                      ",\"reussies\":" + std::to_string(r.reussies) +
-                     ",\"echecs\":" + std::to_string(faites - r.reussies) +
+                     (r.sautees == 0 ? "" : ",\"sautees\":" + std::to_string(r.sautees)) +
+                     ",\"echecs\":" + std::to_string(faites - r.reussies - r.sautees) +
                      ",\"duree\":" + SecondesMachine(r.duree);
   if (r.fin.interrompue) {
     json += ",\"interrompue\":true,\"arret\":" + EnChaineJson(r.fin.arret) +

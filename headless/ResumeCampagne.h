@@ -26,6 +26,7 @@ struct ResumeFamille {
   int ligne = 0;
   int executions = 0;
   int reussies = 0;
+  int sautees = 0;  // operator steps passed over: neither a success nor a failure
   // Reason and count, first seen first; beyond 50 reasons, the others as "autres".
   std::vector<std::pair<std::string, int>> echecs;
   FiguresDurees durees;
@@ -54,6 +55,7 @@ std::vector<std::string> PhrasesFin(const FinCampagne& fin, int faites);
 struct ResumeCampagne {
   int requetes = 0;
   int reussies = 0;
+  int sautees = 0;
   double duree = 0;         // seconds from the first request's start to the last one's end
   std::vector<int> lignes;  // the lines' port numbers, when the runs name them
   // Each family in the order it first ran: per line when there are several lines, then over all
@@ -70,6 +72,8 @@ inline ResumeCampagne ResumerCampagne(const std::vector<ExecutionRequete>& execu
 
 // "N requêtes, R réussies, E en échec, en 3,2 s", then, with `tableau`, a table of the families
 // with their failures by reason.
+// "12 requêtes, 9 réussies, 1 sautée, 2 en échec": the steps passed over are neither.
+std::string CompterIssues(const ResumeCampagne& resume);
 std::string TexteResume(const ResumeCampagne& resume, const std::locale& locale, bool tableau);
 
 // The summary as one JSON object on one line ("resume": true tells it from a request's).

@@ -8,6 +8,7 @@
 
 #include "console/Poste.h"
 #include "headless/ExecutionRequete.h"
+#include "headless/ResumeCampagne.h"
 #include "link/Liaison.h"
 #include "simulator/LigneVirtuelle.h"
 #include "tests/support/DossierTemporaire.h"
@@ -128,6 +129,9 @@ TEST(Campagne, OperatorStepsWaitForThePersonOrAreSkippedWithoutOne) {
           << sortie.str();
       const auto relue = LireExecutionJson(EnJson(campagne.executions[1], nullptr));
       EXPECT_TRUE(relue && relue->sautee);
+      // A step passed over is no success in the counts.
+      EXPECT_EQ(CompterIssues(ResumerCampagne(Parcourir(campagne.executions))),
+                "3 requêtes, 2 réussies, 1 sautée, 0 en échec");
     }
   }
   std::string erreur;
