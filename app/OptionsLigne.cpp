@@ -31,8 +31,9 @@ std::string AssocierPort(OptionsConsole& options, const std::string& valeur) {
   }
   if (chemin.empty())
     return "--port : il faut un chemin de ligne (--port N=CHEMIN ou --port CHEMIN)";
-  if (std::string erreur; EstAdresseReseau(chemin) && !LireAdresseReseau(chemin, erreur)) {
-    return "--port : " + erreur;
+  if (EstAdresseReseau(chemin)) {
+    if (const auto adresse = LireAdresseReseau(chemin); !adresse)
+      return "--port : " + adresse.Erreur().texte;
   }
   if (!options.ports.emplace(numero, chemin).second) {
     return "--port : le port " + std::to_string(numero) + " est donné deux fois";

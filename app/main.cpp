@@ -205,8 +205,8 @@ int main(int argc, char** argv) {
   zef30::PortTrace port(ligne, horloge, DebutMural());
   port.Decoder(zef30::DecodeurPourTrace(decodeur));
   if (options.fichierTrace) {
-    std::string erreur;
-    if (!port.EcrireDans(*options.fichierTrace, erreur)) return Refuser("--trace " + erreur);
+    if (const auto ecrite = port.EcrireDans(*options.fichierTrace); !ecrite)
+      return Refuser("--trace " + ecrite.Erreur().texte);
   }
   zef30::EtatConsole etat;
   etat.NumeroPortCom = numeroLigne;

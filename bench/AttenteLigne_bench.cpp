@@ -48,9 +48,8 @@ struct Poste {
       : terminal(scenario),
         ligne(terminal),
         port(trace == Trace::Sans ? static_cast<PortSerie&>(ligne.port) : traceur) {
-    std::string erreur;
     if (trace == Trace::Fichier) {
-      traceur.EcrireDans("/tmp/zef30-bench-" + std::to_string(::getpid()) + ".trace", erreur);
+      (void)traceur.EcrireDans("/tmp/zef30-bench-" + std::to_string(::getpid()) + ".trace");
     }
     terminal.Demarrer();
   }

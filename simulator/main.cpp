@@ -44,9 +44,10 @@ int Rejouer(const zef30::simulateur::OptionsSimulateur& options, const sigset_t&
                     : lu == EFBIG         ? std::string(" : plus de 256 Mio")
                                           : std::string()));
   }
+  auto enregistrements = zef30::LireTrace(texte);
+  if (!enregistrements)
+    return Echouer(options.fichierRejeu + " : " + enregistrements.Erreur().texte);
   std::string erreur;
-  auto enregistrements = zef30::LireTrace(texte, erreur);
-  if (!enregistrements) return Echouer(options.fichierRejeu + " : " + erreur);
 
   PseudoTerminal ligne;
   if (options.peripherique.empty()) {

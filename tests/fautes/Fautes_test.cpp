@@ -461,10 +461,10 @@ TEST(Fautes, EcouteMaintenanceSousUnFlot) {
     // In a flood, the click is due once the display frame is read; the terminal goes on.
     const std::size_t avantClic = flot.avant + affichage.size();
     PortTrace trace(bavard, ligne.HorlogeLigne(), "08/12/2026 06:30:00");
-    std::string erreur;
     const std::string fichierTrace = dossier.Fichier("ligne.trace");
     if (flot.trace) {
-      ASSERT_TRUE(trace.EcrireDans(fichierTrace, erreur)) << erreur;
+      const auto ecrite = trace.EcrireDans(fichierTrace);
+      ASSERT_TRUE(ecrite) << TexteEchec(ecrite);
     }
     EtatConsole etat;
     Liaison liaison(flot.trace ? static_cast<PortSerie&>(trace) : bavard, ligne.HorlogeLigne(),
@@ -515,8 +515,8 @@ TEST(Fautes, EcouteMaintenanceSousUnFlot) {
     // bytes, about four characters of file a byte of line.
     trace.Fermer();
     const std::string fichier = essai::LireTout(fichierTrace);
-    const auto enregistrements = LireTrace(fichier, erreur);
-    ASSERT_TRUE(enregistrements) << erreur;
+    const auto enregistrements = LireTrace(fichier);
+    ASSERT_TRUE(enregistrements) << TexteEchec(enregistrements);
     std::size_t recus = 0;
     for (const auto& e : *enregistrements) {
       if (e.sens == Sens::VersConsole) recus += e.octets.size();

@@ -79,8 +79,8 @@ TEST(TraceSurPseudoTerminal, HoldsEveryByteBothWaysAndMarksEachFrame) {
     EXPECT_EQ(trames, k.trames) << k.nom;
   }
 
-  const auto lue = LireTrace(essai::LireTout(fichier), erreur);
-  ASSERT_TRUE(lue) << erreur;
+  const auto lue = LireTrace(essai::LireTout(fichier));
+  ASSERT_TRUE(lue) << TexteEchec(lue);
   std::string versTerminal, versConsole;
   for (const auto& e : *lue)
     (e.sens == Sens::VersTerminal ? versTerminal : versConsole) += e.octets;
