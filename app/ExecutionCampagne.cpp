@@ -278,10 +278,9 @@ int ExecuterSansFenetre(const OptionsConsole& options, Console& console, Fenetre
 
 int RefaireRapports(const OptionsConsole& options, std::ostream& sortie, std::ostream& erreurs) {
   const std::string& chemin = *options.campagne.depuisJournal;
-  std::string erreur;
-  const auto journal = LireJournal(chemin, erreur);
+  const auto journal = LireJournal(chemin);
   if (!journal) {
-    erreurs << "zef30-console : --report-from " << erreur << std::endl;
+    erreurs << "zef30-console : --report-from " << journal.Erreur().texte << std::endl;
     return 2;
   }
   SortiesCampagne sorties;

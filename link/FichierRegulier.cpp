@@ -182,4 +182,8 @@ std::string DecrireErreur(int numeroErreur) {
   return std::generic_category().message(numeroErreur);
 }
 
+Echec EchecSysteme(int numeroErreur, std::string raison) {
+  return Systeme(raison.empty() ? DecrireErreur(numeroErreur) : std::move(raison), numeroErreur);
+}
+
 }  // namespace zef30
