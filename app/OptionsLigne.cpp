@@ -104,7 +104,7 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
     }
 
     if (auto campagne = LireOptionCampagne(options.campagne, nom, valeur)) {
-      if (!campagne->empty()) return {std::nullopt, *campagne};
+      if (!*campagne) return {std::nullopt, campagne->Erreur().texte};
     } else if (nom == "--port") {
       if (auto erreur = AssocierPort(options, *valeur); !erreur.empty()) {
         return {std::nullopt, erreur};

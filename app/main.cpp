@@ -148,9 +148,9 @@ int main(int argc, char** argv) {
 
   std::optional<std::vector<zef30::RequeteScriptee>> requetes;
   if (options.script) {
-    std::string erreur;
-    requetes = zef30::LireScriptDeRun(*options.script, std::cin, erreur);
-    if (!requetes) return Refuser("--run : " + erreur);
+    auto lus = zef30::LireScriptDeRun(*options.script, std::cin);
+    if (!lus) return Refuser("--run : " + lus.Erreur().texte);
+    requetes = std::move(*lus);
   }
   zef30::simulateur::Scenario scenario;
   if (std::string erreur;

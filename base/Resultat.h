@@ -78,6 +78,10 @@ class [[nodiscard]] Resultat<void> {
   std::optional<Echec> echec_;
 };
 
+// For one reader among several: nothing when what it was given is not its own, otherwise how
+// its reading went.
+using ResultatSiConcerne = std::optional<Resultat<void>>;
+
 // The words of a failure, or the empty text when it went well: for callers that only tell it.
 template <class T>
 std::string TexteEchec(const Resultat<T>& resultat) {

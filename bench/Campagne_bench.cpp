@@ -34,8 +34,7 @@ void BM_CampagneSwitch(benchmark::State& etat) {
     FenetreTexte fenetre;
     FichiersConsole fichiers("/nonexistent-zef30-bench", fenetre);
     Console console{console_etat, liaison, fenetre, fichiers};
-    std::string erreur;
-    const auto script = LireScript("switch", erreur);
+    const auto script = LireScript("switch");
     ReglagesCampagne reglages;
     reglages.repetitions = requetes;
     std::ostream nulle(nullptr);  // the lines told go nowhere, and are kept nowhere

@@ -31,8 +31,8 @@ std::optional<bool> Choix(std::string_view valeur, std::string_view vrai,
   return std::nullopt;
 }
 
-// "nom" or "nom clé=valeur ...": false with the reason in `erreur`.
-bool LireRequete(std::string_view texte, RequeteScriptee& requete, std::string& erreur) {
+// "nom" or "nom clé=valeur ...".
+Resultat<RequeteScriptee> LireRequete(std::string_view texte) {
   std::vector<std::string_view> mots;
   for (const std::string_view mot : Decouper(texte, " \t")) {
     if (!mot.empty()) mots.push_back(mot);
@@ -41,10 +41,10 @@ bool LireRequete(std::string_view texte, RequeteScriptee& requete, std::string& 
     std::string connues;
     for (const BoutonConsole* f : FamillesRequetes())
       connues += (connues.empty() ? "" : ", ") + std::string(f->famille);
-    erreur = "requête inconnue « " + Citer(mots.empty() ? "" : mots[0]) +
-             " » (connues : " + connues + ")";
-    return false;
+    return Invalide("requête inconnue « " + Citer(mots.empty() ? "" : mots[0]) +
+                    " » (connues : " + connues + ")");
   }
+  RequeteScriptee requete;
   requete.famille = std::string(mots[0]);
   for (std::size_t i = 1; i < mots.size(); ++i) {
     const auto egal = mots[i].find('=');
@@ -77,24 +77,21 @@ bool LireRequete(std::string_view texte, RequeteScriptee& requete, std::string& 
       lue = false;
     }
     if (!lue) {
-      erreur = "entrée « " + Citer(mots[i]) +
-               " » incomprise (prix=N, dossier=N, ecran=oui|non, mode=vente|video, "
-               "duree=SECONDES)";
-      return false;
+      return Invalide("entrée « " + Citer(mots[i]) +
+                      " » incomprise (prix=N, dossier=N, ecran=oui|non, mode=vente|video, "
+                      "duree=SECONDES)");
     }
     if (!attendu.empty()) {
-      erreur = "entrée « " + Citer(mots[i]) + " » : ce n’est pas " + std::string(attendu) +
-               " (rien n’est envoyé)";
-      return false;
+      return Invalide("entrée « " + Citer(mots[i]) + " » : ce n’est pas " + std::string(attendu) +
+                      " (rien n’est envoyé)");
     }
   }
-  return true;
+  return requete;
 }
 
 }  // namespace
 
-std::optional<std::vector<RequeteScriptee>> LireScript(std::string_view texte,
-                                                       std::string& erreur) {
+Resultat<std::vector<RequeteScriptee>> LireScript(std::string_view texte) {
   std::vector<RequeteScriptee> requetes;
   const bool liste = texte.find('\n') == std::string_view::npos;
   int numero = 0;
@@ -102,17 +99,14 @@ std::optional<std::vector<RequeteScriptee>> LireScript(std::string_view texte,
     ++numero;
     const std::string_view ligne = SansBlancs(brut, " \t\r");
     if (!liste && (ligne.empty() || ligne.front() == '#')) continue;
-    RequeteScriptee requete;
-    if (!LireRequete(ligne, requete, erreur)) {
-      erreur = (liste ? "requête " : "ligne ") + std::to_string(numero) + " : " + erreur;
-      return std::nullopt;
+    auto requete = LireRequete(ligne);
+    if (!requete) {
+      return Invalide((liste ? "requête " : "ligne ") + std::to_string(numero) + " : " +
+                      requete.Erreur().texte);
     }
-    requetes.push_back(std::move(requete));
+    requetes.push_back(std::move(*requete));
   }
-  if (requetes.empty()) {
-    erreur = "aucune requête à faire";
-    return std::nullopt;
-  }
+  if (requetes.empty()) return Invalide("aucune requête à faire");
   return requetes;
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Resultat.h"
 #include "console/Console.h"
 #include "console/Gestionnaires.h"
 #include "headless/ExecutionRequete.h"
@@ -26,9 +27,8 @@ struct RequeteScriptee {
 
 // A script: the lines of a file ("validite prix=1250 dossier=12 ecran=oui mode=video",
 // "maintenance duree=30", blank lines and # comments skipped), or, when `texte` holds no line end,
-// names separated by commas. nullopt, with the place and the reason in `erreur`, for an unknown
-// family or input.
-std::optional<std::vector<RequeteScriptee>> LireScript(std::string_view texte, std::string& erreur);
+// names separated by commas. For an unknown family or input, the place and the reason.
+Resultat<std::vector<RequeteScriptee>> LireScript(std::string_view texte);
 
 // Gives the window the request's inputs, as the operator would type and tick them.
 void AppliquerEntrees(Console& console, FenetreTexte& fenetre, const RequeteScriptee& requete);

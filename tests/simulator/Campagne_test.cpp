@@ -35,9 +35,8 @@ TEST(Campagne, EndsAfterItsTurnsItsDurationOrTheStop) {
     FenetreTexte fenetre;
     FichiersConsole fichiers(dossier.Chemin(), fenetre);
     Console console{etat, liaison, fenetre, fichiers};
-    std::string erreur;
-    const auto requetes = LireScript("switch,consultation", erreur);
-    ASSERT_TRUE(requetes) << erreur;
+    const auto requetes = LireScript("switch,consultation");
+    ASSERT_TRUE(requetes) << TexteEchec(requetes);
     ReglagesCampagne reglages;
     reglages.repetitions = k.repetitions;
     reglages.duree = k.duree;

@@ -148,8 +148,8 @@ TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
       FenetreTexte fenetre(json ? nullptr : &sortie);
       FichiersConsole fichiers(dossier.Chemin(), fenetre);
       Console console{etat, liaison, fenetre, fichiers};
-      const auto requetes = LireScript(k.script, erreur);
-      ASSERT_TRUE(requetes) << erreur;
+      const auto requetes = LireScript(k.script);
+      ASSERT_TRUE(requetes) << TexteEchec(requetes);
 
       // The road main takes: the records go through the campaign's journal.
       const std::vector<std::string> arguments = {

@@ -78,11 +78,10 @@ TEST(LigneReseau, EveryRequestGoesAsOnThePseudoTerminalItself) {
   // What a run showed and left in its folder, but the time the terminal prints on its receipts.
   const auto executer = [](Ligne ligne, const std::string& script) {
     Poste p(ligne);
-    std::string erreur;
     ReglagesCampagne reglages;
     reglages.raconter = true;
     const auto campagne =
-        ExecuterCampagne(p.console, p.fenetre, *LireScript(script, erreur), reglages, p.sortie);
+        ExecuterCampagne(p.console, p.fenetre, *LireScript(script), reglages, p.sortie);
     p.sortie << CodeSortie(campagne.executions, p.sortie);
     for (const auto& f : std::filesystem::recursive_directory_iterator(p.dossier.Chemin())) {
       if (f.is_regular_file())
