@@ -153,10 +153,10 @@ int main(int argc, char** argv) {
     requetes = std::move(*lus);
   }
   zef30::simulateur::Scenario scenario;
-  if (std::string erreur;
-      !zef30::simulateur::ComposerScenario(options.scenarioSimulateur.value_or(""),
-                                           options.clesSimulateur, "--sim ", scenario, erreur)) {
-    return Refuser(erreur);
+  if (const auto compose = zef30::simulateur::ComposerScenario(
+          options.scenarioSimulateur.value_or(""), options.clesSimulateur, "--sim ", scenario);
+      !compose) {
+    return Refuser(compose.Erreur().texte);
   }
   // Several lines: this program again for each one, and this one gathers them.
   const auto& lignes = options.campagne.lignes;
@@ -182,16 +182,16 @@ int main(int argc, char** argv) {
   std::optional<zef30::simulateur::TerminalSimule> simulateur;
   if (options.simulateur && options.ports.count(numeroLigne) == 0) {
     simulateur.emplace(std::move(scenario));
-    std::string erreur;
-    const std::string chemin = simulateur->OuvrirPseudoTerminal(erreur);
-    if (chemin.empty()) {
-      std::cerr << kProgramme << " : le terminal simulé ne peut pas démarrer : " << erreur << '\n';
+    const auto chemin = simulateur->OuvrirPseudoTerminal();
+    if (!chemin) {
+      std::cerr << kProgramme
+                << " : le terminal simulé ne peut pas démarrer : " << chemin.Erreur().texte << '\n';
       return 1;
     }
-    table.Associer(numeroLigne, chemin);
+    table.Associer(numeroLigne, *chemin);
     simulateur->Demarrer();
     if (!options.json) {
-      std::cout << kProgramme << " : terminal simulé sur " << chemin << " (port " << numeroLigne
+      std::cout << kProgramme << " : terminal simulé sur " << *chemin << " (port " << numeroLigne
                 << ")" << std::endl;
     }
   }

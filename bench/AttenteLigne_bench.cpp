@@ -29,9 +29,8 @@ struct Ligne {
     ouverte = port.Ouvrir(1, "9600,N,8,1");
   }
   static TablePorts Table(simulateur::TerminalSimule& terminal) {
-    std::string erreur;
     TablePorts table;
-    table.Associer(1, terminal.OuvrirPseudoTerminal(erreur));
+    table.Associer(1, terminal.OuvrirPseudoTerminal().ValeurOu({}));
     return table;
   }
   PortPosix port;

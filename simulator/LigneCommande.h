@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Resultat.h"
 #include "simulator/Scenario.h"
 
 namespace zef30::simulateur {
@@ -18,10 +19,9 @@ struct OptionsSimulateur {
   Scenario scenario;  // the file's keys, then every --key=value of the command line over them
 };
 
-// The arguments after the program's name. False, with one line in `erreur`, when they make no
-// sense or the scenario file cannot be read.
-bool AnalyserLigneCommande(const std::vector<std::string>& arguments, OptionsSimulateur& options,
-                           std::string& erreur);
+// The arguments after the program's name; one line of failure when they make no sense or the
+// scenario file cannot be read.
+Resultat<OptionsSimulateur> AnalyserLigneCommande(const std::vector<std::string>& arguments);
 
 std::string TexteAide();
 

@@ -76,8 +76,8 @@ struct Famille {
 
 Scenario LireCles(const std::string& cles) {
   Scenario scenario;
-  std::string erreur;
-  EXPECT_TRUE(simulateur::LireTexteScenario(cles, "faute", scenario, erreur)) << erreur;
+  const auto lu = simulateur::LireTexteScenario(cles, "faute", scenario);
+  EXPECT_TRUE(lu) << TexteEchec(lu);
   return scenario;
 }
 
@@ -542,9 +542,9 @@ TEST(FautesSurLaLigne, DemandeDeSwitch) {
   };
   for (const Faute& faute : fautes) {
     simulateur::TerminalSimule terminal(LireCles(faute.cles));
-    std::string erreur;
-    const std::string chemin = terminal.OuvrirPseudoTerminal(erreur);
-    ASSERT_FALSE(chemin.empty()) << erreur;
+    const auto ouvert = terminal.OuvrirPseudoTerminal();
+    const std::string chemin = ouvert.ValeurOu({});
+    ASSERT_FALSE(chemin.empty()) << TexteEchec(ouvert);
     terminal.Demarrer();
 
     TablePorts ports;

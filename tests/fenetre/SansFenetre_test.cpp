@@ -34,9 +34,8 @@ struct Poste {
     SignalerErreursPort(liaison, fenetre);
   }
   TablePorts Ligne() {
-    std::string erreur;
     TablePorts table;
-    table.Associer(1, terminal.OuvrirPseudoTerminal(erreur));
+    table.Associer(1, terminal.OuvrirPseudoTerminal().ValeurOu({}));
     terminal.Demarrer();
     return table;
   }

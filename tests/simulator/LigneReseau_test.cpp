@@ -37,11 +37,9 @@ struct Poste {
     terminal.ModifierScenario([&](simulateur::Scenario& s) {
       s.paiement.pauseCarte = s.paiement.pauseCode = s.paiement.pauseReponse = s.soins.pause = 0;
       s.rafale = true;
-      std::string raison;
-      if (!cle.empty()) simulateur::AppliquerCle(s, cle, valeur, raison);
+      if (!cle.empty()) (void)simulateur::AppliquerCle(s, cle, valeur);
     });
-    std::string erreur;
-    const std::string chemin = terminal.OuvrirPseudoTerminal(erreur);
+    const std::string chemin = terminal.OuvrirPseudoTerminal().ValeurOu({});
     terminal.Demarrer();
     if (ligne != Ligne::PseudoTerminal) serveur.emplace(chemin);
     return essai::ConsoleTracee::Table(serveur ? serveur->Url(ligne == Ligne::Rfc2217) : chemin);
