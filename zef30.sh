@@ -81,7 +81,7 @@ case "$commande" in
     configurer
     construire
     cd "$construction"
-    exec ctest --output-on-failure
+    exec ctest --output-on-failure -j "$(nproc)"
     ;;
   simulator)
     installer_paquets

@@ -177,7 +177,7 @@ TEST_F(FichiersConsoleTest, ValeurTapeeALaMainEtAutresLignesGardees) {
 }
 
 TEST_F(FichiersConsoleTest, DeuxConsolesALaFoisNeDonnentJamaisLeMemeNumero) {
-  constexpr long kParConsole = 1000;
+  constexpr long kParConsole = 400;
   int depart[2];
   ASSERT_EQ(::pipe(depart), 0);
   Enfant premiere = AutreConsole(kParConsole, depart[0]);
@@ -202,11 +202,11 @@ TEST_F(FichiersConsoleTest, DeuxConsolesALaFoisNeDonnentJamaisLeMemeNumero) {
 }
 
 TEST_F(FichiersConsoleTest, UneConsoleTueeEnPleineEcritureNePerdRien) {
-  // Killed 200 times at whatever point it has reached once it has handed out a few numbers:
+  // Killed 100 times at whatever point it has reached once it has handed out a few numbers:
   // across all the kills, no number is lost from the file nor handed out twice.
   std::mt19937 hasard(200);
   long dernier = 0;
-  for (int mort = 0; mort < 200; ++mort) {
+  for (int mort = 0; mort < 100; ++mort) {
     Enfant autre = AutreConsole(1000000);
     ASSERT_TRUE(autre.Lance());
     autre.Lire(1 + static_cast<long>(hasard() % 5), std::chrono::seconds(30));
