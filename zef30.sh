@@ -63,7 +63,8 @@ case "$commande" in
   demo)
     installer_paquets
     configurer
-    construire zef30-console
+    # The simulated terminal's own program too: the README's next steps use it.
+    construire zef30-console zef30-simulator
     programme="$construction/app/zef30-console"
     if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ] || [ -n "${QT_QPA_PLATFORM:-}" ]; then
       exec "$programme" --simulator "$@"

@@ -237,6 +237,7 @@ int ExecuterSansFenetre(const OptionsConsole& options, Console& console, Fenetre
                         const std::vector<RequeteScriptee>& requetes, const std::string& dossier,
                         const std::string& trace, std::ostream& sortie, std::ostream& erreurs) {
   ArreterEnDouceurSiCampagne(options.campagne);
+  DireArretSurSignal();
   const int numero = console.etat.NumeroPortCom;
   // Neither a port nor the simulated terminal: the machine's own port, which may well be no
   // terminal at all. Said before anything is sent there.
@@ -247,7 +248,8 @@ int ExecuterSansFenetre(const OptionsConsole& options, Console& console, Fenetre
   fenetre.SuivreEcoutes(erreurs, console.liaison.HorlogeLiaison(),
                         !options.json && ::isatty(STDERR_FILENO) == 1);
   const std::locale locale = LocaleUtilisateur();
-  const ReglagesCampagne reglages = Reglages(options, locale);
+  ReglagesCampagne reglages = Reglages(options, locale);
+  reglages.avertissements = &erreurs;
   ProgressionCampagne progression(erreurs, !options.json && ::isatty(STDERR_FILENO) == 1,
                                   console.liaison.HorlogeLiaison(), Progression(options, requetes),
                                   options.campagne.duree, locale);

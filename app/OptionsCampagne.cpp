@@ -123,24 +123,4 @@ std::string VerifierFichiersSortie(const std::vector<std::pair<std::string, std:
   return {};
 }
 
-std::string AideCampagne() {
-  return "  --verbose           tout ce que montre chaque requête (sinon : une ligne par\n"
-         "                      requête, puis un résumé)\n"
-         "  --repeat N          le script N fois (0 : jusqu’à la fin de --for, ou Ctrl-C) ;\n"
-         "                      un premier Ctrl-C finit la requête en cours et écrit les\n"
-         "                      rapports, un second arrête tout\n"
-         "  --for DURÉE         le script encore et encore pendant DURÉE (45s, 30m, 8h)\n"
-         "  --lines 1,2,3       le script sur chaque port en même temps, un processus par\n"
-         "                      ligne, chacune dans DOSSIER/ligne-N\n"
-         "  --junit FICHIER     un rapport JUnit XML : une suite par ligne, un cas par requête\n"
-         "  --report FICHIER    une page HTML : résumé, durées de chaque requête, échecs\n"
-         "  --report-from JOURNAL.jsonl\n"
-         "                      le résumé, et avec --junit et --report les rapports, refaits\n"
-         "                      du journal d’une campagne (après un arrêt, un disque plein)\n"
-         "  Une campagne finit avec le code de la première requête en échec (10 + son rang,\n"
-         "  250 au plus), sinon 130 si elle a été arrêtée avant sa fin (Ctrl-C, sortie\n"
-         "  standard fermée), 3 si une ligne ne s’est pas terminée d’elle-même, 1 si une\n"
-         "  requête n’a pu être écrite au journal ou un rapport dans son fichier.\n";
-}
-
 }  // namespace zef30

@@ -40,7 +40,4 @@ std::string VerifierFichiersSortie(
     const std::vector<std::pair<std::string, std::string>>& fichiers,
     const std::vector<std::pair<std::string, std::string>>& lus = {});
 
-// Their lines of --help.
-std::string AideCampagne();
-
 }  // namespace zef30

@@ -1,8 +1,11 @@
 #include "app/OptionsLigne.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
+#include "app/OptionsDecrites.h"
 #include "base/Texte.h"
 #include "console/FichiersConsole.h"
 #include "headless/RequetesScriptees.h"
@@ -12,6 +15,29 @@
 namespace zef30 {
 
 namespace {
+
+// What is wrong with a line given as "scheme://…" whose scheme the console does not speak: a
+// path of this machine never starts so, and taking it for one would only say "no such file".
+std::string RefuserSchema(std::string_view chemin) {
+  const auto separateur = chemin.find("://");
+  if (separateur == std::string_view::npos || separateur == 0) return {};
+  const std::string_view schema = chemin.substr(0, separateur);
+  const bool lettres =
+      std::isalpha(static_cast<unsigned char>(schema.front())) != 0 &&
+      std::all_of(schema.begin(), schema.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '+' || c == '-' || c == '.';
+      });
+  if (!lettres || EstAdresseReseau(chemin)) return {};
+  std::string minuscules(schema);
+  for (char& c : minuscules) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (minuscules == "telnet") {
+    return "« " + Citer(chemin) +
+           " » : utilisez rfc2217:// (Telnet avec le contrôle du port série) ou tcp://";
+  }
+  return "schéma « " + Citer(schema) +
+         ":// » inconnu : utilisez rfc2217:// (Telnet avec le "
+         "contrôle du port série) ou tcp://";
+}
 
 // "N=PATH" maps port N; anything else is a path for port 1.
 std::string AssocierPort(OptionsConsole& options, const std::string& valeur) {
@@ -31,6 +57,7 @@ std::string AssocierPort(OptionsConsole& options, const std::string& valeur) {
   }
   if (chemin.empty())
     return "--port : il faut un chemin de ligne (--port N=CHEMIN ou --port CHEMIN)";
+  if (const std::string refus = RefuserSchema(chemin); !refus.empty()) return "--port : " + refus;
   if (EstAdresseReseau(chemin)) {
     if (const auto adresse = LireAdresseReseau(chemin); !adresse)
       return "--port : " + adresse.Erreur().texte;
@@ -39,14 +66,6 @@ std::string AssocierPort(OptionsConsole& options, const std::string& valeur) {
     return "--port : le port " + std::to_string(numero) + " est donné deux fois";
   }
   return {};
-}
-
-// Every family a run knows, as --run takes them.
-std::string NomsFamilles() {
-  std::string noms;
-  for (const BoutonConsole* famille : FamillesRequetes())
-    noms += (noms.empty() ? "" : ",") + std::string(famille->famille);
-  return noms;
 }
 
 // --decode, --chart and theirs.
@@ -161,59 +180,9 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
 }
 
 std::string TexteAide(const std::string& programme) {
-  return "Usage : " + programme +
-         " [--port N=CHEMIN]... [--port CHEMIN] [--data-dir DOSSIER]\n"
-         "       [--simulator [--sim CLÉ=VALEUR]... [--sim-scenario FICHIER]]\n"
-         "       [--trace FICHIER] [--headless --run REQUÊTES|FICHIER|- [--json]]\n"
-         "       [--verbose] [--repeat N] [--for DURÉE] [--lines N,N...] [--junit FICHIER]\n"
-         "       [--report FICHIER.html]\n"
-         "       " +
-         programme +
-         " --decode TRACE\n"
-         "       " +
-         programme +
-         " --chart TRACE [--from T] [--to T] -o FICHIER.svg\n"
-         "Console de test du terminal de paiement ZEF30 sur une ligne série.\n"
-         "\n"
-         "  --port N=CHEMIN     le port numéro N (1 à 20) de la liste est la ligne CHEMIN\n"
-         "  --port CHEMIN       le port 1 est la ligne CHEMIN (par exemple /dev/ttyUSB0) ;\n"
-         "                      un numéro non associé est le port /dev/ttyS<N-1> de la machine\n"
-         "  --port N=rfc2217://HÔTE:PORT, --port N=tcp://HÔTE:PORT\n"
-         "                      une ligne servie sur le réseau (Telnet RFC 2217, ou TCP brut)\n"
-         "  --data-dir DOSSIER  dossier du journal, du compteur de dossiers, des tickets et des\n"
-         "                      rapports (par défaut : le dossier du programme, ou\n"
-         "                      ~/.local/share/zef30 pour un programme installé sous /usr)\n"
-         "  --simulator         un terminal simulé sur un pseudo-terminal, comme port 1\n"
-         "  --sim CLÉ=VALEUR    une clé du scénario du terminal simulé, autant de fois qu’il\n"
-         "                      faut (les clés : zef30-simulator --help), par exemple\n"
-         "                      paiement.ecran-hote=non : il garde son afficheur pour lui\n"
-         "  --sim-scenario FICHIER\n"
-         "                      un fichier de scénario du terminal simulé, sous les --sim\n"
-         "  --trace FICHIER     chaque octet de la ligne, dans les deux sens, horodaté, ajouté\n"
-         "                      au FICHIER (F12 dans la fenêtre : la trace en direct)\n"
-         "  --headless          sans fenêtre : les requêtes de --run, dans l’ordre, racontées\n"
-         "                      sur la sortie standard ; code de sortie 0 si toutes réussissent,\n"
-         "                      sinon 10 + le rang de la première en échec\n"
-         "  --run REQUÊTES      des noms séparés par des virgules, parmi :\n"
-         "                      " +
-         NomsFamilles() +
-         "\n"
-         "  --run FICHIER       une requête par ligne avec ses entrées, par exemple\n"
-         "                      « validite prix=1250 dossier=12 ecran=oui mode=video »,\n"
-         "                      « maintenance duree=30 » (« Sortie Ecoute » après 30 s) ;\n"
-         "                      un fichier se donne par un chemin : il contient « / » ou finit\n"
-         "                      par « .txt » (./switch, script.txt) ; sinon, ce sont des noms\n"
-         "  --run -             le script lu sur l’entrée standard\n"
-         "  --json              un objet JSON par requête, une ligne chacun\n" +
-         AideCampagne() +
-         "  --decode TRACE      la trace, chaque trame nommée champ par champ sous son\n"
-         "                      enregistrement\n"
-         "  --chart TRACE       le diagramme de séquence de la trace, en SVG dans le FICHIER\n"
-         "                      de -o ; --from et --to en bornent les moments (en ms)\n"
-         "  --help, --version\n"
-         "\n"
-         "La fenêtre demande un affichage : sans lui, lancez-la sous xvfb-run, avec\n"
-         "QT_QPA_PLATFORM=offscreen, ou en --headless.\n";
+  return TexteSynopsis("Usage : ", programme, SynopsisConsole()) +
+         "Console de test du terminal de paiement ZEF30 sur une ligne série.\n\n" +
+         TexteOptions(OptionsConsoleDecrites()) + "\n" + NotesAideConsole();
 }
 
 bool AffichageDisponible(const std::function<const char*(const char*)>& variable) {

@@ -23,6 +23,7 @@
 #include "headless/FenetreTexte.h"
 #include "headless/LectureTrace.h"
 #include "headless/RequetesScriptees.h"
+#include "link/FichierRegulier.h"
 #include "link/Liaison.h"
 #include "link/PortAiguillage.h"
 #include "link/PortTrace.h"
@@ -71,7 +72,7 @@ int PasserALaFenetre(char** argv) {
     if (::access(chemin.c_str(), X_OK) == 0) ::execv(chemin.c_str(), argv);
   }
   std::cerr << kProgramme << " : la fenêtre ne peut pas démarrer : zef30-console-fenetre : "
-            << std::strerror(errno) << '\n';
+            << zef30::DecrireErreur(errno) << '\n';
   return 1;
 }
 #endif
@@ -189,6 +190,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     table.Associer(numeroLigne, *chemin);
+    table.Decrire(numeroLigne, "terminal simulé");
     simulateur->Demarrer();
     if (!options.json) {
       std::cout << kProgramme << " : terminal simulé sur " << *chemin << " (port " << numeroLigne

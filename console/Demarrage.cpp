@@ -5,10 +5,16 @@
 
 namespace zef30 {
 
+std::optional<int> NumeroEntree(std::string_view entree) {
+  return LireEntierStrict(entree.substr(0, entree.find(' ')));
+}
+
 std::vector<std::string> RecenserPortsCom(PortSerie& port) {
   std::vector<std::string> trouves;
   for (int numero = TablePorts::kPremier; numero <= TablePorts::kDernier; ++numero) {
-    if (port.Essayer(numero)) trouves.push_back(std::to_string(numero));
+    if (!port.Essayer(numero)) continue;
+    const std::string ligne = port.DecrireLigne(numero);
+    trouves.push_back(std::to_string(numero) + (ligne.empty() ? "" : " — " + ligne));
   }
   return trouves;
 }
@@ -20,7 +26,8 @@ std::vector<std::string> DemarrerConsole(EtatConsole& etat, Liaison& liaison, Po
 }
 
 void Combo1_Click(EtatConsole& etat, Liaison& liaison, std::string_view entree) {
-  const auto numero = LireEntierStrict(entree);
+  // The entry's number, before the line it names.
+  const auto numero = NumeroEntree(entree);
   if (!numero || *numero < TablePorts::kPremier || *numero > TablePorts::kDernier) return;
   etat.NumeroPortCom = *numero;
   liaison.ChoisirPort(etat.NumeroPortCom);

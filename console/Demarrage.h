@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,9 +12,13 @@
 namespace zef30 {
 
 // The ports the operator may pick: every number from 1 to 20 that is there and is a serial line,
-// as the text shown in the list ("1" ... "20"), in increasing order. Each is only tried: no line is
+// as the text shown in the list, its number and the line behind it ("1 — /dev/pts/2 (terminal
+// simulé)", "2 — rfc2217://bench-7:4001"; the number alone when the port cannot name its
+// line), in increasing order. Each is only tried: no line is
 // taken or changed, and the port stays closed. A port that is not there is left out without a word.
 std::vector<std::string> RecenserPortsCom(PortSerie& port);
+// The port number an entry of that list stands for.
+std::optional<int> NumeroEntree(std::string_view entree);
 
 // Start-up of the console below the window: port 1 until the operator picks another, and the
 // ports found by the scan for the window's list. The port stays closed until the first request.

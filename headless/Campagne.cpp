@@ -7,6 +7,7 @@
 
 #include "base/Texte.h"
 #include "headless/JournalCampagne.h"
+#include "link/Signaux.h"
 #include "link/TraceLigne.h"
 
 namespace zef30 {
@@ -96,10 +97,21 @@ ResultatCampagne ExecuterCampagne(Console& console, FenetreTexte& fenetre,
       if (!reglages.json && reglages.raconter) {
         sortie << "[" << rang << "] " << famille->famille << std::endl;
       }
-      RequeteFaite faite = ExecuterRequete(console, fenetre, requete, *famille);
+      // Said once, on the first turn: the turns after it run the same script.
+      const auto avertir = [&](const std::string& avertissement) {
+        if (tour != 0) return;
+        if (!reglages.json) {
+          sortie << avertissement << std::endl;
+        } else if (reglages.avertissements != nullptr) {
+          *reglages.avertissements << "zef30-console : " << avertissement << std::endl;
+        }
+      };
+      RequeteFaite faite = ExecuterRequete(console, fenetre, requete, *famille, avertir);
       ExecutionRequete& e = faite.execution;
       e.rang = rang;
       e.ligne = reglages.ligne;
+      // Before it is told: a signal that comes once its line is out names it.
+      NoterRequeteFinie(rang);
       if (reglages.json) {
         sortie << EnJson(e, &faite.releve) << std::endl;
       } else if (reglages.raconter) {

@@ -25,6 +25,8 @@ struct ReglagesCampagne {
   // than one line a request.
   bool raconter = false;
   std::locale locale = std::locale::classic();  // the decimal separator of the durations told
+  // Where a warning goes with `json`, which keeps `sortie` for its objects; none: not said.
+  std::ostream* avertissements = nullptr;
 };
 
 class JournalCampagne;

@@ -67,26 +67,6 @@ void LireRecords(int fd, const LecteurExecutions& lire) {
 
 }  // namespace
 
-std::string RaisonEcriture(int numeroErreur) {
-  switch (numeroErreur) {
-    case ENOSPC:
-      return "plus de place";
-    case EDQUOT:
-      return "quota dépassé";
-    case EFBIG:
-      return "fichier trop grand";
-    case EROFS:
-      return "disque en lecture seule";
-    case EACCES:
-    case EPERM:
-      return "permission refusée";
-    case EIO:
-      return "erreur d’entrée-sortie";
-    default:
-      return DecrireErreur(numeroErreur);
-  }
-}
-
 JournalCampagne::JournalCampagne(const std::string& chemin, std::ostream* erreurs)
     : erreurs_(erreurs) {
   // Made new, never opened over what is there: a journal of another campaign begun in the same
@@ -109,7 +89,7 @@ JournalCampagne::JournalCampagne(const std::string& chemin, std::ostream* erreur
       AjouterSeparateur(temporaire != nullptr && *temporaire != '\0' ? temporaire : "/tmp") +
       "zef30-campagne-XXXXXX.jsonl";
   const int fd = ::mkostemps(modele.data(), 6, O_APPEND | O_CLOEXEC);
-  std::string dit = "journal " + chemin + " : impossible à créer : " + RaisonEcriture(raison);
+  std::string dit = "journal " + chemin + " : impossible à créer : " + DecrireErreur(raison);
   if (fd >= 0) {
     ::close(fd);
     fichier_ = FichierRegulier(modele, O_RDWR | O_APPEND);
@@ -119,7 +99,7 @@ JournalCampagne::JournalCampagne(const std::string& chemin, std::ostream* erreur
     temporaire_ = true;
     Dire(dit + " : journal temporaire " + modele);
   } else {
-    erreur_ = RaisonEcriture(raison);
+    erreur_ = DecrireErreur(raison);
     Dire(dit + " : aucun fichier temporaire non plus, les requêtes restent en mémoire");
   }
 }
@@ -137,7 +117,7 @@ void JournalCampagne::Ajouter(const ExecutionRequete& e) {
   if (erreur_.empty()) {
     const FichierRegulier::Ecriture ecriture = fichier_.AjouterEnregistrement(ligne);
     if (ecriture.erreur == 0) return;
-    erreur_ = RaisonEcriture(ecriture.erreur);
+    erreur_ = DecrireErreur(ecriture.erreur);
     Dire("journal " + chemin_ + " : écriture impossible : " + erreur_ + " (requête " +
          std::to_string(e.rang) + " et suivantes gardées en mémoire pour les rapports)");
   }

@@ -70,7 +70,4 @@ std::string CheminJournal(const std::string& dossier, const std::string& horodat
 // are gone through; or why it cannot be read.
 Resultat<ParcoursExecutions> LireJournal(const std::string& chemin);
 
-// A write's failure as people read it: "plus de place", "fichier trop grand"…
-std::string RaisonEcriture(int numeroErreur);
-
 }  // namespace zef30

@@ -7,6 +7,7 @@
 #include "console/Gestionnaires.h"
 #include "link/Trame.h"
 #include "requests/BoutonsConsole.h"
+#include "requests/Enregistrement.h"
 #include "requests/ModeMaintenance.h"
 #include "requests/Paiement.h"
 #include "requests/PisteIso2.h"
@@ -134,8 +135,17 @@ std::string Raison(const Releve& releve) {
   return "rien n’a été montré";
 }
 
+std::string AvertissementPrix(const EtatConsole& etat, const BoutonConsole& famille) {
+  const bool paiement =
+      famille.gestionnaire == &cmdDemVal_Click || famille.gestionnaire == &cmdDemEnr_Click;
+  if (!paiement || etat.Prix != 0) return {};
+  return std::string("attention : ") + famille.famille +
+         " avec un prix de 0.00 EUR (ni « prix= » ni requête « prix » avant elle)";
+}
+
 RequeteFaite ExecuterRequete(Console& console, FenetreTexte& fenetre,
-                             const RequeteScriptee& requete, const BoutonConsole& famille) {
+                             const RequeteScriptee& requete, const BoutonConsole& famille,
+                             const std::function<void(const std::string&)>& avertir) {
   const Horloge& horloge = console.liaison.HorlogeLiaison();
   fenetre.PrendreReleve();
   RequeteFaite faite;
@@ -143,6 +153,11 @@ RequeteFaite ExecuterRequete(Console& console, FenetreTexte& fenetre,
   e.famille = famille.famille;
   e.debut = horloge.Maintenant();
   AppliquerEntrees(console, fenetre, requete);
+  if (avertir) {
+    if (const std::string avertissement = AvertissementPrix(console.etat, famille);
+        !avertissement.empty())
+      avertir(avertissement);
+  }
   const double duree = requete.duree.value_or(famille.dureeEcoute);
   if (requete.duree || duree > 0) {
     fenetre.ProgrammerClic(horloge, Horloge::Plus(horloge.Maintenant(), duree),

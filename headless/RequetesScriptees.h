@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -40,8 +41,15 @@ struct RequeteFaite {
   ExecutionRequete execution;
   Releve releve;
 };
+// `avertir`, when given, hears what the operator would want to know before the request goes,
+// its inputs given: a payment of 0.00 EUR.
 RequeteFaite ExecuterRequete(Console& console, FenetreTexte& fenetre,
-                             const RequeteScriptee& requete, const BoutonConsole& famille);
+                             const RequeteScriptee& requete, const BoutonConsole& famille,
+                             const std::function<void(const std::string&)>& avertir = {});
+
+// Said before a validity or a registration whose price is 0 (no "prix=", no "prix" request
+// before it): the payment still goes, as the window's would; empty otherwise.
+std::string AvertissementPrix(const EtatConsole& etat, const BoutonConsole& famille);
 
 // The last status line that said something; empty when none did.
 std::string DernierEtat(const Releve& releve);

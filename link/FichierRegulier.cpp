@@ -10,6 +10,8 @@
 #include <system_error>
 #include <utility>
 
+#include "base/ErreursSysteme.h"
+
 namespace zef30 {
 
 FichierRegulier::FichierRegulier(const std::string& chemin, int drapeaux, mode_t mode,
@@ -178,9 +180,7 @@ std::string NatureNonReguliere(mode_t mode) {
   return std::string(nature) + ", pas un fichier ordinaire";
 }
 
-std::string DecrireErreur(int numeroErreur) {
-  return std::generic_category().message(numeroErreur);
-}
+std::string DecrireErreur(int numeroErreur) { return DecrireErreurSysteme(numeroErreur); }
 
 Echec EchecSysteme(int numeroErreur, std::string raison) {
   return Systeme(raison.empty() ? DecrireErreur(numeroErreur) : std::move(raison), numeroErreur);

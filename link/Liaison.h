@@ -24,6 +24,8 @@ class Liaison {
   // the link keeps the line it opened, and opens that one again after a loss: a later choice
   // has no effect, whatever the window shows.
   void ChoisirPort(int numero);
+  // The port the next request opens: the one chosen, or once opened the one kept.
+  int PortProchaineRequete() const { return numeroPort_; }
 
   // Told why the port could not be opened (device and the system's reason), that its line
   // was lost, or what came instead of the terminal's ACK to the readiness probe.

@@ -26,6 +26,7 @@ class PortAiguillage final : public PortSerie {
   void Fermer() override { actif_->Fermer(); }
   std::string DerniereErreur() const override { return actif_->DerniereErreur(); }
   bool Essayer(int numero) override { return Choisir(numero).Essayer(numero); }
+  std::string DecrireLigne(int numero) const override { return table_.Libelle(numero); }
 
   void DefinirTailleLecture(int taille) override {
     local_.DefinirTailleLecture(taille);

@@ -21,6 +21,7 @@ class PortRelais : public PortSerie {
   void Fermer() override { port_.Fermer(); }
   std::string DerniereErreur() const override { return port_.DerniereErreur(); }
   bool Essayer(int numero) override { return port_.Essayer(numero); }
+  std::string DecrireLigne(int numero) const override { return port_.DecrireLigne(numero); }
   void DefinirTailleLecture(int taille) override { port_.DefinirTailleLecture(taille); }
   void Ecrire(std::string_view octets) override { port_.Ecrire(octets); }
   int NombreEnAttente() override { return port_.NombreEnAttente(); }

@@ -23,23 +23,6 @@ namespace {
 constexpr std::string_view kTelnet = "rfc2217://";
 constexpr std::string_view kTcp = "tcp://";
 
-std::string RaisonReseau(int erreur) {
-  switch (erreur) {
-    case ECONNREFUSED:
-      return "connexion refusée";
-    case ETIMEDOUT:
-      return "délai dépassé";
-    case ECONNRESET:
-      return "connexion coupée par le serveur";
-    case EHOSTUNREACH:
-      return "hôte injoignable";
-    case ENETUNREACH:
-      return "réseau injoignable";
-    default:
-      return std::strerror(erreur);
-  }
-}
-
 // Once the connection is made: the connect's own outcome (0 when made), ETIMEDOUT past
 // `echeance`.
 int AttendreConnexion(int fd, Horloge::Instant echeance) {
@@ -84,6 +67,10 @@ Resultat<int> Connecter(const AdresseReseau& adresse, std::chrono::milliseconds 
   if (trouve != 0) {
     return Systeme(trouve == EAI_NONAME || trouve == EAI_NODATA || trouve == EAI_FAIL
                        ? "hôte « " + Citer(adresse.hote) + " » introuvable"
+                   : trouve == EAI_AGAIN
+                       ? "hôte « " + Citer(adresse.hote) + " » : serveur de noms injoignable"
+                   : trouve == EAI_SYSTEM
+                       ? "hôte « " + Citer(adresse.hote) + " » : " + DecrireErreur(errno)
                        : "hôte « " + Citer(adresse.hote) + " » : " + ::gai_strerror(trouve));
   }
   std::string erreur;
@@ -92,7 +79,7 @@ Resultat<int> Connecter(const AdresseReseau& adresse, std::chrono::milliseconds 
     const int prise =
         ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
     if (prise < 0) {
-      erreur = RaisonReseau(errno);
+      erreur = DecrireErreur(errno);
       continue;
     }
     int issue = ::connect(prise, a->ai_addr, a->ai_addrlen) == 0 ? 0 : errno;
@@ -101,7 +88,7 @@ Resultat<int> Connecter(const AdresseReseau& adresse, std::chrono::milliseconds 
       fd = prise;
     } else {
       ::close(prise);
-      erreur = RaisonReseau(issue);
+      erreur = DecrireErreur(issue);
       if (issue == ETIMEDOUT) break;
     }
   }
@@ -255,7 +242,7 @@ void PortReseau::Envoyer(std::string_view octets) {
   const auto ecriture = EcrireTout(fd_, envoi_, std::nullopt, true);
   envoi_.erase(0, ecriture.ecrits);
   if (ecriture.erreur != 0 && ecriture.erreur != EAGAIN && ecriture.erreur != EWOULDBLOCK) {
-    Perdre(RaisonReseau(ecriture.erreur));
+    Perdre(DecrireErreur(ecriture.erreur));
   }
 }
 
@@ -298,7 +285,7 @@ bool PortReseau::Remplir(std::size_t voulus) {
     if (lus < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
     // A reset may follow the server's last words, when our answers to it crossed its close.
     const int erreur = lus == 0 ? 0 : errno;
-    Perdre((lus == 0 ? "connexion fermée par le serveur" : RaisonReseau(erreur)) +
+    Perdre((lus == 0 ? "connexion fermée par le serveur" : DecrireErreur(erreur)) +
            (lus == 0 || erreur == ECONNRESET ? MotDuServeur(derniers_) : ""));
     return false;
   }

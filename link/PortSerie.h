@@ -23,6 +23,9 @@ class PortSerie {
   // Whether port `numero` is there and is a serial line, without taking it and without changing
   // anything of it: the line may be another program's, or a login prompt.
   virtual bool Essayer(int numero) = 0;
+  // The line behind port `numero` as the operator knows it ("/dev/ttyUSB0", "/dev/pts/2
+  // (terminal simulé)", "rfc2217://bench-7:4001"); empty when the port cannot say.
+  virtual std::string DecrireLigne(int /*numero*/) const { return {}; }
 
   // 0: a read takes everything waiting; 1: a read takes one character.
   virtual void DefinirTailleLecture(int taille) = 0;

@@ -34,7 +34,7 @@ Resultat<void> PortTrace::EcrireDans(const std::string& chemin) {
   }
   const off_t fin = ::lseek(fd, 0, SEEK_END);
   if (fin < 0 || EcrireTout(fd, entete_ + "\n", fin).erreur != 0) {
-    Echec echec = Systeme(chemin + " : trace impossible à écrire : " + std::strerror(errno));
+    Echec echec = Systeme(chemin + " : trace impossible à écrire : " + DecrireErreur(errno));
     ::close(fd);
     return echec;
   }

@@ -62,6 +62,7 @@ class PortTrace final : public PortSerie {
   void Fermer() override;
   std::string DerniereErreur() const override { return port_.DerniereErreur(); }
   bool Essayer(int numero) override { return port_.Essayer(numero); }
+  std::string DecrireLigne(int numero) const override { return port_.DecrireLigne(numero); }
   void DefinirTailleLecture(int taille) override;
   void Ecrire(std::string_view octets) override;
   int NombreEnAttente() override;

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstddef>
 
 #include "link/PortPosix.h"
 
@@ -22,6 +23,9 @@ struct LigneARendre {
   // A first SIGINT that only asks for a stop.
   volatile sig_atomic_t arretEnDouceur = 0;
   volatile sig_atomic_t arretDemande = 0;
+  // A run without a window says which signal ended it, and after which request.
+  volatile sig_atomic_t direArret = 0;
+  volatile sig_atomic_t requetesFinies = 0;
 };
 LigneARendre ligneARendre;
 
@@ -37,6 +41,59 @@ sigset_t SignauxDeFin() {
   }
   for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) sigaddset(&ensemble, signal);
   return ensemble;
+}
+
+// Appends `texte` to `ligne`, within its `taille`; async-signal-safe.
+void Ajouter(char* ligne, std::size_t taille, std::size_t& longueur, const char* texte) {
+  while (*texte != '\0' && longueur + 1 < taille) ligne[longueur++] = *texte++;
+  ligne[longueur] = '\0';
+}
+
+void AjouterNombre(char* ligne, std::size_t taille, std::size_t& longueur, long nombre) {
+  char chiffres[24];
+  std::size_t n = sizeof chiffres - 1;
+  chiffres[n] = '\0';
+  do {
+    chiffres[--n] = static_cast<char>('0' + nombre % 10);
+    nombre /= 10;
+  } while (nombre > 0 && n > 0);
+  Ajouter(ligne, taille, longueur, chiffres + n);
+}
+
+// "zef30-console : arrêtée par SIGTERM après la requête 3", in one write; async-signal-safe.
+void DireArret(int signal, long finies) {
+  struct Nom {
+    int signal;
+    const char* nom;
+  };
+  static constexpr Nom kNoms[] = {{SIGINT, "SIGINT"},   {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"},
+                                  {SIGQUIT, "SIGQUIT"}, {SIGUSR1, "SIGUSR1"}, {SIGUSR2, "SIGUSR2"},
+                                  {SIGALRM, "SIGALRM"}};
+  char ligne[160];
+  std::size_t longueur = 0;
+  Ajouter(ligne, sizeof ligne, longueur, "\nzef30-console : arrêtée par ");
+  const char* nom = nullptr;
+  for (const Nom& n : kNoms) {
+    if (n.signal == signal) nom = n.nom;
+  }
+  if (nom != nullptr) {
+    Ajouter(ligne, sizeof ligne, longueur, nom);
+  } else {
+    Ajouter(ligne, sizeof ligne, longueur, "le signal ");
+    AjouterNombre(ligne, sizeof ligne, longueur, signal);
+  }
+  if (finies > 0) {
+    Ajouter(ligne, sizeof ligne, longueur, " après la requête ");
+    AjouterNombre(ligne, sizeof ligne, longueur, finies);
+  } else {
+    Ajouter(ligne, sizeof ligne, longueur, " avant la fin de la première requête");
+  }
+  Ajouter(ligne, sizeof ligne, longueur, "\n");
+  const int erreur = errno;
+  if (::write(STDERR_FILENO, ligne, longueur) < 0) {
+    // Nothing else to do from a signal handler.
+  }
+  errno = erreur;
 }
 
 // Async-signal-safe from end to end.
@@ -67,6 +124,7 @@ void RendreLaLigneEtTerminer(int signal) {
   }
   const int fd = ligneARendre.fd;
   if (fd >= 0) RestaurerLigne(fd, ligneARendre.trouves, ligneARendre.faibleLatence != 0);
+  if (ligneARendre.direArret != 0) DireArret(signal, ligneARendre.requetesFinies);
   ::_exit(128 + signal);
 }
 
@@ -91,6 +149,10 @@ void TerminerSurSignaux() {
 void ArreterEnDouceurSurSigint() { ligneARendre.arretEnDouceur = 1; }
 
 bool ArretDemande() { return ligneARendre.arretDemande != 0; }
+
+void DireArretSurSignal() { ligneARendre.direArret = 1; }
+
+void NoterRequeteFinie(int rang) { ligneARendre.requetesFinies = rang; }
 
 SignauxRetenus::SignauxRetenus() {
   const sigset_t fin = SignauxDeFin();

@@ -25,6 +25,12 @@ void TerminerSurSignaux();
 void ArreterEnDouceurSurSigint();
 bool ArretDemande();
 
+// From now on, for a run without a window: a signal that ends the console says so on standard
+// error, with the last request that ended ("arrêtée par SIGTERM après la requête 3"), as
+// NoterRequeteFinie has it.
+void DireArretSurSignal();
+void NoterRequeteFinie(int rang);
+
 // Those signals wait, in this thread, for as long as the object lives: what is taken or given
 // back as a whole (the line and what a signal must know of it) is never seen half done.
 class SignauxRetenus {

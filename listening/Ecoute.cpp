@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "base/ErreursSysteme.h"
 #include "base/Texte.h"
 #include "link/Trame.h"
 
@@ -78,7 +79,7 @@ std::string Ecoute::Executer(Ecouteur& ecouteur) {
     return resultat;
   } catch (const std::exception& erreur) {
     console.etat.DerniereEcoute = EtatConsole::FinEcoute{false, true, true};
-    AfficherErreurEcoute(console.fenetre, ecouteur.regles.nom, erreur.what());
+    AfficherErreurEcoute(console.fenetre, ecouteur.regles.nom, DecrireException(erreur));
     return {};
   }
 }

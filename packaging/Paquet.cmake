@@ -11,8 +11,8 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/zef30-console.svg
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 # What Debian asks of a package besides its programs: their manual pages, the licence in the
-# copyright file's own format, the package's changelog; written here, compressed by gzip -9n
-# (no name, no date: the same bytes at every build) when the build is configured.
+# copyright file's own format, the package's changelog; compressed by gzip -9n (no name, no
+# date: the same bytes at every build).
 set(ZEF30_MAINTENEUR "Équipe de la console ZEF30 <console@zef30.org>")
 set(ZEF30_REVISION_PAQUET 1)
 set(ZEF30_DOC_PAQUET ${CMAKE_BINARY_DIR}/paquet)
@@ -24,11 +24,26 @@ function(zef30_compresser source cible)
     message(FATAL_ERROR "gzip ${source}: ${code}")
   endif()
 endfunction()
+# The manual pages are made when the programs are built: their synopsis and options come from
+# the programs' own descriptions (those of --help), the rest from packaging/man.
+set(pages "")
 foreach(programme zef30-console zef30-simulator)
-  zef30_compresser(${CMAKE_CURRENT_LIST_DIR}/man/${programme}.1
-                   ${ZEF30_DOC_PAQUET}/${programme}.1.gz)
-  install(FILES ${ZEF30_DOC_PAQUET}/${programme}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  set(page ${ZEF30_DOC_PAQUET}/${programme}.1)
+  add_custom_command(
+    OUTPUT ${page} ${page}.gz
+    COMMAND zef30-pages-manuel ${programme} ${CMAKE_CURRENT_LIST_DIR}/man/${programme}.1.in
+            ${page}
+    COMMAND gzip -9nkf ${page}
+    DEPENDS zef30-pages-manuel ${CMAKE_CURRENT_LIST_DIR}/man/${programme}.1.in
+    COMMENT "Manual page of ${programme}"
+    VERBATIM)
+  list(APPEND pages ${page} ${page}.gz)
+  install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
+add_custom_target(zef30_pages_manuel ALL DEPENDS ${pages})
+# Whatever builds the programs makes their pages, the package's build included.
+add_dependencies(zef30-console zef30_pages_manuel)
+add_dependencies(zef30-simulator zef30_pages_manuel)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.Debian.in ${ZEF30_DOC_PAQUET}/changelog.Debian
                @ONLY)
 zef30_compresser(${ZEF30_DOC_PAQUET}/changelog.Debian ${ZEF30_DOC_PAQUET}/changelog.Debian.gz)

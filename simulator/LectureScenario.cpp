@@ -192,6 +192,42 @@ bool DecoderOctets(std::string_view texte, std::string& octets) {
 
 namespace {
 
+// Steps (a character added, removed or changed) from `a` to `b`; past `borne`, `borne` + 1.
+std::size_t Ecart(std::string_view a, std::string_view b, std::size_t borne) {
+  if ((a.size() > b.size() ? a.size() - b.size() : b.size() - a.size()) > borne) return borne + 1;
+  std::vector<std::size_t> avant(b.size() + 1), ligne(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) avant[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    ligne[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      ligne[j] = std::min({avant[j] + 1, ligne[j - 1] + 1, avant[j - 1] + (a[i - 1] != b[j - 1])});
+    }
+    std::swap(avant, ligne);
+  }
+  return std::min(avant[b.size()], borne + 1);
+}
+
+// A key nobody knows, said with the known one closest to it when one is close enough to be a
+// slip, and where they are all listed.
+std::string CleInconnue(std::string_view cle) {
+  constexpr std::size_t kLongueurMax = 64;  // a longer key is no slip of a known one
+  const std::size_t borne = std::max<std::size_t>(2, cle.size() / 3);
+  std::string_view proche;
+  std::size_t meilleur = borne + 1;
+  if (cle.size() <= kLongueurMax) {
+    for (const CleScenario& c : TableCles()) {
+      const std::size_t ecart = Ecart(cle, c.nom, borne);
+      if (ecart < meilleur) {
+        meilleur = ecart;
+        proche = c.nom;
+      }
+    }
+  }
+  const std::string liste = "(toutes : zef30-simulator --help)";
+  if (proche.empty()) return "clé inconnue " + Cite(cle) + " " + liste;
+  return "clé inconnue " + Cite(cle) + " : la plus proche est " + Cite(proche) + " " + liste;
+}
+
 // One key into `scenario` itself, which a refused value may leave half changed: the callers work
 // on a copy.
 Resultat<void> AppliquerCleDans(Scenario& scenario, std::string_view cle, std::string_view valeur) {
@@ -204,7 +240,7 @@ Resultat<void> AppliquerCleDans(Scenario& scenario, std::string_view cle, std::s
     const std::vector<CleScenario>& cles = TableCles();
     const auto c =
         std::find_if(cles.begin(), cles.end(), [&](const CleScenario& k) { return k.nom == cle; });
-    if (c == cles.end()) return Invalide("clé inconnue " + Cite(cle) + " (voir --help)");
+    if (c == cles.end()) return Invalide(CleInconnue(cle));
     lu = c->lire(scenario, valeur);
   }
   if (!lu) {

@@ -70,22 +70,41 @@ Resultat<OptionsSimulateur> AnalyserLigneCommande(const std::vector<std::string>
   return lues;
 }
 
+std::vector<OptionDecrite> OptionsSimulateurDecrites() {
+  return {
+      {"--device", "CHEMIN",
+       "une vraie ligne série (9600 bauds, 8N1) au lieu d’un pseudo-terminal"},
+      {"--scenario", "FICHIER",
+       "un fichier de lignes « clé=valeur » (une ligne qui commence par # ou ; est un "
+       "commentaire)"},
+      {"--CLÉ=VALEUR", "",
+       "une clé du scénario (la liste est plus bas), par-dessus le fichier, par exemple "
+       "--naks=1 ou --paiement.ecran-hote=non"},
+      {"--replay", "TRACE",
+       "rejoue le côté terminal d’une trace de zef30-console --trace, avec ses pauses, et dit "
+       "où les octets de la console diffèrent (code de sortie 0 : identiques jusqu’au bout, 1 : "
+       "différents)"},
+      {"--compress", "", "pauses du rejeu raccourcies (20 ms au plus)"},
+      {"--help", "", "cette aide, avec les clés du scénario, puis la fin"},
+      {"--version", "", "la version, puis la fin"},
+  };
+}
+
+Synopsis SynopsisSimulateur() {
+  return {
+      {"[--device CHEMIN] [--scenario FICHIER] [--CLÉ=VALEUR]..."},
+      {"[--device CHEMIN] --replay TRACE [--compress]"},
+      {"--help | --version"},
+  };
+}
+
 std::string TexteAide() {
-  return "Usage : zef30-simulator [--device CHEMIN] [--scenario FICHIER] [--CLÉ=VALEUR]...\n"
-         "       zef30-simulator [--device CHEMIN] --replay TRACE [--compress]\n"
+  return TexteSynopsis("Usage : ", "zef30-simulator", SynopsisSimulateur()) +
          "Joue le terminal ZEF30 au bout d’une ligne série : un pseudo-terminal dont le chemin\n"
          "est écrit sur la sortie standard (par défaut), ou la ligne --device. S’arrête sur\n"
          "SIGINT ou SIGTERM.\n"
-         "\n"
-         "  --device CHEMIN     une vraie ligne série (9600 bauds, 8N1) au lieu d’un "
-         "pseudo-terminal\n"
-         "  --scenario FICHIER  un fichier de lignes « clé=valeur » (# ou ; : commentaire)\n"
-         "  --CLÉ=VALEUR        une clé du scénario, par-dessus le fichier\n"
-         "  --replay TRACE      rejoue le côté terminal d’une trace de zef30-console --trace,\n"
-         "                      avec ses pauses, et dit où les octets de la console diffèrent\n"
-         "                      (code de sortie 0 : identiques jusqu’au bout, 1 : différents)\n"
-         "  --compress          pauses du rejeu raccourcies (20 ms au plus)\n"
-         "  --help, --version\n"
+         "\n" +
+         TexteOptions(OptionsSimulateurDecrites()) +
          "\n"
          "Clés du scénario :\n" +
          AideScenario();

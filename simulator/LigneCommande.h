@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/OptionsDecrites.h"
 #include "base/Resultat.h"
 #include "simulator/Scenario.h"
 
@@ -22,6 +23,10 @@ struct OptionsSimulateur {
 // The arguments after the program's name; one line of failure when they make no sense or the
 // scenario file cannot be read.
 Resultat<OptionsSimulateur> AnalyserLigneCommande(const std::vector<std::string>& arguments);
+
+// Every option of zef30-simulator, described once: --help and the manual page are made from it.
+std::vector<OptionDecrite> OptionsSimulateurDecrites();
+Synopsis SynopsisSimulateur();
 
 std::string TexteAide();
 

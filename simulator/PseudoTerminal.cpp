@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "link/FichierRegulier.h"
 #include "link/PortPosix.h"
 
 namespace zef30::simulateur {
@@ -17,20 +18,20 @@ namespace zef30::simulateur {
 Resultat<PseudoTerminal> OuvrirPseudoTerminal() {
   const int maitre = ::posix_openpt(O_RDWR | O_NOCTTY);
   if (maitre < 0) {
-    return Systeme(std::string("pseudo-terminal impossible à créer : ") + std::strerror(errno));
+    return Systeme(std::string("pseudo-terminal impossible à créer : ") + DecrireErreur(errno));
   }
   char nom[256] = {};
   if (::grantpt(maitre) != 0 || ::unlockpt(maitre) != 0 ||
       ::ptsname_r(maitre, nom, sizeof nom) != 0) {
     Echec echec =
-        Systeme(std::string("pseudo-terminal impossible à préparer : ") + std::strerror(errno));
+        Systeme(std::string("pseudo-terminal impossible à préparer : ") + DecrireErreur(errno));
     ::close(maitre);
     return echec;
   }
   const int esclave = ::open(nom, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (esclave < 0 || !ReglerLigneBrute(esclave, B9600)) {
     Echec echec = Systeme(std::string("pseudo-terminal ") + nom +
-                          " impossible à régler : " + std::strerror(errno));
+                          " impossible à régler : " + DecrireErreur(errno));
     if (esclave >= 0) ::close(esclave);
     ::close(maitre);
     return echec;

@@ -57,7 +57,7 @@ int Rejouer(const zef30::simulateur::OptionsSimulateur& options, const sigset_t&
   } else {
     ligne.maitre = ::open(options.peripherique.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (ligne.maitre < 0 || !zef30::ReglerLigneBrute(ligne.maitre, B9600)) {
-      return Echouer(options.peripherique + " : " + std::strerror(errno));
+      return Echouer(options.peripherique + " : " + zef30::DecrireErreur(errno));
     }
   }
   std::atomic<bool> arret = false;

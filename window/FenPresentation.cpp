@@ -1,6 +1,7 @@
 #include "window/FenPresentation.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -23,6 +24,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +32,7 @@
 #include <functional>
 #include <utility>
 
+#include "base/ErreursSysteme.h"
 #include "console/Demarrage.h"
 #include "console/Gestionnaires.h"
 #include "console/ListeDossiers.h"
@@ -294,8 +297,10 @@ void FenPresentation::ConstruireControles() {
       Combo1_->lineEdit()->setModified(false);
       return;
     }
-    portChoisi_ = index;
     Combo1_Click(console_->etat, console_->liaison, Combo1_->itemText(index).toStdString());
+    // The box shows the port the next request takes: once a request has opened one, a later
+    // pick does not change it.
+    MontrerPortProchaineRequete();
   });
 
   auto* picture = Placer<QLabel>(this, "Picture1", 160, 672, 305, 65);
@@ -330,7 +335,7 @@ void FenPresentation::Executer(Gestionnaire gestionnaire, bool pendantUneRequete
     ExecuterGestionnaire(*console_, gestionnaire, pendantUneRequete);
   } catch (const std::exception& erreur) {
     // A handler that fails must not take the console down with it.
-    BoiteMessage("Test ZEF30", erreur.what());
+    BoiteMessage("Test ZEF30", DecrireException(erreur));
   }
 }
 
@@ -344,11 +349,29 @@ void FenPresentation::Form_Load(PortSerie& port) {
   if (console_ == nullptr) return;
   const auto ports = DemarrerConsole(console_->etat, console_->liaison, port);
   Combo1_->clear();
-  for (const auto& port : ports) Combo1_->addItem(EnQString(port));
-  portChoisi_ = -1;
-  Combo1_->setCurrentIndex(-1);
-  Combo1_->clearEditText();
+  int largeur = 0;
+  for (const auto& port : ports) {
+    Combo1_->addItem(EnQString(port));
+    largeur = std::max(largeur, Combo1_->fontMetrics().horizontalAdvance(EnQString(port)));
+  }
+  // The box keeps its place; its list is as wide as its longest line.
+  Combo1_->view()->setMinimumWidth(largeur + 2 * Combo1_->fontMetrics().averageCharWidth() + 24);
+  MontrerPortProchaineRequete();
   PanelAnnulation_->setText(QString());
+}
+
+void FenPresentation::MontrerPortProchaineRequete() {
+  portChoisi_ = -1;
+  for (int i = 0; i < Combo1_->count(); ++i) {
+    if (NumeroEntree(Combo1_->itemText(i).toStdString()) ==
+        console_->liaison.PortProchaineRequete())
+      portChoisi_ = i;
+  }
+  Combo1_->setCurrentIndex(portChoisi_);
+  if (portChoisi_ < 0) Combo1_->clearEditText();
+  Combo1_->lineEdit()->setModified(false);
+  // The box is narrow: the whole line is in its tip.
+  Combo1_->setToolTip(portChoisi_ < 0 ? QString() : Combo1_->itemText(portChoisi_));
 }
 
 void FenPresentation::closeEvent(QCloseEvent* evenement) {

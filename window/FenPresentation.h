@@ -88,6 +88,8 @@ class FenPresentation final : public QWidget, public Fenetre {
   void MontrerMenuTexte(const QPoint& position);
   void EnregistrerSous();
   void EnregistrerEnTicket();
+  // Combo1 shows the entry of the port the next request opens.
+  void MontrerPortProchaineRequete();
 
   Console* console_ = nullptr;
   PortSerie* ligne_ = nullptr;
@@ -95,7 +97,7 @@ class FenPresentation final : public QWidget, public Fenetre {
   int pointeursOccupes_ = 0;
   // While more than zero, the operator's clicks and keys are dropped (a request holds the line).
   int saisiesRefusees_ = 0;
-  // The entry of Combo1 the operator last picked; -1 before the first.
+  // The entry of Combo1 that shows the port of the next request; -1 when none.
   int portChoisi_ = -1;
 
   QPlainTextEdit* txtSelection_ = nullptr;

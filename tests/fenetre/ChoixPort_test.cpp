@@ -53,11 +53,11 @@ struct ChoixPort : ::testing::Test {
   PosteEssai poste;
 };
 
-TEST_F(ChoixPort, StartUpListsThePortsAndLeavesTheChoiceEmpty) {
+TEST_F(ChoixPort, StartUpListsThePortsAndShowsThePortOfTheNextRequest) {
   ASSERT_EQ(Combo()->count(), 20);
   EXPECT_EQ(Combo()->itemText(0).toStdString(), "1");
   EXPECT_EQ(Combo()->itemText(19).toStdString(), "20");
-  EXPECT_TRUE(Combo()->currentText().isEmpty());
+  EXPECT_EQ(Combo()->currentText().toStdString(), "1");
   EXPECT_EQ(poste.etat.NumeroPortCom, 1);
   EXPECT_FALSE(poste.port.EstOuvert());
   EXPECT_EQ(poste.port.NombreOuvertures(), 0) << "the scan only tries the ports";
@@ -66,6 +66,7 @@ TEST_F(ChoixPort, StartUpListsThePortsAndLeavesTheChoiceEmpty) {
 TEST_F(ChoixPort, APortPickedBeforeTheFirstRequestIsTheOneItOpensAndKeeps) {
   Choisir(Combo(), QStringLiteral("3"));
   EXPECT_EQ(poste.etat.NumeroPortCom, 3);
+  EXPECT_EQ(Combo()->currentText().toStdString(), "3");
 
   ScripterCartePresente(poste.port);
   Demander();
@@ -76,6 +77,7 @@ TEST_F(ChoixPort, APortPickedBeforeTheFirstRequestIsTheOneItOpensAndKeeps) {
   // Once open, the port stays the same for the rest of the run.
   Choisir(Combo(), QStringLiteral("4"));
   EXPECT_EQ(poste.etat.NumeroPortCom, 4);
+  EXPECT_EQ(Combo()->currentText().toStdString(), "3") << "the box shows the port kept";
   ScripterCartePresente(poste.port);
   Demander();
   EXPECT_EQ(poste.Trouver<QListWidget>("List1")->count(), 2);
@@ -127,7 +129,7 @@ TEST_F(ChoixPort, AClickWhileARequestHoldsTheLineIsDropped) {
 }
 
 TEST(ChoixPortSansPort, WithoutAnyPortTheFirstRequestTriesPortOneAndSaysWhy) {
-  PosteEssai poste("port 1 (/dev/ttyS0) : ouverture impossible : No such file or directory");
+  PosteEssai poste("port 1 (/dev/ttyS0) : ouverture impossible : fichier ou dossier absent");
   poste.fenetre.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&poste.fenetre));
   EXPECT_EQ(poste.Trouver<QComboBox>("Combo1")->count(), 0);
@@ -137,7 +139,7 @@ TEST(ChoixPortSansPort, WithoutAnyPortTheFirstRequestTriesPortOneAndSaysWhy) {
   EXPECT_EQ(poste.port.DernierNumeroOuvert(), 1);
   EXPECT_EQ(DerniereLigne(poste), "Demande de Switch = Erreur n°-400");
   EXPECT_EQ(poste.Trouver<QLineEdit>("Text1")->text().toStdString(),
-            "Ligne port 1 (/dev/ttyS0) : ouverture impossible : No such file or directory");
+            "Ligne port 1 (/dev/ttyS0) : ouverture impossible : fichier ou dossier absent");
 }
 
 }  // namespace

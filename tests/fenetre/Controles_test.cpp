@@ -65,7 +65,8 @@ const Controle kControles[] = {
     {"cmdDemTC", Genre::Bouton, "Demander télécollecte", 8, 648, 145, 25},
     {"Option2", Genre::Option, "Mode Vidéo", 168, 648, 105, 13},
     {"Check1", Genre::Case, "Ecran Hote", 304, 648, 81, 17},
-    {"Combo1", Genre::Combo, "", 472, 648, 73, 21},
+    // The box shows the port the next request takes: port 1 at start-up.
+    {"Combo1", Genre::Combo, "1", 472, 648, 73, 21},
     {"Picture1", Genre::Image, "", 160, 672, 305, 65},
     {"cmdDemTic", Genre::Bouton, "Etat derniere TeleCollecte", 8, 680, 145, 25},
     {"cmdDemVitesse", Genre::Bouton, "Changer Vitesse -> 19200", 480, 696, 145, 25},

@@ -59,3 +59,31 @@ TEST(EnChaineJson, IsValidUtf8WithQuotesAndControlsEscaped) {
 
 }  // namespace
 }  // namespace zef30
+
+namespace zef30 {
+namespace {
+
+// A payment at 0.00 EUR goes as the window's would, and is said before it goes.
+TEST(AvertissementPrix, APaymentWithoutAPriceIsSaid) {
+  const struct {
+    std::string famille;
+    double prix;
+    bool dit;
+  } cas[] = {
+      {"validite", 0, true},        {"enregistrement", 0, true}, {"validite", 1250, false},
+      {"enregistrement", 1, false}, {"annulation", 0, false},    {"switch", 0, false},
+      {"prix", 0, false},
+  };
+  for (const auto& c : cas) {
+    EtatConsole etat;
+    etat.Prix = c.prix;
+    const std::string dit = AvertissementPrix(etat, *BoutonDeFamille(c.famille));
+    EXPECT_EQ(!dit.empty(), c.dit) << c.famille << " " << c.prix;
+    if (c.dit) {
+      EXPECT_NE(dit.find(c.famille + " avec un prix de 0.00 EUR"), std::string::npos);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zef30

@@ -184,7 +184,7 @@ TEST(PortTrace, AFileThatRefusesAWriteEndsAtAWholeRecordAndIsToldOnce) {
     EXPECT_EQ(observes, 40);
     EXPECT_EQ(port.Ligne(), std::string(20, '\x05'));
     ASSERT_EQ(dits.size(), 1u);
-    EXPECT_EQ(dits[0], chemin + " : trace arrêtée, écriture impossible : File too large");
+    EXPECT_EQ(dits[0], chemin + " : trace arrêtée, écriture impossible : fichier trop grand");
     EXPECT_EQ(trace.EchecEcriture(), dits[0]);
     const std::string fichier = essai::LireTout(chemin);
     EXPECT_LE(fichier.size(), limite.rlim_cur);
@@ -194,7 +194,7 @@ TEST(PortTrace, AFileThatRefusesAWriteEndsAtAWholeRecordAndIsToldOnce) {
     EXPECT_LT(lus->size(), 40u);
     // Where there was room for it, the note says why the trace ends there.
     if (place >= 300) {
-      EXPECT_TRUE(fichier.ends_with("# trace arrêtée ici, écriture impossible : File too large\n"))
+      EXPECT_TRUE(fichier.ends_with("# trace arrêtée ici, écriture impossible : fichier trop grand\n"))
           << fichier;
     }
   }

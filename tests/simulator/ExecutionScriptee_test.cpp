@@ -108,11 +108,13 @@ TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
        "requête 2 en échec (validite : Carte refusée DemVal Cause: ",
        "\"resultat\":\"Demande de Validité = Erreur n°2\""},
       // The line hung up while the validity listened: a lost line, never a refused card.
-      {"faute.etape=4;faute.raccrocher=oui", "validite", 11, "[1] validite : ÉCHEC — port 1 (",
-       "requête 1 en échec (validite : port 1 (", "\"issue\":\"ligne-perdue\"", "Carte refusée"},
+      // (A price first: a validity at 0.00 EUR is said on the error stream before it goes.)
+      {"faute.etape=4;faute.raccrocher=oui", "prix,validite", 12, "[2] validite : ÉCHEC — port 1 (",
+       "requête 2 en échec (validite : port 1 (", "\"issue\":\"ligne-perdue\"", "Carte refusée"},
       // The status line it emptied is no reason: its line is.
-      {"bruit=\\x15", "validite", 11, "[1] validite : ÉCHEC — Demande de Validité = Erreur n°-700",
-       "requête 1 en échec (validite : Demande de Validité = Erreur n°-700)\n"},
+      {"bruit=\\x15", "prix,validite", 12,
+       "[2] validite : ÉCHEC — Demande de Validité = Erreur n°-700",
+       "requête 2 en échec (validite : Demande de Validité = Erreur n°-700)\n"},
       // A refusal reads "1" like a single dossier, with no number.
       {"reponse.AJ00207=Aj0011", "liste-dossiers", 11, "[1] liste-dossiers : ÉCHEC",
        "requête 1 en échec (liste-dossiers"},

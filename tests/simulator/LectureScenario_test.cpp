@@ -116,7 +116,12 @@ TEST(LectureScenario, ABadLineIsNamedAndNothingOfTheTextIsKept) {
       {"final=\\", "refusée pour « final »"},
       {"reponse.=Aa000", "le début du message de la requête manque"},
       {"\n\nrien ici\n", "s.txt:3: « clé=valeur » attendu, pas « rien ici »"},
-      {"inconnue=1", "s.txt:1: clé inconnue « inconnue » (voir --help)"},
+      {"inconnue=1", "s.txt:1: clé inconnue « inconnue » (toutes : zef30-simulator --help)"},
+      // A slip names the key meant.
+      {"paiement.ecran_hote=non",
+       "clé inconnue « paiement.ecran_hote » : la plus proche est « paiement.ecran-hote » "
+       "(toutes : zef30-simulator --help)"},
+      {"nak=1", "clé inconnue « nak » : la plus proche est « naks »"},
       // A period that would keep the terminal sending without a pause.
       {"spontane-periode=0.000001", "refusée pour « spontane-periode » : 0 (non) ou un nombre"},
       // Control characters of the text are named, as the line trace names them.

@@ -143,7 +143,7 @@ TEST(LigneReseau, APortWithNothingListeningIsRefusedAtOnceWithItsReason) {
   const std::string url = "rfc2217://127.0.0.1:" + std::to_string(libre);
   PortAiguillage port(essai::ConsoleTracee::Table(url));
   // The start-up scan lists it without connecting to it.
-  EXPECT_EQ(RecenserPortsCom(port).at(0), "1");
+  EXPECT_EQ(RecenserPortsCom(port).at(0), "1 — " + url);
   const auto debut = std::chrono::steady_clock::now();
   EXPECT_FALSE(port.Ouvrir(1, "9600,N,8,1"));
   EXPECT_LT(std::chrono::steady_clock::now() - debut, 100ms);
