@@ -194,7 +194,8 @@ TEST(PortTrace, AFileThatRefusesAWriteEndsAtAWholeRecordAndIsToldOnce) {
     EXPECT_LT(lus->size(), 40u);
     // Where there was room for it, the note says why the trace ends there.
     if (place >= 300) {
-      EXPECT_TRUE(fichier.ends_with("# trace arrêtée ici, écriture impossible : fichier trop grand\n"))
+      EXPECT_TRUE(
+          fichier.ends_with("# trace arrêtée ici, écriture impossible : fichier trop grand\n"))
           << fichier;
     }
   }
