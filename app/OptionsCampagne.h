@@ -6,20 +6,9 @@
 #include <vector>
 
 #include "base/Resultat.h"
+#include "headless/CommandeSansFenetre.h"
 
 namespace zef30 {
-
-// The options of a headless run that make it a campaign, and how it is told.
-struct OptionsCampagne {
-  int repetitions = 1;                 // --repeat N: turns of the script; 0 until --for or Ctrl-C
-  std::optional<double> duree;         // --for DURÉE, in seconds
-  std::vector<int> lignes;             // --lines 1,2,3: port numbers, one process a line
-  std::optional<std::string> junit;    // --junit FILE
-  std::optional<std::string> rapport;  // --report FILE.html
-  std::optional<std::string> depuisJournal;  // --report-from JOURNAL.jsonl
-  bool bavard = false;                       // --verbose: the whole story of each request
-  bool repetitionsDonnees = false;
-};
 
 // Whether `nom` is one of these options and takes a value.
 bool OptionCampagneAvecValeur(const std::string& nom);

@@ -220,4 +220,30 @@ std::string DossierDe(const std::string& cheminProgramme) {
   return cheminProgramme.substr(0, barre);
 }
 
+std::vector<std::string> ArgumentsLigne(const std::vector<std::string>& arguments, int ligne,
+                                        const std::string& dossier, const std::string& trace) {
+  std::vector<std::string> enfant;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& a = arguments[i];
+    const std::string nom = a.substr(0, a.find('='));
+    const bool avecValeur = nom == "--lines" || nom == "--junit" || nom == "--report" ||
+                            nom == "--data-dir" || nom == "--trace";
+    if (avecValeur) {
+      if (nom == a) ++i;  // its value is the next argument
+      continue;
+    }
+    if (a == "--json" || a == "--verbose") continue;
+    enfant.push_back(a);
+  }
+  for (const std::string& a : {std::string("--lines"), std::to_string(ligne),
+                               std::string("--data-dir"), dossier, std::string("--json")}) {
+    enfant.push_back(a);
+  }
+  if (!trace.empty()) {
+    enfant.push_back("--trace");
+    enfant.push_back(trace);
+  }
+  return enfant;
+}
+
 }  // namespace zef30

@@ -8,28 +8,23 @@
 #include <vector>
 
 #include "app/OptionsCampagne.h"
+#include "headless/CommandeSansFenetre.h"
 
 namespace zef30 {
 
-// What the operator asked for on the command line of zef30-console.
-struct OptionsConsole {
-  // Port numbers (1 to 20) mapped to a device; a number left out is the machine's own port.
-  std::map<int, std::string> ports;
+// What the operator asked for on the command line of zef30-console: what a headless run reads
+// of it, and the rest.
+struct OptionsConsole : CommandeSansFenetre {
   // Where the console's files go; none given means the program's own folder.
   std::optional<std::string> dossierDonnees;
-  bool simulateur = false;
   // --sim CLÉ=VALEUR and --sim-scenario: the simulated terminal's scenario, as zef30-simulator
   // takes it (the file, then the keys over it).
   std::vector<std::pair<std::string, std::string>> clesSimulateur;
   std::optional<std::string> scenarioSimulateur;
-  // --trace: every byte of the line, both ways, appended to this file.
-  std::optional<std::string> fichierTrace;
   // --headless: no window; the requests of --run (names separated by commas, a file, or "-" for
   // standard input: see SourceDuScript) are run in order and told on standard output, as text or as
   // JSON (--json).
   bool sansFenetre = false;
-  std::optional<std::string> script;
-  bool json = false;
   // --decode TRACE, --chart TRACE [--from T] [--to T] -o FICHIER.svg: a recorded trace told
   // frame by frame, or drawn as a sequence chart (T in ms of the trace); nothing else is run.
   std::optional<std::string> traceADecoder;
@@ -37,7 +32,6 @@ struct OptionsConsole {
   std::optional<double> depuisMs;
   std::optional<double> jusquaMs;
   std::optional<std::string> fichierSvg;
-  OptionsCampagne campagne;  // --repeat, --for, --lines, --junit, --report, --verbose
   bool aide = false;
   bool version = false;
 };
@@ -62,6 +56,12 @@ bool AffichageDisponible(const std::function<const char*(const char*)>& variable
 // folder still when neither can be had: each write then says why it failed.
 std::string DossierDonneesParDefaut(const std::string& dossierProgramme,
                                     const std::function<const char*(const char*)>& variable);
+
+// The arguments of the process of line `ligne`: those of the campaign, without what only the
+// whole campaign does (--lines, --junit, --report, --data-dir, --trace, --json, --verbose), and
+// with the line, its folder, its trace file and JSON.
+std::vector<std::string> ArgumentsLigne(const std::vector<std::string>& arguments, int ligne,
+                                        const std::string& dossier, const std::string& trace);
 
 // The folder that holds the file `cheminProgramme` ("." for a bare name).
 std::string DossierDe(const std::string& cheminProgramme);

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -12,19 +11,17 @@
 #include <utility>
 #include <vector>
 
-#include "app/ExecutionCampagne.h"
 #include "app/OptionsLigne.h"
 #include "app/ScriptDeRun.h"
 #include "base/Horloge.h"
-#include "base/HorlogeMurale.h"
 #include "console/Console.h"
-#include "console/EtatConsole.h"
 #include "console/FichiersConsole.h"
+#include "console/Poste.h"
+#include "headless/ExecutionCampagne.h"
 #include "headless/FenetreTexte.h"
 #include "headless/LectureTrace.h"
 #include "headless/RequetesScriptees.h"
 #include "link/FichierRegulier.h"
-#include "link/Liaison.h"
 #include "link/PortAiguillage.h"
 #include "link/PortTrace.h"
 #include "link/Signaux.h"
@@ -77,14 +74,6 @@ int PasserALaFenetre(char** argv) {
 }
 #endif
 
-// The local moment the trace begins, as its header says it.
-std::string DebutMural() {
-  const std::tm maintenant = zef30::HorlogeMuraleSysteme().MaintenantLocal();
-  char texte[32];
-  std::strftime(texte, sizeof texte, "%Y-%m-%d %H:%M:%S", &maintenant);
-  return texte;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -127,7 +116,7 @@ int main(int argc, char** argv) {
       return Refuser(erreur);
   }
   if (options.campagne.depuisJournal) {
-    return zef30::RefaireRapports(options, std::cout, std::cerr);
+    return zef30::RefaireRapports(options.campagne, std::cout, std::cerr);
   }
 
   // With --data-dir, that folder alone: nothing is tried in the program's own.
@@ -143,8 +132,8 @@ int main(int argc, char** argv) {
   }
   if (options.sansFenetre && !zef30::TesterEcritureRepertoire(dossier)) {
     std::cerr << kProgramme << " : le dossier de données " << dossier
-              << " ne peut pas être écrit : ni le journal de la campagne, ni ZEF30test.txt, ni "
-                 "les tickets, ni le compteur de dossiers n’y iront\n";
+              << " ne peut pas être écrit : ni le journal de la campagne, ni " << zef30::kNomJournal
+              << ", ni les tickets, ni le compteur de dossiers n’y iront\n";
   }
 
   std::optional<std::vector<zef30::RequeteScriptee>> requetes;
@@ -162,7 +151,11 @@ int main(int argc, char** argv) {
   // Several lines: this program again for each one, and this one gathers them.
   const auto& lignes = options.campagne.lignes;
   if (lignes.size() > 1) {
-    return zef30::ExecuterLignes(options, arguments, *requetes, dossier, std::cout, std::cerr);
+    const auto argumentsLigne = [&arguments](int ligne, const std::string& sien,
+                                             const std::string& trace) {
+      return zef30::ArgumentsLigne(arguments, ligne, sien, trace);
+    };
+    return zef30::ExecuterLignes(options, argumentsLigne, *requetes, dossier, std::cout, std::cerr);
   }
   const int numeroLigne = lignes.empty() ? 1 : lignes.front();
 
@@ -177,8 +170,7 @@ int main(int argc, char** argv) {
   if (!options.sansFenetre) return PasserALaFenetre(argv);
 #endif
 
-  zef30::TablePorts table;
-  for (const auto& [numero, chemin] : options.ports) table.Associer(numero, chemin);
+  zef30::TablePorts table = options.Table();
 
   std::optional<zef30::simulateur::TerminalSimule> simulateur;
   if (options.simulateur && options.ports.count(numeroLigne) == 0) {
@@ -204,30 +196,28 @@ int main(int argc, char** argv) {
   // The tap is always there, for the Trace window; it writes a file only with --trace. Each
   // frame goes into it in words too, from the layouts of the requests.
   zef30::DecodeurTrames decodeur;
-  zef30::PortTrace port(ligne, horloge, DebutMural());
+  const zef30::DebutMural debut = zef30::MaintenantMural();
+  zef30::PortTrace port(ligne, horloge, debut.texte);
   port.Decoder(zef30::DecodeurPourTrace(decodeur));
   if (options.fichierTrace) {
     if (const auto ecrite = port.EcrireDans(*options.fichierTrace); !ecrite)
       return Refuser("--trace " + ecrite.Erreur().texte);
   }
-  zef30::EtatConsole etat;
-  etat.NumeroPortCom = numeroLigne;
-  zef30::Liaison liaison(port, horloge, etat.NumeroPortCom);
-  liaison.NommerLigne([&table](int numero) { return table.Chemin(numero); });
 
   if (options.sansFenetre) {
     // No QApplication: nothing of Qt is started, no display or platform plugin is needed.
     // The whole story with --verbose; otherwise the run tells a line a request itself.
     zef30::FenetreTexte fenetre(options.json || !options.campagne.bavard ? nullptr : &std::cout);
-    zef30::FichiersConsole fichiers(dossier, fenetre);
-    zef30::Console console{etat, liaison, fenetre, fichiers};
-    zef30::SignalerErreursPort(liaison, fenetre);
+    zef30::Poste poste(port, horloge, fenetre, dossier);
+    poste.ChoisirPort(numeroLigne);
+    poste.liaison.NommerLigne([&table](int numero) { return table.Chemin(numero); });
+    zef30::SignalerErreursPort(poste.liaison, fenetre);
     zef30::SignalerEchecTrace(port, fenetre, std::cerr);
-    return zef30::ExecuterSansFenetre(options, console, fenetre, *requetes, dossier, port.Fichier(),
-                                      std::cout, std::cerr);
+    return zef30::ExecuterSansFenetre(options, poste.console, fenetre, *requetes, dossier,
+                                      port.Fichier(), debut, std::cout, std::cerr);
   }
 
 #ifdef ZEF30_FENETRE
-  return zef30::ExecuterFenetre(argc, argv, kProgramme, etat, horloge, port, dossier);
+  return zef30::ExecuterFenetre(argc, argv, kProgramme, numeroLigne, horloge, port, dossier);
 #endif
 }

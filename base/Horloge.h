@@ -10,16 +10,18 @@ class Horloge {
  public:
   using Instant = std::chrono::steady_clock::time_point;
   using Duree = std::chrono::steady_clock::duration;
+  // A delay as the console counts it: seconds, with their fraction.
+  using Secondes = std::chrono::duration<double>;
 
   virtual ~Horloge() = default;
   virtual Instant Maintenant() const = 0;
 
-  // The instant `secondes` after `depart` (a negative or zero delay is `depart` itself). Rounded
+  // The instant `delai` after `depart` (a negative or zero delay is `depart` itself). Rounded
   // up to the next tick: what is left of a limit, however small, still moves a wait forward, so
   // a loop that waits out the rest of its limit always reaches it.
-  static Instant Plus(Instant depart, double secondes) {
-    if (!(secondes > 0)) return depart;
-    return depart + std::chrono::ceil<Duree>(std::chrono::duration<double>(secondes));
+  static Instant Plus(Instant depart, Secondes delai) {
+    if (!(delai.count() > 0)) return depart;
+    return depart + std::chrono::ceil<Duree>(delai);
   }
 };
 
@@ -36,7 +38,7 @@ class HorlogeVirtuelle final : public Horloge {
   void AvancerJusqua(Instant instant) {
     if (instant > maintenant_) maintenant_ = instant;
   }
-  void Avancer(double secondes) { maintenant_ = Plus(maintenant_, secondes); }
+  void Avancer(Secondes delai) { maintenant_ = Plus(maintenant_, delai); }
   // Seconds since the clock was made.
   double Ecoule() const { return std::chrono::duration<double>(maintenant_ - Instant{}).count(); }
 

@@ -60,8 +60,7 @@ struct Poste {
   HorlogeSysteme horloge;
   PortTrace traceur{ligne.port, horloge, "banc"};
   PortSerie& port;
-  const std::int32_t numero = 1;
-  Liaison liaison{port, horloge, numero};
+  Liaison liaison{port, horloge};
 };
 
 // Runs `operation` once per iteration and reports the whole process's CPU time over the wall

@@ -10,7 +10,7 @@
 #include <ostream>
 
 #include "bench/TempsProcesseur.h"
-#include "console/FichiersConsole.h"
+#include "console/Poste.h"
 #include "headless/Campagne.h"
 #include "headless/JournalCampagne.h"
 #include "link/Liaison.h"
@@ -29,11 +29,9 @@ void BM_CampagneSwitch(benchmark::State& etat) {
   const int requetes = static_cast<int>(etat.range(0));
   for (auto _ : etat) {
     simulateur::LigneVirtuelle ligne;
-    EtatConsole console_etat;
-    Liaison liaison{ligne, ligne.HorlogeLigne(), console_etat.NumeroPortCom};
     FenetreTexte fenetre;
-    FichiersConsole fichiers("/nonexistent-zef30-bench", fenetre);
-    Console console{console_etat, liaison, fenetre, fichiers};
+    Poste poste(ligne, ligne.HorlogeLigne(), fenetre, "/nonexistent-zef30-bench");
+    Console& console = poste.console;
     const auto script = LireScript("switch");
     ReglagesCampagne reglages;
     reglages.repetitions = requetes;

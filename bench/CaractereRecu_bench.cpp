@@ -13,13 +13,15 @@
 #include "link/TraceLigne.h"
 
 namespace zef30 {
+
+using namespace std::chrono_literals;
 namespace {
 
 // The line's clock, moved by the port: 10 bits a character at 9600 bauds.
 class HorlogeLigne final : public Horloge {
  public:
   Instant Maintenant() const override { return maintenant_; }
-  void Avancer(double secondes) { maintenant_ = Plus(maintenant_, secondes); }
+  void Avancer(Secondes delai) { maintenant_ = Plus(maintenant_, delai); }
 
  private:
   Instant maintenant_{};
@@ -38,7 +40,7 @@ class PortBavard final : public PortSerie {
   void Ecrire(std::string_view) override {}
   int NombreEnAttente() override { return 1; }
   std::string Lire() override {
-    horloge_.Avancer(10.0 / 9600);
+    horloge_.Avancer(Horloge::Secondes(10.0 / 9600));
     return "A";
   }
   void AttendreAuMoins(int, Horloge::Instant) override {}
@@ -67,7 +69,7 @@ void BM_CaractereRecu(benchmark::State& etat) {
   for (long i = 0; i < etat.range(1); ++i) trace.Lire();
   long n = 0;
   for (auto _ : etat) {
-    if (debut && n++ % 100 == 0) horloge.Avancer(0.06);
+    if (debut && n++ % 100 == 0) horloge.Avancer(60ms);
     benchmark::DoNotOptimize(trace.Lire());
   }
   benchmark::DoNotOptimize(lignes);

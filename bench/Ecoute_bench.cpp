@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "bench/TempsProcesseur.h"
-#include "console/FichiersConsole.h"
+#include "console/Poste.h"
 #include "headless/FenetreTexte.h"
 #include "link/PortPosix.h"
 #include "link/PortRelais.h"
@@ -152,12 +152,11 @@ struct PosteFenetre {
   PortPosix posix{Ligne(terminal)};
   PortChronometre chrono{posix};
   HorlogeSysteme horloge;
-  EtatConsole etat;
-  Liaison liaison{chrono, horloge, etat.NumeroPortCom};
   FenPresentation qt;
   FenetreChronometree fenetre{qt};
-  FichiersConsole fichiers{"/tmp", fenetre};
-  Console console{etat, liaison, fenetre, fichiers};
+  Poste poste{chrono, horloge, fenetre, "/tmp"};
+  EtatConsole& etat = poste.etat;
+  Console& console = poste.console;
 };
 
 // 10 s of maintenance listening on a silent line, then 3 s of a loop that polls the line and
@@ -230,13 +229,12 @@ struct PostePaiement {
 #if __has_include("requests/DecodeurTrames.h")
   DecodeurTrames decodeur;
 #endif
-  EtatConsole etat;
-  Liaison liaison{trace, horloge, etat.NumeroPortCom};
   FenPresentation qt;
   FenetreTexte texte;
   FenetreChronometree fenetre;
-  FichiersConsole fichiers{dossier, fenetre};
-  Console console{etat, liaison, fenetre, fichiers};
+  Poste poste{trace, horloge, fenetre, dossier};
+  EtatConsole& etat = poste.etat;
+  Console& console = poste.console;
   FenTrace fenTrace{trace};
 };
 

@@ -38,8 +38,7 @@ void BM_TourSwitch(benchmark::State& etat) {
   PortAiguillage ligne(table);
   HorlogeSysteme horloge;
   PortTrace port(ligne, horloge, "banc");
-  const std::int32_t numero = 1;
-  Liaison liaison(port, horloge, numero);
+  Liaison liaison(port, horloge);
   std::vector<double> tours;
   double envoi = -1;
   port.Observer([&](const EnregistrementTrace& e, bool) {

@@ -21,9 +21,6 @@ namespace zef30 {
 
 namespace {
 
-constexpr const char* kJournal = "ZEF30test.txt";
-constexpr const char* kCompteur = "ZEF30numDossier.ini";
-constexpr const char* kDossierRapports = "Telec";
 constexpr const char* kSection = "Dossier";
 constexpr const char* kCle = "No";
 constexpr std::int64_t kDossierMaximal = std::numeric_limits<std::int32_t>::max();
@@ -120,7 +117,7 @@ bool FichiersConsole::AjouterAuFichier(const std::string& nom,
 
 void FichiersConsole::JournaliserTexte(const std::string& texte) {
   // The record is dated when the file is open, and goes out in one write.
-  AjouterAuFichier(kJournal, [this, &texte] {
+  AjouterAuFichier(kNomJournal, [this, &texte] {
     return FormaterEnteteJournal(horloge_.MaintenantLocal(), locale_) + "\r\n" + texte + "\r\n";
   });
 }
@@ -141,13 +138,13 @@ std::string FichiersConsole::IndiceDossierDejaConnu() {
   const std::string numero = dernierDossier_ ? std::to_string(*dernierDossier_) : "donné";
   const std::string cle = "[" + std::string(kSection) + "] " + kCle + "=…";
   return "le terminal connaît déjà le dossier " + numero + " : il garde ses dossiers, et le " +
-         "compteur " + CheminFichier(kCompteur) + " repart d’un numéro qu’il a déjà vu (un " +
+         "compteur " + CheminFichier(kNomCompteur) + " repart d’un numéro qu’il a déjà vu (un " +
          "dossier de données neuf face au même terminal) ; reprenez le --data-dir de ses runs " +
          "d’avant, ou mettez dans ce compteur un numéro au-delà des siens (" + cle + ")";
 }
 
 std::string FichiersConsole::NouveauNumeroDossier() {
-  const std::string lien = CheminFichier(kCompteur);
+  const std::string lien = CheminFichier(kNomCompteur);
   // A counter shared through a link (one counter for two benches) is counted at its target,
   // which is then written only when it is already there.
   const std::string chemin = SuivreLiens(lien);
@@ -224,7 +221,7 @@ std::string FichiersConsole::CompterDossier(std::int32_t lu) {
 }
 
 Resultat<FichierRegulier> FichiersConsole::OuvrirRapportTelecollecte() {
-  const std::string dossier = CheminFichier(kDossierRapports);
+  const std::string dossier = CheminFichier(kNomDossierRapports);
   if (!TesterEcritureRepertoire(dossier) && ::mkdir(dossier.c_str(), 0777) != 0) {
     const int raison = errno;
     if (raison != EEXIST) {

@@ -14,6 +14,12 @@
 
 namespace zef30 {
 
+// The names of the console's files in the program folder, for the console and for what it tells.
+inline constexpr const char* kNomJournal = "ZEF30test.txt";
+inline constexpr const char* kNomCompteur = "ZEF30numDossier.ini";
+inline constexpr const char* kNomDossierRapports = "Telec";
+inline constexpr const char* kMotifTickets = "ticket*.txt";
+
 // The console's files in the program folder: the log ZEF30test.txt, the dossier counter
 // ZEF30numDossier.ini, the receipt files ticket*.txt and the tele-collection reports in Telec/.
 // A file that cannot be written never stops the console: the reason goes to a result line and

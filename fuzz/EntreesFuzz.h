@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "console/Console.h"
-#include "console/FichiersConsole.h"
+#include "console/Poste.h"
 #include "link/Liaison.h"
 #include "tests/support/FenetreMemoire.h"
 #include "tests/support/HorlogeMuraleFixe.h"
@@ -75,10 +75,9 @@ inline std::vector<std::string> LireArguments(std::string_view texte) {
 struct ConsoleFuzz {
   explicit ConsoleFuzz(std::string_view donnees)
       : port(horloge),
-        liaison(port, horloge, etat.NumeroPortCom),
         // A fixed date and format: making the user's locale at each run would cost more than
         // the run itself.
-        fichiers("/nonexistent-zef30", fenetre, murale, std::locale::classic()) {
+        poste(port, horloge, fenetre, "/nonexistent-zef30", murale, std::locale::classic()) {
     std::vector<essai::PortScripte::Morceau> reponse;
     bool premiere = true;
     for (Replique& r : LireRepliques(donnees)) {
@@ -94,12 +93,12 @@ struct ConsoleFuzz {
 
   essai::HorlogeVirtuelle horloge;
   essai::PortScripte port;
-  EtatConsole etat;
-  Liaison liaison;
   essai::FenetreMemoire fenetre;
   HorlogeMuraleFixe murale{2024, 12, 31, 23, 59, 58};
-  FichiersConsole fichiers;
-  Console console{etat, liaison, fenetre, fichiers};
+  Poste poste;
+  EtatConsole& etat = poste.etat;
+  Liaison& liaison = poste.liaison;
+  Console& console = poste.console;
 };
 
 }  // namespace zef30::fuzz

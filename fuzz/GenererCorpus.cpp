@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "console/Console.h"
-#include "console/FichiersConsole.h"
+#include "console/Poste.h"
 #include "fuzz/EntreesFuzz.h"
 #include "link/Liaison.h"
 #include "requests/Consultation.h"
@@ -104,14 +104,11 @@ void Enregistrer(const std::filesystem::path& dossier, const std::string& cible,
                  const std::function<void(Console&)>& jouer) {
   LigneVirtuelle ligne(ScenarioDe(lignes));
   PortEnregistre port(ligne);
-  EtatConsole etat;
-  Liaison liaison(port, ligne.HorlogeLigne(), etat.NumeroPortCom);
   essai::FenetreMemoire fenetre;
   // Bit 7 of the selector of Requetes_fuzz: "Ecran Hote" ticked, the request listened to.
   fenetre.ecranHote = (static_cast<unsigned char>(selecteur) & 0x80) != 0;
-  FichiersConsole fichiers("/nonexistent-zef30", fenetre);
-  Console console{etat, liaison, fenetre, fichiers};
-  jouer(console);
+  Poste poste(port, ligne.HorlogeLigne(), fenetre, "/nonexistent-zef30");
+  jouer(poste.console);
   Ecrire(dossier / cible / nom, std::string(1, selecteur) + fuzz::EcrireRepliques(port.repliques));
   Ecrire(dossier / "Protocole_fuzz" / (cible + "-" + nom), lignes + "\n--\n" + ligne.Recu());
 }
@@ -195,8 +192,7 @@ int main(int argc, char** argv) {
   for (const auto& [nomScenario, lignes] : kScenarios) {
     for (const char* message : {"AJ00203", "AJ00204", "AJ00205"}) {
       LigneVirtuelle ligne(ScenarioDe(lignes));
-      EtatConsole etat;
-      Liaison liaison(ligne, ligne.HorlogeLigne(), etat.NumeroPortCom);
+      Liaison liaison(ligne, ligne.HorlogeLigne());
       liaison.AttendreTerminalPret();
       Ecrire(dossier / "Rapports_fuzz" / (std::string(message) + "-" + nomScenario),
              liaison.EchangerReponseLongue(message, 10));

@@ -32,12 +32,12 @@ bool ConclureCampagne(const ParcoursExecutions& executions, const SortiesCampagn
   sortie << TexteResume(resume, sorties.locale, sorties.tableau);
   if (sorties.dossiers.size() == 1) {
     const std::string d = AjouterSeparateur(sorties.dossiers.front());
-    sortie << "journal : " << d << "ZEF30test.txt\ntickets : " << d
-           << "ticket*.txt\nrapports de télécollecte : " << d << "Telec/" << std::endl;
+    sortie << "journal : " << d << kNomJournal << "\ntickets : " << d << kMotifTickets
+           << "\nrapports de télécollecte : " << d << kNomDossierRapports << "/" << std::endl;
   } else if (!sorties.dossiers.empty()) {
-    sortie << "journal ZEF30test.txt, tickets ticket*.txt et rapports de télécollecte Telec/ de "
-              "chaque ligne dans :"
-           << std::endl;
+    sortie << "journal " << kNomJournal << ", tickets " << kMotifTickets
+           << " et rapports de télécollecte " << kNomDossierRapports
+           << "/ de chaque ligne dans :" << std::endl;
     for (const auto& dossier : sorties.dossiers) sortie << "  " << dossier << std::endl;
   }
   if (!sorties.enregistrements.empty())

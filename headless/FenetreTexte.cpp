@@ -10,6 +10,8 @@
 
 namespace zef30 {
 
+using namespace std::chrono_literals;
+
 namespace {
 
 const char* NomPanneau(Panneau panneau) {
@@ -112,7 +114,7 @@ void FenetreTexte::AttendreLigneOuEvenement(PortSerie& port, Horloge::Instant ec
   // The live line moves on every second even on a quiet line.
   auto jusqua = clic_ ? std::min(echeance, clic_->quand) : echeance;
   if (suivi_ && suivi_->ligneVivante && ecouteDepuis_) {
-    jusqua = std::min(jusqua, Horloge::Plus(suivi_->horloge->Maintenant(), 1.0));
+    jusqua = std::min(jusqua, Horloge::Plus(suivi_->horloge->Maintenant(), 1s));
   }
   port.AttendreAuMoins(1, jusqua);
   CliquerSiLeMomentEstVenu();

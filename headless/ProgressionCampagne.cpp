@@ -6,9 +6,11 @@
 
 namespace zef30 {
 
+using namespace std::chrono_literals;
+
 namespace {
 
-constexpr double kIntervalle = 0.1;
+constexpr Horloge::Secondes kIntervalle = 100ms;
 // A terminal line wider than this would wrap, and the next redraw would leave its start behind:
 // the line fits the narrowest terminal, 80 columns, with the cursor after it.
 constexpr std::size_t kCaracteresMax = 79;

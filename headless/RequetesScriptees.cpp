@@ -160,7 +160,7 @@ RequeteFaite ExecuterRequete(Console& console, FenetreTexte& fenetre,
   }
   const double duree = requete.duree.value_or(famille.dureeEcoute);
   if (requete.duree || duree > 0) {
-    fenetre.ProgrammerClic(horloge, Horloge::Plus(horloge.Maintenant(), duree),
+    fenetre.ProgrammerClic(horloge, Horloge::Plus(horloge.Maintenant(), Horloge::Secondes(duree)),
                            [&console] { ExecuterGestionnaire(console, &Command1_Click, true); });
   }
   const auto issue = ExecuterGestionnaire(console, famille.gestionnaire, false);

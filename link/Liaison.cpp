@@ -12,8 +12,7 @@ constexpr std::string_view kParametresLigne = "9600,N,8,1";
 constexpr int kEnvoisMax = 3;
 }  // namespace
 
-Liaison::Liaison(PortSerie& port, const Horloge& horloge, int numeroPort)
-    : port_(port), horloge_(horloge), numeroPort_(numeroPort) {}
+Liaison::Liaison(PortSerie& port, const Horloge& horloge) : port_(port), horloge_(horloge) {}
 
 void Liaison::ChoisirPort(int numero) {
   if (!portFixe_) numeroPort_ = numero;
@@ -63,7 +62,7 @@ std::optional<Horloge::Instant> Liaison::Emettre(std::string_view message, doubl
   // Only what arrives after this send belongs to its answer.
   port_.Lire();
   port_.Ecrire(message);
-  return Horloge::Plus(horloge_.Maintenant(), delai);
+  return Horloge::Plus(horloge_.Maintenant(), Horloge::Secondes(delai));
 }
 
 std::string Liaison::EnvoyerTrame(std::string_view message, int attendu, double delai) {
@@ -102,7 +101,8 @@ void Liaison::TerminerEchange() { EnvoyerTrame(std::string(1, ACK), 1, kDelaiRep
 
 std::string Liaison::AttendreFermeture(double delai) {
   const std::string lu =
-      AttendreLecture(Horloge::Plus(horloge_.Maintenant(), delai)).value_or(std::string());
+      AttendreLecture(Horloge::Plus(horloge_.Maintenant(), Horloge::Secondes(delai)))
+          .value_or(std::string());
   LignePerdue();
   return lu;
 }

@@ -17,8 +17,8 @@ inline constexpr double kDelaiReponse = 10.0;
 // The terminal link: the port, its opening on first use, and the request/answer handshake.
 class Liaison {
  public:
-  // `numeroPort`: the port the first opening takes, until ChoisirPort says another.
-  Liaison(PortSerie& port, const Horloge& horloge, int numeroPort);
+  // Port 1 is the one the first opening takes, until ChoisirPort says another.
+  Liaison(PortSerie& port, const Horloge& horloge);
 
   // The operator's choice of port: it holds until the port has once been opened. From then on
   // the link keeps the line it opened, and opens that one again after a loss: a later choice
@@ -132,7 +132,7 @@ class Liaison {
 
   PortSerie& port_;
   const Horloge& horloge_;
-  int numeroPort_;
+  int numeroPort_ = 1;
   bool portFixe_ = false;  // opened once: the choice is made for the run
   std::function<void(const std::string&)> signalerErreurPort_;
   std::function<std::string(int)> nommerLigne_;

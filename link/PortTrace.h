@@ -33,7 +33,7 @@ class PortTrace final : public PortSerie {
   // direction, no pause), and writing a record again costs the same after hours as at first.
   static constexpr std::size_t kOctetsParEnregistrement = 1024;
   // Seconds: the longest a growing record waits to be written again.
-  static constexpr double kDelaiEcriture = 0.1;
+  static constexpr Horloge::Secondes kDelaiEcriture{0.1};
 
   // `debutMural`: the wall-clock moment the trace begins, as people read it (for the header).
   PortTrace(PortSerie& port, const Horloge& horloge, std::string debutMural);

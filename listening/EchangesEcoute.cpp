@@ -13,9 +13,11 @@
 
 namespace zef30 {
 
+using namespace std::chrono_literals;
+
 namespace {
 
-constexpr double kAttenteTelecollecte = 11.0;
+constexpr Horloge::Secondes kAttenteTelecollecte = 11s;
 const std::string kAck(1, ACK);
 
 // The common opening: true when the terminal answered EOT with ENQ.
@@ -80,8 +82,10 @@ std::string LireTelecollecteDirecte(Console& console, std::string dernier,
     if (dernier == std::string(1, ENQ) || dernier == std::string(1, STX)) {
       // Nothing received is dropped before this ACK: every character belongs to the report.
       liaison.EnvoyerCaractere(ACK);
-      dernier =
-          liaison.AttendreLecture(Horloge::Plus(horloge.Maintenant(), kDelaiReponse)).value_or("");
+      dernier = liaison
+                    .AttendreLecture(
+                        Horloge::Plus(horloge.Maintenant(), Horloge::Secondes(kDelaiReponse)))
+                    .value_or("");
     } else {
       try {
         dernier = AttendreCaractere(console, kAttenteTelecollecte);
@@ -130,7 +134,8 @@ std::string EchangerDemTC(Console& console, std::string_view message, double del
                           bool ecouter) {
   const auto reponseEot = console.liaison.OuvrirEchange(message, delaiEnq);
   if (!reponseEot) return std::string(ERR_MESSAGE);
-  const auto echeance = Horloge::Plus(console.liaison.HorlogeLiaison().Maintenant(), delaiEnq);
+  const auto echeance =
+      Horloge::Plus(console.liaison.HorlogeLiaison().Maintenant(), Horloge::Secondes(delaiEnq));
   if (!ecouter) return LireTelecollecteDirecte(console, *reponseEot, echeance);
   // The listener keeps the answer as it passes, so that the request reads it by the same
   // positions as on the direct read; what came before it is cut the same way.

@@ -9,10 +9,12 @@
 
 namespace zef30 {
 
+using namespace std::chrono_literals;
+
 namespace {
 // Once the stop flag is set, each wait still pauses this long when nothing is waiting, so that
 // a listener that polls on until its own end never spins.
-constexpr double kPauseArret = 0.005;
+constexpr Horloge::Secondes kPauseArret = 5ms;
 
 // The listening trace kept in memory: at 9600 bauds, some 18 minutes of a terminal that never
 // pauses. Beyond, the oldest half goes, and a line in front says how many characters.
@@ -29,7 +31,7 @@ std::string NoteNonGardes(std::size_t nombre) {
 }
 }  // namespace
 
-std::string AttendreCaractere(Console& console, double limite) {
+std::string AttendreCaractere(Console& console, Horloge::Secondes limite) {
   const Horloge& horloge = console.liaison.HorlogeLiaison();
   const auto echeance = Horloge::Plus(horloge.Maintenant(), limite);
   const auto lu = console.liaison.AttendreLecture(
@@ -111,9 +113,7 @@ bool Ecoute::Derouler(Ecouteur& ecouteur) {
   const Horloge& horloge = console.liaison.HorlogeLiaison();
   const auto debut = horloge.Maintenant();
   const auto& limite = ecouteur.regles.limite;
-  const auto ecoule = [&] {
-    return std::chrono::duration<double>(horloge.Maintenant() - debut).count();
-  };
+  const auto ecoule = [&] { return Horloge::Secondes(horloge.Maintenant() - debut); };
   for (;;) {
     // Whatever the line does, the window handles its events once a pass: a terminal that never
     // pauses cannot keep "Sortie Ecoute" from being heard.
@@ -121,7 +121,7 @@ bool Ecoute::Derouler(Ecouteur& ecouteur) {
     ecouteur.AvantAttente(*this);
     // A character wait never runs past the time limit: 120 s after the start is the end, even
     // within a wait of 60 s.
-    double attente = ecouteur.regles.attenteCaractere;
+    Horloge::Secondes attente = ecouteur.regles.attenteCaractere;
     if (limite) attente = std::min(attente, *limite - ecoule());
     const std::string lu = Attendre(attente);
     Consigner(lu);

@@ -20,7 +20,7 @@ class ErreurEcoute : public std::runtime_error {
 // events meanwhile, and returns the port's input as one read (one character while listening, or
 // an empty text when nothing came). Once ArretEcoute is set it returns after one short pause
 // when nothing is waiting. A port that is closed or lost is an ErreurEcoute.
-std::string AttendreCaractere(Console& console, double limite);
+std::string AttendreCaractere(Console& console, Horloge::Secondes limite);
 
 // The error box of every listener: what it is, " : ", what went wrong.
 void AfficherErreurEcoute(Fenetre& fenetre, const std::string& nomProcedure,
@@ -40,12 +40,12 @@ class Ecoute;
 class Ecouteur {
  public:
   struct Regles {
-    const char* nom;                        // what it is, in the error box: "Écoute de …"
-    std::optional<Panneau> panneauVisible;  // shown while it listens, hidden at its normal end
-    Panneau panneauAffichage;               // where display frames go
-    double attenteCaractere;                // seconds, each character wait
-    double attenteControle;                 // seconds, the check character after a block end
-    std::optional<double> limite;           // seconds since the start; none: until stopped
+    const char* nom;                          // what it is, in the error box: "Écoute de …"
+    std::optional<Panneau> panneauVisible;    // shown while it listens, hidden at its normal end
+    Panneau panneauAffichage;                 // where display frames go
+    Horloge::Secondes attenteCaractere;       // each character wait
+    Horloge::Secondes attenteControle;        // the check character after a block end
+    std::optional<Horloge::Secondes> limite;  // since the start; none: until stopped
   };
 
   explicit Ecouteur(Regles regles) : regles(regles) {}
@@ -82,7 +82,7 @@ class Ecoute {
   // and returns an empty text.
   std::string Executer(Ecouteur& ecouteur);
 
-  std::string Attendre(double limite) { return AttendreCaractere(console, limite); }
+  std::string Attendre(Horloge::Secondes limite) { return AttendreCaractere(console, limite); }
   void EnvoyerAck();
   // The trace from its last STX before the `controle` characters that end it (the check
   // character just read): the frame just completed (empty when there is no STX within the

@@ -7,6 +7,8 @@
 
 namespace zef30 {
 
+using namespace std::chrono_literals;
+
 namespace {
 
 class EcouteurMaintenance final : public Ecouteur {
@@ -14,8 +16,12 @@ class EcouteurMaintenance final : public Ecouteur {
   // PanelAnnulation shows the terminal's display while maintenance listening runs: a hidden
   // panel would mirror it for nobody.
   EcouteurMaintenance()
-      : Ecouteur({"Écoute du mode maintenance", Panneau::PanelAnnulation, Panneau::PanelAnnulation,
-                  1.0, 1.0, std::nullopt}) {}
+      : Ecouteur({.nom = "Écoute du mode maintenance",
+                  .panneauVisible = Panneau::PanelAnnulation,
+                  .panneauAffichage = Panneau::PanelAnnulation,
+                  .attenteCaractere = 1s,
+                  .attenteControle = 1s,
+                  .limite = std::nullopt}) {}
 
   void Commencer(Ecoute& ecoute) override {
     Console& console = ecoute.console;
@@ -25,7 +31,7 @@ class EcouteurMaintenance final : public Ecouteur {
     }
     liaison.Vider();
     // A terminal that asks for the line at once is told that the console listens.
-    if (ecoute.Attendre(2.0) == std::string(1, ENQ)) {
+    if (ecoute.Attendre(2s) == std::string(1, ENQ)) {
       ecoute.EnvoyerAck();
       liaison.EnvoyerCaractere(ENQ);
     }

@@ -10,9 +10,11 @@
 
 namespace zef30 {
 
+using namespace std::chrono_literals;
+
 namespace {
 
-constexpr double kLimitePaiement = 300;
+constexpr Horloge::Secondes kLimitePaiement = 300s;
 // With the answer in, a terminal that shows nothing for this long is one that keeps its display
 // to itself: the listening would only end on its limit.
 constexpr double kSilenceAffichage = 20;
@@ -26,8 +28,12 @@ const char* const kIndiceAffichage =
 class EcouteurPaiement : public Ecouteur {
  public:
   explicit EcouteurPaiement(const char* nom)
-      : Ecouteur(
-            {nom, Panneau::PanelAnnulation, Panneau::PanelAnnulation, 2.0, 2.0, kLimitePaiement}) {}
+      : Ecouteur({.nom = nom,
+                  .panneauVisible = Panneau::PanelAnnulation,
+                  .panneauAffichage = Panneau::PanelAnnulation,
+                  .attenteCaractere = 2s,
+                  .attenteControle = 2s,
+                  .limite = kLimitePaiement}) {}
 
   bool SurTrame(Ecoute& ecoute, const std::string& trame) override {
     if (EstTrameAffichage(trame)) {
@@ -48,7 +54,7 @@ class EcouteurPaiement : public Ecouteur {
       return false;
     }
     // The terminal's last character, if any, is taken off the line without entering the trace.
-    ecoute.Attendre(1.0);
+    ecoute.Attendre(1s);
     return true;
   }
 
@@ -130,7 +136,7 @@ class EcouteurEnregistrement final : public EcouteurPaiement {
       reponse_ = trame;
       // The refusal ends the listening at once, but the terminal closes it on that ACK: its
       // last character is taken off the line, or it would answer the next request's probe.
-      if (acquittee) ecoute.Attendre(kDelaiReponse);
+      if (acquittee) ecoute.Attendre(Horloge::Secondes(kDelaiReponse));
       return true;
     }
     const auto longueur = LireLongueurTrame(trame);

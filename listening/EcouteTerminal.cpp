@@ -6,13 +6,19 @@
 
 namespace zef30 {
 
+using namespace std::chrono_literals;
+
 namespace {
 
 class EcouteurDemarrage final : public Ecouteur {
  public:
   EcouteurDemarrage()
-      : Ecouteur(
-            {"Écoute du redémarrage", Panneau::PanelRefus, Panneau::PanelRefus, 2.0, 2.0, 300.0}) {}
+      : Ecouteur({.nom = "Écoute du redémarrage",
+                  .panneauVisible = Panneau::PanelRefus,
+                  .panneauAffichage = Panneau::PanelRefus,
+                  .attenteCaractere = 2s,
+                  .attenteControle = 2s,
+                  .limite = 300s}) {}
 
   // The terminal's fifth EOT closes its restart traffic.
   bool SurEot() override { return ++eots_ >= 5; }
@@ -25,8 +31,12 @@ class EcouteurDemarrage final : public Ecouteur {
 class EcouteurIso2 final : public Ecouteur {
  public:
   EcouteurIso2()
-      : Ecouteur({"Écoute de la lecture de piste ISO 2", Panneau::PanelAnnulation,
-                  Panneau::PanelAnnulation, 60.0, 2.0, 120.0}) {}
+      : Ecouteur({.nom = "Écoute de la lecture de piste ISO 2",
+                  .panneauVisible = Panneau::PanelAnnulation,
+                  .panneauAffichage = Panneau::PanelAnnulation,
+                  .attenteCaractere = 60s,
+                  .attenteControle = 2s,
+                  .limite = 120s}) {}
 
   bool SurTrame(Ecoute&, const std::string& trame) override { return EstReponse(trame, "Ag"); }
   // The exchange sends the last ACK of an answer ended by ETB.
@@ -36,8 +46,12 @@ class EcouteurIso2 final : public Ecouteur {
 class EcouteurTelecollecte final : public Ecouteur {
  public:
   EcouteurTelecollecte()
-      : Ecouteur(
-            {"Écoute de la télécollecte", std::nullopt, Panneau::LabelTemps, 2.0, 2.0, 900.0}) {}
+      : Ecouteur({.nom = "Écoute de la télécollecte",
+                  .panneauVisible = std::nullopt,
+                  .panneauAffichage = Panneau::LabelTemps,
+                  .attenteCaractere = 2s,
+                  .attenteControle = 2s,
+                  .limite = 900s}) {}
 
   // The terminal's ENQ is acknowledged first, whatever the report file then does; the start
   // time is noted once the file is ready.

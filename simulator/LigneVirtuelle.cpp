@@ -38,7 +38,7 @@ void LigneVirtuelle::Programmer(const std::vector<Sortie>& sorties) {
   // 10 bits a character on the line (start, 8 data bits, stop).
   const double parCaractere = scenario_.bauds > 0 ? 10.0 / scenario_.bauds : 0;
   for (const Sortie& sortie : sorties) {
-    instant = Horloge::Plus(instant, sortie.apres);
+    instant = Horloge::Plus(instant, Horloge::Secondes(sortie.apres));
     if (sortie.raccrocher) {
       PerdreA(instant, "ligne perdue : raccrochée");
       continue;
@@ -46,7 +46,7 @@ void LigneVirtuelle::Programmer(const std::vector<Sortie>& sorties) {
     const bool ensemble = sortie.ensemble || scenario_.rafale || parCaractere <= 0;
     for (std::size_t i = 0; i < sortie.octets.size();) {
       const std::size_t n = ensemble ? sortie.octets.size() : 1;
-      instant = Horloge::Plus(instant, ensemble ? 0 : parCaractere);
+      instant = Horloge::Plus(instant, Horloge::Secondes(ensemble ? 0 : parCaractere));
       EnvoyerEnRoute(instant, sortie.octets.substr(i, n));
       i += n;
     }

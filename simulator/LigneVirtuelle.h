@@ -25,7 +25,7 @@ class LigneVirtuelle final : public LigneMemoire {
   double Ecoule() const { return horloge_.Ecoule(); }
   Scenario& ScenarioLigne() { return scenario_; }
   // Lets `secondes` pass with nobody waiting: the operator's pause between two requests.
-  void Patienter(double secondes) { horloge_.Avancer(secondes); }
+  void Patienter(double secondes) { horloge_.Avancer(Horloge::Secondes(secondes)); }
   // Traffic the terminal starts by itself, played as soon as the line is idle.
   void EmettreSpontanement(Deroulement deroulement);
 

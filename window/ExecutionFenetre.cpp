@@ -5,8 +5,7 @@
 #include <iostream>
 
 #include "console/Console.h"
-#include "console/FichiersConsole.h"
-#include "link/Liaison.h"
+#include "console/Poste.h"
 #include "window/FenPresentation.h"
 #include "window/FenTrace.h"
 #include "window/MiseAEcran.h"
@@ -15,7 +14,7 @@
 
 namespace zef30 {
 
-int ExecuterFenetre(int& argc, char** argv, const char* programme, EtatConsole& etat,
+int ExecuterFenetre(int& argc, char** argv, const char* programme, int numeroPort,
                     const Horloge& horloge, PortTrace& trace, const std::string& dossier) {
   QApplication application(argc, argv);
   // Desktops find the console's entry and icon by this name.
@@ -26,14 +25,13 @@ int ExecuterFenetre(int& argc, char** argv, const char* programme, EtatConsole& 
   // The link's waits are the window's: it repaints, a close is heard, the operator's clicks
   // during a request are dropped.
   PortFenetre ligne(trace, fenetre);
-  Liaison liaison(ligne, horloge, etat.NumeroPortCom);
+  Poste poste(ligne, horloge, fenetre, dossier);
+  poste.ChoisirPort(numeroPort);
   fenetre.AttacherLigne(ligne);
-  FichiersConsole fichiers(dossier, fenetre);
-  Console console{etat, liaison, fenetre, fichiers};
-  SignalerErreursPort(liaison, fenetre);
+  SignalerErreursPort(poste.liaison, fenetre);
   SignalerEchecTrace(trace, fenetre, std::cerr);
 
-  fenetre.AttacherConsole(console);
+  fenetre.AttacherConsole(poste.console);
   fenetre.Form_Load(trace);
   FenTrace fenTrace(trace);
   BrancherFenTrace(fenetre, fenTrace);

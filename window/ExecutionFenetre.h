@@ -3,16 +3,15 @@
 #include <string>
 
 #include "base/Horloge.h"
-#include "console/EtatConsole.h"
 #include "link/PortTrace.h"
 
 namespace zef30 {
 
-// The console in its window: the Qt application, the window "Test ZEF30" on `etat` with the
-// console's files in `dossier`, its link on `trace` (timed by `horloge`) waiting in the window's
-// event loop, and F12's Trace window on `trace`. Returns the application's exit code once the
-// window is closed.
-int ExecuterFenetre(int& argc, char** argv, const char* programme, EtatConsole& etat,
+// The console in its window: the Qt application, the window "Test ZEF30" on a console starting
+// on port `numeroPort` with its files in `dossier`, its link on `trace` (timed by `horloge`)
+// waiting in the window's event loop, and F12's Trace window on `trace`. Returns the application's
+// exit code once the window is closed.
+int ExecuterFenetre(int& argc, char** argv, const char* programme, int numeroPort,
                     const Horloge& horloge, PortTrace& trace, const std::string& dossier);
 
 }  // namespace zef30

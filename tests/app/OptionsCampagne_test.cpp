@@ -2,8 +2,8 @@
 // process.
 #include <gtest/gtest.h>
 
-#include "app/LignesCampagne.h"
 #include "app/OptionsLigne.h"
+#include "headless/LignesCampagne.h"
 
 namespace zef30 {
 namespace {

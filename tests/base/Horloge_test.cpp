@@ -14,12 +14,12 @@ TEST(Horloge, EveryPositiveDelayEndsAfterItsStart) {
   const double reste =
       limite - std::chrono::duration<double>(presque - depart).count();  // under a nanosecond
   for (const double secondes : {reste, 1e-12, 0.5, 10.0}) {
-    EXPECT_GT(Horloge::Plus(presque, secondes), presque) << secondes;
+    EXPECT_GT(Horloge::Plus(presque, Horloge::Secondes(secondes)), presque) << secondes;
   }
   for (const double secondes : {0.0, -1.0}) {
-    EXPECT_EQ(Horloge::Plus(presque, secondes), presque) << secondes;
+    EXPECT_EQ(Horloge::Plus(presque, Horloge::Secondes(secondes)), presque) << secondes;
   }
-  EXPECT_GE(Horloge::Plus(presque, reste) - depart, std::chrono::seconds(900));
+  EXPECT_GE(Horloge::Plus(presque, Horloge::Secondes(reste)) - depart, std::chrono::seconds(900));
 }
 
 }  // namespace

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "console/Console.h"
-#include "console/FichiersConsole.h"
+#include "console/Poste.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "link/PortReseau.h"
@@ -87,13 +87,13 @@ std::string PremiereLigne(const essai::FenetreMemoire& fenetre) {
 
 // A console on the simulated terminal's virtual line, its files in `dossier`.
 struct ConsoleVirtuelle {
-  explicit ConsoleVirtuelle(const std::string& dossier) : fichiers(dossier, fenetre) {}
+  explicit ConsoleVirtuelle(const std::string& dossier)
+      : poste(ligne, ligne.HorlogeLigne(), fenetre, dossier) {}
   LigneVirtuelle ligne;
-  EtatConsole etat;
-  Liaison liaison{ligne, ligne.HorlogeLigne(), etat.NumeroPortCom};
   essai::FenetreMemoire fenetre;
-  FichiersConsole fichiers;
-  Console console{etat, liaison, fenetre, fichiers};
+  Poste poste;
+  FichiersConsole& fichiers = poste.fichiers;
+  Console& console = poste.console;
 };
 
 // The family, on the simulated terminal's virtual line, under each fault then sound again.
@@ -466,12 +466,10 @@ TEST(Fautes, EcouteMaintenanceSousUnFlot) {
       const auto ecrite = trace.EcrireDans(fichierTrace);
       ASSERT_TRUE(ecrite) << TexteEchec(ecrite);
     }
-    EtatConsole etat;
-    Liaison liaison(flot.trace ? static_cast<PortSerie&>(trace) : bavard, ligne.HorlogeLigne(),
-                    etat.NumeroPortCom);
     essai::FenetreMemoire fenetre;
-    FichiersConsole fichiers(dossier.Chemin(), fenetre);
-    Console console{etat, liaison, fenetre, fichiers};
+    Poste poste(flot.trace ? static_cast<PortSerie&>(trace) : bavard, ligne.HorlogeLigne(), fenetre,
+                dossier.Chemin());
+    Console& console = poste.console;
 
     std::optional<double> clic;
     fenetre.surCession = [&] {
@@ -551,11 +549,9 @@ TEST(FautesSurLaLigne, DemandeDeSwitch) {
     ports.Associer(1, chemin);
     PortPosix port(ports);
     HorlogeSysteme horloge;
-    EtatConsole etat;
-    Liaison liaison(port, horloge, etat.NumeroPortCom);
     essai::FenetreMemoire fenetre;
-    FichiersConsole fichiers("/nonexistent-zef30", fenetre);
-    Console console{etat, liaison, fenetre, fichiers};
+    Poste poste(port, horloge, fenetre, "/nonexistent-zef30");
+    Console& console = poste.console;
 
     const auto debut = std::chrono::steady_clock::now();
     cmdDemSwi_Click(console);
@@ -664,11 +660,9 @@ TEST(FautesDuServeur, UneRequeteSousUnFlotDeCommandesFinitASonDelai) {
   table.Associer(1, serveur.Url(true));
   PortReseau port(table);
   HorlogeSysteme horloge;
-  EtatConsole etat;
-  Liaison liaison(port, horloge, etat.NumeroPortCom);
   essai::FenetreMemoire fenetre;
-  FichiersConsole fichiers("/nonexistent-zef30", fenetre);
-  Console console{etat, liaison, fenetre, fichiers};
+  Poste poste(port, horloge, fenetre, "/nonexistent-zef30");
+  Console& console = poste.console;
   const auto debut = std::chrono::steady_clock::now();
   cmdDemSwi_Click(console);
   EXPECT_LT(std::chrono::steady_clock::now() - debut, 12s);

@@ -65,7 +65,8 @@ TEST(RecenserPortsCom, AMachineWithoutPortsGivesAnEmptyListAndPortOne) {
   HorlogeVirtuelle horloge;
   EtatConsole etat;
   etat.NumeroPortCom = 7;
-  Liaison liaison(port, horloge, 7);
+  Liaison liaison(port, horloge);
+  liaison.ChoisirPort(7);
   EXPECT_TRUE(DemarrerConsole(etat, liaison, port).empty());
   EXPECT_EQ(etat.NumeroPortCom, 1);
   EXPECT_EQ(port.essais.size(), 20u);
@@ -78,7 +79,7 @@ TEST(Combo1_Click, OnlyAPortNumberOfTheListChangesThePortUntilItIsOpened) {
   PortsMachine port({});
   HorlogeVirtuelle horloge;
   EtatConsole etat;
-  Liaison liaison(port, horloge, 1);
+  Liaison liaison(port, horloge);
   Combo1_Click(etat, liaison, "3");
   EXPECT_EQ(etat.NumeroPortCom, 3);
   Combo1_Click(etat, liaison, "20");

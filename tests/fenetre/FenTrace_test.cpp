@@ -17,6 +17,8 @@
 #include "window/FenPresentation.h"
 
 namespace zef30 {
+
+using namespace std::chrono_literals;
 namespace {
 
 TEST(FenTrace, OpensOnF12AndShowsFiltersBoundsAndSavesTheTrace) {
@@ -36,7 +38,7 @@ TEST(FenTrace, OpensOnF12AndShowsFiltersBoundsAndSavesTheTrace) {
   trace.Ecrire("\x05");
   port.Arriver("\x06");
   trace.Lire();
-  horloge.Avancer(0.2);
+  horloge.Avancer(200ms);
   port.Arriver(affichage.substr(0, 10));
   trace.Lire();
   port.Arriver(affichage.substr(10));
@@ -65,7 +67,7 @@ TEST(FenTrace, OpensOnF12AndShowsFiltersBoundsAndSavesTheTrace) {
 
   // Without a file, the window saves the header and what it holds: the last records only.
   for (int i = 0; i < FenTrace::kEnregistrementsMax; ++i) {
-    horloge.Avancer(0.1);
+    horloge.Avancer(100ms);
     trace.Ecrire(i % 2 ? "\x06" : "\x04");
   }
   EXPECT_EQ(texte->document()->blockCount(), FenTrace::kEnregistrementsMax);
@@ -98,7 +100,7 @@ TEST(FenTrace, ShowsTheSelectedFramesInWordsAndSavesTheExchangesChart) {
   trace.Decoder(DecodeurPourTrace(decodeur));
   FenTrace fenTrace(trace);
   const auto salve = [&](const std::string& ecrit, const std::string& arrive) {
-    horloge.Avancer(0.1);
+    horloge.Avancer(100ms);
     if (!ecrit.empty()) trace.Ecrire(ecrit);
     port.Arriver(arrive);
     trace.Lire();

@@ -5,10 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "console/Console.h"
-#include "console/EtatConsole.h"
-#include "console/FichiersConsole.h"
-#include "link/Liaison.h"
+#include "console/Poste.h"
 #include "link/PortRelais.h"
 #include "tests/support/PortScripte.h"
 #include "window/FenPresentation.h"
@@ -49,11 +46,11 @@ struct PosteEssai {
   HorlogeVirtuelle horloge;
   PortScripte port{horloge};
   PortEspion espion{port};
-  EtatConsole etat;
-  Liaison liaison{espion, horloge, etat.NumeroPortCom};
   FenPresentation fenetre;
-  FichiersConsole fichiers{"/nonexistent-zef30-data", fenetre};
-  Console console{etat, liaison, fenetre, fichiers};
+  Poste poste{espion, horloge, fenetre, "/nonexistent-zef30-data"};
+  EtatConsole& etat = poste.etat;
+  Liaison& liaison = poste.liaison;
+  Console& console = poste.console;
 };
 
 }  // namespace zef30::essai

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "console/FichiersConsole.h"
+#include "console/Poste.h"
 #include "headless/FenetreTexte.h"
 #include "headless/RequetesScriptees.h"
 #include "link/Trame.h"
@@ -30,11 +30,9 @@ TEST(EcouteSansFenetre, AnAnswerWhoseDisplayNeverBlanksGivesOneHintAndEndsOnTheL
     essai::DossierTemporaire dossier;
     essai::HorlogeVirtuelle horloge;
     essai::PortScripte port(horloge);
-    EtatConsole etat;
-    Liaison liaison(port, horloge, etat.NumeroPortCom);
     FenetreTexte fenetre;
-    FichiersConsole fichiers(dossier.Chemin(), fenetre);
-    Console console{etat, liaison, fenetre, fichiers};
+    Poste poste(port, horloge, fenetre, dossier.Chemin());
+    Console& console = poste.console;
     std::ostringstream erreurs;
     fenetre.SuivreEcoutes(erreurs, horloge, false);
     // Probe, frame, EOT answered; then the listener's ACK brings the answer.

@@ -36,7 +36,7 @@ TEST(ProgressionCampagne, ShowsEveryLineAtMostTenTimesASecondAndOnlyOnATerminal)
                                     duree ? std::optional<double>(60) : std::nullopt,
                                     std::locale::classic());
     for (const auto& [attente, run] : k.runs) {
-      horloge.Avancer(attente);
+      horloge.Avancer(Horloge::Secondes(attente));
       progression.Noter(run);
     }
     // A result line written on the same terminal wipes the line first.

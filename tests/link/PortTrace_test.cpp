@@ -14,6 +14,8 @@
 #include "tests/support/PortScripte.h"
 
 namespace zef30 {
+
+using namespace std::chrono_literals;
 namespace {
 
 // `n` bytes "A" as a record shows them: in hexadecimal, then as text.
@@ -88,12 +90,12 @@ TEST(PortTrace, WritesOneRecordPerBurstAsTheBytesPass) {
   trace.Observer([&](const EnregistrementTrace&, bool remplace) { enregistrements += !remplace; });
 
   for (const Pas& p : pas) {
-    horloge.Avancer(p.attente);
+    horloge.Avancer(Horloge::Secondes(p.attente));
     if (!p.arrive.empty()) port.Arriver(p.arrive);
     if (p.action == Action::Compter) {
       trace.NombreEnAttente();
     } else if (p.action == Action::Attendre) {
-      trace.AttendreAuMoins(1, Horloge::Plus(horloge.Maintenant(), 1.0));
+      trace.AttendreAuMoins(1, Horloge::Plus(horloge.Maintenant(), 1s));
     } else if (p.ecrit.empty()) {
       trace.Lire();
     } else {
@@ -131,7 +133,7 @@ TEST(PortTrace, WritesEachFrameInWordsUnderItsRecordForReadersToSkip) {
   trace.Lire();
   port.Arriver("\x04");
   trace.Lire();
-  horloge.Avancer(1);
+  horloge.Avancer(1s);
   trace.Ecrire("\x06");
   const std::string fichier = essai::LireTout(chemin);
   EXPECT_NE(fichier.find("| [trame AA : LRC 23 juste]\n#= demande AA<ETX>\n      0.000 T>C |"),
@@ -172,9 +174,9 @@ TEST(PortTrace, AFileThatRefusesAWriteEndsAtAWholeRecordAndIsToldOnce) {
     limite.rlim_cur = essai::LireTout(chemin).size() + place;
     ::setrlimit(RLIMIT_FSIZE, &limite);
     for (int i = 0; i < 20; ++i) {
-      horloge.Avancer(1);
+      horloge.Avancer(1s);
       trace.Ecrire("\x05");
-      horloge.Avancer(1);
+      horloge.Avancer(1s);
       port.Arriver(std::string("\x06\x02") + "Aa0040100\x10\x03\x06");
       trace.Lire();
     }

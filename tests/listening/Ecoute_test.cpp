@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/Texte.h"
-#include "console/FichiersConsole.h"
+#include "console/Poste.h"
 #include "link/Trame.h"
 #include "listening/EchangesEcoute.h"
 #include "listening/EcouteMaintenance.h"
@@ -42,7 +42,7 @@ std::tm Moment(int heure, int minute, int seconde) {
 struct BancEcoute {
   explicit BancEcoute(std::tm depart = Moment(23, 50, 0))
       : murale(horloge, depart),
-        fichiers(dossier.Chemin(), fenetre, murale, std::locale::classic()) {}
+        poste(port, horloge, fenetre, dossier.Chemin(), murale, std::locale::classic()) {}
   // The terminal's reply to each of the console's next writes, in order.
   void Repondre(const std::vector<std::string>& reponses) {
     for (const auto& r : reponses) port.Repondre(r);
@@ -51,12 +51,12 @@ struct BancEcoute {
   DossierTemporaire dossier;
   HorlogeVirtuelle horloge;
   PortScripte port{horloge};
-  EtatConsole etat;
-  Liaison liaison{port, horloge, etat.NumeroPortCom};
   FenetreMemoire fenetre;
   HorlogeMuraleVirtuelle murale;
-  FichiersConsole fichiers;
-  Console console{etat, liaison, fenetre, fichiers};
+  Poste poste;
+  EtatConsole& etat = poste.etat;
+  Liaison& liaison = poste.liaison;
+  Console& console = poste.console;
 };
 
 const std::string kEot(1, EOT);
@@ -211,7 +211,7 @@ TEST(Ecoute, EachTeleCollectionListeningHasAReportFileOfItsOwnAndAcknowledgesFir
     banc.port.Ouvrir(1, "");
     if (c.fichiers.empty()) EcrireTout(banc.dossier.Fichier("Telec"), "");
     for (int ecoute = 0; ecoute < 2; ++ecoute) {
-      banc.horloge.Avancer(ecoute * c.pause);
+      banc.horloge.Avancer(Horloge::Secondes(ecoute * c.pause));
       banc.Repondre({kAj, kAff, "x"});
       EcouterDemTC(banc.console);
     }

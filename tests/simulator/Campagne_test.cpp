@@ -6,7 +6,7 @@
 
 #include <sstream>
 
-#include "console/FichiersConsole.h"
+#include "console/Poste.h"
 #include "link/Liaison.h"
 #include "simulator/LigneVirtuelle.h"
 #include "tests/support/DossierTemporaire.h"
@@ -30,11 +30,9 @@ TEST(Campagne, EndsAfterItsTurnsItsDurationOrTheStop) {
   for (const Cas& k : cas) {
     essai::DossierTemporaire dossier;
     simulateur::LigneVirtuelle ligne;
-    EtatConsole etat;
-    Liaison liaison{ligne, ligne.HorlogeLigne(), etat.NumeroPortCom};
     FenetreTexte fenetre;
-    FichiersConsole fichiers(dossier.Chemin(), fenetre);
-    Console console{etat, liaison, fenetre, fichiers};
+    Poste poste(ligne, ligne.HorlogeLigne(), fenetre, dossier.Chemin());
+    Console& console = poste.console;
     const auto requetes = LireScript("switch,consultation");
     ASSERT_TRUE(requetes) << TexteEchec(requetes);
     ReglagesCampagne reglages;

@@ -19,7 +19,7 @@
 #include "base/Horloge.h"
 #include "console/Console.h"
 #include "console/Demarrage.h"
-#include "console/FichiersConsole.h"
+#include "console/Poste.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "link/Trame.h"
@@ -61,9 +61,7 @@ struct DossierTemporaire {
 // A whole console whose port 1 is `chemin`, on the system's clock.
 struct ConsoleReelle {
   explicit ConsoleReelle(const std::string& chemin)
-      : port(PortUn(chemin)),
-        liaison(port, horloge, etat.NumeroPortCom),
-        fichiers(dossier.chemin, fenetre) {
+      : port(PortUn(chemin)), poste(port, horloge, fenetre, dossier.chemin) {
     SignalerErreursPort(liaison, fenetre);
   }
 
@@ -76,12 +74,12 @@ struct ConsoleReelle {
 
   DossierTemporaire dossier;
   HorlogeSysteme horloge;
-  EtatConsole etat;
   PortPosix port;
-  Liaison liaison;
   essai::FenetreMemoire fenetre;
-  FichiersConsole fichiers;
-  Console console{etat, liaison, fenetre, fichiers};
+  Poste poste;
+  EtatConsole& etat = poste.etat;
+  Liaison& liaison = poste.liaison;
+  Console& console = poste.console;
 };
 
 // The simulated terminal on its thread and a console on its pseudo-terminal.

@@ -3,9 +3,7 @@
 #include <string>
 
 #include "base/Horloge.h"
-#include "console/Console.h"
-#include "console/FichiersConsole.h"
-#include "link/Liaison.h"
+#include "console/Poste.h"
 #include "link/PortPosix.h"
 #include "link/PortTrace.h"
 #include "tests/support/DossierTemporaire.h"
@@ -16,8 +14,7 @@ namespace zef30::essai {
 // A whole console whose port 1 is the line `chemin`, seen through the line trace, which writes
 // into `fichierTrace`.
 struct ConsoleTracee {
-  ConsoleTracee(const std::string& chemin, const std::string& fichierTrace)
-      : ligne(Table(chemin)), fichiers(dossier.Chemin(), fenetre) {
+  ConsoleTracee(const std::string& chemin, const std::string& fichierTrace) : ligne(Table(chemin)) {
     if (auto ecrite = trace.EcrireDans(fichierTrace); !ecrite)
       throw std::runtime_error(ecrite.Erreur().texte);
   }
@@ -31,11 +28,11 @@ struct ConsoleTracee {
   HorlogeSysteme horloge;
   PortPosix ligne;
   PortTrace trace{ligne, horloge, "2026-12-08 06:27:15"};
-  EtatConsole etat;
-  Liaison liaison{trace, horloge, etat.NumeroPortCom};
   FenetreMemoire fenetre;
-  FichiersConsole fichiers;
-  Console console{etat, liaison, fenetre, fichiers};
+  Poste poste{trace, horloge, fenetre, dossier.Chemin()};
+  EtatConsole& etat = poste.etat;
+  Liaison& liaison = poste.liaison;
+  Console& console = poste.console;
 };
 
 }  // namespace zef30::essai

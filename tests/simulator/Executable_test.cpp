@@ -49,8 +49,7 @@ struct LiaisonSeule {
   explicit LiaisonSeule(const std::string& chemin) : port(essai::ConsoleTracee::Table(chemin)) {}
   PortPosix port;
   HorlogeSysteme horloge;
-  const std::int32_t numero = 1;
-  Liaison liaison{port, horloge, numero};
+  Liaison liaison{port, horloge};
 };
 
 TEST(Executable, ServesOnItsPseudoTerminalAndEndsCleanlyOnSigterm) {

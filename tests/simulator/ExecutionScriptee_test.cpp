@@ -5,11 +5,11 @@
 #include <functional>
 #include <sstream>
 
-#include "app/ExecutionCampagne.h"
 #include "app/OptionsLigne.h"
 #include "base/Horloge.h"
 #include "base/Texte.h"
-#include "console/FichiersConsole.h"
+#include "console/Poste.h"
+#include "headless/ExecutionCampagne.h"
 #include "headless/FenetreTexte.h"
 #include "headless/RequetesScriptees.h"
 #include "link/Liaison.h"
@@ -144,11 +144,9 @@ TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
       essai::DossierTemporaire dossier;
       HorlogeSysteme horloge;
       PortPosix port(table);
-      EtatConsole etat;
-      Liaison liaison(port, horloge, etat.NumeroPortCom);
       FenetreTexte fenetre(json ? nullptr : &sortie);
-      FichiersConsole fichiers(dossier.Chemin(), fenetre);
-      Console console{etat, liaison, fenetre, fichiers};
+      Poste poste(port, horloge, fenetre, dossier.Chemin());
+      Console& console = poste.console;
       const auto requetes = LireScript(k.script);
       ASSERT_TRUE(requetes) << TexteEchec(requetes);
 
@@ -159,7 +157,7 @@ TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
       const auto& options = lecture.options;
       ASSERT_TRUE(options) << lecture.erreur;
       EXPECT_EQ(ExecuterSansFenetre(*options, console, fenetre, *requetes, dossier.Chemin(), "",
-                                    sortie, erreurs),
+                                    MaintenantMural(), sortie, erreurs),
                 k.code)
           << k.script;
       EXPECT_EQ(erreurs.str().substr(0, k.erreurs.size()), k.erreurs);

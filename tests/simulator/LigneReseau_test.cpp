@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "console/Demarrage.h"
+#include "console/Poste.h"
 #include "headless/Campagne.h"
 #include "headless/RequetesScriptees.h"
 #include "link/PortAiguillage.h"
@@ -50,14 +51,14 @@ struct Poste {
   HorlogeSysteme horloge;
   PortAiguillage ligne{table};
   PortTrace port{ligne, horloge, "2026-12-08 06:27:15"};
-  EtatConsole etat;
-  Liaison liaison{port, horloge, etat.NumeroPortCom};
   std::ostringstream sortie;
   FenetreTexte fenetre{&sortie};
   essai::DossierTemporaire dossier;
   const HorlogeMuraleFixe murale{2026, 12, 8, 6, 27, 15};
-  FichiersConsole fichiers{dossier.Chemin(), fenetre, murale, std::locale::classic()};
-  Console console{etat, liaison, fenetre, fichiers};
+  zef30::Poste poste{port, horloge, fenetre, dossier.Chemin(), murale, std::locale::classic()};
+  EtatConsole& etat = poste.etat;
+  Liaison& liaison = poste.liaison;
+  Console& console = poste.console;
 };
 
 // Every "12h34m56" of `texte` as "HHhMMmSS".

@@ -1,10 +1,9 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
-#include "console/Console.h"
-#include "console/FichiersConsole.h"
-#include "link/Liaison.h"
+#include "console/Poste.h"
 #include "tests/support/FenetreMemoire.h"
 #include "tests/support/PortScripte.h"
 
@@ -13,15 +12,16 @@ namespace zef30::essai {
 // A whole console on a scripted port and an in-memory window.
 struct Banc {
   explicit Banc(std::string dossier = "/nonexistent-zef30-data")
-      : port(horloge), liaison(port, horloge, etat.NumeroPortCom), fichiers(dossier, fenetre) {}
+      : port(horloge), poste(port, horloge, fenetre, std::move(dossier)) {}
 
   HorlogeVirtuelle horloge;
   PortScripte port;
-  EtatConsole etat;
-  Liaison liaison;
   FenetreMemoire fenetre;
-  FichiersConsole fichiers;
-  Console console{etat, liaison, fenetre, fichiers};
+  Poste poste;
+  EtatConsole& etat = poste.etat;
+  Liaison& liaison = poste.liaison;
+  FichiersConsole& fichiers = poste.fichiers;
+  Console& console = poste.console;
 };
 
 // The terminal's side of a successful probe and of an accepted request, up to its ENQ.

@@ -14,11 +14,11 @@ PortScripte& PortScripte::RepondreEnMorceaux(std::vector<Morceau> morceaux) {
 }
 
 void PortScripte::Arriver(std::string octets, double apres) {
-  EnvoyerEnRoute(Horloge::Plus(horloge_.Maintenant(), apres), std::move(octets));
+  EnvoyerEnRoute(Horloge::Plus(horloge_.Maintenant(), Horloge::Secondes(apres)), std::move(octets));
 }
 
 void PortScripte::PerdreLigne(std::string raison, double apres) {
-  PerdreA(Horloge::Plus(horloge_.Maintenant(), apres), std::move(raison));
+  PerdreA(Horloge::Plus(horloge_.Maintenant(), Horloge::Secondes(apres)), std::move(raison));
 }
 
 std::string PortScripte::Ligne() const {

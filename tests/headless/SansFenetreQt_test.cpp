@@ -13,7 +13,7 @@
 #include <map>
 #include <sstream>
 
-#include "console/FichiersConsole.h"
+#include "console/Poste.h"
 #include "headless/Campagne.h"
 #include "headless/FenetreTexte.h"
 #include "headless/RequetesScriptees.h"
@@ -76,12 +76,12 @@ struct Poste {
   simulateur::TerminalSimule terminal;
   HorlogeSysteme horloge;
   PortPosix port;
-  EtatConsole etat;
-  Liaison liaison{port, horloge, etat.NumeroPortCom};
   F fenetre;
   HorlogeMuraleFixe mural{2026, 12, 8, 6, 30, 0};
-  FichiersConsole fichiers{dossier.Chemin(), fenetre, mural, std::locale::classic()};
-  Console console{etat, liaison, fenetre, fichiers};
+  zef30::Poste poste{port, horloge, fenetre, dossier.Chemin(), mural, std::locale::classic()};
+  EtatConsole& etat = poste.etat;
+  Liaison& liaison = poste.liaison;
+  Console& console = poste.console;
 };
 
 TEST(SansFenetre, GivesTheSameLinesStatusAndFilesAsTheWindow) {

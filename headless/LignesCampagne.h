@@ -43,12 +43,6 @@ std::vector<BilanLigne> RassemblerLignes(const std::vector<ProcessusLigne>& proc
                                          JournalCampagne* journal = nullptr,
                                          const std::function<bool()>& arret = {});
 
-// The arguments of the process of line `ligne`: those of the campaign, without what only the
-// whole campaign does (--lines, --junit, --report, --data-dir, --trace, --json, --verbose), and
-// with the line, its folder, its trace file and JSON.
-std::vector<std::string> ArgumentsLigne(const std::vector<std::string>& arguments, int ligne,
-                                        const std::string& dossier, const std::string& trace);
-
 // The trace file of line `ligne`: "-ligne-N" before the extension of `trace` ("trace.txt" gives
 // "trace-ligne-2.txt"); empty for no trace.
 std::string TraceDeLigne(const std::string& trace, int ligne);

@@ -1,5 +1,3 @@
-#include "simulator/TerminalSimule.h"
-
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -20,12 +18,13 @@
 
 #include "base/Horloge.h"
 #include "console/Console.h"
-#include "console/FichiersConsole.h"
+#include "console/Poste.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "link/TablePorts.h"
 #include "link/Trame.h"
 #include "simulator/Deroulement.h"
+#include "simulator/TerminalSimule.h"
 #include "simulator/TraficEcoute.h"
 #include "window/FenPresentation.h"
 #include "window/PortFenetre.h"
@@ -90,12 +89,12 @@ struct PosteSimule {
   std::string ligne = OuvrirLigne(terminal);
   HorlogeSysteme horloge;
   PortPosix port{PortUnVers(ligne)};
-  EtatConsole etat;
   FenPresentation fenetre;
   PortFenetre ligneFenetre{port, fenetre};
-  Liaison liaison{ligneFenetre, horloge, etat.NumeroPortCom};
-  FichiersConsole fichiers{dossier.chemin, fenetre};
-  Console console{etat, liaison, fenetre, fichiers};
+  Poste poste{ligneFenetre, horloge, fenetre, dossier.chemin};
+  EtatConsole& etat = poste.etat;
+  Liaison& liaison = poste.liaison;
+  Console& console = poste.console;
 };
 
 TEST(FenetreSurTerminalSimule, AClickOnTheSwitchButtonAsksTheTerminal) {

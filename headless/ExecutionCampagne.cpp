@@ -1,4 +1,4 @@
-#include "app/ExecutionCampagne.h"
+#include "headless/ExecutionCampagne.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -12,16 +12,15 @@
 #include <filesystem>
 #include <map>
 
-#include "app/LignesCampagne.h"
 #include "base/HorlogeMurale.h"
 #include "base/Texte.h"
 #include "console/FichiersConsole.h"
 #include "headless/Campagne.h"
 #include "headless/ConclusionCampagne.h"
 #include "headless/JournalCampagne.h"
+#include "headless/LignesCampagne.h"
 #include "headless/ProgressionCampagne.h"
 #include "link/Signaux.h"
-#include "link/TablePorts.h"
 
 extern char** environ;
 
@@ -40,34 +39,14 @@ constexpr const char* kErreursLigne = "erreurs.txt";
 // shell gives a program Ctrl-C ended.
 constexpr int kCodeInterrompue = 130;
 
-// When a campaign began: as JUnit writes it (its journal is named after it), and as people read
-// it; one moment for both.
-struct DebutMural {
-  std::string horodatage;
-  std::string texte;
-};
-
-DebutMural MaintenantMural() {
-  const std::tm maintenant = HorlogeMuraleSysteme().MaintenantLocal();
-  DebutMural debut;
-  char texte[32];
-  std::strftime(texte, sizeof texte, "%Y-%m-%dT%H:%M:%S", &maintenant);
-  debut.horodatage = texte;
-  std::strftime(texte, sizeof texte, "%Y-%m-%d %H:%M:%S", &maintenant);
-  debut.texte = texte;
-  return debut;
-}
-
 // What the line of port `ligne` is, and the serial number its terminal gave in a consultation.
-std::string Terminal(const OptionsConsole& options, int ligne,
+std::string Terminal(const CommandeSansFenetre& options, int ligne,
                      const ParcoursExecutions& executions) {
   std::string texte = "ligne " + std::to_string(ligne) + " : ";
-  if (const auto port = options.ports.find(ligne); port != options.ports.end()) {
-    texte += port->second;
-  } else if (options.simulateur) {
+  if (options.simulateur && options.ports.count(ligne) == 0) {
     texte += "terminal simulé de zef30-console " ZEF30_VERSION;
   } else {
-    texte += TablePorts().Chemin(ligne);
+    texte += options.Table().Chemin(ligne);
   }
   std::string serie;
   executions([&](const ExecutionRequete& e) {
@@ -76,7 +55,7 @@ std::string Terminal(const OptionsConsole& options, int ligne,
   return serie.empty() ? texte : texte + ", No Serie: " + serie;
 }
 
-ReglagesCampagne Reglages(const OptionsConsole& options, const std::locale& locale) {
+ReglagesCampagne Reglages(const CommandeSansFenetre& options, const std::locale& locale) {
   ReglagesCampagne reglages;
   reglages.repetitions = options.campagne.repetitions;
   // A duration alone runs as many turns as it takes.
@@ -90,7 +69,7 @@ ReglagesCampagne Reglages(const OptionsConsole& options, const std::locale& loca
 }
 
 // What the end of the run says, its records read back from `journal`.
-SortiesCampagne Sorties(const OptionsConsole& options, const std::locale& locale,
+SortiesCampagne Sorties(const CommandeSansFenetre& options, const std::locale& locale,
                         const DebutMural& debut, const JournalCampagne& journal) {
   SortiesCampagne sorties;
   sorties.enregistrements = journal.Chemin();
@@ -112,7 +91,7 @@ SortiesCampagne Sorties(const OptionsConsole& options, const std::locale& locale
   return sorties;
 }
 
-int Progression(const OptionsConsole& options, const std::vector<RequeteScriptee>& requetes) {
+int Progression(const CommandeSansFenetre& options, const std::vector<RequeteScriptee>& requetes) {
   const auto& c = options.campagne;
   if (c.duree && !c.repetitionsDonnees) return 0;
   return c.repetitions * static_cast<int>(requetes.size());
@@ -222,6 +201,17 @@ void ArreterEnDouceurSiCampagne(const OptionsCampagne& c) {
 
 }  // namespace
 
+DebutMural MaintenantMural() {
+  const std::tm maintenant = HorlogeMuraleSysteme().MaintenantLocal();
+  DebutMural debut;
+  char texte[32];
+  std::strftime(texte, sizeof texte, "%Y-%m-%dT%H:%M:%S", &maintenant);
+  debut.horodatage = texte;
+  std::strftime(texte, sizeof texte, "%Y-%m-%d %H:%M:%S", &maintenant);
+  debut.texte = texte;
+  return debut;
+}
+
 void SuivreCampagneParente() {
   const char* parent = std::getenv(kVariableParent);
   if (parent == nullptr) return;
@@ -233,9 +223,10 @@ void SuivreCampagneParente() {
   if (::getppid() != static_cast<pid_t>(*numero)) ::raise(SIGTERM);
 }
 
-int ExecuterSansFenetre(const OptionsConsole& options, Console& console, FenetreTexte& fenetre,
+int ExecuterSansFenetre(const CommandeSansFenetre& options, Console& console, FenetreTexte& fenetre,
                         const std::vector<RequeteScriptee>& requetes, const std::string& dossier,
-                        const std::string& trace, std::ostream& sortie, std::ostream& erreurs) {
+                        const std::string& trace, const DebutMural& debut, std::ostream& sortie,
+                        std::ostream& erreurs) {
   ArreterEnDouceurSiCampagne(options.campagne);
   DireArretSurSignal();
   const int numero = console.etat.NumeroPortCom;
@@ -243,7 +234,7 @@ int ExecuterSansFenetre(const OptionsConsole& options, Console& console, Fenetre
   // terminal at all. Said before anything is sent there.
   if (!options.simulateur && options.ports.count(numero) == 0) {
     erreurs << "zef30-console : ni --port ni --simulator : la ligne est le port " << numero << ", "
-            << TablePorts().Chemin(numero) << std::endl;
+            << options.Table().Chemin(numero) << std::endl;
   }
   fenetre.SuivreEcoutes(erreurs, console.liaison.HorlogeLiaison(),
                         !options.json && ::isatty(STDERR_FILENO) == 1);
@@ -255,7 +246,6 @@ int ExecuterSansFenetre(const OptionsConsole& options, Console& console, Fenetre
                                   options.campagne.duree, locale);
   FluxSousProgression flux(sortie.rdbuf(), progression);
   std::ostream dite(&flux);
-  const DebutMural debut = MaintenantMural();
   JournalCampagne journal(CheminJournal(dossier, debut.horodatage), &erreurs);
   // A closed standard output (`| head -1`) ends the campaign as a first Ctrl-C does: after the
   // request under way, with its reports written.
@@ -278,8 +268,8 @@ int ExecuterSansFenetre(const OptionsConsole& options, Console& console, Fenetre
   return CodeFin(journal, sorties.fin, true, ecrits, erreurs);
 }
 
-int RefaireRapports(const OptionsConsole& options, std::ostream& sortie, std::ostream& erreurs) {
-  const std::string& chemin = *options.campagne.depuisJournal;
+int RefaireRapports(const OptionsCampagne& campagne, std::ostream& sortie, std::ostream& erreurs) {
+  const std::string& chemin = *campagne.depuisJournal;
   const auto journal = LireJournal(chemin);
   if (!journal) {
     erreurs << "zef30-console : --report-from " << journal.Erreur().texte << std::endl;
@@ -288,8 +278,8 @@ int RefaireRapports(const OptionsConsole& options, std::ostream& sortie, std::os
   SortiesCampagne sorties;
   sorties.locale = LocaleUtilisateur();
   sorties.tableau = true;
-  sorties.junit = options.campagne.junit;
-  sorties.rapport = options.campagne.rapport;
+  sorties.junit = campagne.junit;
+  sorties.rapport = campagne.rapport;
   sorties.enregistrements = chemin;
   // When it began, from the journal's name ("campagne-2026-12-08_23-10-00.jsonl").
   const std::string nom = chemin.substr(chemin.find_last_of('/') + 1);
@@ -315,7 +305,7 @@ int RefaireRapports(const OptionsConsole& options, std::ostream& sortie, std::os
   return code != 0 ? code : ecrits ? 0 : 1;
 }
 
-int ExecuterLignes(const OptionsConsole& options, const std::vector<std::string>& arguments,
+int ExecuterLignes(const CommandeSansFenetre& options, const ArgumentsDeLigne& argumentsLigne,
                    const std::vector<RequeteScriptee>& requetes, const std::string& dossier,
                    std::ostream& sortie, std::ostream& erreurs) {
   ArreterEnDouceurSurSigint();
@@ -329,8 +319,8 @@ int ExecuterLignes(const OptionsConsole& options, const std::vector<std::string>
     const std::string trace = TraceDeLigne(options.fichierTrace.value_or(""), ligne);
     dossiers.push_back(sien);
     if (!trace.empty()) traces.push_back(trace);
-    const ProcessusLigne p = Lancer(ArgumentsLigne(arguments, ligne, sien, trace), ligne,
-                                    AjouterSeparateur(sien) + kErreursLigne);
+    const ProcessusLigne p =
+        Lancer(argumentsLigne(ligne, sien, trace), ligne, AjouterSeparateur(sien) + kErreursLigne);
     if (p.pid < 0) {
       erreurs << "ligne " << ligne << " : le processus ne peut pas démarrer" << std::endl;
       continue;

@@ -1,4 +1,4 @@
-#include "app/LignesCampagne.h"
+#include "headless/LignesCampagne.h"
 
 #include <poll.h>
 #include <signal.h>
@@ -13,10 +13,12 @@
 
 namespace zef30 {
 
+using namespace std::chrono_literals;
+
 namespace {
 
 // After SIGTERM, the seconds a hung line has to end before SIGKILL.
-constexpr double kDelaiApresSigterm = 5;
+constexpr Horloge::Secondes kDelaiApresSigterm = 5s;
 // A record is some hundreds of bytes; a line of more is not one of ours, and is dropped.
 constexpr std::size_t kLigneMaximale = 1 << 20;
 
@@ -125,7 +127,8 @@ std::vector<BilanLigne> RassemblerLignes(const std::vector<ProcessusLigne>& proc
     const Horloge::Instant maintenant = horloge.Maintenant();
     for (auto& s : lignes) {
       if (s.termine) continue;
-      if (!s.sigterm && maintenant >= Horloge::Plus(s.nouvelle, silenceMaximal)) {
+      if (!s.sigterm &&
+          maintenant >= Horloge::Plus(s.nouvelle, Horloge::Secondes(silenceMaximal))) {
         s.bilan.fin = "sans nouvelle depuis " +
                       FormaterSecondes(silenceMaximal, std::locale::classic()) + " : arrêtée";
         ::kill(s.processus.pid, SIGTERM);
@@ -152,32 +155,6 @@ std::string TraceDeLigne(const std::string& trace, int ligne) {
       point != std::string::npos && point > 0 && (barre == std::string::npos || point > barre + 1);
   const std::string suffixe = "-ligne-" + std::to_string(ligne);
   return extension ? trace.substr(0, point) + suffixe + trace.substr(point) : trace + suffixe;
-}
-
-std::vector<std::string> ArgumentsLigne(const std::vector<std::string>& arguments, int ligne,
-                                        const std::string& dossier, const std::string& trace) {
-  std::vector<std::string> enfant;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& a = arguments[i];
-    const std::string nom = a.substr(0, a.find('='));
-    const bool avecValeur = nom == "--lines" || nom == "--junit" || nom == "--report" ||
-                            nom == "--data-dir" || nom == "--trace";
-    if (avecValeur) {
-      if (nom == a) ++i;  // its value is the next argument
-      continue;
-    }
-    if (a == "--json" || a == "--verbose") continue;
-    enfant.push_back(a);
-  }
-  for (const std::string& a : {std::string("--lines"), std::to_string(ligne),
-                               std::string("--data-dir"), dossier, std::string("--json")}) {
-    enfant.push_back(a);
-  }
-  if (!trace.empty()) {
-    enfant.push_back("--trace");
-    enfant.push_back(trace);
-  }
-  return enfant;
 }
 
 }  // namespace zef30

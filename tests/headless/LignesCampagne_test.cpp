@@ -1,6 +1,6 @@
 // Gathering the lines of a campaign: a line whose process hangs or crashes leaves the others'
 // records whole, and the gathering still ends, within its bound.
-#include "app/LignesCampagne.h"
+#include "headless/LignesCampagne.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
