@@ -50,7 +50,9 @@ std::vector<OptionDecrite> OptionsConsoleDecrites() {
        "une requête par ligne avec ses entrées, par exemple « validite prix=1250 dossier=12 "
        "ecran=oui mode=video », « maintenance duree=30 » (« Sortie Ecoute » après 30 s) ; un "
        "fichier se donne par un chemin : il contient « / » ou finit par « .txt » (./switch, "
-       "script.txt) ; sinon, ce sont des noms"},
+       "script.txt) ; sinon, ce sont des noms ; après « => », ce que l’étape attend, par "
+       "exemple « switch => réussie ; résultat contient \"Carte présente\" » ; un commentaire "
+       "« # titre » nomme les étapes qui le suivent"},
       {"--run", "-", "le script lu sur l’entrée standard"},
       {"--json", "", "un objet JSON par requête, une ligne chacun, puis le résumé"},
       {"--verbose", "",

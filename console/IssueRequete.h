@@ -24,6 +24,7 @@ struct IssueRequete {
   std::string numeroSerie;  // the terminal's serial number, when the request read it
   // Its listening ended on its time limit rather than on the terminal's end of the exchange.
   bool ecouteSurLimite = false;
+  std::optional<int> code;  // its numeric result, when it has one
 
   bool Reussie() const { return genre == GenreIssue::Reussie; }
 };

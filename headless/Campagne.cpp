@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "base/Texte.h"
+#include "headless/AttentesPlan.h"
 #include "headless/JournalCampagne.h"
 #include "link/Signaux.h"
 #include "link/TraceLigne.h"
@@ -67,8 +68,9 @@ std::optional<double> LireDuree(std::string_view texte) {
 std::string LigneRequete(const ExecutionRequete& e, const std::locale& locale) {
   std::string dit = e.reussie ? e.ligneResultat : e.raison;
   if (e.reussie && dit.empty()) dit = e.ligneEtat;
-  std::string ligne =
-      "[" + std::to_string(e.rang) + "] " + e.famille + " : " + (e.reussie ? "réussie" : "ÉCHEC");
+  std::string ligne = "[" + std::to_string(e.rang) + "] " +
+                      (e.titre.empty() ? "" : NommerControles(e.titre) + " — ") + e.famille +
+                      " : " + (e.reussie ? "réussie" : "ÉCHEC");
   if (!dit.empty()) ligne += " — " + NommerControles(dit);
   if (e.ecouteSurLimite) ligne += " — " + std::string(kEcouteSurLimite);
   return ligne + " (" + FormaterSecondes(e.Duree(), locale) + ")";
@@ -111,6 +113,8 @@ ResultatCampagne ExecuterCampagne(Console& console, FenetreTexte& fenetre,
       ExecutionRequete& e = faite.execution;
       e.rang = rang;
       e.ligne = reglages.ligne;
+      e.titre = requete.titre;
+      JugerEtape(e, requete.attentes, faite.releve);
       // Before it is told: a signal that comes once its line is out names it.
       NoterRequeteFinie(rang);
       if (reglages.json) {

@@ -1,5 +1,6 @@
 #include "headless/ExecutionRequete.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -20,8 +21,10 @@ Horloge::Instant InstantDe(double secondes) {
          std::chrono::duration_cast<Horloge::Duree>(std::chrono::duration<double>(secondes));
 }
 
-// `reussie` says pass or fail; the genre says which failure.
+// `reussie` says pass or fail; the genre says which failure. A step judged by its conditions
+// keeps its request's own outcome, which may be the failure it expected.
 GenreIssue GenreEcrit(const ExecutionRequete& e) {
+  if (!e.conditions.empty()) return e.genre;
   if (e.reussie) return GenreIssue::Reussie;
   return e.genre == GenreIssue::Reussie ? GenreIssue::Refusee : e.genre;
 }
@@ -51,7 +54,10 @@ class LecteurJson {
       if (!cle || !Prendre(':')) return std::nullopt;
       Blancs();
       if (i_ < t_.size() && (t_[i_] == '{' || t_[i_] == '[')) {
+        // Kept as written, for whoever reads what it holds (Objets).
+        const std::size_t debut = i_;
         if (!SauterCompose()) return std::nullopt;
+        champs[*cle] = std::string(t_.substr(debut, i_ - debut));
       } else {
         auto valeur = i_ < t_.size() && t_[i_] == '"' ? Chaine() : Mot();
         if (!valeur) return std::nullopt;
@@ -59,6 +65,23 @@ class LecteurJson {
       }
       Blancs();
       if (Prendre('}')) return champs;
+      if (!Prendre(',')) return std::nullopt;
+    }
+  }
+
+  // An array of such objects.
+  std::optional<std::vector<std::map<std::string, std::string>>> Objets() {
+    std::vector<std::map<std::string, std::string>> objets;
+    Blancs();
+    if (!Prendre('[')) return std::nullopt;
+    Blancs();
+    if (Prendre(']')) return objets;
+    for (;;) {
+      auto objet = Objet();
+      if (!objet) return std::nullopt;
+      objets.push_back(std::move(*objet));
+      Blancs();
+      if (Prendre(']')) return objets;
       if (!Prendre(',')) return std::nullopt;
     }
   }
@@ -166,6 +189,7 @@ std::string EnJson(const ExecutionRequete& e, const Releve* releve) {
                      ",\"reussie\":" + (e.reussie ? "true" : "false") +
                      ",\"issue\":" + EnChaineJson(NomGenreIssue(GenreEcrit(e)));
   if (e.ligne != 0) json += ",\"ligne\":" + std::to_string(e.ligne);
+  if (!e.titre.empty()) json += ",\"titre\":" + EnChaineJson(e.titre);
   // To the nanosecond, so that the record read back is the same.
   json += ",\"debut\":" + SecondesMachine(SecondesDe(e.debut), 9) +
           ",\"fin\":" + SecondesMachine(SecondesDe(e.fin), 9) +
@@ -174,6 +198,16 @@ std::string EnJson(const ExecutionRequete& e, const Releve* releve) {
           ",\"etat\":" + EnChaineJson(e.ligneEtat);
   if (!e.numeroSerie.empty()) json += ",\"serie\":" + EnChaineJson(e.numeroSerie);
   if (e.ecouteSurLimite) json += ",\"ecouteSurLimite\":true";
+  if (e.code) json += ",\"code\":" + std::to_string(*e.code);
+  if (!e.conditions.empty()) {
+    std::string conditions;
+    for (const ConditionJugee& c : e.conditions) {
+      conditions += (conditions.empty() ? "{" : ",{") + std::string("\"condition\":") +
+                    EnChaineJson(c.condition) + ",\"tenue\":" + (c.tenue ? "true" : "false") +
+                    ",\"obtenu\":" + EnChaineJson(c.obtenu) + "}";
+    }
+    json += ",\"conditions\":[" + conditions + "]";
+  }
   if (releve != nullptr) {
     json += ",\"lignes\":" + TableauJson(releve->lignes) +
             ",\"etats\":" + TableauJson(releve->etats) +
@@ -184,6 +218,10 @@ std::string EnJson(const ExecutionRequete& e, const Releve* releve) {
             ",\"messages\":" + TableauJson(releve->messages);
   }
   return json + "}";
+}
+
+std::string NomEtape(const ExecutionRequete& e) {
+  return (e.titre.empty() ? "" : e.titre + " — ") + e.famille + " #" + std::to_string(e.rang);
 }
 
 ParcoursExecutions Parcourir(const std::vector<ExecutionRequete>& executions) {
@@ -208,15 +246,34 @@ std::optional<ExecutionRequete> LireExecutionJson(std::string_view ligne) {
   e.rang = *rang;
   e.ligne = numeroLigne.value_or(0);
   e.famille = champ("requete");
+  e.titre = champ("titre");
   e.debut = InstantDe(*debut);
   e.fin = InstantDe(*fin);
   e.reussie = champ("reussie") == "true";
   // A record written before the outcome was kept: what "reussie" says, a failure a refusal.
   e.genre = LireGenreIssue(champ("issue"))
                 .value_or(e.reussie ? GenreIssue::Reussie : GenreIssue::Refusee);
-  // Never better than what happened: a record whose two words disagree is a failure.
-  if (e.genre != GenreIssue::Reussie) e.reussie = false;
+  for (const auto& c : LecteurJson(champ("conditions"))
+                           .Objets()
+                           .value_or(std::vector<std::map<std::string, std::string>>{})) {
+    const auto valeur = [&c](const char* nom) {
+      const auto trouve = c.find(nom);
+      return trouve == c.end() ? std::string() : trouve->second;
+    };
+    e.conditions.push_back({valeur("condition"), valeur("tenue") == "true", valeur("obtenu")});
+  }
+  // Never better than what happened: a record whose words disagree is a failure (for a step of
+  // a plan, one of whose conditions did not hold).
+  if (e.conditions.empty() ? e.genre != GenreIssue::Reussie
+                           : std::any_of(e.conditions.begin(), e.conditions.end(),
+                                         [](const ConditionJugee& c) { return !c.tenue; })) {
+    e.reussie = false;
+  }
   e.genre = GenreEcrit(e);
+  if (const auto code = champ("code"); !code.empty()) {
+    const auto nombre = LireNombre(code);
+    if (nombre && std::fabs(*nombre) <= 1'000'000'000) e.code = static_cast<int>(*nombre);
+  }
   e.numeroSerie = champ("serie");
   e.ecouteSurLimite = champ("ecouteSurLimite") == "true";
   e.raison = champ("raison");

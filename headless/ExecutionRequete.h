@@ -13,16 +13,26 @@ namespace zef30 {
 
 struct Releve;
 
+// One condition of a plan's step as judged: as the plan said it, whether it held, what came.
+struct ConditionJugee {
+  std::string condition;  // "résultat contient « Carte absente »"
+  bool tenue = false;
+  std::string obtenu;  // what the request brought of it, in UTF-8
+};
+
 // One run of one request in a headless run or a campaign: what every account of it reads (the
 // line a request, the summary, the JSON records, JUnit and the HTML report), made once when the
 // request ends.
 struct ExecutionRequete {
   std::string famille;
-  int rang = 0;   // its place in the run, from 1, over every turn of the script
-  int ligne = 0;  // the port number of its line in a campaign over several lines, 0 otherwise
+  int rang = 0;       // its place in the run, from 1, over every turn of the script
+  int ligne = 0;      // the port number of its line in a campaign over several lines, 0 otherwise
+  std::string titre;  // what its plan names its step; empty: nothing
   // On the monotonic clock: from the click to the result.
   Horloge::Instant debut{};
   Horloge::Instant fin{};
+  // Whether it passed: its request's own outcome, or for a step of a plan with conditions,
+  // whether they all held.
   bool reussie = false;
   // How it ended, as its handler said: a lost line or a time-out is never a refusal.
   GenreIssue genre = GenreIssue::Refusee;
@@ -32,9 +42,15 @@ struct ExecutionRequete {
   std::string numeroSerie;    // the terminal's serial number, when it read it
   // Its listening ended on its time limit, not on the terminal's end of the exchange.
   bool ecouteSurLimite = false;
+  std::optional<int> code;  // its numeric result, when it has one
+  // What its step expected, judged; empty for a step that expected nothing.
+  std::vector<ConditionJugee> conditions;
 
   double Duree() const { return std::chrono::duration<double>(fin - debut).count(); }
 };
+
+// How reports name it: "validite #3", or with its step's title "Refus — validite #3".
+std::string NomEtape(const ExecutionRequete& execution);
 
 // The records of a run, given one at a time to the reader, in the order they were made: read
 // back from a file that holds them, or from memory. Each call goes through all of them again.

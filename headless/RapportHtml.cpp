@@ -89,9 +89,8 @@ std::string NomBandeSvg(int haut, int bande, const ResumeFamille& f) {
 std::string Marque(const ExecutionRequete& e, double x, double y) {
   return std::string("<circle class=\"") + (e.reussie ? "ok" : "echec") + "\" cx=\"" + Nombre(x) +
          "\" cy=\"" + Nombre(y) + "\" r=\"3\"><title>" +
-         EchapperXml(e.famille + " #" + std::to_string(e.rang) +
-                     (e.ligne != 0 ? ", ligne " + std::to_string(e.ligne) : "") + " : " +
-                     Secondes(e.Duree()) + (e.reussie ? "" : " — " + e.raison)) +
+         EchapperXml(NomEtape(e) + (e.ligne != 0 ? ", ligne " + std::to_string(e.ligne) : "") +
+                     " : " + Secondes(e.Duree()) + (e.reussie ? "" : " — " + e.raison)) +
          "</title></circle>\n";
 }
 
@@ -202,6 +201,22 @@ std::string Cellule(const std::string& texte, bool nombre = false) {
   return std::string(nombre ? "<td class=\"n\">" : "<td>") + EchapperXml(texte) + "</td>";
 }
 
+// What a step of a plan expected, a condition a line, those that did not hold in red with what
+// came instead.
+std::string CelluleConditions(const std::vector<ConditionJugee>& conditions) {
+  std::string cellule = "<td>";
+  for (const ConditionJugee& c : conditions) {
+    cellule += (cellule.size() > 4 ? "<br>" : "") +
+               std::string(c.tenue ? "<span>" : "<span class=\"manque\">") +
+               EchapperXml(c.condition + (c.tenue ? "" : " — obtenu : « " + c.obtenu + " »")) +
+               "</span>";
+  }
+  return cellule + "</td>";
+}
+
+// A plan's steps are few; a plan turned for hours is told by its first steps.
+constexpr int kEtapesMontrees = 1000;
+
 }  // namespace
 
 std::string RapportHtml(const ParcoursExecutions& parcourir, const ResumeCampagne& r,
@@ -218,7 +233,7 @@ std::string RapportHtml(const ParcoursExecutions& parcourir, const ResumeCampagn
       "circle.ok{fill:#2a7;fill-opacity:.6}\ncircle.echec{fill:#d22}\n"
       "line.grille{stroke:#ddd}\nline.mediane{stroke:#124;stroke-width:2}\n"
       "line.p95{stroke:#c70;stroke-width:2;stroke-dasharray:4 2}\n"
-      "p.alerte{color:#b00;font-weight:bold}\n"
+      "p.alerte{color:#b00;font-weight:bold}\nspan.manque{color:#d22;font-weight:bold}\n"
       "text.echelle{font-size:10px;fill:#777}\n"
       "text.axe{font-size:11px;text-anchor:middle}\ntext.bande{font-size:12px;text-anchor:end}\n"
       "</style>\n</head>\n<body>\n<h1>Campagne de test ZEF30</h1>\n<p>Début : " +
@@ -259,7 +274,30 @@ std::string RapportHtml(const ParcoursExecutions& parcourir, const ResumeCampagn
       "<h2>La campagne dans le temps</h2>\n<p>Chaque requête au moment où elle a commencé, "
       "à la hauteur de sa durée (de 0 à la plus longue de sa bande, écrite à gauche) ; rouge : "
       "en échec.</p>\n" +
-      GraphiqueTemps(parcourir, r) + "<h2>Échecs, dans l’ordre du temps</h2>\n";
+      GraphiqueTemps(parcourir, r);
+  // The steps that said what they expect, each with its verdict.
+  std::string etapes;
+  int montrees = 0, jugees = 0;
+  parcourir([&](const ExecutionRequete& e) {
+    if (e.conditions.empty()) return;
+    if (++jugees > kEtapesMontrees) return;
+    ++montrees;
+    etapes += "<tr>" + Cellule(e.ligne == 0 ? "" : std::to_string(e.ligne)) + Cellule(NomEtape(e)) +
+              Cellule(e.reussie ? "conforme" : "NON CONFORME") + CelluleConditions(e.conditions) +
+              Cellule(Secondes(e.Duree()), true) + "</tr>\n";
+  });
+  if (jugees > 0) {
+    html += "<h2>Étapes du plan</h2>\n";
+    if (jugees > montrees) {
+      html += "<p>Les " + std::to_string(montrees) + " premières de " + std::to_string(jugees) +
+              ".</p>\n";
+    }
+    html +=
+        "<table>\n<tr><th>ligne</th><th>étape</th><th>verdict</th><th>attendu</th>"
+        "<th>durée</th></tr>\n" +
+        etapes + "</table>\n";
+  }
+  html += "<h2>Échecs, dans l’ordre du temps</h2>\n";
   // Only the failures are read back into memory, to be told in time order.
   std::vector<ExecutionRequete> echecs;
   Horloge::Instant origine = Horloge::Instant::max();
@@ -272,15 +310,15 @@ std::string RapportHtml(const ParcoursExecutions& parcourir, const ResumeCampagn
   if (echecs.empty()) return html + "<p>Aucun échec.</p>\n</body>\n</html>\n";
   html +=
       "<table>\n<tr><th>à</th><th>ligne</th><th>requête</th><th>raison</th>"
-      "<th>ligne de résultat</th><th>état</th></tr>\n";
+      "<th>ligne de résultat</th><th>état</th><th>attendu</th></tr>\n";
   for (const auto& echec : echecs) {
     const ExecutionRequete* e = &echec;
     html +=
         "<tr>" +
         Cellule("+" + Secondes(std::chrono::duration<double>(e->debut - origine).count()), true) +
-        Cellule(e->ligne == 0 ? "" : std::to_string(e->ligne)) +
-        Cellule(e->famille + " #" + std::to_string(e->rang)) + Cellule(e->raison) +
-        Cellule(e->ligneResultat) + Cellule(e->ligneEtat) + "</tr>\n";
+        Cellule(e->ligne == 0 ? "" : std::to_string(e->ligne)) + Cellule(NomEtape(*e)) +
+        Cellule(e->raison) + Cellule(e->ligneResultat) + Cellule(e->ligneEtat) +
+        CelluleConditions(e->conditions) + "</tr>\n";
   }
   return html + "</table>\n</body>\n</html>\n";
 }

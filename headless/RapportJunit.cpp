@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "headless/AttentesPlan.h"
 #include "headless/TexteXml.h"
 
 namespace zef30 {
@@ -85,14 +86,15 @@ std::string RapportJunit(const ParcoursExecutions& parcourir, const std::string&
     // One line's cases at a time, read back in the order they ran.
     parcourir([&, ligne = ligne](const ExecutionRequete& e) {
       if (e.ligne != ligne) return;
-      xml += "    <testcase" + Attribut("name", e.famille + " #" + std::to_string(e.rang)) +
-             Attribut("classname", e.famille) + Attribut("time", SecondesMachine(e.Duree()));
+      xml += "    <testcase" + Attribut("name", NomEtape(e)) + Attribut("classname", e.famille) +
+             Attribut("time", SecondesMachine(e.Duree()));
       if (e.reussie) {
         xml += "/>\n";
         return;
       }
       xml += ">\n      <failure" + Attribut("message", e.raison) + Attribut("type", "ÉCHEC") + ">" +
-             EchapperXml("résultat : " + e.ligneResultat + "\nétat : " + e.ligneEtat) +
+             EchapperXml(DireConditions(e.conditions) + "résultat : " + e.ligneResultat +
+                         "\nétat : " + e.ligneEtat) +
              "</failure>\n    </testcase>\n";
     });
     for (const std::string& phrase : phrases[ligne]) {

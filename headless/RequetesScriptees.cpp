@@ -96,15 +96,35 @@ Resultat<std::vector<RequeteScriptee>> LireScript(std::string_view texte) {
   std::vector<RequeteScriptee> requetes;
   const bool liste = texte.find('\n') == std::string_view::npos;
   int numero = 0;
+  // A comment names the steps after it, up to the next; of a block of comments, its first line.
+  std::string titre;
+  bool commentaires = false;
   for (const std::string_view brut : liste ? Decouper(texte, ",") : DecouperLignes(texte)) {
     ++numero;
     const std::string_view ligne = SansBlancs(brut, " \t\r");
-    if (!liste && (ligne.empty() || ligne.front() == '#')) continue;
-    auto requete = LireRequete(ligne);
+    if (!liste && (ligne.empty() || ligne.front() == '#')) {
+      const std::string_view dit = ligne.empty() ? "" : SansBlancs(ligne.substr(1), " \t#");
+      if (!commentaires && !dit.empty()) titre = VersUtf8Valide(dit);
+      commentaires = !ligne.empty();
+      continue;
+    }
+    commentaires = false;
+    // The request, then what its step expects after "=>", when it says.
+    const auto fleche = ligne.find("=>");
+    auto requete = LireRequete(ligne.substr(0, fleche));
+    if (requete && fleche != std::string_view::npos) {
+      auto attentes = LireAttentes(ligne.substr(fleche + 2));
+      if (attentes) {
+        requete->attentes = std::move(*attentes);
+      } else {
+        requete = std::move(attentes).Erreur();
+      }
+    }
     if (!requete) {
       return Invalide((liste ? "requête " : "ligne ") + std::to_string(numero) + " : " +
                       requete.Erreur().texte);
     }
+    requete->titre = titre;
     requetes.push_back(std::move(*requete));
   }
   if (requetes.empty()) return Invalide("aucune requête à faire");
@@ -181,6 +201,7 @@ RequeteFaite ExecuterRequete(Console& console, FenetreTexte& fenetre,
   e.ligneEtat = DernierEtat(faite.releve);
   e.numeroSerie = issue->numeroSerie;
   e.ecouteSurLimite = issue->ecouteSurLimite;
+  e.code = issue->code;
   return faite;
 }
 

@@ -10,6 +10,7 @@
 #include "base/Resultat.h"
 #include "console/Console.h"
 #include "console/Gestionnaires.h"
+#include "headless/AttentesPlan.h"
 #include "headless/ExecutionRequete.h"
 #include "headless/FenetreTexte.h"
 #include "requests/BoutonsConsole.h"
@@ -24,11 +25,14 @@ struct RequeteScriptee {
   std::optional<bool> ecranHote;       // Check1 "Ecran Hote"
   std::optional<bool> modeVente;       // Option1 "Mode Vente" (false: "Mode Vidéo")
   std::optional<double> duree;         // seconds before "Sortie Ecoute" is clicked
+  std::vector<Condition> attentes;     // after "=>": what its step expects; none, as it ends
+  std::string titre;                   // of the comment that names its step; empty: none
 };
 
 // A script: the lines of a file ("validite prix=1250 dossier=12 ecran=oui mode=video",
-// "maintenance duree=30", blank lines and # comments skipped), or, when `texte` holds no line end,
-// names separated by commas. For an unknown family or input, the place and the reason.
+// "maintenance duree=30", blank lines and # comments skipped, each perhaps followed by "=>" and
+// its step's conditions), or, when `texte` holds no line end, names separated by commas. For an
+// unknown family or input, the place and the reason.
 Resultat<std::vector<RequeteScriptee>> LireScript(std::string_view texte);
 
 // Gives the window the request's inputs, as the operator would type and tick them.

@@ -27,7 +27,7 @@ IssueRequete Conclure(Console& console, const SuiviIssue& suivi, std::int16_t re
   std::string ligne = LigneResultat("Demande d'enregistrement", resultat, "OK", "Pas OK");
   console.fenetre.AjouterLigne(ligne);
   if (resultat == 0) MontrerTicket(console);
-  return suivi.Conclure(resultat == 0, resultat == kPasEnvoye, std::move(ligne));
+  return suivi.ConclureCode(resultat, resultat == kPasEnvoye, std::move(ligne));
 }
 }  // namespace
 

@@ -24,6 +24,12 @@ class SuiviIssue {
   // when the line went meanwhile, a time-out when a listening ended on its limit with nothing,
   // else what the result says.
   IssueRequete Conclure(bool reussie, bool pasEnvoye, std::string ligne) const;
+  // The same for a request whose numeric result `code` says it succeeded by 0, kept in the issue.
+  IssueRequete ConclureCode(std::int16_t code, bool pasEnvoye, std::string ligne) const {
+    IssueRequete issue = Conclure(code == 0, pasEnvoye, std::move(ligne));
+    issue.code = code;
+    return issue;
+  }
 
  private:
   Console& console_;

@@ -47,7 +47,7 @@ IssueRequete Command5_Click(Console& console) {
   std::string ligne = LigneResultat("Demande de piste ISO", resultat, "OK", "PAS OK");
   console.fenetre.AjouterLigne(ligne);
   console.fenetre.EcrireTexte(ZoneTexte::txtSelection, Cp1252VersUtf8(console.etat.PisteIso2));
-  return suivi.Conclure(resultat == 0, resultat == kPasPret, std::move(ligne));
+  return suivi.ConclureCode(resultat, resultat == kPasPret, std::move(ligne));
 }
 
 }  // namespace zef30

@@ -106,7 +106,7 @@ IssueRequete MontrerRapport(Console& console, std::int16_t (*demander)(Console&)
   std::string ligne =
       resultat == 0 ? std::string(ligneOk) : std::string(prefixeErreur) + std::to_string(resultat);
   console.fenetre.AjouterLigne(ligne);
-  return suivi.Conclure(resultat == 0, resultat == kPasPret, std::move(ligne));
+  return suivi.ConclureCode(resultat, resultat == kPasPret, std::move(ligne));
 }
 
 }  // namespace zef30

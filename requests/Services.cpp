@@ -69,7 +69,7 @@ IssueRequete cmdDemVitesse_Click(Console& console) {
   }
   std::string ligne = resultat == 0 ? "Demande = OK" : "Demande = Pas OK";
   console.fenetre.AjouterLigne(ligne);
-  return suivi.Conclure(resultat == 0, false, std::move(ligne));
+  return suivi.ConclureCode(resultat, false, std::move(ligne));
 }
 
 IssueRequete Command2_Click(Console& console) {
@@ -77,7 +77,7 @@ IssueRequete Command2_Click(Console& console) {
   const std::int16_t resultat = MettreAHeure(console);
   std::string ligne = LigneResultat("Mise à l'heure", resultat, "OK", "Pas OK");
   console.fenetre.AjouterLigne(ligne);
-  return suivi.Conclure(resultat == 0, resultat == kHeurePasPret, std::move(ligne));
+  return suivi.ConclureCode(resultat, resultat == kHeurePasPret, std::move(ligne));
 }
 
 }  // namespace zef30

@@ -63,7 +63,7 @@ IssueRequete cmdDemSwi_Click(Console& console) {
   std::string ligne =
       LigneResultat("Demande de Switch", code, "Carte présente", "Carte non-présente");
   console.fenetre.AjouterLigne(ligne);
-  return suivi.Conclure(code == 0, code == kPasPret, std::move(ligne));
+  return suivi.ConclureCode(code, code == kPasPret, std::move(ligne));
 }
 
 }  // namespace zef30

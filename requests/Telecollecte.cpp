@@ -108,7 +108,7 @@ IssueRequete cmdDemTC_Click(Console& console) {
   console.fichiers.JournaliserTexte(texte);
   std::string ligne = LigneResultat("Télécollecte", resultat, "OK", "Pas Ok");
   console.fenetre.AjouterLigne(ligne);
-  return suivi.Conclure(resultat == 0, resultat == kPasPret, std::move(ligne));
+  return suivi.ConclureCode(resultat, resultat == kPasPret, std::move(ligne));
 }
 
 IssueRequete cmdDemTic_Click(Console& console) {

@@ -111,7 +111,7 @@ IssueRequete cmdDemVal_Click(Console& console) {
   std::string ligne = LigneResultat("Demande de Validité", resultat, "OK", "Pas OK");
   fenetre.AjouterLigne(ligne);
   if (resultat == 0) MontrerTicket(console);
-  return suivi.Conclure(resultat == 0, resultat == kPasEnvoye, std::move(ligne));
+  return suivi.ConclureCode(resultat, resultat == kPasEnvoye, std::move(ligne));
 }
 
 IssueRequete cmdSetPrix_Click(Console& console) {

@@ -323,17 +323,28 @@ TEST_F(ConsoleSurPseudoTerminal, ALineHeldByOneConsoleIsRefusedToAnother) {
   console_->port.Fermer();
   EXPECT_EQ(seconde.Switch(), "Demande de Switch = Carte présente") << "once the first let it go";
   seconde.port.Fermer();
+}
 
-  // Exclusive mode that nobody's lock goes with is told in words that say how to free the line.
-  const int sansVerrou = ::open(chemin_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+// Exclusive mode that nobody's lock goes with is told in words that say how to free the line.
+// On a pseudo-terminal of its own: the simulated terminal lifts such a mode after a close, as a
+// console that died would have left it.
+TEST(LigneExclusive, SansVerrouEstDiteAvecLaFaconDeLaLiberer) {
+  const int maitre = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(maitre, 0);
+  ASSERT_EQ(::grantpt(maitre), 0);
+  ASSERT_EQ(::unlockpt(maitre), 0);
+  const std::string chemin = ::ptsname(maitre);
+  const int sansVerrou = ::open(chemin.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
   ASSERT_EQ(::ioctl(sansVerrou, TIOCEXCL), 0);
-  EXPECT_EQ(seconde.Switch(), "Demande de Switch = Erreur n°-400");
-  EXPECT_EQ(seconde.fenetre.etat,
-            "Ligne port 1 (" + chemin_ +
+  ConsoleReelle console(chemin);
+  EXPECT_EQ(console.Switch(), "Demande de Switch = Erreur n°-400");
+  EXPECT_EQ(console.fenetre.etat,
+            "Ligne port 1 (" + chemin +
                 ") : ligne en mode exclusif sans verrou : un programme qui ne la verrouille pas "
                 "la tient, ou l’a laissée ainsi en s’arrêtant ; « fuser -v " +
-                chemin_ + " » nomme ceux qui l’ont ouverte : fermez-les pour la libérer");
+                chemin + " » nomme ceux qui l’ont ouverte : fermez-les pour la libérer");
   ::close(sansVerrou);
+  ::close(maitre);
 }
 
 // A terminal on a new pseudo-terminal behind `lien`, as an adapter plugged in.

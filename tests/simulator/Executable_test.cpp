@@ -387,5 +387,45 @@ TEST(Executable, OutputFilesAreCheckedBeforeTheFirstRequest) {
   EXPECT_FALSE(std::ifstream(x).is_open());
 }
 
+// A plan on the simulated terminal: each step judged by what it expects, not by its request's
+// outcome, the first step that fails in the exit code and JUnit saying what was expected and
+// what came; a condition that cannot be read stops the plan before anything is sent.
+TEST(Executable, APlanJudgesEachStepByWhatItExpects) {
+  const std::string plan =
+      "switch => réussie ; résultat contient \"Carte présente\"\n"
+      "switch => résultat contient \"Carte absente\"\n"
+      "annulation => échec ; état contient \"inconnu\"\n";
+  struct Cas {
+    std::string plan;
+    int code;
+    std::string dit;  // on the error stream
+  } const cas[] = {
+      {plan, 12, "requête 2 en échec (switch : attendu : résultat contient « Carte absente »"},
+      {"switch\nswitch => résultat contient Carte\n", 2, "ligne 2 : condition : « Carte »"},
+  };
+  for (const Cas& k : cas) {
+    essai::DossierTemporaire dossier;
+    std::ofstream(dossier.Fichier("plan.txt")) << k.plan;
+    Programme console({"--headless", "--simulator", "--run", dossier.Fichier("plan.txt"),
+                       "--data-dir", dossier.Chemin(), "--junit", dossier.Fichier("junit.xml")},
+                      ZEF30_CONSOLE);
+    ASSERT_TRUE(console.Lance());
+    EXPECT_EQ(console.AttendreFin(20000), k.code);
+    EXPECT_NE(console.Tout(true).find(k.dit), std::string::npos) << console.Tout(true);
+    std::ifstream junit(dossier.Fichier("junit.xml"));
+    const std::string texte((std::istreambuf_iterator<char>(junit)), {});
+    if (k.code == 2) {
+      EXPECT_EQ(console.Tout(false), "");
+      EXPECT_FALSE(junit.is_open());
+      continue;
+    }
+    EXPECT_NE(texte.find("tests=\"3\" failures=\"1\""), std::string::npos) << texte;
+    EXPECT_NE(texte.find("<failure message=\"attendu : résultat contient « Carte absente » ; "
+                         "obtenu : « Demande de Switch = Carte présente »\""),
+              std::string::npos)
+        << texte;
+  }
+}
+
 }  // namespace
 }  // namespace zef30
