@@ -26,7 +26,6 @@
 #include "link/PortTrace.h"
 #include "link/Signaux.h"
 #include "link/TablePorts.h"
-#include "requests/DecodeurTrames.h"
 #include "simulator/LectureScenario.h"
 #include "simulator/TerminalSimule.h"
 #ifdef ZEF30_FENETRE
@@ -194,11 +193,10 @@ int main(int argc, char** argv) {
   // A device of this machine, or a line served over the network, as each number is mapped.
   zef30::PortAiguillage ligne(table);
   // The tap is always there, for the Trace window; it writes a file only with --trace. Each
-  // frame goes into it in words too, from the layouts of the requests.
-  zef30::DecodeurTrames decodeur;
+  // frame goes into it in words too, from the layouts of the messages.
   const zef30::DebutMural debut = zef30::MaintenantMural();
   zef30::PortTrace port(ligne, horloge, debut.texte);
-  port.Decoder(zef30::DecodeurPourTrace(decodeur));
+  port.NommerTrames();
   if (options.fichierTrace) {
     if (const auto ecrite = port.EcrireDans(*options.fichierTrace); !ecrite)
       return Refuser("--trace " + ecrite.Erreur().texte);

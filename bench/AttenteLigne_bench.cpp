@@ -13,7 +13,7 @@
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "link/PortTrace.h"
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 #include "simulator/TerminalSimule.h"
 
 namespace zef30 {

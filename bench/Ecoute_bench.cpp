@@ -23,14 +23,18 @@
 #include "link/PortPosix.h"
 #include "link/PortRelais.h"
 #include "link/PortTrace.h"
-#include "link/Trame.h"
 #include "listening/EcouteMaintenance.h"
+#include "protocol/Trame.h"
 #include "requests/Validite.h"
 #include "simulator/Deroulement.h"
 #include "simulator/TerminalSimule.h"
 #include "simulator/TraficEcoute.h"
-#if __has_include("requests/DecodeurTrames.h")
+#if __has_include("link/NommeurTrames.h")
+#include "link/NommeurTrames.h"
+#define ZEF30_BENCH_DECODEUR
+#elif __has_include("requests/DecodeurTrames.h")
 #include "requests/DecodeurTrames.h"
+#define ZEF30_BENCH_DECODEUR
 #endif
 #if __has_include("window/FenPresentation.h")
 #include "window/FenPresentation.h"
@@ -201,7 +205,7 @@ struct PostePaiement {
       return d;
     });
     terminal.Demarrer();
-#if __has_include("requests/DecodeurTrames.h")
+#ifdef ZEF30_BENCH_DECODEUR
     trace.Decoder(DecodeurPourTrace(decodeur));
 #endif
     if (avecFenetre) qt.show();
@@ -226,7 +230,7 @@ struct PostePaiement {
   PortChronometre chrono{posix};
   HorlogeSysteme horloge;
   PortTrace trace{chrono, horloge, "bench"};
-#if __has_include("requests/DecodeurTrames.h")
+#ifdef ZEF30_BENCH_DECODEUR
   DecodeurTrames decodeur;
 #endif
   FenPresentation qt;

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 
 namespace zef30 {
 namespace {

@@ -5,9 +5,10 @@
 # refuses any #include "folder/..." of the product code that this table does not allow.
 set(ZEF30_COUCHES
     "base       zef30_base"
-    "link       zef30_liaison       base"
+    "protocol   zef30_protocole     base"
+    "link       zef30_liaison       protocol"
     "console    zef30_console       link"
-    "receipts   zef30_tickets       base"
+    "receipts   zef30_tickets       protocol"
     "listening  zef30_ecoute        console"
     "requests   zef30_requetes      listening receipts"
     "window     zef30_fenetre       requests Qt"

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "requests/DecodeurTrames.h"
+#include "link/NommeurTrames.h"
 #include "requests/DiagrammeSequence.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t taille) {

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "fuzz/EntreesFuzz.h"
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "base/Texte.h"
 #include "console/ListeDossiers.h"
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 #include "tests/support/FenetreMemoire.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t taille) {

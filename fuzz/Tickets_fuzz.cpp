@@ -2,8 +2,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "protocol/TablesResultats.h"
 #include "receipts/Tickets.h"
-#include "requests/TablesResultats.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t taille) {
   const std::string_view reponse(reinterpret_cast<const char*>(donnees), taille);

@@ -7,7 +7,7 @@
 
 #include "console/FichierIni.h"
 #include "link/FichierRegulier.h"
-#include "requests/DecodeurTrames.h"
+#include "link/NommeurTrames.h"
 
 namespace zef30 {
 

@@ -6,7 +6,7 @@
 #include <map>
 #include <optional>
 
-#include "headless/TexteXml.h"
+#include "base/Xml.h"
 
 namespace zef30 {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <map>
 
+#include "base/Xml.h"
 #include "headless/AttentesPlan.h"
-#include "headless/TexteXml.h"
 
 namespace zef30 {
 

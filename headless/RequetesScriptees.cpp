@@ -5,7 +5,7 @@
 
 #include "base/Texte.h"
 #include "console/Gestionnaires.h"
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 #include "requests/BoutonsConsole.h"
 #include "requests/Enregistrement.h"
 #include "requests/ModeMaintenance.h"

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "link/TraceLigne.h"
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 
 namespace zef30 {
 

@@ -8,8 +8,12 @@
 
 #include "base/Horloge.h"
 #include "link/PortSerie.h"
+#include "protocol/Trame.h"
 
 namespace zef30 {
+
+// Stands in place of an answer when the handshake failed; callers compare the whole result.
+inline constexpr std::string_view ERR_MESSAGE = "ERR_MESSAGE";
 
 // Waits of the handshake that do not depend on the request, in seconds.
 inline constexpr double kDelaiReponse = 10.0;

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "link/FichierRegulier.h"
+#include "link/NommeurTrames.h"
 
 namespace zef30 {
 
@@ -45,6 +46,11 @@ Resultat<void> PortTrace::EcrireDans(const std::string& chemin) {
   finFichier_ = fin + static_cast<long long>(entete_.size()) + 1;
   debutDernier_ = -1;
   return {};
+}
+
+void PortTrace::NommerTrames() {
+  decodeurTrames_ = std::make_unique<DecodeurTrames>();
+  decodeur_ = DecodeurPourTrace(*decodeurTrames_);
 }
 
 bool PortTrace::Ouvrir(int numero, std::string_view parametres) {

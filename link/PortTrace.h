@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,6 +10,7 @@
 #include "base/Horloge.h"
 #include "link/PortSerie.h"
 #include "link/TraceLigne.h"
+#include "protocol/DecodeurTrames.h"
 
 namespace zef30 {
 
@@ -54,7 +56,9 @@ class PortTrace final : public PortSerie {
   const std::string& Fichier() const { return chemin_; }
   const std::string& Entete() const { return entete_; }
   void Observer(Observateur observateur) { observateur_ = std::move(observateur); }
-  // Each frame's words, written under its record from now on.
+  // Each frame's words, written under its record from now on: from the console's layouts, or
+  // from `decodeur`.
+  void NommerTrames();
   void Decoder(DecodeurTrace decodeur) { decodeur_ = std::move(decodeur); }
 
   bool Ouvrir(int numero, std::string_view parametres) override;
@@ -92,6 +96,7 @@ class PortTrace final : public PortSerie {
   std::string chemin_;
   Observateur observateur_;
   DecodeurTrace decodeur_;
+  std::unique_ptr<DecodeurTrames> decodeurTrames_;  // the one of NommerTrames
   std::function<void(const std::string&)> signalerEchec_;
   std::string echec_;
   int fd_ = -1;

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "base/Texte.h"
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 
 namespace zef30 {
 

@@ -31,7 +31,8 @@ struct EnregistrementTrace {
 };
 
 // Names a frame's fields: the frame from its STX to its check character, and which way it went.
-// The layouts of the messages live above the line, so the trace is handed one.
+// The trace names them from the layouts of the messages (PortTrace::NommerTrames), or with the
+// decoder it is handed.
 using DecodeurTrace = std::function<std::string(std::string_view trame, Sens sens)>;
 
 // The mark that opens a frame's line in words, under its record: a comment to every reader of

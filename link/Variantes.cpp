@@ -3,7 +3,7 @@
 
 #include "base/Texte.h"
 #include "link/Liaison.h"
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 
 namespace zef30 {
 

@@ -6,10 +6,11 @@
 #include <string_view>
 
 #include "base/Texte.h"
-#include "link/Trame.h"
 #include "listening/Ecoute.h"
 #include "listening/EcoutePaiement.h"
 #include "listening/EcouteTerminal.h"
+#include "protocol/DispositionsMessages.h"
+#include "protocol/Trame.h"
 
 namespace zef30 {
 
@@ -159,7 +160,9 @@ std::string EchangerDemISO2(Console& console, std::string_view message, double d
   Liaison& liaison = console.liaison;
   if (!ecouter) {
     const std::string reponse =
-        liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Bloc, kAck, 52, kDelaiReponse)
+        liaison
+            .EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Bloc, kAck,
+                                     LongueurTrame<Message::ReponsePisteIso2>(), kDelaiReponse)
             .lu;
     liaison.TerminerEchange();
     return reponse;

@@ -5,7 +5,7 @@
 
 #include "base/ErreursSysteme.h"
 #include "base/Texte.h"
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 
 namespace zef30 {
 

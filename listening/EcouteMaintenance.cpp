@@ -2,8 +2,8 @@
 
 #include "base/Texte.h"
 #include "console/FichiersConsole.h"
-#include "link/Trame.h"
 #include "listening/Ecoute.h"
+#include "protocol/Trame.h"
 
 namespace zef30 {
 

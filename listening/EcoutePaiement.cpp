@@ -5,8 +5,9 @@
 #include <optional>
 
 #include "base/Texte.h"
-#include "link/Trame.h"
 #include "listening/Ecoute.h"
+#include "protocol/DispositionsMessages.h"
+#include "protocol/Trame.h"
 
 namespace zef30 {
 
@@ -90,15 +91,6 @@ class EcouteurPaiement : public Ecouteur {
   std::optional<Horloge::Instant> reponseLe_;  // when the answer was seen in
   bool indiceDonne_ = false;
 };
-
-}  // namespace
-
-bool AffichageDeCode(std::string_view trame) {
-  return trame.find("EUR") != std::string_view::npos &&
-         trame.find("CODE") != std::string_view::npos;
-}
-
-namespace {
 
 class EcouteurValidite final : public EcouteurPaiement {
  public:

@@ -15,9 +15,6 @@ namespace zef30 {
 
 // Validity ("Ak"); a display frame holding both "EUR" and "CODE" shows its first line blank.
 std::string EcouterDemVAl(Console& console);
-// Whether a display frame is one whose first line the validity listener hides: it may hold what
-// the card holder types.
-bool AffichageDeCode(std::string_view trame);
 // Registration ("Al"); an answer whose status is "9" ends the listening at once, as it stands.
 std::string EcouterDemEnr(Console& console);
 

@@ -1,8 +1,8 @@
 #include "listening/EcouteTerminal.h"
 
 #include "console/FichiersConsole.h"
-#include "link/Trame.h"
 #include "listening/Ecoute.h"
+#include "protocol/Trame.h"
 
 namespace zef30 {
 

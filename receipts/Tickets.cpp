@@ -5,6 +5,8 @@
 #include <span>
 
 #include "base/Texte.h"
+#include "protocol/DispositionsMessages.h"
+#include "protocol/Recu.h"
 
 namespace zef30 {
 
@@ -23,67 +25,82 @@ struct Morceau {
 };
 
 constexpr Morceau Litteral(std::string_view texte) { return {Sorte::Litteral, texte, 0, 0}; }
-constexpr Morceau Champ(long position, long longueur) {
-  return {Sorte::Champ, {}, position, longueur};
+constexpr Morceau Champ(ZoneRecu zone) { return {Sorte::Champ, {}, zone.position, zone.longueur}; }
+constexpr Morceau Montant(ZoneRecu zone) {
+  return {Sorte::Montant, {}, zone.position, zone.longueur};
 }
-constexpr Morceau Montant(long position) { return {Sorte::Montant, {}, position, 8}; }
 constexpr Morceau FinDeLigne{Sorte::FinDeLigne, {}, 0, 0};
+
+// The fields every receipt holds, and those of each form.
+consteval ZoneRecu Commun(std::string_view nom) { return Recu(FormeRecu::Enregistrement, nom); }
+consteval ZoneRecu DeValidite(std::string_view nom) { return Recu(FormeRecu::Validite, nom); }
+consteval ZoneRecu DEnregistrement(std::string_view nom) {
+  return Recu(FormeRecu::Enregistrement, nom);
+}
+
+constexpr ZoneRecu kDateHeure = Commun("date et heure");
+constexpr ZoneRecu kFinValidite = Commun("fin de validité");
 
 // clang-format off
 // The transaction's date, its pairs in the answer's order, then hours, minutes and seconds.
 constexpr std::array<Morceau, 13> LigneDateHeure(std::string_view avant, std::string_view entre,
                                                  std::string_view heures,
                                                  std::string_view minutes) {
-  return {Litteral(avant), Champ(50, 2), Litteral("/"), Champ(52, 2), Litteral("/"), Champ(54, 2),
-          Litteral(entre), Champ(56, 2), Litteral(heures), Champ(58, 2), Litteral(minutes),
-          Champ(60, 2), FinDeLigne};
+  const auto paire = [](long k) { return Champ(Partie(kDateHeure, 2 * k, 2)); };
+  return {Litteral(avant), paire(0), Litteral("/"), paire(1), Litteral("/"), paire(2),
+          Litteral(entre), paire(3), Litteral(heures), paire(4), Litteral(minutes),
+          paire(5), FinDeLigne};
 }
 
 // The card's validity date: its two pairs in the answer's order, or swapped to month/year.
 constexpr std::array<Morceau, 3> DateCarte(bool moisAnnee) {
-  return {Champ(moisAnnee ? 184 : 182, 2), Litteral("/"), Champ(moisAnnee ? 182 : 184, 2)};
+  const Morceau annee = Champ(Partie(kFinValidite, 0, 2));
+  const Morceau mois = Champ(Partie(kFinValidite, 2, 2));
+  return {moisAnnee ? mois : annee, Litteral("/"), moisAnnee ? annee : mois};
 }
 
 // An amount, its currency and the empty line after them. Under a label line of its own the
 // amount line begins with a tab; otherwise the label begins the amount line. When the amount is
 // not a number its line is left out, while the label line above it stays.
 constexpr std::array<Morceau, 8> LignesMontant(std::string_view libelle, bool libelleAuDessus,
-                                               long montant, long devise) {
+                                               ZoneRecu montant, ZoneRecu devise) {
   return {Litteral(libelle), libelleAuDessus ? FinDeLigne : Litteral(""),
-          Litteral(libelleAuDessus ? "\t" : ""), Montant(montant), Litteral(" "), Champ(devise, 3), FinDeLigne,
+          Litteral(libelleAuDessus ? "\t" : ""), Montant(montant), Litteral(" "), Champ(devise), FinDeLigne,
           FinDeLigne};
 }
 
 constexpr Morceau kEnTete[] = {
     Litteral("CARTE BANCAIRE"), FinDeLigne,
-    Champ(0, 25), FinDeLigne,
-    Champ(25, 25), FinDeLigne,
+    Champ(Commun("commerçant 1")), FinDeLigne,
+    Champ(Commun("commerçant 2")), FinDeLigne,
 };
 
 // From the three 20-character lines to the card number.
 constexpr Morceau kCorps[] = {
-    Champ(62, 20), FinDeLigne,
-    Champ(82, 20), FinDeLigne,
-    Champ(102, 20), FinDeLigne,
-    Champ(124, 7), FinDeLigne,
-    Champ(131, 14), FinDeLigne,
-    Champ(145, 4), Litteral(" "), Champ(149, 2), Litteral(" "), Champ(151, 8), FinDeLigne,
-    Champ(159, 16), FinDeLigne,
+    Champ(Commun("texte 1")), FinDeLigne,
+    Champ(Commun("texte 2")), FinDeLigne,
+    Champ(Commun("texte 3")), FinDeLigne,
+    Champ(Commun("commerçant")), FinDeLigne,
+    Champ(Commun("application")), FinDeLigne,
+    Champ(Commun("terminal")), Litteral(" "), Champ(Commun("lot")), Litteral(" "),
+    Champ(Commun("transaction")), FinDeLigne,
+    Champ(Commun("carte")), FinDeLigne,
 };
 
-constexpr Morceau kSuiteDateCarte[] = {Champ(189, 16), FinDeLigne};
+constexpr Morceau kSuiteDateCarte[] = {Champ(Commun("libellé")), FinDeLigne};
 
 constexpr Morceau kCodeEtSuite[] = {
-    Litteral("   "), Champ(186, 3), FinDeLigne,
-    Champ(189, 16), FinDeLigne,
+    Litteral("   "), Champ(Commun("code service")), FinDeLigne,
+    Champ(Commun("libellé")), FinDeLigne,
 };
 
 constexpr Morceau kCodesTransaction[] = {
-    Champ(208, 3), Litteral(" "), Champ(211, 6), Litteral(" "), Champ(223, 1), Litteral(" "),
-    Champ(230, 1), FinDeLigne,
+    Champ(Commun("code 2")), Litteral(" "), Champ(Commun("code 3")), Litteral(" "),
+    Champ(DEnregistrement("indicateur")), Litteral(" "), Champ(DEnregistrement("mode")), FinDeLigne,
 };
 
-constexpr Morceau kAutorisation[] = {Litteral("AUTO: "), Champ(224, 6), FinDeLigne};
+constexpr Morceau kAutorisation[] = {
+    Litteral("AUTO: "), Champ(DEnregistrement("autorisation")), FinDeLigne};
 
 constexpr Morceau kConserver[] = {
     Litteral("TICKET COMMERCANT"), FinDeLigne,
@@ -92,7 +109,9 @@ constexpr Morceau kConserver[] = {
 // clang-format on
 
 constexpr auto kDateEnregistrement = LigneDateHeure("Le ", " a ", "h", "m");
-constexpr auto kForfait = LignesMontant("MONTANT FORFAITAIRE = ", true, 255, 239);
+constexpr auto kForfait =
+    LignesMontant("MONTANT FORFAITAIRE = ", true, DEnregistrement("montant forfaitaire"),
+                  DEnregistrement("devise"));
 
 std::string Composer(std::string_view reponse, long debut, const FormatMontant& format,
                      std::initializer_list<std::span<const Morceau>> parties) {
@@ -140,14 +159,14 @@ std::string Composer(std::string_view reponse, long debut, const FormatMontant& 
 std::string ConstruireTicketValidite(std::string_view reponse, const FormatMontant& format) {
   static constexpr auto kDate = LigneDateHeure("", " à ", "h", "m");
   static constexpr Morceau kCodesEtAutorisation[] = {
-      Champ(208, 3), Litteral(" "), Champ(211, 6), Litteral(" "), Champ(217, 1), Litteral(" "),
-      Champ(224, 1), FinDeLigne,
-      Litteral("AUTO: "), Champ(218, 6), FinDeLigne,
+      Champ(Commun("code 2")), Litteral(" "), Champ(Commun("code 3")), Litteral(" "),
+      Champ(DeValidite("indicateur")), Litteral(" "), Champ(DeValidite("mode")), FinDeLigne,
+      Litteral("AUTO: "), Champ(DeValidite("autorisation")), FinDeLigne,
   };
-  static constexpr auto kMontant = LignesMontant("MONTANT FORFAITAIRE = ", true, 225, 233);
+  static constexpr auto kMontant = LignesMontant("MONTANT FORFAITAIRE = ", true,
+                                                 DeValidite("montant"), DeValidite("devise"));
   static constexpr Morceau kLigneVide[] = {FinDeLigne};
-  // The validity answer carries its receipt from position 34.
-  return Composer(reponse, 34, format, {
+  return Composer(reponse, DebutRecu<Message::ReponseValidite>(), format, {
       kEnTete,                          // lines 1 to 3
       kDate,                            // 4
       kCorps,                           // 5 to 11
@@ -160,8 +179,9 @@ std::string ConstruireTicketValidite(std::string_view reponse, const FormatMonta
 
 std::string ConstruireTicketEnregistrement(std::string_view reponse, std::int16_t debut,
                                            const FormatMontant& format) {
-  static constexpr Morceau kCodeDebit[] = {Champ(217, 6), FinDeLigne};
-  static constexpr auto kTransaction = LignesMontant("MONTANT TRANSACTION = ", true, 231, 239);
+  static constexpr Morceau kCodeDebit[] = {Champ(DEnregistrement("code 4")), FinDeLigne};
+  static constexpr auto kTransaction = LignesMontant(
+      "MONTANT TRANSACTION = ", true, DEnregistrement("montant"), DEnregistrement("devise"));
   static constexpr Morceau kDebit[] = {Litteral("DEBIT"), FinDeLigne};
   return Composer(reponse, debut, format, {
       kEnTete,                           // lines 1 to 3
@@ -194,25 +214,28 @@ std::string ConstruireTicketEnregistrementSimple(std::string_view reponse,
                                                  const FormatMontant& format) {
   // The fields of the registration with dossier, 12 positions earlier and on fewer lines.
   static constexpr auto kDate = LigneDateHeure("", "  ", ":", ":");
-  static constexpr Morceau kCommercant[] = {Champ(0, 50), FinDeLigne};
+  static constexpr Morceau kCommercant[] = {
+      Champ(Etendue(Commun("commerçant 1"), Commun("commerçant 2"))), FinDeLigne};
   static constexpr Morceau kCarte[] = {
-      Champ(62, 60), FinDeLigne,
-      Champ(124, 7), FinDeLigne,
-      Champ(131, 14), FinDeLigne,
-      Champ(159, 16), FinDeLigne,
+      Champ(Etendue(Commun("texte 1"), Commun("texte 3"))), FinDeLigne,
+      Champ(Commun("commerçant")), FinDeLigne,
+      Champ(Commun("application")), FinDeLigne,
+      Champ(Commun("carte")), FinDeLigne,
   };
   static constexpr Morceau kCodes[] = {
-      Champ(205, 3), FinDeLigne,
-      Champ(208, 3), FinDeLigne,
-      Champ(211, 6), FinDeLigne,
-      Champ(217, 6), FinDeLigne,
-      Champ(223, 1), FinDeLigne,
+      Champ(Commun("code 1")), FinDeLigne,
+      Champ(Commun("code 2")), FinDeLigne,
+      Champ(Commun("code 3")), FinDeLigne,
+      Champ(DEnregistrement("code 4")), FinDeLigne,
+      Champ(DEnregistrement("indicateur")), FinDeLigne,
   };
-  static constexpr Morceau kDernierCode[] = {Champ(230, 1), FinDeLigne};
-  static constexpr auto kReel = LignesMontant("MONTANT REEL = ", false, 231, 239);
-  static constexpr auto kEstime = LignesMontant("MONTANT ESTIME = ", false, 255, 239);
-  // This answer carries its receipt from position 17.
-  return Composer(reponse, 17, format, {
+  static constexpr Morceau kDernierCode[] = {Champ(DEnregistrement("mode")), FinDeLigne};
+  static constexpr auto kReel = LignesMontant("MONTANT REEL = ", false, DEnregistrement("montant"),
+                                              DEnregistrement("devise"));
+  static constexpr auto kEstime =
+      LignesMontant("MONTANT ESTIME = ", false, DEnregistrement("montant forfaitaire"),
+                    DEnregistrement("devise"));
+  return Composer(reponse, DebutRecu<Message::ReponseEnregistrementSimple>(), format, {
       kCommercant,                    // line 1
       kDate,                          // 2
       kCarte,                         // 3 to 6

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "receipts/Montant.h"
+#include "protocol/Montant.h"
 
 namespace zef30 {
 

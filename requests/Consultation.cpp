@@ -1,8 +1,8 @@
 #include "requests/Consultation.h"
 
 #include "base/Texte.h"
-#include "link/Trame.h"
-#include "requests/DispositionsMessages.h"
+#include "protocol/DispositionsMessages.h"
+#include "protocol/Trame.h"
 #include "requests/LigneResultat.h"
 
 namespace zef30 {
@@ -11,33 +11,33 @@ namespace {
 // Four records always, whatever count the terminal announces.
 constexpr int kNombreApplications = 4;
 constexpr std::string_view kPasPret = "-400";
+constexpr auto kReponse = Message::ReponseConsultation;
 }  // namespace
 
 std::string DemanderConsultation(Console& console) {
   if (!console.liaison.AttendreTerminalPret()) return std::string(kPasPret);
   return console.liaison.Echanger(std::string(DispositionDe(Message::DemandeConsultation).debut),
-                                  102, kDelaiReponse);
+                                  LongueurTrame<Message::ReponseConsultation>(), kDelaiReponse);
 }
 
 std::vector<std::string> LignesConsultation(const std::string& reponse) {
-  const Disposition& d = DispositionDe(Message::ReponseConsultation);
-  const auto champ = [&](std::string_view nom) {
-    return Cp1252VersUtf8(LireChamp(d, nom, reponse));
+  const auto champ = [&](NomChamp<kReponse> nom) {
+    return Cp1252VersUtf8(LireChamp<kReponse>(nom, reponse));
   };
   std::vector<std::string> lignes;
   lignes.push_back("No Serie: " + champ("numéro de série"));
   lignes.push_back("Nb application: " + champ("nombre d’applications"));
   for (int k = 0; k < kNombreApplications; ++k) {
-    const auto application = [&](std::string_view nom) {
-      return LireChampGroupe(d, "application", k, nom, reponse);
+    const auto application = [&](NomChampGroupe<kReponse> nom) {
+      return LireChampGroupe<kReponse>(nom, k, reponse);
     };
     lignes.push_back("---------");
-    lignes.push_back("APP: " + Cp1252VersUtf8(application("nom")));
-    lignes.push_back("Vers: " + Cp1252VersUtf8(application("version")));
-    lignes.push_back("Checksum: " + Cp1252VersUtf8(application("checksum")));
-    const std::string etat = TraduireEtatApplication(application("état"));
+    lignes.push_back("APP: " + Cp1252VersUtf8(application({"application", "nom"})));
+    lignes.push_back("Vers: " + Cp1252VersUtf8(application({"application", "version"})));
+    lignes.push_back("Checksum: " + Cp1252VersUtf8(application({"application", "checksum"})));
+    const std::string etat = TraduireEtatApplication(application({"application", "état"}));
     if (!etat.empty()) lignes.push_back("Etat:  " + etat);
-    const std::string fichier = TraduireEtatFichier(application("fichier"));
+    const std::string fichier = TraduireEtatFichier(application({"application", "fichier"}));
     if (!fichier.empty()) lignes.push_back("Etat fichier:  " + fichier);
   }
   return lignes;
@@ -53,8 +53,7 @@ IssueRequete cmdDemConsult_Click(Console& console) {
   const bool repondu = reponse.starts_with(STX);
   IssueRequete issue = suivi.Conclure(repondu, reponse == kPasPret, lignes.front());
   if (repondu) {
-    issue.numeroSerie = Cp1252VersUtf8(
-        LireChamp(DispositionDe(Message::ReponseConsultation), "numéro de série", reponse));
+    issue.numeroSerie = Cp1252VersUtf8(LireChamp<kReponse>("numéro de série", reponse));
   }
   return issue;
 }

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "link/Trame.h"
-#include "requests/DecodeurTrames.h"
+#include "base/Xml.h"
+#include "link/NommeurTrames.h"
+#include "protocol/Trame.h"
 
 namespace zef30 {
 
@@ -19,30 +20,6 @@ constexpr double kEcartMin = 20;  // between two arrows, so that their labels st
 constexpr double kHauteurPli = 34;
 constexpr const char* kCouleurConsole = "#1b1b1b";
 constexpr const char* kCouleurTerminal = "#1f5fa8";
-
-std::string Echapper(std::string_view texte) {
-  std::string sortie;
-  for (const char c : texte) {
-    switch (c) {
-      case '&':
-        sortie += "&amp;";
-        break;
-      case '<':
-        sortie += "&lt;";
-        break;
-      case '>':
-        sortie += "&gt;";
-        break;
-      case '"':
-        sortie += "&quot;";
-        break;
-      default:
-        // Control characters have no place in XML.
-        if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') sortie += c;
-    }
-  }
-  return sortie;
-}
 
 // At most `taille` bytes of `texte`, cut between two characters and marked: what one arrow or
 // band says is bounded, so the picture is.
@@ -170,7 +147,7 @@ bool EstPoignee(const EnregistrementTrace& e) {
 
 std::string Texte(double x, double y, std::string_view attributs, std::string_view texte) {
   return "<text x=\"" + Nombre(x) + "\" y=\"" + Nombre(y) + "\"" + std::string(attributs) + ">" +
-         Echapper(texte) + "</text>";
+         EchapperXml(texte) + "</text>";
 }
 
 std::string Entete(double hauteur) {
@@ -265,7 +242,7 @@ std::string DessinerFleches(const std::vector<EnregistrementTrace>& enregistreme
       titre += (titre.empty() ? "" : "\n") + d;
     }
     svg += "<g class=\"salve\" data-ms=\"" + Nombre(e.ms) + "\"><title>" +
-           Echapper(titre.empty() ? etiquette : Borner(titre, kTitreMax)) + "</title>";
+           EchapperXml(titre.empty() ? etiquette : Borner(titre, kTitreMax)) + "</title>";
     svg += Texte(8, s.y + 4, " fill=\"#666666\"", Nombre(e.ms) + " ms");
     svg += "<line x1=\"" + Nombre(x1) + "\" y1=\"" + Nombre(s.y) + "\" x2=\"" + Nombre(x2) +
            "\" y2=\"" + Nombre(s.y) + "\" stroke=\"" + couleur + "\" stroke-width=\"1.5\"/>";

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/Texte.h"
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 #include "receipts/Tickets.h"
 #include "requests/LigneResultat.h"
 #include "requests/Paiement.h"
@@ -29,11 +29,15 @@ struct Bloc {
 
 // Block 1 or 2 of the header.
 Bloc LireBloc(const std::string& entete, int numero) {
-  const Disposition& d = DispositionDe(Message::ReponseListeDossiers);
-  const std::string suffixe = " " + std::to_string(numero);
+  constexpr auto kListe = Message::ReponseListeDossiers;
+  const bool premier = numero == 1;
+  const NomChamp<kListe> application =
+      premier ? NomChamp<kListe>("application 1") : NomChamp<kListe>("application 2");
+  const NomChamp<kListe> dossiers =
+      premier ? NomChamp<kListe>("dossiers 1") : NomChamp<kListe>("dossiers 2");
   Bloc bloc;
-  bloc.cbemv = Extraire(LireChamp(d, "application" + suffixe, entete), 1, 5) == "CBEMV";
-  const auto nombre = LireNombre(LireChamp(d, "dossiers" + suffixe, entete));
+  bloc.cbemv = Extraire(LireChamp<kListe>(application, entete), 1, 5) == "CBEMV";
+  const auto nombre = LireNombre(LireChamp<kListe>(dossiers, entete));
   if (nombre && *nombre >= 0 && *nombre == std::trunc(*nombre))
     bloc.nombre = static_cast<int>(*nombre);
   return bloc;
@@ -48,7 +52,8 @@ void Ranger(const std::string& trame, int nombre, std::size_t premier, TableDoss
   for (std::size_t k = 0; k < static_cast<std::size_t>(nombre) && premier + k < table.size(); ++k) {
     const long position = numeros.debut + numeros.pas * static_cast<long>(k);
     if (static_cast<std::size_t>(position - 1 + kLargeurDossier) > fin) break;
-    table[premier + k] = LireChampGroupe(d, numeros.nom, static_cast<int>(k), "numéro", trame);
+    table[premier + k] = LireChampGroupe<Message::NumerosDossiers>({"dossier", "numéro"},
+                                                                   static_cast<int>(k), trame);
   }
 }
 }  // namespace
@@ -64,9 +69,9 @@ std::int16_t DemanderListeDossiers(Console& console) {
           .EchangerListeDossiers(std::string(DispositionDe(Message::DemandeListeDossiers).debut),
                                  25, kDelaiReponse)
           .lu;
-  const Disposition& d = DispositionDe(Message::ReponseListeDossiers);
-  if (LireChamp(d, "statut", entete) != "0") return 1;
-  const std::string blocs = LireChamp(d, "nombre de blocs", entete);
+  constexpr auto kListe = Message::ReponseListeDossiers;
+  if (LireChamp<kListe>("statut", entete) != "0") return 1;
+  const std::string blocs = LireChamp<kListe>("nombre de blocs", entete);
   if (blocs != "01" && blocs != "02") return 0;
   const Bloc premier = LireBloc(entete, 1);
   const Bloc second = blocs == "02" ? LireBloc(entete, 2) : Bloc{};
@@ -80,7 +85,7 @@ std::int16_t DemanderListeDossiers(Console& console) {
   }
   for (int i = 0; i < 2; ++i) liaison.EnvoyerTrame(kAck, 1, kDelaiReponse);
   std::string trameB;
-  if (LireChamp(DispositionDe(Message::NumerosDossiers), "suite", trameA) == "1") {
+  if (LireChamp<Message::NumerosDossiers>("suite", trameA) == "1") {
     trameB = liaison.EnvoyerTrameParLongueur(kBloc, kAck, kAttenduNumeros, kDelaiReponse).lu;
     liaison.EnvoyerTrame(kAck, 1, kDelaiReponse);
   }
@@ -102,12 +107,14 @@ std::int16_t DemanderInfoDossier(Console& console) {
   if (!dossier) return kPasEnvoye;
   if (!console.liaison.AttendreTerminalPret()) return kPasEnvoye;
   const std::string reponse = console.liaison.EchangerReponseLongue(
-      ComposerMessage(DispositionDe(Message::DemandeInfoDossier), {{"dossier", *dossier}}),
-      kDelaiReponse);
+      ComposerMessage<Message::DemandeInfoDossier>({{"dossier", *dossier}}), kDelaiReponse);
   const Disposition& d = DispositionDe(Message::ReponseInfoDossier);
-  if (LireChamp(d, "statut", reponse) != "0" || LireChamp(d, "dossier", reponse) != "1") return 1;
-  constexpr long kDebut = 32;
-  etat.TexteTicket = ConstruireTicketDossier(reponse, kDebut);
+  constexpr auto kReponse = Message::ReponseInfoDossier;
+  if (LireChamp<kReponse>("statut", reponse) != "0" ||
+      LireChamp<kReponse>("dossier", reponse) != "1") {
+    return 1;
+  }
+  etat.TexteTicket = ConstruireTicketDossier(reponse, DebutRecu<Message::ReponseInfoDossier>());
   // The card of this dossier, not whatever an earlier payment left in the boxes.
   ReleverCarte(etat, reponse, d);
   return 0;

@@ -4,10 +4,10 @@
 
 #include "base/Texte.h"
 #include "listening/EchangesEcoute.h"
+#include "protocol/TablesResultats.h"
 #include "receipts/Tickets.h"
 #include "requests/LigneResultat.h"
 #include "requests/Paiement.h"
-#include "requests/TablesResultats.h"
 #include "requests/Validite.h"
 
 namespace zef30 {
@@ -35,9 +35,8 @@ std::int16_t DemanderEnregistrement(Console& console, bool ecouter) {
   const auto champs = PreparerPaiement(console, kContexte, true);
   if (!champs || !console.liaison.AttendreTerminalPret()) return kPasEnvoye;
   // The header "AL011" stays the same with a dossier, though 24 characters follow it.
-  const std::string message =
-      ComposerMessage(DispositionDe(Message::DemandeEnregistrement),
-                      {{"montant", champs->prix}, {"dossier", champs->dossier}});
+  const std::string message = ComposerMessage<Message::DemandeEnregistrement>(
+      {{"montant", champs->prix}, {"dossier", champs->dossier}});
   const std::string reponse =
       EchangerDemEnr(console, message, kLongueurReponse, kDelaiReponse, ecouter);
   // A listening that gave nothing, or a line lost meanwhile: no answer to read as a refusal.
@@ -46,10 +45,11 @@ std::int16_t DemanderEnregistrement(Console& console, bool ecouter) {
     return 1;
   }
   const Disposition& d = DispositionDe(Message::ReponseEnregistrement);
-  const std::string statut = LireChamp(d, "statut", reponse);
+  const std::string statut = LireChamp<Message::ReponseEnregistrement>("statut", reponse);
   if (statut == "0") {
     ReleverCarte(console.etat, reponse, d);
-    console.etat.TexteTicket = ConstruireTicketEnregistrement(reponse, 29);
+    console.etat.TexteTicket =
+        ConstruireTicketEnregistrement(reponse, DebutRecu<Message::ReponseEnregistrement>());
     return 0;
   }
   if (statut == "6") {
@@ -62,16 +62,15 @@ std::int16_t DemanderEnregistrement(Console& console, bool ecouter) {
 std::int16_t DemanderEnregistrementSimple(Console& console) {
   const auto champs = PreparerPaiement(console, kContexte, false);
   if (!champs || !console.liaison.AttendreTerminalPret()) return kPasEnvoye;
-  const std::string reponse =
-      console.liaison.Echanger(ComposerMessage(DispositionDe(Message::DemandeEnregistrementSimple),
-                                               {{"montant", champs->prix}}),
-                               kLongueurReponse, kDelaiReponse);
+  const std::string reponse = console.liaison.Echanger(
+      ComposerMessage<Message::DemandeEnregistrementSimple>({{"montant", champs->prix}}),
+      kLongueurReponse, kDelaiReponse);
   if (console.liaison.LignePerdue()) {
     ExpliquerSansReponse(console, kContexte);
     return 1;
   }
   const Disposition& d = DispositionDe(Message::ReponseEnregistrementSimple);
-  const std::string statut = LireChamp(d, "statut", reponse);
+  const std::string statut = LireChamp<Message::ReponseEnregistrementSimple>("statut", reponse);
   if (statut != "0") return Refuser(console.fenetre, statut);
   ReleverCarte(console.etat, reponse, d);
   console.etat.TexteTicket = ConstruireTicketEnregistrementSimple(reponse);

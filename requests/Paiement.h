@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "console/Console.h"
-#include "requests/DispositionsMessages.h"
+#include "protocol/DispositionsMessages.h"
 
 namespace zef30 {
 

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "base/Texte.h"
-#include "link/Trame.h"
 #include "listening/EchangesEcoute.h"
-#include "requests/DispositionsMessages.h"
+#include "protocol/DispositionsMessages.h"
+#include "protocol/Trame.h"
 #include "requests/LigneResultat.h"
 
 namespace zef30 {
@@ -25,12 +25,12 @@ std::int16_t DemanderPisteIso2(Console& console, bool afficherHote) {
       EchangerDemISO2(console, std::string(DispositionDe(Message::DemandePisteIso2).debut),
                       kDelaiIso2, afficherHote);
   if (reponse == ERR_MESSAGE) return kEchecEchange;
-  const Disposition& d = DispositionDe(Message::ReponsePisteIso2);
-  const std::string statut = LireChamp(d, "statut", reponse);
+  constexpr auto kReponse = Message::ReponsePisteIso2;
+  const std::string statut = LireChamp<kReponse>("statut", reponse);
   if (statut.empty() || statut[0] < '0' || statut[0] > '9') return 1;
   const int chiffre = statut[0] - '0';
   if (chiffre == 0) {
-    console.etat.PisteIso2 = LireChamp(d, "piste", reponse);
+    console.etat.PisteIso2 = LireChamp<kReponse>("piste", reponse);
   } else {
     console.fenetre.AfficherEtat("DemIso2", TraduireEtatIso2(statut));
   }

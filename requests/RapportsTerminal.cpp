@@ -4,7 +4,7 @@
 
 #include "base/Texte.h"
 #include "console/FichiersConsole.h"
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 #include "requests/LigneResultat.h"
 
 namespace zef30 {

@@ -8,7 +8,8 @@
 
 #include "console/Console.h"
 #include "console/IssueRequete.h"
-#include "requests/DispositionsMessages.h"
+#include "protocol/DispositionsMessages.h"
+#include "protocol/TablesResultats.h"
 
 namespace zef30 {
 
@@ -20,8 +21,6 @@ namespace zef30 {
 // block and record of the counts is printed, its fields empty where it lies beyond the answer.
 
 // The status texts shared by the outcome codes of both calls.
-inline constexpr const char* kAppelErrone = "appel erroné ou inefficace";
-inline constexpr const char* kPasDAppel = "pas d’appel";
 
 // A count of the report (blocks, remittances, tables): a whole number of decimal digits, blanks
 // around it allowed.

@@ -5,7 +5,7 @@
 #include "base/Texte.h"
 #include "console/FichiersConsole.h"
 #include "listening/EchangesEcoute.h"
-#include "requests/DispositionsMessages.h"
+#include "protocol/DispositionsMessages.h"
 #include "requests/LigneResultat.h"
 
 namespace zef30 {
@@ -14,8 +14,9 @@ namespace {
 constexpr std::int16_t kHeurePasPret = -500;
 
 // Accepted when the answer's status is "0".
-std::int16_t Verdict(const std::string& reponse, Message message) {
-  return LireChamp(DispositionDe(message), "statut", reponse) == "0" ? 0 : 1;
+template <Message M>
+std::int16_t Verdict(const std::string& reponse) {
+  return LireChamp<M>("statut", reponse) == "0" ? 0 : 1;
 }
 
 std::string Formater(const std::tm& moment, const char* format) {
@@ -33,18 +34,21 @@ std::string DemanderRedemarrage(Console& console) {
 
 std::int16_t DemanderVitesse(Console& console, std::int16_t choix) {
   if (!console.liaison.AttendreTerminalPret()) return 1;
-  const std::string message = ComposerMessage(DispositionDe(Message::DemandeVitesse),
-                                              {{"vitesse", choix == 1 ? "09600" : "19200"}});
-  return Verdict(console.liaison.Echanger(message, 12, kDelaiReponse), Message::ReponseVitesse);
+  const std::string message =
+      ComposerMessage<Message::DemandeVitesse>({{"vitesse", choix == 1 ? "09600" : "19200"}});
+  constexpr auto kReponse = Message::ReponseVitesse;
+  return Verdict<kReponse>(
+      console.liaison.Echanger(message, LongueurTrame<kReponse>(), kDelaiReponse));
 }
 
 std::int16_t MettreAHeure(Console& console) {
   const std::tm maintenant = console.fichiers.MaintenantLocal();
-  const std::string message = ComposerMessage(
-      DispositionDe(Message::DemandeHeure),
+  const std::string message = ComposerMessage<Message::DemandeHeure>(
       {{"date", Formater(maintenant, "%d%m%y")}, {"heure", Formater(maintenant, "%H%M%S")}});
   if (!console.liaison.AttendreTerminalPret()) return kHeurePasPret;
-  return Verdict(console.liaison.Echanger(message, 10, kDelaiReponse), Message::ReponseHeure);
+  constexpr auto kReponse = Message::ReponseHeure;
+  return Verdict<kReponse>(
+      console.liaison.Echanger(message, LongueurTrame<kReponse>(), kDelaiReponse));
 }
 
 IssueRequete Command6_Click(Console& console) {

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "base/Texte.h"
-#include "link/Trame.h"
-#include "requests/DispositionsMessages.h"
+#include "protocol/DispositionsMessages.h"
+#include "protocol/Trame.h"
 #include "requests/LigneResultat.h"
 
 namespace zef30 {
@@ -17,16 +17,17 @@ constexpr std::int32_t kSeuilNonDisponible = 1000;
 
 std::int16_t DemanderSwitch(Console& console) {
   if (!console.liaison.AttendreTerminalPret()) return kPasPret;
-  const std::string reponse = console.liaison.Echanger(
-      std::string(DispositionDe(Message::DemandeSwitch).debut), 13, kDelaiReponse);
+  const std::string reponse =
+      console.liaison.Echanger(std::string(DispositionDe(Message::DemandeSwitch).debut),
+                               LongueurTrame<Message::ReponseSwitch>(), kDelaiReponse);
   if (reponse == ERR_MESSAGE) return kPasPret;
 
   Fenetre& fenetre = console.fenetre;
-  const Disposition& d = DispositionDe(Message::ReponseSwitch);
-  const std::string disponibilite = LireChamp(d, "disponibilité", reponse);
-  const std::string carte = LireChamp(d, "carte présente", reponse);
-  const std::string travaux = LireChamp(d, "travaux", reponse);
-  const std::string securite = LireChamp(d, "sécurité", reponse);
+  constexpr auto kReponse = Message::ReponseSwitch;
+  const std::string disponibilite = LireChamp<kReponse>("disponibilité", reponse);
+  const std::string carte = LireChamp<kReponse>("carte présente", reponse);
+  const std::string travaux = LireChamp<kReponse>("travaux", reponse);
+  const std::string securite = LireChamp<kReponse>("sécurité", reponse);
 
   if (const std::string texte = TraduireSecuriteSwitch(securite); !texte.empty()) {
     fenetre.AfficherEtat(kContexte, texte);

@@ -3,7 +3,7 @@
 #include "base/Texte.h"
 #include "console/FichiersConsole.h"
 #include "listening/EchangesEcoute.h"
-#include "requests/DispositionsMessages.h"
+#include "protocol/DispositionsMessages.h"
 #include "requests/LigneResultat.h"
 #include "requests/RapportsTerminal.h"
 
@@ -45,14 +45,6 @@ long SuiteBlocTelecollecte(std::string_view reponse, long o, std::string& texte,
 }
 }  // namespace
 
-std::string TraduireCodeTelecollecte(std::string_view code) {
-  if (code == "0") return "télécollecte OK";
-  if (code == "1") return "télécollecte incomplète";
-  if (code == "2") return kAppelErrone;
-  if (code == "3") return kPasDAppel;
-  return {};
-}
-
 std::string ConstruireRapportTelecollecte(std::string_view reponse, const FormatMontant& format) {
   return ConstruireRapport(reponse, [&](std::string_view r, long o, std::string& texte) {
     return SuiteBlocTelecollecte(r, o, texte, format);
@@ -60,8 +52,8 @@ std::string ConstruireRapportTelecollecte(std::string_view reponse, const Format
 }
 
 std::optional<std::string> JugerTelecollecte(std::string_view reponse) {
-  const Disposition& d = DispositionDe(Message::ReponseTelecollecte);
-  const auto champ = [&](std::string_view nom) { return LireChamp(d, nom, reponse); };
+  constexpr auto kReponse = Message::ReponseTelecollecte;
+  const auto champ = [&](NomChamp<kReponse> nom) { return LireChamp<kReponse>(nom, reponse); };
   const std::string nombre = champ("nombre d’acquéreurs");
   const bool deux = nombre == "02";
   const std::string code1 = champ("code 1");

@@ -7,12 +7,10 @@
 
 #include "console/Console.h"
 #include "console/IssueRequete.h"
-#include "receipts/Montant.h"
+#include "protocol/Montant.h"
+#include "protocol/TablesResultats.h"
 
 namespace zef30 {
-
-// The text of a tele-collection result code, "0" to "3"; the empty text for any other.
-std::string TraduireCodeTelecollecte(std::string_view code);
 
 // The report of the last tele-collection from its accepted answer: per acquirer block its eight
 // opening lines, "NB REMISE: " and each remittance with its amount in units, a TAB before it

@@ -6,10 +6,10 @@
 #include "base/Texte.h"
 #include "console/FichiersConsole.h"
 #include "listening/EchangesEcoute.h"
+#include "protocol/TablesResultats.h"
 #include "receipts/Tickets.h"
 #include "requests/LigneResultat.h"
 #include "requests/Paiement.h"
-#include "requests/TablesResultats.h"
 
 namespace zef30 {
 
@@ -36,25 +36,27 @@ bool SansReponse(Console& console, const std::string& reponse) {
 }
 
 void ExpliquerRefus(Fenetre& fenetre, const std::string& reponse, Message message) {
+  // Both forms of the answer hold them at the same places, under the same names.
   const Disposition& d = DispositionDe(message);
-  fenetre.AfficherEtat(kRefus, "Cause: " + TraduireEtatDemVal(LireChamp(d, "statut", reponse)) +
-                                   " - " + TraduireDiagnostic(LireChamp(d, "diagnostic", reponse)));
+  const NomChampConnu statut = NomChamp<Message::ReponseValidite>("statut");
+  const NomChampConnu diagnostic = NomChamp<Message::ReponseValiditeForfait>("diagnostic");
+  fenetre.AfficherEtat(kRefus, "Cause: " + TraduireEtatDemVal(LireChamp(d, statut, reponse)) +
+                                   " - " + TraduireDiagnostic(LireChamp(d, diagnostic, reponse)));
 }
 }  // namespace
 
 std::int16_t DemanderValidite(Console& console, bool ecouter) {
   const auto champs = PreparerPaiement(console, kContexte, true);
   if (!champs) return kPasEnvoye;
-  const std::string message =
-      ComposerMessage(DispositionDe(Message::DemandeValidite),
-                      {{"montant", champs->prix}, {"dossier", champs->dossier}});
+  const std::string message = ComposerMessage<Message::DemandeValidite>(
+      {{"montant", champs->prix}, {"dossier", champs->dossier}});
   const auto reponse =
       Echanger(console, message, ecouter, EchangerDemVal, &Liaison::EchangerReponseLongue);
   if (!reponse) return kPasEnvoye;
   if (SansReponse(console, *reponse)) return 1;
 
   const Disposition& d = DispositionDe(Message::ReponseValidite);
-  const std::string statut = LireChamp(d, "statut", *reponse);
+  const std::string statut = LireChamp<Message::ReponseValidite>("statut", *reponse);
   if (statut == "0") {
     ReleverCarte(console.etat, *reponse, d);
     console.etat.TexteTicket = ConstruireTicketValidite(*reponse);
@@ -76,14 +78,12 @@ std::int16_t DemanderValiditeForfait(Console& console, bool ecouter) {
   const auto champs = PreparerPaiement(console, kContexte, false);
   if (!champs) return kPasEnvoye;
   const std::string message =
-      ComposerMessage(DispositionDe(Message::DemandeValiditeForfait), {{"montant", champs->prix}});
+      ComposerMessage<Message::DemandeValiditeForfait>({{"montant", champs->prix}});
   const auto reponse =
       Echanger(console, message, ecouter, EchangerDemVal2, &Liaison::EchangerValiditeForfait);
   if (!reponse) return kPasEnvoye;
   if (SansReponse(console, *reponse)) return 1;
-  if (LireChamp(DispositionDe(Message::ReponseValiditeForfait), "statut", *reponse) == "0") {
-    return 0;
-  }
+  if (LireChamp<Message::ReponseValiditeForfait>("statut", *reponse) == "0") return 0;
   ExpliquerRefus(console.fenetre, *reponse, Message::ReponseValiditeForfait);
   return 1;
 }

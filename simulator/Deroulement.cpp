@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 
 namespace zef30::simulateur {
 

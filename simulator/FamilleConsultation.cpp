@@ -1,3 +1,4 @@
+#include "protocol/DispositionsMessages.h"
 #include "simulator/Familles.h"
 
 namespace zef30::simulateur {
@@ -5,13 +6,18 @@ namespace zef30::simulateur {
 // 3 characters the console does not read, the serial number, the count of applications and
 // always four records of 19 characters: name, version, checksum, state, file state.
 Deroulement RepondreConsultation(std::string_view, const Scenario& scenario) {
-  std::string donnees = AjusterChamp(scenario.enteteConsultation, 3) +
-                        AjusterChamp(scenario.numeroSerie, 12) +
-                        AjusterChamp(scenario.nombreApplications, 2);
+  constexpr auto R = Message::ReponseConsultation;
+  std::string donnees = AjusterChamp(scenario.enteteConsultation, 3);
+  EcrireChamp<R>(donnees, "numéro de série", scenario.numeroSerie);
+  EcrireChamp<R>(donnees, "nombre d’applications", scenario.nombreApplications);
+  int k = 0;
   for (const Application& application : scenario.applications) {
-    donnees += AjusterChamp(application.nom, 6) + AjusterChamp(application.version, 7) +
-               AjusterChamp(application.checksum, 4) + AjusterChamp(application.etat, 1) +
-               AjusterChamp(application.etatFichier, 1);
+    EcrireChampGroupe<R>(donnees, {"application", "nom"}, k, application.nom);
+    EcrireChampGroupe<R>(donnees, {"application", "version"}, k, application.version);
+    EcrireChampGroupe<R>(donnees, {"application", "checksum"}, k, application.checksum);
+    EcrireChampGroupe<R>(donnees, {"application", "état"}, k, application.etat);
+    EcrireChampGroupe<R>(donnees, {"application", "fichier"}, k, application.etatFichier);
+    ++k;
   }
   return BlocsReponse(MessageReponse("AJ", donnees));
 }

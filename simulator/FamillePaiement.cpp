@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "base/Texte.h"
-#include "link/Trame.h"
+#include "protocol/DispositionsMessages.h"
+#include "protocol/Recu.h"
+#include "protocol/Trame.h"
 #include "simulator/MemoirePaiement.h"
 
 namespace zef30::simulateur {
@@ -26,6 +28,10 @@ constexpr std::size_t kNumerosParTrame = 18;
 // position in the frame, whose data begin at 7.
 struct Donnees {
   explicit Donnees(std::size_t longueur) : texte(longueur, ' ') {}
+  // The receipt's field `zone`, its receipt beginning at `s`, fitted to the field's width.
+  void Placer(long s, ZoneRecu zone, std::string_view champ) {
+    Placer(s + zone.position, AjusterChamp(champ, static_cast<std::size_t>(zone.longueur)));
+  }
   void Placer(long position, std::string_view champ) {
     const auto debut = static_cast<std::size_t>(position - 7);
     if (debut >= texte.size()) return;
@@ -57,43 +63,44 @@ std::string MontantAffiche(std::string_view centimes) {
 // The merchant receipt carried by an answer from `s`. The registration and dossier answers end
 // it with the code, the authorisation, the transaction amount and the checked one; the
 // validity answer ends earlier, with the authorisation and the checked amount.
-enum class Recu { Validite, Enregistrement };
 
-void PlacerRecu(Donnees& d, long s, Recu recu, const DossierOuvert& dossier,
+void PlacerRecu(Donnees& d, long s, FormeRecu forme, const DossierOuvert& dossier,
                 std::string_view montantTransaction) {
-  d.Placer(s, AjusterChamp("ZEF30 SIMULE", 25));
-  d.Placer(s + 25, AjusterChamp("75001 PARIS", 25));
-  d.Placer(s + 50, MaintenantTerminal());
-  d.Placer(s + 62, AjusterChamp("CARTE BANCAIRE", 20));
-  d.Placer(s + 82, AjusterChamp("COMMERCANT 0123456", 20));
-  d.Placer(s + 102, AjusterChamp("TERMINAL ZEF30S", 20));
-  d.Placer(s + 124, "0123456");
-  d.Placer(s + 131, "A0000000421010");
-  d.Placer(s + 145, "0001");
-  d.Placer(s + 149, "01");
-  d.Placer(s + 151, "00000001");
-  d.Placer(s + 159, AjusterChamp(dossier.carte, 16));
-  d.Placer(s + 182, AjusterChamp(dossier.finValidite, 4));
-  d.Placer(s + 186, "978");
-  d.Placer(s + 189, AjusterChamp(dossier.application, 16));
-  d.Placer(s + 205, "001");
-  d.Placer(s + 208, "978");
-  d.Placer(s + 211, "000001");
-  if (recu == Recu::Validite) {
-    d.Placer(s + 217, "1");
-    d.Placer(s + 218, AjusterChamp(dossier.autorisation, 6));
-    d.Placer(s + 224, "C");
-    d.Placer(s + 225, dossier.montant);
-    d.Placer(s + 233, "EUR");
+  constexpr auto E = FormeRecu::Enregistrement;
+  d.Placer(s, Recu(E, "commerçant 1"), "ZEF30 SIMULE");
+  d.Placer(s, Recu(E, "commerçant 2"), "75001 PARIS");
+  d.Placer(s, Recu(E, "date et heure"), MaintenantTerminal());
+  d.Placer(s, Recu(E, "texte 1"), "CARTE BANCAIRE");
+  d.Placer(s, Recu(E, "texte 2"), "COMMERCANT 0123456");
+  d.Placer(s, Recu(E, "texte 3"), "TERMINAL ZEF30S");
+  d.Placer(s, Recu(E, "commerçant"), "0123456");
+  d.Placer(s, Recu(E, "application"), "A0000000421010");
+  d.Placer(s, Recu(E, "terminal"), "0001");
+  d.Placer(s, Recu(E, "lot"), "01");
+  d.Placer(s, Recu(E, "transaction"), "00000001");
+  d.Placer(s, Recu(E, "carte"), dossier.carte);
+  d.Placer(s, Recu(E, "fin de validité"), dossier.finValidite);
+  d.Placer(s, Recu(E, "code service"), "978");
+  d.Placer(s, Recu(E, "libellé"), dossier.application);
+  d.Placer(s, Recu(E, "code 1"), "001");
+  d.Placer(s, Recu(E, "code 2"), "978");
+  d.Placer(s, Recu(E, "code 3"), "000001");
+  if (forme == FormeRecu::Validite) {
+    constexpr auto V = FormeRecu::Validite;
+    d.Placer(s, Recu(V, "indicateur"), "1");
+    d.Placer(s, Recu(V, "autorisation"), dossier.autorisation);
+    d.Placer(s, Recu(V, "mode"), "C");
+    d.Placer(s, Recu(V, "montant"), dossier.montant);
+    d.Placer(s, Recu(V, "devise"), "EUR");
     return;
   }
-  d.Placer(s + 217, "000001");
-  d.Placer(s + 223, "1");
-  d.Placer(s + 224, AjusterChamp(dossier.autorisation, 6));
-  d.Placer(s + 230, "C");
-  d.Placer(s + 231, montantTransaction);
-  d.Placer(s + 239, "EUR");
-  d.Placer(s + 255, dossier.montant);
+  d.Placer(s, Recu(E, "code 4"), "000001");
+  d.Placer(s, Recu(E, "indicateur"), "1");
+  d.Placer(s, Recu(E, "autorisation"), dossier.autorisation);
+  d.Placer(s, Recu(E, "mode"), "C");
+  d.Placer(s, Recu(E, "montant"), montantTransaction);
+  d.Placer(s, Recu(E, "devise"), "EUR");
+  d.Placer(s, Recu(E, "montant forfaitaire"), dossier.montant);
 }
 
 // What the card holder sees, after `apres` seconds of his own.
@@ -152,7 +159,7 @@ Deroulement RepondreValidite(std::string_view requete, const ScenarioPaiement& p
   }
   Donnees d(kLongueurValidite);
   d.Placer(7, statut + diagnostic);
-  PlacerRecu(d, 34, Recu::Validite, dossier, montant);
+  PlacerRecu(d, DebutRecu<Message::ReponseValidite>(), FormeRecu::Validite, dossier, montant);
   const std::string affiche = MontantAffiche(montant);
   Deroulement deroulement = JouerPaiement(p,
                                           {{"INSEREZ CARTE", affiche, 0},
@@ -192,7 +199,11 @@ Deroulement RepondreEnregistrement(std::string_view requete, const ScenarioPaiem
   if (statut == "9") return BlocsReponse(MessageReponse("AL", AjusterChamp("9", 20)));
   Donnees d(kLongueurEnregistrement);
   d.Placer(7, statut);
-  if (dossier) PlacerRecu(d, avecDossier ? 29 : 17, Recu::Enregistrement, *dossier, montant);
+  if (dossier) {
+    const long debut = avecDossier ? DebutRecu<Message::ReponseEnregistrement>()
+                                   : DebutRecu<Message::ReponseEnregistrementSimple>();
+    PlacerRecu(d, debut, FormeRecu::Enregistrement, *dossier, montant);
+  }
   const bool annulation = statut == "6";
   return JouerPaiement(p,
                        {{annulation ? "ANNULATION" : "ENREGISTREMENT",
@@ -245,7 +256,8 @@ Deroulement RepondreInfoDossier(std::string_view requete, const MemoirePaiement&
   if (dossier == nullptr) return BlocsReponse(MessageReponse("AJ", "0080"));
   Donnees d(kLongueurDossier);
   d.Placer(7, "0081");
-  PlacerRecu(d, 32, Recu::Enregistrement, *dossier, dossier->montant);
+  PlacerRecu(d, DebutRecu<Message::ReponseInfoDossier>(), FormeRecu::Enregistrement, *dossier,
+             dossier->montant);
   return BlocsReponse(MessageReponse("AJ", d.texte));
 }
 

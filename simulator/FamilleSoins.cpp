@@ -2,7 +2,8 @@
 
 #include <cstdio>
 
-#include "link/Trame.h"
+#include "protocol/DispositionsMessages.h"
+#include "protocol/Trame.h"
 
 namespace zef30::simulateur {
 
@@ -22,9 +23,13 @@ std::string EnteteBloc(std::string_view numero, std::string_view code, std::stri
 }
 
 // Status, two characters the console does not read, the block count, the blocks.
+template <Message M>
 Deroulement Rapport(std::string_view statut, std::size_t blocs, const std::string& contenu) {
-  return BlocsReponse(MessageReponse(
-      "AJ", AjusterChamp(statut, 1) + "00" + Nombre(static_cast<int>(blocs), 2) + contenu));
+  std::string donnees;
+  EcrireChamp<M>(donnees, "statut", statut);
+  donnees += "00";
+  EcrireChamp<M>(donnees, "nombre de blocs", Nombre(static_cast<int>(blocs), 2));
+  return BlocsReponse(MessageReponse("AJ", donnees + contenu));
 }
 
 // Display frames, each after the scenario's pause and on the console's ACK.
@@ -42,11 +47,18 @@ Deroulement RepondreTelecollecte(std::string_view, const Scenario& scenario) {
   const ScenarioSoins& s = scenario.soins;
   Deroulement deroulement;
   AjouterEcrans(deroulement, s.ecransTelecollecte, "APPEL BANQUE", scenario);
-  std::string donnees = AjusterChamp(s.statutTelecollecte, 1) + "00" + Nombre(s.acquereurs, 2);
+  constexpr auto R = Message::ReponseTelecollecte;
+  std::string donnees;
+  EcrireChamp<R>(donnees, "statut", s.statutTelecollecte);
+  donnees += "00";
+  EcrireChamp<R>(donnees, "nombre d’acquéreurs", Nombre(s.acquereurs, 2));
   std::string rapport = "TELECOLLECTE\r\n";
   for (int a = 0; a < s.acquereurs && a < 2; ++a) {
     const auto i = static_cast<std::size_t>(a);
-    donnees += AjusterChamp(s.numerosAcquereurs[i], 6) + AjusterChamp(s.codesTelecollecte[i], 1);
+    EcrireChamp<R>(donnees, a == 0 ? NomChamp<R>("acquéreur 1") : NomChamp<R>("acquéreur 2"),
+                   s.numerosAcquereurs[i]);
+    EcrireChamp<R>(donnees, a == 0 ? NomChamp<R>("code 1") : NomChamp<R>("code 2"),
+                   s.codesTelecollecte[i]);
     rapport += "ACQUEREUR " + AjusterChamp(s.numerosAcquereurs[i], 6) + " CODE " +
                AjusterChamp(s.codesTelecollecte[i], 1) + "\r\n";
   }
@@ -69,7 +81,8 @@ Deroulement RepondreRapportTelecollecte(std::string_view, const Scenario& scenar
           numero + Nombre(r, 6) + "000003" + "978" + AjusterChamp(s.montant, 12) + " " + "000000";
     }
   }
-  return Rapport(s.statutRapport, s.remisesParBloc.size(), blocs);
+  return Rapport<Message::ReponseRapportTelecollecte>(s.statutRapport, s.remisesParBloc.size(),
+                                                      blocs);
 }
 
 Deroulement RepondreEtatTeleParam(std::string_view, const Scenario& scenario) {
@@ -83,25 +96,33 @@ Deroulement RepondreEtatTeleParam(std::string_view, const Scenario& scenario) {
              Nombre(tables, 2);
     for (int j = 1; j <= tables; ++j) blocs += Nombre(j, 2) + Nombre(j, 4);
   }
-  return Rapport(s.statutTeleParam, s.tablesParBloc.size(), blocs);
+  return Rapport<Message::ReponseTeleParam>(s.statutTeleParam, s.tablesParBloc.size(), blocs);
 }
 
 Deroulement RepondrePisteIso2(std::string_view, const Scenario& scenario) {
   const ScenarioSoins& s = scenario.soins;
   Deroulement deroulement;
   AjouterEcrans(deroulement, s.ecransIso2, "PASSEZ LA CARTE", scenario);
-  const std::string donnees = AjusterChamp(s.statutIso2, 1) + "00" + AjusterChamp(s.piste, 40);
+  constexpr auto R = Message::ReponsePisteIso2;
+  std::string donnees;
+  EcrireChamp<R>(donnees, "statut", s.statutIso2);
+  donnees += "00";
+  EcrireChamp<R>(donnees, "piste", s.piste);
   for (Envoi& envoi : BlocsReponse(MessageReponse("AG", donnees))) deroulement.push_back(envoi);
   return deroulement;
 }
 
 Deroulement RepondreHeure(std::string_view, const Scenario& scenario) {
-  return BlocsReponse(MessageReponse("AS", AjusterChamp(scenario.soins.verdictHeure, 1)));
+  std::string donnees;
+  EcrireChamp<Message::ReponseHeure>(donnees, "statut", scenario.soins.verdictHeure);
+  return BlocsReponse(MessageReponse("AS", donnees));
 }
 
 // The verdict and the subcode of the request: the 12 characters the console waits for.
 Deroulement RepondreVitesse(std::string_view, const Scenario& scenario) {
-  return BlocsReponse(MessageReponse("AJ", AjusterChamp(scenario.soins.verdictVitesse, 1) + "01"));
+  std::string donnees;
+  EcrireChamp<Message::ReponseVitesse>(donnees, "statut", scenario.soins.verdictVitesse);
+  return BlocsReponse(MessageReponse("AJ", donnees + "01"));
 }
 
 }  // namespace zef30::simulateur

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 #include "simulator/FamillePaiement.h"
 #include "simulator/FamilleSoins.h"
 #include "simulator/TraficEcoute.h"

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 #include "simulator/Deroulement.h"
 #include "simulator/LectureScenario.h"
 #include "simulator/Protocole.h"

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 
 namespace zef30::simulateur {
 

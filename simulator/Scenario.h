@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 #include "simulator/Perturbations.h"
 #include "simulator/ScenarioPaiement.h"
 #include "simulator/ScenarioSoins.h"

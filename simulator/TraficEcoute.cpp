@@ -1,6 +1,6 @@
 #include "simulator/TraficEcoute.h"
 
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 #include "simulator/CleScenario.h"
 #include "simulator/LectureScenario.h"
 

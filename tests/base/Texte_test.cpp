@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 
 namespace zef30 {
 namespace {

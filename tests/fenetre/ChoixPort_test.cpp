@@ -8,7 +8,7 @@
 #include <QTest>
 #include <string>
 
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 #include "tests/fenetre/PosteEssai.h"
 #include "tests/support/Banc.h"
 

@@ -10,8 +10,8 @@
 #include <QTest>
 #include <QTextBlock>
 
-#include "link/Trame.h"
-#include "requests/DecodeurTrames.h"
+#include "link/NommeurTrames.h"
+#include "protocol/Trame.h"
 #include "tests/support/DossierTemporaire.h"
 #include "tests/support/PortScripte.h"
 #include "window/FenPresentation.h"

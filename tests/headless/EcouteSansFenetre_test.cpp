@@ -7,7 +7,7 @@
 #include "console/Poste.h"
 #include "headless/FenetreTexte.h"
 #include "headless/RequetesScriptees.h"
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 #include "tests/support/DossierTemporaire.h"
 #include "tests/support/HorlogeVirtuelle.h"
 #include "tests/support/PortScripte.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "link/Liaison.h"
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 #include "tests/support/Banc.h"
 
 namespace zef30 {

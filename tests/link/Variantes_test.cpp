@@ -4,7 +4,7 @@
 #include <string>
 
 #include "link/Liaison.h"
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 #include "tests/support/Banc.h"
 
 namespace zef30 {

@@ -8,11 +8,11 @@
 
 #include "base/Texte.h"
 #include "console/Poste.h"
-#include "link/Trame.h"
 #include "listening/EchangesEcoute.h"
 #include "listening/EcouteMaintenance.h"
 #include "listening/EcoutePaiement.h"
 #include "listening/EcouteTerminal.h"
+#include "protocol/Trame.h"
 #include "requests/ModeMaintenance.h"
 #include "simulator/Deroulement.h"
 #include "simulator/TraficEcoute.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 #include "tests/support/Banc.h"
 
 namespace zef30 {

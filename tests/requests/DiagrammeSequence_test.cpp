@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "link/Trame.h"
-#include "requests/DecodeurTrames.h"
+#include "link/NommeurTrames.h"
+#include "protocol/Trame.h"
 
 namespace zef30 {
 namespace {

@@ -5,7 +5,7 @@
 #include <initializer_list>
 #include <utility>
 
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 #include "requests/Dossiers.h"
 #include "requests/Enregistrement.h"
 #include "requests/Validite.h"

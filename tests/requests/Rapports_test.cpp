@@ -5,7 +5,7 @@
 
 #include "base/Texte.h"
 #include "console/Gestionnaires.h"
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 #include "requests/TeleParametres.h"
 #include "requests/Telecollecte.h"
 #include "tests/support/Banc.h"

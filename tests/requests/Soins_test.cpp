@@ -7,8 +7,8 @@
 
 #include "base/Texte.h"
 #include "console/Gestionnaires.h"
-#include "link/Trame.h"
 #include "listening/Ecoute.h"
+#include "protocol/Trame.h"
 #include "requests/PisteIso2.h"
 #include "requests/Services.h"
 #include "requests/Telecollecte.h"

@@ -22,7 +22,7 @@
 #include "console/Poste.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 #include "requests/Consultation.h"
 #include "requests/Switch.h"
 #include "simulator/TerminalSimule.h"

@@ -22,7 +22,7 @@
 #include "console/Gestionnaires.h"
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 #include "requests/Consultation.h"
 #include "requests/Switch.h"
 #include "requests/Validite.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 
 namespace zef30::simulateur {
 namespace {

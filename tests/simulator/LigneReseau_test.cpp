@@ -13,7 +13,7 @@
 #include "headless/RequetesScriptees.h"
 #include "link/PortAiguillage.h"
 #include "link/PortTrace.h"
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 #include "requests/Switch.h"
 #include "simulator/LectureScenario.h"
 #include "simulator/TerminalSimule.h"

@@ -5,7 +5,7 @@
 #include <random>
 #include <string>
 
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 
 namespace zef30::simulateur {
 namespace {

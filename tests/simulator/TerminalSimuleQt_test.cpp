@@ -22,7 +22,7 @@
 #include "link/Liaison.h"
 #include "link/PortPosix.h"
 #include "link/TablePorts.h"
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 #include "simulator/Deroulement.h"
 #include "simulator/TerminalSimule.h"
 #include "simulator/TraficEcoute.h"

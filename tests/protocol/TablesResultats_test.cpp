@@ -1,4 +1,4 @@
-#include "requests/TablesResultats.h"
+#include "protocol/TablesResultats.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "receipts/Montant.h"
+#include "protocol/Montant.h"
 
 #include <cmath>
 #include <cstdint>

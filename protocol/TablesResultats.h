@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace zef30 {
 
@@ -18,5 +19,12 @@ std::string TraduireEtatDemVal(const std::string& etat);
 
 // The status character of a registration answer, "0" to "6", "8" and "9" (whole text, exact case).
 std::string TraduireEtatDemEnr(const std::string& etat);
+
+// The texts of a tele-collection's result codes that the reports show as well.
+inline constexpr const char* kAppelErrone = "appel erroné ou inefficace";
+inline constexpr const char* kPasDAppel = "pas d’appel";
+
+// The text of a tele-collection result code, "0" to "3"; the empty text for any other.
+std::string TraduireCodeTelecollecte(std::string_view code);
 
 }  // namespace zef30

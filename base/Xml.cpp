@@ -1,7 +1,6 @@
-#include "headless/TexteXml.h"
+#include "base/Xml.h"
 
 #include "base/Texte.h"
-#include "link/TraceLigne.h"
 
 namespace zef30 {
 

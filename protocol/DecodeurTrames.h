@@ -4,9 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "link/TraceLigne.h"
-#include "receipts/Montant.h"
-#include "requests/DispositionsMessages.h"
+#include "protocol/DispositionsMessages.h"
+#include "protocol/Montant.h"
 
 namespace zef30 {
 
@@ -43,29 +42,6 @@ class DecodeurTrames {
   std::string premierBloc_;  // the first block of an answer whose second is still to come
   bool seul_ = false;        // a first block was left alone, said with the next frame
 };
-
-// The frames of a trace's records named one record after the other, as a live trace with a
-// decoder names them: each direction's frames followed across records, handshake characters told
-// to the decoder. `decodeur` must outlive it.
-class NommeurTrames {
- public:
-  explicit NommeurTrames(DecodeurTrames& decodeur);
-  // `e`'s frame marks and words, made anew from its bytes.
-  void Nommer(EnregistrementTrace& e);
-
- private:
-  DecodeurTrames& decodeur_;
-  DecodeurTrace decodeurTrace_;
-  SuiviTrames suivis_[2];
-};
-
-// The decoder as the line trace takes it: `decodeur` must outlive the trace.
-DecodeurTrace DecodeurPourTrace(DecodeurTrames& decodeur);
-
-// The records of a trace read back, with their frames marked and named as a live trace with a
-// decoder writes them (whatever names the file held: a trace of an older console reads too).
-std::vector<EnregistrementTrace> NommerTrames(std::vector<EnregistrementTrace> enregistrements,
-                                              DecodeurTrames& decodeur);
 
 // The name of a frame's layout, without its fields: "Ak réponse de validité".
 std::string_view NomDecodage(std::string_view decodage);

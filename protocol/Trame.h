@@ -20,9 +20,6 @@ inline constexpr char ETB = 0x17;
 // and the frame's own STX, DLE, ETX and check character.
 inline constexpr std::size_t kTrameMax = 999 + 5 + 4;
 
-// Stands in place of an answer when the handshake failed; callers compare the whole result.
-inline constexpr std::string_view ERR_MESSAGE = "ERR_MESSAGE";
-
 // Check character of a frame that begins with STX: exclusive-or of everything after it.
 std::string CalculerLrc(std::string_view trame);
 

@@ -1,4 +1,4 @@
-#include "requests/TablesResultats.h"
+#include "protocol/TablesResultats.h"
 
 #include <cmath>
 #include <span>
@@ -168,5 +168,13 @@ std::string TraduireDiagnostic(const std::string& code) {
 std::string TraduireEtatDemVal(const std::string& etat) { return ChercherEtat(kEtatsDemVal, etat); }
 
 std::string TraduireEtatDemEnr(const std::string& etat) { return ChercherEtat(kEtatsDemEnr, etat); }
+
+std::string TraduireCodeTelecollecte(std::string_view code) {
+  if (code == "0") return "télécollecte OK";
+  if (code == "1") return "télécollecte incomplète";
+  if (code == "2") return kAppelErrone;
+  if (code == "3") return kPasDAppel;
+  return {};
+}
 
 }  // namespace zef30

@@ -1,4 +1,4 @@
-#include "link/Trame.h"
+#include "protocol/Trame.h"
 
 #include "base/Texte.h"
 

@@ -1,10 +1,9 @@
-#include "requests/DecodeurTrames.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "console/EtatConsole.h"
-#include "link/Trame.h"
+#include "link/NommeurTrames.h"
+#include "protocol/Trame.h"
 #include "requests/Paiement.h"
 
 namespace zef30 {
