@@ -26,23 +26,24 @@ bool OptionCampagneAvecValeur(const std::string& nom) {
          nom == "--report" || nom == "--report-from";
 }
 
-std::optional<std::string> LireOptionCampagne(OptionsCampagne& options, const std::string& nom,
-                                              const std::optional<std::string>& valeur) {
+ResultatSiConcerne LireOptionCampagne(OptionsCampagne& options, const std::string& nom,
+                                      const std::optional<std::string>& valeur) {
   if (nom == "--verbose") {
     options.bavard = true;
-    return std::string();
+    return Resultat<void>();
   }
   if (!OptionCampagneAvecValeur(nom) || !valeur) return std::nullopt;
   if (nom == "--repeat") {
     const auto fois = LireEntierStrict(*valeur);
-    if (!fois) return "--repeat demande un nombre de tours (0 : jusqu’à --for ou Ctrl-C)";
-    if (options.repetitionsDonnees) return std::string("--repeat est donné deux fois");
+    if (!fois) return Invalide("--repeat demande un nombre de tours (0 : jusqu’à --for ou Ctrl-C)");
+    if (options.repetitionsDonnees) return Invalide("--repeat est donné deux fois");
     options.repetitions = *fois;
     options.repetitionsDonnees = true;
   } else if (nom == "--for") {
     const auto secondes = LireDuree(*valeur);
     if (!secondes || *secondes <= 0 || *secondes > kDureeMaximale) {
-      return "--for demande une durée (45s, 30m, 8h, 1h30m), pas « " + Citer(*valeur) + " »";
+      return Invalide("--for demande une durée (45s, 30m, 8h, 1h30m), pas « " + Citer(*valeur) +
+                      " »");
     }
     options.duree = *secondes;
   } else if (nom == "--lines") {
@@ -50,23 +51,23 @@ std::optional<std::string> LireOptionCampagne(OptionsCampagne& options, const st
     for (const std::string_view morceau : Decouper(*valeur, ",")) {
       const auto numero = LireEntierStrict(SansBlancs(morceau));
       if (!numero || *numero < TablePorts::kPremier || *numero > TablePorts::kDernier) {
-        return "--lines : « " + Citer(morceau) + " » n’est pas un port de 1 à 20";
+        return Invalide("--lines : « " + Citer(morceau) + " » n’est pas un port de 1 à 20");
       }
       if (std::find(options.lignes.begin(), options.lignes.end(), *numero) !=
           options.lignes.end()) {
-        return "--lines : le port " + std::to_string(*numero) + " est donné deux fois";
+        return Invalide("--lines : le port " + std::to_string(*numero) + " est donné deux fois");
       }
       options.lignes.push_back(*numero);
     }
-    if (options.lignes.empty()) return std::string("--lines demande des numéros de port");
+    if (options.lignes.empty()) return Invalide("--lines demande des numéros de port");
   } else {
     auto& champ = nom == "--junit"    ? options.junit
                   : nom == "--report" ? options.rapport
                                       : options.depuisJournal;
-    if (valeur->empty()) return nom + " demande un fichier";
+    if (valeur->empty()) return Invalide(nom + " demande un fichier");
     champ = *valeur;
   }
-  return std::string();
+  return Resultat<void>();
 }
 
 std::string VerifierOptionsCampagne(const OptionsCampagne& options, bool sansFenetre) {

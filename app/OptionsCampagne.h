@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/Resultat.h"
 #include "headless/CommandeSansFenetre.h"
 
 namespace zef30 {
@@ -12,10 +13,9 @@ namespace zef30 {
 // Whether `nom` is one of these options and takes a value.
 bool OptionCampagneAvecValeur(const std::string& nom);
 
-// Reads option `nom` into `options`: nullopt when it is none of them, an empty text when it is
-// read, the reason otherwise.
-std::optional<std::string> LireOptionCampagne(OptionsCampagne& options, const std::string& nom,
-                                              const std::optional<std::string>& valeur);
+// Reads option `nom` into `options`: nothing when it is none of them, otherwise how it was read.
+ResultatSiConcerne LireOptionCampagne(OptionsCampagne& options, const std::string& nom,
+                                      const std::optional<std::string>& valeur);
 
 // What is wrong with these options together with the others, or an empty text.
 std::string VerifierOptionsCampagne(const OptionsCampagne& options, bool sansFenetre);

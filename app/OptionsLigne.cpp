@@ -58,8 +58,9 @@ std::string AssocierPort(OptionsConsole& options, const std::string& valeur) {
   if (chemin.empty())
     return "--port : il faut un chemin de ligne (--port N=CHEMIN ou --port CHEMIN)";
   if (const std::string refus = RefuserSchema(chemin); !refus.empty()) return "--port : " + refus;
-  if (std::string erreur; EstAdresseReseau(chemin) && !LireAdresseReseau(chemin, erreur)) {
-    return "--port : " + erreur;
+  if (EstAdresseReseau(chemin)) {
+    if (const auto adresse = LireAdresseReseau(chemin); !adresse)
+      return "--port : " + adresse.Erreur().texte;
   }
   if (!options.ports.emplace(numero, chemin).second) {
     return "--port : le port " + std::to_string(numero) + " est donné deux fois";
@@ -123,7 +124,7 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
     }
 
     if (auto campagne = LireOptionCampagne(options.campagne, nom, valeur)) {
-      if (!campagne->empty()) return {std::nullopt, *campagne};
+      if (!*campagne) return {std::nullopt, campagne->Erreur().texte};
     } else if (nom == "--port") {
       if (auto erreur = AssocierPort(options, *valeur); !erreur.empty()) {
         return {std::nullopt, erreur};

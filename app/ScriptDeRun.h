@@ -20,9 +20,8 @@ enum class SourceScript {
 SourceScript SourceDuScript(std::string_view valeur);
 
 // The requests of --run, read from the file or from `entreeStandard` when its value says so.
-// nullopt, with one line in `erreur` (naming the file), when they cannot be read or make no sense.
-std::optional<std::vector<RequeteScriptee>> LireScriptDeRun(const std::string& valeur,
-                                                            std::istream& entreeStandard,
-                                                            std::string& erreur);
+// Or one line (naming the file) when they cannot be read or make no sense.
+Resultat<std::vector<RequeteScriptee>> LireScriptDeRun(const std::string& valeur,
+                                                       std::istream& entreeStandard);
 
 }  // namespace zef30

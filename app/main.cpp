@@ -138,20 +138,20 @@ int main(int argc, char** argv) {
 
   std::optional<std::vector<zef30::RequeteScriptee>> requetes;
   if (options.script) {
-    std::string erreur;
-    requetes = zef30::LireScriptDeRun(*options.script, std::cin, erreur);
-    if (!requetes) return Refuser("--run : " + erreur);
+    auto lus = zef30::LireScriptDeRun(*options.script, std::cin);
+    if (!lus) return Refuser("--run : " + lus.Erreur().texte);
+    requetes = std::move(*lus);
     // Standard input is the operator's only when the plan was not read from it.
     const bool terminal = ::isatty(STDIN_FILENO) == 1 && *options.script != "-";
-    erreur = zef30::RefusOperateur(*requetes, options.sansOperateur, terminal,
-                                   options.campagne.lignes.size() > 1);
-    if (!erreur.empty()) return Refuser("--run : " + erreur);
+    const std::string refus = zef30::RefusOperateur(*requetes, options.sansOperateur, terminal,
+                                                    options.campagne.lignes.size() > 1);
+    if (!refus.empty()) return Refuser("--run : " + refus);
   }
   zef30::simulateur::Scenario scenario;
-  if (std::string erreur;
-      !zef30::simulateur::ComposerScenario(options.scenarioSimulateur.value_or(""),
-                                           options.clesSimulateur, "--sim ", scenario, erreur)) {
-    return Refuser(erreur);
+  if (const auto compose = zef30::simulateur::ComposerScenario(
+          options.scenarioSimulateur.value_or(""), options.clesSimulateur, "--sim ", scenario);
+      !compose) {
+    return Refuser(compose.Erreur().texte);
   }
   // Several lines: this program again for each one, and this one gathers them.
   const auto& lignes = options.campagne.lignes;
@@ -180,17 +180,17 @@ int main(int argc, char** argv) {
   std::optional<zef30::simulateur::TerminalSimule> simulateur;
   if (options.simulateur && options.ports.count(numeroLigne) == 0) {
     simulateur.emplace(std::move(scenario));
-    std::string erreur;
-    const std::string chemin = simulateur->OuvrirPseudoTerminal(erreur);
-    if (chemin.empty()) {
-      std::cerr << kProgramme << " : le terminal simulé ne peut pas démarrer : " << erreur << '\n';
+    const auto chemin = simulateur->OuvrirPseudoTerminal();
+    if (!chemin) {
+      std::cerr << kProgramme
+                << " : le terminal simulé ne peut pas démarrer : " << chemin.Erreur().texte << '\n';
       return 1;
     }
-    table.Associer(numeroLigne, chemin);
+    table.Associer(numeroLigne, *chemin);
     table.Decrire(numeroLigne, "terminal simulé");
     simulateur->Demarrer();
     if (!options.json) {
-      std::cout << kProgramme << " : terminal simulé sur " << chemin << " (port " << numeroLigne
+      std::cout << kProgramme << " : terminal simulé sur " << *chemin << " (port " << numeroLigne
                 << ")" << std::endl;
     }
   }
@@ -204,8 +204,8 @@ int main(int argc, char** argv) {
   zef30::PortTrace port(ligne, horloge, debut.texte);
   port.NommerTrames();
   if (options.fichierTrace) {
-    std::string erreur;
-    if (!port.EcrireDans(*options.fichierTrace, erreur)) return Refuser("--trace " + erreur);
+    if (const auto ecrite = port.EcrireDans(*options.fichierTrace); !ecrite)
+      return Refuser("--trace " + ecrite.Erreur().texte);
   }
 
   if (options.sansFenetre) {

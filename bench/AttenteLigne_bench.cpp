@@ -29,9 +29,8 @@ struct Ligne {
     ouverte = port.Ouvrir(1, "9600,N,8,1");
   }
   static TablePorts Table(simulateur::TerminalSimule& terminal) {
-    std::string erreur;
     TablePorts table;
-    table.Associer(1, terminal.OuvrirPseudoTerminal(erreur));
+    table.Associer(1, terminal.OuvrirPseudoTerminal().ValeurOu({}));
     return table;
   }
   PortPosix port;
@@ -48,9 +47,8 @@ struct Poste {
       : terminal(scenario),
         ligne(terminal),
         port(trace == Trace::Sans ? static_cast<PortSerie&>(ligne.port) : traceur) {
-    std::string erreur;
     if (trace == Trace::Fichier) {
-      traceur.EcrireDans("/tmp/zef30-bench-" + std::to_string(::getpid()) + ".trace", erreur);
+      (void)traceur.EcrireDans("/tmp/zef30-bench-" + std::to_string(::getpid()) + ".trace");
     }
     terminal.Demarrer();
   }

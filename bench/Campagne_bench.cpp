@@ -32,8 +32,7 @@ void BM_CampagneSwitch(benchmark::State& etat) {
     FenetreTexte fenetre;
     Poste poste(ligne, ligne.HorlogeLigne(), fenetre, "/nonexistent-zef30-bench");
     Console& console = poste.console;
-    std::string erreur;
-    const auto script = LireScript("switch", erreur);
+    const auto script = LireScript("switch");
     ReglagesCampagne reglages;
     reglages.repetitions = requetes;
     std::ostream nulle(nullptr);  // the lines told go nowhere, and are kept nowhere

@@ -59,8 +59,7 @@ void BM_CaractereRecu(benchmark::State& etat) {
   PortBavard ligne(horloge);
   PortTrace trace(ligne, horloge, "08/12/2026 06:30:00");
   const std::string fichier = "/tmp/zef30-bench-caractere-" + std::to_string(::getpid());
-  std::string erreur;
-  if (etat.range(0) == kFichier) trace.EcrireDans(fichier, erreur);
+  if (etat.range(0) == kFichier) (void)trace.EcrireDans(fichier);
   std::size_t lignes = 0;
   if (etat.range(0) == kFenetre) {
     trace.Observer(

@@ -140,9 +140,8 @@ class FenetreChronometree final : public Fenetre {
 struct PosteFenetre {
   PosteFenetre() { terminal.Demarrer(); }
   static TablePorts Ligne(simulateur::TerminalSimule& terminal) {
-    std::string erreur;
     TablePorts table;
-    table.Associer(1, terminal.OuvrirPseudoTerminal(erreur));
+    table.Associer(1, terminal.OuvrirPseudoTerminal().ValeurOu({}));
     return table;
   }
   // Listens for `secondes`, then stops as "Sortie Ecoute" would.

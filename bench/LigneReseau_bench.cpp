@@ -28,8 +28,7 @@ void BM_TourSwitch(benchmark::State& etat) {
   simulateur::Scenario scenario;
   scenario.rafale = true;
   simulateur::TerminalSimule terminal(scenario);
-  std::string erreur;
-  const std::string chemin = terminal.OuvrirPseudoTerminal(erreur);
+  const std::string chemin = terminal.OuvrirPseudoTerminal().ValeurOu({});
   terminal.Demarrer();
   const char* noms[] = {"pseudo-terminal", "rfc2217://", "tcp://"};
   std::optional<essai::Ser2net> serveur;

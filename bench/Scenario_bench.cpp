@@ -16,8 +16,8 @@ void BM_LireTexteScenario(benchmark::State& etat) {
   }
   for (auto _ : etat) {
     Scenario scenario;
-    std::string erreur;
-    if (!LireTexteScenario(texte, "banc", scenario, erreur)) etat.SkipWithError(erreur.c_str());
+    if (const auto lu = LireTexteScenario(texte, "banc", scenario); !lu)
+      etat.SkipWithError(lu.Erreur().texte.c_str());
     benchmark::DoNotOptimize(scenario);
   }
   etat.SetItemsProcessed(etat.iterations() * etat.range(0));

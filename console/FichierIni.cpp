@@ -110,12 +110,12 @@ bool NomAcceptable(std::string_view nom, std::string_view interdits) {
   return nom.find_first_of(interdits) == std::string_view::npos;
 }
 
-// 0, or the error number. A missing file is an error here (ENOENT): the caller decides.
-int LireFichier(const std::string& chemin, std::string& contenu) {
+// A missing file is a failure here (ENOENT): the caller decides.
+Resultat<std::string> LireFichier(const std::string& chemin) {
   // A settings file shared through a link is read at its target.
   const FichierRegulier fichier(chemin, O_RDONLY, 0, DernierLien::Suivi);
-  if (!fichier.Ouvert()) return fichier.Erreur();
-  return LireContenu(fichier.Descripteur(), contenu);
+  if (!fichier.Ouvert()) return EchecSysteme(fichier.Erreur());
+  return LireContenu(fichier.Descripteur());
 }
 
 std::string DossierDe(const std::string& chemin) {
@@ -127,27 +127,24 @@ std::string DossierDe(const std::string& chemin) {
 
 }  // namespace
 
-int RemplacerFichier(const std::string& chemin, std::string_view contenu, std::string* raison) {
+Resultat<void> RemplacerFichier(const std::string& chemin, std::string_view contenu) {
   struct stat ancien {};
   const bool existait = ::lstat(chemin.c_str(), &ancien) == 0;
-  const auto refuser = [raison](int erreur, const std::string& pourquoi = {}) {
-    if (raison != nullptr) *raison = pourquoi.empty() ? DecrireErreur(erreur) : pourquoi;
-    return erreur;
-  };
   if (existait && !S_ISREG(ancien.st_mode) && !S_ISDIR(ancien.st_mode)) {
-    return refuser(S_ISLNK(ancien.st_mode) ? ELOOP : EINVAL, NatureNonReguliere(ancien.st_mode));
+    return EchecSysteme(S_ISLNK(ancien.st_mode) ? ELOOP : EINVAL,
+                        NatureNonReguliere(ancien.st_mode));
   }
   // A file made read-only keeps its value, even though its folder would let us replace it.
-  if (existait && ::access(chemin.c_str(), W_OK) != 0) return refuser(errno);
+  if (existait && ::access(chemin.c_str(), W_OK) != 0) return EchecSysteme(errno);
 
   std::string temporaire;
   int fd = -1;
   for (int essai = 0; essai < kEssaisNomTemporaire && fd < 0; ++essai) {
     temporaire = chemin + "." + std::to_string(::getpid()) + "-" + std::to_string(essai) + ".tmp";
     fd = ::open(temporaire.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return refuser(errno);
+    if (fd < 0 && errno != EEXIST) return EchecSysteme(errno);
   }
-  if (fd < 0) return refuser(EEXIST);
+  if (fd < 0) return EchecSysteme(EEXIST);
 
   int erreur = 0;
   if (existait) (void)::fchmod(fd, ancien.st_mode & 07777);
@@ -157,7 +154,7 @@ int RemplacerFichier(const std::string& chemin, std::string_view contenu, std::s
   if (erreur == 0 && ::rename(temporaire.c_str(), chemin.c_str()) != 0) erreur = errno;
   if (erreur != 0) {
     ::unlink(temporaire.c_str());
-    return refuser(erreur);
+    return EchecSysteme(erreur);
   }
   // The rename itself reaches the disk with the folder's own entry list.
   const int dossier = ::open(DossierDe(chemin).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -165,17 +162,18 @@ int RemplacerFichier(const std::string& chemin, std::string_view contenu, std::s
     (void)::fsync(dossier);
     ::close(dossier);
   }
-  return 0;
+  return {};
 }
 
-int EcrireEnPlace(int fd, std::string_view contenu) {
+Resultat<void> EcrireEnPlace(int fd, std::string_view contenu) {
   const int mode = ::fcntl(fd, F_GETFL);
-  if (mode < 0) return errno;
-  if ((mode & O_ACCMODE) == O_RDONLY) return EBADF;
+  if (mode < 0) return EchecSysteme(errno);
+  if ((mode & O_ACCMODE) == O_RDONLY) return EchecSysteme(EBADF);
   int erreur = EcrireTout(fd, contenu, 0).erreur;
   if (erreur == 0 && ::ftruncate(fd, static_cast<off_t>(contenu.size())) != 0) erreur = errno;
   if (erreur == 0 && ::fsync(fd) != 0) erreur = errno;
-  return erreur;
+  if (erreur != 0) return EchecSysteme(erreur);
+  return {};
 }
 
 void RetirerCopiesAbandonnees(const std::string& chemin) {
@@ -204,12 +202,15 @@ void RetirerCopiesAbandonnees(const std::string& chemin) {
   ::closedir(entrees);
 }
 
-int LireContenu(int fd, std::string& contenu) {
-  contenu.clear();
+Resultat<std::string> LireContenu(int fd) {
   struct stat etat {};
-  if (::fstat(fd, &etat) != 0) return errno;
-  if (static_cast<std::uintmax_t>(etat.st_size) > kTailleMaximale) return EFBIG;
-  return LireToutDescripteur(fd, contenu, kTailleMaximale);
+  if (::fstat(fd, &etat) != 0) return EchecSysteme(errno);
+  if (static_cast<std::uintmax_t>(etat.st_size) > kTailleMaximale) return EchecSysteme(EFBIG);
+  std::string contenu;
+  if (const int erreur = LireToutDescripteur(fd, contenu, kTailleMaximale); erreur != 0) {
+    return EchecSysteme(erreur);
+  }
+  return contenu;
 }
 
 bool EstAuFormatProfil(std::string_view contenu) {
@@ -306,9 +307,9 @@ std::int32_t LireEntierIni(std::string_view valeur) {
 
 std::int32_t LireIniInteger(const std::string& fichierIni, const std::string& section,
                             const std::string& ligne, std::int16_t defaut) {
-  std::string contenu;
-  if (LireFichier(fichierIni, contenu) != 0) return defaut;
-  return LireEntierDansIni(contenu, section, ligne, defaut);
+  const auto contenu = LireFichier(fichierIni);
+  if (!contenu) return defaut;
+  return LireEntierDansIni(*contenu, section, ligne, defaut);
 }
 
 std::int32_t LireEntierDansIni(std::string_view contenu, std::string_view section,
@@ -336,36 +337,29 @@ std::string SuivreLiens(const std::string& chemin) {
 
 bool EcrireIniString(Fenetre& fenetre, const std::string& fichierIni, const std::string& section,
                      const std::string& ligne, const std::string& valeur) {
-  const int erreur = EcrireValeurIni(fichierIni, section, ligne, valeur);
-  if (erreur == 0) return true;
-  fenetre.BoiteMessage("EcrireIniString", FormaterErreur(erreur));
+  const auto ecrite = EcrireValeurIni(fichierIni, section, ligne, valeur);
+  if (ecrite) return true;
+  fenetre.BoiteMessage("EcrireIniString", FormaterErreur(ecrite.Erreur().numero));
   return false;
 }
 
-int EcrireValeurIni(const std::string& fichierIni, const std::string& section,
-                    const std::string& ligne, const std::string& valeur) {
-  int erreur = 0;
+Resultat<void> EcrireValeurIni(const std::string& fichierIni, const std::string& section,
+                               const std::string& ligne, const std::string& valeur) {
   using namespace std::string_view_literals;
   // A line end or a separator inside a name or a value would write lines of its own.
   if (!NomAcceptable(section, "\r\n]\0"sv) || !NomAcceptable(ligne, "\r\n=\0"sv) ||
       Rogner(ligne).front() == '[' || valeur.find_first_of("\r\n\0"sv) != std::string::npos ||
       fichierIni.empty()) {
-    erreur = EINVAL;
+    return EchecSysteme(EINVAL);
   }
-  std::string contenu;
-  if (erreur == 0) {
-    erreur = LireFichier(fichierIni, contenu);
-    if (erreur == ENOENT) {
-      contenu.clear();
-      erreur = 0;
-    }
-  }
-  return erreur != 0 ? erreur : EcrireValeurIni(fichierIni, contenu, section, ligne, valeur);
+  const auto contenu = LireFichier(fichierIni);
+  if (!contenu && contenu.Erreur().numero != ENOENT) return contenu.Erreur();
+  return EcrireValeurIni(fichierIni, contenu.ValeurOu({}), section, ligne, valeur);
 }
 
-int EcrireValeurIni(const std::string& fichierIni, std::string_view contenu,
-                    const std::string& section, const std::string& ligne,
-                    const std::string& valeur) {
+Resultat<void> EcrireValeurIni(const std::string& fichierIni, std::string_view contenu,
+                               const std::string& section, const std::string& ligne,
+                               const std::string& valeur) {
   return RemplacerFichier(fichierIni, ModifierIni(contenu, section, ligne, valeur));
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/Resultat.h"
 #include "console/Fenetre.h"
 #include "link/FichierRegulier.h"
 
@@ -47,38 +48,37 @@ bool EcrireIniString(Fenetre& fenetre, const std::string& fichierIni, const std:
 // Writes the whole text to a new file beside `chemin`, forces it to the disk, then puts it in
 // place by rename: a reader sees the old file or the new one, never a cut one. A file made
 // read-only is left as it is, and so is anything at `chemin` that is not a regular file (a
-// link is replaced neither by the file nor at its target). 0, or the error number, with
-// `raison` saying why in words when given.
-int RemplacerFichier(const std::string& chemin, std::string_view contenu,
-                     std::string* raison = nullptr);
+// link is replaced neither by the file nor at its target). A failure has the error number, and
+// says why in words.
+Resultat<void> RemplacerFichier(const std::string& chemin, std::string_view contenu);
 
 // The whole text written in place of what the file open for writing at `fd` holds, then forced
 // to the disk: for a file whose folder refuses the new file that RemplacerFichier puts beside
 // it. The text goes in one write before the file is cut to its length, so a reader sees the old
-// text or the new one, with at worst the end of the old one after it. 0, or the error number.
-int EcrireEnPlace(int fd, std::string_view contenu);
+// text or the new one, with at worst the end of the old one after it.
+Resultat<void> EcrireEnPlace(int fd, std::string_view contenu);
 
 // Removes the copies that consoles killed while replacing `chemin` left beside it (named
 // after `chemin`, the process and ".tmp"): those of a process that no longer runs.
 void RetirerCopiesAbandonnees(const std::string& chemin);
 
-// The same write without the box: 0, or the system's error number for the caller to show once
-// it holds nothing that others wait for.
-int EcrireValeurIni(const std::string& fichierIni, const std::string& section,
-                    const std::string& ligne, const std::string& valeur);
+// The same write without the box: a failure has the system's error number, for the caller to
+// show once it holds nothing that others wait for.
+Resultat<void> EcrireValeurIni(const std::string& fichierIni, const std::string& section,
+                               const std::string& ligne, const std::string& valeur);
 // The same, on the file's content `contenu` already read.
-int EcrireValeurIni(const std::string& fichierIni, std::string_view contenu,
-                    const std::string& section, const std::string& ligne,
-                    const std::string& valeur);
+Resultat<void> EcrireValeurIni(const std::string& fichierIni, std::string_view contenu,
+                               const std::string& section, const std::string& ligne,
+                               const std::string& valeur);
 
 // Whether `contenu` is a settings file that the console may rewrite: at most 1 MiB, no NUL
 // byte, and each line blank, a ";" comment, a "[Section]" header, or a "key=value" line under
 // a section. A text of another kind (a system file, a script, a document) is never rewritten.
 bool EstAuFormatProfil(std::string_view contenu);
 
-// The whole regular file open at `fd`, read from its start: 0, or the error number (EFBIG past
-// the size of a settings file).
-int LireContenu(int fd, std::string& contenu);
+// The whole regular file open at `fd`, read from its start; a failure has the error number
+// (EFBIG past the size of a settings file).
+Resultat<std::string> LireContenu(int fd);
 
 // The file that `chemin` names once its symbolic links are followed (a settings file shared
 // between folders through a link is written at its target, never replaced by a local copy).

@@ -156,7 +156,12 @@ std::string FichiersConsole::NouveauNumeroDossier() {
     const FichierRegulier compteur = VerrouillerCompteur(chemin, chemin == lien);
     std::string contenu;
     if (compteur.Ouvert()) {
-      erreur = LireContenu(compteur.Descripteur(), contenu);
+      auto lu = LireContenu(compteur.Descripteur());
+      if (lu) {
+        contenu = std::move(*lu);
+      } else {
+        erreur = lu.Erreur().numero;
+      }
     } else if (compteur.NonRegulier()) {
       refus = compteur.Raison();
     } else {
@@ -175,11 +180,12 @@ std::string FichiersConsole::NouveauNumeroDossier() {
     texte = CompterDossier(ecrire ? LireEntierDansIni(contenu, kSection, kCle, 0) : 0);
     if (ecrire) {
       const std::string nouveau = ModifierIni(contenu, kSection, kCle, texte);
-      erreur = RemplacerFichier(chemin, nouveau);
+      const auto remplace = RemplacerFichier(chemin, nouveau);
+      erreur = remplace ? 0 : remplace.Erreur().numero;
       // A folder that refuses the new file beside the counter (read-only, or not ours) while
       // the counter itself may be written: written in place, still under the lock.
       if (erreur == EACCES || erreur == EPERM || erreur == EROFS) {
-        if (EcrireEnPlace(compteur.Descripteur(), nouveau) == 0) erreur = 0;
+        if (EcrireEnPlace(compteur.Descripteur(), nouveau)) erreur = 0;
       }
     }
   }
@@ -214,13 +220,13 @@ std::string FichiersConsole::CompterDossier(std::int32_t lu) {
   return texte;
 }
 
-FichierRegulier FichiersConsole::OuvrirRapportTelecollecte(std::string& erreur) {
+Resultat<FichierRegulier> FichiersConsole::OuvrirRapportTelecollecte() {
   const std::string dossier = CheminFichier(kNomDossierRapports);
   if (!TesterEcritureRepertoire(dossier) && ::mkdir(dossier.c_str(), 0777) != 0) {
     const int raison = errno;
     if (raison != EEXIST) {
-      erreur = dossier + " : dossier impossible à créer : " + DecrireErreur(raison);
-      return {};
+      return EchecSysteme(raison,
+                          dossier + " : dossier impossible à créer : " + DecrireErreur(raison));
     }
   }
   const MomentLocal moment = horloge_.MaintenantPrecis();
@@ -230,8 +236,8 @@ FichierRegulier FichiersConsole::OuvrirRapportTelecollecte(std::string& erreur) 
     FichierRegulier rapport = OuvrirPourAjouter(chemin, O_EXCL);
     if (rapport.Ouvert()) return rapport;
     if (rapport.Erreur() != EEXIST || numero >= kEssaisNomRapport) {
-      erreur = chemin + " : fichier impossible à ouvrir : " + rapport.Raison();
-      return {};
+      return EchecSysteme(rapport.Erreur(),
+                          chemin + " : fichier impossible à ouvrir : " + rapport.Raison());
     }
   }
 }

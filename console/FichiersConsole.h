@@ -60,9 +60,9 @@ class FichiersConsole {
   std::string EnregistrerTicket(const std::string& ch);
   // Opens a report file of its own in Telec/, made when missing, named after this moment
   // (NomFichierRapport): when that name is taken, the first free one numbered from 2, so a
-  // listening never writes into another's file. Not open, with the reason in `erreur`, when the
-  // folder or the file cannot be made.
-  FichierRegulier OuvrirRapportTelecollecte(std::string& erreur);
+  // listening never writes into another's file. Or why, when the folder or the file cannot be
+  // made.
+  Resultat<FichierRegulier> OuvrirRapportTelecollecte();
 
  private:
   // The number after `lu`, the value the counter holds (0 when unread).

@@ -37,9 +37,8 @@ std::optional<std::string> TexteAffichePourFichier(Fenetre& fenetre) {
 }
 
 bool EnregistrerTexteSous(Fenetre& fenetre, const std::string& chemin, const std::string& octets) {
-  std::string raison;
-  if (RemplacerFichier(chemin, octets, &raison) != 0) {
-    fenetre.AjouterLigne(LigneEcritureImpossible(chemin, raison));
+  if (const auto ecrit = RemplacerFichier(chemin, octets); !ecrit) {
+    fenetre.AjouterLigne(LigneEcritureImpossible(chemin, ecrit.Erreur().texte));
     return false;
   }
   AnnoncerEnregistrement(fenetre, chemin);

@@ -74,8 +74,8 @@ Scenario ScenarioDe(const std::string& lignes) {
   s.reponses["AK0290"] = {simulateur::MessageReponse("AK", "0" + Motif(312))};
   s.reponses["AK0160"] = {simulateur::MessageReponse("AK", "0" + Motif(312))};
   s.reponses["AL011"] = {simulateur::MessageReponse("AL", "0" + Motif(354))};
-  std::string erreur;
-  if (!simulateur::LireTexteScenario(lignes, "corpus", s, erreur)) std::cerr << erreur << "\n";
+  if (const auto lu = simulateur::LireTexteScenario(lignes, "corpus", s); !lu)
+    std::cerr << lu.Erreur().texte << "\n";
   return s;
 }
 

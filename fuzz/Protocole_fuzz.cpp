@@ -15,8 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
   zef30::simulateur::Scenario scenario;
   std::string_view octets = texte;
   if (separation != std::string_view::npos) {
-    std::string erreur;
-    zef30::simulateur::LireTexteScenario(texte.substr(0, separation), "fuzz", scenario, erreur);
+    (void)zef30::simulateur::LireTexteScenario(texte.substr(0, separation), "fuzz", scenario);
     octets = texte.substr(separation + 4);
   }
   // A flood of display frames is the same loop at 100 frames as at 10 000; at 10 000 a reply,

@@ -25,8 +25,9 @@ std::string Nommer(const Jeton& jeton) {
   return jeton.cite ? "\"" + Citer(jeton.texte) + "\"" : Citer(jeton.texte);
 }
 
-// The words and quoted texts of `texte`; false, with the reason, for a quote never closed.
-bool DecouperJetons(std::string_view texte, std::vector<Jeton>& jetons, std::string& erreur) {
+// The words and quoted texts of `texte`, or the reason for a quote never closed.
+Resultat<std::vector<Jeton>> DecouperJetons(std::string_view texte) {
+  std::vector<Jeton> jetons;
   std::size_t i = 0;
   while (i < texte.size()) {
     if (texte[i] == ' ' || texte[i] == '\t') {
@@ -36,8 +37,7 @@ bool DecouperJetons(std::string_view texte, std::vector<Jeton>& jetons, std::str
     if (texte[i] == '"') {
       const std::size_t fin = texte.find('"', i + 1);
       if (fin == std::string_view::npos) {
-        erreur = "guillemet fermant manquant après « " + Citer(texte.substr(i)) + " »";
-        return false;
+        return Invalide("guillemet fermant manquant après « " + Citer(texte.substr(i)) + " »");
       }
       jetons.push_back({texte.substr(i + 1, fin - i - 1), true});
       i = fin + 1;
@@ -49,7 +49,7 @@ bool DecouperJetons(std::string_view texte, std::vector<Jeton>& jetons, std::str
     jetons.push_back({texte.substr(i, fin - i), false});
     i = fin;
   }
-  return true;
+  return jetons;
 }
 
 bool Est(const Jeton& jeton, std::initializer_list<std::string_view> mots) {
@@ -119,9 +119,10 @@ std::string SecondesDites(double secondes) { return SecondesMachine(secondes, 3)
 
 }  // namespace
 
-std::optional<std::vector<Condition>> LireAttentes(std::string_view texte, std::string& erreur) {
-  std::vector<Jeton> jetons;
-  if (!DecouperJetons(texte, jetons, erreur)) return std::nullopt;
+Resultat<std::vector<Condition>> LireAttentes(std::string_view texte) {
+  const auto decoupe = DecouperJetons(texte);
+  if (!decoupe) return decoupe.Erreur();
+  const std::vector<Jeton>& jetons = *decoupe;
   std::vector<Condition> conditions;
   std::vector<Jeton> mots;
   // One more pass than there are words, the end closing the last condition as a ";" would.
@@ -130,17 +131,14 @@ std::optional<std::vector<Condition>> LireAttentes(std::string_view texte, std::
       mots.push_back(jetons[i]);
       continue;
     }
-    if (mots.empty()) {
-      erreur = "condition vide (après « => » ou autour d’un « ; »)";
-      return std::nullopt;
-    }
+    if (mots.empty()) return Invalide("condition vide (après « => » ou autour d’un « ; »)");
     std::size_t fautif = 0;
     auto condition = LireCondition(mots, fautif);
     if (!condition) {
-      erreur = fautif < mots.size() ? "condition : « " + Nommer(mots[fautif]) + " » incompris"
-                                    : "condition « " + Citer(mots.front().texte) + " » incomplète";
-      erreur += std::string(" (") + kConnues + ")";
-      return std::nullopt;
+      return Invalide((fautif < mots.size()
+                           ? "condition : « " + Nommer(mots[fautif]) + " » incompris"
+                           : "condition « " + Citer(mots.front().texte) + " » incomplète") +
+                      " (" + kConnues + ")");
     }
     conditions.push_back(std::move(*condition));
     mots.clear();

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Resultat.h"
 #include "headless/ExecutionRequete.h"
 
 namespace zef30 {
@@ -29,9 +30,9 @@ struct Condition {
   std::string ecrit;  // as reports say it: "résultat contient « Carte absente »"
 };
 
-// The conditions after "=>": one or more, separated by " ; ", a text in double quotes. nullopt,
-// with the word that cannot be read in `erreur`, for anything else.
-std::optional<std::vector<Condition>> LireAttentes(std::string_view texte, std::string& erreur);
+// The conditions after "=>": one or more, separated by " ; ", a text in double quotes; for
+// anything else, the word that cannot be read.
+Resultat<std::vector<Condition>> LireAttentes(std::string_view texte);
 
 // Each condition judged against what the request brought, in their order.
 std::vector<ConditionJugee> JugerAttentes(const std::vector<Condition>& attentes,

@@ -145,10 +145,10 @@ std::string DossierLigne(const std::string& dossier, int ligne) {
 }
 
 // Starts line `ligne`'s process, its standard output on a pipe of ours, its error stream appended
-// to `erreurs` (the lines' own messages and Ctrl-C notices would otherwise cross on the
-// terminal). pid -1 when it could not.
+// to the file `fichierErreurs` (the lines' own messages and Ctrl-C notices would otherwise cross on
+// the terminal). pid -1 when it could not.
 ProcessusLigne Lancer(const std::vector<std::string>& arguments, int ligne,
-                      const std::string& erreurs) {
+                      const std::string& fichierErreurs) {
   ProcessusLigne p;
   p.ligne = ligne;
   int tube[2];
@@ -170,7 +170,7 @@ ProcessusLigne Lancer(const std::vector<std::string>& arguments, int ligne,
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, tube[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, erreurs.c_str(),
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, fichierErreurs.c_str(),
                                    O_WRONLY | O_CREAT | O_APPEND, 0644);
   // It ends with this process, however this one ends (SIGKILL included): see main.
   std::vector<std::string> environnement;
@@ -305,10 +305,9 @@ int ExecuterSansFenetre(const CommandeSansFenetre& options, Console& console, Fe
 
 int RefaireRapports(const OptionsCampagne& campagne, std::ostream& sortie, std::ostream& erreurs) {
   const std::string& chemin = *campagne.depuisJournal;
-  std::string erreur;
-  const auto journal = LireJournal(chemin, erreur);
+  const auto journal = LireJournal(chemin);
   if (!journal) {
-    erreurs << "zef30-console : --report-from " << erreur << std::endl;
+    erreurs << "zef30-console : --report-from " << journal.Erreur().texte << std::endl;
     return 2;
   }
   SortiesCampagne sorties;

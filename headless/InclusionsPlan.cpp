@@ -20,54 +20,45 @@ struct Inclusions {
     return dite + dernier;
   }
 
-  std::optional<std::vector<RequeteScriptee>> Lire(std::string_view texte,
-                                                   const std::string& chemin, std::string& erreur) {
+  Resultat<std::vector<RequeteScriptee>> Lire(std::string_view texte, const std::string& chemin) {
     chaine.push_back(chemin);
-    const auto inclure = [&](std::string_view inclus, std::string& raison) {
-      return Inclure(chemin, inclus, raison);
-    };
-    auto requetes = LireScript(texte, erreur, inclure);
+    const auto inclure = [&](std::string_view inclus) { return Inclure(chemin, inclus); };
+    auto requetes = LireScript(texte, inclure);
     chaine.pop_back();
     return requetes;
   }
 
-  std::optional<std::vector<RequeteScriptee>> Inclure(const std::string& depuis,
-                                                      std::string_view inclus,
-                                                      std::string& erreur) {
+  Resultat<std::vector<RequeteScriptee>> Inclure(const std::string& depuis,
+                                                 std::string_view inclus) {
     namespace fs = std::filesystem;
     const fs::path nom{std::string(inclus)};
     const std::string chemin = (nom.is_absolute() ? nom : fs::path(depuis).parent_path() / nom)
                                    .lexically_normal()
                                    .string();
     if (std::find(chaine.begin(), chaine.end(), chemin) != chaine.end()) {
-      erreur = "inclusion en boucle : " + Chaine(chemin);
-      return std::nullopt;
+      return Invalide("inclusion en boucle : " + Chaine(chemin));
     }
     if (static_cast<int>(chaine.size()) > kProfondeurInclusions) {
-      erreur = "inclusions trop profondes (plus de " + std::to_string(kProfondeurInclusions) +
-               ") : " + Chaine(chemin);
-      return std::nullopt;
+      return Invalide("inclusions trop profondes (plus de " +
+                      std::to_string(kProfondeurInclusions) + ") : " + Chaine(chemin));
     }
     if (++lus > kInclusionsMax) {
-      erreur = "plus de " + std::to_string(kInclusionsMax) + " inclusions";
-      return std::nullopt;
+      return Invalide("plus de " + std::to_string(kInclusionsMax) + " inclusions");
     }
-    const auto texte = lire(chemin, erreur);
-    auto requetes =
-        texte ? Lire(std::string(SansBom(*texte)) + "\n", chemin, erreur) : std::nullopt;
-    if (!requetes) erreur = chemin + " : " + erreur;
+    const auto texte = lire(chemin);
+    auto requetes = texte ? Lire(std::string(SansBom(*texte)) + "\n", chemin)
+                          : Resultat<std::vector<RequeteScriptee>>(texte.Erreur());
+    if (!requetes) return Echec{requetes.Erreur().genre, chemin + " : " + requetes.Erreur().texte};
     return requetes;
   }
 };
 
 }  // namespace
 
-std::optional<std::vector<RequeteScriptee>> LirePlan(std::string_view texte,
-                                                     const std::string& chemin,
-                                                     const LecteurFichier& lire,
-                                                     std::string& erreur) {
+Resultat<std::vector<RequeteScriptee>> LirePlan(std::string_view texte, const std::string& chemin,
+                                                const LecteurFichier& lire) {
   Inclusions inclusions{lire, {}, 0};
-  return inclusions.Lire(texte, std::filesystem::path(chemin).lexically_normal().string(), erreur);
+  return inclusions.Lire(texte, std::filesystem::path(chemin).lexically_normal().string());
 }
 
 }  // namespace zef30

@@ -138,13 +138,12 @@ ParcoursExecutions JournalCampagne::Parcours() const {
   };
 }
 
-std::optional<ParcoursExecutions> LireJournal(const std::string& chemin, std::string& erreur) {
+Resultat<ParcoursExecutions> LireJournal(const std::string& chemin) {
   auto fichier = std::make_shared<FichierRegulier>(chemin, O_RDONLY, 0, DernierLien::Suivi);
-  if (!fichier->Ouvert()) {
-    erreur = chemin + " : " + fichier->Raison();
-    return std::nullopt;
-  }
-  return [fichier](const LecteurExecutions& lire) { LireRecords(fichier->Descripteur(), lire); };
+  if (!fichier->Ouvert())
+    return EchecSysteme(fichier->Erreur(), chemin + " : " + fichier->Raison());
+  return ParcoursExecutions(
+      [fichier](const LecteurExecutions& lire) { LireRecords(fichier->Descripteur(), lire); });
 }
 
 std::string CheminJournal(const std::string& dossier, const std::string& horodatage) {

@@ -67,7 +67,7 @@ class JournalCampagne {
 std::string CheminJournal(const std::string& dossier, const std::string& horodatage);
 
 // The records of a journal kept from an earlier campaign, read back from `chemin` each time they
-// are gone through; the reason in `erreur` when it cannot be read.
-std::optional<ParcoursExecutions> LireJournal(const std::string& chemin, std::string& erreur);
+// are gone through; or why it cannot be read.
+Resultat<ParcoursExecutions> LireJournal(const std::string& chemin);
 
 }  // namespace zef30

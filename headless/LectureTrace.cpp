@@ -143,9 +143,8 @@ int DessinerTrace(const std::string& chemin, const OptionsDiagramme& options,
       chemin, erreurs,
       [&](std::string_view, const EnregistrementTrace* e) { return !e || diagramme.Ajouter(*e); });
   if (lu == 2) return lu;
-  std::string erreur;
-  if (RemplacerFichier(fichierSvg, diagramme.Finir(), &erreur) != 0) {
-    erreurs << fichierSvg << " : " << erreur << '\n';
+  if (const auto ecrit = RemplacerFichier(fichierSvg, diagramme.Finir()); !ecrit) {
+    erreurs << fichierSvg << " : " << ecrit.Erreur().texte << '\n';
     return 1;
   }
   sortie << fichierSvg << '\n';

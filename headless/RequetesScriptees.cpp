@@ -32,8 +32,8 @@ std::optional<bool> Choix(std::string_view valeur, std::string_view vrai,
   return std::nullopt;
 }
 
-// "nom" or "nom clé=valeur ...": false with the reason in `erreur`.
-bool LireRequete(std::string_view texte, RequeteScriptee& requete, std::string& erreur) {
+// "nom" or "nom clé=valeur ...".
+Resultat<RequeteScriptee> LireRequete(std::string_view texte) {
   std::vector<std::string_view> mots;
   for (const std::string_view mot : Decouper(texte, " \t")) {
     if (!mot.empty()) mots.push_back(mot);
@@ -42,10 +42,10 @@ bool LireRequete(std::string_view texte, RequeteScriptee& requete, std::string& 
     std::string connues;
     for (const BoutonConsole* f : FamillesRequetes())
       connues += (connues.empty() ? "" : ", ") + std::string(f->famille);
-    erreur = "requête inconnue « " + Citer(mots.empty() ? "" : mots[0]) +
-             " » (connues : " + connues + ")";
-    return false;
+    return Invalide("requête inconnue « " + Citer(mots.empty() ? "" : mots[0]) +
+                    " » (connues : " + connues + ")");
   }
+  RequeteScriptee requete;
   requete.famille = std::string(mots[0]);
   for (std::size_t i = 1; i < mots.size(); ++i) {
     const auto egal = mots[i].find('=');
@@ -78,18 +78,16 @@ bool LireRequete(std::string_view texte, RequeteScriptee& requete, std::string& 
       lue = false;
     }
     if (!lue) {
-      erreur = "entrée « " + Citer(mots[i]) +
-               " » incomprise (prix=N, dossier=N, ecran=oui|non, mode=vente|video, "
-               "duree=SECONDES)";
-      return false;
+      return Invalide("entrée « " + Citer(mots[i]) +
+                      " » incomprise (prix=N, dossier=N, ecran=oui|non, mode=vente|video, "
+                      "duree=SECONDES)");
     }
     if (!attendu.empty()) {
-      erreur = "entrée « " + Citer(mots[i]) + " » : ce n’est pas " + std::string(attendu) +
-               " (rien n’est envoyé)";
-      return false;
+      return Invalide("entrée « " + Citer(mots[i]) + " » : ce n’est pas " + std::string(attendu) +
+                      " (rien n’est envoyé)");
     }
   }
-  return true;
+  return requete;
 }
 
 bool TitreOperateur(std::string_view titre) {
@@ -97,44 +95,38 @@ bool TitreOperateur(std::string_view titre) {
          titre.starts_with("operateur ");
 }
 
-// `inclure CHEMIN` or `opérateur "TEXTE"`: true once its steps are in `requetes`, false with the
-// reason in `erreur`; nullopt for a request's line.
-std::optional<bool> LireMotDePlan(std::string_view ligne, RequeteScriptee& requete,
-                                  const LecteurInclusion& inclure,
-                                  std::vector<RequeteScriptee>& requetes, std::string& erreur) {
+// `inclure CHEMIN` or `opérateur "TEXTE"`: done once its steps are in `requetes`, or why not;
+// nullopt for a request's line.
+ResultatSiConcerne LireMotDePlan(std::string_view ligne, RequeteScriptee& requete,
+                                 const LecteurInclusion& inclure,
+                                 std::vector<RequeteScriptee>& requetes) {
   const auto blanc = ligne.find_first_of(" \t");
   const std::string_view mot = ligne.substr(0, blanc);
   const std::string_view reste =
       blanc == std::string_view::npos ? "" : SansBlancs(ligne.substr(blanc), " \t");
   if (mot == "inclure") {
-    if (reste.empty()) {
-      erreur = "inclure : quel plan ?";
-      return false;
-    }
-    if (!inclure) {
-      erreur = "inclure : seulement dans un plan lu d’un fichier";
-      return false;
-    }
-    auto inclues = inclure(reste, erreur);
-    if (!inclues) return false;
+    if (reste.empty()) return Invalide("inclure : quel plan ?");
+    if (!inclure) return Invalide("inclure : seulement dans un plan lu d’un fichier");
+    auto inclues = inclure(reste);
+    if (!inclues) return std::move(inclues).Erreur();
     for (auto& r : *inclues) requetes.push_back(std::move(r));
-    return true;
+    return Resultat<void>();
   }
   if (mot != "opérateur" && mot != "operateur") return std::nullopt;
   if (reste.size() < 2 || reste.front() != '"' || reste.back() != '"') {
-    erreur = "opérateur : le texte à dire, entre guillemets : opérateur \"Insérez la carte\"";
-    return false;
+    return Invalide(
+        "opérateur : le texte à dire, entre guillemets : opérateur \"Insérez la carte\"");
   }
   requete.famille = "opérateur";
   requete.operateur = VersUtf8Valide(reste.substr(1, reste.size() - 2));
   requetes.push_back(std::move(requete));
-  return true;
+  return Resultat<void>();
 }
 
 }  // namespace
 
-std::optional<std::vector<RequeteScriptee>> LireScript(std::string_view texte, std::string& erreur,
-                                                       const LecteurInclusion& inclure) {
+Resultat<std::vector<RequeteScriptee>> LireScript(std::string_view texte,
+                                                  const LecteurInclusion& inclure) {
   std::vector<RequeteScriptee> requetes;
   const bool liste = texte.find('\n') == std::string_view::npos;
   int numero = 0;
@@ -151,32 +143,35 @@ std::optional<std::vector<RequeteScriptee>> LireScript(std::string_view texte, s
       continue;
     }
     commentaires = false;
-    RequeteScriptee requete;
-    requete.titre = titre;
-    requete.pourOperateur = TitreOperateur(titre);
-    if (const auto lue = !liste ? LireMotDePlan(ligne, requete, inclure, requetes, erreur)
-                                : std::optional<bool>();
+    RequeteScriptee pas;
+    pas.titre = titre;
+    pas.pourOperateur = TitreOperateur(titre);
+    if (const auto lue =
+            !liste ? LireMotDePlan(ligne, pas, inclure, requetes) : ResultatSiConcerne();
         lue) {
       if (*lue) continue;
-      erreur = "ligne " + std::to_string(numero) + " : " + erreur;
-      return std::nullopt;
+      return Invalide("ligne " + std::to_string(numero) + " : " + lue->Erreur().texte);
     }
     // The request, then what its step expects after "=>", when it says.
     const auto fleche = ligne.find("=>");
-    std::optional<std::vector<Condition>> attentes;
-    if (!LireRequete(ligne.substr(0, fleche), requete, erreur) ||
-        (fleche != std::string_view::npos &&
-         !(attentes = LireAttentes(ligne.substr(fleche + 2), erreur)))) {
-      erreur = (liste ? "requête " : "ligne ") + std::to_string(numero) + " : " + erreur;
-      return std::nullopt;
+    auto requete = LireRequete(ligne.substr(0, fleche));
+    if (requete && fleche != std::string_view::npos) {
+      auto attentes = LireAttentes(ligne.substr(fleche + 2));
+      if (attentes) {
+        requete->attentes = std::move(*attentes);
+      } else {
+        requete = std::move(attentes).Erreur();
+      }
     }
-    if (attentes) requete.attentes = std::move(*attentes);
-    requetes.push_back(std::move(requete));
+    if (!requete) {
+      return Invalide((liste ? "requête " : "ligne ") + std::to_string(numero) + " : " +
+                      requete.Erreur().texte);
+    }
+    requete->titre = pas.titre;
+    requete->pourOperateur = pas.pourOperateur;
+    requetes.push_back(std::move(*requete));
   }
-  if (requetes.empty()) {
-    erreur = "aucune requête à faire";
-    return std::nullopt;
-  }
+  if (requetes.empty()) return Invalide("aucune requête à faire");
   return requetes;
 }
 

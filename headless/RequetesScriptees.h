@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Resultat.h"
 #include "console/Console.h"
 #include "console/Gestionnaires.h"
 #include "headless/AttentesPlan.h"
@@ -31,19 +32,17 @@ struct RequeteScriptee {
   bool pourOperateur = false;  // under a "# opérateur" comment: it needs that person too
 };
 
-// The steps of a plan that `inclure CHEMIN` brings in, its path as written; nullopt, with the
-// reason in `erreur`, when they cannot be had.
-using LecteurInclusion =
-    std::function<std::optional<std::vector<RequeteScriptee>>(std::string_view, std::string&)>;
+// The steps of a plan that `inclure CHEMIN` brings in, its path as written, or why they cannot
+// be had.
+using LecteurInclusion = std::function<Resultat<std::vector<RequeteScriptee>>(std::string_view)>;
 
 // A script: the lines of a file ("validite prix=1250 dossier=12 ecran=oui mode=video",
 // "maintenance duree=30", blank lines and # comments skipped, each perhaps followed by "=>" and
 // its step's conditions), or, when `texte` holds no line end,
 // names separated by commas. In lines, `inclure CHEMIN` puts the steps `inclure` gives there
-// (refused when none is given). nullopt, with the place and the reason in `erreur`, for an
-// unknown family or input.
-std::optional<std::vector<RequeteScriptee>> LireScript(std::string_view texte, std::string& erreur,
-                                                       const LecteurInclusion& inclure = {});
+// (refused when none is given). For an unknown family or input, the place and the reason.
+Resultat<std::vector<RequeteScriptee>> LireScript(std::string_view texte,
+                                                  const LecteurInclusion& inclure = {});
 
 // Gives the window the request's inputs, as the operator would type and tick them.
 void AppliquerEntrees(Console& console, FenetreTexte& fenetre, const RequeteScriptee& requete);

@@ -182,4 +182,8 @@ std::string NatureNonReguliere(mode_t mode) {
 
 std::string DecrireErreur(int numeroErreur) { return DecrireErreurSysteme(numeroErreur); }
 
+Echec EchecSysteme(int numeroErreur, std::string raison) {
+  return Systeme(raison.empty() ? DecrireErreur(numeroErreur) : std::move(raison), numeroErreur);
+}
+
 }  // namespace zef30

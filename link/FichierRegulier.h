@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Resultat.h"
+
 namespace zef30 {
 
 // Whether a file's last link is followed when it is opened.
@@ -84,5 +86,8 @@ int LireToutDescripteur(int fd, std::string& contenu, std::size_t tailleMax);
 
 // The system's own description of an error number.
 std::string DecrireErreur(int numeroErreur);
+// The failure of the system's error `numeroErreur`: its number, and `raison` or else the
+// system's own words.
+Echec EchecSysteme(int numeroErreur, std::string raison = {});
 
 }  // namespace zef30

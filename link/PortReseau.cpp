@@ -54,9 +54,9 @@ void ReglerPrise(int fd) {
   ::setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &sansAccuse, sizeof sansAccuse);
 }
 
-// A connected socket, or -1 and why in `erreur`. Every address of the host is tried in turn
-// within the one limit.
-int Connecter(const AdresseReseau& adresse, std::chrono::milliseconds delai, std::string& erreur) {
+// A connected socket, or why there is none. Every address of the host is tried in turn within
+// the one limit.
+Resultat<int> Connecter(const AdresseReseau& adresse, std::chrono::milliseconds delai) {
   const auto echeance = std::chrono::steady_clock::now() + delai;
   addrinfo indices{};
   indices.ai_family = AF_UNSPEC;
@@ -65,14 +65,15 @@ int Connecter(const AdresseReseau& adresse, std::chrono::milliseconds delai, std
   addrinfo* liste = nullptr;
   const int trouve = ::getaddrinfo(adresse.hote.c_str(), adresse.service.c_str(), &indices, &liste);
   if (trouve != 0) {
-    erreur =
-        trouve == EAI_NONAME || trouve == EAI_NODATA || trouve == EAI_FAIL
-            ? "hôte « " + Citer(adresse.hote) + " » introuvable"
-        : trouve == EAI_AGAIN ? "hôte « " + Citer(adresse.hote) + " » : serveur de noms injoignable"
-        : trouve == EAI_SYSTEM ? "hôte « " + Citer(adresse.hote) + " » : " + DecrireErreur(errno)
-                               : "hôte « " + Citer(adresse.hote) + " » : " + ::gai_strerror(trouve);
-    return -1;
+    return Systeme(trouve == EAI_NONAME || trouve == EAI_NODATA || trouve == EAI_FAIL
+                       ? "hôte « " + Citer(adresse.hote) + " » introuvable"
+                   : trouve == EAI_AGAIN
+                       ? "hôte « " + Citer(adresse.hote) + " » : serveur de noms injoignable"
+                   : trouve == EAI_SYSTEM
+                       ? "hôte « " + Citer(adresse.hote) + " » : " + DecrireErreur(errno)
+                       : "hôte « " + Citer(adresse.hote) + " » : " + ::gai_strerror(trouve));
   }
+  std::string erreur;
   int fd = -1;
   for (const addrinfo* a = liste; a != nullptr && fd < 0; a = a->ai_next) {
     const int prise =
@@ -92,7 +93,8 @@ int Connecter(const AdresseReseau& adresse, std::chrono::milliseconds delai, std
     }
   }
   ::freeaddrinfo(liste);
-  if (fd >= 0) ReglerPrise(fd);
+  if (fd < 0) return Systeme(std::move(erreur));
+  ReglerPrise(fd);
   return fd;
 }
 
@@ -117,7 +119,7 @@ bool EstAdresseReseau(std::string_view chemin) {
   return chemin.starts_with(kTelnet) || chemin.starts_with(kTcp);
 }
 
-std::optional<AdresseReseau> LireAdresseReseau(std::string_view chemin, std::string& erreur) {
+Resultat<AdresseReseau> LireAdresseReseau(std::string_view chemin) {
   AdresseReseau adresse;
   adresse.telnet = chemin.starts_with(kTelnet);
   std::string_view reste = chemin.substr(adresse.telnet ? kTelnet.size() : kTcp.size());
@@ -132,8 +134,8 @@ std::optional<AdresseReseau> LireAdresseReseau(std::string_view chemin, std::str
   }
   const auto numero = reste.starts_with(':') ? LireEntierStrict(reste.substr(1)) : std::nullopt;
   if (hote.empty() || !numero || *numero < 1 || *numero > 65535) {
-    erreur = "adresse réseau « " + Citer(chemin) + " » : il faut HÔTE:PORT (PORT de 1 à 65535)";
-    return std::nullopt;
+    return Invalide("adresse réseau « " + Citer(chemin) +
+                    " » : il faut HÔTE:PORT (PORT de 1 à 65535)");
   }
   adresse.hote = std::string(hote);
   adresse.service = std::to_string(*numero);
@@ -149,34 +151,30 @@ PortReseau::~PortReseau() {
   if (minuterie_ >= 0) ::close(minuterie_);
 }
 
-bool PortReseau::Essayer(int numero) {
-  std::string erreur;
-  return LireAdresseReseau(table_.Chemin(numero), erreur).has_value();
-}
+bool PortReseau::Essayer(int numero) { return LireAdresseReseau(table_.Chemin(numero)).Reussi(); }
 
 bool PortReseau::Ouvrir(int numero, std::string_view parametres) {
   Fermer();
   const std::string chemin = table_.Chemin(numero);
   const std::string entete = "port " + std::to_string(numero) + " (" + chemin + ") : ";
-  std::string erreur;
-  const auto adresse = LireAdresseReseau(chemin, erreur);
+  const auto adresse = LireAdresseReseau(chemin);
   // The server sets its line to the one speed the Telnet option is told.
-  if (adresse && adresse->telnet && LireVitesse(parametres) != 9600) {
-    erreur = "réglages de ligne non pris en charge « " + std::string(parametres) + " »";
-  }
-  int fd = erreur.empty() ? Connecter(*adresse, delaiConnexion_, erreur) : -1;
-  if (fd >= 0) {
-    if (auto refus = Refus(fd, adresse->telnet)) {
-      ::close(fd);
-      fd = -1;
-      erreur = "refusé par le serveur" + *refus;
+  Resultat<int> fd =
+      !adresse ? Resultat<int>(adresse.Erreur())
+      : adresse->telnet && LireVitesse(parametres) != 9600
+          ? Invalide("réglages de ligne non pris en charge « " + std::string(parametres) + " »")
+          : Connecter(*adresse, delaiConnexion_);
+  if (fd) {
+    if (auto refus = Refus(*fd, adresse->telnet)) {
+      ::close(*fd);
+      fd = Systeme("refusé par le serveur" + *refus);
     }
   }
-  if (fd < 0) {
-    erreur_ = entete + erreur;
+  if (!fd) {
+    erreur_ = entete + fd.Erreur().texte;
     return false;
   }
-  fd_ = fd;
+  fd_ = *fd;
   entete_ = entete;
   telnet_ = adresse->telnet;
   filtre_ = FiltreTelnet();

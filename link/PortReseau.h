@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/Resultat.h"
 #include "link/PortTampon.h"
 #include "link/TablePorts.h"
 #include "link/Telnet2217.h"
@@ -22,9 +23,8 @@ struct AdresseReseau {
 
 // Whether the path of a port names a line on the network rather than a device.
 bool EstAdresseReseau(std::string_view chemin);
-// The address a network path names; nullopt, and why in `erreur`, when its host or port is
-// missing or wrong.
-std::optional<AdresseReseau> LireAdresseReseau(std::string_view chemin, std::string& erreur);
+// The address a network path names, or why not when its host or port is missing or wrong.
+Resultat<AdresseReseau> LireAdresseReseau(std::string_view chemin);
 
 // A port whose line is a TCP connection to a serial device server. Everything above it sees a
 // serial line: what it counts, reads and waits for are the terminal's bytes alone, the Telnet

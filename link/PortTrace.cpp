@@ -26,19 +26,18 @@ PortTrace::~PortTrace() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-bool PortTrace::EcrireDans(const std::string& chemin, std::string& erreur) {
+Resultat<void> PortTrace::EcrireDans(const std::string& chemin) {
   // Not O_APPEND: a growing burst is written again at its own place.
   FichierRegulier fichier(chemin, O_WRONLY | O_CREAT, 0644);
   const int fd = fichier.Liberer();
   if (fd < 0) {
-    erreur = chemin + " : trace impossible à écrire : " + fichier.Raison();
-    return false;
+    return Systeme(chemin + " : trace impossible à écrire : " + fichier.Raison());
   }
   const off_t fin = ::lseek(fd, 0, SEEK_END);
   if (fin < 0 || EcrireTout(fd, entete_ + "\n", fin).erreur != 0) {
-    erreur = chemin + " : trace impossible à écrire : " + DecrireErreur(errno);
+    Echec echec = Systeme(chemin + " : trace impossible à écrire : " + DecrireErreur(errno));
     ::close(fd);
-    return false;
+    return echec;
   }
   if (fd_ >= 0) ::close(fd_);
   fd_ = fd;
@@ -46,7 +45,7 @@ bool PortTrace::EcrireDans(const std::string& chemin, std::string& erreur) {
   echec_.clear();
   finFichier_ = fin + static_cast<long long>(entete_.size()) + 1;
   debutDernier_ = -1;
-  return true;
+  return {};
 }
 
 void PortTrace::NommerTrames() {

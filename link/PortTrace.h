@@ -43,8 +43,8 @@ class PortTrace final : public PortSerie {
   PortTrace(const PortTrace&) = delete;
   PortTrace& operator=(const PortTrace&) = delete;
 
-  // Records go to `chemin` too, appended after what it holds. False, with the reason in words.
-  bool EcrireDans(const std::string& chemin, std::string& erreur);
+  // Records go to `chemin` too, appended after what it holds; or why they cannot.
+  Resultat<void> EcrireDans(const std::string& chemin);
   // Told once, in words, when the file refuses a write (a full disk, a file over its size
   // limit): the file then ends at the last whole record, with a note that says why, and
   // nothing more is written to it; the line and the observer go on as before.

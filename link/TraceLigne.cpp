@@ -180,15 +180,13 @@ LecteurEnregistrements::Lecture LecteurEnregistrements::Lire(std::string_view li
   return lecture;
 }
 
-std::optional<std::vector<EnregistrementTrace>> LireTrace(std::string_view texte,
-                                                          std::string& erreur) {
+Resultat<std::vector<EnregistrementTrace>> LireTrace(std::string_view texte) {
   std::vector<EnregistrementTrace> enregistrements;
   LecteurEnregistrements lecteur;
   for (const std::string_view ligne : DecouperLignes(texte)) {
     auto lecture = lecteur.Lire(ligne);
     if (lecture.nature == LecteurEnregistrements::Lecture::Nature::Illisible) {
-      erreur = std::move(lecture.erreur);
-      return std::nullopt;
+      return Invalide(std::move(lecture.erreur));
     }
     if (lecture.nature == LecteurEnregistrements::Lecture::Nature::Enregistrement) {
       enregistrements.push_back(std::move(lecture.enregistrement));

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Resultat.h"
 #include "base/Texte.h"
 
 namespace zef30 {
@@ -93,8 +94,7 @@ class LecteurEnregistrements {
 };
 
 // The bursts of a trace file, in order; lines that are not records (header, comments) are
-// skipped. nullopt, with the line's number in `erreur`, for a record that cannot be read.
-std::optional<std::vector<EnregistrementTrace>> LireTrace(std::string_view texte,
-                                                          std::string& erreur);
+// skipped; for a record that cannot be read, why, with the line's number.
+Resultat<std::vector<EnregistrementTrace>> LireTrace(std::string_view texte);
 
 }  // namespace zef30

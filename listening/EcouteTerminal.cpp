@@ -57,9 +57,9 @@ class EcouteurTelecollecte final : public Ecouteur {
   // time is noted once the file is ready.
   void Commencer(Ecoute& ecoute) override {
     Ecouteur::Commencer(ecoute);
-    std::string erreur;
-    rapport_ = ecoute.console.fichiers.OuvrirRapportTelecollecte(erreur);
-    if (!rapport_.Ouvert()) throw ErreurEcoute(erreur);
+    auto rapport = ecoute.console.fichiers.OuvrirRapportTelecollecte();
+    if (!rapport) throw ErreurEcoute(rapport.Erreur().texte);
+    rapport_ = std::move(*rapport);
   }
 
   // Values 1 to 8: the answer has come and a display frame has followed it.

@@ -7,39 +7,39 @@
 
 namespace zef30::simulateur {
 
-std::optional<std::string> LireSecondes(std::string_view valeur, int maximum, double& champ) {
+Resultat<void> LireSecondes(std::string_view valeur, int maximum, double& champ) {
   const auto n = LireNombre(valeur);
   if (!n || !std::isfinite(*n) || *n < 0 || *n > maximum) {
-    return "un nombre de secondes de 0 à " + std::to_string(maximum) + " attendu";
+    return Invalide("un nombre de secondes de 0 à " + std::to_string(maximum) + " attendu");
   }
   champ = *n;
-  return std::nullopt;
+  return {};
 }
 
-std::optional<std::string> LireEntier(std::string_view valeur, int minimum, int maximum,
-                                      int& champ) {
+Resultat<void> LireEntier(std::string_view valeur, int minimum, int maximum, int& champ) {
   const auto n = LireEntierStrict(valeur);
   if (!n || *n < minimum || *n > maximum) {
-    return "un nombre entier de " + std::to_string(minimum) + " à " + std::to_string(maximum) +
-           " attendu";
+    return Invalide("un nombre entier de " + std::to_string(minimum) + " à " +
+                    std::to_string(maximum) + " attendu");
   }
   champ = *n;
-  return std::nullopt;
+  return {};
 }
 
-std::optional<std::string> LireOctets(std::string_view valeur, std::string& champ) {
+Resultat<void> LireOctets(std::string_view valeur, std::string& champ) {
   std::string octets;
-  if (!DecoderOctets(valeur, octets)) return "\\xHH (deux chiffres hexadécimaux) ou \\\\ attendu";
+  if (!DecoderOctets(valeur, octets))
+    return Invalide("\\xHH (deux chiffres hexadécimaux) ou \\\\ attendu");
   champ = std::move(octets);
-  return std::nullopt;
+  return {};
 }
 
-std::optional<std::string> LireDeux(std::string_view valeur, std::string_view oui,
-                                    std::string_view non, bool& champ) {
+Resultat<void> LireDeux(std::string_view valeur, std::string_view oui, std::string_view non,
+                        bool& champ) {
   if (valeur != oui && valeur != non)
-    return std::string(oui) + " ou " + std::string(non) + " attendu";
+    return Invalide(std::string(oui) + " ou " + std::string(non) + " attendu");
   champ = valeur == oui;
-  return std::nullopt;
+  return {};
 }
 
 }  // namespace zef30::simulateur

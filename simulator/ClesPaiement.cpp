@@ -14,14 +14,15 @@ Lecteur Pause(double ScenarioPaiement::*champ) {
 // Exactly `largeur` characters (bytes written as for every scenario text); with `vide`, also
 // the empty text.
 Lecteur Champ(std::string ScenarioPaiement::*champ, std::size_t largeur, bool vide = false) {
-  return [=](Scenario& s, std::string_view v) -> std::optional<std::string> {
+  return [=](Scenario& s, std::string_view v) -> Resultat<void> {
     std::string octets;
-    if (auto erreur = LireOctets(v, octets)) return erreur;
+    if (auto lu = LireOctets(v, octets); !lu) return lu;
     if (octets.size() != largeur && !(vide && octets.empty())) {
-      return std::to_string(largeur) + " caractère(s) attendu(s)" + (vide ? " ou rien" : "");
+      return Invalide(std::to_string(largeur) + " caractère(s) attendu(s)" +
+                      (vide ? " ou rien" : ""));
     }
     s.paiement.*champ = std::move(octets);
-    return std::nullopt;
+    return {};
   };
 }
 
@@ -59,11 +60,11 @@ std::vector<CleScenario> ClesPaiement() {
       {"paiement.autorisation", "XXXXXX", "numéro d’autorisation (A1B2C3)",
        Champ(&ScenarioPaiement::autorisation, 6)},
       {"paiement.application", "CBEMV|CB", "application des nouveaux dossiers (CBEMV)",
-       [](Scenario& s, std::string_view v) -> std::optional<std::string> {
+       [](Scenario& s, std::string_view v) -> Resultat<void> {
          const std::string_view mot = SansBlancs(v);
-         if (mot != "CBEMV" && mot != "CB") return std::string("CBEMV ou CB attendu");
+         if (mot != "CBEMV" && mot != "CB") return Invalide("CBEMV ou CB attendu");
          s.paiement.application = std::string(mot);
-         return std::nullopt;
+         return {};
        }},
       {"paiement.ordre", "cbemv-cb|cb-cbemv", "ordre des blocs de la liste des dossiers",
        Deux(&ScenarioPaiement::cbDabord, "cb-cbemv", "cbemv-cb")},

@@ -13,22 +13,23 @@ namespace {
 constexpr std::size_t kDonneesRapportMax = 999 - 5;
 
 Lecteur Texte(std::string ScenarioSoins::*champ, std::size_t largeur) {
-  return [=](Scenario& s, std::string_view valeur) -> std::optional<std::string> {
+  return [=](Scenario& s, std::string_view valeur) -> Resultat<void> {
     std::string octets;
     if (!DecoderOctets(valeur, octets) || octets.size() != largeur) {
-      return std::to_string(largeur) + " caractère(s) attendu(s), \\xHH pour un octet";
+      return Invalide(std::to_string(largeur) + " caractère(s) attendu(s), \\xHH pour un octet");
     }
     s.soins.*champ = std::move(octets);
-    return std::nullopt;
+    return {};
   };
 }
 
 Lecteur Element(std::array<std::string, 2> ScenarioSoins::*champ, std::size_t i,
                 std::size_t largeur) {
-  return [=](Scenario& s, std::string_view valeur) -> std::optional<std::string> {
-    if (valeur.size() != largeur) return std::to_string(largeur) + " caractère(s) attendu(s)";
+  return [=](Scenario& s, std::string_view valeur) -> Resultat<void> {
+    if (valeur.size() != largeur)
+      return Invalide(std::to_string(largeur) + " caractère(s) attendu(s)");
     (s.soins.*champ)[i] = std::string(valeur);
-    return std::nullopt;
+    return {};
   };
 }
 
@@ -41,7 +42,7 @@ Lecteur Entier(int ScenarioSoins::*champ, int minimum, int maximum) {
 // "2,1": one block per number, each with that many records; the whole must fit one answer.
 Lecteur Blocs(std::vector<int> ScenarioSoins::*champ, int maximum, std::size_t tailleBloc,
               std::size_t tailleElement) {
-  return [=](Scenario& s, std::string_view valeur) -> std::optional<std::string> {
+  return [=](Scenario& s, std::string_view valeur) -> Resultat<void> {
     std::vector<int> nombres;
     std::size_t total = 0;
     const std::string_view liste = SansBlancs(valeur);
@@ -50,15 +51,16 @@ Lecteur Blocs(std::vector<int> ScenarioSoins::*champ, int maximum, std::size_t t
       if (fin == std::string_view::npos) fin = liste.size();
       const auto n = LireEntierStrict(SansBlancs(liste.substr(debut, fin - debut)));
       if (!n || *n > maximum) {
-        return "des nombres de 0 à " + std::to_string(maximum) + " séparés par des virgules";
+        return Invalide("des nombres de 0 à " + std::to_string(maximum) +
+                        " séparés par des virgules");
       }
       nombres.push_back(*n);
       total += tailleBloc + tailleElement * static_cast<std::size_t>(*n);
       debut = fin + 1;
     }
-    if (total > kDonneesRapportMax) return std::string("trop long pour une réponse (999 au plus)");
+    if (total > kDonneesRapportMax) return Invalide("trop long pour une réponse (999 au plus)");
     s.soins.*champ = std::move(nombres);
-    return std::nullopt;
+    return {};
   };
 }
 

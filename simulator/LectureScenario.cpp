@@ -26,19 +26,19 @@ constexpr std::size_t kTailleFichierMax = 1024 * 1024;
 // Control characters named, as the line trace shows them: a quote stays one line.
 std::string Cite(std::string_view texte) { return "« " + NommerControles(texte) + " »"; }
 
-std::optional<std::string> Choix(std::string_view valeur,
-                                 const std::vector<std::string_view>& permis, int& choisi) {
+Resultat<void> Choix(std::string_view valeur, const std::vector<std::string_view>& permis,
+                     int& choisi) {
   const std::string_view lu = SansBlancs(valeur);
   int i = 0;
   std::string liste;
   for (const std::string_view p : permis) {
     if (lu == p) {
       choisi = i;
-      return std::nullopt;
+      return {};
     }
     liste += (i++ ? ", " : "") + std::string(p);
   }
-  return "une de ces valeurs attendue : " + liste;
+  return Invalide("une de ces valeurs attendue : " + liste);
 }
 
 Lecteur Entier(int Scenario::*champ, int minimum, int maximum) {
@@ -51,16 +51,15 @@ Lecteur Octets(std::string Scenario::*champ) {
   return [=](Scenario& s, std::string_view valeur) { return LireOctets(valeur, s.*champ); };
 }
 
-std::optional<std::string> Largeur(std::string_view valeur, std::size_t largeur,
-                                   std::string& champ) {
+Resultat<void> Largeur(std::string_view valeur, std::size_t largeur, std::string& champ) {
   std::string octets;
-  if (auto erreur = LireOctets(valeur, octets)) return erreur;
+  if (auto lu = LireOctets(valeur, octets); !lu) return lu;
   if (octets.size() != largeur) {
-    return std::to_string(largeur) + " caractère" + (largeur > 1 ? "s" : "") + " attendu" +
-           (largeur > 1 ? "s" : "");
+    return Invalide(std::to_string(largeur) + " caractère" + (largeur > 1 ? "s" : "") + " attendu" +
+                    (largeur > 1 ? "s" : ""));
   }
   champ = std::move(octets);
-  return std::nullopt;
+  return {};
 }
 
 Lecteur Champ(std::string Scenario::*champ, std::size_t largeur) {
@@ -78,11 +77,11 @@ template <typename T>
 Lecteur Parmi(T Scenario::*champ, std::initializer_list<std::string_view> mots,
               std::initializer_list<T> valeurs) {
   return [=, mots = std::vector<std::string_view>(mots), valeurs = std::vector<T>(valeurs)](
-             Scenario& s, std::string_view valeur) -> std::optional<std::string> {
+             Scenario& s, std::string_view valeur) -> Resultat<void> {
     int choisi = 0;
-    if (auto erreur = Choix(valeur, mots, choisi)) return erreur;
+    if (auto lu = Choix(valeur, mots, choisi); !lu) return lu;
     s.*champ = valeurs[static_cast<std::size_t>(choisi)];
-    return std::nullopt;
+    return {};
   };
 }
 
@@ -147,16 +146,16 @@ const std::vector<CleScenario>& TableCles() {
 }
 
 // "reponse.DEBUT" and "brut.DEBUT": an answer for every request whose message begins with DEBUT.
-std::optional<std::string> LireReponseChoisie(Scenario& s, std::string_view cle,
-                                              std::string_view valeur, bool brut) {
+Resultat<void> LireReponseChoisie(Scenario& s, std::string_view cle, std::string_view valeur,
+                                  bool brut) {
   const std::string_view debut = cle.substr(cle.find('.') + 1);
-  if (debut.empty()) return std::string("le début du message de la requête manque après le point");
+  if (debut.empty()) return Invalide("le début du message de la requête manque après le point");
   ReponseChoisie reponse;
-  if (auto erreur = LireOctets(valeur, reponse.message)) return erreur;
+  if (auto lu = LireOctets(valeur, reponse.message); !lu) return lu;
   reponse.brut = brut;
   reponse.silence = !brut && reponse.message.empty();
   s.reponses[std::string(debut)] = std::move(reponse);
-  return std::nullopt;
+  return {};
 }
 
 int ValeurHexa(char c) {
@@ -231,42 +230,36 @@ std::string CleInconnue(std::string_view cle) {
 
 // One key into `scenario` itself, which a refused value may leave half changed: the callers work
 // on a copy.
-bool AppliquerCleDans(Scenario& scenario, std::string_view cle, std::string_view valeur,
-                      std::string& erreur) {
-  std::optional<std::string> probleme;
+Resultat<void> AppliquerCleDans(Scenario& scenario, std::string_view cle, std::string_view valeur) {
+  Resultat<void> lu;
   if (cle.starts_with("reponse.") || cle.starts_with("brut.")) {
-    probleme = LireReponseChoisie(scenario, cle, valeur, cle.starts_with("brut."));
+    lu = LireReponseChoisie(scenario, cle, valeur, cle.starts_with("brut."));
   } else if (auto ecoute = AppliquerCleEcoute(scenario, cle, valeur)) {
-    probleme = *ecoute;
+    lu = std::move(*ecoute);
   } else {
     const std::vector<CleScenario>& cles = TableCles();
     const auto c =
         std::find_if(cles.begin(), cles.end(), [&](const CleScenario& k) { return k.nom == cle; });
-    if (c == cles.end()) {
-      erreur = CleInconnue(cle);
-      return false;
-    }
-    probleme = c->lire(scenario, valeur);
+    if (c == cles.end()) return Invalide(CleInconnue(cle));
+    lu = c->lire(scenario, valeur);
   }
-  if (probleme) {
-    erreur = "valeur " + Cite(valeur) + " refusée pour " + Cite(cle) + " : " + *probleme;
-    return false;
+  if (!lu) {
+    return Invalide("valeur " + Cite(valeur) + " refusée pour " + Cite(cle) + " : " +
+                    lu.Erreur().texte);
   }
-  return true;
+  return {};
 }
 
 }  // namespace
 
-bool AppliquerCle(Scenario& scenario, std::string_view cle, std::string_view valeur,
-                  std::string& erreur) {
+Resultat<void> AppliquerCle(Scenario& scenario, std::string_view cle, std::string_view valeur) {
   Scenario essai = scenario;
-  if (!AppliquerCleDans(essai, cle, valeur, erreur)) return false;
+  if (auto lu = AppliquerCleDans(essai, cle, valeur); !lu) return lu;
   scenario = std::move(essai);
-  return true;
+  return {};
 }
 
-bool LireTexteScenario(std::string_view texte, std::string_view nom, Scenario& scenario,
-                       std::string& erreur) {
+Resultat<void> LireTexteScenario(std::string_view texte, std::string_view nom, Scenario& scenario) {
   // One copy for the whole text, not one a line: a long file of frames would otherwise cost the
   // square of its length.
   Scenario lu = scenario;
@@ -278,47 +271,43 @@ bool LireTexteScenario(std::string_view texte, std::string_view nom, Scenario& s
     if (utile.empty() || utile.front() == '#' || utile.front() == ';') continue;
     const auto egal = ligne.find('=');
     if (egal == std::string_view::npos) {
-      erreur = lieu() + "« clé=valeur » attendu, pas " + Cite(utile);
-      return false;
+      return Invalide(lieu() + "« clé=valeur » attendu, pas " + Cite(utile));
     }
-    std::string raison;
-    if (!AppliquerCleDans(lu, SansBlancs(ligne.substr(0, egal)), ligne.substr(egal + 1), raison)) {
-      erreur = lieu() + raison;
-      return false;
-    }
+    const auto cle =
+        AppliquerCleDans(lu, SansBlancs(ligne.substr(0, egal)), ligne.substr(egal + 1));
+    if (!cle) return Invalide(lieu() + cle.Erreur().texte);
   }
   scenario = std::move(lu);
-  return true;
+  return {};
 }
 
-bool LireFichierScenario(const std::string& chemin, Scenario& scenario, std::string& erreur) {
+Resultat<void> LireFichierScenario(const std::string& chemin, Scenario& scenario) {
   // Opened without waiting: a pipe or a device at that name is refused, never waited on.
   FichierRegulier fichier(chemin, O_RDONLY, 0, DernierLien::Suivi);
   std::string texte;
   const int lu = fichier.LireTout(texte, kTailleFichierMax);
   if (lu != 0) {
-    erreur = chemin + " : fichier de scénario " +
-             (fichier.NonRegulier() ? "illisible : " + fichier.Raison()
-              : lu == EFBIG         ? std::string("trop grand (plus de 1 Mio)")
-                                    : std::string("illisible"));
-    return false;
+    return EchecSysteme(lu, chemin + " : fichier de scénario " +
+                                (fichier.NonRegulier() ? "illisible : " + fichier.Raison()
+                                 : lu == EFBIG         ? std::string("trop grand (plus de 1 Mio)")
+                                                       : std::string("illisible")));
   }
   // A byte order mark in front is no part of the first key.
-  return LireTexteScenario(SansBom(texte), chemin, scenario, erreur);
+  return LireTexteScenario(SansBom(texte), chemin, scenario);
 }
 
-bool ComposerScenario(const std::string& fichier,
-                      const std::vector<std::pair<std::string, std::string>>& cles,
-                      std::string_view avantCle, Scenario& scenario, std::string& erreur) {
-  if (!fichier.empty() && !LireFichierScenario(fichier, scenario, erreur)) return false;
+Resultat<void> ComposerScenario(const std::string& fichier,
+                                const std::vector<std::pair<std::string, std::string>>& cles,
+                                std::string_view avantCle, Scenario& scenario) {
+  if (!fichier.empty()) {
+    if (auto lu = LireFichierScenario(fichier, scenario); !lu) return lu;
+  }
   for (const auto& [nom, valeur] : cles) {
-    std::string raison;
-    if (!AppliquerCle(scenario, nom, valeur, raison)) {
-      erreur = std::string(avantCle) + nom + " : " + raison;
-      return false;
+    if (auto lu = AppliquerCle(scenario, nom, valeur); !lu) {
+      return Invalide(std::string(avantCle) + nom + " : " + lu.Erreur().texte);
     }
   }
-  return true;
+  return {};
 }
 
 std::string AideScenario() {

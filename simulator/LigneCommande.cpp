@@ -6,8 +6,7 @@
 
 namespace zef30::simulateur {
 
-bool AnalyserLigneCommande(const std::vector<std::string>& arguments, OptionsSimulateur& options,
-                           std::string& erreur) {
+Resultat<OptionsSimulateur> AnalyserLigneCommande(const std::vector<std::string>& arguments) {
   OptionsSimulateur lues;
   std::vector<std::pair<std::string, std::string>> cles;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -25,8 +24,7 @@ bool AnalyserLigneCommande(const std::vector<std::string>& arguments, OptionsSim
       continue;
     }
     if (!argument.starts_with("--") || argument.size() == 2) {
-      erreur = "argument inattendu « " + argument + " » (voir --help)";
-      return false;
+      return Invalide("argument inattendu « " + argument + " » (voir --help)");
     }
     // --nom=valeur, or --nom valeur.
     std::string nom = argument.substr(2);
@@ -38,25 +36,21 @@ bool AnalyserLigneCommande(const std::vector<std::string>& arguments, OptionsSim
     } else if (i + 1 < arguments.size()) {
       valeur = arguments[++i];
     } else {
-      erreur = "valeur manquante après « " + argument + " »";
-      return false;
+      return Invalide("valeur manquante après « " + argument + " »");
     }
     if (nom == "device") {
       if (valeur.empty()) {
-        erreur = "--device demande le chemin d’une ligne série";
-        return false;
+        return Invalide("--device demande le chemin d’une ligne série");
       }
       lues.peripherique = valeur;
     } else if (nom == "scenario") {
       if (valeur.empty()) {
-        erreur = "--scenario demande le chemin d’un fichier";
-        return false;
+        return Invalide("--scenario demande le chemin d’un fichier");
       }
       lues.fichierScenario = valeur;
     } else if (nom == "replay") {
       if (valeur.empty()) {
-        erreur = "--replay demande le chemin d’une trace";
-        return false;
+        return Invalide("--replay demande le chemin d’une trace");
       }
       lues.fichierRejeu = valeur;
     } else {
@@ -64,21 +58,16 @@ bool AnalyserLigneCommande(const std::vector<std::string>& arguments, OptionsSim
     }
   }
   if (!lues.fichierRejeu.empty() && (!lues.fichierScenario.empty() || !cles.empty())) {
-    erreur = "--replay joue la trace telle qu’elle est : ni --scenario ni clé avec lui";
-    return false;
+    return Invalide("--replay joue la trace telle qu’elle est : ni --scenario ni clé avec lui");
   }
   if (lues.pausesComprimees && lues.fichierRejeu.empty()) {
-    erreur = "--compress va avec --replay";
-    return false;
+    return Invalide("--compress va avec --replay");
   }
-  if (lues.aide || lues.version) {
-    options = std::move(lues);
-    return true;
-  }
+  if (lues.aide || lues.version) return lues;
   // The file first, then the command line over it, whatever their order.
-  if (!ComposerScenario(lues.fichierScenario, cles, "--", lues.scenario, erreur)) return false;
-  options = std::move(lues);
-  return true;
+  if (auto compose = ComposerScenario(lues.fichierScenario, cles, "--", lues.scenario); !compose)
+    return std::move(compose).Erreur();
+  return lues;
 }
 
 std::vector<OptionDecrite> OptionsSimulateurDecrites() {

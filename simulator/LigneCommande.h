@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/OptionsDecrites.h"
+#include "base/Resultat.h"
 #include "simulator/Scenario.h"
 
 namespace zef30::simulateur {
@@ -19,10 +20,9 @@ struct OptionsSimulateur {
   Scenario scenario;  // the file's keys, then every --key=value of the command line over them
 };
 
-// The arguments after the program's name. False, with one line in `erreur`, when they make no
-// sense or the scenario file cannot be read.
-bool AnalyserLigneCommande(const std::vector<std::string>& arguments, OptionsSimulateur& options,
-                           std::string& erreur);
+// The arguments after the program's name; one line of failure when they make no sense or the
+// scenario file cannot be read.
+Resultat<OptionsSimulateur> AnalyserLigneCommande(const std::vector<std::string>& arguments);
 
 // Every option of zef30-simulator, described once: --help and the manual page are made from it.
 std::vector<OptionDecrite> OptionsSimulateurDecrites();

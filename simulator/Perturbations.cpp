@@ -111,13 +111,13 @@ std::vector<CleScenario> ClesPerturbations() {
       {"faute.ecart", "SECONDES", "pause entre deux morceaux (0)",
        [](Scenario& s, std::string_view v) { return LireSecondes(v, 3600, s.fautes.ecart); }},
       {"faute.longueur", "XXX", "champ de longueur d’une trame remplacé (vide : juste)",
-       [](Scenario& s, std::string_view v) -> std::optional<std::string> {
+       [](Scenario& s, std::string_view v) -> Resultat<void> {
          std::string octets;
          if (!DecoderOctets(v, octets) || (!octets.empty() && octets.size() != 3)) {
-           return "3 caractères attendus";
+           return Invalide("3 caractères attendus");
          }
          s.fautes.longueur = std::move(octets);
-         return std::nullopt;
+         return {};
        }},
       {"faute.check", "oui|non", "caractère de contrôle d’une trame faux (non)",
        OuiNon(&Perturbations::checkFaux)},

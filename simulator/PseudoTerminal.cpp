@@ -15,32 +15,30 @@
 
 namespace zef30::simulateur {
 
-bool OuvrirPseudoTerminal(PseudoTerminal& pt, std::string& erreur) {
+Resultat<PseudoTerminal> OuvrirPseudoTerminal() {
   const int maitre = ::posix_openpt(O_RDWR | O_NOCTTY);
   if (maitre < 0) {
-    erreur = std::string("pseudo-terminal impossible à créer : ") + DecrireErreur(errno);
-    return false;
+    return Systeme(std::string("pseudo-terminal impossible à créer : ") + DecrireErreur(errno));
   }
   char nom[256] = {};
   if (::grantpt(maitre) != 0 || ::unlockpt(maitre) != 0 ||
       ::ptsname_r(maitre, nom, sizeof nom) != 0) {
-    erreur = std::string("pseudo-terminal impossible à préparer : ") + DecrireErreur(errno);
+    Echec echec =
+        Systeme(std::string("pseudo-terminal impossible à préparer : ") + DecrireErreur(errno));
     ::close(maitre);
-    return false;
+    return echec;
   }
   const int esclave = ::open(nom, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (esclave < 0 || !ReglerLigneBrute(esclave, B9600)) {
-    erreur =
-        std::string("pseudo-terminal ") + nom + " impossible à régler : " + DecrireErreur(errno);
+    Echec echec = Systeme(std::string("pseudo-terminal ") + nom +
+                          " impossible à régler : " + DecrireErreur(errno));
     if (esclave >= 0) ::close(esclave);
     ::close(maitre);
-    return false;
+    return echec;
   }
   ::fcntl(maitre, F_SETFL, ::fcntl(maitre, F_GETFL) | O_NONBLOCK);
   ::fcntl(maitre, F_SETFD, FD_CLOEXEC);
-  pt = {maitre, esclave, nom};
-  erreur.clear();
-  return true;
+  return PseudoTerminal{maitre, esclave, nom};
 }
 
 namespace {

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <string>
 
+#include "base/Resultat.h"
+
 namespace zef30::simulateur {
 
 // A pseudo-terminal for a terminal played here: our side (the master), and our own hold on the
@@ -13,9 +15,9 @@ struct PseudoTerminal {
   std::string chemin;  // the side the console opens
 };
 
-// Opens one, raw at 9600 bauds, both descriptors non-blocking and closed on exec. False, with the
-// reason in `erreur`, when the system gives none.
-bool OuvrirPseudoTerminal(PseudoTerminal& pt, std::string& erreur);
+// Opens one, raw at 9600 bauds, both descriptors non-blocking and closed on exec; or why the
+// system gives none.
+Resultat<PseudoTerminal> OuvrirPseudoTerminal();
 
 // Since we hold the console's side open, the exclusive mode (TIOCEXCL) of a console that went
 // away without giving it back (killed, crashed) would outlive it and keep every later console

@@ -51,41 +51,36 @@ void TerminalSimule::Fermer() {
   garde_.Arreter();
 }
 
-std::string TerminalSimule::OuvrirPseudoTerminal(std::string& erreur) {
-  if (fil_.joinable()) {
-    erreur = "le terminal simulé joue déjà sur une ligne";
-    return {};
-  }
+namespace {
+constexpr std::string_view kDejaEnJeu = "le terminal simulé joue déjà sur une ligne";
+}  // namespace
+
+Resultat<std::string> TerminalSimule::OuvrirPseudoTerminal() {
+  if (fil_.joinable()) return Invalide(std::string(kDejaEnJeu));
   Fermer();
-  PseudoTerminal pt;
-  if (!simulateur::OuvrirPseudoTerminal(pt, erreur)) return {};
-  fd_ = pt.maitre;
-  esclave_ = pt.esclave;
-  garde_.Surveiller(pt.chemin, pt.esclave);
-  return pt.chemin;
+  auto pt = simulateur::OuvrirPseudoTerminal();
+  if (!pt) return std::move(pt).Erreur();
+  fd_ = pt->maitre;
+  esclave_ = pt->esclave;
+  garde_.Surveiller(pt->chemin, pt->esclave);
+  return pt->chemin;
 }
 
-bool TerminalSimule::OuvrirPeripherique(const std::string& chemin, std::string& erreur) {
-  if (fil_.joinable()) {
-    erreur = "le terminal simulé joue déjà sur une ligne";
-    return false;
-  }
+Resultat<void> TerminalSimule::OuvrirPeripherique(const std::string& chemin) {
+  if (fil_.joinable()) return Invalide(std::string(kDejaEnJeu));
   Fermer();
   const int fd = ::open(chemin.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    erreur = chemin + " : ouverture impossible : " + DecrireErreur(errno);
-    return false;
-  }
+  if (fd < 0)
+    return EchecSysteme(errno, chemin + " : ouverture impossible : " + DecrireErreur(errno));
   if (!ReglerLigneBrute(fd, B9600)) {
     const int e = errno;
     ::close(fd);
-    erreur = chemin + (e == ENOTTY ? " : ce n’est pas une ligne série"
-                                   : " : réglage de la ligne impossible : " + DecrireErreur(e));
-    return false;
+    return EchecSysteme(
+        e, chemin + (e == ENOTTY ? " : ce n’est pas une ligne série"
+                                 : " : réglage de la ligne impossible : " + DecrireErreur(e)));
   }
   fd_ = fd;
-  erreur.clear();
-  return true;
+  return {};
 }
 
 void TerminalSimule::Demarrer() {

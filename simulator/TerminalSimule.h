@@ -26,12 +26,12 @@ class TerminalSimule {
   TerminalSimule& operator=(const TerminalSimule&) = delete;
 
   // Opens a pseudo-terminal (posix_openpt, grantpt, unlockpt, raw mode) and returns the path of
-  // its slave side for the console to open; empty text and `erreur` set on failure. A console
+  // its slave side for the console to open, or why it cannot. A console
   // that goes away from it without giving up its exclusive mode does not keep the next one out
   // (GardeExclusivite).
-  std::string OuvrirPseudoTerminal(std::string& erreur);
+  Resultat<std::string> OuvrirPseudoTerminal();
   // A real serial line, set to 9600 bauds, 8N1, raw, no flow control.
-  bool OuvrirPeripherique(const std::string& chemin, std::string& erreur);
+  Resultat<void> OuvrirPeripherique(const std::string& chemin);
 
   // Plays the terminal on its own thread (nothing happens until a line is open).
   void Demarrer();

@@ -92,16 +92,14 @@ bool LireTrameScenario(std::string_view valeur, std::string& trame) {
 // The shortest period of the terminal's own traffic, in seconds.
 constexpr double kPeriodeSpontaneMin = 0.1;
 
-std::optional<std::optional<std::string>> AppliquerCleEcoute(Scenario& scenario,
-                                                             std::string_view cle,
-                                                             std::string_view valeur) {
-  using Probleme = std::optional<std::string>;
+ResultatSiConcerne AppliquerCleEcoute(Scenario& scenario, std::string_view cle,
+                                      std::string_view valeur) {
   const auto debut = cle.substr(cle.find('.') + 1);
   const bool avant = cle.starts_with("avant.");
   if (avant || cle.starts_with("apres.") || cle == "spontane") {
     std::string trame;
     if (!LireTrameScenario(valeur, trame)) {
-      return Probleme("affichage:L1|L2, trame:MESSAGE, bloc:MESSAGE ou octets:OCTETS attendu");
+      return Invalide("affichage:L1|L2, trame:MESSAGE, bloc:MESSAGE ou octets:OCTETS attendu");
     }
     if (cle == "spontane") {
       scenario.spontane.push_back(std::move(trame));
@@ -109,23 +107,23 @@ std::optional<std::optional<std::string>> AppliquerCleEcoute(Scenario& scenario,
       (avant ? scenario.avantReponse : scenario.apresReponse)[std::string(debut)].push_back(
           std::move(trame));
     }
-    return Probleme();
+    return Resultat<void>();
   }
   if (cle.starts_with("etb.")) {
     auto& reponse = scenario.reponses[std::string(debut)];
-    if (!DecoderOctets(valeur, reponse.message)) return Probleme("\\xHH ou \\\\ attendu");
+    if (!DecoderOctets(valeur, reponse.message)) return Invalide("\\xHH ou \\\\ attendu");
     reponse.finEtb = true;
-    return Probleme();
+    return Resultat<void>();
   }
   if (cle == "spontane-periode") {
     // A period shorter than the traffic it repeats would keep the terminal busy for nothing.
     double periode = 0;
-    if (auto probleme = LireSecondes(valeur, 3600, periode)) return probleme;
+    if (auto lu = LireSecondes(valeur, 3600, periode); !lu) return lu;
     if (periode > 0 && periode < kPeriodeSpontaneMin) {
-      return Probleme("0 (non) ou un nombre de secondes de 0.1 à 3600 attendu");
+      return Invalide("0 (non) ou un nombre de secondes de 0.1 à 3600 attendu");
     }
     scenario.periodeSpontane = periode;
-    return Probleme();
+    return Resultat<void>();
   }
   return std::nullopt;
 }

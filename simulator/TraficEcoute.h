@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Resultat.h"
 #include "simulator/Deroulement.h"
 #include "simulator/Scenario.h"
 
@@ -36,11 +37,10 @@ Deroulement FluxAffichages(int nombre);
 bool LireTrameScenario(std::string_view valeur, std::string& trame);
 
 // The keys of this traffic ("avant.DEBUT", "apres.DEBUT", "etb.DEBUT", "spontane",
-// "spontane-periode"): nullopt when the key is none of them; otherwise what is wrong with the
-// value, or nullopt inside when it was applied.
-std::optional<std::optional<std::string>> AppliquerCleEcoute(Scenario& scenario,
-                                                             std::string_view cle,
-                                                             std::string_view valeur);
+// "spontane-periode"): nothing when the key is none of them; otherwise how its value was
+// applied.
+ResultatSiConcerne AppliquerCleEcoute(Scenario& scenario, std::string_view cle,
+                                      std::string_view valeur);
 std::string AideScenarioEcoute();
 
 }  // namespace zef30::simulateur

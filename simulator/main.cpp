@@ -44,13 +44,15 @@ int Rejouer(const zef30::simulateur::OptionsSimulateur& options, const sigset_t&
                     : lu == EFBIG         ? std::string(" : plus de 256 Mio")
                                           : std::string()));
   }
-  std::string erreur;
-  auto enregistrements = zef30::LireTrace(texte, erreur);
-  if (!enregistrements) return Echouer(options.fichierRejeu + " : " + erreur);
+  auto enregistrements = zef30::LireTrace(texte);
+  if (!enregistrements)
+    return Echouer(options.fichierRejeu + " : " + enregistrements.Erreur().texte);
 
   PseudoTerminal ligne;
   if (options.peripherique.empty()) {
-    if (!OuvrirPseudoTerminal(ligne, erreur)) return Echouer(erreur);
+    auto pt = OuvrirPseudoTerminal();
+    if (!pt) return Echouer(pt.Erreur().texte);
+    ligne = std::move(*pt);
     std::cout << ligne.chemin << std::endl;
   } else {
     ligne.maitre = ::open(options.peripherique.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -81,12 +83,12 @@ int Rejouer(const zef30::simulateur::OptionsSimulateur& options, const sigset_t&
 int main(int argc, char** argv) {
   using namespace zef30::simulateur;
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  OptionsSimulateur options;
-  std::string erreur;
-  if (!AnalyserLigneCommande(arguments, options, erreur)) {
-    std::cerr << "zef30-simulator : " << erreur << "\n";
+  auto analyse = AnalyserLigneCommande(arguments);
+  if (!analyse) {
+    std::cerr << "zef30-simulator : " << analyse.Erreur().texte << "\n";
     return 2;
   }
+  const OptionsSimulateur options = std::move(*analyse);
   if (options.aide) {
     std::cout << TexteAide();
     return 0;
@@ -107,14 +109,14 @@ int main(int argc, char** argv) {
 
   TerminalSimule terminal(options.scenario);
   if (options.peripherique.empty()) {
-    const std::string chemin = terminal.OuvrirPseudoTerminal(erreur);
-    if (chemin.empty()) {
-      std::cerr << "zef30-simulator : " << erreur << "\n";
+    const auto chemin = terminal.OuvrirPseudoTerminal();
+    if (!chemin) {
+      std::cerr << "zef30-simulator : " << chemin.Erreur().texte << "\n";
       return 1;
     }
-    std::cout << chemin << std::endl;
-  } else if (!terminal.OuvrirPeripherique(options.peripherique, erreur)) {
-    std::cerr << "zef30-simulator : " << erreur << "\n";
+    std::cout << *chemin << std::endl;
+  } else if (const auto ouvert = terminal.OuvrirPeripherique(options.peripherique); !ouvert) {
+    std::cerr << "zef30-simulator : " << ouvert.Erreur().texte << "\n";
     return 1;
   }
   terminal.Demarrer();

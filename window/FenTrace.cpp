@@ -209,9 +209,10 @@ bool FenTrace::EnregistrerDiagramme(const QString& chemin, QString& erreur) cons
     for (const Ligne& ligne : lignes_) v.push_back(ligne.enregistrement);
     return v;
   }();
-  std::string raison;
-  if (RemplacerFichier(chemin.toStdString(), DessinerSequence(EchangeDe(tous, *i)), &raison) != 0) {
-    erreur = chemin + QStringLiteral(" : ") + QString::fromStdString(raison);
+  if (const auto ecrit =
+          RemplacerFichier(chemin.toStdString(), DessinerSequence(EchangeDe(tous, *i)));
+      !ecrit) {
+    erreur = chemin + QStringLiteral(" : ") + QString::fromStdString(ecrit.Erreur().texte);
     return false;
   }
   return true;

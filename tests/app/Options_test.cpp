@@ -131,11 +131,10 @@ TEST(LireScriptDeRun, TellsNamesFromAFileByTheValueAlone) {
   };
   for (const auto& c : cas) {
     std::istringstream entree(c.entree);
-    std::string erreur;
-    const auto requetes = LireScriptDeRun(c.valeur, entree, erreur);
+    const auto requetes = LireScriptDeRun(c.valeur, entree);
+    const std::string erreur = TexteEchec(requetes);
     std::vector<std::string> familles;
-    for (const auto& requete : requetes.value_or(std::vector<RequeteScriptee>{}))
-      familles.push_back(requete.famille);
+    for (const auto& requete : requetes.ValeurOu({})) familles.push_back(requete.famille);
     EXPECT_EQ(familles, c.familles) << c.valeur;
     EXPECT_EQ(erreur.substr(0, c.erreur.size()), c.erreur) << c.valeur;
   }

@@ -76,8 +76,8 @@ struct Famille {
 
 Scenario LireCles(const std::string& cles) {
   Scenario scenario;
-  std::string erreur;
-  EXPECT_TRUE(simulateur::LireTexteScenario(cles, "faute", scenario, erreur)) << erreur;
+  const auto lu = simulateur::LireTexteScenario(cles, "faute", scenario);
+  EXPECT_TRUE(lu) << TexteEchec(lu);
   return scenario;
 }
 
@@ -461,10 +461,10 @@ TEST(Fautes, EcouteMaintenanceSousUnFlot) {
     // In a flood, the click is due once the display frame is read; the terminal goes on.
     const std::size_t avantClic = flot.avant + affichage.size();
     PortTrace trace(bavard, ligne.HorlogeLigne(), "08/12/2026 06:30:00");
-    std::string erreur;
     const std::string fichierTrace = dossier.Fichier("ligne.trace");
     if (flot.trace) {
-      ASSERT_TRUE(trace.EcrireDans(fichierTrace, erreur)) << erreur;
+      const auto ecrite = trace.EcrireDans(fichierTrace);
+      ASSERT_TRUE(ecrite) << TexteEchec(ecrite);
     }
     essai::FenetreMemoire fenetre;
     Poste poste(flot.trace ? static_cast<PortSerie&>(trace) : bavard, ligne.HorlogeLigne(), fenetre,
@@ -513,8 +513,8 @@ TEST(Fautes, EcouteMaintenanceSousUnFlot) {
     // bytes, about four characters of file a byte of line.
     trace.Fermer();
     const std::string fichier = essai::LireTout(fichierTrace);
-    const auto enregistrements = LireTrace(fichier, erreur);
-    ASSERT_TRUE(enregistrements) << erreur;
+    const auto enregistrements = LireTrace(fichier);
+    ASSERT_TRUE(enregistrements) << TexteEchec(enregistrements);
     std::size_t recus = 0;
     for (const auto& e : *enregistrements) {
       if (e.sens == Sens::VersConsole) recus += e.octets.size();
@@ -540,9 +540,9 @@ TEST(FautesSurLaLigne, DemandeDeSwitch) {
   };
   for (const Faute& faute : fautes) {
     simulateur::TerminalSimule terminal(LireCles(faute.cles));
-    std::string erreur;
-    const std::string chemin = terminal.OuvrirPseudoTerminal(erreur);
-    ASSERT_FALSE(chemin.empty()) << erreur;
+    const auto ouvert = terminal.OuvrirPseudoTerminal();
+    const std::string chemin = ouvert.ValeurOu({});
+    ASSERT_FALSE(chemin.empty()) << TexteEchec(ouvert);
     terminal.Demarrer();
 
     TablePorts ports;

@@ -82,8 +82,8 @@ TEST(FenTrace, OpensOnF12AndShowsFiltersBoundsAndSavesTheTrace) {
             FenTrace::kEnregistrementsMax + 1);
 
   // With a file, the save is a copy of the whole file.
-  std::string raison;
-  ASSERT_TRUE(trace.EcrireDans(dossier.Fichier("ligne.trace"), raison)) << raison;
+  const auto ecrite = trace.EcrireDans(dossier.Fichier("ligne.trace"));
+  ASSERT_TRUE(ecrite) << TexteEchec(ecrite);
   trace.Ecrire("\x05");
   ASSERT_TRUE(fenTrace.Enregistrer(copie, erreur)) << erreur.toStdString();
   EXPECT_EQ(essai::LireTout(dossier.Fichier("copie.txt")),

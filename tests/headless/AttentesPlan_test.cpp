@@ -18,9 +18,8 @@ namespace {
 
 // Each condition as reports say it, or the reason the line cannot be read.
 std::string Lu(const std::string& texte) {
-  std::string erreur;
-  const auto requetes = LireScript(texte, erreur);
-  if (!requetes) return erreur;
+  const auto requetes = LireScript(texte);
+  if (!requetes) return requetes.Erreur().texte;
   std::string lu;
   for (const Condition& c : requetes->front().attentes) lu += (lu.empty() ? "" : " | ") + c.ecrit;
   return requetes->front().famille + " : " + lu;
@@ -109,10 +108,10 @@ TEST(AttentesPlan, AStepPassesWhenEveryConditionHoldsWhateverItsRequestGave) {
     e.code = 1;
     Releve releve;
     releve.textes = {"TICKET", "TOTAL 12,50"};
-    std::string erreur;
-    const auto attentes =
-        k.conditions.empty() ? std::vector<Condition>{} : LireAttentes(k.conditions, erreur);
-    ASSERT_TRUE(attentes) << erreur;
+    const auto attentes = k.conditions.empty()
+                              ? Resultat<std::vector<Condition>>(std::vector<Condition>{})
+                              : LireAttentes(k.conditions);
+    ASSERT_TRUE(attentes) << TexteEchec(attentes);
     JugerEtape(e, *attentes, releve);
     EXPECT_EQ(e.reussie, k.passe) << k.conditions;
     EXPECT_EQ(e.conditions.size(), attentes->size());
@@ -137,10 +136,11 @@ TEST(AttentesPlan, ACommentNamesTheStepsThatFollow) {
       {"switch,validite", "- -"},
   };
   for (const auto& k : cas) {
-    std::string erreur, titres;
-    for (const auto& r : LireScript(k.plan, erreur).value_or(std::vector<RequeteScriptee>{}))
+    std::string titres;
+    const auto lus = LireScript(k.plan);
+    for (const auto& r : lus.ValeurOu({}))
       titres += (titres.empty() ? "" : " ") + (r.titre.empty() ? "-" : r.titre);
-    EXPECT_EQ(titres, k.titres) << k.plan << erreur;
+    EXPECT_EQ(titres, k.titres) << k.plan << TexteEchec(lus);
   }
   ExecutionRequete e = essai::Execution("validite", 0, 5);
   e.titre = "Refus";
@@ -164,11 +164,10 @@ TEST(AttentesPlan, IncludedPlansAndOperatorStepsAreReadOrRefusedByName) {
   std::string profond = "p/n0.txt";
   for (int n = 0; n < 10; ++n)
     fichiers["p/n" + std::to_string(n) + ".txt"] = "inclure n" + std::to_string(n + 1) + ".txt\n";
-  const LecteurFichier lire = [&](const std::string& chemin, std::string& erreur) {
+  const LecteurFichier lire = [&](const std::string& chemin) -> Resultat<std::string> {
     const auto f = fichiers.find(chemin);
-    if (f != fichiers.end()) return std::optional<std::string>(f->second);
-    erreur = "fichier illisible";
-    return std::optional<std::string>();
+    if (f != fichiers.end()) return f->second;
+    return Systeme("fichier illisible");
   };
   const struct {
     std::string plan, lu;  // the plan at p/plan.txt; its steps, or the start of its error
@@ -191,18 +190,23 @@ TEST(AttentesPlan, IncludedPlansAndOperatorStepsAreReadOrRefusedByName) {
       {"opérateur \"\n", "ligne 1 : opérateur : le texte à dire"},
   };
   for (const auto& k : cas) {
-    std::string erreur, lu;
-    const auto requetes = LirePlan(k.plan, "p/plan.txt", lire, erreur);
-    for (const auto& r : requetes.value_or(std::vector<RequeteScriptee>{}))
-      lu += (lu.empty() ? "" : " ") + r.famille + (r.operateur ? "(" + *r.operateur + ")" : "") +
-            (r.pourOperateur ? "*" : "");
+    std::string lu;
+    const auto requetes = LirePlan(k.plan, "p/plan.txt", lire);
+    const std::string erreur = TexteEchec(requetes);
+    if (requetes) {
+      for (const auto& r : *requetes)
+        lu += (lu.empty() ? "" : " ") + r.famille + (r.operateur ? "(" + *r.operateur + ")" : "") +
+              (r.pourOperateur ? "*" : "");
+    }
     EXPECT_EQ(requetes ? lu : erreur.substr(0, k.lu.size()), k.lu) << k.plan;
   }
-  std::string erreur;
-  EXPECT_FALSE(LirePlan("inclure n0.txt\n", "p/plan.txt", lire, erreur));
-  EXPECT_NE(erreur.find("inclusions trop profondes (plus de 8)"), std::string::npos) << erreur;
-  EXPECT_FALSE(LireScript("inclure commun.txt\n", erreur));
-  EXPECT_EQ(erreur, "ligne 1 : inclure : seulement dans un plan lu d’un fichier");
+  const auto profonde = LirePlan("inclure n0.txt\n", "p/plan.txt", lire);
+  EXPECT_FALSE(profonde);
+  EXPECT_NE(TexteEchec(profonde).find("inclusions trop profondes (plus de 8)"), std::string::npos)
+      << TexteEchec(profonde);
+  const auto sansFichier = LireScript("inclure commun.txt\n");
+  EXPECT_FALSE(sansFichier);
+  EXPECT_EQ(TexteEchec(sansFichier), "ligne 1 : inclure : seulement dans un plan lu d’un fichier");
 }
 
 // The reports say of each judged step what it expected; what did not hold is marked, with what

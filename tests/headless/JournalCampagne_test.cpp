@@ -84,9 +84,8 @@ TEST(JournalCampagne, ReadBackGivesWhatTheRecordsInMemoryGive) {
       // Another campaign of the same second keeps this one's journal and writes its own.
       EXPECT_EQ(JournalCampagne(chemin).Chemin(), dossier.Fichier("journal-essai-2.jsonl"));
       // Kept, it gives the same reports again (--report-from).
-      std::string erreur;
-      const auto relu = LireJournal(chemin, erreur);
-      ASSERT_TRUE(relu) << erreur;
+      const auto relu = LireJournal(chemin);
+      ASSERT_TRUE(relu) << TexteEchec(relu);
       EXPECT_EQ(RapportJunit(*relu, "t"), RapportJunit(parDebut, "t"));
     }
     EXPECT_EQ(journal.Nombre(), static_cast<int>(k.runs.size()));

@@ -35,10 +35,9 @@ TEST(RequetesScriptees, ReadsAListOrAFileAndNamesWhatItCannotRead) {
       {"\n# rien\n", "aucune requête à faire"},
   };
   for (const Cas& k : cas) {
-    std::string erreur;
-    const auto requetes = LireScript(k.texte, erreur);
-    std::string lu = erreur;
-    for (const auto& r : requetes.value_or(std::vector<RequeteScriptee>{})) {
+    const auto requetes = LireScript(k.texte);
+    std::string lu = TexteEchec(requetes);
+    for (const auto& r : requetes.ValeurOu({})) {
       const auto b = [](const std::optional<bool>& v) { return v ? (*v ? "1" : "0") : ""; };
       lu += r.famille + "/" + r.prix.value_or("") + "/" + r.dossier.value_or("") + "/" +
             b(r.ecranHote) + "/" + b(r.modeVente) + " ";

@@ -34,9 +34,8 @@ struct Poste {
     SignalerErreursPort(liaison, fenetre);
   }
   TablePorts Ligne() {
-    std::string erreur;
     TablePorts table;
-    table.Associer(1, terminal.OuvrirPseudoTerminal(erreur));
+    table.Associer(1, terminal.OuvrirPseudoTerminal().ValeurOu({}));
     terminal.Demarrer();
     return table;
   }
@@ -91,12 +90,10 @@ TEST(SansFenetre, GivesTheSameLinesStatusAndFilesAsTheWindow) {
   scenario.rafale = true;
   scenario.soins.pause = 0;
   scenario.paiement.pauseCarte = scenario.paiement.pauseCode = scenario.paiement.pauseReponse = 0;
-  std::string erreur;
   const auto requetes = LireScript(
       "validite prix=1250 ecran=oui mode=video\nliste-dossiers\ninfo-dossier\nenregistrement\n"
-      "switch\nconsultation\netat-telecollecte\nheure\netat-teleparam\nswitch\n",
-      erreur);
-  ASSERT_TRUE(requetes) << erreur;
+      "switch\nconsultation\netat-telecollecte\nheure\netat-teleparam\nswitch\n");
+  ASSERT_TRUE(requetes) << TexteEchec(requetes);
 
   Poste<FenetreTexte> texte(scenario);
   std::ostringstream sortie;

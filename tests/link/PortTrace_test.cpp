@@ -84,8 +84,8 @@ TEST(PortTrace, WritesOneRecordPerBurstAsTheBytesPass) {
   essai::HorlogeVirtuelle horloge;
   essai::PortScripte port(horloge);
   PortTrace trace(port, horloge, "08/12/2026 06:27:15");
-  std::string erreur;
-  ASSERT_TRUE(trace.EcrireDans(chemin, erreur)) << erreur;
+  const auto ecrite = trace.EcrireDans(chemin);
+  ASSERT_TRUE(ecrite) << TexteEchec(ecrite);
   int enregistrements = 0;
   trace.Observer([&](const EnregistrementTrace&, bool remplace) { enregistrements += !remplace; });
 
@@ -118,8 +118,8 @@ TEST(PortTrace, WritesEachFrameInWordsUnderItsRecordForReadersToSkip) {
   essai::HorlogeVirtuelle horloge;
   essai::PortScripte port(horloge);
   PortTrace trace(port, horloge, "08/12/2026 06:27:15");
-  std::string erreur;
-  ASSERT_TRUE(trace.EcrireDans(chemin, erreur)) << erreur;
+  const auto ecrite = trace.EcrireDans(chemin);
+  ASSERT_TRUE(ecrite) << TexteEchec(ecrite);
   trace.Decoder([](std::string_view trame, Sens sens) {
     return std::string(sens == Sens::VersTerminal ? "demande " : "réponse ") +
            std::string(trame.substr(1, 2)) + "\x03";
@@ -142,8 +142,8 @@ TEST(PortTrace, WritesEachFrameInWordsUnderItsRecordForReadersToSkip) {
   EXPECT_NE(fichier.find("<EOT> | [trame Aa : LRC 06 juste]\n#= réponse Aa<ETX>\n   1000.000 C>T"),
             std::string::npos)
       << fichier;
-  const auto lus = LireTrace(fichier, erreur);
-  ASSERT_TRUE(lus) << erreur;
+  const auto lus = LireTrace(fichier);
+  ASSERT_TRUE(lus) << TexteEchec(lus);
   ASSERT_EQ(lus->size(), 3u);
   EXPECT_EQ((*lus)[1].octets, std::string("\x06\x02"
                                           "Aa0040100\x10\x03\x06\x04"));
@@ -160,8 +160,8 @@ TEST(PortTrace, AFileThatRefusesAWriteEndsAtAWholeRecordAndIsToldOnce) {
     essai::HorlogeVirtuelle horloge;
     essai::PortScripte port(horloge);
     PortTrace trace(port, horloge, "08/12/2026 06:27:15");
-    std::string erreur;
-    ASSERT_TRUE(trace.EcrireDans(chemin, erreur)) << erreur;
+    const auto ecrite = trace.EcrireDans(chemin);
+    ASSERT_TRUE(ecrite) << TexteEchec(ecrite);
     std::vector<std::string> dits;
     trace.SurEchecEcriture([&](const std::string& raison) { dits.push_back(raison); });
     int observes = 0;
@@ -191,8 +191,8 @@ TEST(PortTrace, AFileThatRefusesAWriteEndsAtAWholeRecordAndIsToldOnce) {
     const std::string fichier = essai::LireTout(chemin);
     EXPECT_LE(fichier.size(), limite.rlim_cur);
     EXPECT_TRUE(fichier.ends_with("\n")) << fichier;
-    const auto lus = LireTrace(fichier, erreur);
-    ASSERT_TRUE(lus) << erreur << "\n" << fichier;
+    const auto lus = LireTrace(fichier);
+    ASSERT_TRUE(lus) << TexteEchec(lus) << "\n" << fichier;
     EXPECT_LT(lus->size(), 40u);
     // Where there was room for it, the note says why the trace ends there.
     if (place >= 300) {

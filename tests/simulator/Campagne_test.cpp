@@ -35,9 +35,8 @@ TEST(Campagne, EndsAfterItsTurnsItsDurationOrTheStop) {
     FenetreTexte fenetre;
     Poste poste(ligne, ligne.HorlogeLigne(), fenetre, dossier.Chemin());
     Console& console = poste.console;
-    std::string erreur;
-    const auto requetes = LireScript("switch,consultation", erreur);
-    ASSERT_TRUE(requetes) << erreur;
+    const auto requetes = LireScript("switch,consultation");
+    ASSERT_TRUE(requetes) << TexteEchec(requetes);
     ReglagesCampagne reglages;
     reglages.repetitions = k.repetitions;
     reglages.duree = k.duree;
@@ -102,9 +101,8 @@ TEST(Campagne, OperatorStepsWaitForThePersonOrAreSkippedWithoutOne) {
     simulateur::LigneVirtuelle ligne;
     FenetreTexte fenetre;
     Poste poste(ligne, ligne.HorlogeLigne(), fenetre, dossier.Chemin());
-    std::string erreur;
-    const auto requetes = LireScript(plan, erreur);
-    ASSERT_TRUE(requetes) << erreur;
+    const auto requetes = LireScript(plan);
+    ASSERT_TRUE(requetes) << TexteEchec(requetes);
     ReglagesCampagne reglages;
     reglages.sansOperateur = k.sansOperateur;
     std::string dits;
@@ -134,9 +132,8 @@ TEST(Campagne, OperatorStepsWaitForThePersonOrAreSkippedWithoutOne) {
                 "3 requêtes, 2 réussies, 1 sautée, 0 en échec");
     }
   }
-  std::string erreur;
-  const auto requetes = LireScript(plan, erreur);
-  ASSERT_TRUE(requetes) << erreur;
+  const auto requetes = LireScript(plan);
+  ASSERT_TRUE(requetes) << TexteEchec(requetes);
   const struct {
     bool sansOperateur, terminal, plusieursLignes;
     std::string refus;  // the start of it; empty: none
@@ -154,7 +151,7 @@ TEST(Campagne, OperatorStepsWaitForThePersonOrAreSkippedWithoutOne) {
     EXPECT_EQ(dit.substr(0, k.refus.size()), k.refus);
     EXPECT_EQ(dit.empty(), k.refus.empty()) << dit;
   }
-  EXPECT_EQ(RefusOperateur(*LireScript("switch", erreur), false, false, true), "");
+  EXPECT_EQ(RefusOperateur(*LireScript("switch"), false, false, true), "");
 }
 
 }  // namespace

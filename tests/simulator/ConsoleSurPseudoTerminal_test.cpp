@@ -86,9 +86,9 @@ struct ConsoleReelle {
 class ConsoleSurPseudoTerminal : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string erreur;
-    chemin_ = terminal_.OuvrirPseudoTerminal(erreur);
-    ASSERT_FALSE(chemin_.empty()) << erreur;
+    const auto ouvert = terminal_.OuvrirPseudoTerminal();
+    chemin_ = ouvert.ValeurOu({});
+    ASSERT_FALSE(chemin_.empty()) << TexteEchec(ouvert);
     terminal_.Demarrer();
     console_ = std::make_unique<ConsoleReelle>(chemin_);
   }
@@ -350,8 +350,7 @@ TEST(LigneExclusive, SansVerrouEstDiteAvecLaFaconDeLaLiberer) {
 // A terminal on a new pseudo-terminal behind `lien`, as an adapter plugged in.
 std::unique_ptr<TerminalSimule> Brancher(const std::string& lien) {
   auto terminal = std::make_unique<TerminalSimule>();
-  std::string erreur;
-  std::filesystem::create_symlink(terminal->OuvrirPseudoTerminal(erreur), lien + ".neuf");
+  std::filesystem::create_symlink(terminal->OuvrirPseudoTerminal().ValeurOu({}), lien + ".neuf");
   std::filesystem::rename(lien + ".neuf", lien);
   terminal->Demarrer();
   return terminal;

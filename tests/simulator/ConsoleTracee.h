@@ -15,8 +15,8 @@ namespace zef30::essai {
 // into `fichierTrace`.
 struct ConsoleTracee {
   ConsoleTracee(const std::string& chemin, const std::string& fichierTrace) : ligne(Table(chemin)) {
-    std::string erreur;
-    if (!trace.EcrireDans(fichierTrace, erreur)) throw std::runtime_error(erreur);
+    if (auto ecrite = trace.EcrireDans(fichierTrace); !ecrite)
+      throw std::runtime_error(ecrite.Erreur().texte);
   }
   static TablePorts Table(const std::string& chemin) {
     TablePorts table;

@@ -79,9 +79,9 @@ TEST(Executable, AConsoleEndedBySignalLeavesItsLineToTheNext) {
     simulateur::Scenario scenario;
     scenario.sonde = simulateur::ReponseSonde::Silence;
     simulateur::TerminalSimule terminal(scenario);
-    std::string erreur;
-    const std::string chemin = terminal.OuvrirPseudoTerminal(erreur);
-    ASSERT_FALSE(chemin.empty()) << erreur;
+    const auto ouvert = terminal.OuvrirPseudoTerminal();
+    const std::string chemin = ouvert.ValeurOu({});
+    ASSERT_FALSE(chemin.empty()) << TexteEchec(ouvert);
     terminal.Demarrer();
     // The settings another program left on the line, to be found again.
     const int autre = ::open(chemin.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -152,9 +152,9 @@ TEST(Executable, ReplaysARecordedLineAndTellsWhereTheConsoleDiffers) {
     scenario.paiement.pauseCarte = scenario.paiement.pauseCode = 0.05;
     scenario.paiement.pauseReponse = 0.05;
     simulateur::TerminalSimule terminal(scenario);
-    std::string erreur;
-    const std::string chemin = terminal.OuvrirPseudoTerminal(erreur);
-    ASSERT_FALSE(chemin.empty()) << erreur;
+    const auto ouvert = terminal.OuvrirPseudoTerminal();
+    const std::string chemin = ouvert.ValeurOu({});
+    ASSERT_FALSE(chemin.empty()) << TexteEchec(ouvert);
     terminal.Demarrer();
     essai::ConsoleTracee c(chemin, trace);
     // A validity listened to, with the terminal's display frames, then a consultation.

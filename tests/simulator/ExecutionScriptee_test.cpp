@@ -129,16 +129,15 @@ TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
       // A listened ISO 2 answer is acknowledged twice: with one more frame after it, the
       // exchange's own ACK always meets a character instead of its 10 s wait.
       scenario.apresReponse["AG000"] = {simulateur::TrameAffichage("", "")};
-      std::string erreur;
       for (const std::string_view cle : Decouper(k.cle, ";")) {
         if (cle.empty()) continue;
         const auto egal = cle.find('=');
         ASSERT_TRUE(simulateur::AppliquerCle(scenario, std::string(cle.substr(0, egal)),
-                                             std::string(cle.substr(egal + 1)), erreur));
+                                             std::string(cle.substr(egal + 1))));
       }
       simulateur::TerminalSimule terminal(scenario);
       TablePorts table;
-      const std::string chemin = terminal.OuvrirPseudoTerminal(erreur);
+      const std::string chemin = terminal.OuvrirPseudoTerminal().ValeurOu({});
       table.Associer(1, chemin);
       terminal.Demarrer();
       std::ostringstream sortie, erreurs;
@@ -148,8 +147,8 @@ TEST(ExecutionScriptee, TellsEachOutcomeAndNamesTheFirstFailureInItsExitCode) {
       FenetreTexte fenetre(json ? nullptr : &sortie);
       Poste poste(port, horloge, fenetre, dossier.Chemin());
       Console& console = poste.console;
-      const auto requetes = LireScript(k.script, erreur);
-      ASSERT_TRUE(requetes) << erreur;
+      const auto requetes = LireScript(k.script);
+      ASSERT_TRUE(requetes) << TexteEchec(requetes);
 
       // The road main takes: the records go through the campaign's journal.
       const std::vector<std::string> arguments = {

@@ -13,6 +13,21 @@
 namespace zef30::simulateur {
 namespace {
 
+// A reading as these cases look at it: whether it went, and its words.
+bool Lire(std::string_view texte, std::string_view nom, Scenario& s, std::string& erreur) {
+  const auto lu = LireTexteScenario(texte, nom, s);
+  erreur = TexteEchec(lu);
+  return lu.Reussi();
+}
+
+bool Analyser(const std::vector<std::string>& arguments, OptionsSimulateur& options,
+              std::string& erreur) {
+  auto lu = AnalyserLigneCommande(arguments);
+  erreur = TexteEchec(lu);
+  if (lu) options = std::move(*lu);
+  return lu.Reussi();
+}
+
 TEST(LectureScenario, ReadsEveryKindOfKey) {
   Scenario s;
   std::string erreur;
@@ -46,7 +61,7 @@ TEST(LectureScenario, ReadsEveryKindOfKey) {
       "paiement.pause-code=0.5\n"
       "paiement.ordre=cb-cbemv\n";
   ;
-  ASSERT_TRUE(LireTexteScenario(texte, "s.txt", s, erreur)) << erreur;
+  ASSERT_TRUE(Lire(texte, "s.txt", s, erreur)) << erreur;
   EXPECT_EQ(s.sonde, ReponseSonde::AckPuisAutre);
   EXPECT_FALSE(s.paiement.ecranHote);
   EXPECT_DOUBLE_EQ(s.paiement.pauseCode, 0.5);
@@ -116,7 +131,7 @@ TEST(LectureScenario, ABadLineIsNamedAndNothingOfTheTextIsKept) {
   for (const Cas& c : cas) {
     Scenario s;
     std::string erreur;
-    EXPECT_FALSE(LireTexteScenario(c.texte, "s.txt", s, erreur)) << c.texte;
+    EXPECT_FALSE(Lire(c.texte, "s.txt", s, erreur)) << c.texte;
     EXPECT_NE(erreur.find(c.erreur), std::string::npos) << erreur;
     EXPECT_EQ(erreur.find('\n'), std::string::npos) << "one line: " << erreur;
     EXPECT_EQ(s.naks, 0) << "a rejected text changes nothing: " << c.texte;
@@ -155,9 +170,9 @@ TEST_F(FichierScenario, CommandLineKeysGoOverTheFileWhateverTheirOrder) {
   Ecrire("switch=0000\nnaks=1\n");
   OptionsSimulateur options;
   std::string erreur;
-  ASSERT_TRUE(AnalyserLigneCommande(
-      {"--naks=2", "--scenario", chemin_, "--device", "/dev/ttyS3", "--rythme", "rafale"}, options,
-      erreur))
+  ASSERT_TRUE(
+      Analyser({"--naks=2", "--scenario", chemin_, "--device", "/dev/ttyS3", "--rythme", "rafale"},
+               options, erreur))
       << erreur;
   EXPECT_EQ(options.peripherique, "/dev/ttyS3");
   EXPECT_EQ(options.fichierScenario, chemin_);
@@ -169,30 +184,30 @@ TEST_F(FichierScenario, CommandLineKeysGoOverTheFileWhateverTheirOrder) {
 TEST_F(FichierScenario, FileErrorsAreOneLineNamingTheFileAndLine) {
   OptionsSimulateur options;
   std::string erreur;
-  EXPECT_FALSE(AnalyserLigneCommande({"--scenario", chemin_}, options, erreur));
+  EXPECT_FALSE(Analyser({"--scenario", chemin_}, options, erreur));
   EXPECT_EQ(erreur, chemin_ + " : fichier de scénario illisible");
 
   Ecrire("naks=1\nswitch=01000\n");
-  EXPECT_FALSE(AnalyserLigneCommande({"--scenario=" + chemin_}, options, erreur));
+  EXPECT_FALSE(Analyser({"--scenario=" + chemin_}, options, erreur));
   EXPECT_EQ(erreur.rfind(chemin_ + ":2: valeur « 01000 » refusée pour « switch »", 0), 0u)
       << erreur;
 
   Ecrire(std::string(1024 * 1024 + 1, '#'));
-  EXPECT_FALSE(AnalyserLigneCommande({"--scenario=" + chemin_}, options, erreur));
+  EXPECT_FALSE(Analyser({"--scenario=" + chemin_}, options, erreur));
   EXPECT_NE(erreur.find("trop grand"), std::string::npos) << erreur;
 
-  EXPECT_FALSE(AnalyserLigneCommande({"--scenario=" + dossier_}, options, erreur));
+  EXPECT_FALSE(Analyser({"--scenario=" + dossier_}, options, erreur));
   EXPECT_NE(erreur.find(dossier_), std::string::npos) << erreur;
 
   // A pipe is refused without waiting for a writer; a byte order mark is skipped.
   const std::string tube = dossier_ + "/tube";
   ASSERT_EQ(::mkfifo(tube.c_str(), 0600), 0);
-  EXPECT_FALSE(AnalyserLigneCommande({"--scenario=" + tube}, options, erreur));
+  EXPECT_FALSE(Analyser({"--scenario=" + tube}, options, erreur));
   EXPECT_EQ(erreur,
             tube + " : fichier de scénario illisible : tube nommé, pas un fichier ordinaire");
   ::unlink(tube.c_str());
   Ecrire("\xEF\xBB\xBFnaks=3\n");
-  ASSERT_TRUE(AnalyserLigneCommande({"--scenario=" + chemin_}, options, erreur)) << erreur;
+  ASSERT_TRUE(Analyser({"--scenario=" + chemin_}, options, erreur)) << erreur;
   EXPECT_EQ(options.scenario.naks, 3);
 }
 
@@ -204,13 +219,13 @@ TEST(LigneCommande, BadArgumentsAreRefusedWithOneLine) {
   for (const auto& arguments : mauvais) {
     OptionsSimulateur options;
     std::string erreur;
-    EXPECT_FALSE(AnalyserLigneCommande(arguments, options, erreur)) << arguments[0];
+    EXPECT_FALSE(Analyser(arguments, options, erreur)) << arguments[0];
     EXPECT_FALSE(erreur.empty());
     EXPECT_EQ(erreur.find('\n'), std::string::npos) << erreur;
   }
   OptionsSimulateur options;
   std::string erreur;
-  ASSERT_TRUE(AnalyserLigneCommande({"--help", "--scenario=/nonexistent"}, options, erreur));
+  ASSERT_TRUE(Analyser({"--help", "--scenario=/nonexistent"}, options, erreur));
   EXPECT_TRUE(options.aide) << "help is given without reading the file";
   // Every key is told in the help.
   for (const char* cle : {"sonde=", "naks=", "eot=", "delai-enq=", "autre=", "silence-reponse=",

@@ -38,11 +38,9 @@ struct Poste {
     terminal.ModifierScenario([&](simulateur::Scenario& s) {
       s.paiement.pauseCarte = s.paiement.pauseCode = s.paiement.pauseReponse = s.soins.pause = 0;
       s.rafale = true;
-      std::string raison;
-      if (!cle.empty()) simulateur::AppliquerCle(s, cle, valeur, raison);
+      if (!cle.empty()) (void)simulateur::AppliquerCle(s, cle, valeur);
     });
-    std::string erreur;
-    const std::string chemin = terminal.OuvrirPseudoTerminal(erreur);
+    const std::string chemin = terminal.OuvrirPseudoTerminal().ValeurOu({});
     terminal.Demarrer();
     if (ligne != Ligne::PseudoTerminal) serveur.emplace(chemin);
     return essai::ConsoleTracee::Table(serveur ? serveur->Url(ligne == Ligne::Rfc2217) : chemin);
@@ -79,11 +77,10 @@ TEST(LigneReseau, EveryRequestGoesAsOnThePseudoTerminalItself) {
   // What a run showed and left in its folder, but the time the terminal prints on its receipts.
   const auto executer = [](Ligne ligne, const std::string& script) {
     Poste p(ligne);
-    std::string erreur;
     ReglagesCampagne reglages;
     reglages.raconter = true;
     const auto campagne =
-        ExecuterCampagne(p.console, p.fenetre, *LireScript(script, erreur), reglages, p.sortie);
+        ExecuterCampagne(p.console, p.fenetre, *LireScript(script), reglages, p.sortie);
     p.sortie << CodeSortie(campagne.executions, p.sortie);
     for (const auto& f : std::filesystem::recursive_directory_iterator(p.dossier.Chemin())) {
       if (f.is_regular_file())

@@ -52,9 +52,9 @@ TablePorts PortUnVers(const std::string& chemin) {
 }
 
 std::string OuvrirLigne(simulateur::TerminalSimule& terminal) {
-  std::string erreur;
-  std::string chemin = terminal.OuvrirPseudoTerminal(erreur);
-  EXPECT_FALSE(chemin.empty()) << erreur;
+  const auto ouvert = terminal.OuvrirPseudoTerminal();
+  std::string chemin = ouvert.ValeurOu({});
+  EXPECT_FALSE(chemin.empty()) << TexteEchec(ouvert);
   terminal.Demarrer();
   return chemin;
 }

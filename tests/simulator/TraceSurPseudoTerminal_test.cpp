@@ -47,9 +47,9 @@ TEST(TraceSurPseudoTerminal, HoldsEveryByteBothWaysAndMarksEachFrame) {
        {"AA juste", "Aa FAUSSE"}},
   };
   simulateur::TerminalSimule terminal;
-  std::string erreur;
-  const std::string chemin = terminal.OuvrirPseudoTerminal(erreur);
-  ASSERT_FALSE(chemin.empty()) << erreur;
+  const auto ouvert = terminal.OuvrirPseudoTerminal();
+  const std::string chemin = ouvert.ValeurOu({});
+  ASSERT_FALSE(chemin.empty()) << TexteEchec(ouvert);
   terminal.Demarrer();
   essai::DossierTemporaire dossier;
   const std::string fichier = dossier.Fichier("ligne.trace");
@@ -65,12 +65,10 @@ TEST(TraceSurPseudoTerminal, HoldsEveryByteBothWaysAndMarksEachFrame) {
     terminal.ModifierScenario([&](simulateur::Scenario& s) {
       s = {};
       s.paiement.pauseCarte = s.paiement.pauseCode = s.paiement.pauseReponse = 0;
-      std::string raison;
       if (!k.cle.empty()) {
         const auto egal = k.cle.find('=');
-        ASSERT_TRUE(
-            simulateur::AppliquerCle(s, k.cle.substr(0, egal), k.cle.substr(egal + 1), raison))
-            << raison;
+        const auto lu = simulateur::AppliquerCle(s, k.cle.substr(0, egal), k.cle.substr(egal + 1));
+        ASSERT_TRUE(lu) << TexteEchec(lu);
       }
     });
     trames.clear();
@@ -79,8 +77,8 @@ TEST(TraceSurPseudoTerminal, HoldsEveryByteBothWaysAndMarksEachFrame) {
     EXPECT_EQ(trames, k.trames) << k.nom;
   }
 
-  const auto lue = LireTrace(essai::LireTout(fichier), erreur);
-  ASSERT_TRUE(lue) << erreur;
+  const auto lue = LireTrace(essai::LireTout(fichier));
+  ASSERT_TRUE(lue) << TexteEchec(lue);
   std::string versTerminal, versConsole;
   for (const auto& e : *lue)
     (e.sens == Sens::VersTerminal ? versTerminal : versConsole) += e.octets;
