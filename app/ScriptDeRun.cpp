@@ -6,6 +6,7 @@
 
 #include "base/Texte.h"
 #include "headless/InclusionsPlan.h"
+#include "headless/PlanEnFenetre.h"
 #include "link/FichierRegulier.h"
 
 namespace zef30 {
@@ -51,23 +52,43 @@ SourceScript SourceDuScript(std::string_view valeur) {
   return SourceScript::Noms;
 }
 
+namespace {
+
+// The plan in `texte`, read as lines even when it holds one line without its end, or nothing;
+// a byte order mark in front is no part of the first request. Its includes are found from
+// `chemin`; a failure names `nom`.
+Resultat<std::vector<RequeteScriptee>> LirePlanDeTexte(const Resultat<std::string>& texte,
+                                                       const std::string& chemin,
+                                                       const std::string& nom) {
+  auto requetes = texte ? LirePlan(std::string(SansBom(*texte)) + "\n", chemin, LireFichierScript)
+                        : Resultat<std::vector<RequeteScriptee>>(texte.Erreur());
+  if (!requetes) return Echec{requetes.Erreur().genre, nom + " : " + requetes.Erreur().texte};
+  return requetes;
+}
+
+}  // namespace
+
+Resultat<std::vector<RequeteScriptee>> LirePlanDeFichier(const std::string& chemin) {
+  return LirePlanDeTexte(LireFichierScript(chemin), chemin, chemin);
+}
+
+void ExecuterPlanDeFichier(Console& console, const std::string& chemin,
+                           const std::function<void(const std::string&)>& dire,
+                           const std::function<bool(const std::string&)>& demander) {
+  const auto requetes = LirePlanDeFichier(chemin);
+  if (!requetes) {
+    dire(requetes.Erreur().texte);
+    return;
+  }
+  ExecuterPlanEnFenetre(console, *requetes, dire, demander);
+}
+
 Resultat<std::vector<RequeteScriptee>> LireScriptDeRun(const std::string& valeur,
                                                        std::istream& entreeStandard) {
   const SourceScript source = SourceDuScript(valeur);
   if (source == SourceScript::Noms) return LireScript(valeur);
-  const auto texte =
-      source == SourceScript::Fichier ? LireFichierScript(valeur) : LireTout(entreeStandard);
-  // Read as lines even when it holds one line without its end, or nothing; a byte order mark
-  // in front is no part of the first request.
-  auto requetes = texte
-                      ? LirePlan(std::string(SansBom(*texte)) + "\n",
-                                 source == SourceScript::Fichier ? valeur : "-", LireFichierScript)
-                      : Resultat<std::vector<RequeteScriptee>>(texte.Erreur());
-  if (!requetes) {
-    const std::string nom = source == SourceScript::Fichier ? valeur : "entrée standard";
-    return Echec{requetes.Erreur().genre, nom + " : " + requetes.Erreur().texte};
-  }
-  return requetes;
+  if (source == SourceScript::Fichier) return LirePlanDeFichier(valeur);
+  return LirePlanDeTexte(LireTout(entreeStandard), "-", "entrée standard");
 }
 
 }  // namespace zef30

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <functional>
 #include <istream>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "console/Console.h"
 #include "headless/RequetesScriptees.h"
 
 namespace zef30 {
@@ -23,5 +25,15 @@ SourceScript SourceDuScript(std::string_view valeur);
 // Or one line (naming the file) when they cannot be read or make no sense.
 Resultat<std::vector<RequeteScriptee>> LireScriptDeRun(const std::string& valeur,
                                                        std::istream& entreeStandard);
+
+// The steps of the plan in the file at `chemin`, its includes brought in; or one line naming
+// the file and why they cannot be had.
+Resultat<std::vector<RequeteScriptee>> LirePlanDeFichier(const std::string& chemin);
+
+// The window's "Exécuter un plan…": the plan of the file at `chemin` run on `console`, as
+// ExecuterPlanEnFenetre runs it; when it cannot be read, the reason alone goes to `dire`.
+void ExecuterPlanDeFichier(Console& console, const std::string& chemin,
+                           const std::function<void(const std::string&)>& dire,
+                           const std::function<bool(const std::string&)>& demander);
 
 }  // namespace zef30

@@ -222,6 +222,7 @@ int main(int argc, char** argv) {
   }
 
 #ifdef ZEF30_FENETRE
-  return zef30::ExecuterFenetre(argc, argv, kProgramme, numeroLigne, horloge, port, dossier);
+  return zef30::ExecuterFenetre(argc, argv, kProgramme, numeroLigne, horloge, port, dossier,
+                                &zef30::ExecuterPlanDeFichier);
 #endif
 }

@@ -58,9 +58,10 @@ std::string DecrireErreurSysteme(int numeroErreur) {
   for (const ErreurDite& e : kErreurs) {
     if (e.numero == numeroErreur) return e.texte;
   }
-  // strerror is the system's own text, with the error's number when even that is unknown.
-  const char* systeme = std::strerror(numeroErreur);
-  return systeme != nullptr ? systeme : "erreur " + std::to_string(numeroErreur);
+  // The system's own text, with the error's number when even that is unknown. Through the
+  // error category, which copies it at once: strerror's text of an unknown number lives only
+  // until its next call, in any thread.
+  return std::generic_category().message(numeroErreur);
 }
 
 std::string DecrireException(const std::exception& exception) {

@@ -15,7 +15,8 @@
 namespace zef30 {
 
 int ExecuterFenetre(int& argc, char** argv, const char* programme, int numeroPort,
-                    const Horloge& horloge, PortTrace& trace, const std::string& dossier) {
+                    const Horloge& horloge, PortTrace& trace, const std::string& dossier,
+                    const ExecuteurPlan& executeurPlan) {
   QApplication application(argc, argv);
   // Desktops find the console's entry and icon by this name.
   QApplication::setDesktopFileName(QString::fromLatin1(programme));
@@ -32,6 +33,7 @@ int ExecuterFenetre(int& argc, char** argv, const char* programme, int numeroPor
   SignalerEchecTrace(trace, fenetre, std::cerr);
 
   fenetre.AttacherConsole(poste.console);
+  fenetre.DefinirExecuteurPlan(executeurPlan);
   fenetre.Form_Load(trace);
   FenTrace fenTrace(trace);
   BrancherFenTrace(fenetre, fenTrace);

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QKeyEvent>
@@ -314,6 +315,10 @@ void FenPresentation::ConstruireControles() {
     bouton->setAutoDefault(false);
     BrancherBouton(bouton, b.gestionnaire, b.pendantUneRequete);
   }
+  auto* plan = Placer<QPushButton>(this, "cmdExecuterPlan", 480, 744, 145, 25);
+  plan->setText(QString::fromUtf8("Exécuter un plan…"));
+  plan->setAutoDefault(false);
+  connect(plan, &QPushButton::clicked, this, [this] { ChoisirPlan(); });
   // Nothing in the console offers the line-speed change to the operator.
   findChild<QPushButton*>(QStringLiteral("cmdDemVitesse"))->hide();
 
@@ -340,6 +345,57 @@ void FenPresentation::Executer(Gestionnaire gestionnaire, bool pendantUneRequete
 }
 
 void FenPresentation::AttacherConsole(Console& console) { console_ = &console; }
+
+void FenPresentation::DefinirExecuteurPlan(ExecuteurPlan executeur) {
+  executeurPlan_ = std::move(executeur);
+}
+
+void FenPresentation::ChoisirPlan() {
+  if (console_ == nullptr || !executeurPlan_) return;
+  const QString chemin =
+      QFileDialog::getOpenFileName(this, QString::fromUtf8("Exécuter un plan…"), QString(),
+                                   QString::fromUtf8("Plans (*.txt);;Tous les fichiers (*)"));
+  if (!chemin.isEmpty()) ExecuterPlan(chemin.toStdString());
+}
+
+void FenPresentation::ExecuterPlan(const std::string& chemin) {
+  if (console_ == nullptr || !executeurPlan_) return;
+  if (planEnCours_ || console_->etat.GestionnairesEnCours > 0) {
+    SignalerSaisieRefusee(*console_);
+    return;
+  }
+  planEnCours_ = true;
+  ++saisiesRefusees_;
+  try {
+    executeurPlan_(
+        *console_, chemin, [this](const std::string& ligne) { AjouterLigne(ligne); },
+        [this](const std::string& texte) { return DemanderOperateur(texte); });
+  } catch (const std::exception& erreur) {
+    // A plan that fails must not take the console down with it.
+    BoiteMessage("Test ZEF30", DecrireException(erreur));
+  }
+  --saisiesRefusees_;
+  planEnCours_ = false;
+}
+
+bool FenPresentation::DemanderOperateur(const std::string& texte) {
+  // The person answers the box: their clicks count again until they have.
+  const int refusees = std::exchange(saisiesRefusees_, 0);
+  const int occupes = pointeursOccupes_;
+  while (pointeursOccupes_ > 0) PointeurOccupe(false);
+  QMessageBox boite(this);
+  boite.setObjectName(QStringLiteral("BoiteOperateur"));
+  boite.setWindowTitle(QString::fromUtf8("Opérateur"));
+  boite.setTextFormat(Qt::PlainText);
+  boite.setText(EnQString(texte));
+  boite.setStandardButtons(QMessageBox::Ok | QMessageBox::Abort);
+  boite.setDefaultButton(QMessageBox::Ok);
+  boite.button(QMessageBox::Abort)->setText(QStringLiteral("Abandon"));
+  const bool continuer = boite.exec() == QMessageBox::Ok;
+  for (int i = 0; i < occupes; ++i) PointeurOccupe(true);
+  saisiesRefusees_ = refusees;
+  return continuer;
+}
 
 void FenPresentation::AttacherLigne(PortSerie& ligne) { ligne_ = &ligne; }
 
@@ -379,7 +435,7 @@ void FenPresentation::closeEvent(QCloseEvent* evenement) {
   // Closing the window ends the program whatever runs. A handler still running has the line and
   // may wait for minutes: the line is given back as it was found, with the last of its trace
   // written out; the other files are whole as they are written.
-  if (console_ != nullptr && console_->etat.GestionnairesEnCours > 0) {
+  if (console_ != nullptr && (console_->etat.GestionnairesEnCours > 0 || planEnCours_)) {
     if (ligne_ != nullptr) ligne_->Fermer();
     std::fflush(nullptr);
     if (sortir_) {

@@ -9,6 +9,7 @@
 #include "console/Console.h"
 #include "console/Fenetre.h"
 #include "console/Gestionnaires.h"
+#include "window/ExecuteurPlan.h"
 
 class QAction;
 class QCheckBox;
@@ -36,6 +37,11 @@ class FenPresentation final : public QWidget, public Fenetre {
   // request runs; `sortir` ends the program then (the process ends at once without it).
   void AttacherLigne(PortSerie& ligne);
   void DefinirSortie(std::function<void()> sortir);
+  void DefinirExecuteurPlan(ExecuteurPlan executeur);
+  // "Exécuter un plan…" once its file is chosen: the plan runs in the window, its lines in List1,
+  // the operator's clicks and keys refused until it ends (but those of an operator step's box).
+  // Refused while a request or a plan runs.
+  void ExecuterPlan(const std::string& chemin);
   // Start-up: port 1, the port list from the scan of `port` (the console's), the display panel's
   // caption cleared.
   void Form_Load(PortSerie& port);
@@ -91,7 +97,14 @@ class FenPresentation final : public QWidget, public Fenetre {
   // Combo1 shows the entry of the port the next request opens.
   void MontrerPortProchaineRequete();
 
+  // "Exécuter un plan…": the plan's file, then the plan.
+  void ChoisirPlan();
+  // An operator step: OK goes on, Abandon ends the plan.
+  bool DemanderOperateur(const std::string& texte);
+
   Console* console_ = nullptr;
+  ExecuteurPlan executeurPlan_;
+  bool planEnCours_ = false;
   PortSerie* ligne_ = nullptr;
   std::function<void()> sortir_;
   int pointeursOccupes_ = 0;

@@ -14,9 +14,10 @@ namespace {
 
 // Whatever the environment's language, the console's errors come in French.
 TEST(DecrireErreurSysteme, TheErrorsTheConsoleMeetsAreSaidInFrench) {
+  // Texts kept as copies: strerror's text of an unknown number lives only until its next call.
   const struct {
     int numero;
-    const char* texte;
+    std::string texte;
   } cas[] = {
       {ENOENT, "fichier ou dossier absent"},
       {EACCES, "permission refusée"},

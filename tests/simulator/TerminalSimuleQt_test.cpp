@@ -6,16 +6,19 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "app/ScriptDeRun.h"
 #include "base/Horloge.h"
 #include "console/Console.h"
 #include "console/Poste.h"
@@ -341,6 +344,81 @@ TEST(FenetreSurTerminalSimule, MaintenanceListeningShowsTheTerminalUntilSortieEc
   std::ifstream journal(poste.dossier.chemin + "/ZEF30test.txt", std::ios::binary);
   const std::string lu((std::istreambuf_iterator<char>(journal)), std::istreambuf_iterator<char>());
   EXPECT_NE(lu.find(affichage + autre + "\r\n"), std::string::npos);
+}
+
+// "Exécuter un plan…" with its file given: the plan runs in the window through the buttons, each
+// step's verdict and the summary in List1; the operator's box goes on with OK or ends the plan
+// with Abandon; a click during the plan is refused; a plan that cannot be read sends nothing.
+TEST(FenetreSurTerminalSimule, APlanRunsInTheWindowWithItsVerdictsInList1) {
+  const std::string plan =
+      "# Présence\n"
+      "switch => réussie ; résultat contient \"Carte présente\"\n"
+      "switch => résultat contient \"Carte absente\"\n"
+      "opérateur \"Retirez la carte\"\n"
+      "annulation => échec ; état contient \"inconnu\"\n";
+  const std::string deuxieme =
+      "[2] Présence — switch : ÉCHEC — attendu : résultat contient « Carte absente » ; obtenu : "
+      "« Demande de Switch = Carte présente »";
+  struct Cas {
+    std::string fichier;                  // in the data folder; empty: a file that is not there
+    QMessageBox::StandardButton reponse;  // to the operator's box
+    std::vector<std::string> debuts;      // how the verdicts in List1 begin, or end
+    int servies;                          // requests the terminal answered
+  } const cas[] = {
+      {"plan.txt",
+       QMessageBox::Ok,
+       {"[1] Présence — switch : réussie", deuxieme, "[3] Présence — annulation : réussie — ",
+        "3 requêtes, 2 réussies, 1 en échec, en "},
+       3},
+      {"plan.txt",
+       QMessageBox::Abort,
+       {"[1] Présence — switch : réussie", deuxieme, "2 requêtes, 1 réussie, 1 en échec, en ",
+        "campagne interrompue après 2 requêtes (Abandon)"},
+       2},
+      {"", QMessageBox::Ok, {"/absent.txt : fichier illisible"}, 0},
+  };
+  for (const Cas& k : cas) {
+    PosteSimule poste;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&poste.fenetre));
+    poste.fenetre.DefinirExecuteurPlan(&ExecuterPlanDeFichier);
+    const std::string chemin =
+        poste.dossier.chemin + "/" + (k.fichier.empty() ? "absent.txt" : k.fichier);
+    if (!k.fichier.empty()) std::ofstream(chemin) << plan;
+    std::string question;
+    QTimer operateur;
+    QObject::connect(&operateur, &QTimer::timeout, [&] {
+      auto* boite = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (boite == nullptr || boite->objectName() != QStringLiteral("BoiteOperateur")) return;
+      question = boite->text().toStdString();
+      operateur.stop();
+      QTest::mouseClick(boite->button(k.reponse), Qt::LeftButton);
+    });
+    operateur.start(5);
+    int pendant = 0;
+    // With the window as its context: it never outlives the row.
+    QTimer::singleShot(0, &poste.fenetre, [&] {
+      pendant = poste.etat.GestionnairesEnCours;
+      poste.Cliquer("cmdDemConsult");
+    });
+    poste.fenetre.ExecuterPlan(chemin);
+
+    EXPECT_EQ(pendant, k.fichier.empty() ? 0 : 1) << "the click came while the plan ran";
+    EXPECT_EQ(question, k.fichier.empty() ? "" : "Retirez la carte");
+    // The verdicts come in order among the steps' own lines; the summary ends the list.
+    const auto lignes = poste.Lignes();
+    auto suivante = lignes.begin();
+    for (const std::string& debut : k.debuts) {
+      suivante = std::find_if(suivante, lignes.end(), [&](const std::string& ligne) {
+        return ligne.starts_with(debut) || ligne.ends_with(debut);
+      });
+      ASSERT_NE(suivante, lignes.end()) << debut << "\n" << ::testing::PrintToString(lignes);
+      ++suivante;
+    }
+    EXPECT_EQ(suivante, lignes.end()) << ::testing::PrintToString(lignes);
+    EXPECT_EQ(poste.terminal.Recu().find("AJ00202"), std::string::npos);
+    EXPECT_TRUE(poste.terminal.AttendreRequetesServies(k.servies, std::chrono::seconds(5)));
+    EXPECT_EQ(poste.terminal.RequetesServies(), k.servies);
+  }
 }
 
 }  // namespace
