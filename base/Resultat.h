@@ -27,6 +27,7 @@ inline Echec Invalide(std::string texte) { return {GenreEchec::Invalide, std::mo
 inline Echec Systeme(std::string texte, int numero = 0) {
   return {GenreEchec::Systeme, std::move(texte), numero};
 }
+inline Echec Echange(std::string texte = {}) { return {GenreEchec::Echange, std::move(texte)}; }
 
 // What a value of T is made from (a failure is not).
 template <class U, class T>

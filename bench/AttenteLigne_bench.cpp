@@ -114,7 +114,7 @@ void BM_EchangeSwitch(benchmark::State& etat) {
   Poste poste(scenario, trace);
   MesurerCpu(etat, [&] {
     return poste.liaison.AttendreTerminalPret() &&
-           poste.liaison.Echanger("AA000", 13, 10).size() == 13;
+           TexteReponse(poste.liaison.Echanger("AA000", 13, 10)).size() == 13;
   });
   etat.SetLabel(std::string(scenario.rafale ? "rafale" : "9600 bauds") +
                 (trace == Trace::Sans      ? ""

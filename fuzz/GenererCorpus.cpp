@@ -130,14 +130,18 @@ int main(int argc, char** argv) {
   };
   // In the order of Liaison_fuzz's table.
   const std::vector<std::pair<std::string, Jeu>> liaison = {
-      {"switch", lien([](Liaison& l) { l.Echanger("AA000", 13, 10); })},
-      {"consultation", lien([](Liaison& l) { l.Echanger("AJ00202", 102, 10); })},
-      {"deux-blocs", lien([](Liaison& l) { l.Echanger("AJ00205", 322, 10); })},
-      {"enregistrement", lien([](Liaison& l) { l.Echanger("AL011", 364, 10); })},
-      {"liste", lien([](Liaison& l) { l.EchangerListeDossiers("AJ00207", 25, 10); })},
-      {"longue", lien([](Liaison& l) { l.EchangerReponseLongue("AJ00205", 10); })},
-      {"validite", lien([](Liaison& l) { l.EchangerReponseLongue("AK0290", 180); })},
-      {"forfait", lien([](Liaison& l) { l.EchangerValiditeForfait("AK0160", 180); })},
+      {"switch", lien([](Liaison& l) { static_cast<void>(l.Echanger("AA000", 13, 10)); })},
+      {"consultation", lien([](Liaison& l) { static_cast<void>(l.Echanger("AJ00202", 102, 10)); })},
+      {"deux-blocs", lien([](Liaison& l) { static_cast<void>(l.Echanger("AJ00205", 322, 10)); })},
+      {"enregistrement", lien([](Liaison& l) { static_cast<void>(l.Echanger("AL011", 364, 10)); })},
+      {"liste",
+       lien([](Liaison& l) { static_cast<void>(l.EchangerListeDossiers("AJ00207", 25, 10)); })},
+      {"longue",
+       lien([](Liaison& l) { static_cast<void>(l.EchangerReponseLongue("AJ00205", 10)); })},
+      {"validite",
+       lien([](Liaison& l) { static_cast<void>(l.EchangerReponseLongue("AK0290", 180)); })},
+      {"forfait",
+       lien([](Liaison& l) { static_cast<void>(l.EchangerValiditeForfait("AK0160", 180)); })},
       {"sonde", [](Console& c) { c.liaison.AttendreTerminalPret(); }},
   };
   const std::vector<std::pair<std::string, Jeu>> requetes = {
@@ -195,7 +199,7 @@ int main(int argc, char** argv) {
       Liaison liaison(ligne, ligne.HorlogeLigne());
       liaison.AttendreTerminalPret();
       Ecrire(dossier / "Rapports_fuzz" / (std::string(message) + "-" + nomScenario),
-             liaison.EchangerReponseLongue(message, 10));
+             TexteReponse(liaison.EchangerReponseLongue(message, 10)));
     }
   }
   Ecrire(dossier / "Texte_fuzz" / "dossier", std::string("\x01\x04", 2) + "000000000042");

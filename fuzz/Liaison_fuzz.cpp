@@ -16,14 +16,15 @@ struct Operation {
 };
 
 const Operation kOperations[] = {
-    {10, [](Liaison& l, double d) { l.Echanger("AA000", 13, d); }},
-    {10, [](Liaison& l, double d) { l.Echanger("AJ00202", 102, d); }},
-    {10, [](Liaison& l, double d) { l.Echanger("AJ00203", 322, d); }},
-    {10, [](Liaison& l, double d) { l.Echanger("AL011", 364, d); }},
-    {10, [](Liaison& l, double d) { l.EchangerListeDossiers("AJ00207", 25, d); }},
-    {10, [](Liaison& l, double d) { l.EchangerReponseLongue("AJ00205", d); }},
-    {180, [](Liaison& l, double d) { l.EchangerReponseLongue("AK0290", d); }},
-    {180, [](Liaison& l, double d) { l.EchangerValiditeForfait("AK0160", d); }},
+    {10, [](Liaison& l, double d) { static_cast<void>(l.Echanger("AA000", 13, d)); }},
+    {10, [](Liaison& l, double d) { static_cast<void>(l.Echanger("AJ00202", 102, d)); }},
+    {10, [](Liaison& l, double d) { static_cast<void>(l.Echanger("AJ00203", 322, d)); }},
+    {10, [](Liaison& l, double d) { static_cast<void>(l.Echanger("AL011", 364, d)); }},
+    {10,
+     [](Liaison& l, double d) { static_cast<void>(l.EchangerListeDossiers("AJ00207", 25, d)); }},
+    {10, [](Liaison& l, double d) { static_cast<void>(l.EchangerReponseLongue("AJ00205", d)); }},
+    {180, [](Liaison& l, double d) { static_cast<void>(l.EchangerReponseLongue("AK0290", d)); }},
+    {180, [](Liaison& l, double d) { static_cast<void>(l.EchangerValiditeForfait("AK0160", d)); }},
     {10, [](Liaison& l, double) { l.AttendreTerminalPret(); }},
     {10,
      [](Liaison& l, double d) {

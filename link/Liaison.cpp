@@ -88,13 +88,21 @@ std::optional<std::string> Liaison::OuvrirEchange(std::string_view message, doub
   return EnvoyerTrame(std::string(1, EOT), 1, delaiEnq);
 }
 
-std::string Liaison::EchangerAvecLecture(std::string_view message, double delaiEnq,
-                                         const LectureReponse& lireReponse) {
+Resultat<std::string> Liaison::EchangerAvecLecture(std::string_view message, double delaiEnq,
+                                                   const LectureReponse& lireReponse) {
   const auto reponseEot = OuvrirEchange(message, delaiEnq);
-  if (!reponseEot || *reponseEot != std::string(1, ENQ)) return std::string(ERR_MESSAGE);
-  std::string reponse = lireReponse();
+  if (!reponseEot || *reponseEot != std::string(1, ENQ)) return Echange();
+  Resultat<std::string> reponse = lireReponse();
   TerminerEchange();
   return reponse;
+}
+
+std::string TexteReponse(const Resultat<std::string>& reponse) {
+  return reponse ? *reponse : std::string(ERR_MESSAGE);
+}
+
+std::string TexteReponse(const Resultat<Liaison::LectureTrame>& lecture) {
+  return lecture ? lecture->lu : std::string(ERR_MESSAGE);
 }
 
 void Liaison::TerminerEchange() { EnvoyerTrame(std::string(1, ACK), 1, kDelaiReponse); }

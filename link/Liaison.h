@@ -7,12 +7,14 @@
 #include <string_view>
 
 #include "base/Horloge.h"
+#include "base/Resultat.h"
 #include "link/PortSerie.h"
 #include "protocol/Trame.h"
 
 namespace zef30 {
 
-// Stands in place of an answer when the handshake failed; callers compare the whole result.
+// Stands in place of an answer when the handshake failed, for the requests that read the
+// answer by its positions: position 7 reads "S" (a refusal), positions 8 to 9 "SA".
 inline constexpr std::string_view ERR_MESSAGE = "ERR_MESSAGE";
 
 // Waits of the handshake that do not depend on the request, in seconds.
@@ -49,8 +51,8 @@ class Liaison {
   // `delai` seconds have passed, and returns all waiting.
   std::string EnvoyerTrame(std::string_view message, int attendu, double delai);
 
-  // The request/answer exchange: the answer frame exactly as received, or ERR_MESSAGE.
-  std::string Echanger(std::string_view message, int attendu, double delai);
+  // The request/answer exchange: the answer frame exactly as received, or an Echange failure.
+  Resultat<std::string> Echanger(std::string_view message, int attendu, double delai);
 
   // The readiness probe: ENQ answered by ACK alone. Anything else is told through
   // SurErreurPort: what came in its place, or the silence and the line it was waited for on.
@@ -78,9 +80,9 @@ class Liaison {
                                        int attendu, double delai);
 
   // Exchanges that differ from Echanger only in how they read the answer.
-  LectureTrame EchangerListeDossiers(std::string_view message, int attendu, double delai);
-  std::string EchangerReponseLongue(std::string_view message, double delai);
-  std::string EchangerValiditeForfait(std::string_view message, double delai);
+  Resultat<LectureTrame> EchangerListeDossiers(std::string_view message, int attendu, double delai);
+  Resultat<std::string> EchangerReponseLongue(std::string_view message, double delai);
+  Resultat<std::string> EchangerValiditeForfait(std::string_view message, double delai);
 
   // Opening shared by every exchange: the frame, sent again while the terminal answers NAK (three
   // sends at most), then EOT. Returns the reply to EOT, waited for within `delaiEnq`, or nullopt
@@ -127,12 +129,12 @@ class Liaison {
   // after the send, or nullopt when there was nothing to send or no port to send it on.
   std::optional<Horloge::Instant> Emettre(std::string_view message, double delai);
   // Opening, ENQ required, the caller's way of reading the answer, then the final ACK.
-  using LectureReponse = std::function<std::string()>;
-  std::string EchangerAvecLecture(std::string_view message, double delaiEnq,
-                                  const LectureReponse& lireReponse);
+  using LectureReponse = std::function<Resultat<std::string>()>;
+  Resultat<std::string> EchangerAvecLecture(std::string_view message, double delaiEnq,
+                                            const LectureReponse& lireReponse);
   // ACK, then the first block (or the whole frame when it fits in one) read by its length field.
   std::string LirePremierBloc();
-  std::string LireDeuxBlocs();
+  Resultat<std::string> LireDeuxBlocs();
 
   PortSerie& port_;
   const Horloge& horloge_;
@@ -144,5 +146,10 @@ class Liaison {
   bool perdue_ = false;
   int taille_ = 0;  // the read size a listener asked for
 };
+
+// The answer as the requests read it by its positions: the frame, or ERR_MESSAGE in its place
+// when the exchange failed. The one place the failure becomes that text.
+std::string TexteReponse(const Resultat<std::string>& reponse);
+std::string TexteReponse(const Resultat<Liaison::LectureTrame>& lecture);
 
 }  // namespace zef30

@@ -49,11 +49,11 @@ Liaison::LectureTrame Liaison::EnvoyerTrameParLongueur(LectureParLongueur lectur
   return lu;
 }
 
-std::string Liaison::LireDeuxBlocs() {
+Resultat<std::string> Liaison::LireDeuxBlocs() {
   const std::string bloc1 = EnvoyerTrame(kAck, kTailleBlocMax, kDelaiReponse);
   // Without a readable length there is no telling where the answer ends.
   const auto longueur = LireLongueurTrame(bloc1);
-  if (!longueur) return std::string(ERR_MESSAGE);
+  if (!longueur) return Echange();
   return JoindreBlocs(bloc1, EnvoyerTrame(kAck, TailleSecondBloc(*longueur), kDelaiReponse));
 }
 
@@ -61,25 +61,26 @@ std::string Liaison::LirePremierBloc() {
   return EnvoyerTrameParLongueur(LectureParLongueur::Bloc, kAck, kTailleBlocMax, kDelaiReponse).lu;
 }
 
-std::string Liaison::Echanger(std::string_view message, int attendu, double delai) {
-  return EchangerAvecLecture(message, delai, [&]() -> std::string {
+Resultat<std::string> Liaison::Echanger(std::string_view message, int attendu, double delai) {
+  return EchangerAvecLecture(message, delai, [&]() -> Resultat<std::string> {
     if (attendu <= kMaxUnBloc) return EnvoyerTrame(kAck, attendu, kDelaiReponse);
     return LireDeuxBlocs();
   });
 }
 
-Liaison::LectureTrame Liaison::EchangerListeDossiers(std::string_view message, int attendu,
-                                                     double delai) {
+Resultat<Liaison::LectureTrame> Liaison::EchangerListeDossiers(std::string_view message,
+                                                               int attendu, double delai) {
   LectureTrame lecture{{}, attendu};
-  lecture.lu = EchangerAvecLecture(message, delai, [&] {
+  auto reponse = EchangerAvecLecture(message, delai, [&]() -> Resultat<std::string> {
     lecture = EnvoyerTrameParLongueur(LectureParLongueur::Entiere, kAck, attendu, kDelaiReponse);
     return lecture.lu;
   });
+  if (!reponse) return std::move(reponse).Erreur();
   return lecture;
 }
 
-std::string Liaison::EchangerReponseLongue(std::string_view message, double delai) {
-  return EchangerAvecLecture(message, delai, [&]() -> std::string {
+Resultat<std::string> Liaison::EchangerReponseLongue(std::string_view message, double delai) {
+  return EchangerAvecLecture(message, delai, [&]() -> Resultat<std::string> {
     const std::string bloc1 = LirePremierBloc();
     const auto longueur = LireLongueurTrame(bloc1);
     const int second = longueur ? TailleSecondBloc(*longueur) : kTailleBlocMax;
@@ -88,11 +89,11 @@ std::string Liaison::EchangerReponseLongue(std::string_view message, double dela
   });
 }
 
-std::string Liaison::EchangerValiditeForfait(std::string_view message, double delai) {
-  return EchangerAvecLecture(message, delai, [&]() -> std::string {
+Resultat<std::string> Liaison::EchangerValiditeForfait(std::string_view message, double delai) {
+  return EchangerAvecLecture(message, delai, [&]() -> Resultat<std::string> {
     const std::string bloc1 = LirePremierBloc();
     const auto longueur = LireLongueurTrame(bloc1);
-    if (!longueur) return std::string(ERR_MESSAGE);
+    if (!longueur) return Echange();
     // Every position the flat-amount validity reads lies in the first block; only a very long
     // answer is worth keeping whole, and then nothing is trimmed from either block.
     const int second = TailleSecondBloc(*longueur);

@@ -109,14 +109,15 @@ std::string LireTelecollecteDirecte(Console& console, std::string dernier,
 
 }  // namespace
 
-std::string EchangerDemarrage(Console& console, std::string_view message, double delaiEnq) {
-  if (!OuvrirAvecEnq(console, message, delaiEnq)) return {};
+Resultat<std::string> EchangerDemarrage(Console& console, std::string_view message,
+                                        double delaiEnq) {
+  if (!OuvrirAvecEnq(console, message, delaiEnq)) return Echange();
   return EcouterDemarrage(console);
 }
 
-std::string EchangerDemEnr(Console& console, std::string_view message, int attendu, double delaiEnq,
-                           bool ecouter) {
-  if (!OuvrirAvecEnq(console, message, delaiEnq)) return std::string(ERR_MESSAGE);
+Resultat<std::string> EchangerDemEnr(Console& console, std::string_view message, int attendu,
+                                     double delaiEnq, bool ecouter) {
+  if (!OuvrirAvecEnq(console, message, delaiEnq)) return Echange();
   if (ecouter) return EcouterDemEnr(console);
   Liaison& liaison = console.liaison;
   const std::string bloc1 = liaison
@@ -126,22 +127,22 @@ std::string EchangerDemEnr(Console& console, std::string_view message, int atten
   if (Caractere(bloc1, 7) == "9") return bloc1;
   const auto longueur = LireLongueurTrame(bloc1);
   // Without a readable length there is no telling where the answer ends.
-  if (!longueur) return std::string(ERR_MESSAGE);
+  if (!longueur) return Echange();
   return JoindreBlocs(bloc1,
                       liaison.EnvoyerTrame(kAck, TailleSecondBloc(*longueur), kDelaiReponse));
 }
 
-std::string EchangerDemTC(Console& console, std::string_view message, double delaiEnq,
-                          bool ecouter) {
+Resultat<std::string> EchangerDemTC(Console& console, std::string_view message, double delaiEnq,
+                                    bool ecouter) {
   const auto reponseEot = console.liaison.OuvrirEchange(message, delaiEnq);
-  if (!reponseEot) return std::string(ERR_MESSAGE);
+  if (!reponseEot) return Echange();
   const auto echeance =
       Horloge::Plus(console.liaison.HorlogeLiaison().Maintenant(), Horloge::Secondes(delaiEnq));
   if (!ecouter) return LireTelecollecteDirecte(console, *reponseEot, echeance);
   // The listener keeps the answer as it passes, so that the request reads it by the same
   // positions as on the direct read; what came before it is cut the same way.
   const EcouteTelecollecte ecoute = EcouterDemTCDetaille(console);
-  if (ecoute.reponse.empty()) return {};
+  if (ecoute.reponse.empty()) return std::string();
   if (const auto marqueur = ChercheurMarqueur().Chercher(ecoute.trace)) {
     console.etat.TexteTicket =
         TexteAvantReponse(ecoute.trace.substr(0, *marqueur + kLongueurQueue), *marqueur);
@@ -149,14 +150,14 @@ std::string EchangerDemTC(Console& console, std::string_view message, double del
   return ecoute.reponse;
 }
 
-std::string EchangerDemVal(Console& console, std::string_view message, double delaiEnq) {
-  if (!OuvrirAvecEnq(console, message, delaiEnq)) return std::string(ERR_MESSAGE);
+Resultat<std::string> EchangerDemVal(Console& console, std::string_view message, double delaiEnq) {
+  if (!OuvrirAvecEnq(console, message, delaiEnq)) return Echange();
   return EcouterDemVAl(console);
 }
 
-std::string EchangerDemISO2(Console& console, std::string_view message, double delaiEnq,
-                            bool ecouter) {
-  if (!OuvrirAvecEnq(console, message, delaiEnq)) return std::string(ERR_MESSAGE);
+Resultat<std::string> EchangerDemISO2(Console& console, std::string_view message, double delaiEnq,
+                                      bool ecouter) {
+  if (!OuvrirAvecEnq(console, message, delaiEnq)) return Echange();
   Liaison& liaison = console.liaison;
   if (!ecouter) {
     const std::string reponse =
@@ -177,8 +178,8 @@ std::string EchangerDemISO2(Console& console, std::string_view message, double d
   return reponse;
 }
 
-std::string EchangerDemVal2(Console& console, std::string_view message, double delaiEnq) {
-  if (!OuvrirAvecEnq(console, message, delaiEnq)) return std::string(ERR_MESSAGE);
+Resultat<std::string> EchangerDemVal2(Console& console, std::string_view message, double delaiEnq) {
+  if (!OuvrirAvecEnq(console, message, delaiEnq)) return Echange();
   std::string reponse = EcouterDemVAl(console);
   if (const auto longueur = LireLongueurTrame(reponse)) {
     const int second = TailleSecondBloc(*longueur);

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/Resultat.h"
 #include "console/Console.h"
 
 namespace zef30 {
@@ -12,33 +13,34 @@ namespace zef30 {
 // within `delaiEnq` seconds); then it hands the line to a listener, which acknowledges the
 // terminal, mirrors its display and ends with its answer, or reads the answer directly.
 // None sends ACK for the ENQ before handing over: the listener's first act is to send it.
-// Failure: ERR_MESSAGE (an empty text for EchangerDemarrage); a listener that fails gives an
-// empty text, passed on as the answer.
+// Failure: an Echange failure when the opening failed; a listener that fails gives an empty
+// text, passed on as the answer.
 
 // Restart "AU000": always listened to; the listening trace.
-std::string EchangerDemarrage(Console& console, std::string_view message, double delaiEnq);
+Resultat<std::string> EchangerDemarrage(Console& console, std::string_view message,
+                                        double delaiEnq);
 
 // Registration: the answer frame, listened to when `ecouter`, otherwise read directly (first
 // block, its short part awaited as `attendu` characters, and a second block unless the status is
 // "9").
-std::string EchangerDemEnr(Console& console, std::string_view message, int attendu, double delaiEnq,
-                           bool ecouter);
+Resultat<std::string> EchangerDemEnr(Console& console, std::string_view message, int attendu,
+                                     double delaiEnq, bool ecouter);
 
 // Tele-collection: the terminal's "Aj" answer frame counted from its STX, on both paths, or an
 // empty text when it never came; what the terminal sent before it is left in TexteTicket.
 // It goes on whatever answered EOT.
-std::string EchangerDemTC(Console& console, std::string_view message, double delaiEnq,
-                          bool ecouter);
+Resultat<std::string> EchangerDemTC(Console& console, std::string_view message, double delaiEnq,
+                                    bool ecouter);
 
 // Validity, dossier form: always listened to; the answer frame.
-std::string EchangerDemVal(Console& console, std::string_view message, double delaiEnq);
+Resultat<std::string> EchangerDemVal(Console& console, std::string_view message, double delaiEnq);
 
 // ISO 2 track "AG000": the "Ag" answer frame, listened to when `ecouter`, otherwise read
 // directly; then the final ACK.
-std::string EchangerDemISO2(Console& console, std::string_view message, double delaiEnq,
-                            bool ecouter);
+Resultat<std::string> EchangerDemISO2(Console& console, std::string_view message, double delaiEnq,
+                                      bool ecouter);
 
 // Validity, flat form: always listened to; a very long answer is read on, then the final ACK.
-std::string EchangerDemVal2(Console& console, std::string_view message, double delaiEnq);
+Resultat<std::string> EchangerDemVal2(Console& console, std::string_view message, double delaiEnq);
 
 }  // namespace zef30

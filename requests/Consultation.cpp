@@ -16,8 +16,9 @@ constexpr auto kReponse = Message::ReponseConsultation;
 
 std::string DemanderConsultation(Console& console) {
   if (!console.liaison.AttendreTerminalPret()) return std::string(kPasPret);
-  return console.liaison.Echanger(std::string(DispositionDe(Message::DemandeConsultation).debut),
-                                  LongueurTrame<Message::ReponseConsultation>(), kDelaiReponse);
+  return TexteReponse(
+      console.liaison.Echanger(std::string(DispositionDe(Message::DemandeConsultation).debut),
+                               LongueurTrame<Message::ReponseConsultation>(), kDelaiReponse));
 }
 
 std::vector<std::string> LignesConsultation(const std::string& reponse) {

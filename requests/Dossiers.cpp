@@ -64,11 +64,8 @@ std::int16_t DemanderListeDossiers(Console& console) {
   table.fill({});
   Liaison& liaison = console.liaison;
   if (!liaison.AttendreTerminalPret()) return kPasEnvoye;
-  const std::string entete =
-      liaison
-          .EchangerListeDossiers(std::string(DispositionDe(Message::DemandeListeDossiers).debut),
-                                 25, kDelaiReponse)
-          .lu;
+  const std::string entete = TexteReponse(liaison.EchangerListeDossiers(
+      std::string(DispositionDe(Message::DemandeListeDossiers).debut), 25, kDelaiReponse));
   constexpr auto kListe = Message::ReponseListeDossiers;
   if (LireChamp<kListe>("statut", entete) != "0") return 1;
   const std::string blocs = LireChamp<kListe>("nombre de blocs", entete);
@@ -106,8 +103,8 @@ std::int16_t DemanderInfoDossier(Console& console) {
   const auto dossier = ChampDossier(console, kContexte);
   if (!dossier) return kPasEnvoye;
   if (!console.liaison.AttendreTerminalPret()) return kPasEnvoye;
-  const std::string reponse = console.liaison.EchangerReponseLongue(
-      ComposerMessage<Message::DemandeInfoDossier>({{"dossier", *dossier}}), kDelaiReponse);
+  const std::string reponse = TexteReponse(console.liaison.EchangerReponseLongue(
+      ComposerMessage<Message::DemandeInfoDossier>({{"dossier", *dossier}}), kDelaiReponse));
   const Disposition& d = DispositionDe(Message::ReponseInfoDossier);
   constexpr auto kReponse = Message::ReponseInfoDossier;
   if (LireChamp<kReponse>("statut", reponse) != "0" ||

@@ -38,7 +38,7 @@ std::int16_t DemanderEnregistrement(Console& console, bool ecouter) {
   const std::string message = ComposerMessage<Message::DemandeEnregistrement>(
       {{"montant", champs->prix}, {"dossier", champs->dossier}});
   const std::string reponse =
-      EchangerDemEnr(console, message, kLongueurReponse, kDelaiReponse, ecouter);
+      TexteReponse(EchangerDemEnr(console, message, kLongueurReponse, kDelaiReponse, ecouter));
   // A listening that gave nothing, or a line lost meanwhile: no answer to read as a refusal.
   if ((ecouter && reponse.empty()) || console.liaison.LignePerdue()) {
     ExpliquerSansReponse(console, kContexte);
@@ -62,9 +62,9 @@ std::int16_t DemanderEnregistrement(Console& console, bool ecouter) {
 std::int16_t DemanderEnregistrementSimple(Console& console) {
   const auto champs = PreparerPaiement(console, kContexte, false);
   if (!champs || !console.liaison.AttendreTerminalPret()) return kPasEnvoye;
-  const std::string reponse = console.liaison.Echanger(
+  const std::string reponse = TexteReponse(console.liaison.Echanger(
       ComposerMessage<Message::DemandeEnregistrementSimple>({{"montant", champs->prix}}),
-      kLongueurReponse, kDelaiReponse);
+      kLongueurReponse, kDelaiReponse));
   if (console.liaison.LignePerdue()) {
     ExpliquerSansReponse(console, kContexte);
     return 1;

@@ -21,10 +21,11 @@ constexpr double kDelaiIso2 = 60.0;
 std::int16_t DemanderPisteIso2(Console& console, bool afficherHote) {
   console.etat.PisteIso2.clear();
   if (!console.liaison.AttendreTerminalPret()) return kPasPret;
-  const std::string reponse =
+  const auto echange =
       EchangerDemISO2(console, std::string(DispositionDe(Message::DemandePisteIso2).debut),
                       kDelaiIso2, afficherHote);
-  if (reponse == ERR_MESSAGE) return kEchecEchange;
+  if (!echange) return kEchecEchange;
+  const std::string& reponse = *echange;
   constexpr auto kReponse = Message::ReponsePisteIso2;
   const std::string statut = LireChamp<kReponse>("statut", reponse);
   if (statut.empty() || statut[0] < '0' || statut[0] > '9') return 1;

@@ -70,8 +70,8 @@ std::string ConstruireRapport(std::string_view trame, const SuiteBloc& suite) {
 std::int16_t DemanderRapport(Console& console, const DemandeRapport& demande) {
   console.etat.TexteTicket.clear();
   if (!console.liaison.AttendreTerminalPret()) return kPasPret;
-  const std::string reponse =
-      console.liaison.EchangerReponseLongue(DispositionDe(demande.message).debut, kDelaiReponse);
+  const std::string reponse = TexteReponse(
+      console.liaison.EchangerReponseLongue(DispositionDe(demande.message).debut, kDelaiReponse));
   const Disposition& d = DispositionDe(demande.reponse);
   const std::string code = LireChamp(d, "code", reponse);
   if (LireChamp(d, "statut", reponse) == "0" && code == "0") {

@@ -13,10 +13,10 @@ namespace zef30 {
 namespace {
 constexpr std::int16_t kHeurePasPret = -500;
 
-// Accepted when the answer's status is "0".
+// Accepted when an answer came and its status is "0".
 template <Message M>
-std::int16_t Verdict(const std::string& reponse) {
-  return LireChamp<M>("statut", reponse) == "0" ? 0 : 1;
+std::int16_t Verdict(const Resultat<std::string>& reponse) {
+  return reponse && LireChamp<M>("statut", *reponse) == "0" ? 0 : 1;
 }
 
 std::string Formater(const std::tm& moment, const char* format) {
@@ -29,7 +29,8 @@ std::string Formater(const std::tm& moment, const char* format) {
 std::string DemanderRedemarrage(Console& console) {
   if (!console.liaison.AttendreTerminalPret()) return {};
   return EchangerDemarrage(console, std::string(DispositionDe(Message::DemandeRedemarrage).debut),
-                           kDelaiReponse);
+                           kDelaiReponse)
+      .ValeurOu({});
 }
 
 std::int16_t DemanderVitesse(Console& console, std::int16_t choix) {

@@ -17,10 +17,11 @@ constexpr std::int32_t kSeuilNonDisponible = 1000;
 
 std::int16_t DemanderSwitch(Console& console) {
   if (!console.liaison.AttendreTerminalPret()) return kPasPret;
-  const std::string reponse =
+  const auto echange =
       console.liaison.Echanger(std::string(DispositionDe(Message::DemandeSwitch).debut),
                                LongueurTrame<Message::ReponseSwitch>(), kDelaiReponse);
-  if (reponse == ERR_MESSAGE) return kPasPret;
+  if (!echange) return kPasPret;
+  const std::string& reponse = *echange;
 
   Fenetre& fenetre = console.fenetre;
   constexpr auto kReponse = Message::ReponseSwitch;

@@ -72,9 +72,9 @@ std::int16_t DemanderTelecollecte(Console& console, bool afficherHote) {
   // What an earlier request left there is not this tele-collection's.
   console.etat.TexteTicket.clear();
   if (!console.liaison.AttendreTerminalPret()) return kPasPret;
-  const std::string reponse =
+  const std::string reponse = TexteReponse(
       EchangerDemTC(console, std::string(DispositionDe(Message::DemandeTelecollecte).debut),
-                    kDelaiTelecollecte, afficherHote);
+                    kDelaiTelecollecte, afficherHote));
   const auto detail = JugerTelecollecte(reponse);
   if (!detail) return 0;
   console.fenetre.AfficherEtat("Télécollecte", *detail);

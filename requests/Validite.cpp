@@ -24,8 +24,8 @@ template <typename Ecoute, typename Direct>
 std::optional<std::string> Echanger(Console& console, const std::string& message, bool ecouter,
                                     Ecoute ecoute, Direct direct) {
   if (!console.liaison.AttendreTerminalPret()) return std::nullopt;
-  return ecouter ? ecoute(console, message, kDelaiValidite)
-                 : (console.liaison.*direct)(message, kDelaiValidite);
+  return TexteReponse(ecouter ? ecoute(console, message, kDelaiValidite)
+                              : (console.liaison.*direct)(message, kDelaiValidite));
 }
 
 // A listening that gave nothing, or a line lost meanwhile: no answer to read as a refusal.

@@ -34,7 +34,7 @@ TEST(Echanger, FullHandshakeOfTheCardSwitch) {
   Banc banc;
   const std::string reponse = Reponse("Aa0040100");
   banc.port.Repondre(kAck).Repondre(kEnq).Repondre(reponse).Repondre(kEot);
-  EXPECT_EQ(banc.liaison.Echanger("AA000", 13, 10), reponse);
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10)), reponse);
   const auto& e = banc.port.Ecritures();
   ASSERT_EQ(e.size(), 4u);
   EXPECT_EQ(e[0].octets, std::string("\x02\x41\x41\x30\x30\x30\x10\x03\x23"));
@@ -50,7 +50,7 @@ TEST(Echanger, ReadsTheWholeAnswerWhateverReadSizeAListenerLeft) {
   banc.port.Repondre(kAck).Repondre(kEnq).Repondre(reponse).Repondre(kEot);
   ASSERT_TRUE(banc.liaison.OuvrirPort());
   banc.port.DefinirTailleLecture(1);
-  EXPECT_EQ(banc.liaison.Echanger("AA000", 13, 10), reponse);
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10)), reponse);
 }
 
 TEST(Echanger, RefusedTwiceThenAcceptedReadsTheAnswer) {
@@ -58,7 +58,7 @@ TEST(Echanger, RefusedTwiceThenAcceptedReadsTheAnswer) {
   const std::string reponse = Reponse("Aa0040000");
   banc.port.Repondre(kNak).Repondre(kNak).Repondre(kAck).Repondre(kEnq).Repondre(reponse).Repondre(
       kEot);
-  EXPECT_EQ(banc.liaison.Echanger("AA000", 13, 10), reponse);
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10)), reponse);
   const auto& e = banc.port.Ecritures();
   ASSERT_EQ(e.size(), 6u);
   EXPECT_EQ(e[0].octets, e[1].octets);
@@ -69,7 +69,7 @@ TEST(Echanger, RefusedTwiceThenAcceptedReadsTheAnswer) {
 TEST(Echanger, RefusedThreeTimesSendsEotAndFails) {
   Banc banc;
   banc.port.Repondre(kNak).Repondre(kNak).Repondre(kNak);
-  EXPECT_EQ(banc.liaison.Echanger("AA000", 13, 10), ERR_MESSAGE);
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10)), ERR_MESSAGE);
   const auto& e = banc.port.Ecritures();
   ASSERT_EQ(e.size(), 4u);
   EXPECT_EQ(e[2].octets, EncadrerMessage("AA000"));
@@ -80,7 +80,7 @@ TEST(Echanger, RefusedThreeTimesSendsEotAndFails) {
 
 TEST(Echanger, SilentTerminalStillGetsEotAfterTenSeconds) {
   Banc banc;
-  EXPECT_EQ(banc.liaison.Echanger("AA000", 13, 10), ERR_MESSAGE);
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10)), ERR_MESSAGE);
   const auto& e = banc.port.Ecritures();
   ASSERT_EQ(e.size(), 2u);
   EXPECT_EQ(e[1].octets, kEot);
@@ -91,11 +91,11 @@ TEST(Echanger, SilentTerminalStillGetsEotAfterTenSeconds) {
 TEST(Echanger, WaitForEnqUsesTheCallersTimeOut) {
   Banc banc;
   banc.port.Repondre(kAck).Repondre(kEnq, 899.5).Repondre(Reponse("Ab000")).Repondre(kEot);
-  EXPECT_EQ(banc.liaison.Echanger("AB000", 9, 900), Reponse("Ab000"));
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AB000", 9, 900)), Reponse("Ab000"));
 
   Banc tard;
   tard.port.Repondre(kAck).Repondre(kEnq, 900.5);
-  EXPECT_EQ(tard.liaison.Echanger("AB000", 9, 900), ERR_MESSAGE);
+  EXPECT_EQ(TexteReponse(tard.liaison.Echanger("AB000", 9, 900)), ERR_MESSAGE);
   EXPECT_DOUBLE_EQ(tard.horloge.Ecoule(), 900.0);
 }
 
@@ -103,7 +103,7 @@ TEST(Echanger, AnythingButEnqAfterEotEndsTheExchange) {
   for (const std::string& autre : {kAck, kEnq + kEnq, std::string("x")}) {
     Banc banc;
     banc.port.Repondre(kAck).Repondre(autre);
-    EXPECT_EQ(banc.liaison.Echanger("AA000", 13, 10), ERR_MESSAGE);
+    EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10)), ERR_MESSAGE);
     EXPECT_EQ(banc.port.Ecritures().size(), 2u) << "nothing more is sent";
   }
 }
@@ -111,7 +111,7 @@ TEST(Echanger, AnythingButEnqAfterEotEndsTheExchange) {
 TEST(Echanger, AnyReplyButNakCountsAsAccepted) {
   Banc banc;
   banc.port.Repondre("garbage").Repondre(kEnq).Repondre(Reponse("Aa0040100")).Repondre(kEot);
-  EXPECT_EQ(banc.liaison.Echanger("AA000", 13, 10), Reponse("Aa0040100"));
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10)), Reponse("Aa0040100"));
 }
 
 TEST(Echanger, ShortAnswerIsReturnedUnchangedAfterTheWait) {
@@ -123,7 +123,7 @@ TEST(Echanger, ShortAnswerIsReturnedUnchangedAfterTheWait) {
           "Aa00")
       .Repondre(kEot);
   const double avant = 0;
-  EXPECT_EQ(banc.liaison.Echanger("AA000", 13, 10),
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10)),
             "\x02"
             "Aa00");
   EXPECT_GE(banc.horloge.Ecoule() - avant, 10.0);
@@ -135,7 +135,7 @@ TEST(Echanger, AnswerArrivingInPiecesIsJoined) {
   banc.port.Repondre(kAck).Repondre(kEnq).RepondreEnMorceaux(
       {{0.001, reponse.substr(0, 3)}, {0.5, reponse.substr(3, 5)}, {9.9, reponse.substr(8)}});
   banc.port.Repondre(kEot);
-  EXPECT_EQ(banc.liaison.Echanger("AA000", 13, 10), reponse);
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10)), reponse);
 }
 
 TEST(Echanger, TwoBlockAnswerIsJoinedIntoOneFrame) {
@@ -149,7 +149,7 @@ TEST(Echanger, TwoBlockAnswerIsJoinedIntoOneFrame) {
   const std::string bloc2 = "\x02" + message.substr(248) + "\x10\x03" + entiere.substr(321);
   ASSERT_EQ(bloc2.size(), 313u - 239u);
   banc.port.Repondre(kAck).Repondre(kEnq).Repondre(bloc1).Repondre(bloc2).Repondre(kEot);
-  EXPECT_EQ(banc.liaison.Echanger("AK029", 322, 180), entiere);
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AK029", 322, 180)), entiere);
   EXPECT_EQ(banc.port.Ecritures().size(), 5u);
 }
 
@@ -157,7 +157,7 @@ TEST(Echanger, ShortAnswerWhereTwoBlocksWereExpected) {
   Banc banc;
   const std::string reponse = Reponse(MessageDeLongueur(100));
   banc.port.Repondre(kAck).Repondre(kEnq).Repondre(reponse).Repondre("").Repondre(kEot);
-  const std::string obtenu = banc.liaison.Echanger("AK029", 322, 180);
+  const std::string obtenu = TexteReponse(banc.liaison.Echanger("AK029", 322, 180));
   EXPECT_EQ(obtenu, reponse.substr(0, reponse.size() - 3));
 }
 
@@ -169,7 +169,7 @@ TEST(Echanger, UnreadableLengthInTheFirstBlockFails) {
           "\x02"
           "AkX9")
       .Repondre(kEot);
-  EXPECT_EQ(banc.liaison.Echanger("AK029", 322, 180), ERR_MESSAGE);
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AK029", 322, 180)), ERR_MESSAGE);
   EXPECT_EQ(banc.port.Ecritures().back().octets, kAck) << "the line is still closed";
 }
 
@@ -224,7 +224,7 @@ TEST(OuvrirPort, RefusedPortIsReportedAndNothingIsSent) {
   EXPECT_FALSE(banc.liaison.AttendreTerminalPret());
   EXPECT_EQ(raison, "port 1 (/dev/ttyS0) : ouverture impossible : No such file");
   EXPECT_TRUE(banc.port.Ecritures().empty());
-  EXPECT_EQ(banc.liaison.Echanger("AA000", 13, 10), ERR_MESSAGE);
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10)), ERR_MESSAGE);
   EXPECT_DOUBLE_EQ(banc.horloge.Ecoule(), 0.0) << "no wait on a port that is not there";
 }
 
@@ -236,7 +236,7 @@ TEST(OuvrirPort, ALostLineIsToldOnceEndsTheRequestAndTheNextOneOpensItAgain) {
   ASSERT_TRUE(banc.liaison.AttendreTerminalPret());
   const std::string perte = "port 1 (/dev/ttyUSB0) : ligne perdue : Input/output error";
   banc.port.PerdreLigne(perte, 2);
-  EXPECT_EQ(banc.liaison.Echanger("AA000", 13, 10), ERR_MESSAGE);
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10)), ERR_MESSAGE);
   EXPECT_EQ(banc.port.Ecritures().size(), 2u) << "nothing sent after the loss";
   EXPECT_DOUBLE_EQ(banc.horloge.Ecoule(), 2.0) << "no wait outlasts the loss";
   EXPECT_EQ(raisons, std::vector<std::string>{perte});

@@ -129,7 +129,7 @@ TEST(EchangerReponseLongue, JoinsTwoBlocksIntoOneFrame) {
       .Repondre(blocs.bloc1)
       .Repondre(blocs.bloc2)
       .Repondre(kEot);
-  EXPECT_EQ(banc.liaison.EchangerReponseLongue("AJ00203", 10), blocs.entiere);
+  EXPECT_EQ(TexteReponse(banc.liaison.EchangerReponseLongue("AJ00203", 10)), blocs.entiere);
   EXPECT_EQ(banc.port.Ecritures().size(), 5u);
 }
 
@@ -138,7 +138,7 @@ TEST(EchangerReponseLongue, OneBlockAnswerNeedsNoSecondAck) {
   const std::string trame = EncadrerMessage(Message(100));
   ASSERT_EQ(trame.size(), 109u);
   banc.port.Repondre(kAck).Repondre(kEnq).Repondre(trame).Repondre(kEot);
-  EXPECT_EQ(banc.liaison.EchangerReponseLongue("AJ00205", 10), trame);
+  EXPECT_EQ(TexteReponse(banc.liaison.EchangerReponseLongue("AJ00205", 10)), trame);
   const auto& e = banc.port.Ecritures();
   ASSERT_EQ(e.size(), 4u) << "frame, EOT, ACK for the answer, final ACK";
   EXPECT_LT(banc.horloge.Ecoule(), 1.0);
@@ -152,7 +152,7 @@ TEST(EchangerValiditeForfait, KeepsTheFirstBlockAndStillReadsTheSecondBeforeTheE
       .Repondre(blocs.bloc1)
       .Repondre(blocs.bloc2)
       .Repondre(kEot);
-  EXPECT_EQ(banc.liaison.EchangerValiditeForfait("AK0160", 180), blocs.bloc1);
+  EXPECT_EQ(TexteReponse(banc.liaison.EchangerValiditeForfait("AK0160", 180)), blocs.bloc1);
   const auto& e = banc.port.Ecritures();
   ASSERT_EQ(e.size(), 5u) << "frame, EOT, ACK for each block, final ACK";
   EXPECT_EQ(e.back().octets, kAck);
@@ -167,7 +167,8 @@ TEST(EchangerValiditeForfait, VeryLongAnswerIsAppendedWhole) {
       .Repondre(blocs.bloc1)
       .Repondre(blocs.bloc2)
       .Repondre(kEot);
-  EXPECT_EQ(banc.liaison.EchangerValiditeForfait("AK0160", 180), blocs.bloc1 + blocs.bloc2);
+  EXPECT_EQ(TexteReponse(banc.liaison.EchangerValiditeForfait("AK0160", 180)),
+            blocs.bloc1 + blocs.bloc2);
 }
 
 TEST(EchangerValiditeForfait, LengthThatIsNotANumberFails) {
@@ -177,7 +178,7 @@ TEST(EchangerValiditeForfait, LengthThatIsNotANumberFails) {
                                      std::string()}) {
     Banc banc;
     banc.port.Repondre(kAck).Repondre(kEnq).Repondre(reponse).Repondre(kEot);
-    EXPECT_EQ(banc.liaison.EchangerValiditeForfait("AK0160", 180), ERR_MESSAGE);
+    EXPECT_EQ(TexteReponse(banc.liaison.EchangerValiditeForfait("AK0160", 180)), ERR_MESSAGE);
   }
 }
 
@@ -188,20 +189,20 @@ TEST(EchangerListeDossiers, ReadsByLengthAndWritesTheCountBack) {
       {{0.01, trame.substr(0, 10)}, {0.3, trame.substr(10)}});
   banc.port.Repondre(kEot);
   const auto lecture = banc.liaison.EchangerListeDossiers("AJ00207", 25, 10);
-  EXPECT_EQ(lecture.lu, trame);
-  EXPECT_EQ(lecture.attendu, 39);
+  EXPECT_EQ(TexteReponse(lecture), trame);
+  EXPECT_EQ(lecture->attendu, 39);
 }
 
 TEST(Variantes, RefusedFrameOrNoEnqFailAsEchangerDoes) {
   Banc refuse;
   refuse.port.Repondre("\x15").Repondre("\x15").Repondre("\x15");
-  EXPECT_EQ(refuse.liaison.EchangerReponseLongue("AJ00203", 10), ERR_MESSAGE);
+  EXPECT_EQ(TexteReponse(refuse.liaison.EchangerReponseLongue("AJ00203", 10)), ERR_MESSAGE);
   EXPECT_EQ(refuse.port.Ecritures().back().octets, kEot);
 
   Banc muet;
   muet.port.Repondre(kAck);
   const auto lecture = muet.liaison.EchangerListeDossiers("AJ00207", 25, 10);
-  EXPECT_EQ(lecture.lu, ERR_MESSAGE);
+  EXPECT_EQ(TexteReponse(lecture), ERR_MESSAGE);
 }
 
 }  // namespace

@@ -243,12 +243,13 @@ TEST(Ecoute, ExchangesHandOverAndReturnTheAnswer) {
   };
   const std::string nak(1, NAK);
   const auto tc = [](bool ecouter) {
-    return [ecouter](Console& c) { return EchangerDemTC(c, "AJ00204", 900, ecouter); };
+    return
+        [ecouter](Console& c) { return TexteReponse(EchangerDemTC(c, "AJ00204", 900, ecouter)); };
   };
-  const auto iso2 = [](Console& c) { return EchangerDemISO2(c, "AG000", 60, true); };
+  const auto iso2 = [](Console& c) { return TexteReponse(EchangerDemISO2(c, "AG000", 60, true)); };
   const std::vector<Cas> cas = {
       {"restart refused three times",
-       [](Console& c) { return EchangerDemarrage(c, "AU000", 60); },
+       [](Console& c) { return EchangerDemarrage(c, "AU000", 60).ValeurOu({}); },
        {nak, nak, nak, kEot},
        "",
        "avant",
