@@ -1,7 +1,6 @@
 #include "base/ErreursSysteme.h"
 
 #include <cerrno>
-#include <cstring>
 #include <new>
 #include <string>
 #include <system_error>
