@@ -30,6 +30,7 @@
 #include "simulator/LectureScenario.h"
 #include "simulator/TerminalSimule.h"
 #ifdef ZEF30_FENETRE
+#include "app/PilotageEnFenetre.h"
 #include "window/ExecutionFenetre.h"
 #endif
 
@@ -222,7 +223,12 @@ int main(int argc, char** argv) {
   }
 
 #ifdef ZEF30_FENETRE
+  // --pilote-socket: a script drives the window a person watches.
+  zef30::OuvreurPilotage pilotage;
+  if (options.socketPilote) {
+    pilotage = zef30::OuvrirPilotageEnFenetre(*options.socketPilote, dossier, debut, &std::cerr);
+  }
   return zef30::ExecuterFenetre(argc, argv, kProgramme, numeroLigne, horloge, port, dossier,
-                                &zef30::ExecuterPlanDeFichier);
+                                &zef30::ExecuterPlanDeFichier, pilotage);
 #endif
 }

@@ -1,0 +1,32 @@
+#include "headless/PiloteEnFenetre.h"
+
+#include <utility>
+
+namespace zef30 {
+
+PiloteEnFenetre::PiloteEnFenetre(Console& console, std::unique_ptr<CanalSocket> canal,
+                                 const std::string& journal, std::ostream* erreurs)
+    : canal_(std::move(canal)),
+      journal_(journal, erreurs),
+      double_(releve_, console.fenetre),
+      evenements_(double_),
+      console_{console.etat, console.liaison, evenements_, console.fichiers},
+      session_(
+          console_, evenements_, *canal_,
+          [this](const RequeteScriptee& requete, const BoutonConsole& famille) {
+            return ExecuterRequete(console_, releve_, requete, famille);
+          },
+          &journal_, erreurs) {}
+
+Resultat<std::unique_ptr<PiloteEnFenetre>> PiloteEnFenetre::Ouvrir(Console& console,
+                                                                   const std::string& chemin,
+                                                                   const std::string& dossier,
+                                                                   const DebutMural& debut,
+                                                                   std::ostream* erreurs) {
+  auto canal = CanalSocket::Ouvrir(chemin, erreurs);
+  if (!canal) return std::move(canal).Erreur();
+  return std::unique_ptr<PiloteEnFenetre>(new PiloteEnFenetre(
+      console, std::move(*canal), CheminJournal(dossier, debut.horodatage), erreurs));
+}
+
+}  // namespace zef30

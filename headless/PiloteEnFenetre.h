@@ -1,0 +1,55 @@
+#pragma once
+
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "base/Resultat.h"
+#include "console/Console.h"
+#include "headless/ExecutionCampagne.h"
+#include "headless/FenetreTexte.h"
+#include "headless/JournalCampagne.h"
+#include "headless/Pilotage.h"
+#include "headless/PlanEnFenetre.h"
+
+namespace zef30 {
+
+// The window's console piloted on a Unix socket: each request runs in the window as its
+// button's click (shown there, judged from its record), the state and "Sortie Ecoute" answered
+// at once, the records in the campaign journal of the data folder. The window waits on
+// Descripteurs() in its event loop and calls TraiterEnAttente() when one is readable, inside a
+// request's own waits too (that is how "arret" reaches a listening).
+class PiloteEnFenetre {
+ public:
+  // The socket bound at `chemin` for `console`, whose window is the one shown; its journal in
+  // `dossier`, named after `debut`. Or why the socket cannot be had.
+  static Resultat<std::unique_ptr<PiloteEnFenetre>> Ouvrir(Console& console,
+                                                           const std::string& chemin,
+                                                           const std::string& dossier,
+                                                           const DebutMural& debut,
+                                                           std::ostream* erreurs = nullptr);
+  PiloteEnFenetre(const PiloteEnFenetre&) = delete;
+  PiloteEnFenetre& operator=(const PiloteEnFenetre&) = delete;
+
+  std::vector<int> Descripteurs() const { return canal_->Descripteurs(); }
+  void TraiterEnAttente() { session_.TraiterEnAttente(); }
+  bool Finie() const { return session_.Finie(); }
+  int CodeSortie() const { return session_.CodeSortie(false); }
+  const std::string& Journal() const { return journal_.Chemin(); }
+
+ private:
+  PiloteEnFenetre(Console& console, std::unique_ptr<CanalSocket> canal, const std::string& journal,
+                  std::ostream* erreurs);
+
+  std::unique_ptr<CanalSocket> canal_;
+  JournalCampagne journal_;
+  // What the requests show, kept for their records; the inputs they are given.
+  FenetreTexte releve_;
+  FenetreDouble double_;
+  FenetreEvenements evenements_;
+  Console console_;
+  SessionPilote session_;
+};
+
+}  // namespace zef30
