@@ -540,7 +540,13 @@ class Console:
                 self.processus.wait(timeout=1.0)
             except subprocess.TimeoutExpired:
                 pass
-        self._tomber(self._terminee("la console a fermé sa sortie"))
+        self._tomber(
+            self._terminee(
+                "la console a fermé sa sortie"
+                if self._prise is None
+                else "la console a fermé la connexion"
+            )
+        )
 
     def _terminee(self, message: str) -> ConsoleTerminee:
         code = self.code
