@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -21,7 +22,8 @@ inline OuvreurPilotage OuvrirPilotageEnFenetre(std::string chemin, std::string d
     if (!ouvert) return std::move(ouvert).Erreur();
     const std::shared_ptr<PiloteEnFenetre> pilote = std::move(*ouvert);
     return PilotageServi{
-        [pilote] { return pilote->Descripteurs(); }, [pilote] { pilote->TraiterEnAttente(); },
+        [pilote] { return pilote->Descripteurs(); },
+        [pilote](const std::function<void()>& avant) { pilote->TraiterEnAttente(avant); },
         [pilote] { return pilote->Finie(); }, [pilote] { return pilote->CodeSortie(); }};
   };
 }

@@ -12,11 +12,25 @@ PiloteEnFenetre::PiloteEnFenetre(Console& console, std::unique_ptr<CanalSocket> 
       evenements_(double_),
       console_{console.etat, console.liaison, evenements_, console.fichiers},
       session_(
-          console_, evenements_, *canal_,
+          console_, evenements_, canal_,
           [this](const RequeteScriptee& requete, const BoutonConsole& famille) {
             return ExecuterRequete(console_, releve_, requete, famille);
           },
           &journal_, erreurs) {}
+
+bool PiloteEnFenetre::CanalSuivi::Recevoir(const Lecteur& lire) {
+  return socket_->Recevoir([this, &lire](std::string_view ligne, bool tropLongue) {
+    if (avantCommande) avantCommande();
+    lire(ligne, tropLongue);
+  });
+}
+
+void PiloteEnFenetre::TraiterEnAttente(const std::function<void()>& avantCommande) {
+  // A command handled inside a request's wait comes here again, with its own listener.
+  auto avant = std::exchange(canal_.avantCommande, avantCommande);
+  session_.TraiterEnAttente();
+  canal_.avantCommande = std::move(avant);
+}
 
 Resultat<std::unique_ptr<PiloteEnFenetre>> PiloteEnFenetre::Ouvrir(Console& console,
                                                                    const std::string& chemin,

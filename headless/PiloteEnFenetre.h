@@ -1,8 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/Resultat.h"
@@ -20,6 +23,10 @@ namespace zef30 {
 // at once, the records in the campaign journal of the data folder. The window waits on
 // Descripteurs() in its event loop and calls TraiterEnAttente() when one is readable, inside a
 // request's own waits too (that is how "arret" reaches a listening).
+//
+// A client that connects and sends its first request at once is accepted and read in one call:
+// `avantCommande` is called before each command is handled, when Descripteurs() may have
+// changed, so that the window watches the client's descriptor while that request runs.
 class PiloteEnFenetre {
  public:
   // The socket bound at `chemin` for `console`, whose window is the one shown; its journal in
@@ -32,8 +39,8 @@ class PiloteEnFenetre {
   PiloteEnFenetre(const PiloteEnFenetre&) = delete;
   PiloteEnFenetre& operator=(const PiloteEnFenetre&) = delete;
 
-  std::vector<int> Descripteurs() const { return canal_->Descripteurs(); }
-  void TraiterEnAttente() { session_.TraiterEnAttente(); }
+  std::vector<int> Descripteurs() const { return canal_.Descripteurs(); }
+  void TraiterEnAttente(const std::function<void()>& avantCommande = {});
   bool Finie() const { return session_.Finie(); }
   int CodeSortie() const { return session_.CodeSortie(false); }
   const std::string& Journal() const { return journal_.Chemin(); }
@@ -42,7 +49,21 @@ class PiloteEnFenetre {
   PiloteEnFenetre(Console& console, std::unique_ptr<CanalSocket> canal, const std::string& journal,
                   std::ostream* erreurs);
 
-  std::unique_ptr<CanalSocket> canal_;
+  // The socket, and who hears that a command is about to be handled.
+  class CanalSuivi final : public CanalPilote {
+   public:
+    explicit CanalSuivi(std::unique_ptr<CanalSocket> socket) : socket_(std::move(socket)) {}
+    std::vector<int> Descripteurs() const override { return socket_->Descripteurs(); }
+    bool Recevoir(const Lecteur& lire) override;
+    bool Ecrire(std::string_view ligne) override { return socket_->Ecrire(ligne); }
+
+    std::function<void()> avantCommande;
+
+   private:
+    std::unique_ptr<CanalSocket> socket_;
+  };
+
+  CanalSuivi canal_;
   JournalCampagne journal_;
   // What the requests show, kept for their records; the inputs they are given.
   FenetreTexte releve_;

@@ -23,7 +23,7 @@ void PilotageFenetre::Traiter() {
   // A command handled inside a request's wait (a stop, the state) comes here again: the
   // session takes it, and the request under way goes on when it returns.
   ++profondeur_;
-  fenetre_.RefuserSaisiesPendant([this] { pilotage_.traiter(); });
+  fenetre_.RefuserSaisiesPendant([this] { pilotage_.traiter([this] { Suivre(); }); });
   --profondeur_;
   Suivre();
   if (profondeur_ == 0 && pilotage_.finie()) {

@@ -1,17 +1,21 @@
 #include "window/PilotageFenetre.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QListWidget>
+#include <atomic>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/PilotageEnFenetre.h"
@@ -81,8 +85,8 @@ struct FenetrePilotee {
   std::optional<int> code;
 };
 
-// A test script's end of the socket: it writes commands and reads answers while the window's
-// event loop runs, as the window program's would.
+// A test script's end of the socket, on a thread of its own as a script's process would be:
+// blocking reads, each bounded.
 class Client {
  public:
   explicit Client(const std::string& chemin) : fd_(::socket(AF_UNIX, SOCK_STREAM, 0)) {
@@ -98,31 +102,33 @@ class Client {
   bool Connecte() const { return connecte_; }
   void Envoyer(const std::string& ligne) {
     const std::string texte = ligne + "\n";
-    ASSERT_EQ(::send(fd_, texte.data(), texte.size(), MSG_NOSIGNAL),
-              static_cast<ssize_t>(texte.size()));
+    ::send(fd_, texte.data(), texte.size(), MSG_NOSIGNAL);
   }
-  // The next answer line, the window's events handled meanwhile; empty past the bound.
-  std::string LireLigne(std::chrono::milliseconds delai = 15s) {
-    const auto echeance = std::chrono::steady_clock::now() + delai;
-    while (std::chrono::steady_clock::now() < echeance) {
+  // The next answer line; empty past the bound or once the console has closed the socket.
+  std::string LireLigne() {
+    const auto echeance = std::chrono::steady_clock::now() + 15s;
+    for (;;) {
       if (const auto fin = recu_.find('\n'); fin != std::string::npos) {
         std::string ligne = recu_.substr(0, fin);
         recu_.erase(0, fin + 1);
         return ligne;
       }
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+      if (std::chrono::steady_clock::now() >= echeance) return {};
+      pollfd attente{fd_, POLLIN, 0};
+      if (::poll(&attente, 1, 100) != 1) continue;
       char octets[4096];
-      const ssize_t lus = ::recv(fd_, octets, sizeof octets, MSG_DONTWAIT);
-      if (lus > 0) recu_.append(octets, static_cast<std::size_t>(lus));
+      const ssize_t lus = ::recv(fd_, octets, sizeof octets, 0);
+      if (lus <= 0) return {};
+      recu_.append(octets, static_cast<std::size_t>(lus));
     }
-    return {};
   }
-  // The first answer line that is not an event.
+  // The next answer line that is not an event.
   std::string LireReponse() {
-    for (;;) {
-      std::string ligne = LireLigne();
-      if (ligne.find("\"evenement\"") == std::string::npos) return ligne;
-    }
+    std::string ligne;
+    do {
+      ligne = LireLigne();
+    } while (ligne.find("\"evenement\"") != std::string::npos);
+    return ligne;
   }
 
  private:
@@ -131,6 +137,23 @@ class Client {
   std::string recu_;
 };
 
+// `script` run on its own thread against the window's socket, while this thread runs the
+// window's event loop, until the script has ended.
+void JouerScript(FenetrePilotee& fenetre, const std::function<void(Client&)>& script) {
+  Client client(fenetre.socket);
+  ASSERT_TRUE(client.Connecte()) << std::strerror(errno);
+  std::atomic<bool> fini = false;
+  std::thread fil([&] {
+    script(client);
+    fini = true;
+  });
+  const auto echeance = std::chrono::steady_clock::now() + 60s;
+  while (!fini && std::chrono::steady_clock::now() < echeance) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  fil.join();
+}
+
 // Each command answered on the socket by the window, in order, on one console: the request is
 // shown in the window as its click would show it, the state answered, the end heard.
 TEST(PilotageFenetre, EachCommandOnTheSocketIsAnsweredByTheWindow) {
@@ -138,7 +161,7 @@ TEST(PilotageFenetre, EachCommandOnTheSocketIsAnsweredByTheWindow) {
     const char* commande;
     std::vector<const char*> reponse;  // what the answer line holds
   };
-  const Cas cas[] = {
+  const std::vector<Cas> cas = {
       {R"({"id":1,"requete":"switch","attendu":["réussie"]})",
        {R"({"id":1,)", R"("resultat":"Demande de Switch = Carte présente")", R"("reussie":true)"}},
       {R"({"id":"deux","etat":true})", {R"({"id":"deux","etat":{)", R"("ecoute":false)"}},
@@ -147,37 +170,45 @@ TEST(PilotageFenetre, EachCommandOnTheSocketIsAnsweredByTheWindow) {
   };
   FenetrePilotee fenetre;
   ASSERT_TRUE(fenetre.pilotage);
-  Client client(fenetre.socket);
-  ASSERT_TRUE(client.Connecte()) << std::strerror(errno);
-  for (const Cas& k : cas) {
-    SCOPED_TRACE(k.commande);
-    client.Envoyer(k.commande);
-    const std::string reponse = client.LireReponse();
-    for (const char* attendu : k.reponse)
-      EXPECT_NE(reponse.find(attendu), std::string::npos) << reponse;
+  std::vector<std::string> reponses;
+  JouerScript(fenetre, [&](Client& client) {
+    for (const Cas& k : cas) {
+      client.Envoyer(k.commande);
+      reponses.push_back(client.LireReponse());
+    }
+  });
+  ASSERT_EQ(reponses.size(), cas.size());
+  for (std::size_t i = 0; i < cas.size(); ++i) {
+    SCOPED_TRACE(cas[i].commande);
+    for (const char* attendu : cas[i].reponse) {
+      EXPECT_NE(reponses[i].find(attendu), std::string::npos) << reponses[i];
+    }
   }
   EXPECT_EQ(fenetre.Lignes(), std::vector<std::string>{"Demande de Switch = Carte présente"});
   EXPECT_EQ(fenetre.code, 0);
 }
 
 // "Sortie Ecoute" reaches a listening the window runs for the script: the stop is read inside the
-// listener's own waits, answered, and the listening's record follows.
+// listener's own waits and answered, and the listening's record follows.
 TEST(PilotageFenetre, AStopOnTheSocketEndsTheListeningTheWindowRuns) {
   FenetrePilotee fenetre;
   ASSERT_TRUE(fenetre.pilotage);
-  Client client(fenetre.socket);
-  ASSERT_TRUE(client.Connecte()) << std::strerror(errno);
-  client.Envoyer(R"({"id":1,"requete":"maintenance","evenements":true})");
-  std::string ligne;
-  while ((ligne = client.LireLigne()).find(R"("evenement":"ecoute")") == std::string::npos) {
-    ASSERT_FALSE(ligne.empty()) << "no listening event";
+  std::string evenement, arret, fiche;
+  JouerScript(fenetre, [&](Client& client) {
+    client.Envoyer(R"({"id":1,"requete":"maintenance","evenements":true})");
+    do {
+      evenement = client.LireLigne();
+    } while (!evenement.empty() && evenement.find(R"("evenement":"ecoute")") == std::string::npos);
+    client.Envoyer(R"({"id":2,"arret":true})");
+    arret = client.LireReponse();
+    fiche = client.LireReponse();
+  });
+  EXPECT_NE(evenement.find(R"({"id":1,"evenement":"ecoute","texte":"EN ECOUTE)"), std::string::npos)
+      << evenement;
+  EXPECT_EQ(arret, R"({"id":2,"arret":true})");
+  for (const char* attendu : {R"({"id":1,)", R"("requete":"maintenance")", R"("reussie":true)"}) {
+    EXPECT_NE(fiche.find(attendu), std::string::npos) << fiche;
   }
-  client.Envoyer(R"({"id":2,"arret":true})");
-  EXPECT_EQ(client.LireReponse(), R"({"id":2,"arret":true})");
-  const std::string fiche = client.LireReponse();
-  EXPECT_NE(fiche.find(R"({"id":1,)"), std::string::npos) << fiche;
-  EXPECT_NE(fiche.find(R"("requete":"maintenance")"), std::string::npos) << fiche;
-  EXPECT_NE(fiche.find(R"("reussie":true)"), std::string::npos) << fiche;
 }
 
 }  // namespace
