@@ -1,5 +1,6 @@
 #include "headless/PlanEnFenetre.h"
 
+#include <algorithm>
 #include <ostream>
 
 #include "base/Texte.h"
@@ -16,6 +17,13 @@ FenetreDouble::FenetreDouble(FenetreTexte& releve, Fenetre& ecran)
   for (const ZoneTexte zone : {ZoneTexte::TextPrix, ZoneTexte::Text2}) {
     releve_.EcrireTexte(zone, ecran_.LireTexte(zone));
   }
+}
+
+void FenetreDouble::AttendreLigneOuEvenement(PortSerie& port, Horloge::Instant echeance) {
+  releve_.CederAuxEvenements();
+  if (const auto clic = releve_.ClicProgramme()) echeance = std::min(echeance, *clic);
+  ecran_.AttendreLigneOuEvenement(port, echeance);
+  releve_.CederAuxEvenements();
 }
 
 void ExecuterPlanEnFenetre(Console& console, const std::vector<RequeteScriptee>& requetes,

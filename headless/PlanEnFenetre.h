@@ -79,9 +79,9 @@ class FenetreDouble final : public Fenetre {
     releve_.CederAuxEvenements();
   }
   void RefuserSaisiesEnAttente() override { ecran_.RefuserSaisiesEnAttente(); }
-  void AttendreLigneOuEvenement(PortSerie& port, Horloge::Instant echeance) override {
-    releve_.AttendreLigneOuEvenement(port, echeance);
-  }
+  // The window's own wait, which ends on any of its events (a stop heard meanwhile, by a click
+  // or by a script, ends the listening at once), bounded by the click the record has to make.
+  void AttendreLigneOuEvenement(PortSerie& port, Horloge::Instant echeance) override;
 
  private:
   FenetreTexte& releve_;

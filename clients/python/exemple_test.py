@@ -35,14 +35,15 @@ def console(tmp_path):
 
 def valider(console, prix):
     """A validity listened to ("Ecran Hote" ticked), waiting for the terminal's PIN prompt as a
-    test that types the code at the terminal would; returns its record and its dossier."""
+    test that types the code at the terminal would; returns its record and the dossier it
+    opened."""
     with console.lancer("validite", prix=prix, ecran=True, attendu=["réussie"]) as validite:
         # What the terminal shows comes as events while the request runs: the moment to act.
         assert "CODE ?" in validite.attendre("CODE ?", genre="affichage")["texte"]
         fiche = validite.resultat()
-    # The dossier the validity opened is the console's "No Dossier": the record tells the
-    # outcome, the state what the window shows.
-    return fiche, console.dossier()
+    # The dossier the validity drew is in its record, as the window's "No Dossier" shows it.
+    assert fiche["dossier"] == console.dossier()
+    return fiche, fiche["dossier"]
 
 
 def test_un_dossier_valide_enregistre_puis_annule(console, tmp_path):

@@ -309,7 +309,8 @@ class Console:
         ``evenements=True`` (or a ``pendant`` callback, called with each event in this thread
         while the request runs, from which ``arret()`` may be called) its events are kept:
         ``evenements()`` gives them back after. The record is the console's JSON record as a
-        dict (``resultat``, ``lignes``, ``textes``, ``ticket``, ``etat``, ``carte``…).
+        dict (``resultat``, ``lignes``, ``textes``, ``ticket``, ``etat``, ``carte``, and
+        ``dossier``: the dossier number the console holds after it, the one a validity drew).
         """
         en_cours = self.lancer(
             nom,
