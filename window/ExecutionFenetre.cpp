@@ -44,7 +44,7 @@ int ExecuterFenetre(int& argc, char** argv, const char* programme, int numeroPor
   if (ouvrirPilotage) {
     auto ouvert = ouvrirPilotage(poste.console);
     if (!ouvert) {
-      std::cerr << programme << " : --pilote-socket : " << ouvert.Erreur().texte << '\n';
+      std::cerr << programme << " : " << ouvert.Erreur().texte << '\n';
       return 2;
     }
     pilotage.emplace(fenetre, std::move(*ouvert), [](int code) { QApplication::exit(code); });
