@@ -25,27 +25,17 @@
 #include "link/TablePorts.h"
 #include "simulator/TerminalSimule.h"
 #include "tests/support/DossierTemporaire.h"
+#include "tests/support/LigneSimulee.h"
 #include "window/FenPresentation.h"
 #include "window/PortFenetre.h"
 
 namespace zef30 {
 namespace {
 
+using essai::OuvrirLigne;
+using essai::PortUnVers;
+
 using namespace std::chrono_literals;
-
-std::string OuvrirLigne(simulateur::TerminalSimule& terminal) {
-  const auto ouvert = terminal.OuvrirPseudoTerminal();
-  std::string chemin = ouvert.ValeurOu({});
-  EXPECT_FALSE(chemin.empty()) << TexteEchec(ouvert);
-  terminal.Demarrer();
-  return chemin;
-}
-
-TablePorts PortUnVers(const std::string& chemin) {
-  TablePorts table;
-  table.Associer(1, chemin);
-  return table;
-}
 
 // The window program's console on the simulated terminal, piloted on a socket in its folder, as
 // main assembles it; the piloting's end is heard by `code`.
