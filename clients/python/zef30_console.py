@@ -382,7 +382,8 @@ class Console:
     def envoyer_brut(self, ligne: str | bytes, timeout: float = DELAI_REPONSE) -> dict[str, Any]:
         """Sends ``ligne`` as it is (a newline is added) and returns the next answer that is not
         for a command of this client, an error answer included, without raising it: what a
-        test of the protocol itself needs (a malformed line, an id of its own)."""
+        test of the protocol itself needs (a malformed line, an id of its own). The client's own
+        ids are integers from 1: give the line a string id, or none."""
         donnees = ligne.encode("utf-8") if isinstance(ligne, str) else ligne
         self._ecrire(donnees.rstrip(b"\n") + b"\n")
         echeance = time.monotonic() + timeout
