@@ -33,6 +33,8 @@ namespace {
 constexpr Horloge::Secondes kTrancheSansDescripteur = 20ms;
 // The exit code of a run stopped before its end, as a campaign's.
 constexpr int kCodeInterrompue = 130;
+// How long a listening that only "Sortie Ecoute" ends goes on without "duree": until "arret".
+constexpr double kEcouteJusquArret = 86'400;
 // How many clients may knock while one is served, before the second is told and closed.
 constexpr int kClientsEnAttente = 4;
 
@@ -208,7 +210,11 @@ std::vector<int> CanalDescripteurs::Descripteurs() const {
 
 bool CanalDescripteurs::Recevoir(const Lecteur& lire) {
   if (finie_) return false;
-  if (!Pret(entree_)) return true;
+  // Lines read already come first: a request run from one line of a read reads the others here.
+  if (!Pret(entree_)) {
+    DonnerLignes(tampon_, tropLongue_, {}, false, lire);
+    return !finie_;
+  }
   char morceau[16 * 1024];
   const ssize_t n = ::read(entree_, morceau, sizeof morceau);
   if (n < 0 && (errno == EINTR || errno == EAGAIN)) return true;
@@ -325,7 +331,11 @@ void CanalSocket::Deconnecter() {
 
 bool CanalSocket::Recevoir(const Lecteur& lire) {
   if (Pret(ecoute_)) Accepter();
-  if (client_ < 0 || !Pret(client_)) return true;
+  if (client_ < 0) return true;
+  if (!Pret(client_)) {
+    DonnerLignes(tampon_, tropLongue_, {}, false, lire);
+    return true;
+  }
   char morceau[16 * 1024];
   const ssize_t n = ::recv(client_, morceau, sizeof morceau, 0);
   if (n < 0 && (errno == EINTR || errno == EAGAIN)) return true;
@@ -429,6 +439,11 @@ void SessionPilote::Executer(const CommandePilote& commande) {
     Repondre(Erreur(commande.id, "requête inconnue « " + Citer(commande.requete.famille) + " »"));
     return;
   }
+  // A script stops a listening that only "Sortie Ecoute" ends after a while of its own, as
+  // nobody is there to click; a piloted console has "arret" to click it: without "duree" it
+  // listens until then (a day at most, the longest "duree" a script takes).
+  RequeteScriptee requete = commande.requete;
+  if (!requete.duree && famille->dureeEcoute > 0) requete.duree = kEcouteJusquArret;
   enCours_ = commande.id;
   fenetre_.RemettreAZero();
   if (commande.evenements) {
@@ -437,7 +452,7 @@ void SessionPilote::Executer(const CommandePilote& commande) {
                "\",\"texte\":" + EnChaineJson(evenement.texte) + "}");
     });
   }
-  RequeteFaite faite = executer_(commande.requete, *famille);
+  RequeteFaite faite = executer_(requete, *famille);
   fenetre_.Ecouter({});
   fenetre_.RemettreAZero();
   ExecutionRequete& e = faite.execution;
