@@ -380,6 +380,11 @@ void SessionPilote::Repondre(const std::string& ligne) {
 }
 
 void SessionPilote::TraiterEnAttente() {
+  // A stop asked (Ctrl-C) while a listening that only "Sortie Ecoute" ends runs: clicked once.
+  if (arret_ && enCours_ && !arretEcoute_ && fenetre_.EcouteEnCours() && arret_()) {
+    arretEcoute_ = true;
+    ExecuterGestionnaire(console_, &Command1_Click, true);
+  }
   if (entreeFinie_) return;
   const bool suite = canal_.Recevoir([this](std::string_view ligne, bool tropLongue) {
     if (tropLongue) {
@@ -464,6 +469,7 @@ void SessionPilote::Executer(const CommandePilote& commande) {
   NoterRequeteFinie(e.rang);
   if (journal_ != nullptr) journal_->Ajouter(e);
   enCours_.reset();
+  arretEcoute_ = false;
   Repondre(Reponse(commande.id, e, faite.releve, NombreJson(console_.etat.NumeroDossier)));
   if (entreeFinie_) finie_ = true;
 }
@@ -490,6 +496,7 @@ void SessionPilote::Arreter(const std::string& id) {
 }
 
 void SessionPilote::Executer(const std::function<bool()>& arret) {
+  arret_ = arret;
   const auto arreter = [&] { return arret && arret(); };
   while (!finie_ && !arreter()) {
     TraiterEnAttente();
@@ -584,6 +591,8 @@ int ExecuterPilote(const CommandeSansFenetre& options, Console& console, Fenetre
       erreurs << "zef30-console : " << socket.Erreur().texte << std::endl;
       return 2;
     }
+    erreurs << "zef30-console : commandes attendues sur la socket " << *options.socketPilote
+            << std::endl;
     canal = std::move(*socket);
   } else {
     canal = std::make_unique<CanalDescripteurs>(STDIN_FILENO, STDOUT_FILENO, &erreurs);
