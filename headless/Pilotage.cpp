@@ -1,6 +1,8 @@
 #include "headless/Pilotage.h"
 
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -43,6 +45,21 @@ constexpr const char* kClientDeTrop = R"({"id":null,"erreur":"un client pilote d
 
 bool EstAffichage(Panneau panneau) {
   return panneau == Panneau::PanelAnnulation || panneau == Panneau::PanelRefus;
+}
+
+// Asleep until one of `attentes` is ready, `delaiMs` has passed (-1: no limit) or a signal
+// has come, unless a stop is asked already: a Ctrl-C that comes just before the sleep wakes it
+// too (SIGINT waits while the stop is looked at, and is let through by the sleep alone).
+void Dormir(std::vector<pollfd>& attentes, int delaiMs, const std::function<bool()>& arret) {
+  sigset_t retenus, avant;
+  sigemptyset(&retenus);
+  sigaddset(&retenus, SIGINT);
+  pthread_sigmask(SIG_BLOCK, &retenus, &avant);
+  if (!arret || !arret()) {
+    timespec delai{delaiMs / 1000, (delaiMs % 1000) * 1'000'000L};
+    (void)::ppoll(attentes.data(), attentes.size(), delaiMs < 0 ? nullptr : &delai, &avant);
+  }
+  pthread_sigmask(SIG_SETMASK, &avant, nullptr);
 }
 
 // Whether `fd` has something to read (or has ended) now.
@@ -380,8 +397,10 @@ void SessionPilote::Repondre(const std::string& ligne) {
 }
 
 void SessionPilote::TraiterEnAttente() {
-  // A stop asked (Ctrl-C) while a listening that only "Sortie Ecoute" ends runs: clicked once.
-  if (arret_ && enCours_ && !arretEcoute_ && fenetre_.EcouteEnCours() && arret_()) {
+  // A listening under way is ended as "arret" ends it when the run must stop (Ctrl-C, nobody
+  // reading the answers), or when nobody is left to send the "arret" it waits for.
+  const bool arreter = (arret_ && arret_()) || sortieFermee_ || (entreeFinie_ && jusquArret_);
+  if (arreter && enCours_ && !arretEcoute_ && fenetre_.EcouteEnCours()) {
     arretEcoute_ = true;
     ExecuterGestionnaire(console_, &Command1_Click, true);
   }
@@ -448,7 +467,8 @@ void SessionPilote::Executer(const CommandePilote& commande) {
   // nobody is there to click; a piloted console has "arret" to click it: without "duree" it
   // listens until then (a day at most, the longest "duree" a script takes).
   RequeteScriptee requete = commande.requete;
-  if (!requete.duree && famille->dureeEcoute > 0) requete.duree = kEcouteJusquArret;
+  jusquArret_ = !requete.duree && famille->dureeEcoute > 0;
+  if (jusquArret_) requete.duree = kEcouteJusquArret;
   enCours_ = commande.id;
   fenetre_.RemettreAZero();
   if (commande.evenements) {
@@ -469,7 +489,7 @@ void SessionPilote::Executer(const CommandePilote& commande) {
   NoterRequeteFinie(e.rang);
   if (journal_ != nullptr) journal_->Ajouter(e);
   enCours_.reset();
-  arretEcoute_ = false;
+  arretEcoute_ = jusquArret_ = false;
   Repondre(Reponse(commande.id, e, faite.releve, NombreJson(console_.etat.NumeroDossier)));
   if (entreeFinie_) finie_ = true;
 }
@@ -504,8 +524,8 @@ void SessionPilote::Executer(const std::function<bool()>& arret) {
     std::vector<pollfd> attentes;
     for (const int fd : canal_.Descripteurs()) attentes.push_back(pollfd{fd, POLLIN, 0});
     if (attentes.empty()) break;
-    // Asleep until a command comes; a signal wakes it (EINTR) for `arret` to be asked.
-    (void)::poll(attentes.data(), attentes.size(), -1);
+    // Asleep until a command comes; a signal wakes it for `arret` to be asked.
+    Dormir(attentes, -1, arret);
   }
 }
 
@@ -549,8 +569,7 @@ class PiloteSansFenetre::FenetreAttentive final : public FenetreRelais {
       if (reste > 0) {
         std::vector<pollfd> attentes{pollfd{fd, POLLIN, 0}};
         for (const int c : canal_.Descripteurs()) attentes.push_back(pollfd{c, POLLIN, 0});
-        (void)::poll(attentes.data(), attentes.size(),
-                     static_cast<int>(std::min<long long>(reste, 60'000)));
+        Dormir(attentes, static_cast<int>(std::min<long long>(reste, 60'000)), &ArretDemande);
       }
     }
     // What came taken in, the click made when due.

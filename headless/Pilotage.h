@@ -200,6 +200,8 @@ class SessionPilote {
   bool entreeFinie_ = false;
   std::function<bool()> arret_;
   bool arretEcoute_ = false;  // "Sortie Ecoute" clicked for the stop
+  // The request under way listens until "arret" (no "duree" given).
+  bool jusquArret_ = false;
   // The id of the request under way, and whether its events are told.
   std::optional<std::string> enCours_;
   bool evenements_ = false;

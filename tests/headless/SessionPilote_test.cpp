@@ -2,6 +2,7 @@
 // all at once, as a pipe would bring them, read in the request's own waits.
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -26,6 +27,7 @@ TEST(SessionPilote, ReadsCommandsSentAtOnceInsideTheRequestsWaits) {
     // Pieces of the answers, in their order (an answer may hold several).
     std::vector<std::string> reponses;
     int code;
+    bool lecteurParti = false;  // nobody reads the answers
   } cas[] = {
       {"a stop and the state while a listening runs, the end refused until it is over",
        {R"({"id":1,"requete":"maintenance"})", R"({"id":2,"etat":true})",
@@ -44,6 +46,16 @@ TEST(SessionPilote, ReadsCommandsSentAtOnceInsideTheRequestsWaits) {
        {R"({"id":"m","evenement":"ecoute","texte":"EN ECOUTE"})",
         R"({"id":"m","numero":1,"requete":"maintenance","reussie":true,)"},
        0},
+      // Nobody is left to send the "arret" it waits for.
+      {"the input ends during a listening that only a stop ends",
+       {R"({"id":1,"requete":"maintenance"})"},
+       {R"({"id":1,"numero":1,"requete":"maintenance","reussie":true,)"},
+       0},
+      {"nobody reads the answers",
+       {R"({"id":1,"requete":"maintenance","evenements":true})"},
+       {},
+       130,
+       true},
       {"a terminal that never answers",
        {R"({"id":1,"requete":"switch","attendu":["réussie"]})"},
        {R"({"id":1,"numero":1,"requete":"switch","reussie":false,)"},
@@ -61,12 +73,15 @@ TEST(SessionPilote, ReadsCommandsSentAtOnceInsideTheRequestsWaits) {
     std::string envoi;
     for (const auto& commande : c.commandes) envoi += commande + "\n";
     ASSERT_EQ(::send(fds[1], envoi.data(), envoi.size(), 0), static_cast<ssize_t>(envoi.size()));
-    ::shutdown(fds[1], SHUT_WR);
+    ::shutdown(fds[1], c.lecteurParti ? SHUT_RDWR : SHUT_WR);
+    // As main has it: a write nobody reads fails rather than ends the program.
+    const auto avant = ::signal(SIGPIPE, SIG_IGN);
     CanalDescripteurs canal(fds[0], fds[0]);
     JournalCampagne journal(dossier.Fichier("campagne.jsonl"));
     PiloteSansFenetre pilote(poste.console, fenetre, canal, &journal);
 
     pilote.Session().Executer();
+    ::signal(SIGPIPE, avant);
 
     EXPECT_TRUE(pilote.Session().Finie());
     EXPECT_EQ(pilote.Session().CodeSortie(false), c.code);
