@@ -31,40 +31,29 @@ constexpr std::array<std::string_view, 4> kDetailsRequete = {"entrees", "attendu
 std::string Nom(std::string_view membre) { return "« " + Citer(membre) + " »"; }
 
 // The id as the answers give it back: a number as written, a string as JSON (its quotes kept,
-// in valid UTF-8); nullopt for anything else.
-std::optional<std::string> IdEcrit(const ValeurJson& id) {
-  if (id.Est(Genre::Nombre)) return id.texte;
-  if (id.Est(Genre::Chaine)) return EnChaineJson(id.texte);
-  if (id.Est(Genre::Nul)) return "null";
+// in valid UTF-8), "null" when there is none; nullopt for anything else.
+std::optional<std::string> IdEcrit(const ValeurJson* id) {
+  if (id == nullptr || id->Est(Genre::Nul)) return "null";
+  if (id->Est(Genre::Nombre)) return id->texte;
+  if (id->Est(Genre::Chaine)) return EnChaineJson(id->texte);
   return std::nullopt;
 }
 
-// A JSON value of an input as the script's text of it: a number as written, a string as it
-// is, for "ecran" true or false as "oui" or "non"; nullopt for anything else. `ecrit` is how
-// a message quotes it.
-std::optional<std::string> ValeurEntree(std::string_view cle, const ValeurJson& v,
-                                        std::string& ecrit) {
-  ecrit = std::string(cle) + "=";
-  switch (v.genre) {
-    case Genre::Nombre:
-    case Genre::Chaine:
-      ecrit += v.texte;
-      return v.texte;
-    case Genre::Booleen:
-      ecrit += v.booleen ? "true" : "false";
-      if (cle == "ecran") return v.booleen ? "oui" : "non";
-      return std::nullopt;
-    case Genre::Nul:
-      ecrit += "null";
-      return std::nullopt;
-    case Genre::Tableau:
-      ecrit += "[…]";
-      return std::nullopt;
-    case Genre::Objet:
-      ecrit += "{…}";
-      return std::nullopt;
-  }
+// An input's JSON value as the script's text of it: a number as written, a string as it is,
+// for "ecran" true or false as "oui" or "non"; nullopt for anything else.
+std::optional<std::string> ValeurEntree(std::string_view cle, const ValeurJson& v) {
+  if (v.Est(Genre::Nombre) || v.Est(Genre::Chaine)) return v.texte;
+  if (v.Est(Genre::Booleen) && cle == "ecran") return v.booleen ? "oui" : "non";
   return std::nullopt;
+}
+
+// The input as a message quotes it, as a script would have written it: "prix=12,50".
+std::string EntreeEcrite(const MembreJson& entree) {
+  const ValeurJson& v = entree.valeur;
+  return entree.nom + "=" +
+         (v.Est(Genre::Tableau) ? "[…]"
+          : v.Est(Genre::Objet) ? "{…}"
+                                : v.Scalaire());
 }
 
 Resultat<void> LireEntrees(RequeteScriptee& requete, const ValeurJson& entrees) {
@@ -72,10 +61,10 @@ Resultat<void> LireEntrees(RequeteScriptee& requete, const ValeurJson& entrees) 
     return Invalide("« entrees » : un objet attendu, comme {\"prix\": 1250, \"ecran\": \"non\"}");
   }
   for (const MembreJson& m : entrees.membres) {
-    std::string ecrit;
-    const auto valeur = ValeurEntree(m.nom, m.valeur, ecrit);
-    auto lue = LireEntree(requete, m.nom,
-                          valeur ? std::optional<std::string_view>(*valeur) : std::nullopt, ecrit);
+    const auto valeur = ValeurEntree(m.nom, m.valeur);
+    auto lue =
+        LireEntree(requete, m.nom, valeur ? std::optional<std::string_view>(*valeur) : std::nullopt,
+                   EntreeEcrite(m));
     if (!lue) return std::move(lue).Erreur();
   }
   return {};
@@ -184,15 +173,11 @@ LectureCommande LireCommandePilote(std::string_view ligne) {
     return lecture;
   }
   auto objet = LireJson(ligne);
-  // The id of a line that does not read, when it came before the fault.
-  const auto idLu = [](const ValeurJson* id) {
-    return id == nullptr ? std::optional<std::string>("null") : IdEcrit(*id);
-  };
   if (!objet) {
-    ValeurJson debut;
-    debut.genre = Genre::Objet;
-    debut.membres = MembresAvantFaute(ligne);
-    lecture.id = idLu(debut.Membre("id")).value_or("null");
+    // Its id still, when it came before the fault.
+    for (const MembreJson& m : MembresAvantFaute(ligne)) {
+      if (m.nom == "id") lecture.id = IdEcrit(&m.valeur).value_or("null");
+    }
     lecture.commande = std::move(objet).Erreur();
     return lecture;
   }
@@ -201,7 +186,7 @@ LectureCommande LireCommandePilote(std::string_view ligne) {
         Invalide("une commande est un objet JSON, comme {\"id\": 1, \"etat\": true}");
     return lecture;
   }
-  const auto id = idLu(objet->Membre("id"));
+  const auto id = IdEcrit(objet->Membre("id"));
   if (!id) {
     lecture.commande = Invalide("« id » : un nombre ou une chaîne");
     return lecture;

@@ -15,9 +15,13 @@ double SecondesDe(Horloge::Instant instant) {
   return std::chrono::duration<double>(instant.time_since_epoch()).count();
 }
 
-Horloge::Instant InstantDe(double secondes) {
+// The instant `secondes` after the clock's origin, or nullopt beyond a century either side: far
+// past any monotonic clock, well within what the clock's nanoseconds hold (and their difference).
+std::optional<Horloge::Instant> InstantDe(std::optional<double> secondes) {
+  constexpr double kSiecle = 100 * 365.25 * 86'400;
+  if (!secondes || !(std::fabs(*secondes) <= kSiecle)) return std::nullopt;
   return Horloge::Instant{} +
-         std::chrono::duration_cast<Horloge::Duree>(std::chrono::duration<double>(secondes));
+         std::chrono::duration_cast<Horloge::Duree>(std::chrono::duration<double>(*secondes));
 }
 
 // `reussie` says pass or fail; the genre says which failure. A step judged by its conditions
@@ -101,15 +105,15 @@ std::optional<ExecutionRequete> LireExecutionJson(std::string_view ligne) {
   ExecutionRequete e;
   const auto rang = LireEntierStrict(champ("numero"));
   const auto numeroLigne = LireEntierStrict(champ("ligne"));
-  const auto debut = LireNombre(champ("debut"));
-  const auto fin = LireNombre(champ("fin"));
+  const auto debut = InstantDe(LireNombre(champ("debut")));
+  const auto fin = InstantDe(LireNombre(champ("fin")));
   if (!rang || !debut || !fin || *fin < *debut) return std::nullopt;
   e.rang = *rang;
   e.ligne = numeroLigne.value_or(0);
   e.famille = champ("requete");
   e.titre = champ("titre");
-  e.debut = InstantDe(*debut);
-  e.fin = InstantDe(*fin);
+  e.debut = *debut;
+  e.fin = *fin;
   e.reussie = champ("reussie") == "true";
   // A record written before the outcome was kept: what "reussie" says, a failure a refusal.
   e.genre = LireGenreIssue(champ("issue"))

@@ -1,6 +1,8 @@
 #include "headless/Pilotage.h"
 
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -33,6 +35,8 @@ namespace {
 constexpr Horloge::Secondes kTrancheSansDescripteur = 20ms;
 // The exit code of a run stopped before its end, as a campaign's.
 constexpr int kCodeInterrompue = 130;
+// How long a listening that only "Sortie Ecoute" ends goes on without "duree": until "arret".
+constexpr double kEcouteJusquArret = 86'400;
 // How many clients may knock while one is served, before the second is told and closed.
 constexpr int kClientsEnAttente = 4;
 
@@ -41,6 +45,21 @@ constexpr const char* kClientDeTrop = R"({"id":null,"erreur":"un client pilote d
 
 bool EstAffichage(Panneau panneau) {
   return panneau == Panneau::PanelAnnulation || panneau == Panneau::PanelRefus;
+}
+
+// Asleep until one of `attentes` is ready, `delaiMs` has passed (-1: no limit) or a signal
+// has come, unless a stop is asked already: a Ctrl-C that comes just before the sleep wakes it
+// too (SIGINT waits while the stop is looked at, and is let through by the sleep alone).
+void Dormir(std::vector<pollfd>& attentes, int delaiMs, const std::function<bool()>& arret) {
+  sigset_t retenus, avant;
+  sigemptyset(&retenus);
+  sigaddset(&retenus, SIGINT);
+  pthread_sigmask(SIG_BLOCK, &retenus, &avant);
+  if (!arret || !arret()) {
+    timespec delai{delaiMs / 1000, (delaiMs % 1000) * 1'000'000L};
+    (void)::ppoll(attentes.data(), attentes.size(), delaiMs < 0 ? nullptr : &delai, &avant);
+  }
+  pthread_sigmask(SIG_SETMASK, &avant, nullptr);
 }
 
 // Whether `fd` has something to read (or has ended) now.
@@ -208,7 +227,11 @@ std::vector<int> CanalDescripteurs::Descripteurs() const {
 
 bool CanalDescripteurs::Recevoir(const Lecteur& lire) {
   if (finie_) return false;
-  if (!Pret(entree_)) return true;
+  // Lines read already come first: a request run from one line of a read reads the others here.
+  if (!Pret(entree_)) {
+    DonnerLignes(tampon_, tropLongue_, {}, false, lire);
+    return !finie_;
+  }
   char morceau[16 * 1024];
   const ssize_t n = ::read(entree_, morceau, sizeof morceau);
   if (n < 0 && (errno == EINTR || errno == EAGAIN)) return true;
@@ -325,7 +348,11 @@ void CanalSocket::Deconnecter() {
 
 bool CanalSocket::Recevoir(const Lecteur& lire) {
   if (Pret(ecoute_)) Accepter();
-  if (client_ < 0 || !Pret(client_)) return true;
+  if (client_ < 0) return true;
+  if (!Pret(client_)) {
+    DonnerLignes(tampon_, tropLongue_, {}, false, lire);
+    return true;
+  }
   char morceau[16 * 1024];
   const ssize_t n = ::recv(client_, morceau, sizeof morceau, 0);
   if (n < 0 && (errno == EINTR || errno == EAGAIN)) return true;
@@ -370,6 +397,13 @@ void SessionPilote::Repondre(const std::string& ligne) {
 }
 
 void SessionPilote::TraiterEnAttente() {
+  // A listening under way is ended as "arret" ends it when the run must stop (Ctrl-C, nobody
+  // reading the answers), or when nobody is left to send the "arret" it waits for.
+  const bool arreter = (arret_ && arret_()) || sortieFermee_ || (entreeFinie_ && jusquArret_);
+  if (arreter && enCours_ && !arretEcoute_ && fenetre_.EcouteEnCours()) {
+    arretEcoute_ = true;
+    ExecuterGestionnaire(console_, &Command1_Click, true);
+  }
   if (entreeFinie_) return;
   const bool suite = canal_.Recevoir([this](std::string_view ligne, bool tropLongue) {
     if (tropLongue) {
@@ -429,6 +463,12 @@ void SessionPilote::Executer(const CommandePilote& commande) {
     Repondre(Erreur(commande.id, "requête inconnue « " + Citer(commande.requete.famille) + " »"));
     return;
   }
+  // A script stops a listening that only "Sortie Ecoute" ends after a while of its own, as
+  // nobody is there to click; a piloted console has "arret" to click it: without "duree" it
+  // listens until then (a day at most, the longest "duree" a script takes).
+  RequeteScriptee requete = commande.requete;
+  jusquArret_ = !requete.duree && famille->dureeEcoute > 0;
+  if (jusquArret_) requete.duree = kEcouteJusquArret;
   enCours_ = commande.id;
   fenetre_.RemettreAZero();
   if (commande.evenements) {
@@ -437,7 +477,7 @@ void SessionPilote::Executer(const CommandePilote& commande) {
                "\",\"texte\":" + EnChaineJson(evenement.texte) + "}");
     });
   }
-  RequeteFaite faite = executer_(commande.requete, *famille);
+  RequeteFaite faite = executer_(requete, *famille);
   fenetre_.Ecouter({});
   fenetre_.RemettreAZero();
   ExecutionRequete& e = faite.execution;
@@ -449,6 +489,7 @@ void SessionPilote::Executer(const CommandePilote& commande) {
   NoterRequeteFinie(e.rang);
   if (journal_ != nullptr) journal_->Ajouter(e);
   enCours_.reset();
+  arretEcoute_ = jusquArret_ = false;
   Repondre(Reponse(commande.id, e, faite.releve, NombreJson(console_.etat.NumeroDossier)));
   if (entreeFinie_) finie_ = true;
 }
@@ -475,6 +516,7 @@ void SessionPilote::Arreter(const std::string& id) {
 }
 
 void SessionPilote::Executer(const std::function<bool()>& arret) {
+  arret_ = arret;
   const auto arreter = [&] { return arret && arret(); };
   while (!finie_ && !arreter()) {
     TraiterEnAttente();
@@ -482,8 +524,8 @@ void SessionPilote::Executer(const std::function<bool()>& arret) {
     std::vector<pollfd> attentes;
     for (const int fd : canal_.Descripteurs()) attentes.push_back(pollfd{fd, POLLIN, 0});
     if (attentes.empty()) break;
-    // Asleep until a command comes; a signal wakes it (EINTR) for `arret` to be asked.
-    (void)::poll(attentes.data(), attentes.size(), -1);
+    // Asleep until a command comes; a signal wakes it for `arret` to be asked.
+    Dormir(attentes, -1, arret);
   }
 }
 
@@ -527,8 +569,7 @@ class PiloteSansFenetre::FenetreAttentive final : public FenetreRelais {
       if (reste > 0) {
         std::vector<pollfd> attentes{pollfd{fd, POLLIN, 0}};
         for (const int c : canal_.Descripteurs()) attentes.push_back(pollfd{c, POLLIN, 0});
-        (void)::poll(attentes.data(), attentes.size(),
-                     static_cast<int>(std::min<long long>(reste, 60'000)));
+        Dormir(attentes, static_cast<int>(std::min<long long>(reste, 60'000)), &ArretDemande);
       }
     }
     // What came taken in, the click made when due.
@@ -569,6 +610,8 @@ int ExecuterPilote(const CommandeSansFenetre& options, Console& console, Fenetre
       erreurs << "zef30-console : " << socket.Erreur().texte << std::endl;
       return 2;
     }
+    erreurs << "zef30-console : commandes attendues sur la socket " << *options.socketPilote
+            << std::endl;
     canal = std::move(*socket);
   } else {
     canal = std::make_unique<CanalDescripteurs>(STDIN_FILENO, STDOUT_FILENO, &erreurs);

@@ -168,7 +168,9 @@ class SessionPilote {
   // One command line answered (a request run to its end).
   void TraiterLigne(std::string_view ligne);
   // Until the run ends (Finie) or `arret` says to stop: waits on the channel, which costs
-  // nothing while no command comes, and answers each command. A signal wakes the wait.
+  // nothing while no command comes, and answers each command. A signal wakes the wait. Once
+  // `arret` says to stop, a listening under way is ended as "arret" ends it, its request
+  // recorded and answered, and the run ends.
   void Executer(const std::function<bool()>& arret = {});
 
   // "fin" came, the input ended, or nobody reads the answers any more.
@@ -196,6 +198,10 @@ class SessionPilote {
   bool finie_ = false;
   bool sortieFermee_ = false;
   bool entreeFinie_ = false;
+  std::function<bool()> arret_;
+  bool arretEcoute_ = false;  // "Sortie Ecoute" clicked for the stop
+  // The request under way listens until "arret" (no "duree" given).
+  bool jusquArret_ = false;
   // The id of the request under way, and whether its events are told.
   std::optional<std::string> enCours_;
   bool evenements_ = false;
