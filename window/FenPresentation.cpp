@@ -365,23 +365,17 @@ void FenPresentation::ExecuterPlan(const std::string& chemin) {
     return;
   }
   planEnCours_ = true;
-  RefuserSaisiesPendant([&] {
+  ++saisiesRefusees_;
+  try {
     executeurPlan_(
         *console_, chemin, [this](const std::string& ligne) { AjouterLigne(ligne); },
         [this](const std::string& texte) { return DemanderOperateur(texte); });
-  });
-  planEnCours_ = false;
-}
-
-void FenPresentation::RefuserSaisiesPendant(const std::function<void()>& faire) {
-  ++saisiesRefusees_;
-  try {
-    faire();
   } catch (const std::exception& erreur) {
-    // What fails must not take the console down with it.
+    // A plan that fails must not take the console down with it.
     BoiteMessage("Test ZEF30", DecrireException(erreur));
   }
   --saisiesRefusees_;
+  planEnCours_ = false;
 }
 
 bool FenPresentation::DemanderOperateur(const std::string& texte) {

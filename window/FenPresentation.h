@@ -42,10 +42,6 @@ class FenPresentation final : public QWidget, public Fenetre {
   // the operator's clicks and keys refused until it ends (but those of an operator step's box).
   // Refused while a request or a plan runs.
   void ExecuterPlan(const std::string& chemin);
-  // `faire` with the operator's clicks and keys refused (but an operator step's box), as during
-  // a plan: what a script drives runs in the window as the person watches. An exception it
-  // throws is shown in a box.
-  void RefuserSaisiesPendant(const std::function<void()>& faire);
   // Start-up: port 1, the port list from the scan of `port` (the console's), the display panel's
   // caption cleared.
   void Form_Load(PortSerie& port);

@@ -2,8 +2,10 @@
 
 #include <QSocketNotifier>
 #include <algorithm>
+#include <exception>
 #include <utility>
 
+#include "base/ErreursSysteme.h"
 #include "window/FenPresentation.h"
 
 namespace zef30 {
@@ -23,7 +25,12 @@ void PilotageFenetre::Traiter() {
   // A command handled inside a request's wait (a stop, the state) comes here again: the
   // session takes it, and the request under way goes on when it returns.
   ++profondeur_;
-  fenetre_.RefuserSaisiesPendant([this] { pilotage_.traiter([this] { Suivre(); }); });
+  try {
+    pilotage_.traiter([this] { Suivre(); });
+  } catch (const std::exception& erreur) {
+    // A request that fails must not take the console down with it, as a click's.
+    fenetre_.BoiteMessage("Test ZEF30", DecrireException(erreur));
+  }
   --profondeur_;
   Suivre();
   if (profondeur_ == 0 && pilotage_.finie()) {

@@ -14,9 +14,9 @@ class FenPresentation;
 
 // The piloting followed in the window's event loop: a notifier on each descriptor, read when it
 // can be, also while a request waits on the line (its waits run the event loop: a stop or a
-// question about the state gets through during a listening). The operator's clicks and keys are
-// refused while a command is handled, as during a plan. Once the run has ended, `terminer` hears
-// its exit code.
+// question about the state gets through during a listening). A request runs as its click: while
+// it runs, the person's clicks on other buttons are refused as during their own requests, and
+// "Sortie Ecoute" reaches its listening. Once the run has ended, `terminer` hears its exit code.
 class PilotageFenetre final : public QObject {
  public:
   PilotageFenetre(FenPresentation& fenetre, PilotageServi pilotage,

@@ -8,6 +8,9 @@
 
 #include <QCoreApplication>
 #include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -178,26 +181,53 @@ TEST(PilotageFenetre, EachCommandOnTheSocketIsAnsweredByTheWindow) {
   EXPECT_EQ(fenetre.code, 0);
 }
 
-// "Sortie Ecoute" reaches a listening the window runs for the script: the stop is read inside the
-// listener's own waits and answered, and the listening's record follows.
-TEST(PilotageFenetre, AStopOnTheSocketEndsTheListeningTheWindowRuns) {
-  FenetrePilotee fenetre;
-  ASSERT_TRUE(fenetre.pilotage);
-  std::string evenement, arret, fiche;
-  JouerScript(fenetre, [&](Client& client) {
-    client.Envoyer(R"({"id":1,"requete":"maintenance","evenements":true})");
-    do {
-      evenement = client.LireLigne();
-    } while (!evenement.empty() && evenement.find(R"("evenement":"ecoute")") == std::string::npos);
-    client.Envoyer(R"({"id":2,"arret":true})");
-    arret = client.LireReponse();
-    fiche = client.LireReponse();
-  });
-  EXPECT_NE(evenement.find(R"({"id":1,"evenement":"ecoute","texte":"EN ECOUTE)"), std::string::npos)
-      << evenement;
-  EXPECT_EQ(arret, R"({"id":2,"arret":true})");
-  for (const char* attendu : {R"({"id":1,)", R"("requete":"maintenance")", R"("reussie":true)"}) {
-    EXPECT_NE(fiche.find(attendu), std::string::npos) << fiche;
+// A listening the window runs for the script (without "duree": until it is stopped) ends on the
+// script's "arret", read inside the listener's own waits and answered, or on the person's click
+// on "Sortie Ecoute", which reaches it as during their own listening; its record follows.
+TEST(PilotageFenetre, AListeningTheWindowRunsForTheScriptEndsOnItsStop) {
+  struct Cas {
+    const char* nom;
+    bool parLeScript;  // "arret" on the socket; otherwise a click on "Sortie Ecoute"
+  };
+  for (const Cas& k : {Cas{"arret", true}, Cas{"clic", false}}) {
+    SCOPED_TRACE(k.nom);
+    FenetrePilotee fenetre;
+    ASSERT_TRUE(fenetre.pilotage);
+    // The person clicks once the script has seen the listening begin (in the row that says so):
+    // the window's thread runs the listening meanwhile, and hears this timer in its waits.
+    std::atomic<bool> ecoute = false;
+    QTimer personne;
+    QObject::connect(&personne, &QTimer::timeout, [&] {
+      if (!ecoute) return;
+      personne.stop();
+      QTest::mouseClick(fenetre.fenetre.findChild<QPushButton*>(QStringLiteral("Command1")),
+                        Qt::LeftButton);
+    });
+    std::string evenement, arret, fiche;
+    personne.start(5);
+    JouerScript(fenetre, [&](Client& client) {
+      client.Envoyer(R"({"id":1,"requete":"maintenance","evenements":true})");
+      do {
+        evenement = client.LireLigne();
+      } while (!evenement.empty() &&
+               evenement.find(R"("evenement":"ecoute")") == std::string::npos);
+      if (k.parLeScript) {
+        client.Envoyer(R"({"id":2,"arret":true})");
+        arret = client.LireReponse();
+      } else {
+        ecoute = true;
+      }
+      fiche = client.LireReponse();
+    });
+    EXPECT_NE(evenement.find(R"({"id":1,"evenement":"ecoute","texte":"EN ECOUTE)"),
+              std::string::npos)
+        << evenement;
+    if (k.parLeScript) {
+      EXPECT_EQ(arret, R"({"id":2,"arret":true})");
+    }
+    for (const char* attendu : {R"({"id":1,)", R"("requete":"maintenance")", R"("reussie":true)"}) {
+      EXPECT_NE(fiche.find(attendu), std::string::npos) << fiche;
+    }
   }
 }
 
