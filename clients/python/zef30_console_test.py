@@ -1,6 +1,5 @@
 """The client against a stand-in console that misbehaves: every failure is raised, none hangs."""
 
-import os
 import stat
 import sys
 from pathlib import Path
