@@ -18,9 +18,13 @@ Waiting for something while a request runs (a PIN prompt, a listening) and actin
         console.arret()                      # "Sortie Ecoute"
         fiche = en_cours.resultat()
 
-or, the same with a callback run for each event, in the caller's thread:
+or with a callback run for each event, in the caller's thread (it may send ``arret()`` too):
 
-    fiche = console.requete("maintenance", pendant=lambda e: console.arret())
+    def taper_le_code(evenement):
+        if "CODE ?" in evenement["texte"]:
+            banc.taper("1234")               # the lab's own way to press the terminal's keys
+
+    fiche = console.requete("validite", prix=1250, pendant=taper_le_code)
 
 Every wait has a bound: a console that dies, a connection that closes or a line that is not
 JSON is raised at once (``ConsoleTerminee``, ``ReponseIllisible``), a console that keeps
