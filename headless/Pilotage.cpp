@@ -407,6 +407,7 @@ void SessionPilote::TraiterEnAttente() {
   if (entreeFinie_) return;
   const bool suite = canal_.Recevoir([this](std::string_view ligne, bool tropLongue) {
     if (tropLongue) {
+      ++lignes_;
       if (!finie_) Repondre(Erreur("null", kLigneTropLongue));
       return;
     }
@@ -420,6 +421,7 @@ void SessionPilote::TraiterEnAttente() {
 }
 
 void SessionPilote::TraiterLigne(std::string_view ligne) {
+  ++lignes_;
   // After "fin", nothing more is run.
   if (finie_) return;
   // Blank lines between commands are no commands.
@@ -554,7 +556,15 @@ class PiloteSansFenetre::FenetreAttentive final : public FenetreRelais {
   }
 
   void AttendreLigneOuEvenement(PortSerie& port, Horloge::Instant echeance) override {
-    if (session_ != nullptr) session_->TraiterEnAttente();
+    // A command that was waiting is this wait's event ("arret"): handled, the wait is over.
+    if (session_ != nullptr) {
+      const int avant = session_->LignesTraitees();
+      session_->TraiterEnAttente();
+      if (session_->LignesTraitees() != avant) {
+        texte_.AttendreLigneOuEvenement(port, horloge_.Maintenant());
+        return;
+      }
+    }
     Horloge::Instant jusqua = echeance;
     if (const auto clic = texte_.ClicProgramme()) jusqua = std::min(jusqua, *clic);
     if (const auto reveil = port.ReveilAvant()) jusqua = std::min(jusqua, *reveil);

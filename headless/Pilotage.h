@@ -179,6 +179,9 @@ class SessionPilote {
   bool RequeteEnCours() const { return enCours_.has_value(); }
   int Requetes() const { return requetes_; }
   int Reussies() const { return reussies_; }
+  // Command lines handled so far, blank ones and refused ones included: a window's wait that
+  // handled one has had its event, and returns.
+  int LignesTraitees() const { return lignes_; }
   // 0 when every request passed (none included), 1 when one failed, 130 when the run was
   // stopped (`interrompue`: by a signal) or its reader went away before "fin".
   int CodeSortie(bool interrompue) const;
@@ -207,6 +210,7 @@ class SessionPilote {
   bool evenements_ = false;
   int requetes_ = 0;
   int reussies_ = 0;
+  int lignes_ = 0;
 };
 
 // A piloted console without a window: its requests run on the FenetreTexte `fenetre` (the

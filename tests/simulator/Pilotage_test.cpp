@@ -19,6 +19,7 @@
 #include "link/PortAiguillage.h"
 #include "simulator/TerminalSimule.h"
 #include "tests/support/DossierTemporaire.h"
+#include "tests/support/LignesPilote.h"
 
 namespace zef30 {
 namespace {
@@ -44,6 +45,7 @@ class ConsolePilotee {
     port_ = std::make_unique<PortAiguillage>(table_);
     poste_ = std::make_unique<Poste>(*port_, horloge_, fenetre_, dossier_.Chemin());
     (void)::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds_);
+    client_ = essai::ClientPilote(fds_[1]);
     canal_ = std::make_unique<CanalDescripteurs>(fds_[0], fds_[0]);
     journal_ = std::make_unique<JournalCampagne>(dossier_.Fichier("campagne.jsonl"));
     pilote_ =
@@ -55,34 +57,13 @@ class ConsolePilotee {
   }
   ~ConsolePilotee() {
     // A listening left running by a failed case ends too.
-    const std::string arret = "{\"id\":\"fin\",\"arret\":true}\n";
-    (void)::send(fds_[1], arret.data(), arret.size(), MSG_NOSIGNAL);
+    client_.Envoyer(R"({"id":"fin","arret":true})");
     FermerEntree();
     if (fin_.valid()) fin_.wait();
     for (const int fd : fds_) ::close(fd);
   }
 
-  void Envoyer(const std::string& ligne) {
-    const std::string texte = ligne + "\n";
-    ASSERT_EQ(::send(fds_[1], texte.data(), texte.size(), MSG_NOSIGNAL),
-              static_cast<ssize_t>(texte.size()));
-  }
-  // The next answer line, or empty when none came within the bound.
-  std::string Lire() {
-    for (;;) {
-      if (const auto saut = recu_.find('\n'); saut != std::string::npos) {
-        std::string ligne = recu_.substr(0, saut);
-        recu_.erase(0, saut + 1);
-        return ligne;
-      }
-      pollfd attente{fds_[1], POLLIN, 0};
-      if (::poll(&attente, 1, kLimiteMs) != 1) return {};
-      char morceau[4096];
-      const ssize_t n = ::recv(fds_[1], morceau, sizeof morceau, 0);
-      if (n <= 0) return {};
-      recu_.append(morceau, static_cast<std::size_t>(n));
-    }
-  }
+  essai::ClientPilote& Client() { return client_; }
   // The end of input, as a framework that closes the console's standard input.
   void FermerEntree() { ::shutdown(fds_[1], SHUT_WR); }
   // The session's exit code once it has ended by itself, within the bound; -1 when it has not.
@@ -105,7 +86,7 @@ class ConsolePilotee {
   std::unique_ptr<JournalCampagne> journal_;
   std::unique_ptr<PiloteSansFenetre> pilote_;
   std::future<int> fin_;
-  std::string recu_;
+  essai::ClientPilote client_;
 };
 
 // What "dossier" holds in a request's answer; empty when it holds none.
@@ -199,31 +180,21 @@ TEST(SessionPilote, AnswersEachCommandOnItsLineAndGoesOnAfterABadOne) {
     std::string dossier;
     for (const Etape& etape : c.etapes) {
       SCOPED_TRACE(etape.commande.substr(0, 120));
+      // Asked until it says so: the request's own waits read the commands.
       if (etape.pendantEcoute) {
-        // Asked until it says so: the request's own waits read the commands.
-        bool ecoute = false;
-        for (int essai = 0; essai < 1000 && !ecoute; ++essai) {
-          console.Envoyer(R"({"id":"e","etat":true})");
-          const std::string etat = console.Lire();
-          ASSERT_NE(etat.find(R"({"id":"e","etat":{)"), std::string::npos) << etat;
-          ecoute = etat.find(R"("ecoute":true)") != std::string::npos;
-        }
-        ASSERT_TRUE(ecoute);
+        ASSERT_TRUE(console.Client().AttendreEcoute(kLimiteMs));
       }
       std::string commande = etape.commande;
       if (const auto place = commande.find("{dossier}"); place != std::string::npos) {
         commande.replace(place, 9, dossier);
       }
-      if (!commande.empty()) console.Envoyer(commande);
+      if (!commande.empty()) console.Client().Envoyer(commande);
       std::string ligne;
       for (const std::string& attendue : etape.reponses) {
         // A piece may be further on in the answer the piece before it was found in.
         if (ligne.find(attendue) != std::string::npos) continue;
         std::string passees;
-        for (ligne = console.Lire(); !ligne.empty() && ligne.find(attendue) == std::string::npos;
-             ligne = console.Lire()) {
-          passees += ligne.substr(0, 400) + "\n";
-        }
+        ligne = console.Client().Attendre(attendue, kLimiteMs, &passees);
         ASSERT_NE(ligne, "") << "no answer holds " << attendue << ", only:\n" << passees;
         if (!Dossier(ligne).empty()) dossier = Dossier(ligne);
       }

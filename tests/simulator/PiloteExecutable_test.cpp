@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/support/DossierTemporaire.h"
+#include "tests/support/LignesPilote.h"
 #include "tests/support/Programme.h"
 
 namespace zef30 {
@@ -19,50 +20,16 @@ namespace {
 
 constexpr int kLimiteMs = 30'000;
 
-// A client of the console's socket, as a test framework's would be.
-class Client {
- public:
-  explicit Client(const std::string& chemin) {
-    sockaddr_un adresse{};
-    adresse.sun_family = AF_UNIX;
-    chemin.copy(adresse.sun_path, sizeof adresse.sun_path - 1);
-    fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (::connect(fd_, reinterpret_cast<const sockaddr*>(&adresse), sizeof adresse) != 0) {
-      ::close(fd_);
-      fd_ = -1;
-    }
-  }
-  ~Client() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  bool Connecte() const { return fd_ >= 0; }
-  void Envoyer(const std::string& ligne) {
-    const std::string texte = ligne + "\n";
-    EXPECT_EQ(::send(fd_, texte.data(), texte.size(), MSG_NOSIGNAL),
-              static_cast<ssize_t>(texte.size()));
-  }
-  // The next answer holding `piece`, the others passed over; empty when none came in time.
-  std::string Attendre(const std::string& piece) {
-    for (;;) {
-      while (recu_.find('\n') != std::string::npos) {
-        const auto saut = recu_.find('\n');
-        std::string ligne = recu_.substr(0, saut);
-        recu_.erase(0, saut + 1);
-        if (ligne.find(piece) != std::string::npos) return ligne;
-      }
-      pollfd attente{fd_, POLLIN, 0};
-      if (::poll(&attente, 1, kLimiteMs) != 1) return {};
-      char morceau[4096];
-      const ssize_t n = ::recv(fd_, morceau, sizeof morceau, 0);
-      if (n <= 0) return {};
-      recu_.append(morceau, static_cast<std::size_t>(n));
-    }
-  }
-
- private:
-  int fd_ = -1;
-  std::string recu_;
-};
+// A client of the console's socket, as a test framework's would be; -1 when it cannot connect.
+int Connecter(const std::string& chemin) {
+  sockaddr_un adresse{};
+  adresse.sun_family = AF_UNIX;
+  chemin.copy(adresse.sun_path, sizeof adresse.sun_path - 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&adresse), sizeof adresse) == 0) return fd;
+  ::close(fd);
+  return -1;
+}
 
 TEST(PiloteExecutable, EndsOnFinOrAsACampaignOnASignal) {
   const struct {
@@ -101,24 +68,20 @@ TEST(PiloteExecutable, EndsOnFinOrAsACampaignOnASignal) {
         {"--pilote-socket", socket, "--simulator", "--data-dir", dossier.Chemin()}, ZEF30_CONSOLE);
     ASSERT_TRUE(console.Lance());
     ASSERT_TRUE(console.AttendreSortie("commandes attendues sur la socket", kLimiteMs, true));
-    Client client(socket);
-    ASSERT_TRUE(client.Connecte());
+    const int fd = Connecter(socket);
+    ASSERT_GE(fd, 0);
+    essai::ClientPilote client(fd);
     for (const auto& commande : c.commandes) client.Envoyer(commande);
     if (c.pendantEcoute) {
-      std::string etat;
-      for (int essai = 0; essai < 1000 && etat.find(R"("ecoute":true)") == std::string::npos;
-           ++essai) {
-        client.Envoyer(R"({"id":"e","etat":true})");
-        etat = client.Attendre(R"({"id":"e")");
-        ASSERT_FALSE(etat.empty());
-      }
+      ASSERT_TRUE(client.AttendreEcoute(kLimiteMs));
     } else if (c.signal != 0) {
-      ASSERT_FALSE(client.Attendre(c.derniere).empty());
+      ASSERT_FALSE(client.Attendre(c.derniere, kLimiteMs).empty());
     }
     if (c.signal != 0) console.Signaler(c.signal);
     const std::string derniere =
-        c.pendantEcoute || c.signal == 0 ? client.Attendre(c.derniere) : c.derniere;
+        c.pendantEcoute || c.signal == 0 ? client.Attendre(c.derniere, kLimiteMs) : c.derniere;
     EXPECT_FALSE(derniere.empty()) << console.Tout(true);
+    ::close(fd);
     EXPECT_EQ(console.AttendreFin(kLimiteMs), c.code);
     struct stat etat {};
     if (c.signal != SIGTERM) {
