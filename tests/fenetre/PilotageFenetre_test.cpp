@@ -1,7 +1,6 @@
 #include "window/PilotageFenetre.h"
 
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -29,6 +28,7 @@
 #include "simulator/TerminalSimule.h"
 #include "tests/support/DossierTemporaire.h"
 #include "tests/support/LigneSimulee.h"
+#include "tests/support/LignesPilote.h"
 #include "window/FenPresentation.h"
 #include "window/PortFenetre.h"
 
@@ -78,63 +78,46 @@ struct FenetrePilotee {
   std::optional<int> code;
 };
 
-// A test script's end of the socket, on a thread of its own as a script's process would be:
-// blocking reads, each bounded.
-class Client {
- public:
-  explicit Client(const std::string& chemin) : fd_(::socket(AF_UNIX, SOCK_STREAM, 0)) {
-    sockaddr_un adresse{};
-    adresse.sun_family = AF_UNIX;
-    std::strncpy(adresse.sun_path, chemin.c_str(), sizeof(adresse.sun_path) - 1);
-    connecte_ = ::connect(fd_, reinterpret_cast<const sockaddr*>(&adresse), sizeof(adresse)) == 0;
+// The descriptor of a connection to the socket at `chemin`; -1 when none could be made.
+int ConnecterA(const std::string& chemin) {
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un adresse{};
+  adresse.sun_family = AF_UNIX;
+  std::strncpy(adresse.sun_path, chemin.c_str(), sizeof(adresse.sun_path) - 1);
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&adresse), sizeof(adresse)) == 0) return fd;
+  ::close(fd);
+  return -1;
+}
+
+// A test script's end of the socket at `chemin`, on a thread of its own as a script's process
+// would be.
+struct Client {
+  explicit Client(const std::string& chemin) : fd(ConnecterA(chemin)), lignes(fd) {}
+  ~Client() {
+    if (fd >= 0) ::close(fd);
   }
-  ~Client() { ::close(fd_); }
   Client(const Client&) = delete;
   Client& operator=(const Client&) = delete;
 
-  bool Connecte() const { return connecte_; }
-  void Envoyer(const std::string& ligne) {
-    const std::string texte = ligne + "\n";
-    ::send(fd_, texte.data(), texte.size(), MSG_NOSIGNAL);
-  }
-  // The next answer line; empty past the bound or once the console has closed the socket.
-  std::string LireLigne() {
-    const auto echeance = std::chrono::steady_clock::now() + 15s;
-    for (;;) {
-      if (const auto fin = recu_.find('\n'); fin != std::string::npos) {
-        std::string ligne = recu_.substr(0, fin);
-        recu_.erase(0, fin + 1);
-        return ligne;
-      }
-      if (std::chrono::steady_clock::now() >= echeance) return {};
-      pollfd attente{fd_, POLLIN, 0};
-      if (::poll(&attente, 1, 100) != 1) continue;
-      char octets[4096];
-      const ssize_t lus = ::recv(fd_, octets, sizeof octets, 0);
-      if (lus <= 0) return {};
-      recu_.append(octets, static_cast<std::size_t>(lus));
-    }
-  }
-  // The next answer line that is not an event.
+  void Envoyer(const std::string& ligne) { lignes.Envoyer(ligne); }
+  // The next answer line that is not an event; empty past 15 s.
   std::string LireReponse() {
     std::string ligne;
     do {
-      ligne = LireLigne();
+      ligne = lignes.Lire(15'000);
     } while (ligne.find("\"evenement\"") != std::string::npos);
     return ligne;
   }
 
- private:
-  int fd_;
-  bool connecte_ = false;
-  std::string recu_;
+  int fd;
+  essai::ClientPilote lignes;
 };
 
 // `script` run on its own thread against the window's socket, while this thread runs the
 // window's event loop, until the script has ended.
 void JouerScript(FenetrePilotee& fenetre, const std::function<void(Client&)>& script) {
   Client client(fenetre.socket);
-  ASSERT_TRUE(client.Connecte()) << std::strerror(errno);
+  ASSERT_GE(client.fd, 0) << std::strerror(errno);
   std::atomic<bool> fini = false;
   std::thread fil([&] {
     script(client);
@@ -207,10 +190,7 @@ TEST(PilotageFenetre, AListeningTheWindowRunsForTheScriptEndsOnItsStop) {
     personne.start(5);
     JouerScript(fenetre, [&](Client& client) {
       client.Envoyer(R"({"id":1,"requete":"maintenance","evenements":true})");
-      do {
-        evenement = client.LireLigne();
-      } while (!evenement.empty() &&
-               evenement.find(R"("evenement":"ecoute")") == std::string::npos);
+      evenement = client.lignes.Attendre(R"("evenement":"ecoute")", 15'000);
       if (k.parLeScript) {
         client.Envoyer(R"({"id":2,"arret":true})");
         arret = client.LireReponse();
