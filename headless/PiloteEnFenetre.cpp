@@ -9,7 +9,10 @@ PiloteEnFenetre::PiloteEnFenetre(Console& console, std::unique_ptr<CanalSocket> 
     : canal_(std::move(canal)),
       journal_(journal, erreurs),
       double_(releve_, console.fenetre),
-      evenements_(double_),
+      // The session, made below, is only called once a request runs.
+      servie_(double_, console.liaison.HorlogeLiaison(), session_,
+              [this] { session_.TraiterEnAttente(); }),
+      evenements_(servie_),
       console_{console.etat, console.liaison, evenements_, console.fichiers},
       session_(
           console_, evenements_, canal_,
@@ -23,6 +26,20 @@ bool PiloteEnFenetre::CanalSuivi::Recevoir(const Lecteur& lire) {
     if (avantCommande) avantCommande();
     lire(ligne, tropLongue);
   });
+}
+
+void PiloteEnFenetre::FenetreServie::CederAuxEvenements() {
+  FenetreRelais::CederAuxEvenements();
+  traiter_();
+}
+
+void PiloteEnFenetre::FenetreServie::AttendreLigneOuEvenement(PortSerie& port,
+                                                              Horloge::Instant echeance) {
+  const int avant = session_.LignesTraitees();
+  traiter_();
+  // Handled: what the line brought meanwhile is taken in, without sleeping.
+  if (session_.LignesTraitees() != avant) echeance = horloge_.Maintenant();
+  FenetreRelais::AttendreLigneOuEvenement(port, echeance);
 }
 
 void PiloteEnFenetre::TraiterEnAttente(const std::function<void()>& avantCommande) {

@@ -8,8 +8,10 @@
 #include <utility>
 #include <vector>
 
+#include "base/Horloge.h"
 #include "base/Resultat.h"
 #include "console/Console.h"
+#include "console/FenetreRelais.h"
 #include "headless/ExecutionCampagne.h"
 #include "headless/FenetreTexte.h"
 #include "headless/JournalCampagne.h"
@@ -26,7 +28,9 @@ namespace zef30 {
 //
 // A client that connects and sends its first request at once is accepted and read in one call:
 // `avantCommande` is called before each command is handled, when Descripteurs() may have
-// changed, so that the window watches the client's descriptor while that request runs.
+// changed, so that the window watches the client's descriptor while that request runs. A
+// command read together with the request under way (one write of two lines) makes the socket
+// readable no more: the request's own waits look for it.
 class PiloteEnFenetre {
  public:
   // The socket bound at `chemin` for `console`, whose window is the one shown; its journal in
@@ -63,11 +67,31 @@ class PiloteEnFenetre {
     std::unique_ptr<CanalSocket> socket_;
   };
 
+  // The window's waits and yields, with the commands already read handled first: a command
+  // that was waiting is a wait's event ("arret"), after which the wait is over.
+  class FenetreServie final : public FenetreRelais {
+   public:
+    FenetreServie(Fenetre& fenetre, const Horloge& horloge, const SessionPilote& session,
+                  std::function<void()> traiter)
+        : FenetreRelais(fenetre),
+          horloge_(horloge),
+          session_(session),
+          traiter_(std::move(traiter)) {}
+    void CederAuxEvenements() override;
+    void AttendreLigneOuEvenement(PortSerie& port, Horloge::Instant echeance) override;
+
+   private:
+    const Horloge& horloge_;
+    const SessionPilote& session_;
+    std::function<void()> traiter_;
+  };
+
   CanalSuivi canal_;
   JournalCampagne journal_;
   // What the requests show, kept for their records; the inputs they are given.
   FenetreTexte releve_;
   FenetreDouble double_;
+  FenetreServie servie_;
   FenetreEvenements evenements_;
   Console console_;
   SessionPilote session_;

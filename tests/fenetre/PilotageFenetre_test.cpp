@@ -166,13 +166,17 @@ TEST(PilotageFenetre, EachCommandOnTheSocketIsAnsweredByTheWindow) {
 
 // A listening the window runs for the script (without "duree": until it is stopped) ends on the
 // script's "arret", read inside the listener's own waits and answered, or on the person's click
-// on "Sortie Ecoute", which reaches it as during their own listening; its record follows.
+// on "Sortie Ecoute", which reaches it as during their own listening; its record follows. A
+// question sent in the same write as the request (the socket then has nothing more to read) is
+// answered while the listening runs.
 TEST(PilotageFenetre, AListeningTheWindowRunsForTheScriptEndsOnItsStop) {
   struct Cas {
     const char* nom;
     bool parLeScript;  // "arret" on the socket; otherwise a click on "Sortie Ecoute"
+    bool etatAvec;     // {"etat":true} in the request's write
   };
-  for (const Cas& k : {Cas{"arret", true}, Cas{"clic", false}}) {
+  for (const Cas& k : {Cas{"arret", true, false}, Cas{"clic", false, false},
+                       Cas{"etat dans la même écriture", true, true}}) {
     SCOPED_TRACE(k.nom);
     FenetrePilotee fenetre;
     ASSERT_TRUE(fenetre.pilotage);
@@ -186,11 +190,17 @@ TEST(PilotageFenetre, AListeningTheWindowRunsForTheScriptEndsOnItsStop) {
       QTest::mouseClick(fenetre.fenetre.findChild<QPushButton*>(QStringLiteral("Command1")),
                         Qt::LeftButton);
     });
-    std::string evenement, arret, fiche;
+    std::string evenement, etat, arret, fiche;
     personne.start(5);
     JouerScript(fenetre, [&](Client& client) {
-      client.Envoyer(R"({"id":1,"requete":"maintenance","evenements":true})");
+      std::string envoi = R"({"id":1,"requete":"maintenance","evenements":true})";
+      if (k.etatAvec)
+        envoi +=
+            "\n"
+            R"({"id":"e","etat":true})";
+      client.Envoyer(envoi);
       evenement = client.lignes.Attendre(R"("evenement":"ecoute")", 15'000);
+      if (k.etatAvec) etat = client.lignes.Attendre(R"({"id":"e","etat":{)", 15'000);
       if (k.parLeScript) {
         client.Envoyer(R"({"id":2,"arret":true})");
         arret = client.LireReponse();
@@ -202,6 +212,9 @@ TEST(PilotageFenetre, AListeningTheWindowRunsForTheScriptEndsOnItsStop) {
     EXPECT_NE(evenement.find(R"({"id":1,"evenement":"ecoute","texte":"EN ECOUTE)"),
               std::string::npos)
         << evenement;
+    if (k.etatAvec) {
+      EXPECT_NE(etat.find(R"("ecoute":true)"), std::string::npos) << etat;
+    }
     if (k.parLeScript) {
       EXPECT_EQ(arret, R"({"id":2,"arret":true})");
     }
