@@ -11,7 +11,7 @@
 namespace zef30 {
 
 namespace {
-constexpr std::int16_t kHeurePasPret = -500;
+constexpr NumerosEchec kNumerosHeure{-500, -500};
 
 // Accepted when an answer came and its status is "0".
 template <Message M>
@@ -42,11 +42,11 @@ std::int16_t DemanderVitesse(Console& console, std::int16_t choix) {
       console.liaison.Echanger(message, LongueurTrame<kReponse>(), kDelaiReponse));
 }
 
-std::int16_t MettreAHeure(Console& console) {
+ResultatRequete MettreAHeure(Console& console) {
   const std::tm maintenant = console.fichiers.MaintenantLocal();
   const std::string message = ComposerMessage<Message::DemandeHeure>(
       {{"date", Formater(maintenant, "%d%m%y")}, {"heure", Formater(maintenant, "%H%M%S")}});
-  if (!console.liaison.AttendreTerminalPret()) return kHeurePasPret;
+  if (!console.liaison.AttendreTerminalPret()) return PasPret();
   constexpr auto kReponse = Message::ReponseHeure;
   return Verdict<kReponse>(
       console.liaison.Echanger(message, LongueurTrame<kReponse>(), kDelaiReponse));
@@ -74,15 +74,17 @@ IssueRequete cmdDemVitesse_Click(Console& console) {
   }
   std::string ligne = resultat == 0 ? "Demande = OK" : "Demande = Pas OK";
   console.fenetre.AjouterLigne(ligne);
-  return suivi.ConclureCode(resultat, false, std::move(ligne));
+  // Never a failure: a terminal not ready is one of its refusals (1).
+  return suivi.ConclureCode(resultat, {}, std::move(ligne));
 }
 
 IssueRequete Command2_Click(Console& console) {
   const SuiviIssue suivi(console);
-  const std::int16_t resultat = MettreAHeure(console);
-  std::string ligne = LigneResultat("Mise à l'heure", resultat, "OK", "Pas OK");
+  const ResultatRequete resultat = MettreAHeure(console);
+  std::string ligne =
+      LigneResultat("Mise à l'heure", NumeroResultat(resultat, kNumerosHeure), "OK", "Pas OK");
   console.fenetre.AjouterLigne(ligne);
-  return suivi.ConclureCode(resultat, resultat == kHeurePasPret, std::move(ligne));
+  return suivi.ConclureCode(resultat, kNumerosHeure, std::move(ligne));
 }
 
 }  // namespace zef30

@@ -10,7 +10,7 @@
 namespace zef30 {
 
 namespace {
-constexpr std::int16_t kPasPret = -500;
+constexpr NumerosEchec kNumeros{-500, -500};
 // The terminal calls every acquirer in turn before it answers.
 constexpr double kDelaiTelecollecte = 900.0;
 constexpr long kTailleBloc = 193;
@@ -68,10 +68,10 @@ std::optional<std::string> JugerTelecollecte(std::string_view reponse) {
          acquereur2 + " : " + TraduireCodeTelecollecte(code2);
 }
 
-std::int16_t DemanderTelecollecte(Console& console, bool afficherHote) {
+ResultatRequete DemanderTelecollecte(Console& console, bool afficherHote) {
   // What an earlier request left there is not this tele-collection's.
   console.etat.TexteTicket.clear();
-  if (!console.liaison.AttendreTerminalPret()) return kPasPret;
+  if (!console.liaison.AttendreTerminalPret()) return PasPret();
   const std::string reponse = TexteReponse(
       EchangerDemTC(console, std::string(DispositionDe(Message::DemandeTelecollecte).debut),
                     kDelaiTelecollecte, afficherHote));
@@ -81,7 +81,7 @@ std::int16_t DemanderTelecollecte(Console& console, bool afficherHote) {
   return 1;
 }
 
-std::int16_t DemanderTicketTelecollecte(Console& console) {
+ResultatRequete DemanderTicketTelecollecte(Console& console) {
   return DemanderRapport(
       console, {Message::DemandeRapportTelecollecte, Message::ReponseRapportTelecollecte, "DemTIC",
                 "télécollecte incomplète",
@@ -90,17 +90,17 @@ std::int16_t DemanderTicketTelecollecte(Console& console) {
 
 IssueRequete cmdDemTC_Click(Console& console) {
   const SuiviIssue suivi(console);
-  std::int16_t resultat = 0;
-  {
+  const ResultatRequete resultat = [&] {
     Sablier sablier(console.fenetre);
-    resultat = DemanderTelecollecte(console, console.fenetre.EcranHoteCoche());
-  }
+    return DemanderTelecollecte(console, console.fenetre.EcranHoteCoche());
+  }();
   const std::string texte = Cp1252VersUtf8(console.etat.TexteTicket);
   console.fenetre.EcrireTexte(ZoneTexte::txtSelection, texte);
   console.fichiers.JournaliserTexte(texte);
-  std::string ligne = LigneResultat("Télécollecte", resultat, "OK", "Pas Ok");
+  std::string ligne =
+      LigneResultat("Télécollecte", NumeroResultat(resultat, kNumeros), "OK", "Pas Ok");
   console.fenetre.AjouterLigne(ligne);
-  return suivi.ConclureCode(resultat, resultat == kPasPret, std::move(ligne));
+  return suivi.ConclureCode(resultat, kNumeros, std::move(ligne));
 }
 
 IssueRequete cmdDemTic_Click(Console& console) {
