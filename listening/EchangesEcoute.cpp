@@ -88,11 +88,9 @@ std::string LireTelecollecteDirecte(Console& console, std::string dernier,
                         Horloge::Plus(horloge.Maintenant(), Horloge::Secondes(kDelaiReponse)))
                     .value_or("");
     } else {
-      try {
-        dernier = AttendreCaractere(console, kAttenteTelecollecte);
-      } catch (const ErreurEcoute&) {
-        break;  // the line is gone: what came so far is all there is
-      }
+      auto lu = AttendreCaractere(console, kAttenteTelecollecte);
+      if (!lu) break;  // the line is gone: what came so far is all there is
+      dernier = std::move(*lu);
     }
     recu += dernier;
     if (!dernier.empty()) continue;
