@@ -18,7 +18,7 @@ namespace {
 constexpr Horloge::Secondes kLimitePaiement = 300s;
 // With the answer in, a terminal that shows nothing for this long is one that keeps its display
 // to itself: the listening would only end on its limit.
-constexpr double kSilenceAffichage = 20;
+constexpr Horloge::Secondes kSilenceAffichage = 20s;
 
 const char* const kIndiceAffichage =
     "réponse reçue, mais aucun affichage du terminal depuis 20 s : l’écoute attend que "
@@ -69,7 +69,7 @@ class EcouteurPaiement : public Ecouteur {
   void LireSecondBloc(Ecoute& ecoute, const std::string& trame, int taille) {
     Liaison& liaison = ecoute.console.liaison;
     const Liaison::TailleLecture toutLire(liaison, 0);
-    reponse_ = JoindreBlocs(trame, liaison.EnvoyerTrame(std::string(1, ACK), taille, 10.0));
+    reponse_ = JoindreBlocs(trame, liaison.EnvoyerTrame(std::string(1, ACK), taille, 10s));
   }
 
   // Once the answer is in, when no display frame has come for kSilenceAffichage: one hint.
@@ -78,7 +78,7 @@ class EcouteurPaiement : public Ecouteur {
     const Horloge& horloge = ecoute.console.liaison.HorlogeLiaison();
     if (!reponseLe_) reponseLe_ = horloge.Maintenant();
     const Horloge::Instant depuis = std::max(*reponseLe_, dernierSigne_);
-    if (std::chrono::duration<double>(horloge.Maintenant() - depuis).count() < kSilenceAffichage)
+    if (horloge.Maintenant() - depuis < kSilenceAffichage)
       return;
     indiceDonne_ = true;
     ecoute.console.fenetre.DonnerIndice(kIndiceAffichage);
@@ -129,8 +129,7 @@ class EcouteurEnregistrement final : public EcouteurPaiement {
       // The refusal ends the listening at once, but the terminal closes it on that ACK: its
       // last character is taken off the line, or it would answer the next request's probe.
       if (!acquittee) return true;
-      if (const auto dernier = ecoute.Attendre(Horloge::Secondes(kDelaiReponse)); !dernier)
-        return dernier.Erreur();
+      if (const auto dernier = ecoute.Attendre(kDelaiReponse); !dernier) return dernier.Erreur();
       return true;
     }
     const auto longueur = LireLongueurTrame(trame);

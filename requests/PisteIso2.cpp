@@ -13,7 +13,7 @@ namespace zef30 {
 namespace {
 constexpr NumerosEchec kNumeros{-300, -400};
 // The card holder has a minute to swipe the card.
-constexpr double kDelaiIso2 = 60.0;
+constexpr Horloge::Secondes kDelaiIso2 = std::chrono::seconds(60);
 
 }  // namespace
 

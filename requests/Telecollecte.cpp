@@ -12,7 +12,7 @@ namespace zef30 {
 namespace {
 constexpr NumerosEchec kNumeros{-500, -500};
 // The terminal calls every acquirer in turn before it answers.
-constexpr double kDelaiTelecollecte = 900.0;
+constexpr Horloge::Secondes kDelaiTelecollecte = std::chrono::seconds(900);
 constexpr long kTailleBloc = 193;
 constexpr long kTailleRemise = 40;
 

@@ -17,7 +17,7 @@ namespace {
 constexpr const char* kContexte = "DemVal";
 constexpr const char* kRefus = "Carte refusée DemVal";
 constexpr NumerosEchec kNumeros{-700, -700};
-constexpr double kDelaiValidite = 180;
+constexpr Horloge::Secondes kDelaiValidite = std::chrono::seconds(180);
 
 // Exchanges `message`, listened to or read directly; a failure when the terminal was not ready.
 template <typename Ecoute, typename Direct>

@@ -109,7 +109,7 @@ TEST(LigneReseau, ACheckCharacterAndAnAnswerOf0xFFPassBothWaysUnchanged) {
       releves.push_back(e);
     });
     ASSERT_TRUE(p.liaison.AttendreTerminalPret()) << p.ligne.DerniereErreur();
-    EXPECT_EQ(TexteReponse(p.liaison.Echanger(message, 11, 10)), EncadrerMessage("Aj002\xFF\xFF"));
+    EXPECT_EQ(TexteReponse(p.liaison.Echanger(message, 11, 10s)), EncadrerMessage("Aj002\xFF\xFF"));
     ASSERT_TRUE(p.terminal.AttendreRequetesServies(1, 5s));
     std::map<Sens, std::string> trace;
     for (const auto& e : releves) trace[e.sens] += e.octets;
