@@ -89,8 +89,9 @@ TEST(LigneReseau, EveryRequestGoesAsOnThePseudoTerminalItself) {
     return MasquerHeures(p.sortie.str());
   };
   for (const BoutonConsole* famille : FamillesRequetes()) {
-    const std::string script = std::string(famille->famille) +
-                               (famille->dureeEcoute > 0 ? " duree=0.3\n" : " prix=1250\n");
+    const std::string script =
+        std::string(famille->famille) +
+        (famille->dureeEcoute > Horloge::Secondes::zero() ? " duree=0.3\n" : " prix=1250\n");
     const std::string directe = executer(Ligne::PseudoTerminal, script);
     EXPECT_EQ(executer(Ligne::Rfc2217, script), directe) << script;
     EXPECT_EQ(executer(Ligne::Tcp, script), directe) << script;
