@@ -121,10 +121,8 @@ IssueRequete cmdDemConf_Click(Console& console) {
   const SuiviIssue suivi(console);
   Fenetre& fenetre = console.fenetre;
   fenetre.ViderListeDossiers();
-  const ResultatRequete resultat = [&] {
-    Sablier sablier(fenetre);
-    return DemanderListeDossiers(console);
-  }();
+  const ResultatRequete resultat =
+      SousSablier(fenetre, [&] { return DemanderListeDossiers(console); });
   const std::int16_t nombre = NumeroResultat(resultat, kNumeros);
   std::string ligne = "Demande liste doss = " + std::to_string(nombre);
   fenetre.AjouterLigne(ligne);

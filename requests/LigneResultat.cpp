@@ -32,6 +32,14 @@ IssueRequete SuiviIssue::ConclureCode(const ResultatRequete& resultat, NumerosEc
   return issue;
 }
 
+IssueRequete SuiviIssue::ConclureLigne(const ResultatRequete& resultat, NumerosEchec numeros,
+                                       std::string_view nom, std::string_view ok,
+                                       std::string_view pasOk) const {
+  std::string ligne = LigneResultat(nom, NumeroResultat(resultat, numeros), ok, pasOk);
+  console_.fenetre.AjouterLigne(ligne);
+  return ConclureCode(resultat, numeros, std::move(ligne));
+}
+
 SuiviIssue::SuiviIssue(Console& console) : console_(console) {
   console_.etat.DerniereEcoute.reset();
 }

@@ -42,6 +42,10 @@ class SuiviIssue {
   // line shows it; a failure shown under the not-ready number counts as nothing sent.
   IssueRequete ConclureCode(const ResultatRequete& resultat, NumerosEchec numeros,
                             std::string ligne) const;
+  // The same once its result line (LigneResultat of `nom`, `ok`, `pasOk`) is added.
+  IssueRequete ConclureLigne(const ResultatRequete& resultat, NumerosEchec numeros,
+                             std::string_view nom, std::string_view ok,
+                             std::string_view pasOk) const;
 
  private:
   Console& console_;

@@ -39,10 +39,9 @@ ResultatRequete DemanderPisteIso2(Console& console, bool afficherHote) {
 
 IssueRequete Command5_Click(Console& console) {
   const SuiviIssue suivi(console);
-  const ResultatRequete resultat = [&] {
-    Sablier sablier(console.fenetre);
+  const ResultatRequete resultat = SousSablier(console.fenetre, [&] {
     return DemanderPisteIso2(console, console.fenetre.EcranHoteCoche());
-  }();
+  });
   std::string ligne =
       LigneResultat("Demande de piste ISO", NumeroResultat(resultat, kNumeros), "OK", "PAS OK");
   console.fenetre.AjouterLigne(ligne);

@@ -96,10 +96,7 @@ ResultatRequete DemanderRapport(Console& console, const DemandeRapport& demande)
 IssueRequete MontrerRapport(Console& console, ResultatRequete (*demander)(Console&),
                             std::string_view ligneOk, std::string_view prefixeErreur) {
   const SuiviIssue suivi(console);
-  const ResultatRequete resultat = [&] {
-    Sablier sablier(console.fenetre);
-    return demander(console);
-  }();
+  const ResultatRequete resultat = SousSablier(console.fenetre, [&] { return demander(console); });
   const std::int16_t code = NumeroResultat(resultat, kNumeros);
   console.fenetre.EcrireTexte(ZoneTexte::txtSelection, console.etat.TexteTicket);
   console.fichiers.JournaliserTexte(console.etat.TexteTicket);

@@ -54,11 +54,8 @@ ResultatRequete MettreAHeure(Console& console) {
 
 IssueRequete Command6_Click(Console& console) {
   const SuiviIssue suivi(console);
-  std::string trace;
-  {
-    Sablier sablier(console.fenetre);
-    trace = DemanderRedemarrage(console);
-  }
+  const std::string trace =
+      SousSablier(console.fenetre, [&] { return DemanderRedemarrage(console); });
   console.fenetre.EcrireTexte(ZoneTexte::txtSelection, Cp1252VersUtf8(trace));
   // It shows no line: only what the terminal sent while it started again, nothing when it was
   // not ready or said nothing.
@@ -67,11 +64,8 @@ IssueRequete Command6_Click(Console& console) {
 
 IssueRequete cmdDemVitesse_Click(Console& console) {
   const SuiviIssue suivi(console);
-  std::int16_t resultat = 0;
-  {
-    Sablier sablier(console.fenetre);
-    resultat = DemanderVitesse(console, 9600);
-  }
+  const std::int16_t resultat =
+      SousSablier(console.fenetre, [&] { return DemanderVitesse(console, 9600); });
   std::string ligne = resultat == 0 ? "Demande = OK" : "Demande = Pas OK";
   console.fenetre.AjouterLigne(ligne);
   // Never a failure: a terminal not ready is one of its refusals (1).
@@ -80,11 +74,8 @@ IssueRequete cmdDemVitesse_Click(Console& console) {
 
 IssueRequete Command2_Click(Console& console) {
   const SuiviIssue suivi(console);
-  const ResultatRequete resultat = MettreAHeure(console);
-  std::string ligne =
-      LigneResultat("Mise à l'heure", NumeroResultat(resultat, kNumerosHeure), "OK", "Pas OK");
-  console.fenetre.AjouterLigne(ligne);
-  return suivi.ConclureCode(resultat, kNumerosHeure, std::move(ligne));
+  return suivi.ConclureLigne(MettreAHeure(console), kNumerosHeure, "Mise à l'heure", "OK",
+                             "Pas OK");
 }
 
 }  // namespace zef30

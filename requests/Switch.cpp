@@ -62,14 +62,10 @@ std::int16_t NumeroSwitch(const ResultatRequete& resultat) {
 
 IssueRequete cmdDemSwi_Click(Console& console) {
   const SuiviIssue suivi(console);
-  const ResultatRequete resultat = [&] {
-    Sablier sablier(console.fenetre);
-    return DemanderSwitch(console);
-  }();
-  std::string ligne = LigneResultat("Demande de Switch", NumeroSwitch(resultat), "Carte présente",
-                                    "Carte non-présente");
-  console.fenetre.AjouterLigne(ligne);
-  return suivi.ConclureCode(resultat, kNumeros, std::move(ligne));
+  const ResultatRequete resultat =
+      SousSablier(console.fenetre, [&] { return DemanderSwitch(console); });
+  return suivi.ConclureLigne(resultat, kNumeros, "Demande de Switch", "Carte présente",
+                             "Carte non-présente");
 }
 
 }  // namespace zef30

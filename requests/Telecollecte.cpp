@@ -90,17 +90,13 @@ ResultatRequete DemanderTicketTelecollecte(Console& console) {
 
 IssueRequete cmdDemTC_Click(Console& console) {
   const SuiviIssue suivi(console);
-  const ResultatRequete resultat = [&] {
-    Sablier sablier(console.fenetre);
+  const ResultatRequete resultat = SousSablier(console.fenetre, [&] {
     return DemanderTelecollecte(console, console.fenetre.EcranHoteCoche());
-  }();
+  });
   const std::string texte = Cp1252VersUtf8(console.etat.TexteTicket);
   console.fenetre.EcrireTexte(ZoneTexte::txtSelection, texte);
   console.fichiers.JournaliserTexte(texte);
-  std::string ligne =
-      LigneResultat("Télécollecte", NumeroResultat(resultat, kNumeros), "OK", "Pas Ok");
-  console.fenetre.AjouterLigne(ligne);
-  return suivi.ConclureCode(resultat, kNumeros, std::move(ligne));
+  return suivi.ConclureLigne(resultat, kNumeros, "Télécollecte", "OK", "Pas Ok");
 }
 
 IssueRequete cmdDemTic_Click(Console& console) {
