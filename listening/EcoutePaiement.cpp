@@ -78,8 +78,7 @@ class EcouteurPaiement : public Ecouteur {
     const Horloge& horloge = ecoute.console.liaison.HorlogeLiaison();
     if (!reponseLe_) reponseLe_ = horloge.Maintenant();
     const Horloge::Instant depuis = std::max(*reponseLe_, dernierSigne_);
-    if (horloge.Maintenant() - depuis < kSilenceAffichage)
-      return;
+    if (horloge.Maintenant() - depuis < kSilenceAffichage) return;
     indiceDonne_ = true;
     ecoute.console.fenetre.DonnerIndice(kIndiceAffichage);
   }
