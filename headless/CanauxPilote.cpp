@@ -222,9 +222,12 @@ bool CanalSocket::Recevoir(const Lecteur& lire) {
   const ssize_t n = ::recv(client_, morceau, sizeof morceau, 0);
   if (n < 0 && (errno == EINTR || errno == EAGAIN)) return true;
   if (n <= 0) {
-    // Its last line counts, even without its line end; then the next client is awaited.
-    DonnerLignes(tampon_, tropLongue_, {}, true, lire);
+    // Its last line counts, even without its line end; the next client may come while that
+    // line's request runs.
+    std::string reste = std::exchange(tampon_, std::string());
+    bool tropLongue = tropLongue_;
     Deconnecter();
+    DonnerLignes(reste, tropLongue, {}, true, lire);
     return true;
   }
   DonnerLignes(tampon_, tropLongue_, std::string_view(morceau, static_cast<std::size_t>(n)), false,
