@@ -169,9 +169,16 @@ void SessionPilote::Repondre(const std::string& ligne) {
 void SessionPilote::TraiterEnAttente() {
   // A listening under way is ended as "arret" ends it when the run must stop (Ctrl-C, nobody
   // reading the answers), or when nobody is left to send the "arret" it waits for.
-  const bool arreter = (arret_ && arret_()) || sortieFermee_ || (entreeFinie_ && jusquArret_);
-  if (arreter && enCours_ && !arretEcoute_ && fenetre_.EcouteEnCours()) {
+  const char* pourquoi = arret_ && arret_()            ? "arrêt demandé"
+                         : sortieFermee_               ? "plus personne ne lit les réponses"
+                         : entreeFinie_ && jusquArret_ ? "plus aucune commande ne viendra"
+                                                       : nullptr;
+  if (pourquoi != nullptr && enCours_ && !arretEcoute_ && fenetre_.EcouteEnCours()) {
     arretEcoute_ = true;
+    if (erreurs_ != nullptr) {
+      *erreurs_ << "zef30-console : « Sortie Ecoute » pour l’écoute en cours : " << pourquoi
+                << std::endl;
+    }
     ExecuterGestionnaire(console_, &Command1_Click, true);
   }
   if (entreeFinie_) return;
