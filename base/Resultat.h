@@ -13,6 +13,7 @@ enum class GenreEchec {
   Systeme,   // the system refused a file, a device or the network
   Invalide,  // a text from the operator, a file or the line that does not read
   Echange,   // the handshake with the terminal failed: no answer to read
+  PasPret,   // the terminal did not say it was ready: nothing was sent
 };
 
 // A failure: its kind and its words for people (empty when the caller has its own), with the
@@ -28,6 +29,7 @@ inline Echec Systeme(std::string texte, int numero = 0) {
   return {GenreEchec::Systeme, std::move(texte), numero};
 }
 inline Echec Echange(std::string texte = {}) { return {GenreEchec::Echange, std::move(texte)}; }
+inline Echec PasPret() { return {GenreEchec::PasPret, {}}; }
 
 // What a value of T is made from (a failure is not).
 template <class U, class T>

@@ -102,7 +102,9 @@ void BM_SondeSansReponse(benchmark::State& etat) {
   simulateur::Scenario scenario;
   scenario.sonde = simulateur::ReponseSonde::Silence;
   Poste poste(scenario);
-  MesurerCpu(etat, [&] { return poste.liaison.EnvoyerTrame(std::string(1, ENQ), 1, 1.0).empty(); });
+  MesurerCpu(etat, [&] {
+    return poste.liaison.EnvoyerTrame(std::string(1, ENQ), 1, Horloge::Secondes(1.0)).empty();
+  });
 }
 BENCHMARK(BM_SondeSansReponse)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 
@@ -114,7 +116,7 @@ void BM_EchangeSwitch(benchmark::State& etat) {
   Poste poste(scenario, trace);
   MesurerCpu(etat, [&] {
     return poste.liaison.AttendreTerminalPret() &&
-           TexteReponse(poste.liaison.Echanger("AA000", 13, 10)).size() == 13;
+           TexteReponse(poste.liaison.Echanger("AA000", 13, kDelaiReponse)).size() == 13;
   });
   etat.SetLabel(std::string(scenario.rafale ? "rafale" : "9600 bauds") +
                 (trace == Trace::Sans      ? ""

@@ -51,7 +51,7 @@ void BM_TourSwitch(benchmark::State& etat) {
   });
   for (auto _ : etat) {
     if (!liaison.AttendreTerminalPret() ||
-        TexteReponse(liaison.Echanger("AA000", 13, 10)).size() != 13) {
+        TexteReponse(liaison.Echanger("AA000", 13, kDelaiReponse)).size() != 13) {
       etat.SkipWithError(("échange manqué : " + ligne.DerniereErreur()).c_str());
       return;
     }

@@ -103,4 +103,11 @@ class Sablier {
   Fenetre& fenetre_;
 };
 
+// What `faire` gives, done under the busy pointer.
+template <typename F>
+auto SousSablier(Fenetre& fenetre, F&& faire) {
+  const Sablier sablier(fenetre);
+  return faire();
+}
+
 }  // namespace zef30

@@ -29,6 +29,7 @@
 namespace {
 
 using namespace zef30;
+using namespace std::chrono_literals;
 using simulateur::LigneVirtuelle;
 using simulateur::Scenario;
 
@@ -130,18 +131,20 @@ int main(int argc, char** argv) {
   };
   // In the order of Liaison_fuzz's table.
   const std::vector<std::pair<std::string, Jeu>> liaison = {
-      {"switch", lien([](Liaison& l) { static_cast<void>(l.Echanger("AA000", 13, 10)); })},
-      {"consultation", lien([](Liaison& l) { static_cast<void>(l.Echanger("AJ00202", 102, 10)); })},
-      {"deux-blocs", lien([](Liaison& l) { static_cast<void>(l.Echanger("AJ00205", 322, 10)); })},
-      {"enregistrement", lien([](Liaison& l) { static_cast<void>(l.Echanger("AL011", 364, 10)); })},
+      {"switch", lien([](Liaison& l) { static_cast<void>(l.Echanger("AA000", 13, 10s)); })},
+      {"consultation",
+       lien([](Liaison& l) { static_cast<void>(l.Echanger("AJ00202", 102, 10s)); })},
+      {"deux-blocs", lien([](Liaison& l) { static_cast<void>(l.Echanger("AJ00205", 322, 10s)); })},
+      {"enregistrement",
+       lien([](Liaison& l) { static_cast<void>(l.Echanger("AL011", 364, 10s)); })},
       {"liste",
-       lien([](Liaison& l) { static_cast<void>(l.EchangerListeDossiers("AJ00207", 25, 10)); })},
+       lien([](Liaison& l) { static_cast<void>(l.EchangerListeDossiers("AJ00207", 25, 10s)); })},
       {"longue",
-       lien([](Liaison& l) { static_cast<void>(l.EchangerReponseLongue("AJ00205", 10)); })},
+       lien([](Liaison& l) { static_cast<void>(l.EchangerReponseLongue("AJ00205", 10s)); })},
       {"validite",
-       lien([](Liaison& l) { static_cast<void>(l.EchangerReponseLongue("AK0290", 180)); })},
+       lien([](Liaison& l) { static_cast<void>(l.EchangerReponseLongue("AK0290", 180s)); })},
       {"forfait",
-       lien([](Liaison& l) { static_cast<void>(l.EchangerValiditeForfait("AK0160", 180)); })},
+       lien([](Liaison& l) { static_cast<void>(l.EchangerValiditeForfait("AK0160", 180s)); })},
       {"sonde", [](Console& c) { c.liaison.AttendreTerminalPret(); }},
   };
   const std::vector<std::pair<std::string, Jeu>> requetes = {
@@ -199,7 +202,7 @@ int main(int argc, char** argv) {
       Liaison liaison(ligne, ligne.HorlogeLigne());
       liaison.AttendreTerminalPret();
       Ecrire(dossier / "Rapports_fuzz" / (std::string(message) + "-" + nomScenario),
-             TexteReponse(liaison.EchangerReponseLongue(message, 10)));
+             TexteReponse(liaison.EchangerReponseLongue(message, 10s)));
     }
   }
   Ecrire(dossier / "Texte_fuzz" / "dossier", std::string("\x01\x04", 2) + "000000000042");

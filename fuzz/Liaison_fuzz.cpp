@@ -9,29 +9,32 @@
 namespace {
 
 using zef30::Liaison;
+using Secondes = zef30::Horloge::Secondes;
+using namespace std::chrono_literals;
 
 struct Operation {
-  double delai;  // the caller's time-out, which bounds the whole exchange with the link's own
-  std::function<void(Liaison&, double)> jouer;
+  Secondes delai;  // the caller's time-out, which bounds the whole exchange with the link's own
+  std::function<void(Liaison&, Secondes)> jouer;
 };
 
 const Operation kOperations[] = {
-    {10, [](Liaison& l, double d) { static_cast<void>(l.Echanger("AA000", 13, d)); }},
-    {10, [](Liaison& l, double d) { static_cast<void>(l.Echanger("AJ00202", 102, d)); }},
-    {10, [](Liaison& l, double d) { static_cast<void>(l.Echanger("AJ00203", 322, d)); }},
-    {10, [](Liaison& l, double d) { static_cast<void>(l.Echanger("AL011", 364, d)); }},
-    {10,
-     [](Liaison& l, double d) { static_cast<void>(l.EchangerListeDossiers("AJ00207", 25, d)); }},
-    {10, [](Liaison& l, double d) { static_cast<void>(l.EchangerReponseLongue("AJ00205", d)); }},
-    {180, [](Liaison& l, double d) { static_cast<void>(l.EchangerReponseLongue("AK0290", d)); }},
-    {180, [](Liaison& l, double d) { static_cast<void>(l.EchangerValiditeForfait("AK0160", d)); }},
-    {10, [](Liaison& l, double) { l.AttendreTerminalPret(); }},
-    {10,
-     [](Liaison& l, double d) {
+    {10s, [](Liaison& l, Secondes d) { static_cast<void>(l.Echanger("AA000", 13, d)); }},
+    {10s, [](Liaison& l, Secondes d) { static_cast<void>(l.Echanger("AJ00202", 102, d)); }},
+    {10s, [](Liaison& l, Secondes d) { static_cast<void>(l.Echanger("AJ00203", 322, d)); }},
+    {10s, [](Liaison& l, Secondes d) { static_cast<void>(l.Echanger("AL011", 364, d)); }},
+    {10s,
+     [](Liaison& l, Secondes d) { static_cast<void>(l.EchangerListeDossiers("AJ00207", 25, d)); }},
+    {10s, [](Liaison& l, Secondes d) { static_cast<void>(l.EchangerReponseLongue("AJ00205", d)); }},
+    {180s, [](Liaison& l, Secondes d) { static_cast<void>(l.EchangerReponseLongue("AK0290", d)); }},
+    {180s,
+     [](Liaison& l, Secondes d) { static_cast<void>(l.EchangerValiditeForfait("AK0160", d)); }},
+    {10s, [](Liaison& l, Secondes) { l.AttendreTerminalPret(); }},
+    {10s,
+     [](Liaison& l, Secondes d) {
        l.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::BlocCourt, "\x06", 252, d);
      }},
-    {10,
-     [](Liaison& l, double d) {
+    {10s,
+     [](Liaison& l, Secondes d) {
        l.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Entiere, "\x06", 25, d);
      }},
 };
@@ -48,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
   operation.jouer(c.liaison, operation.delai);
   // The probe, three sends of the frame, EOT, the caller's wait, two blocks and the closing
   // character.
-  const double limite = 10 + 3 * 10 + 10 + operation.delai + 2 * 10 + 10;
+  const double limite = 10 + 3 * 10 + 10 + operation.delai.count() + 2 * 10 + 10;
   if (c.horloge.Ecoule() > limite) std::abort();
   return 0;
 }

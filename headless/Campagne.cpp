@@ -90,8 +90,7 @@ ResultatCampagne ExecuterCampagne(Console& console, FenetreTexte& fenetre,
   const Horloge::Instant depart = horloge.Maintenant();
   const auto fini = [&] {
     if (arret && arret()) return resultat.interrompue = true;
-    return reglages.duree &&
-           horloge.Maintenant() >= Horloge::Plus(depart, Horloge::Secondes(*reglages.duree));
+    return reglages.duree && horloge.Maintenant() >= Horloge::Plus(depart, *reglages.duree);
   };
   int rang = 0;
   for (int tour = 0; reglages.repetitions == 0 || tour < reglages.repetitions; ++tour) {

@@ -17,10 +17,10 @@ namespace zef30 {
 
 // How a script is run: how many turns, for how long, and how each request is told.
 struct ReglagesCampagne {
-  int repetitions = 1;          // turns of the script; 0: no count, until `duree` or a stop
-  std::optional<double> duree;  // seconds from the start, after which no request begins
-  int ligne = 0;                // the line's port number, in a campaign over several lines
-  bool json = false;            // one JSON object a request instead of text
+  int repetitions = 1;  // turns of the script; 0: no count, until `duree` or a stop
+  std::optional<Horloge::Secondes> duree;  // from the start, after which no request begins
+  int ligne = 0;      // the line's port number, in a campaign over several lines
+  bool json = false;  // one JSON object a request instead of text
   // Text: the whole story of each request ("[n] nom", all it shows, then its outcome) rather
   // than one line a request.
   bool raconter = false;

@@ -31,7 +31,7 @@ namespace zef30 {
 namespace {
 
 // Beyond the longest wait of a request (a tele-collection's), a line that says nothing is hung.
-constexpr double kSilenceRequete = 900 + 60;
+constexpr Horloge::Secondes kSilenceRequete = std::chrono::seconds(900 + 60);
 // A line's process is told its parent's number by it, to end with it.
 constexpr const char* kVariableParent = "ZEF30_PROCESSUS_CAMPAGNE";
 // In each line's folder: what its process said on its error stream.
@@ -62,7 +62,7 @@ ReglagesCampagne Reglages(const CommandeSansFenetre& options, const std::locale&
   reglages.repetitions = options.campagne.repetitions;
   // A duration alone runs as many turns as it takes.
   if (options.campagne.duree && !options.campagne.repetitionsDonnees) reglages.repetitions = 0;
-  reglages.duree = options.campagne.duree;
+  if (options.campagne.duree) reglages.duree = Horloge::Secondes(*options.campagne.duree);
   reglages.ligne = options.campagne.lignes.size() == 1 ? options.campagne.lignes.front() : 0;
   reglages.json = options.json;
   reglages.raconter = options.campagne.bavard;
@@ -131,11 +131,12 @@ int CodeFin(const JournalCampagne& journal, const FinCampagne& fin, bool lignesE
   return rapportsEcrits && journal.HorsFichier() == 0 ? 0 : 1;
 }
 
-double SilenceMaximal(const std::vector<RequeteScriptee>& requetes) {
-  double ecoute = 0;
+Horloge::Secondes SilenceMaximal(const std::vector<RequeteScriptee>& requetes) {
+  Horloge::Secondes ecoute{};
   for (const auto& requete : requetes) {
     const BoutonConsole* famille = BoutonDeFamille(requete.famille);
-    ecoute = std::max(ecoute, requete.duree.value_or(famille ? famille->dureeEcoute : 0));
+    ecoute = std::max(
+        ecoute, requete.duree.value_or(famille ? famille->dureeEcoute : Horloge::Secondes::zero()));
   }
   return kSilenceRequete + ecoute;
 }

@@ -74,7 +74,7 @@ void Recolter(Suivi& s, int options) {
 }  // namespace
 
 std::vector<BilanLigne> RassemblerLignes(const std::vector<ProcessusLigne>& processus,
-                                         const Horloge& horloge, double silenceMaximal,
+                                         const Horloge& horloge, Horloge::Secondes silenceMaximal,
                                          const std::function<void(const ExecutionRequete&)>& suivi,
                                          JournalCampagne* journal,
                                          const std::function<bool()>& arret) {
@@ -127,10 +127,10 @@ std::vector<BilanLigne> RassemblerLignes(const std::vector<ProcessusLigne>& proc
     const Horloge::Instant maintenant = horloge.Maintenant();
     for (auto& s : lignes) {
       if (s.termine) continue;
-      if (!s.sigterm &&
-          maintenant >= Horloge::Plus(s.nouvelle, Horloge::Secondes(silenceMaximal))) {
+      if (!s.sigterm && maintenant >= Horloge::Plus(s.nouvelle, silenceMaximal)) {
         s.bilan.fin = "sans nouvelle depuis " +
-                      FormaterSecondes(silenceMaximal, std::locale::classic()) + " : arrêtée";
+                      FormaterSecondes(silenceMaximal.count(), std::locale::classic()) +
+                      " : arrêtée";
         ::kill(s.processus.pid, SIGTERM);
         s.sigterm = maintenant;
       } else if (s.sigterm && maintenant >= Horloge::Plus(*s.sigterm, kDelaiApresSigterm)) {

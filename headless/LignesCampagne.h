@@ -32,13 +32,13 @@ struct BilanLigne {
 
 // Reads every line's records as they come, in one loop that never waits on any single line:
 // a line that hangs or crashes costs the others nothing. A line whose process says nothing for
-// `silenceMaximal` seconds (on `horloge`) is taken as hung: it gets SIGTERM, then SIGKILL, and
+// `silenceMaximal` (on `horloge`) is taken as hung: it gets SIGTERM, then SIGKILL, and
 // keeps the records it had sent. `suivi` hears of each record as it comes; with a `journal`, the
 // records go there instead of into the lines' accounts. Once `arret` turns true, every line
 // still running gets SIGINT, once: it ends after its request under way. Returns once every
 // process has ended, each descriptor closed.
 std::vector<BilanLigne> RassemblerLignes(const std::vector<ProcessusLigne>& processus,
-                                         const Horloge& horloge, double silenceMaximal,
+                                         const Horloge& horloge, Horloge::Secondes silenceMaximal,
                                          const std::function<void(const ExecutionRequete&)>& suivi,
                                          JournalCampagne* journal = nullptr,
                                          const std::function<bool()>& arret = {});

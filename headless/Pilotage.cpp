@@ -31,7 +31,7 @@ constexpr Horloge::Secondes kTrancheSansDescripteur = 20ms;
 // The exit code of a run stopped before its end, as a campaign's.
 constexpr int kCodeInterrompue = 130;
 // How long a listening that only "Sortie Ecoute" ends goes on without "duree": until "arret".
-constexpr double kEcouteJusquArret = 86'400;
+constexpr Horloge::Secondes kEcouteJusquArret = std::chrono::hours(24);
 
 constexpr const char* kLigneTropLongue = "ligne de plus de 64 Kio : refusée entière";
 
@@ -246,7 +246,7 @@ void SessionPilote::Executer(const CommandePilote& commande) {
   // nobody is there to click; a piloted console has "arret" to click it: without "duree" it
   // listens until then (a day at most, the longest "duree" a script takes).
   RequeteScriptee requete = commande.requete;
-  jusquArret_ = !requete.duree && famille->dureeEcoute > 0;
+  jusquArret_ = !requete.duree && famille->dureeEcoute > Horloge::Secondes::zero();
   if (jusquArret_) requete.duree = kEcouteJusquArret;
   enCours_ = commande.id;
   fenetre_.RemettreAZero();

@@ -22,7 +22,7 @@ namespace zef30 {
 namespace {
 
 // A day: longer than any listening a run would want, short enough to stay a sane deadline.
-constexpr double kDureeMaximale = 86'400;
+constexpr Horloge::Secondes kDureeMaximale = std::chrono::hours(24);
 
 // The word for true, or one of the words for false.
 std::optional<bool> Choix(std::string_view valeur, std::string_view vrai,
@@ -121,8 +121,8 @@ Resultat<void> LireEntree(RequeteScriptee& requete, std::string_view cle,
     lue = requete.modeVente.has_value();
   } else if (lue && cle == "duree") {
     const auto secondes = LireNombre(*valeur);
-    lue = secondes && *secondes >= 0 && *secondes <= kDureeMaximale;
-    if (lue) requete.duree = *secondes;
+    lue = secondes && *secondes >= 0 && Horloge::Secondes(*secondes) <= kDureeMaximale;
+    if (lue) requete.duree = Horloge::Secondes(*secondes);
   } else {
     lue = false;
   }
@@ -235,9 +235,9 @@ RequeteFaite ExecuterRequete(Console& console, FenetreTexte& fenetre,
         !avertissement.empty())
       avertir(avertissement);
   }
-  const double duree = requete.duree.value_or(famille.dureeEcoute);
-  if (requete.duree || duree > 0) {
-    fenetre.ProgrammerClic(horloge, Horloge::Plus(horloge.Maintenant(), Horloge::Secondes(duree)),
+  const Horloge::Secondes duree = requete.duree.value_or(famille.dureeEcoute);
+  if (requete.duree || duree > Horloge::Secondes::zero()) {
+    fenetre.ProgrammerClic(horloge, Horloge::Plus(horloge.Maintenant(), duree),
                            [&console] { ExecuterGestionnaire(console, &Command1_Click, true); });
   }
   const auto issue = ExecuterGestionnaire(console, famille.gestionnaire, false);

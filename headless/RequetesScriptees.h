@@ -24,9 +24,9 @@ struct RequeteScriptee {
   std::optional<std::string> dossier;  // Text2
   std::optional<bool> ecranHote;       // Check1 "Ecran Hote"
   std::optional<bool> modeVente;       // Option1 "Mode Vente" (false: "Mode Vidéo")
-  std::optional<double> duree;         // seconds before "Sortie Ecoute" is clicked
-  std::vector<Condition> attentes;     // after "=>": what its step expects; none, as it ends
-  std::string titre;                   // of the comment that names its step; empty: none
+  std::optional<Horloge::Secondes> duree;  // before "Sortie Ecoute" is clicked
+  std::vector<Condition> attentes;         // after "=>": what its step expects; none, as it ends
+  std::string titre;                       // of the comment that names its step; empty: none
   // `opérateur "TEXTE"`: no request, but what a person at the terminal must do before the next.
   std::optional<std::string> operateur;
   bool pourOperateur = false;  // under a "# opérateur" comment: it needs that person too

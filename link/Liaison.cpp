@@ -55,17 +55,18 @@ bool Liaison::LignePerdue() {
   return perdue_;
 }
 
-std::optional<Horloge::Instant> Liaison::Emettre(std::string_view message, double delai) {
+std::optional<Horloge::Instant> Liaison::Emettre(std::string_view message,
+                                                 Horloge::Secondes delai) {
   if (message.empty() || LignePerdue() || !OuvrirSiFerme()) return std::nullopt;
   // A listener may have left reads of one character: the link's own reads take everything.
   port_.DefinirTailleLecture(0);
   // Only what arrives after this send belongs to its answer.
   port_.Lire();
   port_.Ecrire(message);
-  return Horloge::Plus(horloge_.Maintenant(), Horloge::Secondes(delai));
+  return Horloge::Plus(horloge_.Maintenant(), delai);
 }
 
-std::string Liaison::EnvoyerTrame(std::string_view message, int attendu, double delai) {
+std::string Liaison::EnvoyerTrame(std::string_view message, int attendu, Horloge::Secondes delai) {
   const auto echeance = Emettre(message, delai);
   if (!echeance) return {};
   port_.AttendreAuMoins(attendu, *echeance);
@@ -74,7 +75,8 @@ std::string Liaison::EnvoyerTrame(std::string_view message, int attendu, double 
   return lu;
 }
 
-std::optional<std::string> Liaison::OuvrirEchange(std::string_view message, double delaiEnq) {
+std::optional<std::string> Liaison::OuvrirEchange(std::string_view message,
+                                                  Horloge::Secondes delaiEnq) {
   const std::string trame = EncadrerMessage(message);
   std::string reponse;
   for (int envoi = 0; envoi < kEnvoisMax; ++envoi) {
@@ -88,7 +90,8 @@ std::optional<std::string> Liaison::OuvrirEchange(std::string_view message, doub
   return EnvoyerTrame(std::string(1, EOT), 1, delaiEnq);
 }
 
-Resultat<std::string> Liaison::EchangerAvecLecture(std::string_view message, double delaiEnq,
+Resultat<std::string> Liaison::EchangerAvecLecture(std::string_view message,
+                                                   Horloge::Secondes delaiEnq,
                                                    const LectureReponse& lireReponse) {
   const auto reponseEot = OuvrirEchange(message, delaiEnq);
   if (!reponseEot || *reponseEot != std::string(1, ENQ)) return Echange();
@@ -107,10 +110,9 @@ std::string TexteReponse(const Resultat<Liaison::LectureTrame>& lecture) {
 
 void Liaison::TerminerEchange() { EnvoyerTrame(std::string(1, ACK), 1, kDelaiReponse); }
 
-std::string Liaison::AttendreFermeture(double delai) {
+std::string Liaison::AttendreFermeture(Horloge::Secondes delai) {
   const std::string lu =
-      AttendreLecture(Horloge::Plus(horloge_.Maintenant(), Horloge::Secondes(delai)))
-          .value_or(std::string());
+      AttendreLecture(Horloge::Plus(horloge_.Maintenant(), delai)).value_or(std::string());
   LignePerdue();
   return lu;
 }
@@ -129,8 +131,8 @@ bool Liaison::AttendreTerminalPret() {
 std::string Liaison::DecrireSondeManquee(std::string_view lu) const {
   if (lu.empty()) {
     const std::string ligne = nommerLigne_ ? nommerLigne_(numeroPort_) : std::string();
-    return "pas de réponse en " + std::to_string(static_cast<int>(kDelaiReponse)) + " s sur " +
-           (ligne.empty() ? "le port " + std::to_string(numeroPort_) : ligne);
+    return "pas de réponse en " + std::to_string(static_cast<int>(kDelaiReponse.count())) +
+           " s sur " + (ligne.empty() ? "le port " + std::to_string(numeroPort_) : ligne);
   }
   // One handshake character is named bare, as people say it; more, as the trace shows them.
   constexpr char kNommes[] = {STX, ETX, EOT, ENQ, ACK, DLE, NAK, ETB};

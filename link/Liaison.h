@@ -17,8 +17,8 @@ namespace zef30 {
 // answer by its positions: position 7 reads "S" (a refusal), positions 8 to 9 "SA".
 inline constexpr std::string_view ERR_MESSAGE = "ERR_MESSAGE";
 
-// Waits of the handshake that do not depend on the request, in seconds.
-inline constexpr double kDelaiReponse = 10.0;
+// Waits of the handshake that do not depend on the request.
+inline constexpr Horloge::Secondes kDelaiReponse{10.0};
 
 // The terminal link: the port, its opening on first use, and the request/answer handshake.
 class Liaison {
@@ -52,10 +52,10 @@ class Liaison {
 
   // Discards what is waiting, sends `message`, waits until `attendu` characters are waiting or
   // `delai` seconds have passed, and returns all waiting.
-  std::string EnvoyerTrame(std::string_view message, int attendu, double delai);
+  std::string EnvoyerTrame(std::string_view message, int attendu, Horloge::Secondes delai);
 
   // The request/answer exchange: the answer frame exactly as received, or an Echange failure.
-  Resultat<std::string> Echanger(std::string_view message, int attendu, double delai);
+  Resultat<std::string> Echanger(std::string_view message, int attendu, Horloge::Secondes delai);
 
   // The readiness probe: ENQ answered by ACK alone. Anything else is told through
   // SurErreurPort: what came in its place, or the silence and the line it was waited for on.
@@ -66,7 +66,7 @@ class Liaison {
   void TerminerEchange();
   // The closing character that an ACK already sent calls for: awaited within `delai` seconds,
   // nothing sent and nothing discarded; what came (empty when nothing did).
-  std::string AttendreFermeture(double delai);
+  std::string AttendreFermeture(Horloge::Secondes delai);
 
   // What a read by the length field returns: what was read, and the count of its second wait.
   struct LectureTrame {
@@ -80,17 +80,18 @@ class Liaison {
   // kSupplementTrame in all). One start time bounds both waits; `attendu` is the count of the
   // second wait when the first brought fewer than six.
   LectureTrame EnvoyerTrameParLongueur(LectureParLongueur lecture, std::string_view message,
-                                       int attendu, double delai);
+                                       int attendu, Horloge::Secondes delai);
 
   // Exchanges that differ from Echanger only in how they read the answer.
-  Resultat<LectureTrame> EchangerListeDossiers(std::string_view message, int attendu, double delai);
-  Resultat<std::string> EchangerReponseLongue(std::string_view message, double delai);
-  Resultat<std::string> EchangerValiditeForfait(std::string_view message, double delai);
+  Resultat<LectureTrame> EchangerListeDossiers(std::string_view message, int attendu,
+                                               Horloge::Secondes delai);
+  Resultat<std::string> EchangerReponseLongue(std::string_view message, Horloge::Secondes delai);
+  Resultat<std::string> EchangerValiditeForfait(std::string_view message, Horloge::Secondes delai);
 
   // Opening shared by every exchange: the frame, sent again while the terminal answers NAK (three
   // sends at most), then EOT. Returns the reply to EOT, waited for within `delaiEnq`, or nullopt
   // when the third send was refused too (EOT then sent and its reply read, within 10 s).
-  std::optional<std::string> OuvrirEchange(std::string_view message, double delaiEnq);
+  std::optional<std::string> OuvrirEchange(std::string_view message, Horloge::Secondes delaiEnq);
 
   // For the listeners. One handshake character (ACK, ENQ), written as it is: nothing waiting is
   // discarded, no reply is awaited.
@@ -130,10 +131,10 @@ class Liaison {
   void DefinirTaille(int taille) { port_.DefinirTailleLecture(taille_ = taille); }
   // Opens the port if need be, discards what is waiting and sends; the deadline `delai` seconds
   // after the send, or nullopt when there was nothing to send or no port to send it on.
-  std::optional<Horloge::Instant> Emettre(std::string_view message, double delai);
+  std::optional<Horloge::Instant> Emettre(std::string_view message, Horloge::Secondes delai);
   // Opening, ENQ required, the caller's way of reading the answer, then the final ACK.
   using LectureReponse = std::function<Resultat<std::string>()>;
-  Resultat<std::string> EchangerAvecLecture(std::string_view message, double delaiEnq,
+  Resultat<std::string> EchangerAvecLecture(std::string_view message, Horloge::Secondes delaiEnq,
                                             const LectureReponse& lireReponse);
   // ACK, then the first block (or the whole frame when it fits in one) read by its length field.
   std::string LirePremierBloc();

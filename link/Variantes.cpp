@@ -15,7 +15,7 @@ const std::string kAck(1, ACK);
 
 Liaison::LectureTrame Liaison::EnvoyerTrameParLongueur(LectureParLongueur lecture,
                                                        std::string_view message, int attendu,
-                                                       double delai) {
+                                                       Horloge::Secondes delai) {
   const auto emis = Emettre(message, delai);
   if (!emis) return {{}, attendu};
   const auto echeance = *emis;
@@ -61,7 +61,8 @@ std::string Liaison::LirePremierBloc() {
   return EnvoyerTrameParLongueur(LectureParLongueur::Bloc, kAck, kTailleBlocMax, kDelaiReponse).lu;
 }
 
-Resultat<std::string> Liaison::Echanger(std::string_view message, int attendu, double delai) {
+Resultat<std::string> Liaison::Echanger(std::string_view message, int attendu,
+                                        Horloge::Secondes delai) {
   return EchangerAvecLecture(message, delai, [&]() -> Resultat<std::string> {
     if (attendu <= kMaxUnBloc) return EnvoyerTrame(kAck, attendu, kDelaiReponse);
     return LireDeuxBlocs();
@@ -69,7 +70,8 @@ Resultat<std::string> Liaison::Echanger(std::string_view message, int attendu, d
 }
 
 Resultat<Liaison::LectureTrame> Liaison::EchangerListeDossiers(std::string_view message,
-                                                               int attendu, double delai) {
+                                                               int attendu,
+                                                               Horloge::Secondes delai) {
   LectureTrame lecture{{}, attendu};
   auto reponse = EchangerAvecLecture(message, delai, [&]() -> Resultat<std::string> {
     lecture = EnvoyerTrameParLongueur(LectureParLongueur::Entiere, kAck, attendu, kDelaiReponse);
@@ -79,7 +81,8 @@ Resultat<Liaison::LectureTrame> Liaison::EchangerListeDossiers(std::string_view 
   return lecture;
 }
 
-Resultat<std::string> Liaison::EchangerReponseLongue(std::string_view message, double delai) {
+Resultat<std::string> Liaison::EchangerReponseLongue(std::string_view message,
+                                                     Horloge::Secondes delai) {
   return EchangerAvecLecture(message, delai, [&]() -> Resultat<std::string> {
     const std::string bloc1 = LirePremierBloc();
     const auto longueur = LireLongueurTrame(bloc1);
@@ -89,7 +92,8 @@ Resultat<std::string> Liaison::EchangerReponseLongue(std::string_view message, d
   });
 }
 
-Resultat<std::string> Liaison::EchangerValiditeForfait(std::string_view message, double delai) {
+Resultat<std::string> Liaison::EchangerValiditeForfait(std::string_view message,
+                                                       Horloge::Secondes delai) {
   return EchangerAvecLecture(message, delai, [&]() -> Resultat<std::string> {
     const std::string bloc1 = LirePremierBloc();
     const auto longueur = LireLongueurTrame(bloc1);

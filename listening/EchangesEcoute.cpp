@@ -22,14 +22,14 @@ constexpr Horloge::Secondes kAttenteTelecollecte = 11s;
 const std::string kAck(1, ACK);
 
 // The common opening: true when the terminal answered EOT with ENQ.
-bool OuvrirAvecEnq(Console& console, std::string_view message, double delaiEnq) {
+bool OuvrirAvecEnq(Console& console, std::string_view message, Horloge::Secondes delaiEnq) {
   const auto reponse = console.liaison.OuvrirEchange(message, delaiEnq);
   return reponse && *reponse == std::string(1, ENQ);
 }
 
 // A terminal sends its closing character on the ACK of its answer frame; one that waits for a
 // second ACK gets it after this long.
-constexpr double kAttenteFermeture = 2.0;
+constexpr Horloge::Secondes kAttenteFermeture = 2s;
 
 // The answer frame of the direct tele-collection read: the marker "j019" (two acquirers) or
 // "j012" (one) of the terminal's "Aj" answer, found from the end of what was received; "j019"
@@ -83,16 +83,12 @@ std::string LireTelecollecteDirecte(Console& console, std::string dernier,
     if (dernier == std::string(1, ENQ) || dernier == std::string(1, STX)) {
       // Nothing received is dropped before this ACK: every character belongs to the report.
       liaison.EnvoyerCaractere(ACK);
-      dernier = liaison
-                    .AttendreLecture(
-                        Horloge::Plus(horloge.Maintenant(), Horloge::Secondes(kDelaiReponse)))
-                    .value_or("");
+      dernier =
+          liaison.AttendreLecture(Horloge::Plus(horloge.Maintenant(), kDelaiReponse)).value_or("");
     } else {
-      try {
-        dernier = AttendreCaractere(console, kAttenteTelecollecte);
-      } catch (const ErreurEcoute&) {
-        break;  // the line is gone: what came so far is all there is
-      }
+      auto lu = AttendreCaractere(console, kAttenteTelecollecte);
+      if (!lu) break;  // the line is gone: what came so far is all there is
+      dernier = std::move(*lu);
     }
     recu += dernier;
     if (!dernier.empty()) continue;
@@ -110,13 +106,13 @@ std::string LireTelecollecteDirecte(Console& console, std::string dernier,
 }  // namespace
 
 Resultat<std::string> EchangerDemarrage(Console& console, std::string_view message,
-                                        double delaiEnq) {
+                                        Horloge::Secondes delaiEnq) {
   if (!OuvrirAvecEnq(console, message, delaiEnq)) return Echange();
   return EcouterDemarrage(console);
 }
 
 Resultat<std::string> EchangerDemEnr(Console& console, std::string_view message, int attendu,
-                                     double delaiEnq, bool ecouter) {
+                                     Horloge::Secondes delaiEnq, bool ecouter) {
   if (!OuvrirAvecEnq(console, message, delaiEnq)) return Echange();
   if (ecouter) return EcouterDemEnr(console);
   Liaison& liaison = console.liaison;
@@ -132,12 +128,11 @@ Resultat<std::string> EchangerDemEnr(Console& console, std::string_view message,
                       liaison.EnvoyerTrame(kAck, TailleSecondBloc(*longueur), kDelaiReponse));
 }
 
-Resultat<std::string> EchangerDemTC(Console& console, std::string_view message, double delaiEnq,
-                                    bool ecouter) {
+Resultat<std::string> EchangerDemTC(Console& console, std::string_view message,
+                                    Horloge::Secondes delaiEnq, bool ecouter) {
   const auto reponseEot = console.liaison.OuvrirEchange(message, delaiEnq);
   if (!reponseEot) return Echange();
-  const auto echeance =
-      Horloge::Plus(console.liaison.HorlogeLiaison().Maintenant(), Horloge::Secondes(delaiEnq));
+  const auto echeance = Horloge::Plus(console.liaison.HorlogeLiaison().Maintenant(), delaiEnq);
   if (!ecouter) return LireTelecollecteDirecte(console, *reponseEot, echeance);
   // The listener keeps the answer as it passes, so that the request reads it by the same
   // positions as on the direct read; what came before it is cut the same way.
@@ -150,13 +145,14 @@ Resultat<std::string> EchangerDemTC(Console& console, std::string_view message, 
   return ecoute.reponse;
 }
 
-Resultat<std::string> EchangerDemVal(Console& console, std::string_view message, double delaiEnq) {
+Resultat<std::string> EchangerDemVal(Console& console, std::string_view message,
+                                     Horloge::Secondes delaiEnq) {
   if (!OuvrirAvecEnq(console, message, delaiEnq)) return Echange();
   return EcouterDemVAl(console);
 }
 
-Resultat<std::string> EchangerDemISO2(Console& console, std::string_view message, double delaiEnq,
-                                      bool ecouter) {
+Resultat<std::string> EchangerDemISO2(Console& console, std::string_view message,
+                                      Horloge::Secondes delaiEnq, bool ecouter) {
   if (!OuvrirAvecEnq(console, message, delaiEnq)) return Echange();
   Liaison& liaison = console.liaison;
   if (!ecouter) {
@@ -178,7 +174,8 @@ Resultat<std::string> EchangerDemISO2(Console& console, std::string_view message
   return reponse;
 }
 
-Resultat<std::string> EchangerDemVal2(Console& console, std::string_view message, double delaiEnq) {
+Resultat<std::string> EchangerDemVal2(Console& console, std::string_view message,
+                                      Horloge::Secondes delaiEnq) {
   if (!OuvrirAvecEnq(console, message, delaiEnq)) return Echange();
   std::string reponse = EcouterDemVAl(console);
   if (const auto longueur = LireLongueurTrame(reponse)) {

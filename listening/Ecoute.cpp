@@ -31,7 +31,7 @@ std::string NoteNonGardes(std::size_t nombre) {
 }
 }  // namespace
 
-std::string AttendreCaractere(Console& console, Horloge::Secondes limite) {
+Resultat<std::string> AttendreCaractere(Console& console, Horloge::Secondes limite) {
   const Horloge& horloge = console.liaison.HorlogeLiaison();
   const auto echeance = Horloge::Plus(horloge.Maintenant(), limite);
   const auto lu = console.liaison.AttendreLecture(
@@ -42,7 +42,7 @@ std::string AttendreCaractere(Console& console, Horloge::Secondes limite) {
         console.fenetre.AttendreLigneOuEvenement(port, fin);
         return !arret && !console.etat.ArretEcoute;
       });
-  if (!lu) throw ErreurEcoute("la ligne série est fermée ou perdue");
+  if (!lu) return Echange("la ligne série est fermée ou perdue");
   return *lu;
 }
 
@@ -61,29 +61,42 @@ bool EstReponse(std::string_view trame, std::string_view code) {
   return Extraire(trame, 2, 2) == code;
 }
 
-void Ecouteur::Commencer(Ecoute& ecoute) { ecoute.EnvoyerAck(); }
+Resultat<void> Ecouteur::Commencer(Ecoute& ecoute) {
+  ecoute.EnvoyerAck();
+  return {};
+}
 
-std::string Ecouteur::Resultat(const Ecoute& ecoute) const { return ecoute.DerniereTrame(); }
+std::string Ecouteur::Rendre(const Ecoute& ecoute) const { return ecoute.DerniereTrame(); }
 
 std::string Ecoute::Executer(Ecouteur& ecouteur) {
-  try {
-    // One character at a time while the listener runs, and everything waiting again afterwards,
-    // whatever way it ends: a later request never inherits a size of 1.
-    const Liaison::TailleLecture taille(console.liaison, 1);
-    const auto& panneau = ecouteur.regles.panneauVisible;
-    if (panneau) console.fenetre.DefinirVisible(*panneau, true);
-    console.etat.DerniereEcoute.reset();
-    ecouteur.Commencer(*this);
-    const bool surLimite = Derouler(ecouteur);
-    if (panneau) console.fenetre.DefinirVisible(*panneau, false);
-    std::string resultat = ecouteur.Resultat(*this);
-    console.etat.DerniereEcoute = EtatConsole::FinEcoute{surLimite, resultat.empty(), false};
-    return resultat;
-  } catch (const std::exception& erreur) {
-    console.etat.DerniereEcoute = EtatConsole::FinEcoute{false, true, true};
-    AfficherErreurEcoute(console.fenetre, ecouteur.regles.nom, DecrireException(erreur));
-    return {};
-  }
+  auto fin = [&]() -> Resultat<std::string> {
+    // What the standard library throws (memory, the system) ends it the same way.
+    try {
+      return Mener(ecouteur);
+    } catch (const std::exception& erreur) {
+      return Systeme(DecrireException(erreur));
+    }
+  }();
+  if (fin) return *std::move(fin);
+  console.etat.DerniereEcoute = EtatConsole::FinEcoute{false, true, true};
+  AfficherErreurEcoute(console.fenetre, ecouteur.regles.nom, fin.Erreur().texte);
+  return {};
+}
+
+Resultat<std::string> Ecoute::Mener(Ecouteur& ecouteur) {
+  // One character at a time while the listener runs, and everything waiting again afterwards,
+  // whatever way it ends: a later request never inherits a size of 1.
+  const Liaison::TailleLecture taille(console.liaison, 1);
+  const auto& panneau = ecouteur.regles.panneauVisible;
+  if (panneau) console.fenetre.DefinirVisible(*panneau, true);
+  console.etat.DerniereEcoute.reset();
+  if (auto debut = ecouteur.Commencer(*this); !debut) return std::move(debut).Erreur();
+  const auto surLimite = Derouler(ecouteur);
+  if (!surLimite) return surLimite.Erreur();
+  if (panneau) console.fenetre.DefinirVisible(*panneau, false);
+  std::string resultat = ecouteur.Rendre(*this);
+  console.etat.DerniereEcoute = EtatConsole::FinEcoute{*surLimite, resultat.empty(), false};
+  return resultat;
 }
 
 void Ecoute::EnvoyerAck() { console.liaison.EnvoyerCaractere(ACK); }
@@ -109,7 +122,7 @@ void Ecoute::Consigner(std::string_view lu) {
   note_ = note.size();
 }
 
-bool Ecoute::Derouler(Ecouteur& ecouteur) {
+Resultat<bool> Ecoute::Derouler(Ecouteur& ecouteur) {
   const Horloge& horloge = console.liaison.HorlogeLiaison();
   const auto debut = horloge.Maintenant();
   const auto& limite = ecouteur.regles.limite;
@@ -123,41 +136,50 @@ bool Ecoute::Derouler(Ecouteur& ecouteur) {
     // within a wait of 60 s.
     Horloge::Secondes attente = ecouteur.regles.attenteCaractere;
     if (limite) attente = std::min(attente, *limite - ecoule());
-    const std::string lu = Attendre(attente);
-    Consigner(lu);
+    const auto lu = Attendre(attente);
+    if (!lu) return lu.Erreur();
+    Consigner(*lu);
     if (ecouteur.ArreterAvantTraitement()) return false;
-    if (Traiter(ecouteur, lu)) return false;
-    if (ecouteur.ApresPassage(*this)) return false;
+    const auto traite = Traiter(ecouteur, *lu);
+    if (!traite) return traite.Erreur();
+    if (*traite) return false;
+    const auto apres = ecouteur.ApresPassage(*this);
+    if (!apres) return apres.Erreur();
+    if (*apres) return false;
     if (limite && ecoule() >= *limite) return true;
   }
 }
 
-std::string Ecoute::ReleverFinDeBloc(Ecouteur& ecouteur) {
-  const std::string controle = Attendre(ecouteur.regles.attenteControle);
-  Consigner(controle);
-  derniereTrame_ = TrameCourante(controle.size());
+Resultat<std::string> Ecoute::ReleverFinDeBloc(Ecouteur& ecouteur) {
+  const auto controle = Attendre(ecouteur.regles.attenteControle);
+  if (!controle) return controle;
+  Consigner(*controle);
+  derniereTrame_ = TrameCourante(controle->size());
   return derniereTrame_;
 }
 
-bool Ecoute::Traiter(Ecouteur& ecouteur, const std::string& lu) {
+SuiteEcoute Ecoute::Traiter(Ecouteur& ecouteur, const std::string& lu) {
   if (lu.size() != 1) return false;
   switch (lu.front()) {
     case ENQ:
       EnvoyerAck();
       return false;
     case ETX: {
-      const std::string trame = ReleverFinDeBloc(ecouteur);
+      const auto trame = ReleverFinDeBloc(ecouteur);
+      if (!trame) return trame.Erreur();
       EnvoyerAck();
-      if (EstTrameAffichage(trame)) {
+      if (EstTrameAffichage(*trame)) {
         const Panneau panneau = ecouteur.regles.panneauAffichage;
-        console.fenetre.DefinirLegende(panneau, Cp1252VersUtf8(ecouteur.Affichage(trame)));
+        console.fenetre.DefinirLegende(panneau, Cp1252VersUtf8(ecouteur.Affichage(*trame)));
         console.fenetre.Rafraichir(panneau);
       }
-      return ecouteur.SurTrame(*this, trame);
+      return ecouteur.SurTrame(*this, *trame);
     }
     case ETB: {
-      const std::string trame = ReleverFinDeBloc(ecouteur);
-      if (ecouteur.SurBloc(*this, trame)) return true;
+      const auto trame = ReleverFinDeBloc(ecouteur);
+      if (!trame) return trame.Erreur();
+      const auto arret = ecouteur.SurBloc(*this, *trame);
+      if (!arret || *arret) return arret;
       EnvoyerAck();
       return false;
     }

@@ -2,25 +2,19 @@
 
 #include <cstddef>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "base/Resultat.h"
 #include "console/Console.h"
 
 namespace zef30 {
 
-// A run-time error of a listener: it ends the listening through the error box.
-class ErreurEcoute : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 // Waits up to `limite` seconds (monotonic clock) for a character, letting the window handle its
 // events meanwhile, and returns the port's input as one read (one character while listening, or
 // an empty text when nothing came). Once ArretEcoute is set it returns after one short pause
-// when nothing is waiting. A port that is closed or lost is an ErreurEcoute.
-std::string AttendreCaractere(Console& console, Horloge::Secondes limite);
+// when nothing is waiting. A port that is closed or lost is a failure.
+Resultat<std::string> AttendreCaractere(Console& console, Horloge::Secondes limite);
 
 // The error box of every listener: what it is, " : ", what went wrong.
 void AfficherErreurEcoute(Fenetre& fenetre, const std::string& nomProcedure,
@@ -35,8 +29,13 @@ bool EstReponse(std::string_view trame, std::string_view code);
 
 class Ecoute;
 
+// What a step of a listener says: whether the listening stops there, or the failure that ends it
+// through the error box.
+using SuiteEcoute = Resultat<bool>;
+
 // What one listener does differently from the others; the loop, the handshake, the trace and the
-// display of display frames are the same for all (Ecoute).
+// display of display frames are the same for all (Ecoute). A failure of any step ends the
+// listening through the error box.
 class Ecouteur {
  public:
   struct Regles {
@@ -53,7 +52,7 @@ class Ecouteur {
 
   // Before the first pass, the line already read one character at a time: by default the ACK
   // for the ENQ the exchange received.
-  virtual void Commencer(Ecoute& ecoute);
+  virtual Resultat<void> Commencer(Ecoute& ecoute);
   // At the start of each pass, before the character wait.
   virtual void AvantAttente(Ecoute&) {}
   // Right after a read entered the trace, before it is handled: true stops at once.
@@ -61,14 +60,14 @@ class Ecouteur {
   // The text a display frame shows.
   virtual std::string Affichage(std::string_view trame) const { return TexteAffichage(trame); }
   // A frame ended by ETX, acknowledged and, when it is a display frame, shown: true stops.
-  virtual bool SurTrame(Ecoute&, const std::string&) { return false; }
+  virtual SuiteEcoute SurTrame(Ecoute&, const std::string&) { return false; }
   // A block ended by ETB, before its ACK: true stops without acknowledging it.
-  virtual bool SurBloc(Ecoute&, const std::string&) { return false; }
+  virtual SuiteEcoute SurBloc(Ecoute&, const std::string&) { return false; }
   virtual bool SurEot() { return false; }
   // At the end of each pass: true stops.
-  virtual bool ApresPassage(Ecoute&) { return false; }
+  virtual SuiteEcoute ApresPassage(Ecoute&) { return false; }
   // The listener's result at its normal end.
-  virtual std::string Resultat(const Ecoute& ecoute) const;
+  virtual std::string Rendre(const Ecoute& ecoute) const;
 
   const Regles regles;
 };
@@ -82,7 +81,9 @@ class Ecoute {
   // and returns an empty text.
   std::string Executer(Ecouteur& ecouteur);
 
-  std::string Attendre(Horloge::Secondes limite) { return AttendreCaractere(console, limite); }
+  Resultat<std::string> Attendre(Horloge::Secondes limite) {
+    return AttendreCaractere(console, limite);
+  }
   void EnvoyerAck();
   // The trace from its last STX before the `controle` characters that end it (the check
   // character just read): the frame just completed (empty when there is no STX within the
@@ -96,11 +97,13 @@ class Ecoute {
   Console& console;
 
  private:
+  // The listener's result, or the failure that ended it.
+  Resultat<std::string> Mener(Ecouteur& ecouteur);
   // True when it ended on the listener's time limit.
-  bool Derouler(Ecouteur& ecouteur);
+  Resultat<bool> Derouler(Ecouteur& ecouteur);
   // Handles the read `lu`; true stops the listening.
-  bool Traiter(Ecouteur& ecouteur, const std::string& lu);
-  std::string ReleverFinDeBloc(Ecouteur& ecouteur);
+  SuiteEcoute Traiter(Ecouteur& ecouteur, const std::string& lu);
+  Resultat<std::string> ReleverFinDeBloc(Ecouteur& ecouteur);
   // `lu` at the end of the trace, the oldest characters let go past the bound.
   void Consigner(std::string_view lu);
 

@@ -23,15 +23,16 @@ class EcouteurMaintenance final : public Ecouteur {
                   .attenteControle = 1s,
                   .limite = std::nullopt}) {}
 
-  void Commencer(Ecoute& ecoute) override {
+  Resultat<void> Commencer(Ecoute& ecoute) override {
     Console& console = ecoute.console;
     Liaison& liaison = console.liaison;
-    if (!liaison.OuvrirPort()) {
-      throw ErreurEcoute("port impossible à ouvrir : " + liaison.DerniereErreur());
-    }
+    if (!liaison.OuvrirPort())
+      return Systeme("port impossible à ouvrir : " + liaison.DerniereErreur());
     liaison.Vider();
     // A terminal that asks for the line at once is told that the console listens.
-    if (ecoute.Attendre(2s) == std::string(1, ENQ)) {
+    const auto premier = ecoute.Attendre(2s);
+    if (!premier) return premier.Erreur();
+    if (*premier == std::string(1, ENQ)) {
       ecoute.EnvoyerAck();
       liaison.EnvoyerCaractere(ENQ);
     }
@@ -39,6 +40,7 @@ class EcouteurMaintenance final : public Ecouteur {
     const std::tm debut = console.fichiers.MaintenantLocal();
     minute0_ = debut.tm_min;
     seconde0_ = debut.tm_sec;
+    return {};
   }
 
   void AvantAttente(Ecoute& ecoute) override {
@@ -52,7 +54,7 @@ class EcouteurMaintenance final : public Ecouteur {
     fenetre.Rafraichir(Panneau::Label6);
   }
 
-  bool SurTrame(Ecoute& ecoute, const std::string& trame) override {
+  SuiteEcoute SurTrame(Ecoute& ecoute, const std::string& trame) override {
     Fenetre& fenetre = ecoute.console.fenetre;
     if (!trame.empty() && !EstTrameAffichage(trame)) {
       fenetre.AjouterTexte(
@@ -63,9 +65,9 @@ class EcouteurMaintenance final : public Ecouteur {
     return false;
   }
 
-  bool ApresPassage(Ecoute& ecoute) override { return ecoute.console.etat.ArretEcoute; }
+  SuiteEcoute ApresPassage(Ecoute& ecoute) override { return ecoute.console.etat.ArretEcoute; }
 
-  std::string Resultat(const Ecoute& ecoute) const override { return ecoute.Trace(); }
+  std::string Rendre(const Ecoute& ecoute) const override { return ecoute.Trace(); }
 
  private:
   int minute0_ = 0;

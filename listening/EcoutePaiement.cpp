@@ -18,7 +18,7 @@ namespace {
 constexpr Horloge::Secondes kLimitePaiement = 300s;
 // With the answer in, a terminal that shows nothing for this long is one that keeps its display
 // to itself: the listening would only end on its limit.
-constexpr double kSilenceAffichage = 20;
+constexpr Horloge::Secondes kSilenceAffichage = 20s;
 
 const char* const kIndiceAffichage =
     "réponse reçue, mais aucun affichage du terminal depuis 20 s : l’écoute attend que "
@@ -36,7 +36,7 @@ class EcouteurPaiement : public Ecouteur {
                   .attenteControle = 2s,
                   .limite = kLimitePaiement}) {}
 
-  bool SurTrame(Ecoute& ecoute, const std::string& trame) override {
+  SuiteEcoute SurTrame(Ecoute& ecoute, const std::string& trame) override {
     if (EstTrameAffichage(trame)) {
       dernierSigne_ = ecoute.console.liaison.HorlogeLiaison().Maintenant();
       // "EFF" once the terminal has blanked its display: "D" and 32 blanks.
@@ -45,31 +45,31 @@ class EcouteurPaiement : public Ecouteur {
     return TraiterReponse(ecoute, trame, true);
   }
 
-  bool SurBloc(Ecoute& ecoute, const std::string& trame) override {
+  SuiteEcoute SurBloc(Ecoute& ecoute, const std::string& trame) override {
     return TraiterReponse(ecoute, trame, false);
   }
 
-  bool ApresPassage(Ecoute& ecoute) override {
+  SuiteEcoute ApresPassage(Ecoute& ecoute) override {
     if (etatAffichage_ + etatReponse_ != "EFFMESS") {
       SignalerSilence(ecoute);
       return false;
     }
     // The terminal's last character, if any, is taken off the line without entering the trace.
-    ecoute.Attendre(1s);
+    if (const auto dernier = ecoute.Attendre(1s); !dernier) return dernier.Erreur();
     return true;
   }
 
-  std::string Resultat(const Ecoute&) const override { return reponse_; }
+  std::string Rendre(const Ecoute&) const override { return reponse_; }
 
  protected:
   // The answer frame, and a second block read on when its length field calls for one;
   // `acquittee` when the listener has acknowledged it already.
-  virtual bool TraiterReponse(Ecoute& ecoute, const std::string& trame, bool acquittee) = 0;
+  virtual SuiteEcoute TraiterReponse(Ecoute& ecoute, const std::string& trame, bool acquittee) = 0;
 
   void LireSecondBloc(Ecoute& ecoute, const std::string& trame, int taille) {
     Liaison& liaison = ecoute.console.liaison;
     const Liaison::TailleLecture toutLire(liaison, 0);
-    reponse_ = JoindreBlocs(trame, liaison.EnvoyerTrame(std::string(1, ACK), taille, 10.0));
+    reponse_ = JoindreBlocs(trame, liaison.EnvoyerTrame(std::string(1, ACK), taille, 10s));
   }
 
   // Once the answer is in, when no display frame has come for kSilenceAffichage: one hint.
@@ -78,8 +78,7 @@ class EcouteurPaiement : public Ecouteur {
     const Horloge& horloge = ecoute.console.liaison.HorlogeLiaison();
     if (!reponseLe_) reponseLe_ = horloge.Maintenant();
     const Horloge::Instant depuis = std::max(*reponseLe_, dernierSigne_);
-    if (std::chrono::duration<double>(horloge.Maintenant() - depuis).count() < kSilenceAffichage)
-      return;
+    if (horloge.Maintenant() - depuis < kSilenceAffichage) return;
     indiceDonne_ = true;
     ecoute.console.fenetre.DonnerIndice(kIndiceAffichage);
   }
@@ -103,7 +102,7 @@ class EcouteurValidite final : public EcouteurPaiement {
   }
 
  private:
-  bool TraiterReponse(Ecoute& ecoute, const std::string& trame, bool) override {
+  SuiteEcoute TraiterReponse(Ecoute& ecoute, const std::string& trame, bool) override {
     if (!EstReponse(trame, "Ak")) return false;
     const auto longueur = LireLongueurTrame(trame);
     const int taille = longueur ? TailleSecondBloc(*longueur) : kTailleBlocMax;
@@ -122,19 +121,20 @@ class EcouteurEnregistrement final : public EcouteurPaiement {
   EcouteurEnregistrement() : EcouteurPaiement("Écoute de la demande d’enregistrement") {}
 
  private:
-  bool TraiterReponse(Ecoute& ecoute, const std::string& trame, bool acquittee) override {
+  SuiteEcoute TraiterReponse(Ecoute& ecoute, const std::string& trame, bool acquittee) override {
     if (!EstReponse(trame, "Al")) return false;
     if (Caractere(trame, 7) == "9") {
       reponse_ = trame;
       // The refusal ends the listening at once, but the terminal closes it on that ACK: its
       // last character is taken off the line, or it would answer the next request's probe.
-      if (acquittee) ecoute.Attendre(Horloge::Secondes(kDelaiReponse));
+      if (!acquittee) return true;
+      if (const auto dernier = ecoute.Attendre(kDelaiReponse); !dernier) return dernier.Erreur();
       return true;
     }
     const auto longueur = LireLongueurTrame(trame);
     if (!longueur) {
-      throw ErreurEcoute("longueur « " + Cp1252VersUtf8(Extraire(trame, 4, 3)) +
-                         " » de la réponse illisible");
+      return Invalide("longueur « " + Cp1252VersUtf8(Extraire(trame, 4, 3)) +
+                      " » de la réponse illisible");
     }
     LireSecondBloc(ecoute, trame, TailleSecondBloc(*longueur));
     etatReponse_ = "MESS";

@@ -22,7 +22,7 @@ class EcouteurDemarrage final : public Ecouteur {
 
   // The terminal's fifth EOT closes its restart traffic.
   bool SurEot() override { return ++eots_ >= 5; }
-  std::string Resultat(const Ecoute& ecoute) const override { return ecoute.Trace(); }
+  std::string Rendre(const Ecoute& ecoute) const override { return ecoute.Trace(); }
 
  private:
   int eots_ = 0;
@@ -38,9 +38,13 @@ class EcouteurIso2 final : public Ecouteur {
                   .attenteControle = 2s,
                   .limite = 120s}) {}
 
-  bool SurTrame(Ecoute&, const std::string& trame) override { return EstReponse(trame, "Ag"); }
+  SuiteEcoute SurTrame(Ecoute&, const std::string& trame) override {
+    return EstReponse(trame, "Ag");
+  }
   // The exchange sends the last ACK of an answer ended by ETB.
-  bool SurBloc(Ecoute&, const std::string& trame) override { return EstReponse(trame, "Ag"); }
+  SuiteEcoute SurBloc(Ecoute&, const std::string& trame) override {
+    return EstReponse(trame, "Ag");
+  }
 };
 
 class EcouteurTelecollecte final : public Ecouteur {
@@ -55,25 +59,26 @@ class EcouteurTelecollecte final : public Ecouteur {
 
   // The terminal's ENQ is acknowledged first, whatever the report file then does; the start
   // time is noted once the file is ready.
-  void Commencer(Ecoute& ecoute) override {
-    Ecouteur::Commencer(ecoute);
+  Resultat<void> Commencer(Ecoute& ecoute) override {
+    if (auto ack = Ecouteur::Commencer(ecoute); !ack) return ack;
     auto rapport = ecoute.console.fichiers.OuvrirRapportTelecollecte();
-    if (!rapport) throw ErreurEcoute(rapport.Erreur().texte);
+    if (!rapport) return std::move(rapport).Erreur();
     rapport_ = std::move(*rapport);
+    return {};
   }
 
   // Values 1 to 8: the answer has come and a display frame has followed it.
   bool ArreterAvantTraitement() override { return fin_ >= 1 && fin_ <= 8; }
 
-  bool SurTrame(Ecoute&, const std::string& trame) override {
-    Noter(trame);
+  SuiteEcoute SurTrame(Ecoute&, const std::string& trame) override {
+    if (auto note = Noter(trame); !note) return std::move(note).Erreur();
     if (EstTrameAffichage(trame)) ++fin_;
     Armer(trame);
     return false;
   }
 
-  bool SurBloc(Ecoute&, const std::string& trame) override {
-    Noter(trame);
+  SuiteEcoute SurBloc(Ecoute&, const std::string& trame) override {
+    if (auto note = Noter(trame); !note) return std::move(note).Erreur();
     Armer(trame);
     return false;
   }
@@ -81,10 +86,11 @@ class EcouteurTelecollecte final : public Ecouteur {
   const std::string& Reponse() const { return reponse_; }
 
  private:
-  void Noter(const std::string& trame) {
+  Resultat<void> Noter(const std::string& trame) {
     if (rapport_.AjouterEnregistrement(trame + "\r\n").erreur != 0) {
-      throw ErreurEcoute("écriture impossible dans le rapport de télécollecte");
+      return Systeme("écriture impossible dans le rapport de télécollecte");
     }
+    return {};
   }
   void Armer(const std::string& trame) {
     if (!EstReponse(trame, "Aj")) return;

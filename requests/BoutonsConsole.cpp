@@ -24,7 +24,7 @@ constexpr std::array<BoutonConsole, 17> kBoutons = {{
     {"cmdSetPrix", "Définir le prix", 320, 424, &cmdSetPrix_Click, "prix"},
     {"cmdDemVal", "Demander validité", 8, 456, &cmdDemVal_Click, "validite"},
     {"cmdLitPuceSync", "Ecouter Mode Maintenance", 320, 456, &cmdLitPuceSync_Click, "maintenance",
-     false, 5},
+     false, std::chrono::seconds(5)},
     {"cmdDemEnr", "Demander enregistrement", 8, 488, &cmdDemEnr_Click, "enregistrement"},
     {"Command1", "Sortie Ecoute", 320, 496, &Command1_Click, "", true},
     {"Command3", "Demander Annul Dossier", 8, 520, &Command3_Click, "annulation"},

@@ -3,6 +3,7 @@
 #include <span>
 #include <string_view>
 
+#include "base/Horloge.h"
 #include "console/Gestionnaires.h"
 
 namespace zef30 {
@@ -20,9 +21,9 @@ struct BoutonConsole {
   const char* famille;  // "switch"; empty for "Sortie Ecoute", which a run clicks by itself
   // "Sortie Ecoute" must reach a listener that is running; every other button waits its turn.
   bool pendantUneRequete = false;
-  // A listening that only the operator ends: seconds after which a scripted run clicks "Sortie
-  // Ecoute" when the script gives no `duree`; 0 for the others.
-  double dureeEcoute = 0;
+  // A listening that only the operator ends: how long before a scripted run clicks "Sortie
+  // Ecoute" when the script gives no `duree`; none for the others.
+  Horloge::Secondes dureeEcoute{};
 };
 
 std::span<const BoutonConsole> BoutonsConsole();

@@ -10,15 +10,22 @@ namespace zef30 {
 namespace {
 // Four records always, whatever count the terminal announces.
 constexpr int kNombreApplications = 4;
-constexpr std::string_view kPasPret = "-400";
+constexpr NumerosEchec kNumeros{-400, -400};
 constexpr auto kReponse = Message::ReponseConsultation;
+
+bool SansTerminalPret(const Resultat<std::string>& reponse) {
+  return !reponse && reponse.Erreur().genre == GenreEchec::PasPret;
+}
 }  // namespace
 
-std::string DemanderConsultation(Console& console) {
-  if (!console.liaison.AttendreTerminalPret()) return std::string(kPasPret);
-  return TexteReponse(
-      console.liaison.Echanger(std::string(DispositionDe(Message::DemandeConsultation).debut),
-                               LongueurTrame<Message::ReponseConsultation>(), kDelaiReponse));
+Resultat<std::string> DemanderConsultation(Console& console) {
+  if (!console.liaison.AttendreTerminalPret()) return PasPret();
+  return console.liaison.Echanger(std::string(DispositionDe(Message::DemandeConsultation).debut),
+                                  LongueurTrame<Message::ReponseConsultation>(), kDelaiReponse);
+}
+
+std::string TexteConsultation(const Resultat<std::string>& reponse) {
+  return SansTerminalPret(reponse) ? std::to_string(kNumeros.pasPret) : TexteReponse(reponse);
 }
 
 std::vector<std::string> LignesConsultation(const std::string& reponse) {
@@ -46,13 +53,14 @@ std::vector<std::string> LignesConsultation(const std::string& reponse) {
 
 IssueRequete cmdDemConsult_Click(Console& console) {
   const SuiviIssue suivi(console);
-  const std::string reponse = DemanderConsultation(console);
+  const auto demande = DemanderConsultation(console);
+  const std::string reponse = TexteConsultation(demande);
   const std::vector<std::string> lignes = LignesConsultation(reponse);
   for (const auto& ligne : lignes) console.fenetre.AjouterLigne(ligne);
   console.fenetre.EcrireTexte(ZoneTexte::txtSelection, Cp1252VersUtf8(reponse));
   // It shows its lines whatever came back: only an answer frame says that the terminal answered.
   const bool repondu = reponse.starts_with(STX);
-  IssueRequete issue = suivi.Conclure(repondu, reponse == kPasPret, lignes.front());
+  IssueRequete issue = suivi.Conclure(repondu, SansTerminalPret(demande), lignes.front());
   if (repondu) {
     issue.numeroSerie = Cp1252VersUtf8(LireChamp<kReponse>("numéro de série", reponse));
   }

@@ -3,14 +3,19 @@
 #include <string>
 #include <vector>
 
+#include "base/Resultat.h"
 #include "console/Console.h"
 #include "console/IssueRequete.h"
 
 namespace zef30 {
 
 // The terminal's identity and the state of its four applications: the answer frame as received,
-// ERR_MESSAGE when the exchange failed, or "-400" when the terminal was not ready.
-std::string DemanderConsultation(Console& console);
+// or a failure when the terminal was not ready or the exchange failed.
+Resultat<std::string> DemanderConsultation(Console& console);
+
+// What stands for a consultation in its lines and in txtSelection: the answer, ERR_MESSAGE when
+// the exchange failed, "-400" when the terminal was not ready.
+std::string TexteConsultation(const Resultat<std::string>& reponse);
 
 // The result lines of a consultation answer (or of whatever stands in its place).
 std::vector<std::string> LignesConsultation(const std::string& reponse);

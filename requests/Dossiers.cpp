@@ -14,7 +14,7 @@ namespace zef30 {
 
 namespace {
 constexpr const char* kContexte = "DemInfo";
-constexpr std::int16_t kPasEnvoye = -700;
+constexpr NumerosEchec kNumeros{-700, -700};
 // The three closing characters of a frame (DLE, ETX or ETB, check character): a number never
 // runs into them, so an entry that a count puts past the frame's end stays empty.
 constexpr std::size_t kFinTrame = 3;
@@ -58,12 +58,12 @@ void Ranger(const std::string& trame, int nombre, std::size_t premier, TableDoss
 }
 }  // namespace
 
-std::int16_t DemanderListeDossiers(Console& console) {
+ResultatRequete DemanderListeDossiers(Console& console) {
   auto& table = console.etat.DossiersEnCours;
   // Whatever becomes of this list, no number of an earlier one may pass for one of its own.
   table.fill({});
   Liaison& liaison = console.liaison;
-  if (!liaison.AttendreTerminalPret()) return kPasEnvoye;
+  if (!liaison.AttendreTerminalPret()) return PasPret();
   const std::string entete = TexteReponse(liaison.EchangerListeDossiers(
       std::string(DispositionDe(Message::DemandeListeDossiers).debut), 25, kDelaiReponse));
   constexpr auto kListe = Message::ReponseListeDossiers;
@@ -97,12 +97,12 @@ std::int16_t DemanderListeDossiers(Console& console) {
   return static_cast<std::int16_t>(premier.nombre + second.nombre);
 }
 
-std::int16_t DemanderInfoDossier(Console& console) {
+ResultatRequete DemanderInfoDossier(Console& console) {
   EtatConsole& etat = console.etat;
   etat.TexteTicket.clear();
   const auto dossier = ChampDossier(console, kContexte);
-  if (!dossier) return kPasEnvoye;
-  if (!console.liaison.AttendreTerminalPret()) return kPasEnvoye;
+  if (!dossier) return Invalide({});
+  if (!console.liaison.AttendreTerminalPret()) return PasPret();
   const std::string reponse = TexteReponse(console.liaison.EchangerReponseLongue(
       ComposerMessage<Message::DemandeInfoDossier>({{"dossier", *dossier}}), kDelaiReponse));
   const Disposition& d = DispositionDe(Message::ReponseInfoDossier);
@@ -120,12 +120,10 @@ std::int16_t DemanderInfoDossier(Console& console) {
 IssueRequete cmdDemConf_Click(Console& console) {
   const SuiviIssue suivi(console);
   Fenetre& fenetre = console.fenetre;
-  std::int16_t nombre = 0;
   fenetre.ViderListeDossiers();
-  {
-    Sablier sablier(fenetre);
-    nombre = DemanderListeDossiers(console);
-  }
+  const ResultatRequete resultat =
+      SousSablier(fenetre, [&] { return DemanderListeDossiers(console); });
+  const std::int16_t nombre = NumeroResultat(resultat, kNumeros);
   std::string ligne = "Demande liste doss = " + std::to_string(nombre);
   fenetre.AjouterLigne(ligne);
   if (nombre == 0) {
@@ -145,22 +143,22 @@ IssueRequete cmdDemConf_Click(Console& console) {
     liste.push_back(dossier);
   }
   fenetre.RemplirListeDossiers(liste);
-  return suivi.Conclure(numero, nombre == kPasEnvoye, std::move(ligne));
+  return suivi.Conclure(numero, !resultat, std::move(ligne));
 }
 
 IssueRequete cmdDemAbdn_Click(Console& console) {
   const SuiviIssue suivi(console);
   Fenetre& fenetre = console.fenetre;
-  std::int16_t resultat = 0;
+  ResultatRequete resultat = 0;
   {
     Sablier sablier(fenetre);
     if (!LireDossierSaisi(console, kContexte)) return suivi.Conclure(false, true, "");
     resultat = DemanderInfoDossier(console);
   }
   const std::string ligne = "Demande info Dossier No " + EnDecimal(console.etat.NumeroDossier);
-  if (resultat != 0) {
+  if (!resultat || *resultat != 0) {
     fenetre.AjouterLigne(ligne + " = pas trouvé");
-    return suivi.Conclure(false, resultat == kPasEnvoye, ligne + " = pas trouvé");
+    return suivi.Conclure(false, !resultat, ligne + " = pas trouvé");
   }
   fenetre.AjouterLigne(ligne + " = OK");
   MontrerTicket(console);

@@ -14,7 +14,7 @@ namespace zef30 {
 
 namespace {
 constexpr const char* kContexte = "DemEnr";
-constexpr std::int16_t kPasEnvoye = -200;
+constexpr NumerosEchec kNumeros{-200, -200};
 constexpr int kLongueurReponse = 364;
 
 std::int16_t Refuser(Fenetre& fenetre, const std::string& statut) {
@@ -23,17 +23,19 @@ std::int16_t Refuser(Fenetre& fenetre, const std::string& statut) {
 }
 
 // The line and, when registered, the receipt of either handler.
-IssueRequete Conclure(Console& console, const SuiviIssue& suivi, std::int16_t resultat) {
-  std::string ligne = LigneResultat("Demande d'enregistrement", resultat, "OK", "Pas OK");
+IssueRequete Conclure(Console& console, const SuiviIssue& suivi, const ResultatRequete& resultat) {
+  const std::int16_t code = NumeroResultat(resultat, kNumeros);
+  std::string ligne = LigneResultat("Demande d'enregistrement", code, "OK", "Pas OK");
   console.fenetre.AjouterLigne(ligne);
-  if (resultat == 0) MontrerTicket(console);
-  return suivi.ConclureCode(resultat, resultat == kPasEnvoye, std::move(ligne));
+  if (code == 0) MontrerTicket(console);
+  return suivi.ConclureCode(resultat, kNumeros, std::move(ligne));
 }
 }  // namespace
 
-std::int16_t DemanderEnregistrement(Console& console, bool ecouter) {
+ResultatRequete DemanderEnregistrement(Console& console, bool ecouter) {
   const auto champs = PreparerPaiement(console, kContexte, true);
-  if (!champs || !console.liaison.AttendreTerminalPret()) return kPasEnvoye;
+  if (!champs) return Invalide({});
+  if (!console.liaison.AttendreTerminalPret()) return PasPret();
   // The header "AL011" stays the same with a dossier, though 24 characters follow it.
   const std::string message = ComposerMessage<Message::DemandeEnregistrement>(
       {{"montant", champs->prix}, {"dossier", champs->dossier}});
@@ -59,9 +61,10 @@ std::int16_t DemanderEnregistrement(Console& console, bool ecouter) {
   return Refuser(console.fenetre, statut);
 }
 
-std::int16_t DemanderEnregistrementSimple(Console& console) {
+ResultatRequete DemanderEnregistrementSimple(Console& console) {
   const auto champs = PreparerPaiement(console, kContexte, false);
-  if (!champs || !console.liaison.AttendreTerminalPret()) return kPasEnvoye;
+  if (!champs) return Invalide({});
+  if (!console.liaison.AttendreTerminalPret()) return PasPret();
   const std::string reponse = TexteReponse(console.liaison.Echanger(
       ComposerMessage<Message::DemandeEnregistrementSimple>({{"montant", champs->prix}}),
       kLongueurReponse, kDelaiReponse));
@@ -80,7 +83,7 @@ std::int16_t DemanderEnregistrementSimple(Console& console) {
 IssueRequete cmdDemEnr_Click(Console& console) {
   const SuiviIssue suivi(console);
   Fenetre& fenetre = console.fenetre;
-  std::int16_t resultat = 0;
+  ResultatRequete resultat = 0;
   {
     Sablier sablier(fenetre);
     fenetre.EffacerCarte();
@@ -98,7 +101,7 @@ IssueRequete cmdDemEnr_Click(Console& console) {
 IssueRequete Command3_Click(Console& console) {
   const SuiviIssue suivi(console);
   Fenetre& fenetre = console.fenetre;
-  std::int16_t resultat = 0;
+  ResultatRequete resultat = 0;
   {
     Sablier sablier(fenetre);
     const bool ecouter = fenetre.EcranHoteCoche();

@@ -19,6 +19,27 @@ std::string LigneResultat(std::string_view nom, std::int16_t resultat, std::stri
   return ligne + "Erreur n°" + std::to_string(resultat);
 }
 
+std::int16_t NumeroResultat(const ResultatRequete& resultat, NumerosEchec numeros) {
+  if (resultat) return *resultat;
+  return resultat.Erreur().genre == GenreEchec::PasPret ? numeros.pasPret : numeros.autre;
+}
+
+IssueRequete SuiviIssue::ConclureCode(const ResultatRequete& resultat, NumerosEchec numeros,
+                                      std::string ligne) const {
+  const std::int16_t code = NumeroResultat(resultat, numeros);
+  IssueRequete issue = Conclure(code == 0, !resultat && code == numeros.pasPret, std::move(ligne));
+  issue.code = code;
+  return issue;
+}
+
+IssueRequete SuiviIssue::ConclureLigne(const ResultatRequete& resultat, NumerosEchec numeros,
+                                       std::string_view nom, std::string_view ok,
+                                       std::string_view pasOk) const {
+  std::string ligne = LigneResultat(nom, NumeroResultat(resultat, numeros), ok, pasOk);
+  console_.fenetre.AjouterLigne(ligne);
+  return ConclureCode(resultat, numeros, std::move(ligne));
+}
+
 SuiviIssue::SuiviIssue(Console& console) : console_(console) {
   console_.etat.DerniereEcoute.reset();
 }

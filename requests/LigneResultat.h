@@ -4,10 +4,24 @@
 #include <string>
 #include <string_view>
 
+#include "base/Resultat.h"
 #include "console/Console.h"
 #include "console/IssueRequete.h"
 
 namespace zef30 {
+
+// A request's result: its own number, or its failure (the terminal not ready, no answer that
+// reads).
+using ResultatRequete = Resultat<std::int16_t>;
+
+// The numbers a request's result line shows for its failures, each request its own.
+struct NumerosEchec {
+  std::int16_t pasPret;  // the terminal did not say it was ready
+  std::int16_t autre;    // the exchange failed, or its answer did not read
+};
+
+// The number the result line shows: the request's own, or its failure's.
+std::int16_t NumeroResultat(const ResultatRequete& resultat, NumerosEchec numeros);
 
 // A handler's result line: the request's name, " = ", then `ok` for 0, `pasOk` for 1, or
 // "Erreur n°" followed by any other result.
@@ -24,12 +38,14 @@ class SuiviIssue {
   // when the line went meanwhile, a time-out when a listening ended on its limit with nothing,
   // else what the result says.
   IssueRequete Conclure(bool reussie, bool pasEnvoye, std::string ligne) const;
-  // The same for a request whose numeric result `code` says it succeeded by 0, kept in the issue.
-  IssueRequete ConclureCode(std::int16_t code, bool pasEnvoye, std::string ligne) const {
-    IssueRequete issue = Conclure(code == 0, pasEnvoye, std::move(ligne));
-    issue.code = code;
-    return issue;
-  }
+  // The same for a request whose number says it succeeded by 0, kept in the issue as its result
+  // line shows it; a failure shown under the not-ready number counts as nothing sent.
+  IssueRequete ConclureCode(const ResultatRequete& resultat, NumerosEchec numeros,
+                            std::string ligne) const;
+  // The same once its result line (LigneResultat of `nom`, `ok`, `pasOk`) is added.
+  IssueRequete ConclureLigne(const ResultatRequete& resultat, NumerosEchec numeros,
+                             std::string_view nom, std::string_view ok,
+                             std::string_view pasOk) const;
 
  private:
   Console& console_;

@@ -11,20 +11,19 @@
 namespace zef30 {
 
 namespace {
-constexpr std::int16_t kPasPret = -300;
-constexpr std::int16_t kEchecEchange = -400;
+constexpr NumerosEchec kNumeros{-300, -400};
 // The card holder has a minute to swipe the card.
-constexpr double kDelaiIso2 = 60.0;
+constexpr Horloge::Secondes kDelaiIso2 = std::chrono::seconds(60);
 
 }  // namespace
 
-std::int16_t DemanderPisteIso2(Console& console, bool afficherHote) {
+ResultatRequete DemanderPisteIso2(Console& console, bool afficherHote) {
   console.etat.PisteIso2.clear();
-  if (!console.liaison.AttendreTerminalPret()) return kPasPret;
+  if (!console.liaison.AttendreTerminalPret()) return PasPret();
   const auto echange =
       EchangerDemISO2(console, std::string(DispositionDe(Message::DemandePisteIso2).debut),
                       kDelaiIso2, afficherHote);
-  if (!echange) return kEchecEchange;
+  if (!echange) return echange.Erreur();
   const std::string& reponse = *echange;
   constexpr auto kReponse = Message::ReponsePisteIso2;
   const std::string statut = LireChamp<kReponse>("statut", reponse);
@@ -40,15 +39,14 @@ std::int16_t DemanderPisteIso2(Console& console, bool afficherHote) {
 
 IssueRequete Command5_Click(Console& console) {
   const SuiviIssue suivi(console);
-  std::int16_t resultat = 0;
-  {
-    Sablier sablier(console.fenetre);
-    resultat = DemanderPisteIso2(console, console.fenetre.EcranHoteCoche());
-  }
-  std::string ligne = LigneResultat("Demande de piste ISO", resultat, "OK", "PAS OK");
+  const ResultatRequete resultat = SousSablier(console.fenetre, [&] {
+    return DemanderPisteIso2(console, console.fenetre.EcranHoteCoche());
+  });
+  std::string ligne =
+      LigneResultat("Demande de piste ISO", NumeroResultat(resultat, kNumeros), "OK", "PAS OK");
   console.fenetre.AjouterLigne(ligne);
   console.fenetre.EcrireTexte(ZoneTexte::txtSelection, Cp1252VersUtf8(console.etat.PisteIso2));
-  return suivi.ConclureCode(resultat, resultat == kPasPret, std::move(ligne));
+  return suivi.ConclureCode(resultat, kNumeros, std::move(ligne));
 }
 
 }  // namespace zef30

@@ -10,7 +10,7 @@
 namespace zef30 {
 
 namespace {
-constexpr std::int16_t kPasPret = -600;
+constexpr NumerosEchec kNumeros{-600, -600};
 }  // namespace
 
 std::optional<int> LireCompte(std::string_view champ) {
@@ -67,9 +67,9 @@ std::string ConstruireRapport(std::string_view trame, const SuiteBloc& suite) {
   return texte;
 }
 
-std::int16_t DemanderRapport(Console& console, const DemandeRapport& demande) {
+ResultatRequete DemanderRapport(Console& console, const DemandeRapport& demande) {
   console.etat.TexteTicket.clear();
-  if (!console.liaison.AttendreTerminalPret()) return kPasPret;
+  if (!console.liaison.AttendreTerminalPret()) return PasPret();
   const std::string reponse = TexteReponse(
       console.liaison.EchangerReponseLongue(DispositionDe(demande.message).debut, kDelaiReponse));
   const Disposition& d = DispositionDe(demande.reponse);
@@ -93,20 +93,17 @@ std::int16_t DemanderRapport(Console& console, const DemandeRapport& demande) {
   return 1;
 }
 
-IssueRequete MontrerRapport(Console& console, std::int16_t (*demander)(Console&),
+IssueRequete MontrerRapport(Console& console, ResultatRequete (*demander)(Console&),
                             std::string_view ligneOk, std::string_view prefixeErreur) {
   const SuiviIssue suivi(console);
-  std::int16_t resultat = 0;
-  {
-    Sablier sablier(console.fenetre);
-    resultat = demander(console);
-  }
+  const ResultatRequete resultat = SousSablier(console.fenetre, [&] { return demander(console); });
+  const std::int16_t code = NumeroResultat(resultat, kNumeros);
   console.fenetre.EcrireTexte(ZoneTexte::txtSelection, console.etat.TexteTicket);
   console.fichiers.JournaliserTexte(console.etat.TexteTicket);
   std::string ligne =
-      resultat == 0 ? std::string(ligneOk) : std::string(prefixeErreur) + std::to_string(resultat);
+      code == 0 ? std::string(ligneOk) : std::string(prefixeErreur) + std::to_string(code);
   console.fenetre.AjouterLigne(ligne);
-  return suivi.ConclureCode(resultat, resultat == kPasPret, std::move(ligne));
+  return suivi.ConclureCode(resultat, kNumeros, std::move(ligne));
 }
 
 }  // namespace zef30

@@ -10,6 +10,7 @@
 #include "console/IssueRequete.h"
 #include "protocol/DispositionsMessages.h"
 #include "protocol/TablesResultats.h"
+#include "requests/LigneResultat.h"
 
 namespace zef30 {
 
@@ -49,7 +50,7 @@ void AjouterLigneRapport(std::string& texte, std::string_view ligne);
 // (DonneesRapport).
 std::string ConstruireRapport(std::string_view reponse, const SuiteBloc& suite);
 
-// The request of a report: TexteTicket emptied, the probe (-600 when it fails), the exchange of
+// The request of a report: TexteTicket emptied, the probe (a failure, shown -600), the exchange of
 // `message` by its length field; status "0" and outcome "0" build the report with `construire`
 // (0). Otherwise the outcome code "1", "2" or "3" gives 11, 2 or 3 with its text on the status
 // line under `contexte` (`incomplet` for "1"), and anything else gives 1.
@@ -60,11 +61,11 @@ struct DemandeRapport {
   std::string_view incomplet;
   std::function<std::string(std::string_view reponse)> construire;
 };
-std::int16_t DemanderRapport(Console& console, const DemandeRapport& demande);
+ResultatRequete DemanderRapport(Console& console, const DemandeRapport& demande);
 
 // The handler of a report request: the report (or nothing) shown and logged, then one line:
 // `ligneOk`, or `prefixeErreur` followed by the result.
-IssueRequete MontrerRapport(Console& console, std::int16_t (*demander)(Console&),
+IssueRequete MontrerRapport(Console& console, ResultatRequete (*demander)(Console&),
                             std::string_view ligneOk, std::string_view prefixeErreur);
 
 }  // namespace zef30

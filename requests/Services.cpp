@@ -11,7 +11,7 @@
 namespace zef30 {
 
 namespace {
-constexpr std::int16_t kHeurePasPret = -500;
+constexpr NumerosEchec kNumerosHeure{-500, -500};
 
 // Accepted when an answer came and its status is "0".
 template <Message M>
@@ -42,11 +42,11 @@ std::int16_t DemanderVitesse(Console& console, std::int16_t choix) {
       console.liaison.Echanger(message, LongueurTrame<kReponse>(), kDelaiReponse));
 }
 
-std::int16_t MettreAHeure(Console& console) {
+ResultatRequete MettreAHeure(Console& console) {
   const std::tm maintenant = console.fichiers.MaintenantLocal();
   const std::string message = ComposerMessage<Message::DemandeHeure>(
       {{"date", Formater(maintenant, "%d%m%y")}, {"heure", Formater(maintenant, "%H%M%S")}});
-  if (!console.liaison.AttendreTerminalPret()) return kHeurePasPret;
+  if (!console.liaison.AttendreTerminalPret()) return PasPret();
   constexpr auto kReponse = Message::ReponseHeure;
   return Verdict<kReponse>(
       console.liaison.Echanger(message, LongueurTrame<kReponse>(), kDelaiReponse));
@@ -54,11 +54,8 @@ std::int16_t MettreAHeure(Console& console) {
 
 IssueRequete Command6_Click(Console& console) {
   const SuiviIssue suivi(console);
-  std::string trace;
-  {
-    Sablier sablier(console.fenetre);
-    trace = DemanderRedemarrage(console);
-  }
+  const std::string trace =
+      SousSablier(console.fenetre, [&] { return DemanderRedemarrage(console); });
   console.fenetre.EcrireTexte(ZoneTexte::txtSelection, Cp1252VersUtf8(trace));
   // It shows no line: only what the terminal sent while it started again, nothing when it was
   // not ready or said nothing.
@@ -67,22 +64,18 @@ IssueRequete Command6_Click(Console& console) {
 
 IssueRequete cmdDemVitesse_Click(Console& console) {
   const SuiviIssue suivi(console);
-  std::int16_t resultat = 0;
-  {
-    Sablier sablier(console.fenetre);
-    resultat = DemanderVitesse(console, 9600);
-  }
+  const std::int16_t resultat =
+      SousSablier(console.fenetre, [&] { return DemanderVitesse(console, 9600); });
   std::string ligne = resultat == 0 ? "Demande = OK" : "Demande = Pas OK";
   console.fenetre.AjouterLigne(ligne);
-  return suivi.ConclureCode(resultat, false, std::move(ligne));
+  // Never a failure: a terminal not ready is one of its refusals (1).
+  return suivi.ConclureCode(resultat, {}, std::move(ligne));
 }
 
 IssueRequete Command2_Click(Console& console) {
   const SuiviIssue suivi(console);
-  const std::int16_t resultat = MettreAHeure(console);
-  std::string ligne = LigneResultat("Mise à l'heure", resultat, "OK", "Pas OK");
-  console.fenetre.AjouterLigne(ligne);
-  return suivi.ConclureCode(resultat, resultat == kHeurePasPret, std::move(ligne));
+  return suivi.ConclureLigne(MettreAHeure(console), kNumerosHeure, "Mise à l'heure", "OK",
+                             "Pas OK");
 }
 
 }  // namespace zef30

@@ -5,6 +5,7 @@
 
 #include "console/Console.h"
 #include "console/IssueRequete.h"
+#include "requests/LigneResultat.h"
 
 namespace zef30 {
 
@@ -17,8 +18,8 @@ std::string DemanderRedemarrage(Console& console);
 std::int16_t DemanderVitesse(Console& console, std::int16_t choix);
 
 // Sets the terminal's clock to the console's date and time, taken before anything is sent:
-// 0 accepted, 1 refused, -500 terminal not ready.
-std::int16_t MettreAHeure(Console& console);
+// 0 accepted, 1 refused; a failure when the terminal is not ready (its line shows -500).
+ResultatRequete MettreAHeure(Console& console);
 
 // "Dem Redemarrage": the trace in txtSelection, no line.
 IssueRequete Command6_Click(Console& console);

@@ -11,16 +11,17 @@ namespace zef30 {
 
 namespace {
 constexpr const char* kContexte = "DemSwi";
-constexpr std::int16_t kPasPret = -400;
+// One number for every failure, each told as a terminal not ready.
+constexpr NumerosEchec kNumeros{-400, -400};
 constexpr std::int32_t kSeuilNonDisponible = 1000;
 }  // namespace
 
-std::int16_t DemanderSwitch(Console& console) {
-  if (!console.liaison.AttendreTerminalPret()) return kPasPret;
+ResultatRequete DemanderSwitch(Console& console) {
+  if (!console.liaison.AttendreTerminalPret()) return PasPret();
   const auto echange =
       console.liaison.Echanger(std::string(DispositionDe(Message::DemandeSwitch).debut),
                                LongueurTrame<Message::ReponseSwitch>(), kDelaiReponse);
-  if (!echange) return kPasPret;
+  if (!echange) return echange.Erreur();
   const std::string& reponse = *echange;
 
   Fenetre& fenetre = console.fenetre;
@@ -52,20 +53,19 @@ std::int16_t DemanderSwitch(Console& console) {
   }
   if (carte == "1") return 0;
   if (carte == "0") return 1;
-  return kPasPret;
+  return Invalide({});
+}
+
+std::int16_t NumeroSwitch(const ResultatRequete& resultat) {
+  return NumeroResultat(resultat, kNumeros);
 }
 
 IssueRequete cmdDemSwi_Click(Console& console) {
   const SuiviIssue suivi(console);
-  std::int16_t code = 0;
-  {
-    Sablier sablier(console.fenetre);
-    code = DemanderSwitch(console);
-  }
-  std::string ligne =
-      LigneResultat("Demande de Switch", code, "Carte présente", "Carte non-présente");
-  console.fenetre.AjouterLigne(ligne);
-  return suivi.ConclureCode(code, code == kPasPret, std::move(ligne));
+  const ResultatRequete resultat =
+      SousSablier(console.fenetre, [&] { return DemanderSwitch(console); });
+  return suivi.ConclureLigne(resultat, kNumeros, "Demande de Switch", "Carte présente",
+                             "Carte non-présente");
 }
 
 }  // namespace zef30

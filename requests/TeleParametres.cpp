@@ -37,7 +37,7 @@ std::string ConstruireRapportTeleParam(std::string_view reponse) {
   return ConstruireRapport(reponse, &SuiteBlocTeleParam);
 }
 
-std::int16_t DemanderEtatTeleParam(Console& console) {
+ResultatRequete DemanderEtatTeleParam(Console& console) {
   return DemanderRapport(console,
                          {Message::DemandeTeleParam, Message::ReponseTeleParam, "DemEtatTeleParam",
                           "téléparam incomplète", &ConstruireRapportTeleParam});

@@ -6,6 +6,7 @@
 
 #include "console/Console.h"
 #include "console/IssueRequete.h"
+#include "requests/LigneResultat.h"
 
 namespace zef30 {
 
@@ -15,8 +16,8 @@ namespace zef30 {
 std::string ConstruireRapportTeleParam(std::string_view reponse);
 
 // That report into TexteTicket: 0 built; 11, 2, 3 incomplete, erroneous call, no call;
-// 1 refused otherwise; -600 terminal not ready.
-std::int16_t DemanderEtatTeleParam(Console& console);
+// 1 refused otherwise; a failure when the terminal is not ready (its result line shows -600).
+ResultatRequete DemanderEtatTeleParam(Console& console);
 
 // "Etat dernier TeleParam": the report shown and logged, then one line.
 IssueRequete Command4_Click(Console& console);

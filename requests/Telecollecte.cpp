@@ -10,9 +10,9 @@
 namespace zef30 {
 
 namespace {
-constexpr std::int16_t kPasPret = -500;
+constexpr NumerosEchec kNumeros{-500, -500};
 // The terminal calls every acquirer in turn before it answers.
-constexpr double kDelaiTelecollecte = 900.0;
+constexpr Horloge::Secondes kDelaiTelecollecte = std::chrono::seconds(900);
 constexpr long kTailleBloc = 193;
 constexpr long kTailleRemise = 40;
 
@@ -68,10 +68,10 @@ std::optional<std::string> JugerTelecollecte(std::string_view reponse) {
          acquereur2 + " : " + TraduireCodeTelecollecte(code2);
 }
 
-std::int16_t DemanderTelecollecte(Console& console, bool afficherHote) {
+ResultatRequete DemanderTelecollecte(Console& console, bool afficherHote) {
   // What an earlier request left there is not this tele-collection's.
   console.etat.TexteTicket.clear();
-  if (!console.liaison.AttendreTerminalPret()) return kPasPret;
+  if (!console.liaison.AttendreTerminalPret()) return PasPret();
   const std::string reponse = TexteReponse(
       EchangerDemTC(console, std::string(DispositionDe(Message::DemandeTelecollecte).debut),
                     kDelaiTelecollecte, afficherHote));
@@ -81,7 +81,7 @@ std::int16_t DemanderTelecollecte(Console& console, bool afficherHote) {
   return 1;
 }
 
-std::int16_t DemanderTicketTelecollecte(Console& console) {
+ResultatRequete DemanderTicketTelecollecte(Console& console) {
   return DemanderRapport(
       console, {Message::DemandeRapportTelecollecte, Message::ReponseRapportTelecollecte, "DemTIC",
                 "télécollecte incomplète",
@@ -90,17 +90,13 @@ std::int16_t DemanderTicketTelecollecte(Console& console) {
 
 IssueRequete cmdDemTC_Click(Console& console) {
   const SuiviIssue suivi(console);
-  std::int16_t resultat = 0;
-  {
-    Sablier sablier(console.fenetre);
-    resultat = DemanderTelecollecte(console, console.fenetre.EcranHoteCoche());
-  }
+  const ResultatRequete resultat = SousSablier(console.fenetre, [&] {
+    return DemanderTelecollecte(console, console.fenetre.EcranHoteCoche());
+  });
   const std::string texte = Cp1252VersUtf8(console.etat.TexteTicket);
   console.fenetre.EcrireTexte(ZoneTexte::txtSelection, texte);
   console.fichiers.JournaliserTexte(texte);
-  std::string ligne = LigneResultat("Télécollecte", resultat, "OK", "Pas Ok");
-  console.fenetre.AjouterLigne(ligne);
-  return suivi.ConclureCode(resultat, resultat == kPasPret, std::move(ligne));
+  return suivi.ConclureLigne(resultat, kNumeros, "Télécollecte", "OK", "Pas Ok");
 }
 
 IssueRequete cmdDemTic_Click(Console& console) {

@@ -9,6 +9,7 @@
 #include "console/IssueRequete.h"
 #include "protocol/Montant.h"
 #include "protocol/TablesResultats.h"
+#include "requests/LigneResultat.h"
 
 namespace zef30 {
 
@@ -23,13 +24,14 @@ std::string ConstruireRapportTelecollecte(
 std::optional<std::string> JugerTelecollecte(std::string_view reponse);
 
 // Has the terminal tele-collect now, listened to when `afficherHote`: 0 every acquirer OK,
-// 1 not OK (each acquirer's outcome on the status line), -500 terminal not ready. What the
-// terminal sent meanwhile is left in TexteTicket.
-std::int16_t DemanderTelecollecte(Console& console, bool afficherHote);
+// 1 not OK (each acquirer's outcome on the status line); a failure when the terminal is not ready
+// (its result line shows -500). What the terminal sent meanwhile is left in TexteTicket.
+ResultatRequete DemanderTelecollecte(Console& console, bool afficherHote);
 
 // The report of the last tele-collection into TexteTicket: 0 built; 11, 2, 3 incomplete,
-// erroneous call, no call; 1 refused otherwise; -600 terminal not ready.
-std::int16_t DemanderTicketTelecollecte(Console& console);
+// erroneous call, no call; 1 refused otherwise; a failure when the terminal is not ready (its
+// result line shows -600).
+ResultatRequete DemanderTicketTelecollecte(Console& console);
 
 // "Demander télécollecte": what the terminal sent shown and logged, then one line.
 IssueRequete cmdDemTC_Click(Console& console);

@@ -16,14 +16,14 @@ namespace zef30 {
 namespace {
 constexpr const char* kContexte = "DemVal";
 constexpr const char* kRefus = "Carte refusée DemVal";
-constexpr std::int16_t kPasEnvoye = -700;
-constexpr double kDelaiValidite = 180;
+constexpr NumerosEchec kNumeros{-700, -700};
+constexpr Horloge::Secondes kDelaiValidite = std::chrono::seconds(180);
 
-// Exchanges `message`, listened to or read directly; nullopt when the terminal was not ready.
+// Exchanges `message`, listened to or read directly; a failure when the terminal was not ready.
 template <typename Ecoute, typename Direct>
-std::optional<std::string> Echanger(Console& console, const std::string& message, bool ecouter,
-                                    Ecoute ecoute, Direct direct) {
-  if (!console.liaison.AttendreTerminalPret()) return std::nullopt;
+Resultat<std::string> Echanger(Console& console, const std::string& message, bool ecouter,
+                               Ecoute ecoute, Direct direct) {
+  if (!console.liaison.AttendreTerminalPret()) return PasPret();
   return TexteReponse(ecouter ? ecoute(console, message, kDelaiValidite)
                               : (console.liaison.*direct)(message, kDelaiValidite));
 }
@@ -45,14 +45,14 @@ void ExpliquerRefus(Fenetre& fenetre, const std::string& reponse, Message messag
 }
 }  // namespace
 
-std::int16_t DemanderValidite(Console& console, bool ecouter) {
+ResultatRequete DemanderValidite(Console& console, bool ecouter) {
   const auto champs = PreparerPaiement(console, kContexte, true);
-  if (!champs) return kPasEnvoye;
+  if (!champs) return Invalide({});
   const std::string message = ComposerMessage<Message::DemandeValidite>(
       {{"montant", champs->prix}, {"dossier", champs->dossier}});
   const auto reponse =
       Echanger(console, message, ecouter, EchangerDemVal, &Liaison::EchangerReponseLongue);
-  if (!reponse) return kPasEnvoye;
+  if (!reponse) return reponse.Erreur();
   if (SansReponse(console, *reponse)) return 1;
 
   const Disposition& d = DispositionDe(Message::ReponseValidite);
@@ -72,16 +72,16 @@ std::int16_t DemanderValidite(Console& console, bool ecouter) {
   return statut == "1" || statut == "9" || statut == "F" ? 2 : 1;
 }
 
-std::int16_t DemanderValiditeForfait(Console& console, bool ecouter) {
+ResultatRequete DemanderValiditeForfait(Console& console, bool ecouter) {
   // An accepted flat amount carries no card and no receipt: whatever an earlier payment left
   // must not be shown or logged as if it were this one's.
   const auto champs = PreparerPaiement(console, kContexte, false);
-  if (!champs) return kPasEnvoye;
+  if (!champs) return Invalide({});
   const std::string message =
       ComposerMessage<Message::DemandeValiditeForfait>({{"montant", champs->prix}});
   const auto reponse =
       Echanger(console, message, ecouter, EchangerDemVal2, &Liaison::EchangerValiditeForfait);
-  if (!reponse) return kPasEnvoye;
+  if (!reponse) return reponse.Erreur();
   if (SansReponse(console, *reponse)) return 1;
   if (LireChamp<Message::ReponseValiditeForfait>("statut", *reponse) == "0") return 0;
   ExpliquerRefus(console.fenetre, *reponse, Message::ReponseValiditeForfait);
@@ -93,7 +93,7 @@ void FixerPrix(EtatConsole& etat, double prix) { etat.Prix = prix; }
 IssueRequete cmdDemVal_Click(Console& console) {
   const SuiviIssue suivi(console);
   Fenetre& fenetre = console.fenetre;
-  std::int16_t resultat = 0;
+  ResultatRequete resultat = 0;
   {
     Sablier sablier(fenetre);
     fenetre.AfficherEtat("", "");
@@ -108,10 +108,11 @@ IssueRequete cmdDemVal_Click(Console& console) {
       resultat = DemanderValiditeForfait(console, ecouter);
     }
   }
-  std::string ligne = LigneResultat("Demande de Validité", resultat, "OK", "Pas OK");
+  const std::int16_t code = NumeroResultat(resultat, kNumeros);
+  std::string ligne = LigneResultat("Demande de Validité", code, "OK", "Pas OK");
   fenetre.AjouterLigne(ligne);
-  if (resultat == 0) MontrerTicket(console);
-  return suivi.ConclureCode(resultat, resultat == kPasEnvoye, std::move(ligne));
+  if (code == 0) MontrerTicket(console);
+  return suivi.ConclureCode(resultat, kNumeros, std::move(ligne));
 }
 
 IssueRequete cmdSetPrix_Click(Console& console) {

@@ -5,17 +5,18 @@
 
 #include "console/Console.h"
 #include "console/IssueRequete.h"
+#include "requests/LigneResultat.h"
 
 namespace zef30 {
 
 // Has the card checked on the terminal for the console's price. Results: 0 accepted, 1 refused,
-// 2 refused with status "1", "9" or "F" (dossier form only), -700 nothing sent (terminal not
-// ready, or a field that does not fit its place).
+// 2 refused with status "1", "9" or "F" (dossier form only); a failure when nothing was sent
+// (terminal not ready, or a field that does not fit its place), which its line shows as -700.
 
 // Dossier form "AK0290": price and the current dossier; on acceptance the card and the receipt.
-std::int16_t DemanderValidite(Console& console, bool ecouter);
+ResultatRequete DemanderValidite(Console& console, bool ecouter);
 // Flat form "AK0160": the price alone; only the outcome is read.
-std::int16_t DemanderValiditeForfait(Console& console, bool ecouter);
+ResultatRequete DemanderValiditeForfait(Console& console, bool ecouter);
 
 // The price of the next payment requests, in cents.
 void FixerPrix(EtatConsole& etat, double prix);

@@ -19,7 +19,7 @@ std::string Montrer(const CommandePilote& c) {
   const auto b = [](const std::optional<bool>& v) { return v ? (*v ? "1" : "0") : ""; };
   t += " " + r.famille + "/" + r.prix.value_or("") + "/" + r.dossier.value_or("") + "/" +
        b(r.ecranHote) + "/" + b(r.modeVente) + "/" +
-       (r.duree ? std::to_string(static_cast<int>(*r.duree * 10)) : "") + " [";
+       (r.duree ? std::to_string(static_cast<int>(r.duree->count() * 10)) : "") + " [";
   for (const Condition& a : r.attentes) t += (t.back() == '[' ? "" : " ; ") + a.ecrit;
   return t + "] " + r.titre + (c.evenements ? " +evenements" : "");
 }

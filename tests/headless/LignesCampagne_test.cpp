@@ -61,8 +61,8 @@ TEST(LignesCampagne, AHungOrCrashedLineLeavesTheOthersWhole) {
     HorlogeSysteme horloge;
     const auto debut = horloge.Maintenant();
     int suivis = 0;
-    const auto bilans =
-        RassemblerLignes(processus, horloge, 0.3, [&](const ExecutionRequete&) { ++suivis; });
+    const auto bilans = RassemblerLignes(processus, horloge, Horloge::Secondes(0.3),
+                                         [&](const ExecutionRequete&) { ++suivis; });
     EXPECT_LT(horloge.Maintenant() - debut, std::chrono::seconds(5));
     std::vector<std::string> dits;
     int records = 0;

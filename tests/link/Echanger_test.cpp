@@ -11,6 +11,8 @@
 namespace zef30 {
 namespace {
 
+using namespace std::chrono_literals;
+
 using essai::Banc;
 
 const std::string kEnq(1, ENQ), kAck(1, ACK), kNak(1, NAK), kEot(1, EOT);
@@ -34,7 +36,7 @@ TEST(Echanger, FullHandshakeOfTheCardSwitch) {
   Banc banc;
   const std::string reponse = Reponse("Aa0040100");
   banc.port.Repondre(kAck).Repondre(kEnq).Repondre(reponse).Repondre(kEot);
-  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10)), reponse);
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10s)), reponse);
   const auto& e = banc.port.Ecritures();
   ASSERT_EQ(e.size(), 4u);
   EXPECT_EQ(e[0].octets, std::string("\x02\x41\x41\x30\x30\x30\x10\x03\x23"));
@@ -50,7 +52,7 @@ TEST(Echanger, ReadsTheWholeAnswerWhateverReadSizeAListenerLeft) {
   banc.port.Repondre(kAck).Repondre(kEnq).Repondre(reponse).Repondre(kEot);
   ASSERT_TRUE(banc.liaison.OuvrirPort());
   banc.port.DefinirTailleLecture(1);
-  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10)), reponse);
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10s)), reponse);
 }
 
 TEST(Echanger, RefusedTwiceThenAcceptedReadsTheAnswer) {
@@ -58,7 +60,7 @@ TEST(Echanger, RefusedTwiceThenAcceptedReadsTheAnswer) {
   const std::string reponse = Reponse("Aa0040000");
   banc.port.Repondre(kNak).Repondre(kNak).Repondre(kAck).Repondre(kEnq).Repondre(reponse).Repondre(
       kEot);
-  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10)), reponse);
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10s)), reponse);
   const auto& e = banc.port.Ecritures();
   ASSERT_EQ(e.size(), 6u);
   EXPECT_EQ(e[0].octets, e[1].octets);
@@ -69,7 +71,7 @@ TEST(Echanger, RefusedTwiceThenAcceptedReadsTheAnswer) {
 TEST(Echanger, RefusedThreeTimesSendsEotAndFails) {
   Banc banc;
   banc.port.Repondre(kNak).Repondre(kNak).Repondre(kNak);
-  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10)), ERR_MESSAGE);
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10s)), ERR_MESSAGE);
   const auto& e = banc.port.Ecritures();
   ASSERT_EQ(e.size(), 4u);
   EXPECT_EQ(e[2].octets, EncadrerMessage("AA000"));
@@ -80,7 +82,7 @@ TEST(Echanger, RefusedThreeTimesSendsEotAndFails) {
 
 TEST(Echanger, SilentTerminalStillGetsEotAfterTenSeconds) {
   Banc banc;
-  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10)), ERR_MESSAGE);
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10s)), ERR_MESSAGE);
   const auto& e = banc.port.Ecritures();
   ASSERT_EQ(e.size(), 2u);
   EXPECT_EQ(e[1].octets, kEot);
@@ -91,11 +93,11 @@ TEST(Echanger, SilentTerminalStillGetsEotAfterTenSeconds) {
 TEST(Echanger, WaitForEnqUsesTheCallersTimeOut) {
   Banc banc;
   banc.port.Repondre(kAck).Repondre(kEnq, 899.5).Repondre(Reponse("Ab000")).Repondre(kEot);
-  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AB000", 9, 900)), Reponse("Ab000"));
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AB000", 9, 900s)), Reponse("Ab000"));
 
   Banc tard;
   tard.port.Repondre(kAck).Repondre(kEnq, 900.5);
-  EXPECT_EQ(TexteReponse(tard.liaison.Echanger("AB000", 9, 900)), ERR_MESSAGE);
+  EXPECT_EQ(TexteReponse(tard.liaison.Echanger("AB000", 9, 900s)), ERR_MESSAGE);
   EXPECT_DOUBLE_EQ(tard.horloge.Ecoule(), 900.0);
 }
 
@@ -103,7 +105,7 @@ TEST(Echanger, AnythingButEnqAfterEotEndsTheExchange) {
   for (const std::string& autre : {kAck, kEnq + kEnq, std::string("x")}) {
     Banc banc;
     banc.port.Repondre(kAck).Repondre(autre);
-    EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10)), ERR_MESSAGE);
+    EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10s)), ERR_MESSAGE);
     EXPECT_EQ(banc.port.Ecritures().size(), 2u) << "nothing more is sent";
   }
 }
@@ -111,7 +113,7 @@ TEST(Echanger, AnythingButEnqAfterEotEndsTheExchange) {
 TEST(Echanger, AnyReplyButNakCountsAsAccepted) {
   Banc banc;
   banc.port.Repondre("garbage").Repondre(kEnq).Repondre(Reponse("Aa0040100")).Repondre(kEot);
-  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10)), Reponse("Aa0040100"));
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10s)), Reponse("Aa0040100"));
 }
 
 TEST(Echanger, ShortAnswerIsReturnedUnchangedAfterTheWait) {
@@ -123,7 +125,7 @@ TEST(Echanger, ShortAnswerIsReturnedUnchangedAfterTheWait) {
           "Aa00")
       .Repondre(kEot);
   const double avant = 0;
-  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10)),
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10s)),
             "\x02"
             "Aa00");
   EXPECT_GE(banc.horloge.Ecoule() - avant, 10.0);
@@ -135,7 +137,7 @@ TEST(Echanger, AnswerArrivingInPiecesIsJoined) {
   banc.port.Repondre(kAck).Repondre(kEnq).RepondreEnMorceaux(
       {{0.001, reponse.substr(0, 3)}, {0.5, reponse.substr(3, 5)}, {9.9, reponse.substr(8)}});
   banc.port.Repondre(kEot);
-  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10)), reponse);
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10s)), reponse);
 }
 
 TEST(Echanger, TwoBlockAnswerIsJoinedIntoOneFrame) {
@@ -149,7 +151,7 @@ TEST(Echanger, TwoBlockAnswerIsJoinedIntoOneFrame) {
   const std::string bloc2 = "\x02" + message.substr(248) + "\x10\x03" + entiere.substr(321);
   ASSERT_EQ(bloc2.size(), 313u - 239u);
   banc.port.Repondre(kAck).Repondre(kEnq).Repondre(bloc1).Repondre(bloc2).Repondre(kEot);
-  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AK029", 322, 180)), entiere);
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AK029", 322, 180s)), entiere);
   EXPECT_EQ(banc.port.Ecritures().size(), 5u);
 }
 
@@ -157,7 +159,7 @@ TEST(Echanger, ShortAnswerWhereTwoBlocksWereExpected) {
   Banc banc;
   const std::string reponse = Reponse(MessageDeLongueur(100));
   banc.port.Repondre(kAck).Repondre(kEnq).Repondre(reponse).Repondre("").Repondre(kEot);
-  const std::string obtenu = TexteReponse(banc.liaison.Echanger("AK029", 322, 180));
+  const std::string obtenu = TexteReponse(banc.liaison.Echanger("AK029", 322, 180s));
   EXPECT_EQ(obtenu, reponse.substr(0, reponse.size() - 3));
 }
 
@@ -169,7 +171,7 @@ TEST(Echanger, UnreadableLengthInTheFirstBlockFails) {
           "\x02"
           "AkX9")
       .Repondre(kEot);
-  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AK029", 322, 180)), ERR_MESSAGE);
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AK029", 322, 180s)), ERR_MESSAGE);
   EXPECT_EQ(banc.port.Ecritures().back().octets, kAck) << "the line is still closed";
 }
 
@@ -224,7 +226,7 @@ TEST(OuvrirPort, RefusedPortIsReportedAndNothingIsSent) {
   EXPECT_FALSE(banc.liaison.AttendreTerminalPret());
   EXPECT_EQ(raison, "port 1 (/dev/ttyS0) : ouverture impossible : No such file");
   EXPECT_TRUE(banc.port.Ecritures().empty());
-  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10)), ERR_MESSAGE);
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10s)), ERR_MESSAGE);
   EXPECT_DOUBLE_EQ(banc.horloge.Ecoule(), 0.0) << "no wait on a port that is not there";
 }
 
@@ -236,7 +238,7 @@ TEST(OuvrirPort, ALostLineIsToldOnceEndsTheRequestAndTheNextOneOpensItAgain) {
   ASSERT_TRUE(banc.liaison.AttendreTerminalPret());
   const std::string perte = "port 1 (/dev/ttyUSB0) : ligne perdue : Input/output error";
   banc.port.PerdreLigne(perte, 2);
-  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10)), ERR_MESSAGE);
+  EXPECT_EQ(TexteReponse(banc.liaison.Echanger("AA000", 13, 10s)), ERR_MESSAGE);
   EXPECT_EQ(banc.port.Ecritures().size(), 2u) << "nothing sent after the loss";
   EXPECT_DOUBLE_EQ(banc.horloge.Ecoule(), 2.0) << "no wait outlasts the loss";
   EXPECT_EQ(raisons, std::vector<std::string>{perte});
@@ -253,11 +255,11 @@ TEST(EnvoyerTrame, DiscardsWhatWasWaitingAndSendsTheMessageAsItIs) {
   const std::string message(
       "\x02"
       "AB");
-  EXPECT_EQ(banc.liaison.EnvoyerTrame(message + CalculerLrc(message), 5, 10), "fresh");
+  EXPECT_EQ(banc.liaison.EnvoyerTrame(message + CalculerLrc(message), 5, 10s), "fresh");
   EXPECT_EQ(banc.port.Ecritures().back().octets, std::string("\x02"
                                                              "AB\x03",
                                                              4));
-  EXPECT_EQ(banc.liaison.EnvoyerTrame("", 5, 10), "");
+  EXPECT_EQ(banc.liaison.EnvoyerTrame("", 5, 10s), "");
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 namespace zef30 {
 namespace {
 
+using namespace std::chrono_literals;
+
 using essai::Banc;
 
 const std::string kEnq(1, ENQ), kAck(1, ACK), kEot(1, EOT);
@@ -42,7 +44,7 @@ TEST(EnvoyerTrameLongueurLue, ReadsTheRestThatTheLengthFieldAnnounces) {
   banc.port.RepondreEnMorceaux(
       {{0.1, trame.substr(0, 6)}, {0.5, trame.substr(6, 10)}, {2, trame.substr(16)}, {3, "extra"}});
   const auto lecture =
-      banc.liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Entiere, kAck, 25, 10);
+      banc.liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Entiere, kAck, 25, 10s);
   EXPECT_EQ(lecture.lu, trame);
   EXPECT_EQ(lecture.attendu, 15);
   EXPECT_DOUBLE_EQ(banc.horloge.Ecoule(), 2.0) << "the wait ends with the frame's last character";
@@ -55,7 +57,7 @@ TEST(EnvoyerTrameLongueurLue, UnreadableLengthWaitsFor25More) {
       "AbXYZ" +
       std::string(30, 'x'));
   const auto lecture =
-      banc.liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Entiere, kAck, 5, 10);
+      banc.liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Entiere, kAck, 5, 10s);
   EXPECT_EQ(lecture.lu.size(), 36u);
   EXPECT_EQ(lecture.attendu, 25);
 }
@@ -68,7 +70,7 @@ TEST(EnvoyerTrameBloc, StopsAtTheEndOfTheFirstBlock) {
     banc.port.RepondreEnMorceaux(
         {{0.01, blocs.bloc1.substr(0, premier)}, {1, blocs.bloc1.substr(premier)}});
     const auto lecture =
-        banc.liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Bloc, kAck, 252, 10);
+        banc.liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Bloc, kAck, 252, 10s);
     EXPECT_EQ(lecture.lu, blocs.bloc1) << premier;
     EXPECT_EQ(lecture.attendu, 252 - static_cast<int>(premier));
     EXPECT_DOUBLE_EQ(banc.horloge.Ecoule(), 1.0) << premier << ": no 10 s wait";
@@ -80,7 +82,7 @@ TEST(EnvoyerTrameBloc, OneBlockFrameIsReadWhole) {
   const std::string trame = EncadrerMessage(Message(100));
   banc.port.RepondreEnMorceaux({{0.01, trame.substr(0, 6)}, {0.2, trame.substr(6)}});
   const auto lecture =
-      banc.liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Bloc, kAck, 252, 10);
+      banc.liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Bloc, kAck, 252, 10s);
   EXPECT_EQ(lecture.lu, trame);
   EXPECT_EQ(lecture.attendu, 103);
 }
@@ -97,8 +99,8 @@ TEST(EnvoyerTrameBlocCourt, ANineAsFirstDataCharacterReadsTheShortAnswerOf29) {
     banc.port.RepondreEnMorceaux({{0.01, trame.substr(0, premier)},
                                   {1, trame.substr(premier, 29 - premier)},
                                   {5, trame.substr(29)}});
-    const auto lecture =
-        banc.liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::BlocCourt, kAck, 252, 10);
+    const auto lecture = banc.liaison.EnvoyerTrameParLongueur(
+        Liaison::LectureParLongueur::BlocCourt, kAck, 252, 10s);
     EXPECT_EQ(lecture.lu, trame.substr(0, 29)) << premier;
     EXPECT_EQ(lecture.attendu, 29 - static_cast<int>(premier));
     EXPECT_DOUBLE_EQ(banc.horloge.Ecoule(), 1.0) << premier;
@@ -112,7 +114,7 @@ TEST(EnvoyerTrameBloc, ShortFirstPartUsesTheCallersCountWithinTheSameDelay) {
                                  "Ab"},
                                 {12, "too late"}});
   const auto lecture =
-      banc.liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Bloc, kAck, 52, 10);
+      banc.liaison.EnvoyerTrameParLongueur(Liaison::LectureParLongueur::Bloc, kAck, 52, 10s);
   EXPECT_EQ(lecture.lu,
             "\x02"
             "Ab");
@@ -129,7 +131,7 @@ TEST(EchangerReponseLongue, JoinsTwoBlocksIntoOneFrame) {
       .Repondre(blocs.bloc1)
       .Repondre(blocs.bloc2)
       .Repondre(kEot);
-  EXPECT_EQ(TexteReponse(banc.liaison.EchangerReponseLongue("AJ00203", 10)), blocs.entiere);
+  EXPECT_EQ(TexteReponse(banc.liaison.EchangerReponseLongue("AJ00203", 10s)), blocs.entiere);
   EXPECT_EQ(banc.port.Ecritures().size(), 5u);
 }
 
@@ -138,7 +140,7 @@ TEST(EchangerReponseLongue, OneBlockAnswerNeedsNoSecondAck) {
   const std::string trame = EncadrerMessage(Message(100));
   ASSERT_EQ(trame.size(), 109u);
   banc.port.Repondre(kAck).Repondre(kEnq).Repondre(trame).Repondre(kEot);
-  EXPECT_EQ(TexteReponse(banc.liaison.EchangerReponseLongue("AJ00205", 10)), trame);
+  EXPECT_EQ(TexteReponse(banc.liaison.EchangerReponseLongue("AJ00205", 10s)), trame);
   const auto& e = banc.port.Ecritures();
   ASSERT_EQ(e.size(), 4u) << "frame, EOT, ACK for the answer, final ACK";
   EXPECT_LT(banc.horloge.Ecoule(), 1.0);
@@ -152,7 +154,7 @@ TEST(EchangerValiditeForfait, KeepsTheFirstBlockAndStillReadsTheSecondBeforeTheE
       .Repondre(blocs.bloc1)
       .Repondre(blocs.bloc2)
       .Repondre(kEot);
-  EXPECT_EQ(TexteReponse(banc.liaison.EchangerValiditeForfait("AK0160", 180)), blocs.bloc1);
+  EXPECT_EQ(TexteReponse(banc.liaison.EchangerValiditeForfait("AK0160", 180s)), blocs.bloc1);
   const auto& e = banc.port.Ecritures();
   ASSERT_EQ(e.size(), 5u) << "frame, EOT, ACK for each block, final ACK";
   EXPECT_EQ(e.back().octets, kAck);
@@ -167,7 +169,7 @@ TEST(EchangerValiditeForfait, VeryLongAnswerIsAppendedWhole) {
       .Repondre(blocs.bloc1)
       .Repondre(blocs.bloc2)
       .Repondre(kEot);
-  EXPECT_EQ(TexteReponse(banc.liaison.EchangerValiditeForfait("AK0160", 180)),
+  EXPECT_EQ(TexteReponse(banc.liaison.EchangerValiditeForfait("AK0160", 180s)),
             blocs.bloc1 + blocs.bloc2);
 }
 
@@ -178,7 +180,7 @@ TEST(EchangerValiditeForfait, LengthThatIsNotANumberFails) {
                                      std::string()}) {
     Banc banc;
     banc.port.Repondre(kAck).Repondre(kEnq).Repondre(reponse).Repondre(kEot);
-    EXPECT_EQ(TexteReponse(banc.liaison.EchangerValiditeForfait("AK0160", 180)), ERR_MESSAGE);
+    EXPECT_EQ(TexteReponse(banc.liaison.EchangerValiditeForfait("AK0160", 180s)), ERR_MESSAGE);
   }
 }
 
@@ -188,7 +190,7 @@ TEST(EchangerListeDossiers, ReadsByLengthAndWritesTheCountBack) {
   banc.port.Repondre(kAck).Repondre(kEnq).RepondreEnMorceaux(
       {{0.01, trame.substr(0, 10)}, {0.3, trame.substr(10)}});
   banc.port.Repondre(kEot);
-  const auto lecture = banc.liaison.EchangerListeDossiers("AJ00207", 25, 10);
+  const auto lecture = banc.liaison.EchangerListeDossiers("AJ00207", 25, 10s);
   EXPECT_EQ(TexteReponse(lecture), trame);
   EXPECT_EQ(lecture->attendu, 39);
 }
@@ -196,12 +198,12 @@ TEST(EchangerListeDossiers, ReadsByLengthAndWritesTheCountBack) {
 TEST(Variantes, RefusedFrameOrNoEnqFailAsEchangerDoes) {
   Banc refuse;
   refuse.port.Repondre("\x15").Repondre("\x15").Repondre("\x15");
-  EXPECT_EQ(TexteReponse(refuse.liaison.EchangerReponseLongue("AJ00203", 10)), ERR_MESSAGE);
+  EXPECT_EQ(TexteReponse(refuse.liaison.EchangerReponseLongue("AJ00203", 10s)), ERR_MESSAGE);
   EXPECT_EQ(refuse.port.Ecritures().back().octets, kEot);
 
   Banc muet;
   muet.port.Repondre(kAck);
-  const auto lecture = muet.liaison.EchangerListeDossiers("AJ00207", 25, 10);
+  const auto lecture = muet.liaison.EchangerListeDossiers("AJ00207", 25, 10s);
   EXPECT_EQ(TexteReponse(lecture), ERR_MESSAGE);
 }
 

@@ -23,6 +23,8 @@
 namespace zef30::essai {
 namespace {
 
+using namespace std::chrono_literals;
+
 using simulateur::TrameAffichage;
 using simulateur::TrameFinEtb;
 
@@ -244,12 +246,12 @@ TEST(Ecoute, ExchangesHandOverAndReturnTheAnswer) {
   const std::string nak(1, NAK);
   const auto tc = [](bool ecouter) {
     return
-        [ecouter](Console& c) { return TexteReponse(EchangerDemTC(c, "AJ00204", 900, ecouter)); };
+        [ecouter](Console& c) { return TexteReponse(EchangerDemTC(c, "AJ00204", 900s, ecouter)); };
   };
-  const auto iso2 = [](Console& c) { return TexteReponse(EchangerDemISO2(c, "AG000", 60, true)); };
+  const auto iso2 = [](Console& c) { return TexteReponse(EchangerDemISO2(c, "AG000", 60s, true)); };
   const std::vector<Cas> cas = {
       {"restart refused three times",
-       [](Console& c) { return EchangerDemarrage(c, "AU000", 60).ValeurOu({}); },
+       [](Console& c) { return EchangerDemarrage(c, "AU000", 60s).ValeurOu({}); },
        {nak, nak, nak, kEot},
        "",
        "avant",

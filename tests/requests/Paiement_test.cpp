@@ -49,18 +49,22 @@ TEST(Paiement, MessagesCarryPriceAndDossierInTheirFixedFields) {
     double prix, dossier;
     std::string message;
   } cas[] = {
-      {[](Console& c) { DemanderValidite(c, false); }, 1250, 42,
+      {[](Console& c) { static_cast<void>(DemanderValidite(c, false)); }, 1250, 42,
        "AK029000001250109782D0000000000421"},
-      {[](Console& c) { DemanderValiditeForfait(c, false); }, 1250, 42, "AK016000001250309782D"},
-      {[](Console& c) { DemanderValidite(c, false); }, 0, 1, "AK029000000000109782D0000000000011"},
-      {[](Console& c) { DemanderValidite(c, false); }, 99999999, 1,
+      {[](Console& c) { static_cast<void>(DemanderValiditeForfait(c, false)); }, 1250, 42,
+       "AK016000001250309782D"},
+      {[](Console& c) { static_cast<void>(DemanderValidite(c, false)); }, 0, 1,
+       "AK029000000000109782D0000000000011"},
+      {[](Console& c) { static_cast<void>(DemanderValidite(c, false)); }, 99999999, 1,
        "AK029099999999109782D0000000000011"},
-      {[](Console& c) { DemanderEnregistrementSimple(c); }, 1250, 42, "AL01100001250978"},
-      {[](Console& c) { DemanderInfoDossier(c); }, 1250, 42, "AJ01408000000000042"},
+      {[](Console& c) { static_cast<void>(DemanderEnregistrementSimple(c)); }, 1250, 42,
+       "AL01100001250978"},
+      {[](Console& c) { static_cast<void>(DemanderInfoDossier(c)); }, 1250, 42,
+       "AJ01408000000000042"},
       // A field that does not fit its place is never sent.
-      {[](Console& c) { DemanderValidite(c, false); }, 100000000, 1, ""},
-      {[](Console& c) { DemanderEnregistrementSimple(c); }, 12.5, 1, ""},
-      {[](Console& c) { DemanderInfoDossier(c); }, 0, 1e12, ""},
+      {[](Console& c) { static_cast<void>(DemanderValidite(c, false)); }, 100000000, 1, ""},
+      {[](Console& c) { static_cast<void>(DemanderEnregistrementSimple(c)); }, 12.5, 1, ""},
+      {[](Console& c) { static_cast<void>(DemanderInfoDossier(c)); }, 0, 1e12, ""},
   };
   for (const auto& c : cas) {
     Banc banc;

@@ -58,12 +58,12 @@ TEST(DemanderSwitch, NotAvailableIsToldOnlyOnTheThousandthAnswer) {
   banc.fenetre.AfficherEtat("Avant", "rien");
   for (int i = 1; i < 1000; ++i) {
     ScripterReponse(banc, "1000");
-    ASSERT_EQ(DemanderSwitch(banc.console), -405);
+    ASSERT_EQ(NumeroSwitch(DemanderSwitch(banc.console)), -405);
   }
   EXPECT_EQ(banc.etat.CompteurNonDisponible, 999);
   EXPECT_EQ(banc.fenetre.etat, "Avant rien");
   ScripterReponse(banc, "1000");
-  EXPECT_EQ(DemanderSwitch(banc.console), -405);
+  EXPECT_EQ(NumeroSwitch(DemanderSwitch(banc.console)), -405);
   EXPECT_EQ(banc.fenetre.etat, "DemSwi NON OK (ZEF30S non disponible)");
   EXPECT_EQ(banc.etat.CompteurNonDisponible, 0);
 }
@@ -74,7 +74,7 @@ TEST(DemanderSwitch, ShortOrEmptyAnswersMatchNoTest) {
     Banc banc;
     essai::ScripterOuverture(banc.port);
     banc.port.Repondre(reponse).Repondre("\x04");
-    EXPECT_EQ(DemanderSwitch(banc.console), -400);
+    EXPECT_EQ(NumeroSwitch(DemanderSwitch(banc.console)), -400);
   }
 }
 
@@ -88,11 +88,11 @@ TEST(DemanderSwitch, FailuresGiveMinus400AndKeepTheStatusLine) {
 
   Banc refuse;  // three NAKs
   refuse.port.Repondre("\x06").Repondre("\x15").Repondre("\x15").Repondre("\x15");
-  EXPECT_EQ(DemanderSwitch(refuse.console), -400);
+  EXPECT_EQ(NumeroSwitch(DemanderSwitch(refuse.console)), -400);
 
   Banc muet;  // silent after the probe: 10 s for the frame, 10 s for ENQ
   muet.port.Repondre("\x06");
-  EXPECT_EQ(DemanderSwitch(muet.console), -400);
+  EXPECT_EQ(NumeroSwitch(DemanderSwitch(muet.console)), -400);
   EXPECT_DOUBLE_EQ(muet.horloge.Ecoule(), 20.0);
 }
 

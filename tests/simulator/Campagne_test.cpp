@@ -39,7 +39,7 @@ TEST(Campagne, EndsAfterItsTurnsItsDurationOrTheStop) {
     ASSERT_TRUE(requetes) << TexteEchec(requetes);
     ReglagesCampagne reglages;
     reglages.repetitions = k.repetitions;
-    reglages.duree = k.duree;
+    if (k.duree) reglages.duree = Horloge::Secondes(*k.duree);
     reglages.ligne = 3;
     int faites = 0;
     std::ostringstream sortie;

@@ -212,14 +212,14 @@ TEST_F(ConsoleSurPseudoTerminal, LongAnswersArriveWholeInOneOrTwoBlocks) {
     const std::string message = ReponseLongue(longueur);
     Modifier([&](Scenario& s) { s.reponses["AJ00203"] = {message}; });
     ASSERT_TRUE(liaison.AttendreTerminalPret());
-    const std::string reponse = TexteReponse(liaison.EchangerReponseLongue("AJ00203", 10));
+    const std::string reponse = TexteReponse(liaison.EchangerReponseLongue("AJ00203", 10s));
     // Joined blocks keep the check character of the second block: compare up to ETX.
     ASSERT_EQ(reponse.size(), message.size() + 4u) << longueur;
     EXPECT_EQ(reponse.substr(0, reponse.size() - 1), "\x02" + message + "\x10\x03") << longueur;
   }
   // The plain exchange reads two blocks when it expects more than 248 characters.
   ASSERT_TRUE(liaison.AttendreTerminalPret());
-  EXPECT_EQ(TexteReponse(liaison.Echanger("AJ00203", 322, 10)).size(), 322u);
+  EXPECT_EQ(TexteReponse(liaison.Echanger("AJ00203", 322, 10s)).size(), 322u);
 }
 
 TEST(ConsoleSansTerminal, APortThatIsNoSerialLineSaysWhyAndTheRequestFails) {

@@ -60,7 +60,7 @@ TEST(Executable, ServesOnItsPseudoTerminalAndEndsCleanlyOnSigterm) {
 
   LiaisonSeule l(chemin);
   ASSERT_TRUE(l.liaison.AttendreTerminalPret());
-  EXPECT_EQ(TexteReponse(l.liaison.Echanger("AA000", 13, 10)), EncadrerMessage("Aa0040000"));
+  EXPECT_EQ(TexteReponse(l.liaison.Echanger("AA000", 13, 10s)), EncadrerMessage("Aa0040000"));
 
   programme.Signaler(SIGTERM);
   EXPECT_EQ(programme.AttendreFin(5000), 0);

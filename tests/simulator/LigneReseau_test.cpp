@@ -89,8 +89,9 @@ TEST(LigneReseau, EveryRequestGoesAsOnThePseudoTerminalItself) {
     return MasquerHeures(p.sortie.str());
   };
   for (const BoutonConsole* famille : FamillesRequetes()) {
-    const std::string script = std::string(famille->famille) +
-                               (famille->dureeEcoute > 0 ? " duree=0.3\n" : " prix=1250\n");
+    const std::string script =
+        std::string(famille->famille) +
+        (famille->dureeEcoute > Horloge::Secondes::zero() ? " duree=0.3\n" : " prix=1250\n");
     const std::string directe = executer(Ligne::PseudoTerminal, script);
     EXPECT_EQ(executer(Ligne::Rfc2217, script), directe) << script;
     EXPECT_EQ(executer(Ligne::Tcp, script), directe) << script;
@@ -109,7 +110,7 @@ TEST(LigneReseau, ACheckCharacterAndAnAnswerOf0xFFPassBothWaysUnchanged) {
       releves.push_back(e);
     });
     ASSERT_TRUE(p.liaison.AttendreTerminalPret()) << p.ligne.DerniereErreur();
-    EXPECT_EQ(TexteReponse(p.liaison.Echanger(message, 11, 10)), EncadrerMessage("Aj002\xFF\xFF"));
+    EXPECT_EQ(TexteReponse(p.liaison.Echanger(message, 11, 10s)), EncadrerMessage("Aj002\xFF\xFF"));
     ASSERT_TRUE(p.terminal.AttendreRequetesServies(1, 5s));
     std::map<Sens, std::string> trace;
     for (const auto& e : releves) trace[e.sens] += e.octets;

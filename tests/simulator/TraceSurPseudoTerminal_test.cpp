@@ -33,7 +33,7 @@ TEST(TraceSurPseudoTerminal, HoldsEveryByteBothWaysAndMarksEachFrame) {
        "reponse.AJ00202=" + longue,
        [](Console& c) {
          c.liaison.AttendreTerminalPret();
-         EXPECT_EQ(TexteReponse(c.liaison.Echanger("AJ00202", 309, 10)).size(), 309u);
+         EXPECT_EQ(TexteReponse(c.liaison.Echanger("AJ00202", 309, 10s)).size(), 309u);
        },
        {"AJ juste", "Aj juste", "xx juste"}},
       // What the validity listener reads and acknowledges goes through the same tap.
