@@ -34,8 +34,15 @@ void AjouterUtf8(std::string& sortie, char32_t c) {
   } else if (c < 0x800) {
     sortie += static_cast<char>(0xC0 | (c >> 6));
     sortie += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
+  } else if (c < 0x10000) {
     sortie += static_cast<char>(0xE0 | (c >> 12));
+    sortie += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    sortie += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c > 0x10FFFF) {
+    AjouterUtf8(sortie, 0xFFFD);
+  } else {
+    sortie += static_cast<char>(0xF0 | (c >> 18));
+    sortie += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
     sortie += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
     sortie += static_cast<char>(0x80 | (c & 0x3F));
   }

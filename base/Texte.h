@@ -25,7 +25,7 @@ std::vector<std::string_view> DecouperLignes(std::string_view texte);
 // `texte` without the `blancs` at its start and end.
 std::string_view SansBlancs(std::string_view texte, std::string_view blancs = " \t");
 
-// Appends the code point `c` (below 0x10000) to `sortie` in UTF-8.
+// Appends the code point `c` to `sortie` in UTF-8; beyond U+10FFFF, U+FFFD.
 void AjouterUtf8(std::string& sortie, char32_t c);
 // Terminal bytes are Windows-1252; every text meant for people is UTF-8.
 std::string Cp1252VersUtf8(std::string_view octets);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/Horloge.h"
+#include "base/Json.h"
 #include "console/IssueRequete.h"
 
 namespace zef30 {
@@ -69,9 +70,6 @@ std::string EnJson(const ExecutionRequete& execution, const Releve* releve);
 // The record read back from such a line (the other fields are skipped); nullopt for a line that
 // is not one (a summary, a broken line).
 std::optional<ExecutionRequete> LireExecutionJson(std::string_view ligne);
-
-// A text as a JSON string, quotes included, always valid UTF-8 (VersUtf8Valide).
-std::string EnChaineJson(std::string_view texte);
 
 // Seconds as JSON and XML write them: a dot, to the microsecond (or `decimales`).
 std::string SecondesMachine(double secondes, int decimales = 6);

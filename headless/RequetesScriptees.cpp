@@ -38,53 +38,14 @@ Resultat<RequeteScriptee> LireRequete(std::string_view texte) {
   for (const std::string_view mot : Decouper(texte, " \t")) {
     if (!mot.empty()) mots.push_back(mot);
   }
-  if (mots.empty() || BoutonDeFamille(mots[0]) == nullptr) {
-    std::string connues;
-    for (const BoutonConsole* f : FamillesRequetes())
-      connues += (connues.empty() ? "" : ", ") + std::string(f->famille);
-    return Invalide("requête inconnue « " + Citer(mots.empty() ? "" : mots[0]) +
-                    " » (connues : " + connues + ")");
-  }
-  RequeteScriptee requete;
-  requete.famille = std::string(mots[0]);
-  for (std::size_t i = 1; i < mots.size(); ++i) {
+  auto requete = CommencerRequete(mots.empty() ? "" : mots[0]);
+  for (std::size_t i = 1; requete && i < mots.size(); ++i) {
     const auto egal = mots[i].find('=');
-    const std::string_view cle = mots[i].substr(0, egal);
-    const std::string_view valeur = egal == std::string_view::npos ? "" : mots[i].substr(egal + 1);
-    bool lue = egal != std::string_view::npos;
-    // A price or a dossier that the window would refuse stops the script before anything is
-    // sent, rather than let a payment go with the number of the request before.
-    std::string_view attendu;
-    if (lue && cle == "prix") {
-      requete.prix = std::string(valeur);
-      if (!LireEntierSaisi(valeur, kPrixMaximal)) attendu = "un prix en centimes de 0 à 99999999";
-    } else if (lue && cle == "dossier") {
-      requete.dossier = std::string(valeur);
-      // Empty, it keeps the current dossier, as the window's field does.
-      if (!SansBlancs(valeur).empty() && !LireEntierSaisi(valeur, kDossierMaximal)) {
-        attendu = "un numéro de dossier de 0 à 999999999999";
-      }
-    } else if (lue && cle == "ecran") {
-      requete.ecranHote = Choix(valeur, "oui", {"non"});
-      lue = requete.ecranHote.has_value();
-    } else if (lue && cle == "mode") {
-      requete.modeVente = Choix(valeur, "vente", {"video", "vidéo"});
-      lue = requete.modeVente.has_value();
-    } else if (lue && cle == "duree") {
-      const auto secondes = LireNombre(valeur);
-      lue = secondes && *secondes >= 0 && Horloge::Secondes(*secondes) <= kDureeMaximale;
-      if (lue) requete.duree = Horloge::Secondes(*secondes);
-    } else {
-      lue = false;
-    }
-    if (!lue) {
-      return Invalide("entrée « " + Citer(mots[i]) +
-                      " » incomprise (prix=N, dossier=N, ecran=oui|non, mode=vente|video, "
-                      "duree=SECONDES)");
-    }
-    if (!attendu.empty()) {
-      return Invalide("entrée « " + Citer(mots[i]) + " » : ce n’est pas " + std::string(attendu) +
-                      " (rien n’est envoyé)");
+    const auto valeur = egal == std::string_view::npos
+                            ? std::nullopt
+                            : std::optional<std::string_view>(mots[i].substr(egal + 1));
+    if (auto lue = LireEntree(*requete, mots[i].substr(0, egal), valeur, mots[i]); !lue) {
+      return std::move(lue).Erreur();
     }
   }
   return requete;
@@ -124,6 +85,58 @@ ResultatSiConcerne LireMotDePlan(std::string_view ligne, RequeteScriptee& requet
 }
 
 }  // namespace
+
+Resultat<RequeteScriptee> CommencerRequete(std::string_view famille) {
+  if (BoutonDeFamille(famille) == nullptr) {
+    std::string connues;
+    for (const BoutonConsole* f : FamillesRequetes())
+      connues += (connues.empty() ? "" : ", ") + std::string(f->famille);
+    return Invalide("requête inconnue « " + Citer(famille) + " » (connues : " + connues + ")");
+  }
+  RequeteScriptee requete;
+  requete.famille = std::string(famille);
+  return requete;
+}
+
+Resultat<void> LireEntree(RequeteScriptee& requete, std::string_view cle,
+                          std::optional<std::string_view> valeur, std::string_view ecrit) {
+  bool lue = valeur.has_value();
+  // A price or a dossier that the window would refuse stops the script before anything is
+  // sent, rather than let a payment go with the number of the request before.
+  std::string_view attendu;
+  if (lue && cle == "prix") {
+    requete.prix = std::string(*valeur);
+    if (!LireEntierSaisi(*valeur, kPrixMaximal)) attendu = "un prix en centimes de 0 à 99999999";
+  } else if (lue && cle == "dossier") {
+    requete.dossier = std::string(*valeur);
+    // Empty, it keeps the current dossier, as the window's field does.
+    if (!SansBlancs(*valeur).empty() && !LireEntierSaisi(*valeur, kDossierMaximal)) {
+      attendu = "un numéro de dossier de 0 à 999999999999";
+    }
+  } else if (lue && cle == "ecran") {
+    requete.ecranHote = Choix(*valeur, "oui", {"non"});
+    lue = requete.ecranHote.has_value();
+  } else if (lue && cle == "mode") {
+    requete.modeVente = Choix(*valeur, "vente", {"video", "vidéo"});
+    lue = requete.modeVente.has_value();
+  } else if (lue && cle == "duree") {
+    const auto secondes = LireNombre(*valeur);
+    lue = secondes && *secondes >= 0 && Horloge::Secondes(*secondes) <= kDureeMaximale;
+    if (lue) requete.duree = Horloge::Secondes(*secondes);
+  } else {
+    lue = false;
+  }
+  if (!lue) {
+    return Invalide("entrée « " + Citer(ecrit) +
+                    " » incomprise (prix=N, dossier=N, ecran=oui|non, mode=vente|video, "
+                    "duree=SECONDES)");
+  }
+  if (!attendu.empty()) {
+    return Invalide("entrée « " + Citer(ecrit) + " » : ce n’est pas " + std::string(attendu) +
+                    " (rien n’est envoyé)");
+  }
+  return {};
+}
 
 Resultat<std::vector<RequeteScriptee>> LireScript(std::string_view texte,
                                                   const LecteurInclusion& inclure) {

@@ -44,6 +44,15 @@ using LecteurInclusion = std::function<Resultat<std::vector<RequeteScriptee>>(st
 Resultat<std::vector<RequeteScriptee>> LireScript(std::string_view texte,
                                                   const LecteurInclusion& inclure = {});
 
+// A request of the family `famille` (as BoutonDeFamille knows it) with no input yet, or why
+// there is none: the families known.
+Resultat<RequeteScriptee> CommencerRequete(std::string_view famille);
+// One input of `requete`, "cle=valeur" in a script, checked as the window would check it before
+// anything is sent: `cle` one of prix, dossier, ecran, mode, duree, `valeur` nullopt for an
+// input written without one. Why it does not read, quoting the input as `ecrit`.
+Resultat<void> LireEntree(RequeteScriptee& requete, std::string_view cle,
+                          std::optional<std::string_view> valeur, std::string_view ecrit);
+
 // Gives the window the request's inputs, as the operator would type and tick them.
 void AppliquerEntrees(Console& console, FenetreTexte& fenetre, const RequeteScriptee& requete);
 
