@@ -205,9 +205,8 @@ class SessionPilote {
   bool arretEcoute_ = false;  // "Sortie Ecoute" clicked for the stop
   // The request under way listens until "arret" (no "duree" given).
   bool jusquArret_ = false;
-  // The id of the request under way, and whether its events are told.
+  // The id of the request under way.
   std::optional<std::string> enCours_;
-  bool evenements_ = false;
   int requetes_ = 0;
   int reussies_ = 0;
   int lignes_ = 0;

@@ -16,6 +16,7 @@
 
 #include "headless/Pilotage.h"
 #include "tests/support/DossierTemporaire.h"
+#include "tests/support/LignesPilote.h"
 
 namespace zef30 {
 namespace {
@@ -98,19 +99,6 @@ TEST(CanalDescripteurs, AReaderGoneAwayIsAFailedWrite) {
   EXPECT_NE(erreurs.str().find("les réponses ne peuvent plus être écrites"), std::string::npos)
       << erreurs.str();
   ::close(tube[1]);
-}
-
-// A client of the socket at `chemin`; -1 when it cannot connect.
-int Connecter(const std::string& chemin) {
-  sockaddr_un adresse{};
-  adresse.sun_family = AF_UNIX;
-  chemin.copy(adresse.sun_path, sizeof adresse.sun_path - 1);
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&adresse), sizeof adresse) != 0) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
 }
 
 // What the other end wrote, up to its end or within the bound.
@@ -202,10 +190,10 @@ TEST(CanalSocket, ServesOneClientAtATimeAndWaitsForTheNext) {
     return fait();
   };
 
-  const int premier = Connecter(chemin);
+  const int premier = essai::Connecter(chemin);
   ASSERT_GE(premier, 0);
   ASSERT_TRUE(recevoir([&] { return canal.ClientPresent(); }));
-  const int second = Connecter(chemin);
+  const int second = essai::Connecter(chemin);
   ASSERT_GE(second, 0);
   recevoir([&] { return false; });
   EXPECT_EQ(LireJusquaFin(second),
@@ -223,7 +211,7 @@ TEST(CanalSocket, ServesOneClientAtATimeAndWaitsForTheNext) {
   // The answer to a client gone is lost, the run goes on.
   EXPECT_TRUE(canal.Ecrire("{}"));
 
-  const int troisieme = Connecter(chemin);
+  const int troisieme = essai::Connecter(chemin);
   ASSERT_GE(troisieme, 0);
   ASSERT_EQ(::send(troisieme, "{\"id\":3}", 8, 0), 8);
   ::close(troisieme);

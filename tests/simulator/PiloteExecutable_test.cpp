@@ -20,17 +20,6 @@ namespace {
 
 constexpr int kLimiteMs = 30'000;
 
-// A client of the console's socket, as a test framework's would be; -1 when it cannot connect.
-int Connecter(const std::string& chemin) {
-  sockaddr_un adresse{};
-  adresse.sun_family = AF_UNIX;
-  chemin.copy(adresse.sun_path, sizeof adresse.sun_path - 1);
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&adresse), sizeof adresse) == 0) return fd;
-  ::close(fd);
-  return -1;
-}
-
 TEST(PiloteExecutable, EndsOnFinOrAsACampaignOnASignal) {
   const struct {
     const char* nom;
@@ -68,7 +57,7 @@ TEST(PiloteExecutable, EndsOnFinOrAsACampaignOnASignal) {
         {"--pilote-socket", socket, "--simulator", "--data-dir", dossier.Chemin()}, ZEF30_CONSOLE);
     ASSERT_TRUE(console.Lance());
     ASSERT_TRUE(console.AttendreSortie("commandes attendues sur la socket", kLimiteMs, true));
-    const int fd = Connecter(socket);
+    const int fd = essai::Connecter(socket);
     ASSERT_GE(fd, 0);
     essai::ClientPilote client(fd);
     for (const auto& commande : c.commandes) client.Envoyer(commande);

@@ -2,11 +2,24 @@
 
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <string>
 
 namespace zef30::essai {
+
+// A client of the Unix socket at `chemin`, as a test framework's would be; -1 when it cannot
+// connect.
+inline int Connecter(const std::string& chemin) {
+  sockaddr_un adresse{};
+  adresse.sun_family = AF_UNIX;
+  chemin.copy(adresse.sun_path, sizeof adresse.sun_path - 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&adresse), sizeof adresse) == 0) return fd;
+  ::close(fd);
+  return -1;
+}
 
 // The client's end of a piloted console's channel (a socket): commands written whole, answers
 // read back a line at a time, each wait bounded.
