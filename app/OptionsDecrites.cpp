@@ -54,6 +54,14 @@ std::vector<OptionDecrite> OptionsConsoleDecrites() {
        "exemple « switch => réussie ; résultat contient \"Carte présente\" » ; un commentaire "
        "« # titre » nomme les étapes qui le suivent"},
       {"--run", "-", "le script lu sur l’entrée standard"},
+      {"--pilote", "",
+       "sans fenêtre, pilotée : une commande JSON par ligne sur l’entrée standard (requete, "
+       "etat, arret, fin), une réponse JSON par ligne sur la sortie standard ; chaque requête "
+       "va au journal de campagne du dossier de données (--report-from le reprend)"},
+      {"--pilote-socket", "CHEMIN",
+       "les mêmes commandes sur une socket Unix créée en CHEMIN (mode 0600, dans un dossier à "
+       "vous où nul autre ne peut écrire), un client à la fois ; le programme de la fenêtre la "
+       "sert dans sa fenêtre"},
       {"--sans-operateur", "",
        "les étapes « opérateur \"TEXTE\" » d’un plan, et celles marquées « # opérateur », sautées "
        "(JUnit : skipped) ; sans elle, un plan qui en a est refusé quand l’entrée standard n’est "
@@ -93,6 +101,8 @@ Synopsis SynopsisConsole() {
        "[--verbose] [--repeat N] [--for DURÉE] [--lines N,N...]",
        "[--junit FICHIER] [--report FICHIER.html] [--sans-operateur]"},
       {"--report-from JOURNAL.jsonl [--junit FICHIER] [--report FICHIER.html]"},
+      {"--pilote | --pilote-socket CHEMIN [--port N=CHEMIN]...",
+       "[--simulator [--sim CLÉ=VALEUR]...] [--data-dir DOSSIER]", "[--trace FICHIER]"},
       {"--decode TRACE"},
       {"--chart TRACE [--from T] [--to T] -o FICHIER.svg"},
       {"--help | --version"},
@@ -105,6 +115,8 @@ std::string NotesAideConsole() {
          "fermée) ; 3 si une ligne ne s’est pas terminée d’elle-même ; 1 si un journal ou un\n"
          "rapport n’a pu être écrit, ou sans affichage ; 2 pour une ligne de commande ou un\n"
          "script faux ; 128 + le signal pour une console arrêtée par un signal (143 : SIGTERM).\n"
+         "Pilotée : 0 quand toutes ses requêtes ont réussi, 1 sinon, 130 arrêtée avant « fin »\n"
+         "(Ctrl-C, sortie standard fermée).\n"
          "\n"
          "La fenêtre demande un affichage : sans lui, lancez-la sous xvfb-run, avec\n"
          "QT_QPA_PLATFORM=offscreen, ou en --headless.\n";

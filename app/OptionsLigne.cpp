@@ -98,9 +98,22 @@ std::string VerifierLectureTrace(const OptionsConsole& o) {
   return {};
 }
 
+// A piloted run reads its requests as commands and answers in JSON lines on one line of its own.
+std::string VerifierPilote(const OptionsConsole& o) {
+  if (o.script) return "--pilote lit ses requêtes en commandes : pas de --run";
+  if (o.json) return "--pilote répond déjà en JSON, une ligne par réponse : pas de --json";
+  if (o.campagne.lignes.size() > 1) return "--pilote tient une seule ligne : --lines d’un port";
+  const auto& c = o.campagne;
+  if (c.repetitionsDonnees || c.duree || c.junit || c.rapport || c.bavard || c.depuisJournal) {
+    return "--repeat, --for, --junit, --report, --report-from et --verbose ne vont pas avec "
+           "--pilote (--report-from JOURNAL refait les rapports de son journal)";
+  }
+  return {};
+}
+
 }  // namespace
 
-LectureOptions LireOptions(const std::vector<std::string>& arguments) {
+LectureOptions LireOptions(const std::vector<std::string>& arguments, bool programmeFenetre) {
   OptionsConsole options;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     std::string nom = arguments[i];
@@ -111,11 +124,12 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
     }
     const bool attendValeur = nom == "--port" || nom == "--data-dir" || nom == "--trace" ||
                               nom == "--run" || nom == "--sim" || nom == "--sim-scenario" ||
-                              OptionLectureTrace(nom) || OptionCampagneAvecValeur(nom);
+                              nom == "--pilote-socket" || OptionLectureTrace(nom) ||
+                              OptionCampagneAvecValeur(nom);
     // An option that is none of these says so, whatever follows it.
     const bool sansValeur = nom == "--simulator" || nom == "--headless" || nom == "--json" ||
-                            nom == "--sans-operateur" || nom == "--help" || nom == "-h" ||
-                            nom == "--version";
+                            nom == "--sans-operateur" || nom == "--pilote" || nom == "--help" ||
+                            nom == "-h" || nom == "--version";
     if (attendValeur && !valeur) {
       if (i + 1 >= arguments.size()) return {std::nullopt, nom + " demande une valeur"};
       valeur = arguments[++i];
@@ -141,10 +155,12 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
         return {std::nullopt, "--sim demande CLÉ=VALEUR (les clés : zef30-simulator --help)"};
       }
       options.clesSimulateur.emplace_back(valeur->substr(0, egal), valeur->substr(egal + 1));
-    } else if (nom == "--trace" || nom == "--run" || nom == "--sim-scenario") {
-      auto& champ = nom == "--trace" ? options.fichierTrace
-                    : nom == "--run" ? options.script
-                                     : options.scenarioSimulateur;
+    } else if (nom == "--trace" || nom == "--run" || nom == "--sim-scenario" ||
+               nom == "--pilote-socket") {
+      auto& champ = nom == "--trace"           ? options.fichierTrace
+                    : nom == "--run"           ? options.script
+                    : nom == "--pilote-socket" ? options.socketPilote
+                                               : options.scenarioSimulateur;
       if (champ) return {std::nullopt, nom + " est donné deux fois"};
       if (valeur->empty()) return {std::nullopt, nom + " demande une valeur"};
       champ = *valeur;
@@ -154,6 +170,8 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
       }
     } else if (nom == "--headless") {
       options.sansFenetre = true;
+    } else if (nom == "--pilote") {
+      options.pilote = true;
     } else if (nom == "--json") {
       options.json = true;
     } else if (nom == "--sans-operateur") {
@@ -173,7 +191,15 @@ LectureOptions LireOptions(const std::vector<std::string>& arguments) {
   if ((!options.clesSimulateur.empty() || options.scenarioSimulateur) && !options.simulateur) {
     return {std::nullopt, "--sim et --sim-scenario vont avec --simulator"};
   }
-  if (options.sansFenetre != options.script.has_value()) {
+  // The window program serves a socket in its window; elsewhere the socket is a piloted run.
+  if (options.socketPilote && !(programmeFenetre && !options.sansFenetre && !options.pilote)) {
+    options.pilote = true;
+  }
+  if (options.pilote) {
+    options.sansFenetre = true;
+    if (auto erreur = VerifierPilote(options); !erreur.empty()) return {std::nullopt, erreur};
+  }
+  if (!options.pilote && options.sansFenetre != options.script.has_value()) {
     return {std::nullopt, "--headless et --run vont ensemble : --headless --run REQUÊTES|FICHIER"};
   }
   if (options.json && !options.sansFenetre) return {std::nullopt, "--json va avec --headless"};

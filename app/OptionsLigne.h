@@ -42,7 +42,10 @@ struct LectureOptions {
 };
 
 // Reads the arguments that follow the program's name. Nothing is opened or checked on disk.
-LectureOptions LireOptions(const std::vector<std::string>& arguments);
+// `programmeFenetre`: the window program reads them, where --pilote-socket without --pilote or
+// --headless serves the socket in the window; elsewhere it is a piloted run without one.
+LectureOptions LireOptions(const std::vector<std::string>& arguments,
+                           bool programmeFenetre = false);
 
 std::string TexteAide(const std::string& programme);
 

@@ -22,6 +22,7 @@
 #include "headless/ExecutionCampagne.h"
 #include "headless/FenetreTexte.h"
 #include "headless/LectureTrace.h"
+#include "headless/Pilotage.h"
 #include "headless/RequetesScriptees.h"
 #include "link/FichierRegulier.h"
 #include "link/PortAiguillage.h"
@@ -194,7 +195,7 @@ std::optional<int> DemarrerSimulateur(
   table.Associer(numeroLigne, *chemin);
   table.Decrire(numeroLigne, "terminal simulé");
   simulateur->Demarrer();
-  if (!options.json) {
+  if (!options.json && !options.pilote) {
     std::cout << kProgramme << " : terminal simulé sur " << *chemin << " (port " << numeroLigne
               << ")" << std::endl;
   }
@@ -228,6 +229,9 @@ int ExecuterLigneSansFenetre(const zef30::OptionsConsole& options, const Demande
   poste.liaison.NommerLigne([&table](int numero) { return table.Chemin(numero); });
   zef30::SignalerErreursPort(poste.liaison, fenetre);
   zef30::SignalerEchecTrace(ligne.port, fenetre, std::cerr);
+  if (options.pilote) {
+    return zef30::ExecuterPilote(options, poste.console, fenetre, dossier, ligne.debut, std::cerr);
+  }
   return zef30::ExecuterSansFenetre(options, poste.console, fenetre, demande.requetes, dossier,
                                     ligne.port.Fichier(), ligne.debut, std::cout, std::cerr);
 }
@@ -255,7 +259,11 @@ int main(int argc, char** argv) {
   // A line's process of a campaign ends with its campaign.
   zef30::SuivreCampagneParente();
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+#ifdef ZEF30_FENETRE
+  const auto lecture = zef30::LireOptions(arguments, true);
+#else
   const auto lecture = zef30::LireOptions(arguments);
+#endif
   if (!lecture.options) return Refuser(lecture.erreur);
   const zef30::OptionsConsole& options = *lecture.options;
   if (const auto fin = ExecuterSansLigne(options)) return *fin;

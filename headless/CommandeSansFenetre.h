@@ -31,6 +31,10 @@ struct CommandeSansFenetre {
   // --run: the requests' source, as given.
   std::optional<std::string> script;
   bool json = false;
+  // --pilote: commands read as JSON lines, one request at a time, answers on standard output.
+  bool pilote = false;
+  // --pilote-socket CHEMIN: the same on a Unix socket bound there.
+  std::optional<std::string> socketPilote;
   // --sans-operateur: a plan's operator steps, and the steps marked for one, are skipped.
   bool sansOperateur = false;
   OptionsCampagne campagne;  // --repeat, --for, --lines, --junit, --report, --verbose

@@ -238,6 +238,12 @@ DebutMural MaintenantMural() {
   return debut;
 }
 
+void NommerPortParDefaut(const CommandeSansFenetre& options, int numero, std::ostream& erreurs) {
+  if (options.simulateur || options.ports.count(numero) != 0) return;
+  erreurs << "zef30-console : ni --port ni --simulator : la ligne est le port " << numero << ", "
+          << options.Table().Chemin(numero) << std::endl;
+}
+
 void SuivreCampagneParente() {
   const char* parent = std::getenv(kVariableParent);
   if (parent == nullptr) return;
@@ -255,13 +261,7 @@ int ExecuterSansFenetre(const CommandeSansFenetre& options, Console& console, Fe
                         std::ostream& erreurs) {
   ArreterEnDouceurSiCampagne(options.campagne);
   DireArretSurSignal();
-  const int numero = console.etat.NumeroPortCom;
-  // Neither a port nor the simulated terminal: the machine's own port, which may well be no
-  // terminal at all. Said before anything is sent there.
-  if (!options.simulateur && options.ports.count(numero) == 0) {
-    erreurs << "zef30-console : ni --port ni --simulator : la ligne est le port " << numero << ", "
-            << options.Table().Chemin(numero) << std::endl;
-  }
+  NommerPortParDefaut(options, console.etat.NumeroPortCom, erreurs);
   fenetre.SuivreEcoutes(erreurs, console.liaison.HorlogeLiaison(),
                         !options.json && ::isatty(STDERR_FILENO) == 1);
   const std::locale locale = LocaleUtilisateur();

@@ -30,6 +30,10 @@ using ArgumentsDeLigne = std::function<std::vector<std::string>(
 // line goes on running alone. Nothing for any other process.
 void SuivreCampagneParente();
 
+// Neither a port nor the simulated terminal for port `numero`: the machine's own port, which may
+// well be no terminal at all. Said on `erreurs` before anything is sent there.
+void NommerPortParDefaut(const CommandeSansFenetre& options, int numero, std::ostream& erreurs);
+
 // A headless run on one line, in this process: the script's turns, a line a request (or the
 // whole story, or JSON), the live line on a terminal, the summary and the reports, the run begun
 // at `debut`. The first

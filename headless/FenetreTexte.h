@@ -35,6 +35,10 @@ class FenetreTexte final : public FenetreEnregistree {
   // listener's wait: how a run ends a listening that only "Sortie Ecoute" ends.
   void ProgrammerClic(const Horloge& horloge, Horloge::Instant quand, std::function<void()> clic);
   void AnnulerClic() { clic_.reset(); }
+  // When the programmed click is due (on its clock); none when no click is programmed.
+  std::optional<Horloge::Instant> ClicProgramme() const {
+    return clic_ ? std::optional(clic_->quand) : std::nullopt;
+  }
   void ChoisirModeVente(bool vente) { modeVente = vente; }
   // What a person at a terminal would see of a listening without the window: its hints on
   // `flux`, and, when `ligneVivante` (`flux` is a terminal), one line kept up to date with the

@@ -32,6 +32,9 @@ class Liaison {
   void ChoisirPort(int numero);
   // The port the next request opens: the one chosen, or once opened the one kept.
   int PortProchaineRequete() const { return numeroPort_; }
+  // The line behind that port as the operator knows it ("/dev/pts/2 (terminal simulé)"); empty
+  // when the port cannot say.
+  std::string DecrireLigne() const { return port_.DecrireLigne(numeroPort_); }
 
   // Told why the port could not be opened (device and the system's reason), that its line
   // was lost, or what came instead of the terminal's ACK to the readiness probe.

@@ -102,6 +102,74 @@ TEST(LireOptions, EveryMistakeIsNamedInOneLine) {
   }
 }
 
+TEST(LireOptions, APilotedRunIsHeadlessWithoutScriptOrJson) {
+  constexpr const char* kRefusCampagne =
+      "--repeat, --for, --junit, --report, --report-from et --verbose ne vont pas avec --pilote "
+      "(--report-from JOURNAL refait les rapports de son journal)";
+  const struct {
+    std::vector<std::string> arguments;
+    bool programmeFenetre;  // read by the window program
+    bool pilote;
+    bool sansFenetre;
+    std::string socket;
+    std::string erreur = {};
+  } cas[] = {
+      {{"--pilote", "--simulator"}, false, true, true, ""},
+      {{"--pilote-socket", "/run/u/c.sock"}, false, true, true, "/run/u/c.sock"},
+      // The window program serves the socket in its window, unless told to run without one.
+      {{"--pilote-socket", "/run/u/c.sock"}, true, false, false, "/run/u/c.sock"},
+      {{"--pilote-socket=/run/u/c.sock", "--headless"}, true, true, true, "/run/u/c.sock"},
+      {{"--pilote", "--pilote-socket", "s"}, true, true, true, "s"},
+      {{"--pilote", "--lines", "2"}, false, true, true, ""},
+      {{"--pilote", "--run", "switch"},
+       false,
+       false,
+       false,
+       "",
+       "--pilote lit ses requêtes en commandes : pas de --run"},
+      {{"--pilote-socket", "s", "--headless", "--run", "switch"},
+       false,
+       false,
+       false,
+       "",
+       "--pilote lit ses requêtes en commandes : pas de --run"},
+      {{"--pilote", "--json"},
+       false,
+       false,
+       false,
+       "",
+       "--pilote répond déjà en JSON, une ligne par réponse : pas de --json"},
+      {{"--pilote", "--lines", "1,2"},
+       false,
+       false,
+       false,
+       "",
+       "--pilote tient une seule ligne : --lines d’un port"},
+      {{"--pilote", "--repeat", "3"}, false, false, false, "", kRefusCampagne},
+      {{"--pilote", "--verbose"}, false, false, false, "", kRefusCampagne},
+      {{"--pilote", "--junit", "j.xml"}, false, false, false, "", kRefusCampagne},
+      {{"--pilote=oui"}, false, false, false, "", "--pilote ne prend pas de valeur"},
+      {{"--pilote-socket"}, false, false, false, "", "--pilote-socket demande une valeur"},
+      {{"--pilote-socket="}, false, false, false, "", "--pilote-socket demande une valeur"},
+      {{"--pilote-socket", "a", "--pilote-socket", "b"},
+       false,
+       false,
+       false,
+       "",
+       "--pilote-socket est donné deux fois"},
+  };
+  for (const auto& c : cas) {
+    SCOPED_TRACE(c.arguments.front() + " " + (c.arguments.size() > 1 ? c.arguments[1] : ""));
+    const auto lecture = LireOptions(c.arguments, c.programmeFenetre);
+    EXPECT_EQ(lecture.erreur, c.erreur);
+    if (!c.erreur.empty()) continue;
+    ASSERT_TRUE(lecture.options);
+    EXPECT_EQ(lecture.options->pilote, c.pilote);
+    EXPECT_EQ(lecture.options->sansFenetre, c.sansFenetre);
+    EXPECT_EQ(lecture.options->socketPilote.value_or(""), c.socket);
+  }
+}
+
 TEST(LireScriptDeRun, TellsNamesFromAFileByTheValueAlone) {
   essai::DossierTemporaire dossier;
   const std::string script = dossier.Fichier("script");
