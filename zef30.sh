@@ -14,8 +14,9 @@ construction="${ZEF30_BUILD:-$racine/build}"
 # dpkg-dev and file: the package's dependencies are read from the programs' shared libraries.
 # ser2net: the tests of network lines start a real one.
 # qt6-translations-l10n: Qt's own dialogs in French; libqt6svg6: the window's icon.
+# python3-pytest: the Python client's tests and its example, which drive the piloted console.
 paquets=(cmake make g++ qt6-base-dev libgtest-dev libbenchmark-dev libgl-dev xvfb xauth dpkg-dev file
-  ser2net qt6-translations-l10n libqt6svg6)
+  ser2net qt6-translations-l10n libqt6svg6 python3-pytest)
 
 usage() {
   sed -n '2,8s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"

@@ -32,6 +32,7 @@
 #include "simulator/LectureScenario.h"
 #include "simulator/TerminalSimule.h"
 #ifdef ZEF30_FENETRE
+#include "app/PilotageEnFenetre.h"
 #include "window/ExecutionFenetre.h"
 #endif
 
@@ -291,7 +292,13 @@ int main(int argc, char** argv) {
   if (options.sansFenetre)
     return ExecuterLigneSansFenetre(options, *demande, *dossier, numeroLigne, table, ligne);
 #ifdef ZEF30_FENETRE
+  // --pilote-socket: a script drives the window a person watches.
+  zef30::OuvreurPilotage pilotage;
+  if (options.socketPilote) {
+    pilotage =
+        zef30::OuvrirPilotageEnFenetre(*options.socketPilote, *dossier, ligne.debut, &std::cerr);
+  }
   return zef30::ExecuterFenetre(argc, argv, kProgramme, numeroLigne, ligne.horloge, ligne.port,
-                                *dossier, &zef30::ExecuterPlanDeFichier);
+                                *dossier, &zef30::ExecuterPlanDeFichier, pilotage);
 #endif
 }

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/ApplicationQt.h"
 #include "bench/TempsProcesseur.h"
 #include "console/Poste.h"
 #include "headless/FenetreTexte.h"
@@ -48,15 +49,6 @@ namespace zef30 {
 namespace {
 
 using Montre = std::chrono::steady_clock;
-
-QApplication& Application() {
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  static int argc = 1;
-  static char nom[] = "zef30-bench";
-  static char* argv[] = {nom, nullptr};
-  static QApplication application(argc, argv);
-  return application;
-}
 
 // The port on the line, noting when the console reads the check character of each display
 // frame.

@@ -3,12 +3,15 @@
 #include <QApplication>
 #include <QScreen>
 #include <iostream>
+#include <optional>
+#include <utility>
 
 #include "console/Console.h"
 #include "console/Poste.h"
 #include "window/FenPresentation.h"
 #include "window/FenTrace.h"
 #include "window/MiseAEcran.h"
+#include "window/PilotageFenetre.h"
 #include "window/PortFenetre.h"
 #include "window/TraductionsQt.h"
 
@@ -16,7 +19,7 @@ namespace zef30 {
 
 int ExecuterFenetre(int& argc, char** argv, const char* programme, int numeroPort,
                     const Horloge& horloge, PortTrace& trace, const std::string& dossier,
-                    const ExecuteurPlan& executeurPlan) {
+                    const ExecuteurPlan& executeurPlan, const OuvreurPilotage& ouvrirPilotage) {
   QApplication application(argc, argv);
   // Desktops find the console's entry and icon by this name.
   QApplication::setDesktopFileName(QString::fromLatin1(programme));
@@ -37,6 +40,15 @@ int ExecuterFenetre(int& argc, char** argv, const char* programme, int numeroPor
   fenetre.Form_Load(trace);
   FenTrace fenTrace(trace);
   BrancherFenTrace(fenetre, fenTrace);
+  std::optional<PilotageFenetre> pilotage;
+  if (ouvrirPilotage) {
+    auto ouvert = ouvrirPilotage(poste.console);
+    if (!ouvert) {
+      std::cerr << programme << " : " << ouvert.Erreur().texte << '\n';
+      return 2;
+    }
+    pilotage.emplace(fenetre, std::move(*ouvert), [](int code) { QApplication::exit(code); });
+  }
   const QScreen* ecran = QGuiApplication::primaryScreen();
   const auto cadre =
       MettreAEcran(fenetre, ecran != nullptr ? ecran->availableGeometry().size() : fenetre.size());

@@ -29,11 +29,15 @@
 #include "simulator/Deroulement.h"
 #include "simulator/TerminalSimule.h"
 #include "simulator/TraficEcoute.h"
+#include "tests/support/LigneSimulee.h"
 #include "window/FenPresentation.h"
 #include "window/PortFenetre.h"
 
 namespace zef30 {
 namespace {
+
+using essai::OuvrirLigne;
+using essai::PortUnVers;
 
 // A folder of its own for the console's files, removed with everything in it.
 struct DossierTemporaire {
@@ -47,20 +51,6 @@ struct DossierTemporaire {
   }
   std::string chemin;
 };
-
-TablePorts PortUnVers(const std::string& chemin) {
-  TablePorts table;
-  table.Associer(1, chemin);
-  return table;
-}
-
-std::string OuvrirLigne(simulateur::TerminalSimule& terminal) {
-  const auto ouvert = terminal.OuvrirPseudoTerminal();
-  std::string chemin = ouvert.ValeurOu({});
-  EXPECT_FALSE(chemin.empty()) << TexteEchec(ouvert);
-  terminal.Demarrer();
-  return chemin;
-}
 
 // The console as the program assembles it, its port 1 on the simulated terminal's line, which
 // plays the terminal on its own thread while the window's thread waits on the line.
