@@ -2,15 +2,13 @@
 // back, the window running the listening as a click would and reading its socket in its event
 // loop.
 #include <benchmark/benchmark.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstring>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -73,21 +71,11 @@ struct FenetrePilotee {
   std::optional<PilotageFenetre> pilotage;
 };
 
-int Connecter(const std::string& chemin) {
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_un adresse{};
-  adresse.sun_family = AF_UNIX;
-  std::strncpy(adresse.sun_path, chemin.c_str(), sizeof(adresse.sun_path) - 1);
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&adresse), sizeof(adresse)) == 0) return fd;
-  ::close(fd);
-  return -1;
-}
-
 // 20 stops: the script, on a thread of its own as a script's process would be, starts a
 // maintenance listening, sees it run through "etat", and stops it; this thread is the window's.
 void BM_ArretPiloteEnFenetre(benchmark::State& etat) {
   FenetrePilotee fenetre;
-  const int fd = fenetre.pilotage ? Connecter(fenetre.socket) : -1;
+  const int fd = fenetre.pilotage ? essai::Connecter(fenetre.socket) : -1;
   if (fd < 0) {
     etat.SkipWithError("pas de socket");
     return;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -78,21 +77,10 @@ struct FenetrePilotee {
   std::optional<int> code;
 };
 
-// The descriptor of a connection to the socket at `chemin`; -1 when none could be made.
-int ConnecterA(const std::string& chemin) {
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un adresse{};
-  adresse.sun_family = AF_UNIX;
-  std::strncpy(adresse.sun_path, chemin.c_str(), sizeof(adresse.sun_path) - 1);
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&adresse), sizeof(adresse)) == 0) return fd;
-  ::close(fd);
-  return -1;
-}
-
 // A test script's end of the socket at `chemin`, on a thread of its own as a script's process
 // would be.
 struct Client {
-  explicit Client(const std::string& chemin) : fd(ConnecterA(chemin)), lignes(fd) {}
+  explicit Client(const std::string& chemin) : fd(essai::Connecter(chemin)), lignes(fd) {}
   ~Client() {
     if (fd >= 0) ::close(fd);
   }
