@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/Json.h"
 #include "base/Texte.h"
 #include "headless/FenetreTexte.h"
 

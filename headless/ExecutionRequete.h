@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "base/Horloge.h"
-#include "base/Json.h"
 #include "console/IssueRequete.h"
 
 namespace zef30 {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 
+#include "base/Json.h"
 #include "headless/Campagne.h"
 
 namespace zef30 {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/Json.h"
+
 namespace zef30 {
 namespace {
 
