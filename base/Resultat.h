@@ -31,10 +31,20 @@ inline Echec Systeme(std::string texte, int numero = 0) {
 inline Echec Echange(std::string texte = {}) { return {GenreEchec::Echange, std::move(texte)}; }
 inline Echec PasPret() { return {GenreEchec::PasPret, {}}; }
 
-// What a value of T is made from (a failure is not).
+template <class T>
+class [[nodiscard]] Resultat;
+
+template <class U>
+inline constexpr bool kEstResultat = false;
+template <class U>
+inline constexpr bool kEstResultat<Resultat<U>> = true;
+
+// What a value of T is made from: neither a failure nor another result, which a Resultat<bool>
+// would otherwise take through its explicit test and so read a failure as a value.
 template <class U, class T>
 concept FaitUnResultat =
-    std::is_constructible_v<T, U&&> && !std::is_same_v<std::remove_cvref_t<U>, Echec>;
+    std::is_constructible_v<T, U&&> && !std::is_same_v<std::remove_cvref_t<U>, Echec> &&
+    !kEstResultat<std::remove_cvref_t<U>>;
 
 // The one way an operation says how it went: its value, or why there is none.
 template <class T>

@@ -70,8 +70,10 @@ Resultat<void> TerminalSimule::OuvrirPeripherique(const std::string& chemin) {
   if (fil_.joinable()) return Invalide(std::string(kDejaEnJeu));
   Fermer();
   const int fd = ::open(chemin.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0)
-    return EchecSysteme(errno, chemin + " : ouverture impossible : " + DecrireErreur(errno));
+  if (fd < 0) {
+    const int e = errno;
+    return EchecSysteme(e, chemin + " : ouverture impossible : " + DecrireErreur(e));
+  }
   if (!ReglerLigneBrute(fd, B9600)) {
     const int e = errno;
     ::close(fd);
