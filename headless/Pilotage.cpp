@@ -9,8 +9,10 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <utility>
 
+#include "base/ErreursSysteme.h"
 #include "base/Json.h"
 #include "base/Texte.h"
 #include "console/Gestionnaires.h"
@@ -76,11 +78,10 @@ std::string Reponse(const std::string& id, const ExecutionRequete& e, const Rele
                     const std::string& dossier) {
   std::string ticket;
   for (const auto& texte : releve.textes) ticket += (ticket.empty() ? "" : "\n") + texte;
+  // The record is one object that always begins with its rank: its brace goes.
   std::string record = EnJson(e, &releve);
-  if (record.size() < 2 || record.front() != '{' || record.back() != '}') return record;
   record.pop_back();
-  return "{\"id\":" + id + (record.size() > 1 ? "," : "") + record.substr(1) +
-         (record.size() > 1 ? "," : "") + "\"ticket\":" + EnChaineJson(ticket) +
+  return "{\"id\":" + id + "," + record.substr(1) + ",\"ticket\":" + EnChaineJson(ticket) +
          ",\"dossier\":" + EnChaineJson(dossier) + "}";
 }
 
@@ -245,6 +246,12 @@ void SessionPilote::Executer(const CommandePilote& commande) {
   // A script stops a listening that only "Sortie Ecoute" ends after a while of its own, as
   // nobody is there to click; a piloted console has "arret" to click it: without "duree" it
   // listens until then (a day at most, the longest "duree" a script takes).
+  // The window's own request (the person's click) holds the console: the script waits for it,
+  // rather than change the price under it.
+  if (console_.etat.GestionnairesEnCours > 0) {
+    Repondre(Erreur(commande.id, "la console est occupée par une autre requête"));
+    return;
+  }
   RequeteScriptee requete = commande.requete;
   jusquArret_ = !requete.duree && famille->dureeEcoute > Horloge::Secondes::zero();
   if (jusquArret_) requete.duree = kEcouteJusquArret;
@@ -256,7 +263,20 @@ void SessionPilote::Executer(const CommandePilote& commande) {
                "\",\"texte\":" + EnChaineJson(evenement.texte) + "}");
     });
   }
-  RequeteFaite faite = executer_(requete, *famille);
+  std::optional<RequeteFaite> fait;
+  try {
+    fait = executer_(requete, *famille);
+  } catch (const std::exception& erreur) {
+    // A request that fails so leaves the session free for the next, its id answered.
+    fenetre_.Ecouter({});
+    fenetre_.RemettreAZero();
+    enCours_.reset();
+    arretEcoute_ = jusquArret_ = false;
+    Repondre(Erreur(commande.id, DecrireException(erreur)));
+    if (entreeFinie_) finie_ = true;
+    return;
+  }
+  RequeteFaite& faite = *fait;
   fenetre_.Ecouter({});
   fenetre_.RemettreAZero();
   ExecutionRequete& e = faite.execution;

@@ -176,9 +176,6 @@ class SessionPilote {
   // "fin" came, the input ended, or nobody reads the answers any more.
   bool Finie() const { return finie_; }
   bool SortieFermee() const { return sortieFermee_; }
-  bool RequeteEnCours() const { return enCours_.has_value(); }
-  int Requetes() const { return requetes_; }
-  int Reussies() const { return reussies_; }
   // Command lines handled so far, blank ones and refused ones included: a window's wait that
   // handled one has had its event, and returns.
   int LignesTraitees() const { return lignes_; }

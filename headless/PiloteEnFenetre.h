@@ -47,7 +47,6 @@ class PiloteEnFenetre {
   void TraiterEnAttente(const std::function<void()>& avantCommande = {});
   bool Finie() const { return session_.Finie(); }
   int CodeSortie() const { return session_.CodeSortie(false); }
-  const std::string& Journal() const { return journal_.Chemin(); }
 
  private:
   PiloteEnFenetre(Console& console, std::unique_ptr<CanalSocket> canal, const std::string& journal,

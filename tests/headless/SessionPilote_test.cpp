@@ -28,6 +28,7 @@ TEST(SessionPilote, ReadsCommandsSentAtOnceInsideTheRequestsWaits) {
     std::vector<std::string> reponses;
     int code;
     bool lecteurParti = false;  // nobody reads the answers
+    int gestionnaires = 0;      // the window's own requests under way meanwhile
   } cas[] = {
       {"a stop and the state while a listening runs, the end refused until it is over",
        {R"({"id":1,"requete":"maintenance"})", R"({"id":2,"etat":true})",
@@ -36,6 +37,13 @@ TEST(SessionPilote, ReadsCommandsSentAtOnceInsideTheRequestsWaits) {
         R"({"id":3,"arret":true})", R"({"id":4,"erreur":"une requête est en cours"})",
         R"({"id":1,"numero":1,"requete":"maintenance","reussie":true,)"},
        0},
+      {"the window's own request holds the console",
+       {R"({"id":1,"requete":"switch"})", R"({"id":2,"fin":true})"},
+       {R"({"id":1,"erreur":"la console est occupée par une autre requête"})",
+        R"({"id":2,"fin":true,"requetes":0,)"},
+       0,
+       false,
+       1},
       {"nothing listens",
        {R"({"id":1,"arret":true})", R"({"id":2,"etat":true})", R"({"id":3,"fin":true})"},
        {R"({"id":1,"erreur":"aucune écoute en cours"})", R"("ecoute":false}})",
@@ -79,6 +87,7 @@ TEST(SessionPilote, ReadsCommandsSentAtOnceInsideTheRequestsWaits) {
     CanalDescripteurs canal(fds[0], fds[0]);
     JournalCampagne journal(dossier.Fichier("campagne.jsonl"));
     PiloteSansFenetre pilote(poste.console, fenetre, canal, &journal);
+    poste.etat.GestionnairesEnCours = c.gestionnaires;
 
     pilote.Session().Executer();
     ::signal(SIGPIPE, avant);
