@@ -10,19 +10,19 @@
 namespace zef30 {
 
 FenetreDouble::FenetreDouble(FenetreTexte& releve, Fenetre& ecran)
-    : releve_(releve), ecran_(ecran) {
+    : FenetreRelais(ecran), releve_(releve) {
   // The inputs the record holds start from what the window shows.
-  releve_.CocherEcranHote(ecran_.EcranHoteCoche());
-  releve_.ChoisirModeVente(ecran_.ModeVenteChoisi());
+  releve_.CocherEcranHote(ecran.EcranHoteCoche());
+  releve_.ChoisirModeVente(ecran.ModeVenteChoisi());
   for (const ZoneTexte zone : {ZoneTexte::TextPrix, ZoneTexte::Text2}) {
-    releve_.EcrireTexte(zone, ecran_.LireTexte(zone));
+    releve_.EcrireTexte(zone, ecran.LireTexte(zone));
   }
 }
 
 void FenetreDouble::AttendreLigneOuEvenement(PortSerie& port, Horloge::Instant echeance) {
   releve_.CederAuxEvenements();
   if (const auto clic = releve_.ClicProgramme()) echeance = std::min(echeance, *clic);
-  ecran_.AttendreLigneOuEvenement(port, echeance);
+  FenetreRelais::AttendreLigneOuEvenement(port, echeance);
   releve_.CederAuxEvenements();
 }
 
