@@ -11,6 +11,7 @@
 
 #include "base/ErreursSysteme.h"
 #include "headless/Pilotage.h"
+#include "link/FichierRegulier.h"
 
 namespace zef30 {
 
@@ -62,20 +63,10 @@ void DonnerLignes(std::string& tampon, bool& tropLongue, std::string_view lus, b
   }
 }
 
-// `ligne` and its line end in writes to `fd` until it is all out; false when the reader has gone.
-bool EcrireEntiere(int fd, std::string_view ligne, bool socket) {
-  std::string texte(ligne);
-  texte += '\n';
-  std::size_t ecrits = 0;
-  while (ecrits < texte.size()) {
-    const ssize_t n = socket
-                          ? ::send(fd, texte.data() + ecrits, texte.size() - ecrits, MSG_NOSIGNAL)
-                          : ::write(fd, texte.data() + ecrits, texte.size() - ecrits);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    ecrits += static_cast<std::size_t>(n);
-  }
-  return true;
+// `ligne` and its line end, written whole to `fd`: 0, or the system's error number when it
+// could not be (EPIPE: the reader has gone).
+int EcrireLigne(int fd, std::string_view ligne, bool socket) {
+  return EcrireTout(fd, std::string(ligne) + '\n', std::nullopt, socket).erreur;
 }
 
 }  // namespace
@@ -109,11 +100,12 @@ bool CanalDescripteurs::Recevoir(const Lecteur& lire) {
 
 bool CanalDescripteurs::Ecrire(std::string_view ligne) {
   if (fermee_) return false;
-  if (EcrireEntiere(sortie_, ligne, false)) return true;
+  const int erreur = EcrireLigne(sortie_, ligne, false);
+  if (erreur == 0) return true;
   fermee_ = true;
   if (erreurs_ != nullptr) {
     *erreurs_ << "zef30-console : les réponses ne peuvent plus être écrites : "
-              << DecrireErreur(errno) << std::endl;
+              << DecrireErreur(erreur) << std::endl;
   }
   return false;
 }
@@ -237,10 +229,10 @@ bool CanalSocket::Recevoir(const Lecteur& lire) {
 
 bool CanalSocket::Ecrire(std::string_view ligne) {
   if (client_ < 0) return true;
-  if (!EcrireEntiere(client_, ligne, true)) {
+  if (const int erreur = EcrireLigne(client_, ligne, true); erreur != 0) {
     if (erreurs_ != nullptr) {
       *erreurs_ << "zef30-console : le client de la console pilotée est parti ("
-                << DecrireErreur(errno) << ") : le suivant est attendu" << std::endl;
+                << DecrireErreur(erreur) << ") : le suivant est attendu" << std::endl;
     }
     Deconnecter();
   }
