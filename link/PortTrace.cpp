@@ -10,6 +10,7 @@
 
 #include "link/FichierRegulier.h"
 #include "link/NommeurTrames.h"
+#include "protocol/DecodeurTrames.h"
 
 namespace zef30 {
 

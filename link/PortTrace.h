@@ -10,9 +10,10 @@
 #include "base/Horloge.h"
 #include "link/PortSerie.h"
 #include "link/TraceLigne.h"
-#include "protocol/DecodeurTrames.h"
 
 namespace zef30 {
+
+class DecodeurTrames;
 
 // The line trace: a port in front of the real one that forwards every operation unchanged and
 // records what was written and read, burst by burst, on the monotonic clock. Every request,
