@@ -9,15 +9,6 @@ namespace {
 constexpr std::size_t kColonneTexte = 22;
 constexpr std::size_t kLargeur = 80;
 
-// Columns on a terminal: one a character, whatever its bytes in UTF-8.
-std::size_t Largeur(std::string_view texte) {
-  std::size_t n = 0;
-  for (const char c : texte) {
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-  }
-  return n;
-}
-
 // The words of `texte` as a line may be cut between them: French puts a blank before « ; » « : »
 // « » » « ? » « ! » and after « « », which never starts or ends a line.
 std::vector<std::string> MotsInsecables(std::string_view texte) {
@@ -43,7 +34,7 @@ std::string Couper(std::string_view texte, std::size_t marge, std::size_t largeu
   for (const std::string_view paragraphe : Decouper(texte, "\n")) {
     std::string ligne;
     for (const std::string& mot : MotsInsecables(paragraphe)) {
-      if (!ligne.empty() && Largeur(ligne) + 1 + Largeur(mot) > largeur) {
+      if (!ligne.empty() && NombreCaracteres(ligne) + 1 + NombreCaracteres(mot) > largeur) {
         lignes += std::string(marge, ' ') + ligne + "\n";
         ligne.clear();
       }
@@ -62,8 +53,8 @@ std::string Tete(const OptionDecrite& option) {
 
 std::string TexteSynopsis(std::string_view entete, std::string_view programme,
                           const Synopsis& synopsis) {
-  const std::string marge(Largeur(entete), ' ');
-  const std::string suite(Largeur(entete) + Largeur(programme) + 1, ' ');
+  const std::string marge(NombreCaracteres(entete), ' ');
+  const std::string suite(NombreCaracteres(entete) + NombreCaracteres(programme) + 1, ' ');
   std::string texte;
   for (std::size_t f = 0; f < synopsis.size(); ++f) {
     for (std::size_t l = 0; l < synopsis[f].size(); ++l) {
@@ -83,8 +74,8 @@ std::string TexteOptions(const std::vector<OptionDecrite>& options) {
   for (const OptionDecrite& option : options) {
     std::string tete = "  " + Tete(option);
     const std::string lignes = Couper(option.texte, kColonneTexte, kLargeur - kColonneTexte);
-    if (Largeur(tete) + 1 < kColonneTexte) {
-      tete.append(kColonneTexte - Largeur(tete), ' ');
+    if (NombreCaracteres(tete) + 1 < kColonneTexte) {
+      tete.append(kColonneTexte - NombreCaracteres(tete), ' ');
       texte += tete + lignes.substr(kColonneTexte);
     } else {
       texte += tete + "\n" + lignes;
@@ -98,7 +89,7 @@ std::string SynopsisManuel(std::string_view programme, const Synopsis& synopsis)
   for (const std::vector<std::string>& forme : synopsis) {
     for (std::size_t l = 0; l < forme.size(); ++l) {
       texte += (l == 0 ? "\\fB" + EnRoff(programme) + "\\fR "
-                       : std::string(Largeur(programme) + 1, ' ')) +
+                       : std::string(NombreCaracteres(programme) + 1, ' ')) +
                EnRoff(forme[l]) + "\n";
     }
   }

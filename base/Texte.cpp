@@ -260,4 +260,12 @@ std::locale LocaleUtilisateur() {
   }
 }
 
+std::size_t NombreCaracteres(std::string_view utf8) {
+  std::size_t n = 0;
+  for (const char c : utf8) {
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+  }
+  return n;
+}
+
 }  // namespace zef30

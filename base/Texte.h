@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <locale>
 #include <optional>
@@ -32,6 +33,8 @@ std::string Cp1252VersUtf8(std::string_view octets);
 // A text of unknown origin as UTF-8: what already is valid UTF-8 stays as it is, and every other
 // byte is taken as Windows-1252, the terminal's own.
 std::string VersUtf8Valide(std::string_view octets);
+// The characters of a UTF-8 text, whatever their bytes: the columns it takes on a terminal.
+std::size_t NombreCaracteres(std::string_view utf8);
 // A word given by the operator or a file, as a message quotes it: in UTF-8 (VersUtf8Valide), its
 // first 40 characters, then "…" when there were more, whatever its length; its control
 // characters named (NommerControles), so that a quote is one line and shows what is there.

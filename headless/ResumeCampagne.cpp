@@ -5,6 +5,7 @@
 #include <map>
 
 #include "base/Json.h"
+#include "base/Texte.h"
 #include "headless/Campagne.h"
 
 namespace zef30 {
@@ -13,10 +14,7 @@ namespace {
 
 // `texte` filled with blanks to `largeur` characters (UTF-8 characters, not bytes).
 std::string Colonne(const std::string& texte, std::size_t largeur) {
-  const auto caracteres =
-      static_cast<std::size_t>(std::count_if(texte.begin(), texte.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-      }));
+  const std::size_t caracteres = NombreCaracteres(texte);
   return texte + std::string(largeur > caracteres ? largeur - caracteres : 0, ' ') + " ";
 }
 
