@@ -44,7 +44,10 @@ void PilotageFenetre::Suivre() {
   if (terminee_) return;
   const std::vector<int> descripteurs = pilotage_.descripteurs();
   for (auto entree = notifications_.begin(); entree != notifications_.end();) {
-    if (std::find(descripteurs.begin(), descripteurs.end(), entree->first) == descripteurs.end()) {
+    // A notifier the window disabled watched a descriptor closed under it, whose number a new
+    // client may have now: made again.
+    if (!entree->second->isEnabled() ||
+        std::find(descripteurs.begin(), descripteurs.end(), entree->first) == descripteurs.end()) {
       // Its descriptor is closed, or about to be: polled no more, and deleted once no handler
       // of its own is on the stack.
       entree->second->setEnabled(false);
